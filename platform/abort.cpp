@@ -1,0 +1,63 @@
+#include "abort.h"
+
+#include <QDebug>
+
+namespace platform {
+namespace {
+
+ErrorDisplay &errorDisplay()
+{
+    static ErrorDisplay display;
+    return display;
+}
+
+} // namespace
+
+void abortSilently()
+{
+    throw Abort{};
+}
+
+Error::Error(QString message)
+    : m_message(std::move(message))
+    , m_utf8(m_message.toStdString())
+{
+}
+
+void setErrorDisplay(ErrorDisplay display)
+{
+    errorDisplay() = std::move(display);
+}
+
+void showError(const QString &message)
+{
+    if (errorDisplay())
+        errorDisplay()(message);
+    else
+        qCritical().noquote() << message;
+}
+
+bool guarded(const std::function<void()> &handler) noexcept
+{
+    // The display itself may fail (a dialog that throws); never let that out.
+    const auto show = [](const QString &message) noexcept {
+        try {
+            showError(message);
+        } catch (...) {
+        }
+    };
+    try {
+        handler();
+        return true;
+    } catch (const Abort &) {
+    } catch (const Error &e) {
+        show(e.message());
+    } catch (const std::exception &e) {
+        show(QString::fromUtf8(e.what()));
+    } catch (...) {
+        show(QStringLiteral("Erro inesperado."));
+    }
+    return false;
+}
+
+} // namespace platform
