@@ -1,0 +1,106 @@
+#pragma once
+
+#include "app_server.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace host {
+
+// How a connection reaches the server besides host and port.
+struct ConnectionOptions
+{
+    // Every call and every connect waits at most this long. The calls run
+    // on the GUI thread: this bounds how long a dead or hung server can
+    // freeze the screen.
+    int deadlineMs = 5000;
+    // How long one attempt to open the transport may take before it counts
+    // as failed (a slow link needs a few round trips for TCP and TLS).
+    int connectAttemptTimeoutMs = 2000;
+    bool tls = false;
+    // PEM root certificates that sign the server's certificate; empty takes
+    // the system's roots.
+    QByteArray tlsRootCertificates;
+    // Sent as "authorization: Bearer <token>" with every call when not empty.
+    // Only over TLS or to this machine: a token never crosses the network in
+    // clear text.
+    QString bearerToken;
+};
+
+// The connection to the application server: one long-lived channel to
+// host:port, opened by connect() and used by every call of appServer().
+// After a transport failure the channel keeps trying to reconnect in the
+// background, with a short backoff, so the next call after a server
+// restart goes through.
+class TNetConnection : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TNetConnection(QObject *parent = nullptr);
+    ~TNetConnection() override;
+
+    // What new connections start with; the host sets it from its
+    // configuration before any module runs.
+    static void setDefaultOptions(const ConnectionOptions &options);
+    static ConnectionOptions defaultOptions();
+
+    // The remote data module the calls are addressed to.
+    void setServerName(const QString &name) { m_serverName = name; }
+    QString serverName() const { return m_serverName; }
+    // On: a failed call throws platform::Error instead of returning a
+    // failed reply.
+    void setThrowException(bool on) { m_throwException = on; }
+    bool throwException() const { return m_throwException; }
+
+    void setPort(int port) { m_port = port; }
+    int port() const { return m_port; }
+    void SetHost(const QString &host) { m_host = host; }
+    QString host() const { return m_host; }
+    // "host:port" as the messages show it.
+    QString serverAddress() const;
+
+    // Runs each time just before connecting; sets host and port.
+    void setBeforeConnect(std::function<void(TNetConnection &)> handler) { m_beforeConnect = std::move(handler); }
+
+    void setOptions(const ConnectionOptions &options) { m_options = options; }
+    const ConnectionOptions &options() const { return m_options; }
+    void setDeadline(int msecs) { m_options.deadlineMs = msecs; }
+    int deadline() const { return m_options.deadlineMs; }
+    void setTlsEnabled(bool on) { m_options.tls = on; }
+    void setTlsRootCertificates(const QByteArray &pem) { m_options.tlsRootCertificates = pem; }
+    // Reads the PEM file now; throws platform::Error when it cannot.
+    void setTlsRootCertificateFile(const QString &path);
+    void setBearerToken(const QString &token) { m_options.bearerToken = token; }
+
+    // Runs BeforeConnect, opens the channel and waits until the server
+    // answers, at most the deadline. Throws platform::Error naming the
+    // server's address when it cannot. Does nothing when connected.
+    void connect();
+    void disconnect();
+    bool isConnected() const;
+
+    AppServer &appServer() { return m_appServer; }
+
+private:
+    friend class AppServer;
+    struct Channel;
+
+    ServerReply call(const QString &method, const std::vector<ServerArg> &arguments);
+    ServerReply callConnected(const QString &method, const std::vector<ServerArg> &arguments);
+
+    QString m_serverName;
+    bool m_throwException = false;
+    QString m_host;
+    int m_port = 0;
+    std::function<void(TNetConnection &)> m_beforeConnect;
+    ConnectionOptions m_options;
+    std::unique_ptr<Channel> m_channel;
+    AppServer m_appServer{*this};
+};
+
+} // namespace host
