@@ -1,6 +1,8 @@
 #include "abort.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QMetaObject>
 
 namespace platform {
 namespace {
@@ -58,6 +60,27 @@ bool guarded(const std::function<void()> &handler) noexcept
         show(QStringLiteral("Erro inesperado."));
     }
     return false;
+}
+
+void showLater(std::exception_ptr failure) noexcept
+{
+    static bool pending = false;
+    if (pending || !failure)
+        return;
+    const auto show = [failure] {
+        guarded([&] { std::rethrow_exception(failure); });
+        pending = false;
+    };
+    try {
+        if (QCoreApplication *app = QCoreApplication::instance()) {
+            pending = true;
+            QMetaObject::invokeMethod(app, show, Qt::QueuedConnection);
+            return;
+        }
+    } catch (...) {
+        pending = false;
+    }
+    show();
 }
 
 } // namespace platform

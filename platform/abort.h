@@ -42,4 +42,23 @@ void showError(const QString &message);
 // Returns false when the handler did not complete.
 bool guarded(const std::function<void()> &handler) noexcept;
 
+// Shows a failure from the event loop later, through guarded(). For code
+// that runs while Qt paints or asks a model for data, where a modal box
+// would re-enter the painting. Further failures are dropped while one is
+// waiting or being shown, so a failing painter cannot flood the screen.
+void showLater(std::exception_ptr failure) noexcept;
+
+// guarded() for painting and model queries: the same catch, shown later.
+template<typename Handler>
+bool guardedInPaint(Handler &&handler) noexcept
+{
+    try {
+        handler();
+        return true;
+    } catch (...) {
+        showLater(std::current_exception());
+    }
+    return false;
+}
+
 } // namespace platform

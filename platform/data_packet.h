@@ -39,7 +39,7 @@ struct DataPacket
 // or invalidate them.
 inline QDateTime civilDateTime(QDate date, QTime time = QTime(0, 0))
 {
-    return QDateTime(date, time, QTimeZone::UTC);
+    return QDateTime(date, time, Qt::UTC);
 }
 
 // The zero date-time: what a date-time field of an empty record set reads.

@@ -1,0 +1,97 @@
+#include "data_link.h"
+
+#include "client_data_set.h"
+#include "data_source.h"
+
+namespace platform {
+
+DataLink::DataLink(QObject *parent)
+    : QObject(parent)
+{
+}
+
+DataSource *DataLink::dataSource() const
+{
+    return m_source;
+}
+
+ClientDataSet *DataLink::dataSet() const
+{
+    return m_dataSet;
+}
+
+void DataLink::setDataSource(DataSource *source)
+{
+    if (source == m_source)
+        return;
+    disconnect(m_sourceConnection);
+    disconnect(m_sourceDestroyed);
+    m_source = source;
+    if (source) {
+        m_sourceConnection =
+            connect(source, &DataSource::dataSetChanged, this, &DataLink::bindDataSet);
+        m_sourceDestroyed = connect(source, &QObject::destroyed, this, &DataLink::bindDataSet);
+    }
+    bindDataSet();
+}
+
+void DataLink::bindDataSet()
+{
+    emit aboutToRefresh();
+    for (const auto &connection : std::as_const(m_setConnections))
+        disconnect(connection);
+    m_setConnections.clear();
+    m_dataSet = m_source ? m_source->dataSet() : nullptr;
+    const bool frozen = m_dataSet && m_dataSet->controlsDisabled();
+    if (ClientDataSet *set = m_dataSet) {
+        m_setConnections = {
+            connect(set, &ClientDataSet::aboutToReset, this,
+                    [this] {
+                        if (!m_frozen)
+                            emit aboutToRefresh();
+                    }),
+            connect(set, &ClientDataSet::reset, this,
+                    [this] {
+                        if (!m_frozen)
+                            emit refreshed();
+                    }),
+            connect(set, &ClientDataSet::fieldsChanged, this,
+                    [this] {
+                        if (!m_frozen) {
+                            emit aboutToRefresh();
+                            emit refreshed();
+                        }
+                    }),
+            connect(set, &ClientDataSet::currentRowChanged, this,
+                    [this](int row) {
+                        if (!m_frozen)
+                            emit currentRowChanged(row);
+                    }),
+            connect(set, &ClientDataSet::controlsEnabledChanged, this,
+                    &DataLink::onControlsEnabledChanged),
+        };
+    }
+    // Refreshed while still unfrozen, so that the control shows the new set.
+    emit refreshed();
+    if (frozen != m_frozen) {
+        m_frozen = frozen;
+        emit frozenChanged(frozen);
+    }
+}
+
+void DataLink::onControlsEnabledChanged(bool enabled)
+{
+    if (enabled == !m_frozen)
+        return;
+    if (enabled) {
+        emit aboutToRefresh();
+        m_frozen = false;
+        emit frozenChanged(false);
+        emit refreshed();
+    } else {
+        m_frozen = true;
+        emit frozenChanged(true);
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+
+namespace platform {
+
+class ClientDataSet;
+class DataSource;
+
+// What a data-aware control hears from its data source, with the record
+// set's disabled controls already applied: while they are disabled nothing
+// is passed on, and enabling them passes on one full refresh.
+class DataLink : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DataLink(QObject *parent = nullptr);
+
+    void setDataSource(DataSource *source);
+    DataSource *dataSource() const;
+    ClientDataSet *dataSet() const;
+    bool isFrozen() const { return m_frozen; }
+
+signals:
+    void aboutToRefresh(); // rows, fields or the set itself about to change
+    void refreshed();      // ... and changed; the cursor may be anywhere
+    void currentRowChanged(int row);
+    void frozenChanged(bool frozen);
+
+private:
+    void bindDataSet();
+    void onControlsEnabledChanged(bool enabled);
+
+    QPointer<DataSource> m_source;
+    QPointer<ClientDataSet> m_dataSet;
+    QMetaObject::Connection m_sourceConnection;
+    QMetaObject::Connection m_sourceDestroyed;
+    QList<QMetaObject::Connection> m_setConnections;
+    bool m_frozen = false;
+};
+
+} // namespace platform

@@ -1,0 +1,187 @@
+#include "db_grid.h"
+
+#include "abort.h"
+#include "client_data_set.h"
+#include "data_link.h"
+#include "grid_model.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace platform {
+
+class CellDelegate : public QStyledItemDelegate
+{
+public:
+    explicit CellDelegate(DBGrid *grid)
+        : QStyledItemDelegate(grid)
+        , m_grid(grid)
+    {
+    }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        m_grid->drawColumnCell(*painter, option, index);
+    }
+
+private:
+    DBGrid *m_grid;
+};
+
+DBGrid::DBGrid(QWidget *parent)
+    : QTableView(parent)
+    , m_model(new GridModel(this))
+{
+    setEditTriggers(NoEditTriggers);
+    setSelectionBehavior(SelectItems);
+    setSelectionMode(SingleSelection);
+    setTabKeyNavigation(true);
+    setShowGrid(true);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setItemDelegate(new CellDelegate(this));
+    setModel(m_model);
+    adjustLook();
+
+    connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::followCursor);
+    connect(&m_model->link(), &DataLink::currentRowChanged, this, &DBGrid::followCursor);
+    connect(&m_model->link(), &DataLink::frozenChanged, this,
+            [this](bool frozen) { viewport()->setUpdatesEnabled(!frozen); });
+    connect(m_model, &GridModel::columnWidthChanged, this,
+            [this](int column, int width) { setColumnWidth(column, width); });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int section, int, int width) {
+                if (GridColumn *column = m_model->columnAt(section))
+                    column->setWidth(width);
+            });
+}
+
+DBGrid::~DBGrid() = default;
+
+void DBGrid::setDataSource(DataSource *source)
+{
+    m_model->setDataSource(source);
+}
+
+DataSource *DBGrid::dataSource() const
+{
+    return m_model->dataSource();
+}
+
+ClientDataSet *DBGrid::dataSet() const
+{
+    return m_model->dataSet();
+}
+
+GridColumn &DBGrid::addColumn(const QString &fieldName, const QString &title, int width,
+                              Qt::Alignment titleAlignment)
+{
+    GridColumn &column = m_model->addColumn(fieldName, title, width, titleAlignment);
+    setColumnWidth(column.index(), width);
+    return column;
+}
+
+int DBGrid::columnCount() const
+{
+    return m_model->columnCount();
+}
+
+GridColumn &DBGrid::column(int index) const
+{
+    return m_model->column(index);
+}
+
+void DBGrid::setOnDrawColumnCell(DrawColumnCell handler)
+{
+    m_onDrawColumnCell = std::move(handler);
+    viewport()->update();
+}
+
+void DBGrid::adjustLook()
+{
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    // The selection stays visible when the grid does not have the focus.
+    QPalette look = palette();
+    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        look.setColor(QPalette::Inactive, role, look.color(QPalette::Active, role));
+    if (look != palette())
+        setPalette(look);
+}
+
+void DBGrid::changeEvent(QEvent *event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
+        adjustLook();
+}
+
+// Puts the set's cursor into the view. Guarded by a flag so that the view's
+// own current-changed does not move the set back.
+void DBGrid::followCursor()
+{
+    const ClientDataSet *set = dataSet();
+    if (!set || m_model->link().isFrozen() || m_model->columnCount() == 0)
+        return;
+    const int row = set->recNo();
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const QModelIndex current = currentIndex();
+    const int column =
+        qBound(0, current.isValid() ? current.column() : m_lastColumn, m_model->columnCount() - 1);
+    const QModelIndex target = m_model->index(row, column);
+    if (target == current && selectionModel()->isSelected(target))
+        return;
+    m_following = true;
+    selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    m_following = false;
+}
+
+void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (!current.isValid())
+        return;
+    m_lastColumn = current.column();
+    ClientDataSet *set = dataSet();
+    if (m_following || !set || m_model->link().isFrozen() || current.row() == set->recNo()
+        || current.row() >= set->recordCount())
+        return;
+    // The set's after-scroll may fail (an abort, a refused reply): the
+    // cursor has moved all the same and the view stays where it is.
+    guarded([&] { set->setRecNo(current.row()); });
+}
+
+void DBGrid::drawColumnCell(QPainter &painter, const QStyleOptionViewItem &option,
+                            const QModelIndex &index) const
+{
+    if (!m_onDrawColumnCell)
+        return;
+    const GridColumn *column = m_model->columnAt(index.column());
+    const ClientDataSet *set = dataSet();
+    if (!column || !set || index.row() >= set->recordCount())
+        return;
+    GridDrawState state;
+    state.selected = option.state.testFlag(QStyle::State_Selected);
+    state.focused = option.state.testFlag(QStyle::State_HasFocus);
+    painter.save();
+    painter.setFont(font());
+    painter.setPen(option.palette.color(state.selected ? QPalette::HighlightedText
+                                                       : QPalette::Text));
+    {
+        ClientDataSet::RowScope scope(*set, index.row());
+        guardedInPaint([&] {
+            m_onDrawColumnCell(painter, option.rect, index.row(), *column, state);
+        });
+    }
+    painter.restore();
+}
+
+} // namespace platform

@@ -1,0 +1,225 @@
+#include "field.h"
+
+#include "abort.h"
+#include "client_data_set.h"
+
+#include <cmath>
+
+namespace platform {
+namespace {
+
+QString defaultDateTimeText(const QDateTime &value)
+{
+    const QTime time = value.time();
+    return value.toString(time == QTime(0, 0) ? QStringLiteral("dd/MM/yyyy")
+                                              : QStringLiteral("dd/MM/yyyy hh:mm:ss"));
+}
+
+// Date-times held as day counts since the zero date-time.
+QDateTime dateTimeFromDays(double days)
+{
+    return zeroDateTime().addMSecs(qint64(std::llround(days * 86400000.0)));
+}
+
+} // namespace
+
+QString fieldTypeName(FieldType type)
+{
+    switch (type) {
+    case FieldType::String:
+        return QStringLiteral("String");
+    case FieldType::FixedString:
+        return QStringLiteral("FixedString");
+    case FieldType::Float:
+        return QStringLiteral("Float");
+    case FieldType::DateTime:
+        return QStringLiteral("DateTime");
+    case FieldType::Integer:
+        return QStringLiteral("Integer");
+    }
+    return QStringLiteral("?");
+}
+
+Field::Field(ClientDataSet *dataSet, const QString &name, FieldType type, int size, int index)
+    : m_dataSet(dataSet)
+    , m_name(name)
+    , m_type(type)
+    , m_size(size)
+    , m_index(index)
+    , m_alignment(isNumeric() ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter)
+{
+}
+
+const QVariant *Field::cell(int row) const
+{
+    if (row < 0 || row >= m_dataSet->recordCount())
+        return nullptr;
+    const QVariant &value = m_dataSet->cell(m_index, row);
+    return value.isNull() ? nullptr : &value;
+}
+
+int Field::activeRow() const
+{
+    return m_dataSet->activeRow();
+}
+
+bool Field::isNullAt(int row) const
+{
+    return cell(row) == nullptr;
+}
+
+QVariant Field::valueAt(int row) const
+{
+    const QVariant *value = cell(row);
+    return value ? *value : QVariant();
+}
+
+QString Field::asStringAt(int row) const
+{
+    const QVariant *value = cell(row);
+    if (!value)
+        return {};
+    switch (m_type) {
+    case FieldType::String:
+    case FieldType::FixedString:
+        return value->toString();
+    case FieldType::Float:
+        return generalFloatText(value->toDouble());
+    case FieldType::DateTime:
+        return defaultDateTimeText(value->toDateTime());
+    case FieldType::Integer:
+        return QString::number(value->toLongLong());
+    }
+    return {};
+}
+
+double Field::asFloatAt(int row) const
+{
+    const QVariant *value = cell(row);
+    if (!value)
+        return 0.0;
+    switch (m_type) {
+    case FieldType::Float:
+    case FieldType::Integer:
+        return value->toDouble();
+    case FieldType::DateTime:
+        return double(zeroDateTime().msecsTo(value->toDateTime())) / 86400000.0;
+    case FieldType::String:
+    case FieldType::FixedString:
+        break;
+    }
+    bool ok = false;
+    const QString text = value->toString().trimmed();
+    const double number = text.isEmpty() ? 0.0 : QLocale().toDouble(text, &ok);
+    if (!ok && !text.isEmpty())
+        throw Error(QStringLiteral("'%1' não é um valor numérico válido.").arg(text));
+    return number;
+}
+
+QDateTime Field::asDateTimeAt(int row) const
+{
+    const QVariant *value = cell(row);
+    if (!value)
+        return zeroDateTime();
+    switch (m_type) {
+    case FieldType::DateTime:
+        return value->toDateTime();
+    case FieldType::Float:
+    case FieldType::Integer:
+        return dateTimeFromDays(value->toDouble());
+    case FieldType::String:
+    case FieldType::FixedString:
+        break;
+    }
+    throw Error(QStringLiteral("'%1' não é uma data válida.").arg(value->toString()));
+}
+
+QString Field::formattedText(int row, bool displayText) const
+{
+    const QVariant *value = cell(row);
+    if (!value)
+        return {};
+    switch (m_type) {
+    case FieldType::Float: {
+        const FloatFormat &format =
+            displayText || m_editFormat.isEmpty() ? m_displayFormat : m_editFormat;
+        return format.format(value->toDouble());
+    }
+    case FieldType::DateTime:
+        if (displayText && !m_displayFormat.isEmpty())
+            return value->toDateTime().toString(m_displayFormat.pattern());
+        return defaultDateTimeText(value->toDateTime());
+    case FieldType::String:
+    case FieldType::FixedString:
+    case FieldType::Integer:
+        break;
+    }
+    return asStringAt(row);
+}
+
+QString Field::getText(int row, bool displayText) const
+{
+    if (!m_onGetText)
+        return formattedText(row, displayText);
+    // The handler reads the field (and its neighbours) as the active row.
+    ClientDataSet::RowScope scope(*m_dataSet, row);
+    QString text;
+    m_onGetText(const_cast<Field &>(*this), text, displayText);
+    return text;
+}
+
+QString Field::textAt(int row) const
+{
+    return getText(row, false);
+}
+
+QString Field::displayTextAt(int row) const
+{
+    return getText(row, true);
+}
+
+bool Field::isNull() const
+{
+    return isNullAt(activeRow());
+}
+
+QVariant Field::value() const
+{
+    return valueAt(activeRow());
+}
+
+QString Field::asString() const
+{
+    return asStringAt(activeRow());
+}
+
+double Field::asFloat() const
+{
+    return asFloatAt(activeRow());
+}
+
+qint64 Field::asInteger() const
+{
+    if (m_type == FieldType::Integer) {
+        const QVariant *value = cell(activeRow());
+        return value ? value->toLongLong() : 0;
+    }
+    return qint64(std::llround(asFloat()));
+}
+
+QDateTime Field::asDateTime() const
+{
+    return asDateTimeAt(activeRow());
+}
+
+QString Field::text() const
+{
+    return textAt(activeRow());
+}
+
+QString Field::displayText() const
+{
+    return displayTextAt(activeRow());
+}
+
+} // namespace platform

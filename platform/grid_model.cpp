@@ -1,0 +1,134 @@
+#include "grid_model.h"
+
+#include "abort.h"
+#include "client_data_set.h"
+#include "data_link.h"
+
+namespace platform {
+
+GridModel::GridModel(QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_link(new DataLink(this))
+{
+    connect(m_link, &DataLink::aboutToRefresh, this, [this] { beginResetModel(); });
+    connect(m_link, &DataLink::refreshed, this, [this] {
+        resolveFields();
+        const ClientDataSet *set = dataSet();
+        m_rowCount = set ? set->recordCount() : 0;
+        endResetModel();
+    });
+}
+
+GridModel::~GridModel() = default;
+
+void GridModel::setDataSource(DataSource *source)
+{
+    m_link->setDataSource(source);
+}
+
+DataSource *GridModel::dataSource() const
+{
+    return m_link->dataSource();
+}
+
+ClientDataSet *GridModel::dataSet() const
+{
+    return m_link->dataSet();
+}
+
+void GridModel::resolveFields()
+{
+    const ClientDataSet *set = dataSet();
+    for (const auto &column : m_columns)
+        column->m_field = set ? set->findField(column->m_fieldName) : nullptr;
+}
+
+GridColumn &GridModel::addColumn(const QString &fieldName, const QString &title, int width,
+                                 Qt::Alignment titleAlignment)
+{
+    const int index = int(m_columns.size());
+    beginInsertColumns({}, index, index);
+    m_columns.push_back(std::unique_ptr<GridColumn>(
+        new GridColumn(this, index, fieldName, title, width, titleAlignment)));
+    GridColumn &column = *m_columns.back();
+    if (const ClientDataSet *set = dataSet())
+        column.m_field = set->findField(fieldName);
+    endInsertColumns();
+    return column;
+}
+
+GridColumn &GridModel::column(int index) const
+{
+    if (GridColumn *column = columnAt(index))
+        return *column;
+    throw Error(QStringLiteral("Coluna %1 inexistente na grade.").arg(index));
+}
+
+void GridModel::columnRebound(GridColumn &column)
+{
+    const ClientDataSet *set = dataSet();
+    column.m_field = set ? set->findField(column.m_fieldName) : nullptr;
+    emit headerDataChanged(Qt::Horizontal, column.m_index, column.m_index);
+    if (m_rowCount > 0)
+        emit dataChanged(index(0, column.m_index), index(m_rowCount - 1, column.m_index));
+}
+
+void GridModel::columnTitleChanged(GridColumn &column)
+{
+    emit headerDataChanged(Qt::Horizontal, column.m_index, column.m_index);
+}
+
+int GridModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rowCount;
+}
+
+int GridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QVariant GridModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rowCount)
+        return {};
+    const GridColumn *column = columnAt(index.column());
+    const Field *field = column ? column->field() : nullptr;
+    if (!field || index.row() >= field->dataSet().recordCount())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole: {
+        QString text;
+        guardedInPaint([&] { text = field->displayTextAt(index.row()); });
+        return text;
+    }
+    case Qt::TextAlignmentRole:
+        return int(field->alignment());
+    default:
+        return {};
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    const GridColumn *column = orientation == Qt::Horizontal ? columnAt(section) : nullptr;
+    if (!column)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return column->title();
+    case Qt::TextAlignmentRole:
+        return int(column->titleAlignment() | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+} // namespace platform

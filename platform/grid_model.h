@@ -1,0 +1,63 @@
+#pragma once
+
+#include "grid_column.h"
+
+#include <QAbstractTableModel>
+
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+class ClientDataSet;
+class DataLink;
+class DataSource;
+
+// The table model behind a data-aware grid: the record set is the source of
+// truth, the model only maps columns to fields. Its row count changes only
+// through model resets, so a view never sees rows come and go unannounced,
+// and data() is bounds-checked against the live set (a nested event loop
+// can ask for a cell in the middle of an operation).
+class GridModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    explicit GridModel(QObject *parent = nullptr);
+    ~GridModel() override;
+
+    void setDataSource(DataSource *source);
+    DataSource *dataSource() const;
+    ClientDataSet *dataSet() const;
+    DataLink &link() const { return *m_link; }
+
+    GridColumn &addColumn(const QString &fieldName, const QString &title, int width,
+                          Qt::Alignment titleAlignment);
+    GridColumn &column(int index) const; // throws an Error when out of range
+    GridColumn *columnAt(int index) const
+    {
+        return index >= 0 && size_t(index) < m_columns.size() ? m_columns[index].get() : nullptr;
+    }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+signals:
+    void columnWidthChanged(int column, int width);
+
+private:
+    friend class GridColumn;
+    void resolveFields();
+    void columnRebound(GridColumn &column);
+    void columnTitleChanged(GridColumn &column);
+
+    DataLink *m_link;
+    std::vector<std::unique_ptr<GridColumn>> m_columns;
+    int m_rowCount = 0;
+};
+
+} // namespace platform

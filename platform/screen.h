@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QSize>
+
+namespace platform {
+
+// The screen cursor by the form library's numbers: 0 the default cursor,
+// -11 the hourglass. Any other value shows the arrow. Held as an override
+// cursor, so it shows over every window until set back to 0.
+namespace ScreenCursor {
+constexpr int Default = 0;
+constexpr int HourGlass = -11;
+} // namespace ScreenCursor
+
+void setScreenCursor(int cursor);
+int screenCursor();
+
+// The size of the screen the forms are shown on, or the size set with
+// setScreenSizeOverride(); an invalid size removes the override.
+QSize screenSize();
+void setScreenSizeOverride(const QSize &size);
+
+} // namespace platform
