@@ -5,6 +5,7 @@
 
 #include <limits>
 #include <string_view>
+#include <unordered_map>
 
 namespace host {
 namespace {
@@ -38,13 +39,17 @@ platform::FieldType fieldType(pb::FieldType type)
     }
 }
 
-// Reports and screens repeat the same text down a column (branch, airline,
-// situation): equal bytes share the previous row's string instead of
-// decoding and allocating again.
+// Screens repeat the same few texts down a column (airline, branch, leg,
+// situation): a value already seen in the column shares that string instead
+// of decoding and allocating again. Long or too many distinct values are
+// decoded as they come.
 void readTextColumn(const wire::PacketReader &reader, int column, std::vector<QVariant> &values)
 {
+    constexpr std::size_t kMaxShared = 256;
+    constexpr std::size_t kMaxSharedLength = 64;
+    std::unordered_map<std::string_view, QString> seen;
     std::string_view previousBytes;
-    QVariant previous;
+    QString previous;
     bool havePrevious = false;
     for (std::uint32_t row = 0; row < reader.rowCount(); ++row) {
         if (reader.isNull(column, row)) {
@@ -53,11 +58,18 @@ void readTextColumn(const wire::PacketReader &reader, int column, std::vector<QV
         }
         const std::string_view bytes = reader.text(column, row);
         if (!havePrevious || bytes != previousBytes) {
-            previous = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+            const auto found = bytes.size() <= kMaxSharedLength ? seen.find(bytes) : seen.end();
+            if (found != seen.end()) {
+                previous = found->second;
+            } else {
+                previous = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+                if (bytes.size() <= kMaxSharedLength && seen.size() < kMaxShared)
+                    seen.emplace(bytes, previous);
+            }
             previousBytes = bytes;
             havePrevious = true;
         }
-        values.push_back(previous);
+        values.emplace_back(previous);
     }
 }
 
