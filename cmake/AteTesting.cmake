@@ -8,6 +8,12 @@ function(ate_add_gtest target)
   add_test(NAME ${target} COMMAND ${target})
 endfunction()
 
+# Qt warns (and the warning is fatal in tests) when XDG_RUNTIME_DIR is unset,
+# as it is for root sessions and CI: give the tests a private one.
+set(ATE_TEST_RUNTIME_DIR ${CMAKE_BINARY_DIR}/xdg-runtime)
+file(MAKE_DIRECTORY ${ATE_TEST_RUNTIME_DIR})
+file(CHMOD ${ATE_TEST_RUNTIME_DIR} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+
 # Qt Test executable. Runs offscreen; any Qt warning aborts the test, so a
 # warning fails it; a hung modal dialog is ended by the function timeout.
 function(ate_add_qtest target)
@@ -16,5 +22,5 @@ function(ate_add_qtest target)
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} Qt6::Test)
   add_test(NAME ${target} COMMAND ${target})
   set_tests_properties(${target} PROPERTIES ENVIRONMENT
-    "QT_QPA_PLATFORM=offscreen;QT_FATAL_WARNINGS=1;QTEST_FUNCTION_TIMEOUT=60000;LC_ALL=C.UTF-8")
+    "QT_QPA_PLATFORM=offscreen;QT_FATAL_WARNINGS=1;QTEST_FUNCTION_TIMEOUT=60000;LC_ALL=C.UTF-8;XDG_RUNTIME_DIR=${ATE_TEST_RUNTIME_DIR}")
 endfunction()

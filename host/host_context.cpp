@@ -1,0 +1,212 @@
+#include "host_context.h"
+
+#include "abort.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace host {
+namespace {
+
+// Splits a libpq connection string into its key/value pairs. Values may be
+// single-quoted, with backslash escaping a quote or a backslash.
+QList<std::pair<QString, QString>> parseConninfo(const QString &conninfo)
+{
+    QList<std::pair<QString, QString>> pairs;
+    const auto malformed = [&] {
+        return platform::Error(
+            QStringLiteral("Conexão com o banco de dados mal formada: %1").arg(conninfo));
+    };
+    qsizetype i = 0;
+    const qsizetype n = conninfo.size();
+    while (true) {
+        while (i < n && conninfo.at(i).isSpace())
+            ++i;
+        if (i >= n)
+            break;
+        const qsizetype keyStart = i;
+        while (i < n && conninfo.at(i) != QLatin1Char('=') && !conninfo.at(i).isSpace())
+            ++i;
+        const QString key = conninfo.mid(keyStart, i - keyStart);
+        while (i < n && conninfo.at(i).isSpace())
+            ++i;
+        if (key.isEmpty() || i >= n || conninfo.at(i) != QLatin1Char('='))
+            throw malformed();
+        ++i;
+        while (i < n && conninfo.at(i).isSpace())
+            ++i;
+        QString value;
+        if (i < n && conninfo.at(i) == QLatin1Char('\'')) {
+            ++i;
+            bool closed = false;
+            while (i < n) {
+                const QChar c = conninfo.at(i++);
+                if (c == QLatin1Char('\\') && i < n) {
+                    value += conninfo.at(i++);
+                } else if (c == QLatin1Char('\'')) {
+                    closed = true;
+                    break;
+                } else {
+                    value += c;
+                }
+            }
+            if (!closed)
+                throw malformed();
+        } else {
+            while (i < n && !conninfo.at(i).isSpace()) {
+                const QChar c = conninfo.at(i++);
+                if (c == QLatin1Char('\\') && i < n)
+                    value += conninfo.at(i++);
+                else
+                    value += c;
+            }
+        }
+        pairs.append({key, value});
+    }
+    return pairs;
+}
+
+// libpq quoting for a value passed on as a connect option.
+QString quotedOption(QString value)
+{
+    if (!value.isEmpty() && !value.contains(QLatin1Char(' ')) && !value.contains(QLatin1Char('\''))
+        && !value.contains(QLatin1Char('\\')))
+        return value;
+    value.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    value.replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
+int positiveInt(const QSettings &settings, const QString &key, int current)
+{
+    if (!settings.contains(key))
+        return current;
+    bool ok = false;
+    const int value = settings.value(key).toString().trimmed().toInt(&ok);
+    if (!ok || value <= 0)
+        throw platform::Error(QStringLiteral("Valor inválido para %1 no arquivo de configuração: %2")
+                                  .arg(key, settings.value(key).toString()));
+    return value;
+}
+
+} // namespace
+
+DatabaseSettings DatabaseSettings::fromLibpq(const QString &conninfo)
+{
+    DatabaseSettings settings;
+    settings.driver = Driver::Postgres;
+    QStringList options;
+    for (const auto &[key, value] : parseConninfo(conninfo)) {
+        if (key == QLatin1String("host") || key == QLatin1String("hostaddr")) {
+            settings.hostName = value;
+        } else if (key == QLatin1String("port")) {
+            bool ok = false;
+            settings.port = value.toInt(&ok);
+            if (!ok)
+                throw platform::Error(
+                    QStringLiteral("Porta inválida na conexão com o banco de dados: %1").arg(value));
+        } else if (key == QLatin1String("dbname")) {
+            settings.databaseName = value;
+        } else if (key == QLatin1String("user")) {
+            settings.userName = value;
+        } else if (key == QLatin1String("password")) {
+            settings.password = value;
+        } else {
+            options.append(key + QLatin1Char('=') + quotedOption(value));
+        }
+    }
+    settings.connectOptions = options.join(QLatin1Char(';'));
+    return settings;
+}
+
+QString DatabaseSettings::qtDriverName() const
+{
+    return driver == Driver::Postgres ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE");
+}
+
+void Context::loadFromSettings(const QString &path)
+{
+    if (!QFileInfo(path).isReadable())
+        throw platform::Error(
+            QStringLiteral("Arquivo de configuração não encontrado: %1").arg(path));
+    QSettings settings(path, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError)
+        throw platform::Error(
+            QStringLiteral("Arquivo de configuração inválido: %1").arg(path));
+
+    const auto text = [&](const QString &key, const QString &current) {
+        return settings.contains(key) ? settings.value(key).toString().trimmed() : current;
+    };
+
+    m_branchCode = text(QStringLiteral("branch/code"), m_branchCode);
+    m_branchName = text(QStringLiteral("branch/name"), m_branchName);
+    if (settings.contains(QStringLiteral("branch/bound")))
+        m_moduleBound = settings.value(QStringLiteral("branch/bound")).toBool();
+
+    m_serverHost = text(QStringLiteral("server/host"), m_serverHost);
+    m_serverPort = positiveInt(settings, QStringLiteral("server/port"), m_serverPort);
+    m_token = text(QStringLiteral("server/token"), m_token);
+    m_callDeadlineMs = positiveInt(settings, QStringLiteral("server/deadline_ms"), m_callDeadlineMs);
+    const QString certificate = text(QStringLiteral("server/root_certificate"), {});
+    if (!certificate.isEmpty()) {
+        // A relative path is taken from the configuration file's folder.
+        const QString certPath = QFileInfo(path).dir().absoluteFilePath(certificate);
+        QFile file(certPath);
+        if (!file.open(QIODevice::ReadOnly))
+            throw platform::Error(
+                QStringLiteral("Certificado raiz não encontrado: %1").arg(certPath));
+        m_tlsRootCertificate = file.readAll();
+        m_useTls = true;
+    }
+    if (settings.contains(QStringLiteral("server/tls")))
+        m_useTls = settings.value(QStringLiteral("server/tls")).toBool();
+
+    const QString driver = text(QStringLiteral("database/driver"), {}).toLower();
+    if (driver == QLatin1String("postgresql") || driver == QLatin1String("qpsql")) {
+        m_database = DatabaseSettings::fromLibpq(text(QStringLiteral("database/conninfo"), {}));
+    } else if (driver.isEmpty() || driver == QLatin1String("sqlite") || driver == QLatin1String("qsqlite")) {
+        if (!driver.isEmpty())
+            m_database.driver = DatabaseSettings::Driver::Sqlite;
+        const QString file = text(QStringLiteral("database/path"), {});
+        if (!file.isEmpty())
+            m_database.sqlitePath = QFileInfo(path).dir().absoluteFilePath(file);
+    } else {
+        throw platform::Error(
+            QStringLiteral("Banco de dados local desconhecido no arquivo de configuração: %1").arg(driver));
+    }
+}
+
+Context &context()
+{
+    static Context instance;
+    return instance;
+}
+
+QString FiliProc()
+{
+    return context().branchCode();
+}
+
+QString NomeFiliProc()
+{
+    return context().branchName();
+}
+
+bool ModuFili()
+{
+    return context().moduleBoundToBranch();
+}
+
+QString WebURL()
+{
+    return context().serverHost();
+}
+
+int WebPort()
+{
+    return context().serverPort();
+}
+
+} // namespace host

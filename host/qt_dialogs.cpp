@@ -1,0 +1,32 @@
+#include "qt_dialogs.h"
+
+#include "application.h"
+#include "list_picker_dialog.h"
+#include "lookup_dialog.h"
+#include "message_dialog.h"
+
+namespace host {
+
+void QtDialogs::showMessage(MessageKind kind, const QString &text)
+{
+    MessageDialog box(kind, text, dialogParent());
+    box.exec();
+}
+
+std::optional<QStringList> QtDialogs::showListPicker(const ListPickRequest &request)
+{
+    ListPickerDialog dialog(request, dialogParent());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.markedKeys();
+}
+
+std::optional<int> QtDialogs::showLookup(const LookupRequest &request)
+{
+    LookupDialog dialog(request, dialogParent());
+    if (dialog.exec() != QDialog::Accepted || dialog.pickedRow() < 0)
+        return std::nullopt;
+    return dialog.pickedRow();
+}
+
+} // namespace host
