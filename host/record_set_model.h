@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QPointer>
+
+#include <vector>
+
+namespace platform {
+class ClientDataSet;
+class Field;
+}
+
+namespace host {
+
+// A read-only table of a record set's visible fields for the host's pickers,
+// optionally with a mark column first. Marks belong to the model, not to the
+// record set. A field named IDMARCADO is the mark column's own and is not
+// shown as data.
+class RecordSetModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    RecordSetModel(platform::ClientDataSet *dataSet, bool markColumn, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+    bool hasMarkColumn() const { return m_markColumn; }
+    bool isMarked(int row) const;
+    void setMarked(int row, bool marked);
+    void toggle(int row);
+    void setAllMarked(bool marked);
+    int markedCount() const;
+
+private:
+    QPointer<platform::ClientDataSet> m_dataSet;
+    std::vector<const platform::Field *> m_columns;
+    bool m_markColumn;
+    std::vector<char> m_marks;
+};
+
+} // namespace host
