@@ -12,8 +12,9 @@ namespace platform {
 namespace {
 
 // Eats the press already on its way to the widget whose focus move was
-// refused, and its release. Lives until the event loop next turns, so a
-// focus move that came without a click swallows nothing later.
+// refused, and the release that ends that click. Gone at the next turn of
+// the event loop at the latest, so a focus move that came without a click
+// swallows nothing later.
 class ClickSwallower : public QObject
 {
 public:
@@ -25,25 +26,33 @@ public:
         deleteLater();
     }
 
-    ~ClickSwallower() override { qApp->removeEventFilter(this); }
+    ~ClickSwallower() override { stop(); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseButtonRelease: {
-            auto *widget = qobject_cast<QWidget *>(watched);
-            return m_target && widget && (widget == m_target || m_target->isAncestorOf(widget));
-        }
-        default:
+        const QEvent::Type type = event->type();
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick
+            && type != QEvent::MouseButtonRelease)
             return false;
-        }
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (!m_target || !widget || (widget != m_target && !m_target->isAncestorOf(widget)))
+            return false;
+        if (type == QEvent::MouseButtonRelease)
+            stop();
+        return true;
     }
 
 private:
+    void stop()
+    {
+        if (!m_stopped)
+            qApp->removeEventFilter(this);
+        m_stopped = true;
+    }
+
     QPointer<QWidget> m_target;
+    bool m_stopped = false;
 };
 
 int depthOf(const QWidget *widget)
