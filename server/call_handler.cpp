@@ -1,0 +1,131 @@
+#include "call_handler.h"
+
+#include <chrono>
+
+namespace appserver {
+namespace {
+
+// Compares without stopping at the first difference, so the time taken
+// tells nothing about the token.
+bool sameSecret(std::string_view a, std::string_view b)
+{
+    unsigned char diff = a.size() == b.size() ? 0 : 1;
+    const std::size_t n = std::max(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char x = i < a.size() ? static_cast<unsigned char>(a[i]) : 0;
+        const unsigned char y = i < b.size() ? static_cast<unsigned char>(b[i]) : 0;
+        diff |= static_cast<unsigned char>(x ^ y);
+    }
+    return diff == 0;
+}
+
+void echoByReference(const pb::CallRequest &request, pb::CallReply *reply)
+{
+    for (const pb::Argument &argument : request.arguments()) {
+        if (argument.by_reference())
+            *reply->add_by_reference() = argument.value();
+    }
+}
+
+// Client texts go into the log only when short and printable.
+std::string_view loggableName(std::string_view name)
+{
+    if (name.size() > 64)
+        return "(nome longo)";
+    for (char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            return "(nome inválido)";
+    }
+    return name;
+}
+
+} // namespace
+
+CallHandler::CallHandler(ConnectionPool &pool, CallLog &log, std::string token)
+    : m_pool(pool)
+    , m_log(log)
+    , m_token(std::move(token))
+{}
+
+void CallHandler::addModule(const RemoteDataModule &module)
+{
+    m_modules.push_back(&module);
+}
+
+bool CallHandler::authorized(std::string_view authorization) const
+{
+    if (m_token.empty())
+        return true;
+    constexpr std::string_view scheme = "Bearer ";
+    if (!authorization.starts_with(scheme))
+        return false;
+    return sameSecret(authorization.substr(scheme.size()), m_token);
+}
+
+Result<std::uint32_t> CallHandler::dispatch(const pb::CallRequest &request, pb::DataPacket *packet,
+                                            std::string_view *methodName)
+{
+    const RemoteDataModule *module = nullptr;
+    for (const RemoteDataModule *candidate : m_modules) {
+        if (sameNameIgnoringCase(candidate->name, request.module()))
+            module = candidate;
+    }
+    if (!module) {
+        return Error{"Módulo remoto \"" + std::string(loggableName(request.module()))
+                         + "\" não existe no servidor de aplicação.",
+                     {}};
+    }
+    const RemoteMethod *method = module->find(request.method());
+    if (!method) {
+        return Error{"O método \"" + std::string(loggableName(request.method()))
+                         + "\" não existe no módulo " + std::string(module->name) + ".",
+                     {}};
+    }
+    *methodName = method->name;
+    Result<Connection *> connection = m_pool.connection();
+    if (!connection)
+        return connection.error();
+    const Arguments arguments(method->name, request.arguments());
+    return method->run(**connection, arguments, packet);
+}
+
+grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *reply,
+                                 std::string_view authorization, std::string_view peer)
+{
+    const auto started = std::chrono::steady_clock::now();
+    CallRecord record;
+    record.module = loggableName(request.module());
+    record.method = loggableName(request.method());
+    record.peer = peer;
+
+    if (!authorized(authorization)) {
+        record.outcome = CallRecord::Outcome::Unauthenticated;
+        record.duration = std::chrono::steady_clock::now() - started;
+        m_log.call(record);
+        return grpc::Status(grpc::StatusCode::UNAUTHENTICATED, std::string(kUnauthenticatedMessage));
+    }
+
+    std::string_view methodName = record.method;
+    Result<std::uint32_t> rows = [&]() -> Result<std::uint32_t> {
+        try {
+            return dispatch(request, reply->mutable_packet(), &methodName);
+        } catch (const std::exception &e) {
+            return Error{"Erro interno do servidor de aplicação.", e.what()};
+        }
+    }();
+    record.method = methodName;
+    if (rows) {
+        record.rows = *rows;
+    } else {
+        reply->mutable_failure()->set_message(rows.error().message);
+        record.outcome = CallRecord::Outcome::Failure;
+        record.message = rows.error().message;
+        record.detail = rows.error().detail;
+    }
+    echoByReference(request, reply);
+    record.duration = std::chrono::steady_clock::now() - started;
+    m_log.call(record);
+    return grpc::Status::OK;
+}
+
+} // namespace appserver

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "call_log.h"
+#include "connection_pool.h"
+#include "remote_data_module.h"
+
+#include <grpcpp/support/status.h>
+
+#include <string>
+#include <vector>
+
+namespace appserver {
+
+// Answers one late-bound call: authorises it, finds module and method, runs
+// it on this thread's connection and logs one line. Whatever the user should
+// read comes back as a Failure reply with gRPC status OK; only a missing or
+// wrong token gives UNAUTHENTICATED (with a Portuguese message).
+class CallHandler
+{
+public:
+    // An empty token accepts every caller.
+    CallHandler(ConnectionPool &pool, CallLog &log, std::string token = {});
+
+    void addModule(const RemoteDataModule &module);
+
+    // `authorization` is the caller's "authorization" metadata, e.g.
+    // "Bearer s3cret".
+    grpc::Status handle(const pb::CallRequest &request, pb::CallReply *reply,
+                        std::string_view authorization = {}, std::string_view peer = {});
+
+    static constexpr std::string_view kUnauthenticatedMessage =
+        "Acesso negado: o servidor de aplicação exige um token de acesso válido.";
+
+private:
+    bool authorized(std::string_view authorization) const;
+    Result<std::uint32_t> dispatch(const pb::CallRequest &request, pb::DataPacket *packet,
+                                   std::string_view *methodName);
+
+    ConnectionPool &m_pool;
+    CallLog &m_log;
+    std::string m_token;
+    std::vector<const RemoteDataModule *> m_modules;
+};
+
+} // namespace appserver

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "database.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace appserver {
+
+// Hands every thread its own connection to one database, opened on first
+// use and kept for the thread's life (a thread_local holder), so calls never
+// wait on each other for a connection and prepared statements stay warm.
+// A connection the server dropped is replaced at the next call.
+class ConnectionPool
+{
+public:
+    explicit ConnectionPool(DatabaseSpec spec);
+    ~ConnectionPool();
+    ConnectionPool(const ConnectionPool &) = delete;
+    ConnectionPool &operator=(const ConnectionPool &) = delete;
+
+    Result<Connection *> connection();
+    const DatabaseSpec &spec() const { return m_spec; }
+
+private:
+    DatabaseSpec m_spec;
+    std::uint64_t m_id;
+    std::shared_ptr<std::atomic<bool>> m_alive;
+};
+
+} // namespace appserver

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "result.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace appserver {
+
+enum class Dialect { SQLite, PostgreSQL };
+
+// One prepared statement, owned and cached by its connection. SQL uses `?`
+// placeholders; parameters are numbered from 0 and columns from 0.
+// Date-times are civil milliseconds since 1899-12-30 (wire::toMsecs).
+class Statement
+{
+public:
+    virtual ~Statement() = default;
+
+    virtual void bindText(int index, std::string_view value) = 0;
+    virtual void bindNumber(int index, double value) = 0;
+    virtual void bindInteger(int index, std::int64_t value) = 0;
+    virtual void bindDateTime(int index, std::int64_t msecs) = 0;
+    virtual void bindNull(int index) = 0;
+
+    // Runs the statement on the first call; true while a row is current.
+    virtual Result<bool> step() = 0;
+
+    virtual int columnCount() const = 0;
+    virtual bool isNull(int column) const = 0;
+    virtual std::string_view text(int column) const = 0;
+    virtual double number(int column) const = 0;
+    virtual std::int64_t integer(int column) const = 0;
+    // nullopt when the stored text is no date-time.
+    virtual std::optional<std::int64_t> dateTime(int column) const = 0;
+
+    // Ends the current run and forgets the bindings; the statement can be
+    // run again.
+    virtual void reset() = 0;
+};
+
+// Resets a statement when it goes out of scope, so an early return never
+// leaves a read open (in SQLite that would pin the WAL snapshot).
+class StatementRun
+{
+public:
+    explicit StatementRun(Statement &statement) : m_statement(statement) {}
+    ~StatementRun() { m_statement.reset(); }
+    StatementRun(const StatementRun &) = delete;
+    StatementRun &operator=(const StatementRun &) = delete;
+
+    Statement *operator->() { return &m_statement; }
+    Statement &operator*() { return m_statement; }
+
+private:
+    Statement &m_statement;
+};
+
+// A database connection used by one thread at a time.
+class Connection
+{
+public:
+    virtual ~Connection() = default;
+
+    virtual Dialect dialect() const = 0;
+
+    // Prepared once per connection and SQL text, then reused.
+    virtual Result<Statement *> prepare(std::string_view sql) = 0;
+
+    // Runs SQL without parameters (DDL, transaction control).
+    virtual Status execute(std::string_view sql) = 0;
+
+    // False once the server has gone away; the pool then opens a new one.
+    virtual bool isUsable() const = 0;
+};
+
+// Where the data lives: a SQLite file or a PostgreSQL connection string.
+struct DatabaseSpec {
+    Dialect dialect = Dialect::SQLite;
+    std::string target; // file path or libpq connection string
+    // Both stay below the client's 5 s deadline: a locked SQLite file is
+    // waited for, a slow PostgreSQL statement is cancelled.
+    int busyTimeoutMs = 2000;
+    int statementTimeoutMs = 4000;
+
+    // "postgresql://…", "postgres://…" or a libpq "key=value" string name
+    // PostgreSQL; anything else is a SQLite file path.
+    static DatabaseSpec parse(std::string_view text);
+};
+
+Result<std::unique_ptr<Connection>> openConnection(const DatabaseSpec &spec);
+
+} // namespace appserver

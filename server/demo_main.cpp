@@ -1,0 +1,118 @@
+#include "demo_main.h"
+
+#include "demo_data.h"
+#include "sql_time.h"
+
+#include <charconv>
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+
+namespace appserver::demo {
+namespace {
+
+const char *const kUsage =
+    "Uso: ate-demodata [opções]\n"
+    "Gera um conjunto de dados de demonstração repetível.\n"
+    "  --server-db BANCO   banco do servidor de aplicação: arquivo SQLite (padrão ate25400.db,\n"
+    "                      substituído) ou conexão PostgreSQL (tabelas esvaziadas e recarregadas)\n"
+    "  --local-db ARQUIVO  banco local do host com a tabela FILIAL (padrão ate25400-local.db,\n"
+    "                      substituído); \"-\" não gera\n"
+    "  --start AAAA-MM-DD  primeiro dia (padrão: hoje menos 15 dias)\n"
+    "  --days N            quantidade de dias (padrão 31)\n"
+    "  --seed N            semente (padrão 25400)\n";
+
+void removeSqliteFiles(const std::string &path)
+{
+    std::error_code ignored;
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+        std::filesystem::remove(path + suffix, ignored);
+}
+
+template<typename T>
+bool toNumber(const std::string &text, T &out)
+{
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+} // namespace
+
+int runDemoData(const std::vector<std::string> &args)
+{
+    std::string serverDb = "ate25400.db";
+    std::string localDb = "ate25400-local.db";
+    DemoOptions options;
+    options.firstDay = localToday() - 15 * kMsecsPerDay;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &name = args[i];
+        if (name == "--help" || name == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (i + 1 >= args.size()) {
+            std::cerr << "Falta o valor de " << name << ".\n\n" << kUsage;
+            return 2;
+        }
+        const std::string &value = args[++i];
+        bool ok = true;
+        if (name == "--server-db") {
+            serverDb = value;
+        } else if (name == "--local-db") {
+            localDb = value;
+        } else if (name == "--start") {
+            Result<std::int64_t> day = parseDay(value);
+            ok = day.ok();
+            if (ok)
+                options.firstDay = *day;
+        } else if (name == "--days") {
+            ok = toNumber(value, options.days) && options.days >= 1 && options.days <= 366;
+        } else if (name == "--seed") {
+            ok = toNumber(value, options.seed);
+        } else {
+            std::cerr << "Opção desconhecida: " << name << ".\n\n" << kUsage;
+            return 2;
+        }
+        if (!ok) {
+            std::cerr << "Valor inválido para " << name << ": \"" << value << "\".\n\n" << kUsage;
+            return 2;
+        }
+    }
+
+    const auto started = std::chrono::steady_clock::now();
+    DatabaseSpec spec = DatabaseSpec::parse(serverDb);
+    if (spec.dialect == Dialect::SQLite)
+        removeSqliteFiles(serverDb);
+    Result<std::unique_ptr<Connection>> server = openConnection(spec);
+    if (!server) {
+        std::cerr << server.error().message << " " << server.error().detail << "\n";
+        return 1;
+    }
+    Result<DemoSummary> summary = writeServerData(**server, options);
+    if (!summary) {
+        std::cerr << summary.error().message << " " << summary.error().detail << "\n";
+        return 1;
+    }
+    if (localDb != "-") {
+        removeSqliteFiles(localDb);
+        Result<std::unique_ptr<Connection>> local = openConnection(DatabaseSpec::parse(localDb));
+        Status written = local ? writeLocalBranches(**local) : Status(local.error());
+        if (!written) {
+            std::cerr << written.error().message << " " << written.error().detail << "\n";
+            return 1;
+        }
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::cout << "dados de demonstração: " << summary->branches << " filiais, "
+              << summary->airlines << " companhias, " << summary->flightPlans
+              << " planos de vôo, " << summary->forecasts << " previsões, " << summary->services
+              << " serviços; de " << formatSqlDateTime(options.firstDay).substr(0, 10) << " por "
+              << options.days << " dias, semente " << options.seed << " (" << seconds << " s)\n"
+              << "servidor: " << (spec.dialect == Dialect::SQLite ? serverDb : "PostgreSQL") << "\n";
+    if (localDb != "-")
+        std::cout << "local: " << localDb << "\n";
+    return 0;
+}
+
+} // namespace appserver::demo

@@ -1,0 +1,6 @@
+#include "demo_main.h"
+
+int main(int argc, char **argv)
+{
+    return appserver::demo::runDemoData(std::vector<std::string>(argv + 1, argv + argc));
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "call_handler.h"
+
+#include <memory>
+#include <string>
+
+namespace appserver {
+
+struct ServerOptions {
+    std::string address = "127.0.0.1";
+    int port = 50051;        // 0: any free port
+    int threads = 0;         // workers; 0: two per core
+    std::string tlsCertFile; // both set: TLS; both empty: plain
+    std::string tlsKeyFile;
+};
+
+// The gRPC front: a fixed set of worker threads, each with its own
+// completion queue, answering AppServer.Call through a CallHandler. A worker
+// runs a call's query itself, so each worker keeps one database connection
+// and the count of connections stays that of the workers. Serves the
+// standard health check as well.
+class GrpcServer
+{
+public:
+    static Result<std::unique_ptr<GrpcServer>> start(const ServerOptions &options,
+                                                     CallHandler &handler, CallLog &log);
+    ~GrpcServer();
+
+    int port() const;
+    int workerCount() const;
+
+    // Stops accepting calls, lets running ones finish for up to `grace`,
+    // then ends the workers. Safe to call more than once.
+    void shutdown(std::chrono::milliseconds grace = std::chrono::milliseconds(2000));
+
+    class Impl;
+
+private:
+    explicit GrpcServer(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace appserver

@@ -1,0 +1,6 @@
+#include "server_main.h"
+
+int main(int argc, char **argv)
+{
+    return appserver::runServer(std::vector<std::string>(argv + 1, argv + argc));
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "appserver.pb.h"
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace appserver {
+
+namespace pb = ate::appserver::v1;
+
+// One field of a client record set: the packet carries it under this name
+// and type, and the query selects it at the same position.
+struct FieldSpec {
+    std::string_view name;
+    pb::FieldType type;
+    std::uint32_t size;
+};
+
+// The record sets the closing position screen, the airline filter and the
+// report form load; fields in the record set's order.
+std::span<const FieldSpec> planoVooFields();   // cdsPlanoVoo
+std::span<const FieldSpec> prevPaxFields();    // cdsPrevPax
+std::span<const FieldSpec> servPlanoFields();  // cdsServPlano
+std::span<const FieldSpec> ciaFields();        // cdsCia and cdsCompanhia
+
+} // namespace appserver

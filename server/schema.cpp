@@ -1,0 +1,186 @@
+#include "schema.h"
+
+#include <string_view>
+#include <vector>
+
+namespace appserver {
+namespace {
+
+// The same DDL runs on SQLite and PostgreSQL. Date-times are TIMESTAMP(3)
+// (text in the canonical form on SQLite, see sql_time.h). The flight-plan
+// tables lead their keys with branch and date-time, the access path of the
+// day's position; the other lookups use the full key.
+struct Migration {
+    int version;
+    std::vector<std::string_view> statements;
+};
+
+const std::vector<Migration> &migrations()
+{
+    static const std::vector<Migration> all = {
+        {1,
+         {
+             R"(CREATE TABLE FILIAL (
+                CDFILIAL VARCHAR(4) NOT NULL PRIMARY KEY,
+                NMFILIAL VARCHAR(30) NOT NULL,
+                IDCNTRRESC VARCHAR(1) NOT NULL DEFAULT 'N'))",
+             R"(CREATE TABLE COMPANHIA (
+                CDCIA VARCHAR(4) NOT NULL PRIMARY KEY,
+                SGCIA VARCHAR(5) NOT NULL,
+                NMCIA VARCHAR(50) NOT NULL,
+                IDNACCIA VARCHAR(1) NOT NULL))",
+             R"(CREATE TABLE CIAFILIAL (
+                CDFILIAL VARCHAR(4) NOT NULL,
+                CDCIA VARCHAR(4) NOT NULL,
+                PRIMARY KEY (CDFILIAL, CDCIA)))",
+             R"(CREATE TABLE BASE (
+                CDBASE VARCHAR(4) NOT NULL PRIMARY KEY,
+                SGBASE VARCHAR(5) NOT NULL,
+                NMBASE VARCHAR(50) NOT NULL))",
+             R"(CREATE TABLE CLASSE (
+                CDCLASSE VARCHAR(4) NOT NULL PRIMARY KEY,
+                SGCLASSE VARCHAR(5) NOT NULL,
+                NMCLASSE VARCHAR(30) NOT NULL,
+                NRORDEM INTEGER NOT NULL))",
+             R"(CREATE TABLE SERVICO (
+                CDSERVICO VARCHAR(10) NOT NULL PRIMARY KEY,
+                DSSERVICO VARCHAR(50) NOT NULL))",
+             R"(CREATE TABLE PLANOVOO (
+                CDCIA VARCHAR(4) NOT NULL,
+                CDFILIAL VARCHAR(4) NOT NULL,
+                NRVOO VARCHAR(5) NOT NULL,
+                CDTRECHO VARCHAR(4) NOT NULL,
+                DTHRPLAVOOPV TIMESTAMP(3) NOT NULL,
+                IDSITABASPV VARCHAR(1),
+                IDBREAKGERA VARCHAR(1),
+                CDBASEORI VARCHAR(4),
+                CDBASEDES VARCHAR(4),
+                HRDECOLVOO VARCHAR(4),
+                PRIMARY KEY (CDFILIAL, DTHRPLAVOOPV, CDCIA, NRVOO, CDTRECHO)))",
+             // GetCompanhia: does this airline have a plan on the date?
+             "CREATE INDEX IX_PLANOVOO_CIA_DATA ON PLANOVOO (CDCIA, DTHRPLAVOOPV)",
+             R"(CREATE TABLE PREVISAOPAX (
+                CDCIA VARCHAR(4) NOT NULL,
+                CDFILIAL VARCHAR(4) NOT NULL,
+                NRVOO VARCHAR(5) NOT NULL,
+                CDTRECHO VARCHAR(4) NOT NULL,
+                DTHRPLAVOOPV TIMESTAMP(3) NOT NULL,
+                CDCLASSE VARCHAR(4) NOT NULL,
+                QTTOTPAXAT DOUBLE PRECISION,
+                QTPAXSBY DOUBLE PRECISION,
+                PRIMARY KEY (CDFILIAL, DTHRPLAVOOPV, CDCIA, NRVOO, CDTRECHO, CDCLASSE)))",
+             R"(CREATE TABLE SERVPLANO (
+                CDCIA VARCHAR(4) NOT NULL,
+                CDFILIAL VARCHAR(4) NOT NULL,
+                NRVOO VARCHAR(5) NOT NULL,
+                CDTRECHO VARCHAR(4) NOT NULL,
+                DTHRPLAVOOPV TIMESTAMP(3) NOT NULL,
+                NRITEMPLANSP INTEGER NOT NULL,
+                CDSERVICO VARCHAR(10) NOT NULL,
+                NRDELIVERY DOUBLE PRECISION,
+                CDAGRDECO VARCHAR(4),
+                CDAGRDEDE VARCHAR(4),
+                IDSITSERSP VARCHAR(1),
+                IDSEREXTSP VARCHAR(1),
+                IDSTKDTSP VARCHAR(1),
+                CDUSRRESPSP VARCHAR(10),
+                QTANTAPRODSP DOUBLE PRECISION,
+                QTSESOLICSP DOUBLE PRECISION,
+                QTSESBYPRSP DOUBLE PRECISION,
+                QTSESBYUTSP DOUBLE PRECISION,
+                QTCORTSERVSP DOUBLE PRECISION,
+                QTATUAPRODSP DOUBLE PRECISION,
+                QTSERFATSP DOUBLE PRECISION,
+                VRPRUDOLSESP DOUBLE PRECISION,
+                VRPRURESESP DOUBLE PRECISION,
+                DTHRFEPRODSP TIMESTAMP(3),
+                DTHRINCSESP TIMESTAMP(3),
+                DTHRTRASESP TIMESTAMP(3),
+                DTHRCANCSESP TIMESTAMP(3),
+                QTSERVFIXSP DOUBLE PRECISION,
+                VRPESOSESP DOUBLE PRECISION,
+                NRLANCTONF VARCHAR(10),
+                IDTIPSCBOSP VARCHAR(1),
+                VRLOADSESP DOUBLE PRECISION,
+                QTREALPROD DOUBLE PRECISION,
+                NRPROPAXSP DOUBLE PRECISION,
+                TXOBSUSRSP VARCHAR(1),
+                PRIMARY KEY (CDFILIAL, DTHRPLAVOOPV, CDCIA, NRVOO, CDTRECHO, NRITEMPLANSP)))",
+         }},
+    };
+    return all;
+}
+
+Status ensureVersionTable(Connection &connection)
+{
+    return connection.execute("CREATE TABLE IF NOT EXISTS SCHEMA_VERSAO ("
+                              "NRVERSAO INTEGER NOT NULL PRIMARY KEY, "
+                              "DTHRAPLICACAO VARCHAR(30) NOT NULL)");
+}
+
+} // namespace
+
+int latestSchemaVersion()
+{
+    return migrations().back().version;
+}
+
+Result<int> schemaVersion(Connection &connection)
+{
+    Status ready = ensureVersionTable(connection);
+    if (!ready)
+        return ready.error();
+    Result<Statement *> prepared = connection.prepare(
+        "SELECT COALESCE(MAX(NRVERSAO), 0) FROM SCHEMA_VERSAO");
+    if (!prepared)
+        return prepared.error();
+    StatementRun run(**prepared);
+    Result<bool> row = run->step();
+    if (!row)
+        return row.error();
+    return *row ? static_cast<int>(run->integer(0)) : 0;
+}
+
+Status migrateSchema(Connection &connection)
+{
+    Status ready = ensureVersionTable(connection);
+    if (!ready)
+        return ready;
+    return inTransaction(connection, [&]() -> Status {
+        if (connection.dialect() == Dialect::PostgreSQL) {
+            // Two servers starting together must not both apply a version.
+            Status locked = connection.execute("LOCK TABLE SCHEMA_VERSAO IN EXCLUSIVE MODE");
+            if (!locked)
+                return locked;
+        }
+        Result<int> current = schemaVersion(connection);
+        if (!current)
+            return current.error();
+        if (*current > latestSchemaVersion()) {
+            return Error{"Banco de dados com versão de esquema mais nova que a do servidor.",
+                         "schema version " + std::to_string(*current) + " > "
+                             + std::to_string(latestSchemaVersion())};
+        }
+        for (const Migration &migration : migrations()) {
+            if (migration.version <= *current)
+                continue;
+            for (std::string_view sql : migration.statements) {
+                Status applied = connection.execute(sql);
+                if (!applied)
+                    return applied;
+            }
+            Result<Statement *> insert = connection.prepare(
+                "INSERT INTO SCHEMA_VERSAO (NRVERSAO, DTHRAPLICACAO) VALUES (?, CURRENT_TIMESTAMP)");
+            if (!insert)
+                return insert.error();
+            StatementRun run(**insert);
+            run->bindInteger(0, migration.version);
+            Result<bool> done = run->step();
+            if (!done)
+                return done.error();
+        }
+        return success();
+    });
+}
+
+} // namespace appserver

@@ -1,0 +1,164 @@
+#include "server_config.h"
+
+#include <charconv>
+#include <fstream>
+#include <map>
+
+namespace appserver {
+namespace {
+
+const char *const kUsage =
+    "Uso: ate-appserver [opções]\n"
+    "  --address ENDEREÇO      endereço de escuta (padrão 127.0.0.1)\n"
+    "  --port PORTA            porta (padrão 50051; 0 escolhe uma livre)\n"
+    "  --database BANCO        arquivo SQLite (padrão ate25400.db) ou conexão PostgreSQL\n"
+    "                          (postgresql://… ou \"host=… dbname=…\")\n"
+    "  --threads N             trabalhadores (padrão: dois por núcleo)\n"
+    "  --busy-timeout-ms N     espera por um banco SQLite ocupado (padrão 2000)\n"
+    "  --tls-cert ARQUIVO      certificado PEM do servidor (com --tls-key liga o TLS)\n"
+    "  --tls-key ARQUIVO       chave PEM do servidor\n"
+    "  --token TEXTO           exige \"authorization: Bearer TEXTO\" em cada chamada\n"
+    "  --token-file ARQUIVO    lê o token da primeira linha do arquivo\n"
+    "  --config ARQUIVO        arquivo com linhas \"nome = valor\" (mesmos nomes)\n"
+    "  --help                  mostra esta ajuda\n";
+
+std::string trim(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+Result<int> toInt(const std::string &name, const std::string &value, int min, int max)
+{
+    int number = 0;
+    const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
+    if (ec != std::errc() || end != value.data() + value.size() || number < min || number > max) {
+        return Error{"Valor inválido para " + name + ": \"" + value + "\" (de " + std::to_string(min)
+                         + " a " + std::to_string(max) + ").",
+                     {}};
+    }
+    return number;
+}
+
+Status apply(ServerConfig &config, const std::string &name, const std::string &value)
+{
+    if (name == "address") {
+        config.server.address = value;
+    } else if (name == "port") {
+        Result<int> port = toInt(name, value, 0, 65535);
+        if (!port)
+            return port.error();
+        config.server.port = *port;
+    } else if (name == "database") {
+        const int busy = config.database.busyTimeoutMs;
+        config.database = DatabaseSpec::parse(value);
+        config.database.busyTimeoutMs = busy;
+    } else if (name == "threads") {
+        Result<int> threads = toInt(name, value, 1, 256);
+        if (!threads)
+            return threads.error();
+        config.server.threads = *threads;
+    } else if (name == "busy-timeout-ms") {
+        // Kept below the client's 5 s deadline.
+        Result<int> ms = toInt(name, value, 0, 4500);
+        if (!ms)
+            return ms.error();
+        config.database.busyTimeoutMs = *ms;
+    } else if (name == "tls-cert") {
+        config.server.tlsCertFile = value;
+    } else if (name == "tls-key") {
+        config.server.tlsKeyFile = value;
+    } else if (name == "token") {
+        config.token = value;
+    } else if (name == "token-file") {
+        std::ifstream in(value);
+        std::string line;
+        if (!in || !std::getline(in, line))
+            return Error{"Não foi possível ler o token de " + value + ".", {}};
+        config.token = trim(line);
+    } else {
+        return Error{"Opção desconhecida: " + name + ".", {}};
+    }
+    return success();
+}
+
+Result<std::vector<std::pair<std::string, std::string>>> readConfigFile(const std::string &path)
+{
+    std::ifstream in(path);
+    if (!in)
+        return Error{"Não foi possível abrir o arquivo de configuração " + path + ".", {}};
+    std::vector<std::pair<std::string, std::string>> entries;
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        const std::string text = trim(line.substr(0, line.find('#')));
+        if (text.empty())
+            continue;
+        const auto equals = text.find('=');
+        if (equals == std::string::npos) {
+            return Error{path + ", linha " + std::to_string(number) + ": esperado \"nome = valor\".",
+                         {}};
+        }
+        entries.emplace_back(trim(text.substr(0, equals)), trim(text.substr(equals + 1)));
+    }
+    return entries;
+}
+
+} // namespace
+
+std::string serverUsage()
+{
+    return kUsage;
+}
+
+Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
+{
+    ServerConfig config;
+    std::vector<std::pair<std::string, std::string>> flags;
+    std::string configFile;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            config.help = true;
+            continue;
+        }
+        if (!arg.starts_with("--"))
+            return Error{"Argumento inesperado: " + arg + ".", {}};
+        std::string name = arg.substr(2);
+        std::string value;
+        if (const auto equals = name.find('='); equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name.resize(equals);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            return Error{"Falta o valor de --" + name + ".", {}};
+        }
+        if (name == "config")
+            configFile = value;
+        else
+            flags.emplace_back(name, value);
+    }
+    if (!configFile.empty()) {
+        auto entries = readConfigFile(configFile);
+        if (!entries)
+            return entries.error();
+        for (const auto &[name, value] : *entries) {
+            if (Status applied = apply(config, name, value); !applied)
+                return applied.error();
+        }
+    }
+    for (const auto &[name, value] : flags) {
+        if (Status applied = apply(config, name, value); !applied)
+            return applied.error();
+    }
+    if (config.server.tlsCertFile.empty() != config.server.tlsKeyFile.empty())
+        return Error{"TLS exige --tls-cert e --tls-key juntos.", {}};
+    return config;
+}
+
+} // namespace appserver

@@ -1,0 +1,213 @@
+#include "appserver.grpc.pb.h"
+#include "call_helpers.h"
+#include "fixture.h"
+#include "grpc_server.h"
+#include "rdm_pos_fdi_plav.h"
+
+#include <gtest/gtest.h>
+
+#include <grpcpp/generic/generic_stub.h>
+#include <grpcpp/grpcpp.h>
+
+#include <future>
+#include <poll.h>
+#include <regex>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace appserver::testing {
+namespace {
+
+using Stub = ate::appserver::v1::AppServer::Stub;
+
+std::shared_ptr<grpc::Channel> channelTo(int port)
+{
+    return grpc::CreateChannel("127.0.0.1:" + std::to_string(port), grpc::InsecureChannelCredentials());
+}
+
+grpc::Status invoke(Stub &stub, const pb::CallRequest &req, pb::CallReply *reply,
+                    const std::string &token = {})
+{
+    grpc::ClientContext context;
+    context.set_deadline(std::chrono::system_clock::now() + std::chrono::seconds(5));
+    if (!token.empty())
+        context.AddMetadata("authorization", "Bearer " + token);
+    return stub.Call(&context, req, reply);
+}
+
+// grpc.health.v1.Health/Check with an empty service name; the reply's
+// status 1 is SERVING.
+std::string healthCheck(const std::shared_ptr<grpc::Channel> &channel)
+{
+    grpc::GenericStub stub(channel);
+    grpc::ClientContext context;
+    context.set_deadline(std::chrono::system_clock::now() + std::chrono::seconds(5));
+    // An empty HealthCheckRequest; a default ByteBuffer would be no message.
+    grpc::Slice nothing(std::string{});
+    grpc::ByteBuffer request(&nothing, 1);
+    grpc::ByteBuffer response;
+    std::promise<grpc::Status> done;
+    stub.UnaryCall(&context, "/grpc.health.v1.Health/Check", grpc::StubOptions(), &request, &response,
+                   [&](grpc::Status status) { done.set_value(status); });
+    const grpc::Status status = done.get_future().get();
+    if (!status.ok())
+        return "error: " + status.error_message();
+    std::vector<grpc::Slice> slices;
+    (void) response.Dump(&slices);
+    std::string bytes;
+    for (const grpc::Slice &s : slices)
+        bytes.append(reinterpret_cast<const char *>(s.begin()), s.size());
+    return bytes == std::string("\x08\x01", 2) ? "SERVING" : "other";
+}
+
+class GrpcServerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string whyNot;
+        m_db = TestDatabase::create(Backend::SQLite, &whyNot);
+        ASSERT_TRUE(m_db) << whyNot;
+        loadFixture(m_db->connection());
+        m_pool = std::make_unique<ConnectionPool>(m_db->spec());
+    }
+
+    std::unique_ptr<GrpcServer> start(CallHandler &handler)
+    {
+        ServerOptions options;
+        options.port = 0;
+        options.threads = 2;
+        Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(options, handler, m_log);
+        EXPECT_TRUE(server.ok()) << server.error().message;
+        return server ? std::move(*server) : nullptr;
+    }
+
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<ConnectionPool> m_pool;
+    CallLog m_log{stderr};
+};
+
+// Catches a server that does not answer over gRPC on loopback, loses the
+// packet on the way, stops serving after a refused call, or reports no
+// health.
+TEST_F(GrpcServerTest, ServesCallsOnLoopback)
+{
+    CallHandler handler(*m_pool, m_log);
+    handler.addModule(rdmPosFDiPlav());
+    std::unique_ptr<GrpcServer> server = start(handler);
+    ASSERT_TRUE(server);
+    EXPECT_GT(server->port(), 0);
+    auto channel = channelTo(server->port());
+    auto stub = ate::appserver::v1::AppServer::NewStub(channel);
+
+    pb::CallReply reply;
+    ASSERT_TRUE(invoke(*stub, request("GetPlanoVoo", {textArg(""), textArg("T"), dateArg(fixtureDay()),
+                                                      textArg("GRU")}), &reply).ok());
+    ASSERT_TRUE(reply.has_packet());
+    EXPECT_EQ(texts(reply.packet(), "NRVOO").size(), 7u);
+
+    pb::CallReply refused;
+    ASSERT_TRUE(invoke(*stub, request("GetPrevPax", {}), &refused).ok());
+    EXPECT_EQ(refused.failure().message(), "O método GetPrevPax espera 5 argumentos e recebeu 0.");
+
+    pb::CallReply again;
+    ASSERT_TRUE(invoke(*stub, request("GetCia", {textArg("GRU")}), &again).ok());
+    EXPECT_EQ(again.packet().row_count(), 3u);
+    EXPECT_EQ(healthCheck(channel), "SERVING");
+
+    server->shutdown();
+    pb::CallReply afterShutdown;
+    EXPECT_FALSE(invoke(*stub, request("GetCia", {textArg("GRU")}), &afterShutdown).ok());
+}
+
+// Catches calls served without the configured token, or refused without a
+// message the user can read.
+TEST_F(GrpcServerTest, TokenIsRequiredWhenConfigured)
+{
+    CallHandler handler(*m_pool, m_log, "s3cret");
+    handler.addModule(rdmPosFDiPlav());
+    std::unique_ptr<GrpcServer> server = start(handler);
+    ASSERT_TRUE(server);
+    auto stub = ate::appserver::v1::AppServer::NewStub(channelTo(server->port()));
+    const pb::CallRequest req = request("GetCia", {textArg("GRU")});
+
+    for (const std::string token : {"", "wrong", "s3cre"}) {
+        pb::CallReply reply;
+        const grpc::Status status = invoke(*stub, req, &reply, token);
+        EXPECT_EQ(status.error_code(), grpc::StatusCode::UNAUTHENTICATED) << token;
+        EXPECT_EQ(status.error_message(), CallHandler::kUnauthenticatedMessage);
+    }
+    pb::CallReply reply;
+    ASSERT_TRUE(invoke(*stub, req, &reply, "s3cret").ok());
+    EXPECT_EQ(reply.packet().row_count(), 3u);
+}
+
+// Catches an executable that ignores its flags, does not log its port, or
+// does not stop cleanly on SIGTERM.
+TEST(ServerExecutableTest, StartsServesAndStopsOnSigterm)
+{
+    std::string whyNot;
+    std::unique_ptr<TestDatabase> db = TestDatabase::create(Backend::SQLite, &whyNot);
+    ASSERT_TRUE(db) << whyNot;
+    loadFixture(db->connection());
+
+    int errPipe[2];
+    ASSERT_EQ(pipe(errPipe), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+    posix_spawn_file_actions_addclose(&actions, errPipe[0]);
+    const std::string binary = ATE_APPSERVER_PATH;
+    std::vector<std::string> args = {binary, "--port", "0", "--database", db->spec().target,
+                                     "--threads", "2", "--token", "t0k"};
+    std::vector<char *> argv;
+    for (std::string &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(errPipe[1]);
+
+    std::string output;
+    const auto readUntil = [&](const std::regex &pattern, std::smatch *match) {
+        char buffer[512];
+        pollfd fd{errPipe[0], POLLIN, 0};
+        while (!std::regex_search(output, *match, pattern)) {
+            if (poll(&fd, 1, 10000) <= 0)
+                return false;
+            const ssize_t n = read(errPipe[0], buffer, sizeof buffer);
+            if (n <= 0)
+                return false;
+            output.append(buffer, static_cast<std::size_t>(n));
+        }
+        return true;
+    };
+    std::smatch match;
+    const bool listening = readUntil(std::regex("listening on 127\\.0\\.0\\.1:([0-9]+)"), &match);
+    if (!listening)
+        kill(pid, SIGKILL);
+    ASSERT_TRUE(listening) << output;
+    const int port = std::stoi(match[1].str());
+
+    auto stub = ate::appserver::v1::AppServer::NewStub(channelTo(port));
+    pb::CallReply reply;
+    EXPECT_TRUE(invoke(*stub, request("GetCompanhia", {dateArg(fixtureDay())}), &reply, "t0k").ok());
+    EXPECT_EQ(reply.packet().row_count(), 4u);
+
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    std::smatch stopped;
+    EXPECT_TRUE(readUntil(std::regex("server stopped"), &stopped)) << output;
+    EXPECT_NE(output.find("GetCompanhia"), std::string::npos) << output;
+    close(errPipe[0]);
+}
+
+} // namespace
+} // namespace appserver::testing

@@ -1,0 +1,98 @@
+#include "arguments.h"
+#include "pg_connection.h"
+#include "server_config.h"
+#include "sql_time.h"
+#include "test_database.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace appserver::testing {
+namespace {
+
+// Catches a list parser that accepts what the list picker never builds
+// (spaces, quotes, lower case, empty codes, long codes).
+TEST(AirlineListTest, AcceptsOnlyThePickerFormat)
+{
+    Result<std::vector<std::string>> good = parseAirlineList("JJ,AD,G3,JJ");
+    ASSERT_TRUE(good.ok());
+    EXPECT_EQ(*good, (std::vector<std::string>{"AD", "G3", "JJ"}));
+    EXPECT_TRUE(parseAirlineList("")->empty());
+    EXPECT_TRUE(parseAirlineList("ABCD,1").ok());
+    for (const char *bad : {"AD, G3", "'AD'", "\"AD\"", "ad", "ABCDE", "AD,,G3", ",AD", "AD,", "A-D",
+                            "AD;G3", "ÁD", " "}) {
+        EXPECT_FALSE(parseAirlineList(bad).ok()) << bad;
+    }
+}
+
+// Catches a 200-code limit that is off by one.
+TEST(AirlineListTest, AtMostTwoHundredCodes)
+{
+    std::string list = "C0";
+    for (int i = 1; i < 200; ++i)
+        list += ",C" + std::to_string(i);
+    EXPECT_EQ(parseAirlineList(list)->size(), 200u);
+    EXPECT_FALSE(parseAirlineList(list + ",X").ok());
+}
+
+// Catches stored date-times that a bound key would not equal on SQLite, and
+// PostgreSQL output forms the reader cannot take.
+TEST(SqlTimeTest, OneStoredFormAndEveryServerForm)
+{
+    EXPECT_EQ(formatSqlDateTime(at(2024, 5, 10, 9, 30)), "2024-05-10 09:30:00");
+    EXPECT_EQ(formatSqlDateTime(at(2024, 5, 10, 23, 59, 59, 999)), "2024-05-10 23:59:59.999");
+    EXPECT_EQ(formatSqlDateTime(0), "1899-12-30 00:00:00");
+    for (std::int64_t msecs : {at(2024, 2, 29, 13, 1, 2, 3), at(1, 1, 1), at(9999, 12, 31, 23, 59, 59, 999),
+                               std::int64_t{0}}) {
+        EXPECT_EQ(parseSqlDateTime(formatSqlDateTime(msecs)), msecs);
+    }
+    EXPECT_EQ(parseSqlDateTime("2024-05-10 08:40:00.5"), at(2024, 5, 10, 8, 40, 0, 500));
+    EXPECT_EQ(parseSqlDateTime("2024-05-10 08:40:00.123456"), at(2024, 5, 10, 8, 40, 0, 123));
+    EXPECT_EQ(parseSqlDateTime("2024-05-10T08:40:00"), at(2024, 5, 10, 8, 40));
+    EXPECT_EQ(parseSqlDateTime("2024-05-10"), at(2024, 5, 10));
+    for (const char *bad : {"", "2024-02-30", "2024-05-10 25:00:00", "10/05/2024", "2024-05-10 08:40"})
+        EXPECT_FALSE(parseSqlDateTime(bad).has_value()) << bad;
+    EXPECT_EQ(startOfDay(at(1899, 12, 29, 13)), at(1899, 12, 29));
+}
+
+// Catches a `?` inside a quoted literal turned into a parameter.
+TEST(PostgresPlaceholderTest, NumbersOnlyRealPlaceholders)
+{
+    int count = 0;
+    EXPECT_EQ(toPostgresPlaceholders("SELECT '?', A FROM T WHERE A = ? AND B IN (?, ?)", &count),
+              "SELECT '?', A FROM T WHERE A = $1 AND B IN ($2, $3)");
+    EXPECT_EQ(count, 3);
+}
+
+// Catches flags that lose to the config file, and bad values accepted.
+TEST(ServerConfigTest, FlagsOverrideTheConfigFile)
+{
+    const std::string path = ::testing::TempDir() + "/ate-server.conf";
+    std::ofstream(path) << "# server\nport = 6000\naddress=0.0.0.0\n"
+                           "database = host=/tmp dbname=ate\ntoken = abc # comment\n";
+    Result<ServerConfig> config = parseServerConfig({"--port", "7000", "--config", path});
+    ASSERT_TRUE(config.ok()) << config.error().message;
+    EXPECT_EQ(config->server.port, 7000);
+    EXPECT_EQ(config->server.address, "0.0.0.0");
+    EXPECT_EQ(config->database.dialect, Dialect::PostgreSQL);
+    EXPECT_EQ(config->token, "abc");
+
+    Result<ServerConfig> defaults = parseServerConfig({});
+    ASSERT_TRUE(defaults.ok());
+    EXPECT_EQ(defaults->server.address, "127.0.0.1");
+    EXPECT_EQ(defaults->server.port, 50051);
+    EXPECT_EQ(defaults->database.dialect, Dialect::SQLite);
+    EXPECT_LT(defaults->database.busyTimeoutMs, 5000);
+
+    EXPECT_FALSE(parseServerConfig({"--port", "70000"}).ok());
+    EXPECT_FALSE(parseServerConfig({"--port"}).ok());
+    EXPECT_FALSE(parseServerConfig({"--colour", "blue"}).ok());
+    EXPECT_FALSE(parseServerConfig({"--tls-cert", "a.pem"}).ok());
+    EXPECT_FALSE(parseServerConfig({"--busy-timeout-ms", "9000"}).ok());
+    EXPECT_EQ(DatabaseSpec::parse("postgresql://u@h/db").dialect, Dialect::PostgreSQL);
+    EXPECT_EQ(DatabaseSpec::parse("/var/lib/ate/ate25400.db").dialect, Dialect::SQLite);
+}
+
+} // namespace
+} // namespace appserver::testing

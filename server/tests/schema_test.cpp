@@ -1,0 +1,88 @@
+#include "call_handler.h"
+#include "call_helpers.h"
+#include "fixture.h"
+#include "rdm_pos_fdi_plav.h"
+#include "schema.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace appserver::testing {
+namespace {
+
+class SchemaTest : public ::testing::TestWithParam<Backend>
+{
+protected:
+    void SetUp() override
+    {
+        std::string whyNot;
+        m_db = TestDatabase::create(GetParam(), &whyNot);
+        if (!m_db)
+            GTEST_SKIP() << whyNot;
+    }
+    std::unique_ptr<TestDatabase> m_db;
+};
+
+// Catches a start-up migration that fails or duplicates work on a database
+// already at the current version, or loses its rows.
+TEST_P(SchemaTest, MigrationIsRecordedAndRepeatable)
+{
+    Connection &db = m_db->connection();
+    EXPECT_EQ(*schemaVersion(db), latestSchemaVersion());
+    insertRow(db, "FILIAL", {"CDFILIAL", "NMFILIAL", "IDCNTRRESC"}, {"GRU", "Guarulhos", "N"});
+    Status again = migrateSchema(db);
+    ASSERT_TRUE(again.ok()) << again.error().detail;
+    EXPECT_EQ(*schemaVersion(db), latestSchemaVersion());
+    Result<Statement *> count = db.prepare("SELECT COUNT(*) FROM FILIAL");
+    ASSERT_TRUE(count.ok());
+    StatementRun run(**count);
+    ASSERT_TRUE(*run->step());
+    EXPECT_EQ(run->integer(0), 1);
+}
+
+// Catches a server that starts on a database written by a newer version.
+TEST_P(SchemaTest, RefusesANewerSchema)
+{
+    Connection &db = m_db->connection();
+    insertRow(db, "SCHEMA_VERSAO", {"NRVERSAO", "DTHRAPLICACAO"}, {latestSchemaVersion() + 1, "x"});
+    Status refused = migrateSchema(db);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_NE(refused.error().message.find("versão de esquema mais nova"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, SchemaTest,
+                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
+                         [](const auto &info) { return backendName(info.param); });
+
+// Catches readers that fail while another process holds SQLite's write lock
+// (WAL mode and the busy timeout must keep them going).
+TEST(SqliteConcurrencyTest, AWriterNeverFailsTheReaders)
+{
+    std::string whyNot;
+    std::unique_ptr<TestDatabase> db = TestDatabase::create(Backend::SQLite, &whyNot);
+    ASSERT_TRUE(db) << whyNot;
+    loadFixture(db->connection());
+
+    Result<std::unique_ptr<Connection>> writer = openConnection(db->spec());
+    ASSERT_TRUE(writer.ok());
+    ASSERT_TRUE((*writer)->execute("BEGIN IMMEDIATE").ok());
+    insertRow(**writer, "FILIAL", {"CDFILIAL", "NMFILIAL", "IDCNTRRESC"}, {"CGH", "Congonhas", "N"});
+
+    CallLog log(stderr);
+    ConnectionPool pool(db->spec());
+    CallHandler handler(pool, log);
+    handler.addModule(rdmPosFDiPlav());
+    pb::CallReply reply;
+    std::thread reader([&] {
+        handler.handle(request("GetPlanoVoo", {textArg(""), textArg("T"), dateArg(fixtureDay()), textArg("GRU")}),
+                       &reply);
+    });
+    reader.join();
+    ASSERT_TRUE(reply.has_packet()) << reply.failure().message();
+    EXPECT_EQ(reply.packet().row_count(), 7u);
+    EXPECT_TRUE((*writer)->execute("COMMIT").ok());
+}
+
+} // namespace
+} // namespace appserver::testing
