@@ -199,6 +199,7 @@ TEST(ServerExecutableTest, StartsServesAndStopsOnSigterm)
     EXPECT_TRUE(invoke(*stub, request("GetCompanhia", {dateArg(fixtureDay())}), &reply, "t0k").ok());
     EXPECT_EQ(reply.packet().row_count(), 4u);
 
+    stub.reset();
     ASSERT_EQ(kill(pid, SIGTERM), 0);
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);

@@ -1,0 +1,331 @@
+// Loopback measurements of the application server against a demo data set,
+// printed beside the floor measured in the same run: the bare SQL query on
+// the same database and an empty gRPC round trip.
+
+#include "appserver.grpc.pb.h"
+#include "call_handler.h"
+#include "connection_pool.h"
+#include "demo_data.h"
+#include "grpc_server.h"
+#include "queries.h"
+#include "rdm_pos_fdi_plav.h"
+#include "sql_time.h"
+
+#include <grpcpp/grpcpp.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <thread>
+#include <unistd.h>
+
+namespace pb = ate::appserver::v1;
+using namespace appserver;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct Options {
+    int days = 7;
+    int iterations = 300;
+    double seconds = 2.0;
+    int threads = 0;
+};
+
+struct Stats {
+    double median = 0;
+    double p99 = 0;
+};
+
+Stats measure(int iterations, const std::function<void()> &work)
+{
+    for (int i = 0; i < 20; ++i)
+        work();
+    std::vector<double> ms;
+    ms.reserve(static_cast<std::size_t>(iterations));
+    for (int i = 0; i < iterations; ++i) {
+        const auto start = Clock::now();
+        work();
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms[std::min(ms.size() - 1, ms.size() * 99 / 100)]};
+}
+
+void check(bool ok, const std::string &what)
+{
+    if (!ok) {
+        std::cerr << "bench: " << what << "\n";
+        std::exit(1);
+    }
+}
+
+pb::Argument text(const std::string &v)
+{
+    pb::Argument a;
+    a.mutable_value()->set_text(v);
+    return a;
+}
+
+pb::Argument date(std::int64_t msecs)
+{
+    pb::Argument a;
+    a.mutable_value()->mutable_date_time()->set_msecs(msecs);
+    return a;
+}
+
+pb::CallRequest request(const std::string &method, std::vector<pb::Argument> args)
+{
+    pb::CallRequest r;
+    r.set_module("Ate25400.rdmPosFDiPlav");
+    r.set_method(method);
+    for (auto &a : args)
+        *r.add_arguments() = std::move(a);
+    return r;
+}
+
+std::shared_ptr<grpc::Channel> newChannel(int port)
+{
+    grpc::ChannelArguments args;
+    // One connection per simulated client, as separate client processes have.
+    args.SetInt(GRPC_ARG_USE_LOCAL_SUBCHANNEL_POOL, 1);
+    args.SetMaxReceiveMessageSize(64 << 20);
+    return grpc::CreateCustomChannel("127.0.0.1:" + std::to_string(port),
+                                     grpc::InsecureChannelCredentials(), args);
+}
+
+// One call with the client's 5 s deadline; returns the rows received.
+std::uint32_t call(pb::AppServer::Stub &stub, const pb::CallRequest &req)
+{
+    grpc::ClientContext context;
+    context.set_deadline(std::chrono::system_clock::now() + std::chrono::seconds(5));
+    pb::CallReply reply;
+    const grpc::Status status = stub.Call(&context, req, &reply);
+    check(status.ok() && reply.has_packet(),
+          "call failed: " + status.error_message() + " " + reply.failure().message());
+    return reply.packet().row_count();
+}
+
+// The query alone: same SQL, every column of every row read.
+std::uint32_t bareQuery(Connection &db, const std::string &sql, const std::vector<std::string> &texts,
+                        const std::vector<std::int64_t> &dates)
+{
+    Result<Statement *> prepared = db.prepare(sql);
+    check(prepared.ok(), "prepare");
+    StatementRun run(**prepared);
+    int index = 0;
+    for (const std::string &t : texts)
+        run->bindText(index++, t);
+    for (std::int64_t d : dates)
+        run->bindDateTime(index++, d);
+    std::uint32_t rows = 0;
+    std::size_t sink = 0;
+    const int columns = run->columnCount();
+    while (*run->step()) {
+        for (int c = 0; c < columns; ++c)
+            sink += run->isNull(c) ? 0 : run->text(c).size();
+        ++rows;
+    }
+    // Keeps the reads from being optimised away.
+    if (sink == 1)
+        std::puts("");
+    return rows;
+}
+
+double throughput(int port, int clients, double seconds, const pb::CallRequest &req)
+{
+    std::atomic<bool> go{false}, stop{false};
+    std::atomic<long> calls{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < clients; ++i) {
+        threads.emplace_back([&] {
+            auto stub = pb::AppServer::NewStub(newChannel(port));
+            call(*stub, req);
+            while (!go)
+                std::this_thread::yield();
+            long mine = 0;
+            while (!stop) {
+                call(*stub, req);
+                ++mine;
+            }
+            calls += mine;
+        });
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto start = Clock::now();
+    go = true;
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    stop = true;
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    for (auto &t : threads)
+        t.join();
+    return static_cast<double>(calls) / elapsed;
+}
+
+void row(const char *what, const Stats &s, const std::string &note = {})
+{
+    std::printf("  %-46s median %8.3f ms   p99 %8.3f ms   %s\n", what, s.median, s.p99, note.c_str());
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto number = [&](auto &out) {
+            check(i + 1 < argc, "missing value for " + arg);
+            const char *v = argv[++i];
+            std::from_chars(v, v + std::strlen(v), out);
+        };
+        if (arg == "--days")
+            number(options.days);
+        else if (arg == "--iterations")
+            number(options.iterations);
+        else if (arg == "--threads")
+            number(options.threads);
+        else if (arg == "--seconds") {
+            check(i + 1 < argc, "missing value");
+            options.seconds = std::atof(argv[++i]);
+        } else {
+            std::cout << "Usage: ate-appserver-bench [--days N (7)] [--iterations N (300)]\n"
+                         "       [--seconds S per throughput run (2)] [--threads N server workers]\n";
+            return arg == "--help" ? 0 : 2;
+        }
+    }
+
+    const auto folder = std::filesystem::temp_directory_path() / ("ate-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const DatabaseSpec spec = DatabaseSpec::parse((folder / "server.db").string());
+
+    // The demo data set, plus a 2,000- and a 4,000-flight day and a flight
+    // with 100 services, on branch GRU before the demo month.
+    const std::int64_t first = demo::localToday() - 15 * kMsecsPerDay;
+    const std::int64_t day2000 = first - 10 * kMsecsPerDay;
+    const std::int64_t day4000 = first - 9 * kMsecsPerDay;
+    const std::int64_t day100 = first - 8 * kMsecsPerDay;
+    auto setupStart = Clock::now();
+    {
+        auto db = openConnection(spec);
+        check(db.ok(), "open");
+        auto summary = demo::writeServerData(**db, {first, options.days, 25400});
+        check(summary.ok(), "demo data");
+        check(demo::addFlightPlans(**db, "GRU", day2000, 2000, 2, 1).ok(), "2000 flights");
+        check(demo::addFlightPlans(**db, "GRU", day4000, 4000, 2, 2).ok(), "4000 flights");
+        check(demo::addFlightPlans(**db, "GRU", day100, 1, 100, 3).ok(), "100 services");
+        std::printf("data set: %d days of demo data (%lld flight plans, %lld services) + busy days; "
+                    "built in %.1f s\n",
+                    options.days, static_cast<long long>(summary->flightPlans),
+                    static_cast<long long>(summary->services),
+                    std::chrono::duration<double>(Clock::now() - setupStart).count());
+    }
+
+    ConnectionPool pool(spec);
+    std::FILE *devNull = std::fopen("/dev/null", "w");
+    CallLog log(devNull);
+    CallHandler handler(pool, log);
+    handler.addModule(rdmPosFDiPlav());
+    ServerOptions serverOptions;
+    serverOptions.port = 0;
+    serverOptions.threads = options.threads;
+    auto server = GrpcServer::start(serverOptions, handler, log);
+    check(server.ok(), "server start");
+    const int port = (*server)->port();
+    std::printf("server: 127.0.0.1:%d, %d workers, SQLite WAL, busy timeout %d ms; %u cores\n\n", port,
+                (*server)->workerCount(), spec.busyTimeoutMs, std::thread::hardware_concurrency());
+
+    // The 100-service flight's key.
+    auto direct = openConnection(spec);
+    check(direct.ok(), "open");
+    Connection &db = **direct;
+    FlightKey key;
+    {
+        auto p = db.prepare("SELECT CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV FROM PLANOVOO WHERE CDFILIAL = 'GRU' "
+                            "AND DTHRPLAVOOPV >= ? AND DTHRPLAVOOPV < ?");
+        check(p.ok(), "key");
+        StatementRun run(**p);
+        run->bindDateTime(0, day100);
+        run->bindDateTime(1, day100 + kMsecsPerDay);
+        check(*run->step(), "100-service flight");
+        key = {std::string(run->text(0)), "GRU", std::string(run->text(1)), std::string(run->text(2)),
+               *run->dateTime(3)};
+    }
+
+    const auto planoVoo = [&](std::int64_t day) {
+        return request("GetPlanoVoo", {text(""), text("T"), date(day + 10 * 3600000LL), text("GRU")});
+    };
+    const pb::CallRequest servPlano = request(
+        "GetServPlano", {text(key.cdcia), text("GRU"), text(key.nrvoo), text(key.cdtrecho), date(key.dthrplavoopv)});
+    const pb::CallRequest empty = request("GetCia", {text("")});
+
+    auto stub = pb::AppServer::NewStub(newChannel(port));
+    check(call(*stub, planoVoo(day2000)) == 2000, "2000 rows");
+    check(call(*stub, planoVoo(day4000)) == 4000, "4000 rows");
+    check(call(*stub, servPlano) == 100, "100 services");
+
+    const std::string planoSql = planoVooSql(0);
+    const std::string servSql =
+        "SELECT X.CDCIA, X.NRVOO, X.CDTRECHO, X.CDSERVICO, X.NRDELIVERY, X.CDAGRDECO, X.CDAGRDEDE, "
+        "X.IDSITSERSP, X.IDSEREXTSP, X.IDSTKDTSP, X.CDUSRRESPSP, X.QTANTAPRODSP, X.QTSESOLICSP, "
+        "X.QTSESBYPRSP, X.QTSESBYUTSP, X.QTCORTSERVSP, X.QTATUAPRODSP, X.QTSERFATSP, X.VRPRUDOLSESP, "
+        "X.VRPRURESESP, X.DTHRFEPRODSP, X.DTHRINCSESP, X.DTHRTRASESP, X.DTHRCANCSESP, X.QTSERVFIXSP, "
+        "X.VRPESOSESP, X.NRLANCTONF, X.CDFILIAL, X.IDTIPSCBOSP, X.VRLOADSESP, X.QTREALPROD, "
+        "X.NRITEMPLANSP, X.NRPROPAXSP, X.TXOBSUSRSP, C.IDNACCIA, S.DSSERVICO, X.DTHRPLAVOOPV "
+        "FROM SERVPLANO X LEFT JOIN COMPANHIA C ON C.CDCIA = X.CDCIA "
+        "LEFT JOIN SERVICO S ON S.CDSERVICO = X.CDSERVICO WHERE X.CDCIA = ? AND X.CDFILIAL = ? "
+        "AND X.NRVOO = ? AND X.CDTRECHO = ? AND X.DTHRPLAVOOPV = ? ORDER BY X.NRITEMPLANSP";
+    const int n = options.iterations;
+
+    std::printf("latency, one client, %d calls each (client's 5 s deadline)\n", n);
+    const Stats sql2000 = measure(n, [&] {
+        check(bareQuery(db, planoSql, {"GRU"}, {day2000, day2000 + kMsecsPerDay - 1}) == 2000, "sql");
+    });
+    const Stats sql4000 = measure(n / 2, [&] {
+        check(bareQuery(db, planoSql, {"GRU"}, {day4000, day4000 + kMsecsPerDay - 1}) == 4000, "sql");
+    });
+    const Stats sql100 = measure(n, [&] {
+        check(bareQuery(db, servSql, {key.cdcia, "GRU", key.nrvoo, key.cdtrecho}, {key.dthrplavoopv}) == 100,
+              "sql");
+    });
+    const Stats rtt = measure(n, [&] { call(*stub, empty); });
+    const Stats plano2000 = measure(n, [&] { call(*stub, planoVoo(day2000)); });
+    const Stats plano4000 = measure(n / 2, [&] { call(*stub, planoVoo(day4000)); });
+    const Stats serv100 = measure(n, [&] { call(*stub, servPlano); });
+
+    char note[128];
+    row("floor: bare SQL, GetPlanoVoo 2,000 rows", sql2000);
+    row("floor: bare SQL, GetPlanoVoo 4,000 rows", sql4000);
+    row("floor: bare SQL, GetServPlano 100 rows", sql100);
+    row("floor: empty gRPC round trip (0-row call)", rtt);
+    std::snprintf(note, sizeof note, "= %.2f x floor (SQL + round trip)",
+                  plano2000.median / (sql2000.median + rtt.median));
+    row("GetPlanoVoo 2,000 flights", plano2000, note);
+    std::snprintf(note, sizeof note, "= %.2f x the 2,000-row call", plano4000.median / plano2000.median);
+    row("GetPlanoVoo 4,000 flights", plano4000, note);
+    std::snprintf(note, sizeof note, "= %.2f x floor (SQL + round trip)",
+                  serv100.median / (sql100.median + rtt.median));
+    row("GetServPlano 100 services", serv100, note);
+
+    std::printf("\nthroughput, client and server on loopback, %.1f s per run\n", options.seconds);
+    for (int clients : {1, 8, 64}) {
+        const double plano = throughput(port, clients, options.seconds, planoVoo(day2000));
+        const double serv = throughput(port, clients, options.seconds, servPlano);
+        const double floor = throughput(port, clients, options.seconds, empty);
+        std::printf("  %2d clients: GetPlanoVoo 2,000 rows %7.0f calls/s   GetServPlano 100 rows %7.0f calls/s"
+                    "   (floor: empty call %7.0f calls/s)\n",
+                    clients, plano, serv, floor);
+    }
+
+    (*server)->shutdown();
+    std::fclose(devNull);
+    direct->reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return 0;
+}
