@@ -1,5 +1,7 @@
 #include "abort.h"
 
+#include "screen.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QMetaObject>
@@ -33,6 +35,8 @@ void setErrorDisplay(ErrorDisplay display)
 
 void showError(const QString &message)
 {
+    // A box under the hourglass would look busy too.
+    const ScreenCursorPause pause;
     if (errorDisplay())
         errorDisplay()(message);
     else

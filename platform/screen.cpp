@@ -55,6 +55,19 @@ int screenCursor()
     return state().cursor;
 }
 
+ScreenCursorPause::ScreenCursorPause()
+    : m_cursor(screenCursor())
+{
+    if (m_cursor != ScreenCursor::Default)
+        setScreenCursor(ScreenCursor::Default);
+}
+
+ScreenCursorPause::~ScreenCursorPause()
+{
+    if (m_cursor != ScreenCursor::Default)
+        setScreenCursor(m_cursor);
+}
+
 QSize screenSize()
 {
     if (state().sizeOverride.isValid())

@@ -15,6 +15,20 @@ constexpr int HourGlass = -11;
 void setScreenCursor(int cursor);
 int screenCursor();
 
+// Shows the normal cursor for a scope (a message box over a busy operation)
+// and puts the screen cursor back after it.
+class ScreenCursorPause
+{
+public:
+    ScreenCursorPause();
+    ~ScreenCursorPause();
+    ScreenCursorPause(const ScreenCursorPause &) = delete;
+    ScreenCursorPause &operator=(const ScreenCursorPause &) = delete;
+
+private:
+    int m_cursor;
+};
+
 // The size of the screen the forms are shown on, or the size set with
 // setScreenSizeOverride(); an invalid size removes the override.
 QSize screenSize();

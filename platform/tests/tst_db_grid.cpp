@@ -154,6 +154,19 @@ void DBGridTest::reloadPutsTheCursorBackIntoTheGrid()
     QCOMPARE(m_scrolls, 2);
     QCOMPARE(m_grid->gridModel()->data(cell(2, 2)).toString(), QStringLiteral("3.00"));
     QCOMPARE(m_grid->gridModel()->data(cell(3, 2)), QVariant());
+
+    // Another set behind the same source: the columns find its fields by name.
+    ClientDataSet other;
+    other.addField(QStringLiteral("NRVOO"), FieldType::String, 5);
+    other.loadPacket(makePacket({{QStringLiteral("NRVOO"), FieldType::String, 5}},
+                                {{QStringLiteral("A1")}, {QStringLiteral("B2")}}));
+    other.next();
+    m_source->setDataSet(&other);
+    QCOMPARE(m_grid->gridModel()->rowCount(), 2);
+    QCOMPARE(m_grid->gridModel()->data(cell(1, 1)).toString(), QStringLiteral("B2"));
+    QCOMPARE(m_grid->gridModel()->data(cell(1, 0)), QVariant());
+    QCOMPARE(m_grid->currentIndex(), cell(1, 1));
+    m_source->setDataSet(m_set);
 }
 
 // Re-binding a column to another field at run time must change its title

@@ -204,6 +204,13 @@ void FormSupportTest::screenCursorAndSize()
     QVERIFY(QApplication::overrideCursor());
     QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     QCOMPARE(screenCursor(), -11);
+    // An error shown meanwhile is shown under the normal cursor.
+    bool busyDuringDisplay = true;
+    setErrorDisplay([&](const QString &) { busyDuringDisplay = QApplication::overrideCursor(); });
+    guarded([] { throw Error(QStringLiteral("Falha.")); });
+    setErrorDisplay({});
+    QVERIFY(!busyDuringDisplay);
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     setScreenCursor(ScreenCursor::Default);
     QVERIFY(!QApplication::overrideCursor());
     QCOMPARE(screenCursor(), 0);
