@@ -31,6 +31,7 @@ private slots:
     void disabledControlsFreezeTheGridAndCatchUp();
     void afterScrollFailureInNavigationIsShown();
     void dbTextFollowsTheCurrentRow();
+    void destroyedSetLeavesAnEmptyGrid();
 
 private:
     QModelIndex cell(int row, int column) const { return m_grid->gridModel()->index(row, column); }
@@ -305,6 +306,19 @@ void DBGridTest::dbTextFollowsTheCurrentRow()
     QCOMPARE(label.text(), QString());
     m_source->setDataSet(nullptr);
     QVERIFY(!label.field());
+}
+
+// A set destroyed before its grid must leave the grid empty, not holding
+// fields that are gone.
+void DBGridTest::destroyedSetLeavesAnEmptyGrid()
+{
+    m_grid->setOnDrawColumnCell([](QPainter &, const QRect &, int, const GridColumn &column,
+                                   GridDrawState) { QVERIFY(column.field()); });
+    delete m_set;
+    QCOMPARE(m_grid->gridModel()->rowCount(), 0);
+    QVERIFY(!m_grid->column(1).field());
+    QCOMPARE(m_grid->column(1).title(), QStringLiteral("Vôo"));
+    m_grid->viewport()->grab();
 }
 
 QTEST_MAIN(DBGridTest)
