@@ -270,16 +270,7 @@ int main(int argc, char **argv)
     check(call(*stub, servPlano) == 100, "100 services");
 
     const std::string planoSql = planoVooSql(0);
-    const std::string servSql =
-        "SELECT X.CDCIA, X.NRVOO, X.CDTRECHO, X.CDSERVICO, X.NRDELIVERY, X.CDAGRDECO, X.CDAGRDEDE, "
-        "X.IDSITSERSP, X.IDSEREXTSP, X.IDSTKDTSP, X.CDUSRRESPSP, X.QTANTAPRODSP, X.QTSESOLICSP, "
-        "X.QTSESBYPRSP, X.QTSESBYUTSP, X.QTCORTSERVSP, X.QTATUAPRODSP, X.QTSERFATSP, X.VRPRUDOLSESP, "
-        "X.VRPRURESESP, X.DTHRFEPRODSP, X.DTHRINCSESP, X.DTHRTRASESP, X.DTHRCANCSESP, X.QTSERVFIXSP, "
-        "X.VRPESOSESP, X.NRLANCTONF, X.CDFILIAL, X.IDTIPSCBOSP, X.VRLOADSESP, X.QTREALPROD, "
-        "X.NRITEMPLANSP, X.NRPROPAXSP, X.TXOBSUSRSP, C.IDNACCIA, S.DSSERVICO, X.DTHRPLAVOOPV "
-        "FROM SERVPLANO X LEFT JOIN COMPANHIA C ON C.CDCIA = X.CDCIA "
-        "LEFT JOIN SERVICO S ON S.CDSERVICO = X.CDSERVICO WHERE X.CDCIA = ? AND X.CDFILIAL = ? "
-        "AND X.NRVOO = ? AND X.CDTRECHO = ? AND X.DTHRPLAVOOPV = ? ORDER BY X.NRITEMPLANSP";
+    const std::string &servSql = servPlanoSql();
     const int n = options.iterations;
 
     std::printf("latency, one client, %d calls each (client's 5 s deadline)\n", n);

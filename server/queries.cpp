@@ -32,6 +32,8 @@ const std::string &prevPaxSql()
     return sql;
 }
 
+} // namespace
+
 const std::string &servPlanoSql()
 {
     static const std::string sql =
@@ -49,6 +51,8 @@ const std::string &servPlanoSql()
         + std::string(kFlightKeyFilter) + " ORDER BY X.NRITEMPLANSP";
     return sql;
 }
+
+namespace {
 
 constexpr std::string_view kCiaSql =
     "SELECT 'N', C.CDCIA, C.SGCIA, C.NMCIA FROM CIAFILIAL F "

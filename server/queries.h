@@ -53,5 +53,7 @@ void emptyPacket(std::span<const FieldSpec> fields, pb::DataPacket *packet);
 // The SQL behind selectPlanoVoo, for a list of `listSize` airlines (0: all);
 // lists are padded to a few sizes so that few statements are prepared.
 std::string planoVooSql(std::size_t listSize);
+// The SQL behind selectServPlano (bound with the flight key).
+const std::string &servPlanoSql();
 
 } // namespace appserver

@@ -11,19 +11,16 @@
 namespace appserver::testing {
 namespace {
 
-using ::testing::TestWithParam;
-
 // Every method on both databases, through the same handler the gRPC front
 // uses, over the deterministic fixture.
-class RdmPosFDiPlavTest : public TestWithParam<Backend>
+class RdmPosFDiPlavTest : public BackendTest
 {
 protected:
     void SetUp() override
     {
-        std::string whyNot;
-        m_db = TestDatabase::create(GetParam(), &whyNot);
-        if (!m_db)
-            GTEST_SKIP() << whyNot;
+        BackendTest::SetUp();
+        if (IsSkipped())
+            return;
         loadFixture(m_db->connection());
         m_logStream = open_memstream(&m_logBuffer, &m_logSize);
         m_log = std::make_unique<CallLog>(m_logStream);
@@ -77,7 +74,6 @@ protected:
         return {textArg(cia), textArg("GRU"), textArg(flight), textArg(leg), dateArg(when)};
     }
 
-    std::unique_ptr<TestDatabase> m_db;
     std::FILE *m_logStream = nullptr;
     char *m_logBuffer = nullptr;
     std::size_t m_logSize = 0;

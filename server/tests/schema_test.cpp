@@ -11,18 +11,7 @@
 namespace appserver::testing {
 namespace {
 
-class SchemaTest : public ::testing::TestWithParam<Backend>
-{
-protected:
-    void SetUp() override
-    {
-        std::string whyNot;
-        m_db = TestDatabase::create(GetParam(), &whyNot);
-        if (!m_db)
-            GTEST_SKIP() << whyNot;
-    }
-    std::unique_ptr<TestDatabase> m_db;
-};
+using SchemaTest = BackendTest;
 
 // Catches a start-up migration that fails or duplicates work on a database
 // already at the current version, or loses its rows.

@@ -91,6 +91,14 @@ TestDatabase::~TestDatabase()
     }
 }
 
+void BackendTest::SetUp()
+{
+    std::string whyNot;
+    m_db = TestDatabase::create(GetParam(), &whyNot);
+    if (!m_db)
+        GTEST_SKIP() << whyNot;
+}
+
 void insertRow(Connection &db, const std::string &table, const std::vector<std::string> &columns,
                const std::vector<Cell> &values)
 {

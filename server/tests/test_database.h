@@ -4,6 +4,8 @@
 #include "database.h"
 
 #include <cstdint>
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -40,6 +42,14 @@ private:
     std::filesystem::path m_folder;
     std::string m_baseConninfo;
     std::string m_schema;
+};
+
+// A test run once per database; skipped where the database is missing.
+class BackendTest : public ::testing::TestWithParam<Backend>
+{
+protected:
+    void SetUp() override;
+    std::unique_ptr<TestDatabase> m_db;
 };
 
 struct Null {};
