@@ -54,8 +54,9 @@ ClientDataSet::~ClientDataSet() = default;
 Field *ClientDataSet::addField(const QString &name, FieldType type, int size)
 {
     if (m_active)
-        throw Error(QStringLiteral("Não é possível incluir o campo '%1' com o conjunto de dados aberto.")
-                        .arg(name));
+        throw Error(
+            QStringLiteral("Não é possível incluir o campo '%1' com o conjunto de dados aberto.")
+                .arg(name));
     if (findField(name))
         throw Error(QStringLiteral("Campo '%1' duplicado.").arg(name));
     m_fields.push_back(std::unique_ptr<Field>(
@@ -99,9 +100,9 @@ std::vector<int> ClientDataSet::checkPacket(const DataPacket &packet) const
                             .arg(field->name()));
         const FieldType received = packet.fields[source].type;
         if (!compatible(field->type(), received))
-            throw Error(QStringLiteral("Tipo incompatível para o campo '%1': esperado %2, recebido %3.")
-                            .arg(field->name(), fieldTypeName(field->type()),
-                                 fieldTypeName(received)));
+            throw Error(
+                QStringLiteral("Tipo incompatível para o campo '%1': esperado %2, recebido %3.")
+                    .arg(field->name(), fieldTypeName(field->type()), fieldTypeName(received)));
         const bool shaped = size_t(source) < packet.columns.size()
                             && packet.columns[source].size() == size_t(packet.rowCount);
         if (!shaped)

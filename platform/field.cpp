@@ -46,7 +46,8 @@ Field::Field(ClientDataSet *dataSet, const QString &name, FieldType type, int si
     , m_type(type)
     , m_size(size)
     , m_index(index)
-    , m_alignment(isNumeric() ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter)
+    , m_alignment(isNumeric() ? Qt::AlignRight | Qt::AlignVCenter
+                              : Qt::AlignLeft | Qt::AlignVCenter)
 {
 }
 

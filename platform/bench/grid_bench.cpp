@@ -50,7 +50,8 @@ DataPacket planPacket()
             if (packet.fields[f].type == FieldType::DateTime)
                 column.emplace_back(civilDateTime(QDate(2024, 3, 1), QTime(r % 24, r % 60)));
             else
-                column.emplace_back(QString::number((r * 7 + f) % 100000).left(packet.fields[f].size));
+                column.emplace_back(
+                    QString::number((r * 7 + f) % 100000).left(packet.fields[f].size));
         }
     }
     return packet;

@@ -127,7 +127,8 @@ void DBGridTest::pageKeysMoveTheSetByAPage()
     QVERIFY(visibleRows > 3);
     QTest::keyClick(m_grid, Qt::Key_PageDown);
     const int page = m_set->recNo();
-    QVERIFY2(qAbs(page - visibleRows) <= 1, qPrintable(QStringLiteral("%1 vs %2").arg(page).arg(visibleRows)));
+    QVERIFY2(qAbs(page - visibleRows) <= 1,
+             qPrintable(QStringLiteral("%1 vs %2").arg(page).arg(visibleRows)));
     QCOMPARE(m_scrolls, 1);
     QTest::keyClick(m_grid, Qt::Key_PageDown, Qt::AltModifier);
     QVERIFY(m_set->recNo() > page);

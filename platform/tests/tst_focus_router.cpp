@@ -193,7 +193,8 @@ void FocusRouterTest::modalBoxInExitRaisesNoStorm()
     });
     ModalCloser closer;
     clickOn(m_outside);
-    QCOMPARE(closer.titles, QStringList{QStringLiteral("Data do plano de vôo deve ser informada.")});
+    QCOMPARE(closer.titles,
+             QStringList{QStringLiteral("Data do plano de vôo deve ser informada.")});
     activate();
     QTRY_COMPARE(QApplication::focusWidget(), m_date);
     QCOMPARE(m_log, (QStringList{"medCdFilial-", "panFiltro-"}));

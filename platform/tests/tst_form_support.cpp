@@ -71,7 +71,8 @@ void FormSupportTest::init()
     m_grid->setDataSource(new DataSource(m_set, m_form.get()));
     m_grid->addColumn(QStringLiteral("NRVOO"));
     m_set->loadPacket(flightPacket(100));
-    m_set->setAfterScroll([this](ClientDataSet &set) { m_log << QStringLiteral("scroll %1").arg(set.recNo()); });
+    m_set->setAfterScroll(
+        [this](ClientDataSet &set) { m_log << QStringLiteral("scroll %1").arg(set.recNo()); });
     m_log.clear();
 }
 

@@ -183,12 +183,15 @@ void RecordSetTest::locateCaseInsensitiveWholeValues()
     m_scrolls = 0;
     const auto ci = LocateOptions(LocateOption::CaseInsensitive);
 
-    QVERIFY(m_set->locate(QStringLiteral("CDCIA;NRVOO"), {QStringLiteral("ci1"), QStringLiteral("1004")}, ci));
+    QVERIFY(m_set->locate(QStringLiteral("CDCIA;NRVOO"),
+                          {QStringLiteral("ci1"), QStringLiteral("1004")}, ci));
     QCOMPARE(m_set->recNo(), 4);
     QCOMPARE(m_scrolls, 1);
 
-    QVERIFY(!m_set->locate(QStringLiteral("CDCIA;NRVOO"), {QStringLiteral("ci1"), QStringLiteral("100")}, ci));
-    QVERIFY(!m_set->locate(QStringLiteral("CDCIA;NRVOO"), {QStringLiteral("ci1"), QStringLiteral("1007")}));
+    QVERIFY(!m_set->locate(QStringLiteral("CDCIA;NRVOO"),
+                           {QStringLiteral("ci1"), QStringLiteral("100")}, ci));
+    QVERIFY(!m_set->locate(QStringLiteral("CDCIA;NRVOO"),
+                           {QStringLiteral("ci1"), QStringLiteral("1007")}));
     QVERIFY(m_set->locate(QStringLiteral("cdcia ; nrvoo"), {QStringLiteral("CI1"), QStringLiteral("1007")}));
     QCOMPARE(m_set->recNo(), 7);
     QVERIFY(m_set->locate(QStringLiteral("NRVOO"), {QStringLiteral("100")},
