@@ -1,0 +1,214 @@
+#include "report_definition.h"
+
+#include "abort.h"
+#include "adoib_query.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace host {
+namespace {
+
+enum class Section { None, Query, Columns };
+
+const QString ReportTag = QStringLiteral("[report]");
+const QString QueryTag = QStringLiteral("[query]");
+const QString ColumnsTag = QStringLiteral("[columns]");
+
+[[noreturn]] void invalid(const QString &origin, int line, const QString &reason)
+{
+    throw platform::Error(QStringLiteral("Definição de relatório inválida (%1, linha %2): %3")
+                              .arg(origin)
+                              .arg(line)
+                              .arg(reason));
+}
+
+bool startsWithTag(const QString &trimmed, const QString &tag)
+{
+    return trimmed.startsWith(tag, Qt::CaseInsensitive);
+}
+
+ReportColumn parseColumn(const QString &text, const QString &origin, int line)
+{
+    const QStringList parts = text.split(u'|');
+    if (parts.size() > 4)
+        invalid(origin, line, QStringLiteral("coluna com mais de quatro partes."));
+    ReportColumn column;
+    column.field = parts.at(0).trimmed();
+    if (column.field.isEmpty())
+        invalid(origin, line, QStringLiteral("coluna sem nome."));
+    column.title = parts.size() > 1 ? parts.at(1).trimmed() : QString();
+    if (column.title.isEmpty())
+        column.title = column.field;
+    if (parts.size() > 2 && !parts.at(2).trimmed().isEmpty()) {
+        bool ok = false;
+        column.width = parts.at(2).trimmed().toInt(&ok);
+        if (!ok || column.width <= 0)
+            invalid(origin, line, QStringLiteral("largura \"%1\" inválida.").arg(parts.at(2).trimmed()));
+    }
+    if (parts.size() > 3) {
+        const QString alignment = parts.at(3).trimmed().toLower();
+        if (alignment == QLatin1String("right"))
+            column.alignment = Qt::AlignRight;
+        else if (alignment == QLatin1String("center"))
+            column.alignment = Qt::AlignHCenter;
+        else if (alignment.isEmpty() || alignment == QLatin1String("left"))
+            column.alignment = Qt::AlignLeft;
+        else
+            invalid(origin, line, QStringLiteral("alinhamento \"%1\" inválido.").arg(alignment));
+    }
+    return column;
+}
+
+void checkComplete(const ReportDefinition &report, const QString &origin, int line)
+{
+    if (report.query.trimmed().isEmpty())
+        invalid(origin, line, QStringLiteral("o relatório \"%1\" não tem consulta.").arg(report.title));
+    if (report.columns.isEmpty())
+        invalid(origin, line, QStringLiteral("o relatório \"%1\" não tem colunas.").arg(report.title));
+}
+
+QString alignmentName(Qt::Alignment alignment)
+{
+    if (alignment & Qt::AlignRight)
+        return QStringLiteral("right");
+    if (alignment & Qt::AlignHCenter)
+        return QStringLiteral("center");
+    return QStringLiteral("left");
+}
+
+} // namespace
+
+QStringList ReportDefinition::parameterNames() const
+{
+    return sqlParameterNames(query);
+}
+
+QList<ReportDefinition> parseReports(const QString &text, const QString &origin)
+{
+    QList<ReportDefinition> reports;
+    Section section = Section::None;
+    QStringList queryLines;
+    int reportLine = 0;
+    const auto finishQuery = [&] {
+        if (!reports.isEmpty() && !queryLines.isEmpty()) {
+            // Blank lines before the next tag belong to the layout of the
+            // file, not to the query.
+            while (!queryLines.isEmpty() && queryLines.last().trimmed().isEmpty())
+                queryLines.removeLast();
+            reports.last().query = queryLines.join(u'\n');
+        }
+        queryLines.clear();
+    };
+
+    const QStringList lines = text.split(u'\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        const int number = i + 1;
+        QString line = lines.at(i);
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        const QString trimmed = line.trimmed();
+
+        if (startsWithTag(trimmed, ReportTag)) {
+            finishQuery();
+            if (!reports.isEmpty())
+                checkComplete(reports.last(), origin, reportLine);
+            ReportDefinition report;
+            report.title = trimmed.mid(ReportTag.size()).trimmed();
+            if (report.title.isEmpty())
+                invalid(origin, number, QStringLiteral("relatório sem título."));
+            reports.append(report);
+            reportLine = number;
+            section = Section::None;
+            continue;
+        }
+        if (startsWithTag(trimmed, QueryTag) || startsWithTag(trimmed, ColumnsTag)) {
+            if (reports.isEmpty())
+                invalid(origin, number, QStringLiteral("seção antes de \"[report]\"."));
+            finishQuery();
+            section = startsWithTag(trimmed, QueryTag) ? Section::Query : Section::Columns;
+            continue;
+        }
+        if (section == Section::Query) {
+            if (!queryLines.isEmpty() || !trimmed.isEmpty())
+                queryLines.append(line);
+            continue;
+        }
+        if (trimmed.isEmpty() || trimmed.startsWith(u'#'))
+            continue;
+        if (section == Section::Columns) {
+            reports.last().columns.append(parseColumn(trimmed, origin, number));
+            continue;
+        }
+        invalid(origin, number, QStringLiteral("texto fora de uma seção."));
+    }
+    finishQuery();
+    if (!reports.isEmpty())
+        checkComplete(reports.last(), origin, reportLine);
+    return reports;
+}
+
+QString reportsText(const QList<ReportDefinition> &reports)
+{
+    QString text;
+    for (const ReportDefinition &report : reports) {
+        if (!text.isEmpty())
+            text += u'\n';
+        text += ReportTag + u' ' + report.title + u'\n';
+        text += QueryTag + u'\n' + report.query + u'\n';
+        text += ColumnsTag + u'\n';
+        for (const ReportColumn &column : report.columns) {
+            text += QStringLiteral("%1 | %2 | %3 | %4\n")
+                        .arg(column.field, column.title)
+                        .arg(column.width)
+                        .arg(alignmentName(column.alignment));
+        }
+    }
+    return text;
+}
+
+QString findReportFile(const QString &folder, const QString &code)
+{
+    if (code.isEmpty())
+        return {};
+    const QString wanted = code + QStringLiteral(".rel");
+    const QDir dir(folder);
+    const QStringList files = dir.entryList(QDir::Files);
+    for (const QString &name : files) {
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return dir.filePath(name);
+    }
+    return {};
+}
+
+QString newReportFilePath(const QString &folder, const QString &code)
+{
+    return QDir(folder).filePath(code + QStringLiteral(".rel"));
+}
+
+QList<ReportDefinition> readReportFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw platform::Error(QStringLiteral("Não foi possível ler o arquivo de relatórios \"%1\": %2")
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+    return parseReports(QString::fromUtf8(file.readAll()), QFileInfo(path).fileName());
+}
+
+void writeReportFile(const QString &path, const QList<ReportDefinition> &reports)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        throw platform::Error(QStringLiteral("Não foi possível gravar o arquivo de relatórios \"%1\": %2")
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+    file.write(reportsText(reports).toUtf8());
+    if (!file.commit()) {
+        throw platform::Error(QStringLiteral("Não foi possível gravar o arquivo de relatórios \"%1\": %2")
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
+    }
+}
+
+} // namespace host

@@ -1,0 +1,206 @@
+#include "report_designer.h"
+
+#include "abort.h"
+#include "application.h"
+#include "format_text.h"
+#include "functions.h"
+#include "messages.h"
+#include "params.h"
+#include "report_definition.h"
+#include "report_runner.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QTextDocument>
+
+namespace host {
+namespace {
+
+QString &folderSetting()
+{
+    static QString folder;
+    return folder;
+}
+
+void restoreCursor()
+{
+    while (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void showPreview(QTextDocument &document, const QString &title)
+{
+    restoreCursor();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(title);
+    QPrintPreviewDialog preview(&printer, dialogParent());
+    preview.setObjectName(QStringLiteral("dlgVisualizarRelatorio"));
+    preview.setWindowTitle(title);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&document](QPrinter *target) { document.print(target); });
+    preview.exec();
+}
+
+std::optional<QString> askTitle(const QString &caption, const QString &prompt)
+{
+    restoreCursor();
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(dialogParent(), caption, prompt, QLineEdit::Normal, {}, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+const ReportDefinition *findReport(const QList<ReportDefinition> &reports, const QString &title)
+{
+    for (const ReportDefinition &report : reports) {
+        if (report.title.compare(title, Qt::CaseInsensitive) == 0)
+            return &report;
+    }
+    return nullptr;
+}
+
+const ReportDefinition &reportOrAbort(const QList<ReportDefinition> &reports, const QString &title)
+{
+    // MensErro with its abort flag never returns.
+    if (title.trimmed().isEmpty()) {
+        MensErro(QStringLiteral("Escolha o relatório."), true);
+        platform::abortSilently();
+    }
+    const ReportDefinition *report = findReport(reports, title);
+    if (!report) {
+        MensErro(QStringLiteral("O relatório \"%1\" não está mais no arquivo de definição.")
+                     .arg(title),
+                 true);
+        platform::abortSilently();
+    }
+    return *report;
+}
+
+} // namespace
+
+QString defaultReportFolder()
+{
+    if (!folderSetting().isEmpty())
+        return folderSetting();
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("relatorios"));
+}
+
+void setDefaultReportFolder(const QString &folder)
+{
+    folderSetting() = folder;
+}
+
+TReportDesignerDialog::TReportDesignerDialog(QObject *parent)
+    : QObject(parent)
+    , m_runner(std::make_shared<LocalDatabaseReportRunner>())
+    , m_preview(showPreview)
+    , m_titlePrompt(askTitle)
+{
+}
+
+TReportDesignerDialog::~TReportDesignerDialog() = default;
+
+QString TReportDesignerDialog::reportFolder() const
+{
+    return m_folder.isEmpty() ? defaultReportFolder() : m_folder;
+}
+
+bool TReportDesignerDialog::hasReportFile() const
+{
+    return !findReportFile(reportFolder(), m_code).isEmpty();
+}
+
+QStringList TReportDesignerDialog::reportNames() const
+{
+    const QString path = findReportFile(reportFolder(), m_code);
+    if (path.isEmpty())
+        return {};
+    QStringList titles;
+    for (const ReportDefinition &report : readReportFile(path))
+        titles.append(report.title);
+    return titles;
+}
+
+void TReportDesignerDialog::setBeforeGetQueryParams(QueryParamsHandler handler)
+{
+    m_beforeGetQueryParams = std::move(handler);
+}
+
+void TReportDesignerDialog::setRunner(std::shared_ptr<ReportRunner> runner)
+{
+    m_runner = runner ? std::move(runner) : std::make_shared<LocalDatabaseReportRunner>();
+}
+
+void TReportDesignerDialog::setPreview(Preview preview)
+{
+    m_preview = preview ? std::move(preview) : Preview(showPreview);
+}
+
+void TReportDesignerDialog::setTitlePrompt(TitlePrompt prompt)
+{
+    m_titlePrompt = prompt ? std::move(prompt) : TitlePrompt(askTitle);
+}
+
+QString TReportDesignerDialog::messageText(const QString &key) const
+{
+    return m_messages ? m_messages->Msg(key) : QString();
+}
+
+QString TReportDesignerDialog::reportFileOrAbort() const
+{
+    const QString path = findReportFile(reportFolder(), m_code);
+    if (path.isEmpty()) {
+        MensErro(formatText(messageText(QStringLiteral("Arq_Rel_Err")),
+                            {m_code, QDir::toNativeSeparators(reportFolder())}),
+                 true);
+    }
+    return path;
+}
+
+void TReportDesignerDialog::execute(const QString &title)
+{
+    const QList<ReportDefinition> reports = readReportFile(reportFileOrAbort());
+    const ReportDefinition &report = reportOrAbort(reports, title);
+
+    TParams params;
+    for (const QString &name : report.parameterNames())
+        params.addParam(name);
+    bool proceed = true;
+    if (m_beforeGetQueryParams)
+        m_beforeGetQueryParams(params, proceed);
+    if (!proceed)
+        return;
+
+    // The runner may be replaced while the preview's loop runs.
+    const std::shared_ptr<ReportRunner> runner = m_runner;
+    std::unique_ptr<QTextDocument> document = runner->run(report, params);
+    if (document)
+        m_preview(*document, report.title);
+}
+
+QString TReportDesignerDialog::newReport(const QString &from)
+{
+    const QString path = reportFileOrAbort();
+    QList<ReportDefinition> reports = readReportFile(path);
+    ReportDefinition copy = reportOrAbort(reports, from);
+
+    const std::optional<QString> answer = m_titlePrompt(messageText(QStringLiteral("NovoCaption")),
+                                                        messageText(QStringLiteral("NovoPrompt")));
+    const QString title = answer ? answer->simplified() : QString();
+    if (title.isEmpty())
+        return {};
+    if (findReport(reports, title))
+        MensErro(QStringLiteral("Já existe um relatório com o título \"%1\".").arg(title), true);
+    copy.title = title;
+    reports.append(copy);
+    writeReportFile(path, reports);
+    return title;
+}
+
+} // namespace host

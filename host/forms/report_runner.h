@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QTextDocument;
+
+namespace platform {
+class ClientDataSet;
+}
+
+namespace host {
+
+struct ReportDefinition;
+class TParams;
+
+// Makes the document of a report from its definition and its filled query
+// parameters. The report designer hands every report to one; a report that
+// reads its rows elsewhere (from the application server) brings its own.
+class ReportRunner
+{
+public:
+    virtual ~ReportRunner();
+
+    // Throws platform::Error (Portuguese, for the user) when it cannot.
+    virtual std::unique_ptr<QTextDocument> run(const ReportDefinition &report,
+                                               const TParams &params) = 0;
+};
+
+// Runs the report's query on the host's local database, every parameter
+// bound by name (never spliced into the text), and lays the rows out with
+// buildReportDocument().
+class LocalDatabaseReportRunner : public ReportRunner
+{
+public:
+    // Another QSqlDatabase connection than the host's local database.
+    void setConnectionName(const QString &name) { m_connectionName = name; }
+
+    std::unique_ptr<QTextDocument> run(const ReportDefinition &report,
+                                       const TParams &params) override;
+
+private:
+    QString m_connectionName;
+};
+
+// The report's page: its title, the date it was made, a table of the
+// report's columns (header row repeated on every printed page) with one row
+// per record of `rows`, and the number of records. Columns are found in the
+// record set by name without regard to case; throws platform::Error naming
+// a column the rows do not have.
+std::unique_ptr<QTextDocument> buildReportDocument(const ReportDefinition &report,
+                                                   const platform::ClientDataSet &rows);
+
+} // namespace host
