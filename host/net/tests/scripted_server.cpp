@@ -261,6 +261,9 @@ void ScriptedServer::start()
     builder.AddListeningPort("127.0.0.1:" + std::to_string(port), credentials, &selectedPort);
     builder.RegisterService(service.get());
     builder.SetMaxSendMessageSize(64 * 1024 * 1024);
+    // A polling thread that misses the shutdown sleeps out its poll, 10 s
+    // by default: that was a test's teardown now and then.
+    builder.SetSyncServerOption(grpc::ServerBuilder::SyncServerOption::CQ_TIMEOUT_MSEC, 50);
     std::unique_ptr<grpc::Server> server = builder.BuildAndStart();
     if (!server || selectedPort == 0)
         throw std::runtime_error("ScriptedServer: cannot listen on 127.0.0.1:" + std::to_string(port));
