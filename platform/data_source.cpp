@@ -15,6 +15,11 @@ DataSource::DataSource(ClientDataSet *dataSet, QObject *parent)
     setDataSet(dataSet);
 }
 
+ClientDataSet *DataSource::dataSet() const
+{
+    return m_dataSet;
+}
+
 void DataSource::setDataSet(ClientDataSet *dataSet)
 {
     if (dataSet == m_dataSet)

@@ -18,7 +18,7 @@ public:
     explicit DataSource(ClientDataSet *dataSet, QObject *parent = nullptr);
 
     void setDataSet(ClientDataSet *dataSet);
-    ClientDataSet *dataSet() const { return m_dataSet; }
+    ClientDataSet *dataSet() const;
 
 signals:
     void dataSetChanged();

@@ -15,7 +15,9 @@ void SpinEdit::setRange(int minimum, int maximum)
     const bool wasEmpty = isEmptyText();
     m_minimum = minimum;
     QSpinBox::setRange(minimum - 1, qMax(minimum, maximum));
-    if (!wasEmpty && QSpinBox::value() < minimum)
+    if (wasEmpty)
+        QSpinBox::setValue(minimum - 1);
+    else if (QSpinBox::value() < minimum)
         QSpinBox::setValue(minimum);
 }
 
