@@ -172,7 +172,8 @@ void TNetConnection::connect()
         // The first failed attempt settles it: waiting on for the deadline
         // would only freeze the screen longer.
         if (state == GRPC_CHANNEL_TRANSIENT_FAILURE || state == GRPC_CHANNEL_SHUTDOWN)
-            throw refuse(QStringLiteral("servidor indisponível"));
+            throw refuse(m_options.tls ? QStringLiteral("servidor indisponível ou certificado não aceito")
+                                       : QStringLiteral("servidor indisponível"));
         if (!channel->channel->WaitForStateChange(state, deadline))
             throw refuse(QStringLiteral("tempo de conexão esgotado"));
     }
