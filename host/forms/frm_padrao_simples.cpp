@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -26,6 +27,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPrinter>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace host {
@@ -215,8 +217,15 @@ void TfrmPadraoSimples::attachToHost()
 {
     QPointer<TfrmPadraoSimples> self(this);
     const auto activate = [self] {
-        if (self)
-            self->FormActivate(self);
+        if (!self)
+            return;
+        // The area activates a sub-window before its form has had its show
+        // event; the form's show comes first.
+        if (!self->m_showDelivered) {
+            self->m_activationPending = true;
+            return;
+        }
+        self->FormActivate(self);
     };
     if (QMdiArea *area = mdiArea()) {
         auto *window = new FormSubWindow(this);
@@ -433,7 +442,19 @@ void TfrmPadraoSimples::showEvent(QShowEvent *event)
     if (!m_shownBefore && m_activeControl)
         m_activeControl->setFocus();
     m_shownBefore = true;
+    m_showDelivered = true;
     platform::guarded([this] { FormShow(this); });
+    if (m_activationPending) {
+        m_activationPending = false;
+        platform::guarded([this] { FormActivate(this); });
+    }
+}
+
+void TfrmPadraoSimples::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        m_showDelivered = false;
 }
 
 CloseAction TfrmPadraoSimples::runFormClose()

@@ -165,6 +165,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -188,6 +189,8 @@ private:
     int m_helpContext = 0;
     bool m_closeDecided = false;
     bool m_shownBefore = false;
+    bool m_showDelivered = false;
+    bool m_activationPending = false;
 };
 
 } // namespace host

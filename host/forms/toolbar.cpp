@@ -3,6 +3,7 @@
 #include "button_flat.h"
 
 #include <QAction>
+#include <QKeyCombination>
 #include <QKeySequence>
 #include <QMenu>
 
@@ -39,6 +40,26 @@ QAction *addMenuSeparator(QMenu *menu, const QString &objectName)
     QAction *separator = menu->addSeparator();
     separator->setObjectName(objectName);
     return separator;
+}
+
+QKeySequence shortcutFromValue(int value)
+{
+    const int virtualKey = value & 0xFF;
+    int key = 0;
+    if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9'))
+        key = virtualKey; // the same codes in Qt
+    else if (virtualKey >= 0x70 && virtualKey <= 0x7B)
+        key = Qt::Key_F1 + (virtualKey - 0x70);
+    if (key == 0)
+        return {};
+    Qt::KeyboardModifiers modifiers;
+    if (value & 0x2000)
+        modifiers |= Qt::ShiftModifier;
+    if (value & 0x4000)
+        modifiers |= Qt::ControlModifier;
+    if (value & 0x8000)
+        modifiers |= Qt::AltModifier;
+    return QKeySequence(QKeyCombination(modifiers, Qt::Key(key)));
 }
 
 } // namespace host

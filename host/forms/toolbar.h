@@ -28,4 +28,10 @@ QAction *addMenuItem(QMenu *menu, const QString &objectName, const QString &text
                      const QKeySequence &shortcut);
 QAction *addMenuSeparator(QMenu *menu, const QString &objectName);
 
+// A shortcut written as the form designer stores it: a virtual key code
+// (letters, digits, F1 to F12) plus 0x2000 for Shift, 0x4000 for Ctrl and
+// 0x8000 for Alt; 16460 is Ctrl+L. Not a Qt key code: QKeySequence(16460)
+// would be a Unicode character. An unknown key gives an empty sequence.
+QKeySequence shortcutFromValue(int value);
+
 } // namespace host
