@@ -4,6 +4,7 @@
 #include "client_data_set.h"
 #include "local_database.h"
 
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -47,7 +48,8 @@ platform::FieldType typeOfColumn(const QSqlField &column)
 
 // Dates travel as ISO texts: both SQLite (which stores them as text) and
 // PostgreSQL (which types the literal by its context) take them as the wall
-// clock they say, with no time zone applied on the way.
+// clock they say, with no time zone applied on the way. The text is the one
+// SQLite tables store ("yyyy-MM-dd HH:mm:ss"), so equality holds there too.
 QVariant forDriver(const TParam &param)
 {
     const QVariant value = param.boundValue();
@@ -58,38 +60,48 @@ QVariant forDriver(const TParam &param)
         return value.toDate().toString(Qt::ISODate);
     case QMetaType::QDateTime: {
         const QDateTime dt = value.toDateTime();
-        return QDateTime(dt.date(), dt.time()).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        return dt.toString(dt.time().msec() ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")
+                                            : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     }
     default:
         return value;
     }
 }
 
+// A stored date-time read as the wall clock it says. Built in UTC, never
+// through local time, where a midnight that a daylight-saving change
+// skipped would not exist.
 QVariant civilFromDatabase(const QVariant &value, const QString &fieldName)
 {
-    QDateTime dt;
     switch (value.metaType().id()) {
-    case QMetaType::QDateTime:
-        dt = value.toDateTime();
-        return platform::civilDateTime(dt.date(), dt.time());
+    case QMetaType::QDateTime: {
+        const QDateTime dt = value.toDateTime();
+        if (dt.isValid())
+            return platform::civilDateTime(dt.date(), dt.time());
+        break;
+    }
     case QMetaType::QDate:
         return platform::civilDateTime(value.toDate());
     default:
         break;
     }
+    // Text: "yyyy-MM-dd", optionally followed by " " or "T" and the time.
     const QString text = value.toString().trimmed();
-    dt = QDateTime::fromString(text, Qt::ISODateWithMs);
-    if (!dt.isValid())
-        dt = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!dt.isValid()) {
-        const QDate date = QDate::fromString(text, Qt::ISODate);
-        if (date.isValid())
-            dt = QDateTime(date, QTime(0, 0));
+    const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+    QTime time(0, 0);
+    if (text.size() > 10) {
+        QString clock = text.mid(11);
+        const qsizetype zone = clock.indexOf(QRegularExpression(QStringLiteral("[Z+-]")));
+        if (zone >= 0)
+            clock.truncate(zone);
+        time = QTime::fromString(clock, Qt::ISODateWithMs);
+        if (!time.isValid())
+            time = QTime::fromString(clock, Qt::ISODate);
     }
-    if (!dt.isValid())
+    if (!date.isValid() || !time.isValid())
         throw platform::Error(
             QStringLiteral("Valor inválido para o campo %1: %2").arg(fieldName, text));
-    return platform::civilDateTime(dt.date(), dt.time());
+    return platform::civilDateTime(date, time);
 }
 
 QVariant fromDatabase(const QVariant &value, const platform::Field &field)
@@ -165,6 +177,31 @@ QString TADOIBQuery::statement() const
     return m_sql.join(QLatin1Char('\n'));
 }
 
+QString TADOIBQuery::civilTextColumn(const platform::Field &field)
+{
+    return QStringLiteral("ate_civil_") + field.name().toLower();
+}
+
+// The PostgreSQL driver turns a timestamp into a local QDateTime, which
+// cannot hold a wall-clock time that a daylight-saving change skipped
+// (midnight of a spring-forward day in some zones). The statement is
+// wrapped so that each declared date-time also comes as text.
+QString TADOIBQuery::civilTextStatement() const
+{
+    QStringList twins;
+    for (const auto &field : m_dataSet->fields()) {
+        if (field->type() == platform::FieldType::DateTime)
+            twins.append(QStringLiteral("CAST(ate_q.%1 AS TEXT) AS %2").arg(field->name(), civilTextColumn(*field)));
+    }
+    if (twins.isEmpty())
+        return statement();
+    QString inner = statement().trimmed();
+    while (inner.endsWith(QLatin1Char(';')))
+        inner.chop(1);
+    // Line breaks around the inner statement keep a trailing comment closed.
+    return QStringLiteral("SELECT ate_q.*, %1 FROM (\n%2\n) AS ate_q").arg(twins.join(QStringLiteral(", ")), inner);
+}
+
 void TADOIBQuery::setSQL(const QStringList &lines)
 {
     Close();
@@ -198,9 +235,10 @@ void TADOIBQuery::Open()
                                                  : QSqlDatabase::database(m_connectionName);
     platform::DataPacket packet;
     {
+        const bool postgres = db.driverName() == QLatin1String("QPSQL");
         QSqlQuery query(db);
         query.setForwardOnly(true);
-        if (!query.prepare(statement()))
+        if (!query.prepare(postgres ? civilTextStatement() : statement()))
             throw platform::Error(
                 QStringLiteral("Erro na consulta ao banco de dados local: %1").arg(query.lastError().text()));
         for (int i = 0; i < m_params.count(); ++i) {
@@ -230,7 +268,9 @@ void TADOIBQuery::Open()
         for (const auto &field : m_dataSet->fields()) {
             for (int c = 0; c < record.count(); ++c) {
                 if (record.fieldName(c).compare(field->name(), Qt::CaseInsensitive) == 0) {
-                    map.emplace_back(field.get(), c);
+                    // On PostgreSQL a date-time is read from its text twin.
+                    const int twin = record.indexOf(civilTextColumn(*field));
+                    map.emplace_back(field.get(), twin >= 0 ? twin : c);
                     packet.fields.append({field->name(), field->type(), field->size()});
                     break;
                 }

@@ -60,6 +60,8 @@ public:
 
 private:
     QString statement() const;
+    QString civilTextStatement() const;
+    static QString civilTextColumn(const platform::Field &field);
 
     QStringList m_sql;
     TParams m_params;

@@ -4,17 +4,24 @@
 
 namespace host {
 
+std::vector<const platform::Field *> pickerFields(const platform::ClientDataSet *dataSet)
+{
+    std::vector<const platform::Field *> shown;
+    if (!dataSet)
+        return shown;
+    for (const auto &field : dataSet->fields()) {
+        if (field->isVisible() && field->name().compare(QLatin1String("IDMARCADO"), Qt::CaseInsensitive) != 0)
+            shown.push_back(field.get());
+    }
+    return shown;
+}
+
 RecordSetModel::RecordSetModel(platform::ClientDataSet *dataSet, bool markColumn, QObject *parent)
     : QAbstractTableModel(parent)
     , m_dataSet(dataSet)
     , m_markColumn(markColumn)
 {
-    if (dataSet) {
-        for (const auto &field : dataSet->fields()) {
-            if (field->isVisible() && field->name().compare(QLatin1String("IDMARCADO"), Qt::CaseInsensitive) != 0)
-                m_columns.push_back(field.get());
-        }
-    }
+    m_columns = pickerFields(dataSet);
     m_marks.assign(size_t(rowCount()), 0);
     // The pickers are modal: the rows cannot change under them, except by
     // the record set going away.
@@ -26,6 +33,14 @@ RecordSetModel::RecordSetModel(platform::ClientDataSet *dataSet, bool markColumn
             endResetModel();
         });
     }
+}
+
+// Also bounds the row by the marks: a nested event loop can ask for data
+// while the record set is being replaced.
+bool RecordSetModel::inRange(const QModelIndex &index) const
+{
+    return index.isValid() && index.model() == this && index.row() >= 0 && index.column() >= 0
+        && index.row() < rowCount() && index.row() < int(m_marks.size()) && index.column() < columnCount();
 }
 
 int RecordSetModel::rowCount(const QModelIndex &parent) const
@@ -44,7 +59,7 @@ int RecordSetModel::columnCount(const QModelIndex &parent) const
 
 QVariant RecordSetModel::data(const QModelIndex &index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || index.row() >= int(m_marks.size()))
+    if (!inRange(index))
         return {};
     const int column = index.column() - (m_markColumn ? 1 : 0);
     if (column < 0) {
@@ -78,7 +93,7 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
 
 Qt::ItemFlags RecordSetModel::flags(const QModelIndex &index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!inRange(index))
         return Qt::NoItemFlags;
     // Not user-checkable: the picker toggles a mark itself, on a click
     // anywhere in the mark cell and on Space.
@@ -87,8 +102,7 @@ Qt::ItemFlags RecordSetModel::flags(const QModelIndex &index) const
 
 bool RecordSetModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (!m_markColumn || role != Qt::CheckStateRole || index.column() != 0
-        || !checkIndex(index, CheckIndexOption::IndexIsValid) || index.row() >= int(m_marks.size()))
+    if (!m_markColumn || role != Qt::CheckStateRole || index.column() != 0 || !inRange(index))
         return false;
     setMarked(index.row(), value.toInt() == Qt::Checked);
     return true;

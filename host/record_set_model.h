@@ -12,6 +12,10 @@ class Field;
 
 namespace host {
 
+// The fields the pickers show: the visible ones, less IDMARCADO, which is
+// the list picker's mark column.
+std::vector<const platform::Field *> pickerFields(const platform::ClientDataSet *dataSet);
+
 // A read-only table of a record set's visible fields for the host's pickers,
 // optionally with a mark column first. Marks belong to the model, not to the
 // record set. A field named IDMARCADO is the mark column's own and is not
@@ -38,6 +42,8 @@ public:
     int markedCount() const;
 
 private:
+    bool inRange(const QModelIndex &index) const;
+
     QPointer<platform::ClientDataSet> m_dataSet;
     std::vector<const platform::Field *> m_columns;
     bool m_markColumn;

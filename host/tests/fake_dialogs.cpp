@@ -1,6 +1,7 @@
 #include "fake_dialogs.h"
 
 #include "client_data_set.h"
+#include "record_set_model.h"
 
 #include <QApplication>
 #include <QLayout>
@@ -13,12 +14,8 @@ namespace {
 QStringList visibleLabels(const platform::ClientDataSet *dataSet)
 {
     QStringList labels;
-    if (!dataSet)
-        return labels;
-    for (const auto &field : dataSet->fields()) {
-        if (field->isVisible())
-            labels.append(field->displayLabel());
-    }
+    for (const platform::Field *field : pickerFields(dataSet))
+        labels.append(field->displayLabel());
     return labels;
 }
 

@@ -275,7 +275,7 @@ void FunctionsTest::libpqConnectionStringsBecomeDriverOptions()
 {
     const auto settings = host::DatabaseSettings::fromLibpq(
         QStringLiteral("host=/tmp/ate-pg.x port=25432 dbname=ate_test user=postgres "
-                       "password='a b\\'c' sslmode=disable connect_timeout=5"));
+                       "password='a b\\'c' sslmode=disable options='-c search_path=x'"));
     QCOMPARE(settings.driver, host::DatabaseSettings::Driver::Postgres);
     QCOMPARE(settings.qtDriverName(), QStringLiteral("QPSQL"));
     QCOMPARE(settings.hostName, QStringLiteral("/tmp/ate-pg.x"));
@@ -283,7 +283,7 @@ void FunctionsTest::libpqConnectionStringsBecomeDriverOptions()
     QCOMPARE(settings.databaseName, QStringLiteral("ate_test"));
     QCOMPARE(settings.userName, QStringLiteral("postgres"));
     QCOMPARE(settings.password, QStringLiteral("a b'c"));
-    QCOMPARE(settings.connectOptions, QStringLiteral("sslmode=disable;connect_timeout=5"));
+    QCOMPARE(settings.connectOptions, QStringLiteral("sslmode=disable;options='-c search_path=x'"));
     QVERIFY_THROWS_EXCEPTION(platform::Error, host::DatabaseSettings::fromLibpq(QStringLiteral("host")));
     QVERIFY_THROWS_EXCEPTION(platform::Error, host::DatabaseSettings::fromLibpq(QStringLiteral("password='x")));
 }
