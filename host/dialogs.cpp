@@ -2,6 +2,7 @@
 
 #include "abort.h"
 #include "qt_dialogs.h"
+#include "screen.h"
 
 #include <QGuiApplication>
 
@@ -14,11 +15,20 @@ Dialogs *&installed()
     return service;
 }
 
-void restoreCursor()
+// The screen's busy cursor is paused while a box is up and comes back
+// after it; an override cursor set past the platform is dropped for good.
+class NormalCursor
 {
-    while (QGuiApplication::overrideCursor())
-        QGuiApplication::restoreOverrideCursor();
-}
+public:
+    NormalCursor()
+    {
+        while (QGuiApplication::overrideCursor())
+            QGuiApplication::restoreOverrideCursor();
+    }
+
+private:
+    platform::ScreenCursorPause m_pause;
+};
 
 } // namespace
 
@@ -26,25 +36,25 @@ Dialogs::~Dialogs() = default;
 
 void Dialogs::error(const QString &text)
 {
-    restoreCursor();
+    const NormalCursor normal;
     showMessage(MessageKind::Error, text);
 }
 
 void Dialogs::information(const QString &text)
 {
-    restoreCursor();
+    const NormalCursor normal;
     showMessage(MessageKind::Information, text);
 }
 
 std::optional<QStringList> Dialogs::pickList(const ListPickRequest &request)
 {
-    restoreCursor();
+    const NormalCursor normal;
     return showListPicker(request);
 }
 
 std::optional<int> Dialogs::lookup(const LookupRequest &request)
 {
-    restoreCursor();
+    const NormalCursor normal;
     return showLookup(request);
 }
 

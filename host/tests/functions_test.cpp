@@ -5,10 +5,13 @@
 #include "functions.h"
 #include "host_context.h"
 #include "messages.h"
+#include "modal_driver.h"
+#include "screen.h"
 
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,6 +30,7 @@ private slots:
     void mensErroShowsThenAbortsSilently();
     void failuresReachingTheLoopAreShownAsErrors();
     void messageBoxNeverShowsTheWaitCursor();
+    void realBoxesShowTheText();
     void busyIndicatorHiddenOnAFailingPath();
     void busyIndicatorFollowsTheMainWindow();
     void contextReadsItsConfigurationFile();
@@ -136,7 +140,8 @@ void FunctionsTest::failuresReachingTheLoopAreShownAsErrors()
     QCOMPARE(fake.messages().first().text, QStringLiteral("Falha na leitura."));
 }
 
-// Catches a message shown under the busy cursor.
+// Catches a message shown under the busy cursor, and a busy operation that
+// loses its hourglass after a message it goes on from.
 void FunctionsTest::messageBoxNeverShowsTheWaitCursor()
 {
     FakeDialogs fake;
@@ -144,11 +149,42 @@ void FunctionsTest::messageBoxNeverShowsTheWaitCursor()
     fake.setOnMessage([&](const FakeDialogs::Message &) {
         cursorWasBusy = QGuiApplication::overrideCursor() != nullptr;
     });
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    platform::setScreenCursor(platform::ScreenCursor::HourGlass);
     host::MensErro(QStringLiteral("x"), false);
     QVERIFY(!cursorWasBusy);
+    QCOMPARE(platform::screenCursor(), platform::ScreenCursor::HourGlass);
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    platform::setScreenCursor(platform::ScreenCursor::Default);
     QVERIFY(!QGuiApplication::overrideCursor());
+
+    // One set past the platform is dropped as well.
+    cursorWasBusy = true;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    host::MensErro(QStringLiteral("y"), false);
+    QVERIFY(!cursorWasBusy);
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+// Catches a failure that reaches the event loop without a box on screen,
+// and a box that does not close on OK.
+void FunctionsTest::realBoxesShowTheText()
+{
+    QString shown;
+    host::testing::ModalDriver error(QStringLiteral("msgErro"), [&](QWidget *box) {
+        shown = box->findChild<QLabel *>(QStringLiteral("lblMensagem"))->text();
+        QTest::mouseClick(box->findChild<QPushButton *>(QStringLiteral("btnOk")), Qt::LeftButton);
+    });
+    QVERIFY(!platform::guarded([] { throw platform::Error(QStringLiteral("Filial não cadastrada.")); }));
+    QVERIFY2(error.failure().isEmpty(), qPrintable(error.failure()));
+    QCOMPARE(shown, QStringLiteral("Filial não cadastrada."));
+
+    host::testing::ModalDriver information(QStringLiteral("msgInformacao"), [&](QWidget *box) {
+        shown = box->findChild<QLabel *>(QStringLiteral("lblMensagem"))->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    host::dialogs().information(QStringLiteral("Não há companhia cadastrada."));
+    QVERIFY2(information.failure().isEmpty(), qPrintable(information.failure()));
+    QCOMPARE(shown, QStringLiteral("Não há companhia cadastrada."));
 }
 
 // Catches a busy panel left up after a failed read, or one still up while
