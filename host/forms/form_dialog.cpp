@@ -4,6 +4,7 @@
 #include "application.h"
 #include "window_activation.h"
 
+#include <QLayout>
 #include <QMainWindow>
 #include <QShowEvent>
 
@@ -52,6 +53,15 @@ void FormDialog::done(int result)
     QDialog::done(result);
     if (action == CloseAction::Free)
         deleteLater();
+}
+
+void FormDialog::setVisible(bool visible)
+{
+    // Settle the layout's size limits before the window exists: changed on
+    // a window already on screen, some platforms refuse them with a warning.
+    if (visible && layout())
+        layout()->activate();
+    QDialog::setVisible(visible);
 }
 
 void FormDialog::showEvent(QShowEvent *event)

@@ -46,6 +46,8 @@ public:
     void setHelpContext(int context) { m_helpContext = context; }
     int helpContext() const { return m_helpContext; }
 
+    void setVisible(bool visible) override;
+
 public slots:
     void done(int result) override;
 

@@ -1,19 +1,21 @@
 #pragma once
 
+// The components' own headers, so that a derived form can use every
+// inherited component at once.
+#include "button_flat.h"
 #include "form_dialog.h"
+#include "messages.h"
+#include "params.h"
+#include "report_designer.h"
 
-class QAction;
-class QComboBox;
-class QFrame;
-class QGroupBox;
-class QLabel;
-class QMenu;
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
 
 namespace host {
-
-class TButtonFlat;
-class TMessages;
-class TReportDesignerDialog;
 
 // The base of the report parameter forms: a menu panel with the print and
 // close buttons and the report and screen codes, and below it the group box

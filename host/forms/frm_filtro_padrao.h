@@ -1,16 +1,17 @@
 #pragma once
 
+// The components' own headers, so that a derived form can use every
+// inherited component at once.
+#include "button_flat.h"
 #include "form_dialog.h"
+#include "messages.h"
 #include "saved_options.h"
 
-class QFrame;
-class QGroupBox;
-class QLabel;
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
 
 namespace host {
-
-class TButtonFlat;
-class TMessages;
 
 // The base of the modal filter dialogs: the filter's group box on the left,
 // a narrow button column on the right, and a list of saved options that the

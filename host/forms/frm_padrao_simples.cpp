@@ -3,7 +3,6 @@
 #include "abort.h"
 #include "application.h"
 #include "button_flat.h"
-#include "client_data_set.h" // data_source.h needs it complete
 #include "data_source.h"
 #include "db_text.h"
 #include "dialogs.h"
@@ -354,6 +353,15 @@ void TfrmPadraoSimples::showForm()
     show();
     raise();
     activateWindow();
+}
+
+void TfrmPadraoSimples::setVisible(bool visible)
+{
+    // A window of its own settles its layout's size limits before it exists:
+    // changed on a window already on screen, some platforms refuse them.
+    if (visible && isWindow() && layout())
+        layout()->activate();
+    QWidget::setVisible(visible);
 }
 
 void TfrmPadraoSimples::closeForm()

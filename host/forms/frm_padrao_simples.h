@@ -1,30 +1,27 @@
 #pragma once
 
+// The components' own headers, so that a derived form can use every
+// inherited component at once.
+#include "button_flat.h"
+#include "client_data_set.h"
 #include "close_action.h"
+#include "data_source.h"
+#include "db_text.h"
+#include "messages.h"
+#include "print_dialogs.h"
 
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QRect>
+#include <QVBoxLayout>
 #include <QWidget>
 
-class QAction;
-class QFrame;
-class QLabel;
-class QMenu;
-class QMenuBar;
-class QVBoxLayout;
-
-namespace platform {
-class DataSource;
-class DBText;
-} // namespace platform
-
 namespace host {
-
-class TButtonFlat;
-class TMessages;
-class TPrintDialog;
-class TPrinterSetupDialog;
 
 // The base of the MDI-child screens.
 //
@@ -111,6 +108,7 @@ public:
     void setBounds(int left, int top, int width, int height);
     QRect bounds() const;
     QMdiSubWindow *subWindow() const { return m_subWindow; }
+    void setVisible(bool visible) override;
 
     // The control that gets the focus when the form is first shown.
     void setActiveControl(QWidget *control) { m_activeControl = control; }

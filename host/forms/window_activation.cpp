@@ -26,6 +26,10 @@ bool WindowActivation::eventFilter(QObject *watched, QEvent *event)
         m_due = true;
         break;
     case QEvent::WindowDeactivate: {
+        if (!m_window->isVisible()) {
+            m_due = true; // deactivated by its own hiding
+            break;
+        }
         // The window taking over is already the active one here; none means
         // the application itself lost the focus.
         const QWidget *next = QApplication::activeWindow();
