@@ -53,7 +53,7 @@ class BusyPanel : public QFrame
 {
 public:
     explicit BusyPanel(QWidget *owner)
-        : QFrame(owner, owner ? Qt::Widget : Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+        : QFrame(owner, owner ? Qt::Widget : Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
     {
         setObjectName(QStringLiteral("panShowAvi"));
         setFrameShape(QFrame::Box);
@@ -83,7 +83,10 @@ public:
                                        : QRect(0, 0, 640, 480));
         move(area.center() - rect().center());
         show();
-        raise();
+        // A floating panel stays on top by its window flags; raising a
+        // top-level window is not offered by every platform.
+        if (parentWidget())
+            raise();
         m_spinner->start();
         repaint();
     }

@@ -1,6 +1,7 @@
 #include "list_picker_dialog.h"
 
 #include "client_data_set.h"
+#include "picker_parts.h"
 #include "record_set_model.h"
 
 #include <QDialogButtonBox>
@@ -27,16 +28,7 @@ ListPickerDialog::ListPickerDialog(const ListPickRequest &request, QWidget *pare
             m_model->setMarked(row, true);
     }
 
-    m_view = new QTableView(this);
-    m_view->setObjectName(QStringLiteral("tbvLista"));
-    m_view->setModel(m_model);
-    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_view->verticalHeader()->hide();
-    m_view->horizontalHeader()->setStretchLastSection(true);
-    m_view->resizeColumnsToContents();
-    m_view->installEventFilter(this);
+    m_view = makePickerView(this, QStringLiteral("tbvLista"), m_model);
     if (m_model->rowCount() > 0)
         m_view->setCurrentIndex(m_model->index(0, 0));
     connect(m_view, &QTableView::clicked, this, [this](const QModelIndex &index) {
@@ -53,16 +45,11 @@ ListPickerDialog::ListPickerDialog(const ListPickRequest &request, QWidget *pare
     unmarkAll->setAutoDefault(false);
     connect(unmarkAll, &QPushButton::clicked, this, [this] { m_model->setAllMarked(false); });
 
-    auto *buttons = new QDialogButtonBox(this);
-    QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("btnOk"));
-    ok->setDefault(true);
-    QPushButton *cancel = buttons->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btnCancelar"));
+    QPushButton *ok = nullptr;
+    QDialogButtonBox *buttons = makeOkCancel(this, &ok);
     buttons->addButton(markAll, QDialogButtonBox::ActionRole);
     buttons->addButton(unmarkAll, QDialogButtonBox::ActionRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_view);

@@ -1,6 +1,7 @@
 #include "lookup_dialog.h"
 
 #include "client_data_set.h"
+#include "picker_parts.h"
 #include "record_set_model.h"
 
 #include <QApplication>
@@ -37,28 +38,13 @@ LookupDialog::LookupDialog(const LookupRequest &request, QWidget *parent)
     label->setBuddy(m_search);
     m_search->installEventFilter(this);
 
-    m_view = new QTableView(this);
-    m_view->setObjectName(QStringLiteral("tbvPesquisa"));
-    m_view->setModel(m_filter);
-    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_view->verticalHeader()->hide();
-    m_view->horizontalHeader()->setStretchLastSection(true);
-    m_view->resizeColumnsToContents();
-    m_view->installEventFilter(this);
+    m_view = makePickerView(this, QStringLiteral("tbvPesquisa"), m_filter);
 
-    auto *buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    m_ok->setObjectName(QStringLiteral("btnOk"));
-    m_ok->setDefault(true);
-    QPushButton *cancel = buttons->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btnCancelar"));
+    QDialogButtonBox *buttons = makeOkCancel(this, &m_ok);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         if (pickedRow() >= 0)
             accept();
     });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_view, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
         m_view->setCurrentIndex(index);
         if (pickedRow() >= 0)

@@ -240,6 +240,13 @@ void FunctionsTest::busyIndicatorFollowsTheMainWindow()
     QCOMPARE(host::busyIndicatorKind(), 6);
     host::DeactiveShowAvi();
     QVERIFY(!panel->isVisible());
+
+    // Without a main window it floats over the screen on its own.
+    host::ActiveShowAvi(nullptr, host::BusyReading);
+    QVERIFY(host::busyIndicatorVisible());
+    QCOMPARE(host::busyIndicatorKind(), 6);
+    host::DeactiveShowAvi();
+    QVERIFY(!host::busyIndicatorVisible());
 }
 
 // Catches settings read from the wrong keys, a relative path taken from the
