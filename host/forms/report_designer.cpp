@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QLayout>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTextDocument>
@@ -42,6 +43,10 @@ void showPreview(QTextDocument &document, const QString &title)
     preview.setWindowTitle(title);
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      [&document](QPrinter *target) { document.print(target); });
+    // Size limits settled before the window exists; some platforms refuse
+    // them, with a warning, once it is on screen.
+    if (QLayout *layout = preview.layout())
+        layout->activate();
     preview.exec();
 }
 
