@@ -166,6 +166,8 @@ Result<std::unique_ptr<GrpcServer>> GrpcServer::start(const ServerOptions &optio
                                      ? "[" + options.address + "]"
                                      : options.address)
                                 + ":" + std::to_string(options.port);
+    // Without this a second server would silently share the port.
+    builder.AddChannelArgument(GRPC_ARG_ALLOW_REUSEPORT, 0);
     builder.AddListeningPort(address, credentials, &impl->port);
     builder.RegisterService(&impl->service);
     // Requests are a few small arguments; a month of flight plans may be

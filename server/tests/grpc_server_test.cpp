@@ -9,6 +9,7 @@
 #include <grpcpp/generic/generic_stub.h>
 #include <grpcpp/grpcpp.h>
 
+#include <fstream>
 #include <future>
 #include <poll.h>
 #include <regex>
@@ -124,6 +125,19 @@ TEST_F(GrpcServerTest, ServesCallsOnLoopback)
     EXPECT_FALSE(invoke(*stub, request("GetCia", {textArg("GRU")}), &afterShutdown).ok());
 }
 
+// Catches a second server that quietly shares a port already in use.
+TEST_F(GrpcServerTest, APortInUseIsAnError)
+{
+    CallHandler handler(*m_pool, m_log);
+    std::unique_ptr<GrpcServer> first = start(handler);
+    ASSERT_TRUE(first);
+    ServerOptions options;
+    options.port = first->port();
+    Result<std::unique_ptr<GrpcServer>> second = GrpcServer::start(options, handler, m_log);
+    ASSERT_FALSE(second.ok());
+    EXPECT_EQ(second.error().message, "Não foi possível escutar em 127.0.0.1:" + std::to_string(first->port()) + ".");
+}
+
 // Catches calls served without the configured token, or refused without a
 // message the user can read.
 TEST_F(GrpcServerTest, TokenIsRequiredWhenConfigured)
@@ -144,6 +158,40 @@ TEST_F(GrpcServerTest, TokenIsRequiredWhenConfigured)
     pb::CallReply reply;
     ASSERT_TRUE(invoke(*stub, req, &reply, "s3cret").ok());
     EXPECT_EQ(reply.packet().row_count(), 3u);
+}
+
+// Catches a TLS set-up that does not serve a client trusting the
+// certificate.
+TEST_F(GrpcServerTest, ServesOverTls)
+{
+    const std::string dir = ::testing::TempDir();
+    const std::string cert = dir + "/ate-cert.pem", key = dir + "/ate-key.pem";
+    const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost "
+                                "-addext subjectAltName=IP:127.0.0.1,DNS:localhost -keyout " + key
+                                + " -out " + cert + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0)
+        GTEST_SKIP() << "openssl cannot make a test certificate";
+    CallHandler handler(*m_pool, m_log);
+    handler.addModule(rdmPosFDiPlav());
+    ServerOptions options;
+    options.port = 0;
+    options.tlsCertFile = cert;
+    options.tlsKeyFile = key;
+    Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(options, handler, m_log);
+    ASSERT_TRUE(server.ok()) << server.error().message;
+
+    std::ifstream in(cert);
+    const std::string pem((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    grpc::SslCredentialsOptions ssl;
+    ssl.pem_root_certs = pem;
+    auto stub = ate::appserver::v1::AppServer::NewStub(grpc::CreateChannel(
+        "127.0.0.1:" + std::to_string((*server)->port()), grpc::SslCredentials(ssl)));
+    pb::CallReply reply;
+    ASSERT_TRUE(invoke(*stub, request("GetCia", {textArg("GRU")}), &reply).ok());
+    EXPECT_EQ(reply.packet().row_count(), 3u);
+    // A plain-text client gets no answer from it.
+    auto plain = ate::appserver::v1::AppServer::NewStub(channelTo((*server)->port()));
+    EXPECT_FALSE(invoke(*plain, request("GetCia", {textArg("GRU")}), &reply).ok());
 }
 
 // Catches an executable that ignores its flags, does not log its port, or
