@@ -142,6 +142,23 @@ void recordPreviews(TestReport &form, PreviewRecord &record)
     });
 }
 
+// A report form whose runner and preview only take notes.
+struct RecordedReport
+{
+    explicit RecordedReport(const QString &code = QStringLiteral("Ate254"))
+        : form(host::createForm<TestReport>(nullptr, code))
+    {
+        form->rpddPadrao->setRunner(runner);
+        recordPreviews(*form, preview);
+    }
+    RecordedReport(const RecordedReport &) = delete;
+    RecordedReport &operator=(const RecordedReport &) = delete;
+
+    std::unique_ptr<TestReport> form;
+    std::shared_ptr<RecordingRunner> runner = std::make_shared<RecordingRunner>();
+    PreviewRecord preview;
+};
+
 } // namespace
 
 class DadosGerRelTest : public QObject
@@ -291,12 +308,11 @@ void DadosGerRelTest::formListsTheReportsAndIsFreedOnClose()
 void DadosGerRelTest::printingAsksForTheQueryParameters()
 {
     FakeDialogs fake;
-    std::unique_ptr<TestReport> form(host::createForm<TestReport>(nullptr));
-    auto runner = std::make_shared<RecordingRunner>();
-    form->rpddPadrao->setRunner(runner);
-    PreviewRecord preview;
-    recordPreviews(*form, preview);
-    QVERIFY(showActive(form.get()));
+    RecordedReport report;
+    TestReport *form = report.form.get();
+    const auto &runner = report.runner;
+    const PreviewRecord &preview = report.preview;
+    QVERIFY(showActive(form));
 
     QTest::mouseClick(form->sbtImprimir, Qt::LeftButton);
     QCOMPARE(form->askedFor, (QStringList{"CDFILIAL", "QTMIN"}));
@@ -321,12 +337,11 @@ void DadosGerRelTest::printingAsksForTheQueryParameters()
 void DadosGerRelTest::anAbortInTheParameterHandlerStopsQuietly()
 {
     FakeDialogs fake;
-    std::unique_ptr<TestReport> form(host::createForm<TestReport>(nullptr));
-    auto runner = std::make_shared<RecordingRunner>();
-    form->rpddPadrao->setRunner(runner);
-    PreviewRecord preview;
-    recordPreviews(*form, preview);
-    QVERIFY(showActive(form.get()));
+    RecordedReport report;
+    TestReport *form = report.form.get();
+    const auto &runner = report.runner;
+    const PreviewRecord &preview = report.preview;
+    QVERIFY(showActive(form));
 
     form->refuse = true;
     QTest::mouseClick(form->sbtImprimir, Qt::LeftButton);
@@ -349,20 +364,18 @@ void DadosGerRelTest::anAbortInTheParameterHandlerStopsQuietly()
 void DadosGerRelTest::aMissingReportFileIsReported()
 {
     FakeDialogs fake;
-    std::unique_ptr<TestReport> form(
-        host::createForm<TestReport>(nullptr, QStringLiteral("Ate999")));
+    RecordedReport report(QStringLiteral("Ate999"));
+    TestReport *form = report.form.get();
     QCOMPARE(form->cbbReportNames->count(), 0);
     QVERIFY(fake.messages().isEmpty());
-    auto runner = std::make_shared<RecordingRunner>();
-    form->rpddPadrao->setRunner(runner);
-    QVERIFY(showActive(form.get()));
+    QVERIFY(showActive(form));
     QTest::mouseClick(form->sbtImprimir, Qt::LeftButton);
     QCOMPARE(fake.texts(),
              QStringList{QStringLiteral("O arquivo contendo a definição do relatório de código "
                                         "'Ate999' não foi encontrado no diretório '%1'.")
                              .arg(QDir::toNativeSeparators(m_dir.path()))});
     QVERIFY(form->askedFor.isEmpty());
-    QCOMPARE(runner->runs, 0);
+    QCOMPARE(report.runner->runs, 0);
 
     fake.clear();
     writeReports(QStringLiteral("ate998.rel"), "[report] Sem consulta\n");
