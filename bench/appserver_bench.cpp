@@ -13,6 +13,7 @@
 
 #include <grpcpp/grpcpp.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <charconv>
@@ -22,7 +23,6 @@
 #include <functional>
 #include <iostream>
 #include <thread>
-#include <unistd.h>
 
 namespace pb = ate::appserver::v1;
 using namespace appserver;
@@ -30,22 +30,23 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-struct Options {
+struct Options
+{
     int days = 7;
     int iterations = 300;
     double seconds = 2.0;
     int threads = 0;
 };
 
-struct Stats {
+struct Stats
+{
     double median = 0;
     double p99 = 0;
 };
 
 Stats measure(int iterations, const std::function<void()> &work)
 {
-    for (int i = 0; i < 20; ++i)
-        work();
+    for (int i = 0; i < 20; ++i) work();
     std::vector<double> ms;
     ms.reserve(static_cast<std::size_t>(iterations));
     for (int i = 0; i < iterations; ++i) {
@@ -84,8 +85,7 @@ pb::CallRequest request(const std::string &method, std::vector<pb::Argument> arg
     pb::CallRequest r;
     r.set_module("Ate25400.rdmPosFDiPlav");
     r.set_method(method);
-    for (auto &a : args)
-        *r.add_arguments() = std::move(a);
+    for (auto &a : args) *r.add_arguments() = std::move(a);
     return r;
 }
 
@@ -112,23 +112,21 @@ std::uint32_t call(pb::AppServer::Stub &stub, const pb::CallRequest &req)
 }
 
 // The query alone: same SQL, every column of every row read.
-std::uint32_t bareQuery(Connection &db, const std::string &sql, const std::vector<std::string> &texts,
+std::uint32_t bareQuery(Connection &db, const std::string &sql,
+                        const std::vector<std::string> &texts,
                         const std::vector<std::int64_t> &dates)
 {
     Result<Statement *> prepared = db.prepare(sql);
     check(prepared.ok(), "prepare");
     StatementRun run(**prepared);
     int index = 0;
-    for (const std::string &t : texts)
-        run->bindText(index++, t);
-    for (std::int64_t d : dates)
-        run->bindDateTime(index++, d);
+    for (const std::string &t : texts) run->bindText(index++, t);
+    for (std::int64_t d : dates) run->bindDateTime(index++, d);
     std::uint32_t rows = 0;
     std::size_t sink = 0;
     const int columns = run->columnCount();
     while (*run->step()) {
-        for (int c = 0; c < columns; ++c)
-            sink += run->isNull(c) ? 0 : run->text(c).size();
+        for (int c = 0; c < columns; ++c) sink += run->isNull(c) ? 0 : run->text(c).size();
         ++rows;
     }
     // Keeps the reads from being optimised away.
@@ -146,8 +144,7 @@ double throughput(int port, int clients, double seconds, const pb::CallRequest &
         threads.emplace_back([&] {
             auto stub = pb::AppServer::NewStub(newChannel(port));
             call(*stub, req);
-            while (!go)
-                std::this_thread::yield();
+            while (!go) std::this_thread::yield();
             long mine = 0;
             while (!stop) {
                 call(*stub, req);
@@ -162,17 +159,17 @@ double throughput(int port, int clients, double seconds, const pb::CallRequest &
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     stop = true;
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    for (auto &t : threads)
-        t.join();
+    for (auto &t : threads) t.join();
     return static_cast<double>(calls) / elapsed;
 }
 
 void row(const char *what, const Stats &s, const std::string &note = {})
 {
-    std::printf("  %-46s median %8.3f ms   p99 %8.3f ms   %s\n", what, s.median, s.p99, note.c_str());
+    std::printf("  %-46s median %8.3f ms   p99 %8.3f ms   %s\n", what, s.median, s.p99,
+                note.c_str());
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -194,13 +191,15 @@ int main(int argc, char **argv)
             check(i + 1 < argc, "missing value");
             options.seconds = std::atof(argv[++i]);
         } else {
-            std::cout << "Usage: ate-appserver-bench [--days N (7)] [--iterations N (300)]\n"
-                         "       [--seconds S per throughput run (2)] [--threads N server workers]\n";
+            std::cout
+                << "Usage: ate-appserver-bench [--days N (7)] [--iterations N (300)]\n"
+                   "       [--seconds S per throughput run (2)] [--threads N server workers]\n";
             return arg == "--help" ? 0 : 2;
         }
     }
 
-    const auto folder = std::filesystem::temp_directory_path() / ("ate-bench-" + std::to_string(getpid()));
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("ate-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
     const DatabaseSpec spec = DatabaseSpec::parse((folder / "server.db").string());
 
@@ -219,11 +218,12 @@ int main(int argc, char **argv)
         check(demo::addFlightPlans(**db, "GRU", day2000, 2000, 2, 1).ok(), "2000 flights");
         check(demo::addFlightPlans(**db, "GRU", day4000, 4000, 2, 2).ok(), "4000 flights");
         check(demo::addFlightPlans(**db, "GRU", day100, 1, 100, 3).ok(), "100 services");
-        std::printf("data set: %d days of demo data (%lld flight plans, %lld services) + busy days; "
-                    "built in %.1f s\n",
-                    options.days, static_cast<long long>(summary->flightPlans),
-                    static_cast<long long>(summary->services),
-                    std::chrono::duration<double>(Clock::now() - setupStart).count());
+        std::printf(
+            "data set: %d days of demo data (%lld flight plans, %lld services) + busy days; "
+            "built in %.1f s\n",
+            options.days, static_cast<long long>(summary->flightPlans),
+            static_cast<long long>(summary->services),
+            std::chrono::duration<double>(Clock::now() - setupStart).count());
     }
 
     ConnectionPool pool(spec);
@@ -237,8 +237,9 @@ int main(int argc, char **argv)
     auto server = GrpcServer::start(serverOptions, handler, log);
     check(server.ok(), "server start");
     const int port = (*server)->port();
-    std::printf("server: 127.0.0.1:%d, %d workers, SQLite WAL, busy timeout %d ms; %u cores\n\n", port,
-                (*server)->workerCount(), spec.busyTimeoutMs, std::thread::hardware_concurrency());
+    std::printf("server: 127.0.0.1:%d, %d workers, SQLite WAL, busy timeout %d ms; %u cores\n\n",
+                port, (*server)->workerCount(), spec.busyTimeoutMs,
+                std::thread::hardware_concurrency());
 
     // The 100-service flight's key.
     auto direct = openConnection(spec);
@@ -246,22 +247,25 @@ int main(int argc, char **argv)
     Connection &db = **direct;
     FlightKey key;
     {
-        auto p = db.prepare("SELECT CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV FROM PLANOVOO WHERE CDFILIAL = 'GRU' "
-                            "AND DTHRPLAVOOPV >= ? AND DTHRPLAVOOPV < ?");
+        auto p = db.prepare(
+            "SELECT CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV FROM PLANOVOO WHERE CDFILIAL = 'GRU' "
+            "AND DTHRPLAVOOPV >= ? AND DTHRPLAVOOPV < ?");
         check(p.ok(), "key");
         StatementRun run(**p);
         run->bindDateTime(0, day100);
         run->bindDateTime(1, day100 + kMsecsPerDay);
         check(*run->step(), "100-service flight");
-        key = {std::string(run->text(0)), "GRU", std::string(run->text(1)), std::string(run->text(2)),
-               *run->dateTime(3)};
+        key = {std::string(run->text(0)), "GRU", std::string(run->text(1)),
+               std::string(run->text(2)), *run->dateTime(3)};
     }
 
     const auto planoVoo = [&](std::int64_t day) {
-        return request("GetPlanoVoo", {text(""), text("T"), date(day + 10 * 3600000LL), text("GRU")});
+        return request("GetPlanoVoo",
+                       {text(""), text("T"), date(day + 10 * 3600000LL), text("GRU")});
     };
-    const pb::CallRequest servPlano = request(
-        "GetServPlano", {text(key.cdcia), text("GRU"), text(key.nrvoo), text(key.cdtrecho), date(key.dthrplavoopv)});
+    const pb::CallRequest servPlano =
+        request("GetServPlano", {text(key.cdcia), text("GRU"), text(key.nrvoo), text(key.cdtrecho),
+                                 date(key.dthrplavoopv)});
     const pb::CallRequest empty = request("GetCia", {text("")});
 
     auto stub = pb::AppServer::NewStub(newChannel(port));
@@ -275,13 +279,16 @@ int main(int argc, char **argv)
 
     std::printf("latency, one client, %d calls each (client's 5 s deadline)\n", n);
     const Stats sql2000 = measure(n, [&] {
-        check(bareQuery(db, planoSql, {"GRU"}, {day2000, day2000 + kMsecsPerDay - 1}) == 2000, "sql");
+        check(bareQuery(db, planoSql, {"GRU"}, {day2000, day2000 + kMsecsPerDay - 1}) == 2000,
+              "sql");
     });
     const Stats sql4000 = measure(n / 2, [&] {
-        check(bareQuery(db, planoSql, {"GRU"}, {day4000, day4000 + kMsecsPerDay - 1}) == 4000, "sql");
+        check(bareQuery(db, planoSql, {"GRU"}, {day4000, day4000 + kMsecsPerDay - 1}) == 4000,
+              "sql");
     });
     const Stats sql100 = measure(n, [&] {
-        check(bareQuery(db, servSql, {key.cdcia, "GRU", key.nrvoo, key.cdtrecho}, {key.dthrplavoopv}) == 100,
+        check(bareQuery(db, servSql, {key.cdcia, "GRU", key.nrvoo, key.cdtrecho},
+                        {key.dthrplavoopv}) == 100,
               "sql");
     });
     const Stats rtt = measure(n, [&] { call(*stub, empty); });
@@ -297,7 +304,8 @@ int main(int argc, char **argv)
     std::snprintf(note, sizeof note, "= %.2f x floor (SQL + round trip)",
                   plano2000.median / (sql2000.median + rtt.median));
     row("GetPlanoVoo 2,000 flights", plano2000, note);
-    std::snprintf(note, sizeof note, "= %.2f x the 2,000-row call", plano4000.median / plano2000.median);
+    std::snprintf(note, sizeof note, "= %.2f x the 2,000-row call",
+                  plano4000.median / plano2000.median);
     row("GetPlanoVoo 4,000 flights", plano4000, note);
     std::snprintf(note, sizeof note, "= %.2f x floor (SQL + round trip)",
                   serv100.median / (sql100.median + rtt.median));
@@ -308,9 +316,11 @@ int main(int argc, char **argv)
         const double plano = throughput(port, clients, options.seconds, planoVoo(day2000));
         const double serv = throughput(port, clients, options.seconds, servPlano);
         const double floor = throughput(port, clients, options.seconds, empty);
-        std::printf("  %2d clients: GetPlanoVoo 2,000 rows %7.0f calls/s   GetServPlano 100 rows %7.0f calls/s"
-                    "   (floor: empty call %7.0f calls/s)\n",
-                    clients, plano, serv, floor);
+        std::printf(
+            "  %2d clients: GetPlanoVoo 2,000 rows %7.0f calls/s   GetServPlano 100 rows %7.0f "
+            "calls/s"
+            "   (floor: empty call %7.0f calls/s)\n",
+            clients, plano, serv, floor);
     }
 
     (*server)->shutdown();

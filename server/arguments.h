@@ -19,7 +19,8 @@ namespace pb = ate::appserver::v1;
 class Arguments
 {
 public:
-    Arguments(std::string_view method, const google::protobuf::RepeatedPtrField<pb::Argument> &args);
+    Arguments(std::string_view method,
+              const google::protobuf::RepeatedPtrField<pb::Argument> &args);
 
     int count() const { return m_args.size(); }
     Status expectCount(int expected) const;
@@ -46,4 +47,4 @@ constexpr std::size_t kMaxAirlineCodes = 200;
 // codes. An empty text is an empty list. Repeated codes count once.
 Result<std::vector<std::string>> parseAirlineList(std::string_view text);
 
-} // namespace appserver
+}  // namespace appserver

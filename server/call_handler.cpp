@@ -39,12 +39,10 @@ std::string_view loggableName(std::string_view name)
     return name;
 }
 
-} // namespace
+}  // namespace
 
 CallHandler::CallHandler(ConnectionPool &pool, CallLog &log, std::string token)
-    : m_pool(pool)
-    , m_log(log)
-    , m_token(std::move(token))
+    : m_pool(pool), m_log(log), m_token(std::move(token))
 {}
 
 void CallHandler::addModule(const RemoteDataModule &module)
@@ -71,14 +69,14 @@ Result<std::uint32_t> CallHandler::dispatch(const pb::CallRequest &request, pb::
             module = candidate;
     }
     if (!module) {
-        return Error{"Módulo remoto \"" + std::string(loggableName(request.module()))
-                         + "\" não existe no servidor de aplicação.",
+        return Error{"Módulo remoto \"" + std::string(loggableName(request.module())) +
+                         "\" não existe no servidor de aplicação.",
                      {}};
     }
     const RemoteMethod *method = module->find(request.method());
     if (!method) {
-        return Error{"O método \"" + std::string(loggableName(request.method()))
-                         + "\" não existe no módulo " + std::string(module->name) + ".",
+        return Error{"O método \"" + std::string(loggableName(request.method())) +
+                         "\" não existe no módulo " + std::string(module->name) + ".",
                      {}};
     }
     *methodName = method->name;
@@ -102,7 +100,8 @@ grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *
         record.outcome = CallRecord::Outcome::Unauthenticated;
         record.duration = std::chrono::steady_clock::now() - started;
         m_log.call(record);
-        return grpc::Status(grpc::StatusCode::UNAUTHENTICATED, std::string(kUnauthenticatedMessage));
+        return grpc::Status(grpc::StatusCode::UNAUTHENTICATED,
+                            std::string(kUnauthenticatedMessage));
     }
 
     std::string_view methodName = record.method;
@@ -128,4 +127,4 @@ grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *
     return grpc::Status::OK;
 }
 
-} // namespace appserver
+}  // namespace appserver

@@ -42,4 +42,4 @@ private:
     std::vector<const RemoteDataModule *> m_modules;
 };
 
-} // namespace appserver
+}  // namespace appserver

@@ -9,8 +9,9 @@ std::string timestamp()
 {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count()
-                    % 1000;
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000;
     std::tm utc{};
     gmtime_r(&seconds, &utc);
     char buffer[40];
@@ -30,7 +31,7 @@ void appendQuoted(std::string &line, std::string_view text)
     line += '"';
 }
 
-} // namespace
+}  // namespace
 
 std::string CallLog::formatCall(const CallRecord &record)
 {
@@ -43,16 +44,16 @@ std::string CallLog::formatCall(const CallRecord &record)
                   std::chrono::duration<double, std::milli>(record.duration).count(), record.rows);
     line += numbers;
     switch (record.outcome) {
-    case CallRecord::Outcome::Ok:
-        line += "ok";
-        break;
-    case CallRecord::Outcome::Failure:
-        line += "failure ";
-        appendQuoted(line, record.message);
-        break;
-    case CallRecord::Outcome::Unauthenticated:
-        line += "unauthenticated";
-        break;
+        case CallRecord::Outcome::Ok:
+            line += "ok";
+            break;
+        case CallRecord::Outcome::Failure:
+            line += "failure ";
+            appendQuoted(line, record.message);
+            break;
+        case CallRecord::Outcome::Unauthenticated:
+            line += "unauthenticated";
+            break;
     }
     if (!record.detail.empty()) {
         line += " detail=";
@@ -83,4 +84,4 @@ void CallLog::write(const std::string &line)
     std::fflush(m_stream);
 }
 
-} // namespace appserver
+}  // namespace appserver

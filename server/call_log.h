@@ -10,7 +10,8 @@
 namespace appserver {
 
 // What one call did, for its single log line.
-struct CallRecord {
+struct CallRecord
+{
     std::string_view module;
     std::string_view method;
     std::string_view peer;
@@ -40,4 +41,4 @@ private:
     std::mutex m_mutex;
 };
 
-} // namespace appserver
+}  // namespace appserver

@@ -6,7 +6,8 @@
 namespace appserver {
 namespace {
 
-struct Entry {
+struct Entry
+{
     std::uint64_t poolId;
     std::shared_ptr<std::atomic<bool>> alive;
     std::unique_ptr<Connection> connection;
@@ -14,7 +15,8 @@ struct Entry {
 
 // Connections of pools already destroyed are closed on this thread's next
 // use of any pool, or when the thread ends.
-struct ThreadConnections {
+struct ThreadConnections
+{
     std::vector<Entry> entries;
 
     void purge()
@@ -27,7 +29,7 @@ thread_local ThreadConnections t_connections;
 
 std::atomic<std::uint64_t> g_nextPoolId{1};
 
-} // namespace
+}  // namespace
 
 ConnectionPool::ConnectionPool(DatabaseSpec spec)
     : m_spec(std::move(spec))
@@ -60,4 +62,4 @@ Result<Connection *> ConnectionPool::connection()
     return raw;
 }
 
-} // namespace appserver
+}  // namespace appserver

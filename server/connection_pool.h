@@ -29,4 +29,4 @@ private:
     std::shared_ptr<std::atomic<bool>> m_alive;
 };
 
-} // namespace appserver
+}  // namespace appserver

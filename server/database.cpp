@@ -10,8 +10,8 @@ DatabaseSpec DatabaseSpec::parse(std::string_view text)
     DatabaseSpec spec;
     spec.target = std::string(text);
     const bool uri = text.starts_with("postgresql://") || text.starts_with("postgres://");
-    const bool keywords = text.find("dbname=") != std::string_view::npos
-                          || text.find("host=") != std::string_view::npos;
+    const bool keywords = text.find("dbname=") != std::string_view::npos ||
+                          text.find("host=") != std::string_view::npos;
     spec.dialect = uri || keywords ? Dialect::PostgreSQL : Dialect::SQLite;
     return spec;
 }
@@ -23,4 +23,4 @@ Result<std::unique_ptr<Connection>> openConnection(const DatabaseSpec &spec)
     return openSqlite(spec.target, spec.busyTimeoutMs);
 }
 
-} // namespace appserver
+}  // namespace appserver

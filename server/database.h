@@ -78,9 +78,10 @@ public:
 };
 
 // Where the data lives: a SQLite file or a PostgreSQL connection string.
-struct DatabaseSpec {
+struct DatabaseSpec
+{
     Dialect dialect = Dialect::SQLite;
-    std::string target; // file path or libpq connection string
+    std::string target;  // file path or libpq connection string
     // Both stay below the client's 5 s deadline: a locked SQLite file is
     // waited for, a slow PostgreSQL statement is cancelled.
     int busyTimeoutMs = 2000;
@@ -93,4 +94,4 @@ struct DatabaseSpec {
 
 Result<std::unique_ptr<Connection>> openConnection(const DatabaseSpec &spec);
 
-} // namespace appserver
+}  // namespace appserver

@@ -32,18 +32,20 @@ public:
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
     }
-    int between(int lo, int hi) // inclusive
+    int between(int lo, int hi)  // inclusive
     {
         return lo + static_cast<int>(next() % static_cast<std::uint64_t>(hi - lo + 1));
     }
     double unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
     bool chance(double p) { return unit() < p; }
-    double money(double lo, double hi) { return std::round((lo + unit() * (hi - lo)) * 100.0) / 100.0; }
+    double money(double lo, double hi)
+    {
+        return std::round((lo + unit() * (hi - lo)) * 100.0) / 100.0;
+    }
     int weighted(std::span<const int> weights)
     {
         int total = 0;
-        for (int w : weights)
-            total += w;
+        for (int w : weights) total += w;
         int pick = between(0, total - 1);
         for (std::size_t i = 0; i < weights.size(); ++i) {
             pick -= weights[i];
@@ -57,7 +59,8 @@ private:
     std::uint64_t m_state;
 };
 
-struct Branch {
+struct Branch
+{
     const char *code;
     const char *name;
     const char *rescinded;
@@ -65,12 +68,13 @@ struct Branch {
 };
 
 constexpr std::array kBranches = {
-    Branch{"GRU", "Guarulhos", "N", "SBGR"},      Branch{"GIG", "Galeão", "N", "SBGL"},
-    Branch{"BSB", "Brasília", "N", "SBBR"},       Branch{"REC", "Recife", "N", "SBRF"},
+    Branch{"GRU", "Guarulhos", "N", "SBGR"},    Branch{"GIG", "Galeão", "N", "SBGL"},
+    Branch{"BSB", "Brasília", "N", "SBBR"},     Branch{"REC", "Recife", "N", "SBRF"},
     Branch{"POA", "Porto Alegre", "S", "SBPA"},
 };
 
-struct Airline {
+struct Airline
+{
     const char *code;
     const char *abbreviation;
     const char *name;
@@ -97,27 +101,40 @@ constexpr std::array kAirlines = {
     Airline{"TP", "TAP", "TAP Air Portugal", "2", 6, 80, "LPPT"},
 };
 
-struct Base {
+struct Base
+{
     const char *code;
     const char *abbreviation;
     const char *name;
 };
 
 constexpr std::array kBases = {
-    Base{"SBGR", "GRU", "São Paulo/Guarulhos"},   Base{"SBGL", "GIG", "Rio de Janeiro/Galeão"},
-    Base{"SBBR", "BSB", "Brasília"},              Base{"SBRF", "REC", "Recife"},
-    Base{"SBPA", "POA", "Porto Alegre"},          Base{"SBCF", "CNF", "Belo Horizonte/Confins"},
-    Base{"SBSV", "SSA", "Salvador"},              Base{"SBFZ", "FOR", "Fortaleza"},
-    Base{"SBCT", "CWB", "Curitiba"},              Base{"SBEG", "MAO", "Manaus"},
-    Base{"KMIA", "MIA", "Miami"},                 Base{"KJFK", "JFK", "Nova York/JFK"},
-    Base{"KATL", "ATL", "Atlanta"},               Base{"LPPT", "LIS", "Lisboa"},
-    Base{"LFPG", "CDG", "Paris/Charles de Gaulle"}, Base{"EDDF", "FRA", "Frankfurt"},
-    Base{"LEMD", "MAD", "Madri"},                 Base{"EHAM", "AMS", "Amsterdã"},
-    Base{"LIRF", "FCO", "Roma/Fiumicino"},        Base{"SAEZ", "EZE", "Buenos Aires/Ezeiza"},
-    Base{"MPTO", "PTY", "Cidade do Panamá"},      Base{"OMDB", "DXB", "Dubai"},
+    Base{"SBGR", "GRU", "São Paulo/Guarulhos"},
+    Base{"SBGL", "GIG", "Rio de Janeiro/Galeão"},
+    Base{"SBBR", "BSB", "Brasília"},
+    Base{"SBRF", "REC", "Recife"},
+    Base{"SBPA", "POA", "Porto Alegre"},
+    Base{"SBCF", "CNF", "Belo Horizonte/Confins"},
+    Base{"SBSV", "SSA", "Salvador"},
+    Base{"SBFZ", "FOR", "Fortaleza"},
+    Base{"SBCT", "CWB", "Curitiba"},
+    Base{"SBEG", "MAO", "Manaus"},
+    Base{"KMIA", "MIA", "Miami"},
+    Base{"KJFK", "JFK", "Nova York/JFK"},
+    Base{"KATL", "ATL", "Atlanta"},
+    Base{"LPPT", "LIS", "Lisboa"},
+    Base{"LFPG", "CDG", "Paris/Charles de Gaulle"},
+    Base{"EDDF", "FRA", "Frankfurt"},
+    Base{"LEMD", "MAD", "Madri"},
+    Base{"EHAM", "AMS", "Amsterdã"},
+    Base{"LIRF", "FCO", "Roma/Fiumicino"},
+    Base{"SAEZ", "EZE", "Buenos Aires/Ezeiza"},
+    Base{"MPTO", "PTY", "Cidade do Panamá"},
+    Base{"OMDB", "DXB", "Dubai"},
 };
 
-struct CabinClass {
+struct CabinClass
+{
     const char *code;
     const char *abbreviation;
     const char *name;
@@ -133,17 +150,18 @@ constexpr std::array kClasses = {
     CabinClass{"Y", "ECON", "Econômica", 90, 300},
 };
 
-struct ServiceKind {
+struct ServiceKind
+{
     const char *code;
     const char *name;
 };
 
 constexpr std::array kMeals = {
-    ServiceKind{"CAFE", "Café da manhã"},   ServiceKind{"ALMO", "Almoço"},
-    ServiceKind{"JANT", "Jantar"},          ServiceKind{"LANC", "Lanche"},
-    ServiceKind{"CEIA", "Ceia"},            ServiceKind{"SOBR", "Sobremesa"},
-    ServiceKind{"BEBI", "Bebidas"},         ServiceKind{"PAES", "Pães e frios"},
-    ServiceKind{"FRUT", "Frutas"},          ServiceKind{"ENTR", "Entrada fria"},
+    ServiceKind{"CAFE", "Café da manhã"}, ServiceKind{"ALMO", "Almoço"},
+    ServiceKind{"JANT", "Jantar"},        ServiceKind{"LANC", "Lanche"},
+    ServiceKind{"CEIA", "Ceia"},          ServiceKind{"SOBR", "Sobremesa"},
+    ServiceKind{"BEBI", "Bebidas"},       ServiceKind{"PAES", "Pães e frios"},
+    ServiceKind{"FRUT", "Frutas"},        ServiceKind{"ENTR", "Entrada fria"},
 };
 
 constexpr std::array kMealClasses = {
@@ -185,7 +203,8 @@ constexpr std::array kExtras = {
     ServiceKind{"CHAQTE", "Chá quente"},
 };
 
-struct Service {
+struct Service
+{
     std::string code;
     std::string name;
 };
@@ -195,18 +214,18 @@ std::vector<Service> serviceCatalogue()
     std::vector<Service> services;
     for (const ServiceKind &meal : kMeals) {
         for (const ServiceKind &cabin : kMealClasses)
-            services.push_back({std::string(meal.code) + cabin.code,
-                                std::string(meal.name) + " - " + cabin.name});
+            services.push_back(
+                {std::string(meal.code) + cabin.code, std::string(meal.name) + " - " + cabin.name});
     }
-    for (const ServiceKind &extra : kExtras)
-        services.push_back({extra.code, extra.name});
+    for (const ServiceKind &extra : kExtras) services.push_back({extra.code, extra.name});
     return services;
 }
 
 constexpr std::array kUsers = {"MSOUZA", "JSILVA", "APEREIRA", "RCOSTA", "LFERREIRA", "TALMEIDA"};
 
 // Prepared inserts, bound column by column.
-struct Inserts {
+struct Inserts
+{
     Statement *plan = nullptr;
     Statement *forecast = nullptr;
     Statement *service = nullptr;
@@ -262,7 +281,8 @@ void bindMaybe(Statement &s, int index, Random &random, double nullChance, doubl
 // Where the plan's day stands against the data set's "today".
 enum class When { Past, Today, Future };
 
-struct Plan {
+struct Plan
+{
     const Airline *airline;
     std::string flight;
     std::string leg;
@@ -313,16 +333,14 @@ class Generator
 {
 public:
     Generator(Inserts inserts, std::uint64_t seed)
-        : m_inserts(inserts)
-        , m_random(seed)
-        , m_services(serviceCatalogue())
+        : m_inserts(inserts), m_random(seed), m_services(serviceCatalogue())
     {}
 
     DemoSummary summary;
 
     // One branch-day: `count` plans with `minServices`..`maxServices` each.
-    Status writeDay(const Branch &branch, std::span<const Airline *const> airlines, std::int64_t day,
-                    When when, int count, int minServices, int maxServices)
+    Status writeDay(const Branch &branch, std::span<const Airline *const> airlines,
+                    std::int64_t day, When when, int count, int minServices, int maxServices)
     {
         std::vector<Plan> plans = makePlans(branch, airlines, day, when, count);
         for (const Plan &plan : plans) {
@@ -342,8 +360,7 @@ private:
                                 std::int64_t day, When when, int count)
     {
         std::vector<int> weights;
-        for (const Airline *a : airlines)
-            weights.push_back(a->weight);
+        for (const Airline *a : airlines) weights.push_back(a->weight);
         std::vector<int> nextFlight;
         for (const Airline *a : airlines)
             nextFlight.push_back(a->firstFlight + m_random.between(0, 20));
@@ -364,7 +381,8 @@ private:
             std::snprintf(hhmm, sizeof hhmm, "%02d%02d", minute / 60, minute % 60);
             plan.departure = hhmm;
             const std::vector<std::string> hubs = words(airline->hubs);
-            std::string destination = hubs[static_cast<std::size_t>(m_random.between(0, static_cast<int>(hubs.size()) - 1))];
+            std::string destination = hubs[static_cast<std::size_t>(
+                m_random.between(0, static_cast<int>(hubs.size()) - 1))];
             if (destination == branch.base)
                 destination = "SBSV";
             plan.destination = baseCode(destination);
@@ -397,7 +415,7 @@ private:
         Statement &s = *m_inserts.plan;
         bindKey(s, branch, plan);
         s.bindText(5, std::to_string(plan.situation));
-        const bool generated = when == When::Past ? !m_random.chance(0.05)
+        const bool generated = when == When::Past    ? !m_random.chance(0.05)
                                : when == When::Today ? m_random.chance(0.6)
                                                      : m_random.chance(0.1);
         s.bindText(6, generated ? "2" : "1");
@@ -449,8 +467,8 @@ private:
             Statement &s = *m_inserts.service;
             bindKey(s, branch, plan);
             s.bindInteger(5, item);
-            const Service &service =
-                m_services[static_cast<std::size_t>(m_random.between(0, static_cast<int>(m_services.size()) - 1))];
+            const Service &service = m_services[static_cast<std::size_t>(
+                m_random.between(0, static_cast<int>(m_services.size()) - 1))];
             s.bindText(6, service.code);
             s.bindNumber(7, m_random.chance(0.8) ? 1 : 2);
             if (m_random.chance(0.3)) {
@@ -467,28 +485,32 @@ private:
             if (m_random.chance(0.15))
                 s.bindNull(13);
             else
-                s.bindText(13, kUsers[static_cast<std::size_t>(m_random.between(0, static_cast<int>(kUsers.size()) - 1))]);
+                s.bindText(13, kUsers[static_cast<std::size_t>(
+                                   m_random.between(0, static_cast<int>(kUsers.size()) - 1))]);
 
             const double requested = m_random.between(1, 320);
             const double standby = m_random.between(0, 12);
-            const double cut = situation == 3 || situation == 4 ? requested : m_random.between(0, 4);
-            bindMaybe(s, 14, m_random, 0.15, requested);            // QTANTAPRODSP
-            bindMaybe(s, 15, m_random, 0.05, requested);            // QTSESOLICSP
-            bindMaybe(s, 16, m_random, 0.15, standby);              // QTSESBYPRSP
-            bindMaybe(s, 17, m_random, 0.3, m_random.between(0, static_cast<int>(standby))); // QTSESBYUTSP
-            bindMaybe(s, 18, m_random, 0.2, cut);                   // QTCORTSERVSP
-            bindMaybe(s, 19, m_random, 0.15, requested - cut);      // QTATUAPRODSP
+            const double cut =
+                situation == 3 || situation == 4 ? requested : m_random.between(0, 4);
+            bindMaybe(s, 14, m_random, 0.15, requested);  // QTANTAPRODSP
+            bindMaybe(s, 15, m_random, 0.05, requested);  // QTSESOLICSP
+            bindMaybe(s, 16, m_random, 0.15, standby);    // QTSESBYPRSP
+            bindMaybe(s, 17, m_random, 0.3,
+                      m_random.between(0, static_cast<int>(standby)));  // QTSESBYUTSP
+            bindMaybe(s, 18, m_random, 0.2, cut);                       // QTCORTSERVSP
+            bindMaybe(s, 19, m_random, 0.15, requested - cut);          // QTATUAPRODSP
             if (situation == 5)
                 bindMaybe(s, 20, m_random, 0.05, requested - cut);  // QTSERFATSP
             else
                 s.bindNull(20);
             const double reais = m_random.money(2.5, 180.0);
             // The national airline is priced in reais, the others in dollars.
-            bindMaybe(s, 21, m_random, national ? 0.6 : 0.08, std::round(reais / 5.1 * 100.0) / 100.0);
+            bindMaybe(s, 21, m_random, national ? 0.6 : 0.08,
+                      std::round(reais / 5.1 * 100.0) / 100.0);
             bindMaybe(s, 22, m_random, national ? 0.08 : 0.6, reais);
-            s.bindDateTime(23, plan.at - 3 * kHour);                // DTHRFEPRODSP
-            s.bindDateTime(24, plan.at - m_random.between(24, 72) * kHour
-                                   - m_random.between(0, 59) * kMinute);
+            s.bindDateTime(23, plan.at - 3 * kHour);  // DTHRFEPRODSP
+            s.bindDateTime(
+                24, plan.at - m_random.between(24, 72) * kHour - m_random.between(0, 59) * kMinute);
             if (situation == 2 || situation == 5)
                 s.bindDateTime(25, plan.at - 50 * kMinute);
             else
@@ -497,8 +519,8 @@ private:
                 s.bindDateTime(26, plan.at - m_random.between(2, 20) * kHour);
             else
                 s.bindNull(26);
-            bindMaybe(s, 27, m_random, 0.5, m_random.between(1, 20)); // QTSERVFIXSP
-            bindMaybe(s, 28, m_random, 0.2, m_random.money(0.2, 35.0)); // VRPESOSESP
+            bindMaybe(s, 27, m_random, 0.5, m_random.between(1, 20));    // QTSERVFIXSP
+            bindMaybe(s, 28, m_random, 0.2, m_random.money(0.2, 35.0));  // VRPESOSESP
             // The invoice entry is there for invoiced services and for a few
             // attended ones whose invoice is being entered.
             if (situation == 5 || (situation == 2 && m_random.chance(0.05))) {
@@ -509,8 +531,8 @@ private:
                 s.bindNull(29);
             }
             s.bindText(30, m_random.chance(0.7) ? "1" : "2");
-            bindMaybe(s, 31, m_random, 0.3, m_random.money(1.0, 60.0)); // VRLOADSESP
-            bindMaybe(s, 32, m_random, 0.25, requested - cut);          // QTREALPROD
+            bindMaybe(s, 31, m_random, 0.3, m_random.money(1.0, 60.0));  // VRLOADSESP
+            bindMaybe(s, 32, m_random, 0.25, requested - cut);           // QTREALPROD
             bindMaybe(s, 33, m_random, 0.4, m_random.between(50, 100));  // NRPROPAXSP
             if (m_random.chance(0.5))
                 s.bindNull(34);
@@ -546,27 +568,30 @@ Status insertRows(Connection &db, std::string_view sql,
 Status writeReferenceData(Connection &db, Random &random, DemoSummary &summary)
 {
     std::vector<std::vector<std::string>> rows;
-    for (const Branch &b : kBranches)
-        rows.push_back({b.code, b.name, b.rescinded});
-    if (Status s = insertRows(db, "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, IDCNTRRESC) VALUES (?, ?, ?)", rows); !s)
+    for (const Branch &b : kBranches) rows.push_back({b.code, b.name, b.rescinded});
+    if (Status s = insertRows(
+            db, "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, IDCNTRRESC) VALUES (?, ?, ?)", rows);
+        !s)
         return s;
     summary.branches = static_cast<int>(kBranches.size());
 
     rows.clear();
-    for (const Airline &a : kAirlines)
-        rows.push_back({a.code, a.abbreviation, a.name, a.national});
-    if (Status s = insertRows(db, "INSERT INTO COMPANHIA (CDCIA, SGCIA, NMCIA, IDNACCIA) VALUES (?, ?, ?, ?)", rows); !s)
+    for (const Airline &a : kAirlines) rows.push_back({a.code, a.abbreviation, a.name, a.national});
+    if (Status s = insertRows(
+            db, "INSERT INTO COMPANHIA (CDCIA, SGCIA, NMCIA, IDNACCIA) VALUES (?, ?, ?, ?)", rows);
+        !s)
         return s;
     summary.airlines = static_cast<int>(kAirlines.size());
 
     rows.clear();
-    for (const Base &b : kBases)
-        rows.push_back({b.code, b.abbreviation, b.name});
-    if (Status s = insertRows(db, "INSERT INTO BASE (CDBASE, SGBASE, NMBASE) VALUES (?, ?, ?)", rows); !s)
+    for (const Base &b : kBases) rows.push_back({b.code, b.abbreviation, b.name});
+    if (Status s =
+            insertRows(db, "INSERT INTO BASE (CDBASE, SGBASE, NMBASE) VALUES (?, ?, ?)", rows);
+        !s)
         return s;
 
-    Result<Statement *> classInsert =
-        db.prepare("INSERT INTO CLASSE (CDCLASSE, SGCLASSE, NMCLASSE, NRORDEM) VALUES (?, ?, ?, ?)");
+    Result<Statement *> classInsert = db.prepare(
+        "INSERT INTO CLASSE (CDCLASSE, SGCLASSE, NMCLASSE, NRORDEM) VALUES (?, ?, ?, ?)");
     if (!classInsert)
         return classInsert.error();
     int order = 0;
@@ -581,9 +606,9 @@ Status writeReferenceData(Connection &db, Random &random, DemoSummary &summary)
     }
 
     rows.clear();
-    for (const Service &s : serviceCatalogue())
-        rows.push_back({s.code, s.name});
-    if (Status s = insertRows(db, "INSERT INTO SERVICO (CDSERVICO, DSSERVICO) VALUES (?, ?)", rows); !s)
+    for (const Service &s : serviceCatalogue()) rows.push_back({s.code, s.name});
+    if (Status s = insertRows(db, "INSERT INTO SERVICO (CDSERVICO, DSSERVICO) VALUES (?, ?)", rows);
+        !s)
         return s;
 
     // The national airline serves every branch; the others most of them.
@@ -599,7 +624,8 @@ Status writeReferenceData(Connection &db, Random &random, DemoSummary &summary)
 
 Result<std::vector<const Airline *>> branchAirlines(Connection &db, const std::string &branch)
 {
-    Result<Statement *> prepared = db.prepare("SELECT CDCIA FROM CIAFILIAL WHERE CDFILIAL = ? ORDER BY CDCIA");
+    Result<Statement *> prepared =
+        db.prepare("SELECT CDCIA FROM CIAFILIAL WHERE CDFILIAL = ? ORDER BY CDCIA");
     if (!prepared)
         return prepared.error();
     StatementRun run(**prepared);
@@ -630,7 +656,7 @@ const Branch *findBranch(const std::string &code)
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 Result<DemoSummary> writeServerData(Connection &db, const DemoOptions &options)
 {
@@ -660,7 +686,9 @@ Result<DemoSummary> writeServerData(Connection &db, const DemoOptions &options)
                 return airlines.error();
             for (int d = 0; d < options.days; ++d) {
                 const std::int64_t day = options.firstDay + d * kMsecsPerDay;
-                const When when = day < today ? When::Past : day == today ? When::Today : When::Future;
+                const When when = day < today    ? When::Past
+                                  : day == today ? When::Today
+                                                 : When::Future;
                 const int count = random.between(150, 400);
                 if (Status s = generator.writeDay(branch, *airlines, day, when, count, 10, 60); !s)
                     return s;
@@ -688,10 +716,9 @@ Status writeLocalBranches(Connection &db)
         if (Status s = db.execute("DELETE FROM FILIAL"); !s)
             return s;
         std::vector<std::vector<std::string>> rows;
-        for (const Branch &b : kBranches)
-            rows.push_back({b.code, b.name, b.rescinded});
-        return insertRows(db, "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, IDCNTRRESC) VALUES (?, ?, ?)",
-                          rows);
+        for (const Branch &b : kBranches) rows.push_back({b.code, b.name, b.rescinded});
+        return insertRows(
+            db, "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, IDCNTRRESC) VALUES (?, ?, ?)", rows);
     });
 }
 
@@ -707,8 +734,7 @@ Result<DemoSummary> addFlightPlans(Connection &db, const std::string &branchCode
     Generator generator(*inserts, seed);
     // Every airline flies here, so thousands of flights keep distinct numbers.
     std::vector<const Airline *> airlines;
-    for (const Airline &a : kAirlines)
-        airlines.push_back(&a);
+    for (const Airline &a : kAirlines) airlines.push_back(&a);
     Status written = inTransaction(db, [&]() -> Status {
         return generator.writeDay(*branch, airlines, startOfDay(day), When::Today, count,
                                   servicesPerFlight, servicesPerFlight);
@@ -728,10 +754,11 @@ std::int64_t localToday()
 
 Result<std::int64_t> parseDay(const std::string &text)
 {
-    const std::optional<std::int64_t> msecs = text.size() == 10 ? parseSqlDateTime(text) : std::nullopt;
+    const std::optional<std::int64_t> msecs =
+        text.size() == 10 ? parseSqlDateTime(text) : std::nullopt;
     if (!msecs)
         return Error{"Data inválida: \"" + text + "\" (use AAAA-MM-DD).", {}};
     return *msecs;
 }
 
-} // namespace appserver::demo
+}  // namespace appserver::demo

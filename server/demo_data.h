@@ -7,13 +7,15 @@
 
 namespace appserver::demo {
 
-struct DemoOptions {
+struct DemoOptions
+{
     std::int64_t firstDay = 0;  // civil msecs of the first day's midnight
     int days = 31;
     std::uint64_t seed = 25400;
 };
 
-struct DemoSummary {
+struct DemoSummary
+{
     int branches = 0;
     int airlines = 0;
     std::int64_t flightPlans = 0;
@@ -44,4 +46,4 @@ std::int64_t localToday();
 // "YYYY-MM-DD" to civil msecs of that midnight.
 Result<std::int64_t> parseDay(const std::string &text);
 
-} // namespace appserver::demo
+}  // namespace appserver::demo

@@ -29,14 +29,14 @@ void removeSqliteFiles(const std::string &path)
         std::filesystem::remove(path + suffix, ignored);
 }
 
-template<typename T>
+template <typename T>
 bool toNumber(const std::string &text, T &out)
 {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
     return ec == std::errc() && end == text.data() + text.size();
 }
 
-} // namespace
+}  // namespace
 
 int runDemoData(const std::vector<std::string> &args)
 {
@@ -104,15 +104,16 @@ int runDemoData(const std::vector<std::string> &args)
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::cout << "dados de demonstração: " << summary->branches << " filiais, "
-              << summary->airlines << " companhias, " << summary->flightPlans
-              << " planos de vôo, " << summary->forecasts << " previsões, " << summary->services
-              << " serviços; de " << formatSqlDateTime(options.firstDay).substr(0, 10) << " por "
-              << options.days << " dias, semente " << options.seed << " (" << seconds << " s)\n"
-              << "servidor: " << (spec.dialect == Dialect::SQLite ? serverDb : "PostgreSQL") << "\n";
+    std::cout << "dados de demonstração: " << summary->branches << " filiais, " << summary->airlines
+              << " companhias, " << summary->flightPlans << " planos de vôo, " << summary->forecasts
+              << " previsões, " << summary->services << " serviços; de "
+              << formatSqlDateTime(options.firstDay).substr(0, 10) << " por " << options.days
+              << " dias, semente " << options.seed << " (" << seconds << " s)\n"
+              << "servidor: " << (spec.dialect == Dialect::SQLite ? serverDb : "PostgreSQL")
+              << "\n";
     if (localDb != "-")
         std::cout << "local: " << localDb << "\n";
     return 0;
 }
 
-} // namespace appserver::demo
+}  // namespace appserver::demo

@@ -30,8 +30,7 @@ Result<std::string> readFile(const std::string &path)
 class PendingCall
 {
 public:
-    PendingCall(AsyncService &service, grpc::ServerCompletionQueue &cq)
-        : m_responder(&m_context)
+    PendingCall(AsyncService &service, grpc::ServerCompletionQueue &cq) : m_responder(&m_context)
     {
         service.RequestCall(&m_context, &m_request, &m_responder, &cq, &cq, this);
     }
@@ -59,7 +58,7 @@ private:
     bool m_answered = false;
 };
 
-} // namespace
+}  // namespace
 
 class GrpcServer::Impl
 {
@@ -113,10 +112,8 @@ public:
                 stopping = true;
             }
             server->Shutdown(std::chrono::system_clock::now() + grace);
-            for (auto &queue : queues)
-                queue->Shutdown();
-            for (auto &worker : workers)
-                worker.join();
+            for (auto &queue : queues) queue->Shutdown();
+            for (auto &worker : workers) worker.join();
             log->info("server stopped");
         });
     }
@@ -129,9 +126,15 @@ GrpcServer::~GrpcServer()
     shutdown();
 }
 
-int GrpcServer::port() const { return m_impl->port; }
+int GrpcServer::port() const
+{
+    return m_impl->port;
+}
 
-int GrpcServer::workerCount() const { return static_cast<int>(m_impl->workers.size()); }
+int GrpcServer::workerCount() const
+{
+    return static_cast<int>(m_impl->workers.size());
+}
 
 void GrpcServer::shutdown(std::chrono::milliseconds grace)
 {
@@ -162,10 +165,10 @@ Result<std::unique_ptr<GrpcServer>> GrpcServer::start(const ServerOptions &optio
 
     grpc::EnableDefaultHealthCheckService(true);
     grpc::ServerBuilder builder;
-    const std::string address = (options.address.find(':') != std::string::npos
-                                     ? "[" + options.address + "]"
-                                     : options.address)
-                                + ":" + std::to_string(options.port);
+    const std::string address =
+        (options.address.find(':') != std::string::npos ? "[" + options.address + "]"
+                                                        : options.address) +
+        ":" + std::to_string(options.port);
     // Without this a second server would silently share the port.
     builder.AddChannelArgument(GRPC_ARG_ALLOW_REUSEPORT, 0);
     builder.AddListeningPort(address, credentials, &impl->port);
@@ -178,8 +181,7 @@ Result<std::unique_ptr<GrpcServer>> GrpcServer::start(const ServerOptions &optio
     int threads = options.threads;
     if (threads <= 0)
         threads = static_cast<int>(std::max(2u, 2 * std::thread::hardware_concurrency()));
-    for (int i = 0; i < threads; ++i)
-        impl->queues.push_back(builder.AddCompletionQueue());
+    for (int i = 0; i < threads; ++i) impl->queues.push_back(builder.AddCompletionQueue());
 
     impl->server = builder.BuildAndStart();
     if (!impl->server || impl->port == 0) {
@@ -191,10 +193,10 @@ Result<std::unique_ptr<GrpcServer>> GrpcServer::start(const ServerOptions &optio
     for (auto &queue : impl->queues)
         impl->workers.emplace_back([raw = impl.get(), cq = queue.get()] { raw->work(*cq); });
 
-    log.info("listening on " + options.address + ":" + std::to_string(impl->port) + " ("
-             + std::to_string(threads) + " workers"
-             + (options.tlsCertFile.empty() ? "" : ", TLS") + ")");
+    log.info("listening on " + options.address + ":" + std::to_string(impl->port) + " (" +
+             std::to_string(threads) + " workers" + (options.tlsCertFile.empty() ? "" : ", TLS") +
+             ")");
     return std::unique_ptr<GrpcServer>(new GrpcServer(std::move(impl)));
 }
 
-} // namespace appserver
+}  // namespace appserver

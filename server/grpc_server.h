@@ -7,11 +7,12 @@
 
 namespace appserver {
 
-struct ServerOptions {
+struct ServerOptions
+{
     std::string address = "127.0.0.1";
-    int port = 50051;        // 0: any free port
-    int threads = 0;         // workers; 0: two per core
-    std::string tlsCertFile; // both set: TLS; both empty: plain
+    int port = 50051;         // 0: any free port
+    int threads = 0;          // workers; 0: two per core
+    std::string tlsCertFile;  // both set: TLS; both empty: plain
     std::string tlsKeyFile;
 };
 
@@ -41,4 +42,4 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
-} // namespace appserver
+}  // namespace appserver

@@ -14,8 +14,7 @@ namespace {
 std::string connectionError(PGconn *conn)
 {
     std::string text = std::string("postgresql: ") + PQerrorMessage(conn);
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
-        text.pop_back();
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
     return text;
 }
 
@@ -38,7 +37,10 @@ public:
         set(index, std::string(buffer, end));
     }
     void bindInteger(int index, std::int64_t value) override { set(index, std::to_string(value)); }
-    void bindDateTime(int index, std::int64_t msecs) override { set(index, formatSqlDateTime(msecs)); }
+    void bindDateTime(int index, std::int64_t msecs) override
+    {
+        set(index, formatSqlDateTime(msecs));
+    }
     void bindNull(int index) override
     {
         if (valid(index))
@@ -148,7 +150,8 @@ public:
         const std::string name = "ate_" + std::to_string(m_statements.size() + 1);
         PGresult *result = PQprepare(m_conn, name.c_str(), text.c_str(), count, nullptr);
         const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
-        std::string detail = ok ? std::string() : std::string("postgresql prepare: ") + PQresultErrorMessage(result);
+        std::string detail =
+            ok ? std::string() : std::string("postgresql prepare: ") + PQresultErrorMessage(result);
         PQclear(result);
         if (!ok)
             return databaseError(std::move(detail));
@@ -163,7 +166,8 @@ public:
         PGresult *result = PQexec(m_conn, std::string(sql).c_str());
         const ExecStatusType status = PQresultStatus(result);
         const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
-        std::string detail = ok ? std::string() : std::string("postgresql: ") + PQresultErrorMessage(result);
+        std::string detail =
+            ok ? std::string() : std::string("postgresql: ") + PQresultErrorMessage(result);
         PQclear(result);
         if (!ok)
             return databaseError(std::move(detail));
@@ -177,7 +181,7 @@ private:
     std::map<std::string, std::unique_ptr<PgStatement>, std::less<>> m_statements;
 };
 
-} // namespace
+}  // namespace
 
 std::string toPostgresPlaceholders(std::string_view sql, int *count)
 {
@@ -200,7 +204,8 @@ std::string toPostgresPlaceholders(std::string_view sql, int *count)
     return out;
 }
 
-Result<std::unique_ptr<Connection>> openPostgres(const std::string &conninfo, int statementTimeoutMs)
+Result<std::unique_ptr<Connection>> openPostgres(const std::string &conninfo,
+                                                 int statementTimeoutMs)
 {
     PGconn *conn = PQconnectdb(conninfo.c_str());
     if (PQstatus(conn) != CONNECTION_OK) {
@@ -211,13 +216,14 @@ Result<std::unique_ptr<Connection>> openPostgres(const std::string &conninfo, in
     auto connection = std::make_unique<PgConnection>(conn);
     // ISO output is what parseSqlDateTime reads; the statement timeout keeps
     // a stuck query below the client's deadline.
-    const std::string setup = "SET DateStyle = ISO; SET client_encoding = 'UTF8'; "
-                              "SET client_min_messages = warning; SET statement_timeout = "
-                              + std::to_string(statementTimeoutMs);
+    const std::string setup =
+        "SET DateStyle = ISO; SET client_encoding = 'UTF8'; "
+        "SET client_min_messages = warning; SET statement_timeout = " +
+        std::to_string(statementTimeoutMs);
     Status status = connection->execute(setup);
     if (!status)
         return status.error();
     return std::unique_ptr<Connection>(std::move(connection));
 }
 
-} // namespace appserver
+}  // namespace appserver

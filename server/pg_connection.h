@@ -6,9 +6,10 @@ namespace appserver {
 
 // Connects with a libpq connection string. Statements are prepared on the
 // server once per connection; results come back as text.
-Result<std::unique_ptr<Connection>> openPostgres(const std::string &conninfo, int statementTimeoutMs);
+Result<std::unique_ptr<Connection>> openPostgres(const std::string &conninfo,
+                                                 int statementTimeoutMs);
 
 // Rewrites `?` placeholders (outside quoted literals) to `$1`, `$2`, …
 std::string toPostgresPlaceholders(std::string_view sql, int *count);
 
-} // namespace appserver
+}  // namespace appserver

@@ -10,7 +10,8 @@
 namespace appserver {
 
 // Identifies one flight plan.
-struct FlightKey {
+struct FlightKey
+{
     std::string cdcia;
     std::string cdfilial;
     std::string nrvoo;
@@ -18,7 +19,8 @@ struct FlightKey {
     std::int64_t dthrplavoopv = 0;
 };
 
-struct PlanoVooSelection {
+struct PlanoVooSelection
+{
     std::string branch;
     std::int64_t date = 0;  // any time of the day; the whole day is selected
     bool allAirlines = false;
@@ -56,4 +58,4 @@ std::string planoVooSql(std::size_t listSize);
 // The SQL behind selectServPlano (bound with the flight key).
 const std::string &servPlanoSql();
 
-} // namespace appserver
+}  // namespace appserver

@@ -30,8 +30,9 @@ Result<std::uint32_t> getPlanoVoo(Connection &db, const Arguments &args, pb::Dat
     if (!branch)
         return branch.error();
     if (!flag->empty() && *flag != "T") {
-        return Error{"O indicador de todas as companhias do método GetPlanoVoo deve ser \"T\" ou vazio.",
-                     {}};
+        return Error{
+            "O indicador de todas as companhias do método GetPlanoVoo deve ser \"T\" ou vazio.",
+            {}};
     }
     Result<std::vector<std::string>> airlines = parseAirlineList(*list);
     if (!airlines)
@@ -50,7 +51,8 @@ Result<FlightKey> flightKey(const Arguments &args)
     if (Status counted = args.expectCount(5); !counted)
         return counted.error();
     FlightKey key;
-    const struct {
+    const struct
+    {
         std::string_view label;
         std::size_t size;
         std::string *target;
@@ -116,7 +118,7 @@ const std::array<RemoteMethod, 5> kMethods = {{
     {"GetCompanhia", getCompanhia},
 }};
 
-} // namespace
+}  // namespace
 
 const RemoteDataModule &rdmPosFDiPlav()
 {
@@ -124,4 +126,4 @@ const RemoteDataModule &rdmPosFDiPlav()
     return module;
 }
 
-} // namespace appserver
+}  // namespace appserver

@@ -21,10 +21,10 @@ constexpr std::array kPlanoVoo = {
 };
 
 constexpr std::array kPrevPax = {
-    FieldSpec{"CDCIA", kString, 4},          FieldSpec{"NRVOO", kString, 5},
-    FieldSpec{"CDTRECHO", kString, 4},       FieldSpec{"CDCLASSE", kString, 4},
-    FieldSpec{"SGCLASSE", kString, 5},       FieldSpec{"QTTOTPAXAT", kFloat, 0},
-    FieldSpec{"QTPAXSBY", kFloat, 0},        FieldSpec{"DTHRPLAVOOPV", kDateTime, 0},
+    FieldSpec{"CDCIA", kString, 4},    FieldSpec{"NRVOO", kString, 5},
+    FieldSpec{"CDTRECHO", kString, 4}, FieldSpec{"CDCLASSE", kString, 4},
+    FieldSpec{"SGCLASSE", kString, 5}, FieldSpec{"QTTOTPAXAT", kFloat, 0},
+    FieldSpec{"QTPAXSBY", kFloat, 0},  FieldSpec{"DTHRPLAVOOPV", kDateTime, 0},
     FieldSpec{"CDFILIAL", kString, 4},
 };
 
@@ -57,11 +57,23 @@ constexpr std::array kCia = {
     FieldSpec{"NMCIA", kString, 50},
 };
 
-} // namespace
+}  // namespace
 
-std::span<const FieldSpec> planoVooFields() { return kPlanoVoo; }
-std::span<const FieldSpec> prevPaxFields() { return kPrevPax; }
-std::span<const FieldSpec> servPlanoFields() { return kServPlano; }
-std::span<const FieldSpec> ciaFields() { return kCia; }
+std::span<const FieldSpec> planoVooFields()
+{
+    return kPlanoVoo;
+}
+std::span<const FieldSpec> prevPaxFields()
+{
+    return kPrevPax;
+}
+std::span<const FieldSpec> servPlanoFields()
+{
+    return kServPlano;
+}
+std::span<const FieldSpec> ciaFields()
+{
+    return kCia;
+}
 
-} // namespace appserver
+}  // namespace appserver

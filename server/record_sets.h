@@ -12,7 +12,8 @@ namespace pb = ate::appserver::v1;
 
 // One field of a client record set: the packet carries it under this name
 // and type, and the query selects it at the same position.
-struct FieldSpec {
+struct FieldSpec
+{
     std::string_view name;
     pb::FieldType type;
     std::uint32_t size;
@@ -25,4 +26,4 @@ std::span<const FieldSpec> prevPaxFields();    // cdsPrevPax
 std::span<const FieldSpec> servPlanoFields();  // cdsServPlano
 std::span<const FieldSpec> ciaFields();        // cdsCia and cdsCompanhia
 
-} // namespace appserver
+}  // namespace appserver

@@ -11,13 +11,15 @@ namespace appserver {
 
 // One late-bound method: checks its arguments, queries, fills the packet and
 // returns the number of rows.
-struct RemoteMethod {
+struct RemoteMethod
+{
     std::string_view name;
     std::function<Result<std::uint32_t>(Connection &, const Arguments &, pb::DataPacket *)> run;
 };
 
 // A remote data module as the client names it ("Unit.Module").
-struct RemoteDataModule {
+struct RemoteDataModule
+{
     std::string_view name;
     std::span<const RemoteMethod> methods;
 
@@ -27,4 +29,4 @@ struct RemoteDataModule {
 // ASCII comparison without regard to case.
 bool sameNameIgnoringCase(std::string_view a, std::string_view b);
 
-} // namespace appserver
+}  // namespace appserver

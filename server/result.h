@@ -9,14 +9,15 @@ namespace appserver {
 // A failure inside the server. `message` is for the user (Portuguese) and
 // travels in the reply; `detail` is for the log only, so database texts and
 // SQL never reach the client.
-struct Error {
+struct Error
+{
     std::string message;
     std::string detail;
 };
 
 // Value or error; the server returns errors as values and never throws
 // across a call.
-template<typename T>
+template <typename T>
 class [[nodiscard]] Result
 {
 public:
@@ -37,11 +38,16 @@ private:
     std::variant<T, Error> m_data;
 };
 
-struct Ok {};
+struct Ok
+{
+};
 
 using Status = Result<Ok>;
 
-inline Status success() { return Ok{}; }
+inline Status success()
+{
+    return Ok{};
+}
 
 // The user-facing text for anything the database layer refused.
 inline Error databaseError(std::string detail)
@@ -49,4 +55,4 @@ inline Error databaseError(std::string detail)
     return Error{"Erro ao consultar o banco de dados do servidor de aplicação.", std::move(detail)};
 }
 
-} // namespace appserver
+}  // namespace appserver

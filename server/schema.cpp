@@ -10,7 +10,8 @@ namespace {
 // (text in the canonical form on SQLite, see sql_time.h). The flight-plan
 // tables lead their keys with branch and date-time, the access path of the
 // day's position; the other lookups use the full key.
-struct Migration {
+struct Migration
+{
     int version;
     std::vector<std::string_view> statements;
 };
@@ -113,12 +114,13 @@ const std::vector<Migration> &migrations()
 
 Status ensureVersionTable(Connection &connection)
 {
-    return connection.execute("CREATE TABLE IF NOT EXISTS SCHEMA_VERSAO ("
-                              "NRVERSAO INTEGER NOT NULL PRIMARY KEY, "
-                              "DTHRAPLICACAO VARCHAR(30) NOT NULL)");
+    return connection.execute(
+        "CREATE TABLE IF NOT EXISTS SCHEMA_VERSAO ("
+        "NRVERSAO INTEGER NOT NULL PRIMARY KEY, "
+        "DTHRAPLICACAO VARCHAR(30) NOT NULL)");
 }
 
-} // namespace
+}  // namespace
 
 int latestSchemaVersion()
 {
@@ -130,8 +132,8 @@ Result<int> schemaVersion(Connection &connection)
     Status ready = ensureVersionTable(connection);
     if (!ready)
         return ready.error();
-    Result<Statement *> prepared = connection.prepare(
-        "SELECT COALESCE(MAX(NRVERSAO), 0) FROM SCHEMA_VERSAO");
+    Result<Statement *> prepared =
+        connection.prepare("SELECT COALESCE(MAX(NRVERSAO), 0) FROM SCHEMA_VERSAO");
     if (!prepared)
         return prepared.error();
     StatementRun run(**prepared);
@@ -158,8 +160,8 @@ Status migrateSchema(Connection &connection)
             return current.error();
         if (*current > latestSchemaVersion()) {
             return Error{"Banco de dados com versão de esquema mais nova que a do servidor.",
-                         "schema version " + std::to_string(*current) + " > "
-                             + std::to_string(latestSchemaVersion())};
+                         "schema version " + std::to_string(*current) + " > " +
+                             std::to_string(latestSchemaVersion())};
         }
         for (const Migration &migration : migrations()) {
             if (migration.version <= *current)
@@ -170,7 +172,8 @@ Status migrateSchema(Connection &connection)
                     return applied;
             }
             Result<Statement *> insert = connection.prepare(
-                "INSERT INTO SCHEMA_VERSAO (NRVERSAO, DTHRAPLICACAO) VALUES (?, CURRENT_TIMESTAMP)");
+                "INSERT INTO SCHEMA_VERSAO (NRVERSAO, DTHRAPLICACAO) VALUES (?, "
+                "CURRENT_TIMESTAMP)");
             if (!insert)
                 return insert.error();
             StatementRun run(**insert);
@@ -183,4 +186,4 @@ Status migrateSchema(Connection &connection)
     });
 }
 
-} // namespace appserver
+}  // namespace appserver

@@ -17,19 +17,19 @@ Result<int> schemaVersion(Connection &connection);
 
 // Runs `body` inside a transaction, rolling back when it fails. SQLite takes
 // the write lock at the start so two writers never deadlock.
-template<typename Body>
+template <typename Body>
 Status inTransaction(Connection &connection, Body &&body)
 {
-    Status begun = connection.execute(connection.dialect() == Dialect::SQLite ? "BEGIN IMMEDIATE"
-                                                                            : "BEGIN");
+    Status begun =
+        connection.execute(connection.dialect() == Dialect::SQLite ? "BEGIN IMMEDIATE" : "BEGIN");
     if (!begun)
         return begun;
     Status done = body();
     if (!done) {
-        (void) connection.execute("ROLLBACK");
+        (void)connection.execute("ROLLBACK");
         return done;
     }
     return connection.execute("COMMIT");
 }
 
-} // namespace appserver
+}  // namespace appserver

@@ -36,8 +36,8 @@ Result<int> toInt(const std::string &name, const std::string &value, int min, in
     int number = 0;
     const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
     if (ec != std::errc() || end != value.data() + value.size() || number < min || number > max) {
-        return Error{"Valor inválido para " + name + ": \"" + value + "\" (de " + std::to_string(min)
-                         + " a " + std::to_string(max) + ").",
+        return Error{"Valor inválido para " + name + ": \"" + value + "\" (de " +
+                         std::to_string(min) + " a " + std::to_string(max) + ").",
                      {}};
     }
     return number;
@@ -100,15 +100,15 @@ Result<std::vector<std::pair<std::string, std::string>>> readConfigFile(const st
             continue;
         const auto equals = text.find('=');
         if (equals == std::string::npos) {
-            return Error{path + ", linha " + std::to_string(number) + ": esperado \"nome = valor\".",
-                         {}};
+            return Error{
+                path + ", linha " + std::to_string(number) + ": esperado \"nome = valor\".", {}};
         }
         entries.emplace_back(trim(text.substr(0, equals)), trim(text.substr(equals + 1)));
     }
     return entries;
 }
 
-} // namespace
+}  // namespace
 
 std::string serverUsage()
 {
@@ -161,4 +161,4 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
     return config;
 }
 
-} // namespace appserver
+}  // namespace appserver

@@ -10,7 +10,8 @@ namespace appserver {
 
 // Everything the server executable is started with. Flags win over the
 // config file, whatever their order.
-struct ServerConfig {
+struct ServerConfig
+{
     ServerOptions server;
     DatabaseSpec database = DatabaseSpec::parse("ate25400.db");
     std::string token;
@@ -23,4 +24,4 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args);
 
 std::string serverUsage();
 
-} // namespace appserver
+}  // namespace appserver

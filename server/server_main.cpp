@@ -38,14 +38,14 @@ int runServer(const std::vector<std::string> &args)
         Result<Connection *> connection = pool.connection();
         Status migrated = connection ? migrateSchema(**connection) : Status(connection.error());
         if (!migrated) {
-            log.info("cannot open database: " + migrated.error().message + " "
-                     + migrated.error().detail);
+            log.info("cannot open database: " + migrated.error().message + " " +
+                     migrated.error().detail);
             return 1;
         }
-        log.info(std::string("database ")
-                 + (config->database.dialect == Dialect::SQLite ? "sqlite " + config->database.target
-                                                                : std::string("postgresql"))
-                 + ", schema version " + std::to_string(latestSchemaVersion()));
+        log.info(std::string("database ") +
+                 (config->database.dialect == Dialect::SQLite ? "sqlite " + config->database.target
+                                                              : std::string("postgresql")) +
+                 ", schema version " + std::to_string(latestSchemaVersion()));
     }
 
     CallHandler handler(pool, log, config->token);
@@ -58,10 +58,10 @@ int runServer(const std::vector<std::string> &args)
 
     int received = 0;
     sigwait(&signals, &received);
-    log.info(std::string("received ") + (received == SIGTERM ? "SIGTERM" : "SIGINT")
-             + ", shutting down");
+    log.info(std::string("received ") + (received == SIGTERM ? "SIGTERM" : "SIGINT") +
+             ", shutting down");
     (*server)->shutdown();
     return 0;
 }
 
-} // namespace appserver
+}  // namespace appserver

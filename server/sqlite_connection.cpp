@@ -20,7 +20,10 @@ public:
         sqlite3_bind_text(m_stmt, index + 1, value.data(), static_cast<int>(value.size()),
                           SQLITE_TRANSIENT);
     }
-    void bindNumber(int index, double value) override { sqlite3_bind_double(m_stmt, index + 1, value); }
+    void bindNumber(int index, double value) override
+    {
+        sqlite3_bind_double(m_stmt, index + 1, value);
+    }
     void bindInteger(int index, std::int64_t value) override
     {
         sqlite3_bind_int64(m_stmt, index + 1, value);
@@ -90,8 +93,7 @@ public:
             return found->second.get();
         sqlite3_stmt *stmt = nullptr;
         if (sqlite3_prepare_v3(m_db, sql.data(), static_cast<int>(sql.size()),
-                               SQLITE_PREPARE_PERSISTENT, &stmt, nullptr)
-            != SQLITE_OK) {
+                               SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
             return databaseError(std::string("sqlite prepare: ") + sqlite3_errmsg(m_db));
         }
         auto statement = std::make_unique<SqliteStatement>(m_db, stmt);
@@ -119,17 +121,17 @@ private:
     std::map<std::string, std::unique_ptr<SqliteStatement>, std::less<>> m_statements;
 };
 
-} // namespace
+}  // namespace
 
 Result<std::unique_ptr<Connection>> openSqlite(const std::string &path, int busyTimeoutMs)
 {
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        std::string detail = "sqlite open " + path + ": "
-                             + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        std::string detail =
+            "sqlite open " + path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close_v2(db);
         return databaseError(std::move(detail));
     }
@@ -146,4 +148,4 @@ Result<std::unique_ptr<Connection>> openSqlite(const std::string &path, int busy
     return std::unique_ptr<Connection>(std::move(connection));
 }
 
-} // namespace appserver
+}  // namespace appserver

@@ -8,4 +8,4 @@ namespace appserver {
 // timeout, so that a writer elsewhere delays readers instead of failing them.
 Result<std::unique_ptr<Connection>> openSqlite(const std::string &path, int busyTimeoutMs);
 
-} // namespace appserver
+}  // namespace appserver

@@ -40,8 +40,7 @@ pb::CallRequest request(const std::string &method, const std::vector<pb::Argumen
     pb::CallRequest request;
     request.set_module(module);
     request.set_method(method);
-    for (const pb::Argument &arg : args)
-        *request.add_arguments() = arg;
+    for (const pb::Argument &arg : args) *request.add_arguments() = arg;
     return request;
 }
 
@@ -62,9 +61,8 @@ std::vector<std::string> texts(const pb::DataPacket &packet, const std::string &
 std::vector<std::string> fieldNames(const pb::DataPacket &packet)
 {
     std::vector<std::string> names;
-    for (const auto &field : packet.fields())
-        names.push_back(field.name());
+    for (const auto &field : packet.fields()) names.push_back(field.name());
     return names;
 }
 
-} // namespace appserver::testing
+}  // namespace appserver::testing

@@ -25,4 +25,4 @@ std::vector<std::string> texts(const pb::DataPacket &packet, const std::string &
 // The names of the packet's fields, in order.
 std::vector<std::string> fieldNames(const pb::DataPacket &packet);
 
-} // namespace appserver::testing
+}  // namespace appserver::testing

@@ -55,8 +55,9 @@ protected:
 // Catches a generator whose output depends on anything but its options.
 TEST_F(DemoDataTest, SameSeedSameData)
 {
-    const std::string sql = "SELECT * FROM SERVPLANO ORDER BY CDFILIAL, DTHRPLAVOOPV, CDCIA, NRVOO, "
-                            "CDTRECHO, NRITEMPLANSP";
+    const std::string sql =
+        "SELECT * FROM SERVPLANO ORDER BY CDFILIAL, DTHRPLAVOOPV, CDCIA, NRVOO, "
+        "CDTRECHO, NRITEMPLANSP";
     demo::DemoOptions one = options;
     one.days = 1;
     auto a = generate(one);
@@ -74,8 +75,10 @@ TEST_F(DemoDataTest, CoversTheScreensCases)
 {
     auto db = generate(options);
     Connection &c = db->connection();
-    EXPECT_EQ(dump(c, "SELECT DISTINCT IDSITABASPV FROM PLANOVOO ORDER BY 1"), "1|\n2|\n3|\n4|\n5|\n");
-    EXPECT_EQ(dump(c, "SELECT DISTINCT IDSITSERSP FROM SERVPLANO ORDER BY 1"), "1|\n2|\n3|\n4|\n5|\n");
+    EXPECT_EQ(dump(c, "SELECT DISTINCT IDSITABASPV FROM PLANOVOO ORDER BY 1"),
+              "1|\n2|\n3|\n4|\n5|\n");
+    EXPECT_EQ(dump(c, "SELECT DISTINCT IDSITSERSP FROM SERVPLANO ORDER BY 1"),
+              "1|\n2|\n3|\n4|\n5|\n");
     EXPECT_EQ(dump(c, "SELECT CDFILIAL FROM FILIAL WHERE IDCNTRRESC = 'S'"), "POA|\n");
     EXPECT_EQ(dump(c, "SELECT CDCIA FROM COMPANHIA WHERE IDNACCIA = '1'"), "JJ|\n");
     EXPECT_EQ(scalar(c, "SELECT COUNT(*) FROM COMPANHIA"), 12);
@@ -84,20 +87,28 @@ TEST_F(DemoDataTest, CoversTheScreensCases)
     EXPECT_GT(scalar(c, "SELECT COUNT(*) FROM SERVPLANO WHERE QTSESBYPRSP IS NULL"), 0);
     EXPECT_GT(scalar(c, "SELECT COUNT(*) FROM SERVPLANO WHERE VRPRURESESP IS NULL"), 0);
     EXPECT_EQ(scalar(c, "SELECT COUNT(*) FROM PLANOVOO WHERE LENGTH(HRDECOLVOO) <> 4"), 0);
-    EXPECT_EQ(scalar(c, "SELECT COUNT(*) FROM PLANOVOO P WHERE NOT EXISTS (SELECT 1 FROM CIAFILIAL F "
-                        "WHERE F.CDFILIAL = P.CDFILIAL AND F.CDCIA = P.CDCIA)"), 0);
+    EXPECT_EQ(scalar(c,
+                     "SELECT COUNT(*) FROM PLANOVOO P WHERE NOT EXISTS (SELECT 1 FROM CIAFILIAL F "
+                     "WHERE F.CDFILIAL = P.CDFILIAL AND F.CDCIA = P.CDCIA)"),
+              0);
 
-    const std::string perDay = dump(c, "SELECT MIN(N), MAX(N), COUNT(*) FROM (SELECT COUNT(*) AS N FROM "
-                                       "PLANOVOO GROUP BY CDFILIAL, SUBSTR(DTHRPLAVOOPV, 1, 10)) X");
+    const std::string perDay =
+        dump(c,
+             "SELECT MIN(N), MAX(N), COUNT(*) FROM (SELECT COUNT(*) AS N FROM "
+             "PLANOVOO GROUP BY CDFILIAL, SUBSTR(DTHRPLAVOOPV, 1, 10)) X");
     int lo = 0, hi = 0, groups = 0;
     ASSERT_EQ(std::sscanf(perDay.c_str(), "%d|%d|%d", &lo, &hi, &groups), 3) << perDay;
     EXPECT_GE(lo, 150);
     EXPECT_LE(hi, 400);
     EXPECT_EQ(groups, 4 * options.days);  // active branches × days
-    EXPECT_EQ(dump(c, "SELECT MIN(N), MAX(N) FROM (SELECT COUNT(*) AS N FROM PREVISAOPAX "
-                      "GROUP BY CDFILIAL, DTHRPLAVOOPV, CDCIA, NRVOO, CDTRECHO) X"), "2|4|\n");
-    EXPECT_EQ(dump(c, "SELECT MIN(N) >= 10, MAX(N) <= 60 FROM (SELECT COUNT(*) AS N FROM SERVPLANO "
-                      "GROUP BY CDFILIAL, DTHRPLAVOOPV, CDCIA, NRVOO, CDTRECHO) X"), "1|1|\n");
+    EXPECT_EQ(dump(c,
+                   "SELECT MIN(N), MAX(N) FROM (SELECT COUNT(*) AS N FROM PREVISAOPAX "
+                   "GROUP BY CDFILIAL, DTHRPLAVOOPV, CDCIA, NRVOO, CDTRECHO) X"),
+              "2|4|\n");
+    EXPECT_EQ(dump(c,
+                   "SELECT MIN(N) >= 10, MAX(N) <= 60 FROM (SELECT COUNT(*) AS N FROM SERVPLANO "
+                   "GROUP BY CDFILIAL, DTHRPLAVOOPV, CDCIA, NRVOO, CDTRECHO) X"),
+              "1|1|\n");
 }
 
 // Catches an extra busy day whose flights collide or miss their services.
@@ -105,11 +116,13 @@ TEST_F(DemoDataTest, AddsABusyDay)
 {
     auto db = generate(options);
     const std::int64_t day = at(2024, 4, 20);
-    Result<demo::DemoSummary> added = demo::addFlightPlans(db->connection(), "GRU", day, 2000, 3, 1);
+    Result<demo::DemoSummary> added =
+        demo::addFlightPlans(db->connection(), "GRU", day, 2000, 3, 1);
     ASSERT_TRUE(added.ok()) << added.error().detail;
     EXPECT_EQ(added->flightPlans, 2000);
     EXPECT_EQ(added->services, 6000);
-    EXPECT_EQ(scalar(db->connection(), "SELECT COUNT(*) FROM PLANOVOO WHERE DTHRPLAVOOPV LIKE '2024-04-20%'"),
+    EXPECT_EQ(scalar(db->connection(),
+                     "SELECT COUNT(*) FROM PLANOVOO WHERE DTHRPLAVOOPV LIKE '2024-04-20%'"),
               2000);
 }
 
@@ -120,9 +133,10 @@ TEST(LocalDatabaseTest, HoldsTheBranches)
     std::unique_ptr<TestDatabase> db = TestDatabase::create(Backend::SQLite, &whyNot);
     ASSERT_TRUE(db);
     ASSERT_TRUE(demo::writeLocalBranches(db->connection()).ok());
-    EXPECT_EQ(dump(db->connection(), "SELECT CDFILIAL, NMFILIAL, IDCNTRRESC FROM FILIAL ORDER BY 1"),
-              "BSB|Brasília|N|\nGIG|Galeão|N|\nGRU|Guarulhos|N|\nPOA|Porto Alegre|S|\nREC|Recife|N|\n");
+    EXPECT_EQ(
+        dump(db->connection(), "SELECT CDFILIAL, NMFILIAL, IDCNTRRESC FROM FILIAL ORDER BY 1"),
+        "BSB|Brasília|N|\nGIG|Galeão|N|\nGRU|Guarulhos|N|\nPOA|Porto Alegre|S|\nREC|Recife|N|\n");
 }
 
-} // namespace
-} // namespace appserver::testing
+}  // namespace
+}  // namespace appserver::testing

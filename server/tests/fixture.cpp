@@ -3,10 +3,9 @@
 namespace appserver::testing {
 namespace {
 
-const std::vector<std::string> kPlanColumns = {"CDCIA",       "CDFILIAL",    "NRVOO",
-                                               "CDTRECHO",    "DTHRPLAVOOPV", "IDSITABASPV",
-                                               "IDBREAKGERA", "CDBASEORI",   "CDBASEDES",
-                                               "HRDECOLVOO"};
+const std::vector<std::string> kPlanColumns = {
+    "CDCIA",       "CDFILIAL",    "NRVOO",     "CDTRECHO",  "DTHRPLAVOOPV",
+    "IDSITABASPV", "IDBREAKGERA", "CDBASEORI", "CDBASEDES", "HRDECOLVOO"};
 
 void plan(Connection &db, const char *cia, const char *branch, const char *flight, const char *leg,
           std::int64_t when, const char *situation, Cell departure)
@@ -15,11 +14,17 @@ void plan(Connection &db, const char *cia, const char *branch, const char *fligh
               {cia, branch, flight, leg, When{when}, situation, "1", "SBGR", "LPPT", departure});
 }
 
-} // namespace
+}  // namespace
 
-std::int64_t fixtureDay() { return at(2024, 5, 10); }
+std::int64_t fixtureDay()
+{
+    return at(2024, 5, 10);
+}
 
-std::int64_t detailedFlightAt() { return at(2024, 5, 10, 9, 30); }
+std::int64_t detailedFlightAt()
+{
+    return at(2024, 5, 10, 9, 30);
+}
 
 void loadFixture(Connection &db)
 {
@@ -59,40 +64,84 @@ void loadFixture(Connection &db)
 
     const std::vector<std::string> pax = {"CDCIA",        "CDFILIAL", "NRVOO",      "CDTRECHO",
                                           "DTHRPLAVOOPV", "CDCLASSE", "QTTOTPAXAT", "QTPAXSBY"};
-    insertRow(db, "PREVISAOPAX", pax, {"JJ", "GRU", "3054", "01", When{detailedFlightAt()}, "Y", 180.0, 5.0});
-    insertRow(db, "PREVISAOPAX", pax, {"JJ", "GRU", "3054", "01", When{detailedFlightAt()}, "J", 30.0, Null{}});
-    insertRow(db, "PREVISAOPAX", pax, {"JJ", "GRU", "3054", "01", When{detailedFlightAt()}, "F", 8.0, 0.0});
+    insertRow(db, "PREVISAOPAX", pax,
+              {"JJ", "GRU", "3054", "01", When{detailedFlightAt()}, "Y", 180.0, 5.0});
+    insertRow(db, "PREVISAOPAX", pax,
+              {"JJ", "GRU", "3054", "01", When{detailedFlightAt()}, "J", 30.0, Null{}});
+    insertRow(db, "PREVISAOPAX", pax,
+              {"JJ", "GRU", "3054", "01", When{detailedFlightAt()}, "F", 8.0, 0.0});
     // Same airline and time, other flight and leg.
-    insertRow(db, "PREVISAOPAX", pax, {"JJ", "GRU", "3060", "02", When{at(2024, 5, 10, 9, 30)}, "Y", 100.0, 1.0});
+    insertRow(db, "PREVISAOPAX", pax,
+              {"JJ", "GRU", "3060", "02", When{at(2024, 5, 10, 9, 30)}, "Y", 100.0, 1.0});
 
     const std::vector<std::string> service = {
-        "CDCIA",        "CDFILIAL",     "NRVOO",        "CDTRECHO",    "DTHRPLAVOOPV",
-        "NRITEMPLANSP", "CDSERVICO",    "NRDELIVERY",   "CDAGRDECO",   "CDAGRDEDE",
-        "IDSITSERSP",   "IDSEREXTSP",   "IDSTKDTSP",    "CDUSRRESPSP", "QTANTAPRODSP",
-        "QTSESOLICSP",  "QTSESBYPRSP",  "QTSESBYUTSP",  "QTCORTSERVSP", "QTATUAPRODSP",
-        "QTSERFATSP",   "VRPRUDOLSESP", "VRPRURESESP",  "DTHRFEPRODSP", "DTHRINCSESP",
-        "DTHRTRASESP",  "DTHRCANCSESP", "QTSERVFIXSP",  "VRPESOSESP",  "NRLANCTONF",
-        "IDTIPSCBOSP",  "VRLOADSESP",   "QTREALPROD",   "NRPROPAXSP",  "TXOBSUSRSP"};
+        "CDCIA",        "CDFILIAL",     "NRVOO",       "CDTRECHO",     "DTHRPLAVOOPV",
+        "NRITEMPLANSP", "CDSERVICO",    "NRDELIVERY",  "CDAGRDECO",    "CDAGRDEDE",
+        "IDSITSERSP",   "IDSEREXTSP",   "IDSTKDTSP",   "CDUSRRESPSP",  "QTANTAPRODSP",
+        "QTSESOLICSP",  "QTSESBYPRSP",  "QTSESBYUTSP", "QTCORTSERVSP", "QTATUAPRODSP",
+        "QTSERFATSP",   "VRPRUDOLSESP", "VRPRURESESP", "DTHRFEPRODSP", "DTHRINCSESP",
+        "DTHRTRASESP",  "DTHRCANCSESP", "QTSERVFIXSP", "VRPESOSESP",   "NRLANCTONF",
+        "IDTIPSCBOSP",  "VRLOADSESP",   "QTREALPROD",  "NRPROPAXSP",   "TXOBSUSRSP"};
     const When flight{detailedFlightAt()};
     // Item 2: a distinct value in every column, so a swapped column shows.
     insertRow(db, "SERVPLANO", service,
-              {"JJ", "GRU", "3054", "01", flight, 2, "REFVEG", 2.0, "G1", "G2", "5", "S", "N",
-               "JSILVA", 11.0, 12.0, 13.0, 14.0, 15.0, 16.0, 17.0, 3.25, 16.5,
-               When{at(2024, 5, 10, 6, 30)}, When{at(2024, 5, 8, 14, 5)},
-               When{at(2024, 5, 10, 8, 40, 0, 500)}, When{at(2024, 5, 10, 7, 0)}, 18.0, 1.75,
-               "0000012345", "2", 4.5, 19.0, 88.0, "X"});
+              {"JJ",
+               "GRU",
+               "3054",
+               "01",
+               flight,
+               2,
+               "REFVEG",
+               2.0,
+               "G1",
+               "G2",
+               "5",
+               "S",
+               "N",
+               "JSILVA",
+               11.0,
+               12.0,
+               13.0,
+               14.0,
+               15.0,
+               16.0,
+               17.0,
+               3.25,
+               16.5,
+               When{at(2024, 5, 10, 6, 30)},
+               When{at(2024, 5, 8, 14, 5)},
+               When{at(2024, 5, 10, 8, 40, 0, 500)},
+               When{at(2024, 5, 10, 7, 0)},
+               18.0,
+               1.75,
+               "0000012345",
+               "2",
+               4.5,
+               19.0,
+               88.0,
+               "X"});
     // Item 1: nulls wherever the table allows them.
     std::vector<Cell> sparse(service.size(), Null{});
-    sparse[0] = "JJ"; sparse[1] = "GRU"; sparse[2] = "3054"; sparse[3] = "01"; sparse[4] = flight;
-    sparse[5] = 1; sparse[6] = "CAFEEC";
+    sparse[0] = "JJ";
+    sparse[1] = "GRU";
+    sparse[2] = "3054";
+    sparse[3] = "01";
+    sparse[4] = flight;
+    sparse[5] = 1;
+    sparse[6] = "CAFEEC";
     insertRow(db, "SERVPLANO", service, sparse);
     // Item 3: a service missing from the catalogue.
-    sparse[5] = 3; sparse[6] = "SUMIU";
+    sparse[5] = 3;
+    sparse[6] = "SUMIU";
     insertRow(db, "SERVPLANO", service, sparse);
     // Another flight's service.
     std::vector<Cell> other = sparse;
-    other[0] = "AA"; other[2] = "906"; other[4] = When{at(2024, 5, 10)}; other[5] = 1; other[6] = "CAFEEC";
+    other[0] = "AA";
+    other[2] = "906";
+    other[4] = When{at(2024, 5, 10)};
+    other[5] = 1;
+    other[6] = "CAFEEC";
     insertRow(db, "SERVPLANO", service, other);
 }
 
-} // namespace appserver::testing
+}  // namespace appserver::testing

@@ -1,7 +1,7 @@
+#include "grpc_server.h"
 #include "appserver.grpc.pb.h"
 #include "call_helpers.h"
 #include "fixture.h"
-#include "grpc_server.h"
 #include "rdm_pos_fdi_plav.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +9,14 @@
 #include <grpcpp/generic/generic_stub.h>
 #include <grpcpp/grpcpp.h>
 
-#include <fstream>
-#include <future>
 #include <poll.h>
-#include <regex>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <fstream>
+#include <future>
+#include <regex>
 
 extern char **environ;
 
@@ -27,7 +27,8 @@ using Stub = ate::appserver::v1::AppServer::Stub;
 
 std::shared_ptr<grpc::Channel> channelTo(int port)
 {
-    return grpc::CreateChannel("127.0.0.1:" + std::to_string(port), grpc::InsecureChannelCredentials());
+    return grpc::CreateChannel("127.0.0.1:" + std::to_string(port),
+                               grpc::InsecureChannelCredentials());
 }
 
 grpc::Status invoke(Stub &stub, const pb::CallRequest &req, pb::CallReply *reply,
@@ -52,13 +53,13 @@ std::string healthCheck(const std::shared_ptr<grpc::Channel> &channel)
     grpc::ByteBuffer request(&nothing, 1);
     grpc::ByteBuffer response;
     std::promise<grpc::Status> done;
-    stub.UnaryCall(&context, "/grpc.health.v1.Health/Check", grpc::StubOptions(), &request, &response,
-                   [&](grpc::Status status) { done.set_value(status); });
+    stub.UnaryCall(&context, "/grpc.health.v1.Health/Check", grpc::StubOptions(), &request,
+                   &response, [&](grpc::Status status) { done.set_value(status); });
     const grpc::Status status = done.get_future().get();
     if (!status.ok())
         return "error: " + status.error_message();
     std::vector<grpc::Slice> slices;
-    (void) response.Dump(&slices);
+    (void)response.Dump(&slices);
     std::string bytes;
     for (const grpc::Slice &s : slices)
         bytes.append(reinterpret_cast<const char *>(s.begin()), s.size());
@@ -106,8 +107,11 @@ TEST_F(GrpcServerTest, ServesCallsOnLoopback)
     auto stub = ate::appserver::v1::AppServer::NewStub(channel);
 
     pb::CallReply reply;
-    ASSERT_TRUE(invoke(*stub, request("GetPlanoVoo", {textArg(""), textArg("T"), dateArg(fixtureDay()),
-                                                      textArg("GRU")}), &reply).ok());
+    ASSERT_TRUE(invoke(*stub,
+                       request("GetPlanoVoo",
+                               {textArg(""), textArg("T"), dateArg(fixtureDay()), textArg("GRU")}),
+                       &reply)
+                    .ok());
     ASSERT_TRUE(reply.has_packet());
     EXPECT_EQ(texts(reply.packet(), "NRVOO").size(), 7u);
 
@@ -135,7 +139,8 @@ TEST_F(GrpcServerTest, APortInUseIsAnError)
     options.port = first->port();
     Result<std::unique_ptr<GrpcServer>> second = GrpcServer::start(options, handler, m_log);
     ASSERT_FALSE(second.ok());
-    EXPECT_EQ(second.error().message, "Não foi possível escutar em 127.0.0.1:" + std::to_string(first->port()) + ".");
+    EXPECT_EQ(second.error().message,
+              "Não foi possível escutar em 127.0.0.1:" + std::to_string(first->port()) + ".");
 }
 
 // Catches calls served without the configured token, or refused without a
@@ -166,9 +171,10 @@ TEST_F(GrpcServerTest, ServesOverTls)
 {
     const std::string dir = ::testing::TempDir();
     const std::string cert = dir + "/ate-cert.pem", key = dir + "/ate-key.pem";
-    const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost "
-                                "-addext subjectAltName=IP:127.0.0.1,DNS:localhost -keyout " + key
-                                + " -out " + cert + " >/dev/null 2>&1";
+    const std::string command =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost "
+        "-addext subjectAltName=IP:127.0.0.1,DNS:localhost -keyout " +
+        key + " -out " + cert + " >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0)
         GTEST_SKIP() << "openssl cannot make a test certificate";
     CallHandler handler(*m_pool, m_log);
@@ -210,11 +216,10 @@ TEST(ServerExecutableTest, StartsServesAndStopsOnSigterm)
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
     posix_spawn_file_actions_addclose(&actions, errPipe[0]);
     const std::string binary = ATE_APPSERVER_PATH;
-    std::vector<std::string> args = {binary, "--port", "0", "--database", db->spec().target,
-                                     "--threads", "2", "--token", "t0k"};
+    std::vector<std::string> args = {
+        binary, "--port", "0", "--database", db->spec().target, "--threads", "2", "--token", "t0k"};
     std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(a.data());
+    for (std::string &a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ), 0);
@@ -244,7 +249,8 @@ TEST(ServerExecutableTest, StartsServesAndStopsOnSigterm)
 
     auto stub = ate::appserver::v1::AppServer::NewStub(channelTo(port));
     pb::CallReply reply;
-    EXPECT_TRUE(invoke(*stub, request("GetCompanhia", {dateArg(fixtureDay())}), &reply, "t0k").ok());
+    EXPECT_TRUE(
+        invoke(*stub, request("GetCompanhia", {dateArg(fixtureDay())}), &reply, "t0k").ok());
     EXPECT_EQ(reply.packet().row_count(), 4u);
 
     stub.reset();
@@ -258,5 +264,5 @@ TEST(ServerExecutableTest, StartsServesAndStopsOnSigterm)
     close(errPipe[0]);
 }
 
-} // namespace
-} // namespace appserver::testing
+}  // namespace
+}  // namespace appserver::testing

@@ -20,8 +20,8 @@ TEST(AirlineListTest, AcceptsOnlyThePickerFormat)
     EXPECT_EQ(*good, (std::vector<std::string>{"AD", "G3", "JJ"}));
     EXPECT_TRUE(parseAirlineList("")->empty());
     EXPECT_TRUE(parseAirlineList("ABCD,1").ok());
-    for (const char *bad : {"AD, G3", "'AD'", "\"AD\"", "ad", "ABCDE", "AD,,G3", ",AD", "AD,", "A-D",
-                            "AD;G3", "ÁD", " "}) {
+    for (const char *bad : {"AD, G3", "'AD'", "\"AD\"", "ad", "ABCDE", "AD,,G3", ",AD", "AD,",
+                            "A-D", "AD;G3", "ÁD", " "}) {
         EXPECT_FALSE(parseAirlineList(bad).ok()) << bad;
     }
 }
@@ -30,8 +30,7 @@ TEST(AirlineListTest, AcceptsOnlyThePickerFormat)
 TEST(AirlineListTest, AtMostTwoHundredCodes)
 {
     std::string list = "C0";
-    for (int i = 1; i < 200; ++i)
-        list += ",C" + std::to_string(i);
+    for (int i = 1; i < 200; ++i) list += ",C" + std::to_string(i);
     EXPECT_EQ(parseAirlineList(list)->size(), 200u);
     EXPECT_FALSE(parseAirlineList(list + ",X").ok());
 }
@@ -43,15 +42,16 @@ TEST(SqlTimeTest, OneStoredFormAndEveryServerForm)
     EXPECT_EQ(formatSqlDateTime(at(2024, 5, 10, 9, 30)), "2024-05-10 09:30:00");
     EXPECT_EQ(formatSqlDateTime(at(2024, 5, 10, 23, 59, 59, 999)), "2024-05-10 23:59:59.999");
     EXPECT_EQ(formatSqlDateTime(0), "1899-12-30 00:00:00");
-    for (std::int64_t msecs : {at(2024, 2, 29, 13, 1, 2, 3), at(1, 1, 1), at(9999, 12, 31, 23, 59, 59, 999),
-                               std::int64_t{0}}) {
+    for (std::int64_t msecs : {at(2024, 2, 29, 13, 1, 2, 3), at(1, 1, 1),
+                               at(9999, 12, 31, 23, 59, 59, 999), std::int64_t{0}}) {
         EXPECT_EQ(parseSqlDateTime(formatSqlDateTime(msecs)), msecs);
     }
     EXPECT_EQ(parseSqlDateTime("2024-05-10 08:40:00.5"), at(2024, 5, 10, 8, 40, 0, 500));
     EXPECT_EQ(parseSqlDateTime("2024-05-10 08:40:00.123456"), at(2024, 5, 10, 8, 40, 0, 123));
     EXPECT_EQ(parseSqlDateTime("2024-05-10T08:40:00"), at(2024, 5, 10, 8, 40));
     EXPECT_EQ(parseSqlDateTime("2024-05-10"), at(2024, 5, 10));
-    for (const char *bad : {"", "2024-02-30", "2024-05-10 25:00:00", "10/05/2024", "2024-05-10 08:40"})
+    for (const char *bad :
+         {"", "2024-02-30", "2024-05-10 25:00:00", "10/05/2024", "2024-05-10 08:40"})
         EXPECT_FALSE(parseSqlDateTime(bad).has_value()) << bad;
     EXPECT_EQ(startOfDay(at(1899, 12, 29, 13)), at(1899, 12, 29));
 }
@@ -94,5 +94,5 @@ TEST(ServerConfigTest, FlagsOverrideTheConfigFile)
     EXPECT_EQ(DatabaseSpec::parse("/var/lib/ate/ate25400.db").dialect, Dialect::SQLite);
 }
 
-} // namespace
-} // namespace appserver::testing
+}  // namespace
+}  // namespace appserver::testing

@@ -1,7 +1,7 @@
+#include "rdm_pos_fdi_plav.h"
 #include "call_handler.h"
 #include "call_helpers.h"
 #include "fixture.h"
-#include "rdm_pos_fdi_plav.h"
 #include "record_sets.h"
 
 #include <gtest/gtest.h>
@@ -97,8 +97,9 @@ void expectFields(const pb::DataPacket &packet, std::span<const FieldSpec> field
 // wrong order, and joins that lose or mix abbreviations.
 TEST_P(RdmPosFDiPlavTest, PlanoVooSelectsTheBranchDayInDepartureOrder)
 {
-    const pb::DataPacket p = packet(
-        "GetPlanoVoo", {textArg(""), textArg("T"), dateArg(at(2024, 5, 10, 15, 45)), textArg("GRU")});
+    const pb::DataPacket p =
+        packet("GetPlanoVoo",
+               {textArg(""), textArg("T"), dateArg(at(2024, 5, 10, 15, 45)), textArg("GRU")});
     expectFields(p, planoVooFields());
     EXPECT_EQ(texts(p, "NRVOO"),
               (std::vector<std::string>{"3100", "906", "90", "950", "3054", "3060", "88"}));
@@ -109,7 +110,8 @@ TEST_P(RdmPosFDiPlavTest, PlanoVooSelectsTheBranchDayInDepartureOrder)
     EXPECT_EQ(texts(p, "SGBASEO")[0], "GRU");
     EXPECT_EQ(texts(p, "SGBASED")[0], "LIS");
     EXPECT_EQ(texts(p, "CDTRECHO")[5], "02");
-    EXPECT_EQ(texts(p, "IDSITABASPV"), (std::vector<std::string>{"1", "4", "2", "3", "1", "2", "5"}));
+    EXPECT_EQ(texts(p, "IDSITABASPV"),
+              (std::vector<std::string>{"1", "4", "2", "3", "1", "2", "5"}));
     wire::PacketReader reader(p);
     const int when = reader.fieldIndex("DTHRPLAVOOPV");
     EXPECT_EQ(reader.dateTime(when, 1), at(2024, 5, 10));
@@ -122,8 +124,8 @@ TEST_P(RdmPosFDiPlavTest, PlanoVooSelectsTheBranchDayInDepartureOrder)
 TEST_P(RdmPosFDiPlavTest, PlanoVooHonoursTheAirlineList)
 {
     const auto plans = [&](const std::string &list, const std::string &flag) {
-        return texts(packet("GetPlanoVoo",
-                            {textArg(list, true), textArg(flag), dateArg(fixtureDay()), textArg("GRU")}),
+        return texts(packet("GetPlanoVoo", {textArg(list, true), textArg(flag),
+                                            dateArg(fixtureDay()), textArg("GRU")}),
                      "NRVOO");
     };
     EXPECT_EQ(plans("TP,AA", ""), (std::vector<std::string>{"906", "90", "950", "88"}));
@@ -133,8 +135,7 @@ TEST_P(RdmPosFDiPlavTest, PlanoVooHonoursTheAirlineList)
     EXPECT_EQ(plans("TP", "T").size(), 7u);
     // Lists of every padded size give the same rows as the short one.
     std::string many = "AA";
-    for (int i = 0; i < 150; ++i)
-        many += ",Z" + std::to_string(i);
+    for (int i = 0; i < 150; ++i) many += ",Z" + std::to_string(i);
     EXPECT_EQ(plans(many, ""), (std::vector<std::string>{"906", "950"}));
 }
 
@@ -142,7 +143,8 @@ TEST_P(RdmPosFDiPlavTest, PlanoVooHonoursTheAirlineList)
 // lost nulls; a padded key must still find the flight.
 TEST_P(RdmPosFDiPlavTest, PrevPaxHasOneRowPerClass)
 {
-    const pb::DataPacket p = packet("GetPrevPax", flightArgs("JJ", "3054", "01", detailedFlightAt()));
+    const pb::DataPacket p =
+        packet("GetPrevPax", flightArgs("JJ", "3054", "01", detailedFlightAt()));
     expectFields(p, prevPaxFields());
     EXPECT_EQ(texts(p, "CDCLASSE"), (std::vector<std::string>{"F", "J", "Y"}));
     EXPECT_EQ(texts(p, "SGCLASSE"), (std::vector<std::string>{"PRIM", "EXEC", "ECON"}));
@@ -154,23 +156,26 @@ TEST_P(RdmPosFDiPlavTest, PrevPaxHasOneRowPerClass)
     EXPECT_EQ(reader.number(standby, 0), 0.0);
     EXPECT_FALSE(reader.isNull(standby, 0));
 
-    const pb::DataPacket padded = packet("GetPrevPax", {textArg("JJ  "), textArg("GRU "), textArg("3054 "),
-                                                        textArg("01"), dateArg(detailedFlightAt())});
+    const pb::DataPacket padded =
+        packet("GetPrevPax", {textArg("JJ  "), textArg("GRU "), textArg("3054 "), textArg("01"),
+                              dateArg(detailedFlightAt())});
     EXPECT_EQ(padded.row_count(), 3u);
     // Same airline and time, another leg: its own forecast only.
-    EXPECT_EQ(packet("GetPrevPax", flightArgs("JJ", "3060", "02", detailedFlightAt())).row_count(), 1u);
+    EXPECT_EQ(packet("GetPrevPax", flightArgs("JJ", "3060", "02", detailedFlightAt())).row_count(),
+              1u);
 }
 
 // Catches a column read into the wrong field (every column of item 2 holds
 // its own value), lost nulls and the joined description and nationality.
 TEST_P(RdmPosFDiPlavTest, ServPlanoCarriesEveryField)
 {
-    const pb::DataPacket p = packet("GetServPlano", flightArgs("JJ", "3054", "01", detailedFlightAt()));
+    const pb::DataPacket p =
+        packet("GetServPlano", flightArgs("JJ", "3054", "01", detailedFlightAt()));
     expectFields(p, servPlanoFields());
     ASSERT_EQ(p.row_count(), 3u);
     EXPECT_EQ(texts(p, "CDSERVICO"), (std::vector<std::string>{"CAFEEC", "REFVEG", "SUMIU"}));
-    EXPECT_EQ(texts(p, "DSSERVICO"),
-              (std::vector<std::string>{"Café da manhã - econômica", "Refeição vegetariana", "<null>"}));
+    EXPECT_EQ(texts(p, "DSSERVICO"), (std::vector<std::string>{"Café da manhã - econômica",
+                                                               "Refeição vegetariana", "<null>"}));
     EXPECT_EQ(texts(p, "IDNACCIA"), std::vector<std::string>(3, "1"));
     EXPECT_EQ(texts(p, "NRLANCTONF"), (std::vector<std::string>{"<null>", "0000012345", "<null>"}));
 
@@ -183,10 +188,9 @@ TEST_P(RdmPosFDiPlavTest, ServPlanoCarriesEveryField)
     EXPECT_EQ(text("CDAGRDECO") + text("CDAGRDEDE"), "G1G2");
     EXPECT_EQ(text("IDSITSERSP") + text("IDSEREXTSP") + text("IDSTKDTSP"), "5SN");
     EXPECT_EQ(text("CDUSRRESPSP"), "JSILVA");
-    const char *quantities[] = {"QTANTAPRODSP", "QTSESOLICSP", "QTSESBYPRSP", "QTSESBYUTSP",
+    const char *quantities[] = {"QTANTAPRODSP", "QTSESOLICSP",  "QTSESBYPRSP", "QTSESBYUTSP",
                                 "QTCORTSERVSP", "QTATUAPRODSP", "QTSERFATSP"};
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(number(quantities[i]), 11.0 + i) << quantities[i];
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(number(quantities[i]), 11.0 + i) << quantities[i];
     EXPECT_EQ(number("VRPRUDOLSESP"), 3.25);
     EXPECT_EQ(number("VRPRURESESP"), 16.5);
     EXPECT_EQ(when("DTHRFEPRODSP"), at(2024, 5, 10, 6, 30));
@@ -205,7 +209,8 @@ TEST_P(RdmPosFDiPlavTest, ServPlanoCarriesEveryField)
     for (const char *f : {"QTSESOLICSP", "VRPRURESESP", "DTHRCANCSESP", "CDUSRRESPSP"})
         EXPECT_TRUE(r.isNull(r.fieldIndex(f), 0)) << f;
 
-    const pb::DataPacket foreign = packet("GetServPlano", flightArgs("AA", "906", "01", fixtureDay()));
+    const pb::DataPacket foreign =
+        packet("GetServPlano", flightArgs("AA", "906", "01", fixtureDay()));
     EXPECT_EQ(texts(foreign, "IDNACCIA"), std::vector<std::string>{"2"});
 }
 
@@ -243,9 +248,12 @@ TEST_P(RdmPosFDiPlavTest, EmptyKeysGiveEmptyPackets)
         expectFields(p, fields);
     };
     empty("GetPlanoVoo", {textArg(""), textArg("T"), dateArg(0), textArg("")}, planoVooFields());
-    empty("GetPlanoVoo", {textArg(""), textArg("T"), dateArg(fixtureDay()), textArg("")}, planoVooFields());
-    empty("GetPrevPax", {textArg(""), textArg(""), textArg(""), textArg(""), dateArg(0)}, prevPaxFields());
-    empty("GetServPlano", {nullArg(), nullArg(), nullArg(), nullArg(), nullArg()}, servPlanoFields());
+    empty("GetPlanoVoo", {textArg(""), textArg("T"), dateArg(fixtureDay()), textArg("")},
+          planoVooFields());
+    empty("GetPrevPax", {textArg(""), textArg(""), textArg(""), textArg(""), dateArg(0)},
+          prevPaxFields());
+    empty("GetServPlano", {nullArg(), nullArg(), nullArg(), nullArg(), nullArg()},
+          servPlanoFields());
     empty("GetCia", {textArg("")}, ciaFields());
     empty("GetCompanhia", {dateArg(0)}, ciaFields());
 }
@@ -256,14 +264,18 @@ TEST_P(RdmPosFDiPlavTest, EmptyKeysGiveEmptyPackets)
 TEST_P(RdmPosFDiPlavTest, BadInputGetsAPortugueseFailureAndTheServerGoesOn)
 {
     const std::int64_t day = fixtureDay();
-    struct Case {
+    struct Case
+    {
         pb::CallRequest request;
         std::string expected;
     };
     const std::vector<Case> cases = {
-        {request("GetPlanoVoo", {}, "Ate25400.rdmOutro"), "Módulo remoto \"Ate25400.rdmOutro\" não existe"},
-        {request("DropTables", {}), "O método \"DropTables\" não existe no módulo Ate25400.rdmPosFDiPlav"},
-        {request("GetPrevPax", {textArg("JJ")}), "O método GetPrevPax espera 5 argumentos e recebeu 1."},
+        {request("GetPlanoVoo", {}, "Ate25400.rdmOutro"),
+         "Módulo remoto \"Ate25400.rdmOutro\" não existe"},
+        {request("DropTables", {}),
+         "O método \"DropTables\" não existe no módulo Ate25400.rdmPosFDiPlav"},
+        {request("GetPrevPax", {textArg("JJ")}),
+         "O método GetPrevPax espera 5 argumentos e recebeu 1."},
         {request("GetCia", {}), "O método GetCia espera 1 argumentos e recebeu 0."},
         {request("GetPlanoVoo", {textArg(""), textArg("T"), textArg("2024-05-10"), textArg("GRU")}),
          "O argumento 3 (data do plano de vôo) do método GetPlanoVoo deve ser uma data."},
@@ -271,16 +283,19 @@ TEST_P(RdmPosFDiPlavTest, BadInputGetsAPortugueseFailureAndTheServerGoesOn)
          "O argumento 4 (CDFILIAL) do método GetPlanoVoo deve ser um texto."},
         {request("GetCompanhia", {dateArg(std::int64_t{1} << 60)}),
          "O argumento 1 (data do plano de vôo) do método GetCompanhia não é uma data válida."},
-        {request("GetPrevPax", {textArg("JJJJJ"), textArg("GRU"), textArg("1"), textArg("01"), dateArg(day)}),
+        {request("GetPrevPax",
+                 {textArg("JJJJJ"), textArg("GRU"), textArg("1"), textArg("01"), dateArg(day)}),
          "O argumento 1 (CDCIA) do método GetPrevPax tem mais de 4 caracteres."},
         {request("GetCia", {textArg("G\nRU")}), "contém caracteres inválidos"},
         {request("GetPlanoVoo", {textArg("AA, TP"), textArg(""), dateArg(day), textArg("GRU")}),
          "Lista de companhias inválida: o código \" TP\""},
         {request("GetPlanoVoo", {textArg("'AA'"), textArg(""), dateArg(day), textArg("GRU")}),
          "Lista de companhias inválida"},
-        {request("GetPlanoVoo", {textArg("AA');DROP TABLE PLANOVOO;--"), textArg(""), dateArg(day), textArg("GRU")}),
+        {request("GetPlanoVoo", {textArg("AA');DROP TABLE PLANOVOO;--"), textArg(""), dateArg(day),
+                                 textArg("GRU")}),
          "Lista de companhias inválida"},
-        {request("GetPlanoVoo", {textArg(""), textArg("T' OR '1'='1"), dateArg(day), textArg("GRU")}),
+        {request("GetPlanoVoo",
+                 {textArg(""), textArg("T' OR '1'='1"), dateArg(day), textArg("GRU")}),
          "tem mais de 1 caracteres"},
         {request("GetPlanoVoo", {textArg(""), textArg("S"), dateArg(day), textArg("GRU")}),
          "deve ser \"T\" ou vazio"},
@@ -294,17 +309,23 @@ TEST_P(RdmPosFDiPlavTest, BadInputGetsAPortugueseFailureAndTheServerGoesOn)
     // Short enough to pass the size checks: bound as values, they match nothing.
     EXPECT_EQ(packet("GetCia", {textArg("'--")}).row_count(), 0u);
     EXPECT_EQ(packet("GetPrevPax", {textArg("' OR"), textArg("'='"), textArg("1'--"), textArg("x"),
-                                    dateArg(detailedFlightAt())}).row_count(), 0u);
+                                    dateArg(detailedFlightAt())})
+                  .row_count(),
+              0u);
     // 200 codes are fine, 201 are not.
     std::string codes = "AA";
-    for (int i = 1; i < 200; ++i)
-        codes += ",Q" + std::to_string(i);
-    EXPECT_EQ(packet("GetPlanoVoo", {textArg(codes), textArg(""), dateArg(day), textArg("GRU")}).row_count(), 2u);
-    EXPECT_NE(failure(request("GetPlanoVoo", {textArg(codes + ",TP"), textArg(""), dateArg(day), textArg("GRU")}))
+    for (int i = 1; i < 200; ++i) codes += ",Q" + std::to_string(i);
+    EXPECT_EQ(packet("GetPlanoVoo", {textArg(codes), textArg(""), dateArg(day), textArg("GRU")})
+                  .row_count(),
+              2u);
+    EXPECT_NE(failure(request("GetPlanoVoo",
+                              {textArg(codes + ",TP"), textArg(""), dateArg(day), textArg("GRU")}))
                   .find("mais de 200 códigos"),
               std::string::npos);
     // Still serving, tables intact.
-    EXPECT_EQ(packet("GetPlanoVoo", {textArg(""), textArg("T"), dateArg(day), textArg("GRU")}).row_count(), 7u);
+    EXPECT_EQ(packet("GetPlanoVoo", {textArg(""), textArg("T"), dateArg(day), textArg("GRU")})
+                  .row_count(),
+              7u);
 }
 
 // Catches by-reference arguments not written back, or written back out of
@@ -318,8 +339,8 @@ TEST_P(RdmPosFDiPlavTest, ByReferenceArgumentsAreEchoed)
     EXPECT_EQ(ok.by_reference(0).text(), "AA,TP");
     EXPECT_EQ(ok.by_reference(1).text(), "");
 
-    pb::CallReply failed = call(request("GetPlanoVoo", {textArg("a b", true), textArg(""),
-                                                        dateArg(fixtureDay()), textArg("GRU")}));
+    pb::CallReply failed = call(request(
+        "GetPlanoVoo", {textArg("a b", true), textArg(""), dateArg(fixtureDay()), textArg("GRU")}));
     ASSERT_TRUE(failed.has_failure());
     ASSERT_EQ(failed.by_reference_size(), 1);
     EXPECT_EQ(failed.by_reference(0).text(), "a b");
@@ -335,19 +356,22 @@ TEST_P(RdmPosFDiPlavTest, EveryCallLogsOneLine)
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
     EXPECT_NE(log.find("call Ate25400.rdmPosFDiPlav.GetCia "), std::string::npos) << log;
     EXPECT_NE(log.find("rows=3 ok"), std::string::npos) << log;
-    EXPECT_NE(log.find("rows=0 failure \"O método GetCia espera 1 argumentos"), std::string::npos) << log;
+    EXPECT_NE(log.find("rows=0 failure \"O método GetCia espera 1 argumentos"), std::string::npos)
+        << log;
 }
 
 // Catches a late-bound name matched with its case, which the client's
 // automation layer does not do.
 TEST_P(RdmPosFDiPlavTest, NamesMatchWithoutRegardToCase)
 {
-    EXPECT_EQ(call(request("getcia", {textArg("GRU")}, "ATE25400.RDMPOSFDIPLAV")).packet().row_count(), 3u);
+    EXPECT_EQ(
+        call(request("getcia", {textArg("GRU")}, "ATE25400.RDMPOSFDIPLAV")).packet().row_count(),
+        3u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, RdmPosFDiPlavTest,
                          ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
                          [](const auto &info) { return backendName(info.param); });
 
-} // namespace
-} // namespace appserver::testing
+}  // namespace
+}  // namespace appserver::testing

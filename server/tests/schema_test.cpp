@@ -1,8 +1,8 @@
+#include "schema.h"
 #include "call_handler.h"
 #include "call_helpers.h"
 #include "fixture.h"
 #include "rdm_pos_fdi_plav.h"
-#include "schema.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +56,8 @@ TEST(SqliteConcurrencyTest, AWriterNeverFailsTheReaders)
     Result<std::unique_ptr<Connection>> writer = openConnection(db->spec());
     ASSERT_TRUE(writer.ok());
     ASSERT_TRUE((*writer)->execute("BEGIN IMMEDIATE").ok());
-    insertRow(**writer, "FILIAL", {"CDFILIAL", "NMFILIAL", "IDCNTRRESC"}, {"CGH", "Congonhas", "N"});
+    insertRow(**writer, "FILIAL", {"CDFILIAL", "NMFILIAL", "IDCNTRRESC"},
+              {"CGH", "Congonhas", "N"});
 
     CallLog log(stderr);
     ConnectionPool pool(db->spec());
@@ -64,7 +65,8 @@ TEST(SqliteConcurrencyTest, AWriterNeverFailsTheReaders)
     handler.addModule(rdmPosFDiPlav());
     pb::CallReply reply;
     std::thread reader([&] {
-        handler.handle(request("GetPlanoVoo", {textArg(""), textArg("T"), dateArg(fixtureDay()), textArg("GRU")}),
+        handler.handle(request("GetPlanoVoo",
+                               {textArg(""), textArg("T"), dateArg(fixtureDay()), textArg("GRU")}),
                        &reply);
     });
     reader.join();
@@ -73,5 +75,5 @@ TEST(SqliteConcurrencyTest, AWriterNeverFailsTheReaders)
     EXPECT_TRUE((*writer)->execute("COMMIT").ok());
 }
 
-} // namespace
-} // namespace appserver::testing
+}  // namespace
+}  // namespace appserver::testing

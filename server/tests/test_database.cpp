@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <atomic>
 #include <cstdlib>
-#include <unistd.h>
 
 namespace appserver::testing {
 namespace {
@@ -24,7 +24,7 @@ std::string withSearchPath(const std::string &conninfo, const std::string &schem
     return conninfo + " options='-csearch_path=" + schema + "'";
 }
 
-} // namespace
+}  // namespace
 
 std::string backendName(Backend backend)
 {
@@ -37,15 +37,16 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Backend backend, std::string 
     db->m_backend = backend;
     const int n = ++g_counter;
     if (backend == Backend::SQLite) {
-        db->m_folder = std::filesystem::temp_directory_path()
-                       / ("ate-server-test-" + std::to_string(getpid()) + "-" + std::to_string(n));
+        db->m_folder = std::filesystem::temp_directory_path() /
+                       ("ate-server-test-" + std::to_string(getpid()) + "-" + std::to_string(n));
         std::filesystem::create_directories(db->m_folder);
         db->m_spec = DatabaseSpec::parse((db->m_folder / "server.db").string());
     } else {
         const char *conninfo = std::getenv("ATE_TEST_PG");
         if (!conninfo || !*conninfo) {
-            *whyNot = "ATE_TEST_PG is not set: PostgreSQL cases skipped "
-                      "(scripts/test.sh starts a throwaway cluster and sets it)";
+            *whyNot =
+                "ATE_TEST_PG is not set: PostgreSQL cases skipped "
+                "(scripts/test.sh starts a throwaway cluster and sets it)";
             return nullptr;
         }
         db->m_baseConninfo = conninfo;
@@ -55,8 +56,8 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Backend backend, std::string 
             *whyNot = "cannot connect to ATE_TEST_PG: " + admin.error().detail;
             return nullptr;
         }
-        Status created = (*admin)->execute("DROP SCHEMA IF EXISTS " + db->m_schema
-                                           + " CASCADE; CREATE SCHEMA " + db->m_schema);
+        Status created = (*admin)->execute("DROP SCHEMA IF EXISTS " + db->m_schema +
+                                           " CASCADE; CREATE SCHEMA " + db->m_schema);
         if (!created) {
             *whyNot = created.error().detail;
             return nullptr;
@@ -85,9 +86,10 @@ TestDatabase::~TestDatabase()
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
     } else if (!m_schema.empty()) {
-        Result<std::unique_ptr<Connection>> admin = openConnection(DatabaseSpec::parse(m_baseConninfo));
+        Result<std::unique_ptr<Connection>> admin =
+            openConnection(DatabaseSpec::parse(m_baseConninfo));
         if (admin)
-            (void) (*admin)->execute("DROP SCHEMA IF EXISTS " + m_schema + " CASCADE");
+            (void)(*admin)->execute("DROP SCHEMA IF EXISTS " + m_schema + " CASCADE");
     }
 }
 
@@ -120,7 +122,8 @@ void insertRow(Connection &db, const std::string &table, const std::vector<std::
                 using T = std::decay_t<decltype(v)>;
                 if constexpr (std::is_same_v<T, Null>)
                     run->bindNull(index);
-                else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, const char *>)
+                else if constexpr (std::is_same_v<T, std::string> ||
+                                   std::is_same_v<T, const char *>)
                     run->bindText(index, v);
                 else if constexpr (std::is_same_v<T, double>)
                     run->bindNumber(index, v);
@@ -140,4 +143,4 @@ std::int64_t at(int year, int month, int day, int hour, int minute, int second, 
     return *wire::toMsecs({year, month, day, hour, minute, second, msec});
 }
 
-} // namespace appserver::testing
+}  // namespace appserver::testing

@@ -3,8 +3,8 @@
 #include "connection_pool.h"
 #include "database.h"
 
-#include <cstdint>
 #include <gtest/gtest.h>
+#include <cstdint>
 
 #include <filesystem>
 #include <memory>
@@ -52,8 +52,11 @@ protected:
     std::unique_ptr<TestDatabase> m_db;
 };
 
-struct Null {};
-struct When {
+struct Null
+{
+};
+struct When
+{
     std::int64_t msecs;
 };
 using Cell = std::variant<Null, std::string, const char *, double, int, When>;
@@ -66,4 +69,4 @@ void insertRow(Connection &db, const std::string &table, const std::vector<std::
 std::int64_t at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
                 int msec = 0);
 
-} // namespace appserver::testing
+}  // namespace appserver::testing
