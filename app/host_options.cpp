@@ -1,0 +1,250 @@
+#include "host_options.h"
+
+#include "abort.h"
+#include "host_context.h"
+#include "local_database.h"
+#include "net_connection.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <functional>
+#include <map>
+
+namespace app {
+namespace {
+
+platform::Error invalidValue(const QString &name, const QString &value, const QString &expected)
+{
+    return platform::Error(QStringLiteral("Valor inválido para --%1: \"%2\" (%3).")
+                               .arg(name, value, expected));
+}
+
+int intValue(const QString &name, const QString &value, int min, int max)
+{
+    bool ok = false;
+    const int number = value.trimmed().toInt(&ok);
+    if (!ok || number < min || number > max)
+        throw invalidValue(name, value, QStringLiteral("de %1 a %2").arg(min).arg(max));
+    return number;
+}
+
+QString nonEmpty(const QString &name, const QString &value)
+{
+    if (value.trimmed().isEmpty())
+        throw invalidValue(name, value, QStringLiteral("não pode ficar vazio"));
+    return value.trimmed();
+}
+
+struct Option
+{
+    bool takesValue;
+    std::function<void(HostOptions &, const QString &)> apply;
+};
+
+const std::map<QString, Option> &options()
+{
+    static const std::map<QString, Option> table = {
+        {QStringLiteral("config"), {true, [](HostOptions &o, const QString &v) {
+             o.configFile = nonEmpty(QStringLiteral("config"), v);
+         }}},
+        {QStringLiteral("branch"), {true, [](HostOptions &o, const QString &v) { o.branchCode = v; }}},
+        {QStringLiteral("branch-name"), {true, [](HostOptions &o, const QString &v) {
+             o.branchName = v.trimmed();
+         }}},
+        {QStringLiteral("bound"), {false, [](HostOptions &o, const QString &) {
+             if (o.moduleBound == false)
+                 throw platform::Error(QStringLiteral("Use --bound ou --unbound, não os dois."));
+             o.moduleBound = true;
+         }}},
+        {QStringLiteral("unbound"), {false, [](HostOptions &o, const QString &) {
+             if (o.moduleBound == true)
+                 throw platform::Error(QStringLiteral("Use --bound ou --unbound, não os dois."));
+             o.moduleBound = false;
+         }}},
+        {QStringLiteral("server"), {true, [](HostOptions &o, const QString &v) {
+             o.serverHost = nonEmpty(QStringLiteral("server"), v);
+         }}},
+        {QStringLiteral("port"), {true, [](HostOptions &o, const QString &v) {
+             o.serverPort = intValue(QStringLiteral("port"), v, 1, 65535);
+         }}},
+        {QStringLiteral("token"), {true, [](HostOptions &o, const QString &v) { o.token = v.trimmed(); }}},
+        {QStringLiteral("tls"), {false, [](HostOptions &o, const QString &) { o.tls = true; }}},
+        {QStringLiteral("root-cert"), {true, [](HostOptions &o, const QString &v) {
+             o.rootCertificateFile = nonEmpty(QStringLiteral("root-cert"), v);
+         }}},
+        {QStringLiteral("deadline-ms"), {true, [](HostOptions &o, const QString &v) {
+             o.deadlineMs = intValue(QStringLiteral("deadline-ms"), v, 1, 600000);
+         }}},
+        {QStringLiteral("local-db"), {true, [](HostOptions &o, const QString &v) {
+             o.localSqlite = nonEmpty(QStringLiteral("local-db"), v);
+         }}},
+        {QStringLiteral("local-pg"), {true, [](HostOptions &o, const QString &v) {
+             o.localPostgres = nonEmpty(QStringLiteral("local-pg"), v);
+         }}},
+        {QStringLiteral("plugins"), {true, [](HostOptions &o, const QString &v) {
+             o.pluginDir = nonEmpty(QStringLiteral("plugins"), v);
+         }}},
+        {QStringLiteral("open"), {true, [](HostOptions &o, const QString &v) {
+             o.openScreen = nonEmpty(QStringLiteral("open"), v).toUpper();
+         }}},
+        {QStringLiteral("screenshot"), {true, [](HostOptions &o, const QString &v) {
+             o.screenshotFile = nonEmpty(QStringLiteral("screenshot"), v);
+         }}},
+        {QStringLiteral("screenshot-timeout-ms"), {true, [](HostOptions &o, const QString &v) {
+             o.screenshotTimeoutMs = intValue(QStringLiteral("screenshot-timeout-ms"), v, 100, 600000);
+         }}},
+        {QStringLiteral("help"), {false, [](HostOptions &o, const QString &) { o.help = true; }}},
+    };
+    return table;
+}
+
+// Codes are stored trimmed and in upper case; a longer or odd code would
+// silently select another branch or none.
+QString branchCode(const QString &text)
+{
+    const QString code = text.trimmed().toUpper();
+    static const QRegularExpression valid(QStringLiteral("^[A-Z0-9]{0,4}$"));
+    if (!valid.match(code).hasMatch())
+        throw platform::Error(
+            QStringLiteral("Código de filial inválido: \"%1\" (até 4 letras ou dígitos).").arg(text));
+    return code;
+}
+
+} // namespace
+
+HostOptions parseHostOptions(const QStringList &arguments)
+{
+    HostOptions result;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (!argument.startsWith(QLatin1String("--")))
+            throw platform::Error(QStringLiteral("Argumento inesperado: \"%1\".").arg(argument));
+        QString name = argument.mid(2);
+        std::optional<QString> value;
+        if (const qsizetype equals = name.indexOf(QLatin1Char('=')); equals >= 0) {
+            value = name.mid(equals + 1);
+            name.truncate(equals);
+        }
+        const auto found = options().find(name);
+        if (found == options().end())
+            throw platform::Error(QStringLiteral("Opção desconhecida: --%1.").arg(name));
+        const Option &option = found->second;
+        if (option.takesValue && !value) {
+            if (i + 1 >= arguments.size())
+                throw platform::Error(QStringLiteral("Falta o valor de --%1.").arg(name));
+            value = arguments.at(++i);
+        } else if (!option.takesValue && value) {
+            throw platform::Error(QStringLiteral("A opção --%1 não leva valor.").arg(name));
+        }
+        option.apply(result, value.value_or(QString()));
+    }
+    if (!result.localSqlite.isEmpty() && !result.localPostgres.isEmpty())
+        throw platform::Error(QStringLiteral("Use --local-db ou --local-pg, não os dois."));
+    if (!result.screenshotFile.isEmpty() && result.openScreen.isEmpty())
+        throw platform::Error(QStringLiteral("--screenshot precisa de --open com a tela a mostrar."));
+    if (result.branchCode)
+        result.branchCode = branchCode(*result.branchCode);
+    return result;
+}
+
+QString hostUsage()
+{
+    return QStringLiteral(
+        "Uso: ate-host [opções]\n"
+        "  --config ARQUIVO        arquivo INI com as seções [branch], [server] e [database]\n"
+        "  --branch CÓDIGO         filial atual (até 4 letras ou dígitos)\n"
+        "  --branch-name NOME      nome da filial (padrão: lido da tabela FILIAL do banco local)\n"
+        "  --bound | --unbound     o módulo fica preso à filial (ModuFili) ou não\n"
+        "  --server HOST           servidor de aplicação (padrão localhost)\n"
+        "  --port PORTA            porta do servidor (padrão 50051)\n"
+        "  --token TEXTO           token enviado a cada chamada\n"
+        "  --tls                   conexão com TLS\n"
+        "  --root-cert ARQUIVO     certificado raiz PEM do servidor (liga o TLS)\n"
+        "  --deadline-ms N         tempo máximo de cada chamada (padrão 5000)\n"
+        "  --local-db ARQUIVO      banco local SQLite\n"
+        "  --local-pg CONEXÃO      banco local PostgreSQL (\"host=… dbname=… user=…\")\n"
+        "  --plugins PASTA         pasta dos pacotes (padrão: ../plugins a partir do executável)\n"
+        "  --open CÓDIGO           abre a tela ao iniciar, por exemplo ATE25400\n"
+        "  --screenshot ARQUIVO    grava a janela em PNG quando a tela terminar a primeira carga\n"
+        "                          e encerra (0: sucesso)\n"
+        "  --screenshot-timeout-ms N  espera máxima pela primeira carga (padrão 20000)\n"
+        "  --help                  mostra esta ajuda\n");
+}
+
+void applyHostOptions(const HostOptions &options, host::Context &context)
+{
+    if (!options.configFile.isEmpty())
+        context.loadFromSettings(options.configFile);
+    if (options.branchCode)
+        context.setBranchCode(*options.branchCode);
+    if (options.branchName)
+        context.setBranchName(*options.branchName);
+    if (options.moduleBound)
+        context.setModuleBoundToBranch(*options.moduleBound);
+    if (options.serverHost)
+        context.setServerHost(*options.serverHost);
+    if (options.serverPort)
+        context.setServerPort(*options.serverPort);
+    if (options.token)
+        context.setToken(*options.token);
+    if (options.tls)
+        context.setUseTls(*options.tls);
+    if (!options.rootCertificateFile.isEmpty()) {
+        QFile file(options.rootCertificateFile);
+        if (!file.open(QIODevice::ReadOnly))
+            throw platform::Error(
+                QStringLiteral("Certificado raiz não encontrado: %1").arg(options.rootCertificateFile));
+        context.setTlsRootCertificate(file.readAll());
+        context.setUseTls(true);
+    }
+    if (options.deadlineMs)
+        context.setCallDeadlineMs(*options.deadlineMs);
+    if (!options.localSqlite.isEmpty()) {
+        host::DatabaseSettings settings;
+        settings.driver = host::DatabaseSettings::Driver::Sqlite;
+        settings.sqlitePath = options.localSqlite;
+        context.setDatabase(settings);
+    } else if (!options.localPostgres.isEmpty()) {
+        context.setDatabase(host::DatabaseSettings::fromLibpq(options.localPostgres));
+    }
+    // The configuration file is not checked as the flags are.
+    context.setBranchCode(branchCode(context.branchCode()));
+}
+
+host::ConnectionOptions connectionOptions(const host::Context &context)
+{
+    host::ConnectionOptions options = host::TNetConnection::defaultOptions();
+    options.deadlineMs = context.callDeadlineMs();
+    options.tls = context.useTls();
+    options.tlsRootCertificates = context.tlsRootCertificate();
+    options.bearerToken = context.token();
+    return options;
+}
+
+QString readBranchName(const QString &branchCode)
+{
+    QSqlQuery query(host::localDatabase());
+    if (!query.prepare(QStringLiteral("SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = :CDFILIAL")))
+        throw platform::Error(QStringLiteral("Não foi possível ler a tabela FILIAL: %1")
+                                  .arg(query.lastError().text()));
+    query.bindValue(QStringLiteral(":CDFILIAL"), branchCode);
+    if (!query.exec())
+        throw platform::Error(QStringLiteral("Não foi possível ler a tabela FILIAL: %1")
+                                  .arg(query.lastError().text()));
+    return query.next() ? query.value(0).toString().trimmed() : QString();
+}
+
+void completeBranchName(host::Context &context)
+{
+    if (context.branchCode().isEmpty() || !context.branchName().isEmpty())
+        return;
+    const host::DatabaseSettings database = context.database();
+    if (database.driver == host::DatabaseSettings::Driver::Sqlite && database.sqlitePath.isEmpty())
+        return;
+    context.setBranchName(readBranchName(context.branchCode()));
+}
+
+} // namespace app

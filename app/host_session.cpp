@@ -1,0 +1,150 @@
+#include "host_session.h"
+
+#include "abort.h"
+#include "application.h"
+#include "dialogs.h"
+#include "host_context.h"
+#include "main_window.h"
+#include "net_connection.h"
+#include "screenshot_job.h"
+#include "unattended_dialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLayout>
+
+#include <algorithm>
+
+#include <cstdio>
+
+namespace app {
+
+HostSession::HostSession(HostOptions options)
+    : m_options(std::move(options))
+{
+}
+
+HostSession::~HostSession()
+{
+    stop();
+}
+
+QString HostSession::defaultPluginDir()
+{
+    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../plugins"));
+}
+
+void HostSession::start()
+{
+    host::Context &context = host::context();
+    applyHostOptions(m_options, context);
+    host::TNetConnection::setDefaultOptions(connectionOptions(context));
+
+    m_mainWindow = std::make_unique<MainWindow>();
+    // The packages find their owner here, so it is set before any loads.
+    host::setMainWindow(m_mainWindow.get());
+    // Size limits settled before the window exists: some platforms refuse
+    // limits that change once it is on screen.
+    if (QLayout *layout = m_mainWindow->layout())
+        layout->activate();
+    m_mainWindow->show();
+    // Screens are activated only inside an active main window, and a bare
+    // X server (no window manager) activates nothing by itself.
+    m_mainWindow->activateWindow();
+
+    // A branch name missing from the database is no reason not to start:
+    // the screen checks the branch itself.
+    platform::guarded([&context] { completeBranchName(context); });
+    m_mainWindow->setBranch(context.branchCode(), context.branchName());
+
+    const QString folder = m_options.pluginDir.isEmpty() ? defaultPluginDir() : m_options.pluginDir;
+    for (const QString &failure : m_packages.loadFolder(folder))
+        host::dialogs().error(failure);
+    for (const auto &package : m_packages.packages()) {
+        const AteEntryProc open = package->iniProc;
+        m_mainWindow->addScreen(package->screenCode, package->caption, [open] { open(); });
+    }
+}
+
+LoadedPackage &HostSession::openScreen(const QString &screenCode)
+{
+    LoadedPackage *package = m_packages.findScreen(screenCode);
+    if (!package)
+        throw platform::Error(QStringLiteral("Tela não encontrada: %1.").arg(screenCode));
+    package->iniProc();
+    return *package;
+}
+
+void HostSession::stop()
+{
+    m_packages.unloadAll();
+    if (host::mainWindow() == m_mainWindow.get())
+        host::setMainWindow(nullptr);
+    m_mainWindow.reset();
+}
+
+int runHost(QApplication &application)
+{
+    const QStringList arguments = application.arguments().mid(1);
+
+    // Nobody answers a message box in a run that only takes a picture.
+    UnattendedDialogs unattended;
+    const bool screenshotRun = std::any_of(arguments.begin(), arguments.end(), [](const QString &a) {
+        return a.startsWith(QLatin1String("--screenshot"));
+    });
+    if (screenshotRun)
+        host::setDialogs(&unattended);
+
+    HostOptions options;
+    try {
+        options = parseHostOptions(arguments);
+    } catch (const platform::Error &error) {
+        std::fprintf(stderr, "%s\n\n%s", qPrintable(error.message()), qPrintable(hostUsage()));
+        if (!screenshotRun)
+            host::dialogs().error(error.message());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(qPrintable(hostUsage()), stdout);
+        return 0;
+    }
+
+    int exitCode = 0;
+    {
+        HostSession session(options);
+        if (!platform::guarded([&] { session.start(); })) {
+            session.stop();
+            host::setDialogs(nullptr);
+            return 1;
+        }
+        LoadedPackage *opened = nullptr;
+        if (!options.openScreen.isEmpty()
+            && !platform::guarded([&] { opened = &session.openScreen(options.openScreen); })
+            && screenshotRun) {
+            session.stop();
+            host::setDialogs(nullptr);
+            return 1;
+        }
+
+        std::unique_ptr<ScreenshotJob> screenshot;
+        if (screenshotRun) {
+            ScreenshotJob::Probe probe;
+            probe.ready = [opened] { return opened && opened->mainScreenReady(); };
+            probe.failure = [&unattended] {
+                return unattended.errors().isEmpty() ? QString() : unattended.errors().first();
+            };
+            screenshot = std::make_unique<ScreenshotJob>(session.mainWindow(), options.screenshotFile,
+                                                         probe, options.screenshotTimeoutMs);
+            QObject::connect(screenshot.get(), &ScreenshotJob::finished, &application,
+                             [](int code) { QCoreApplication::exit(code); });
+            screenshot->start();
+        }
+        exitCode = application.exec();
+        screenshot.reset();
+        session.stop();
+    }
+    host::setDialogs(nullptr);
+    return exitCode;
+}
+
+} // namespace app

@@ -1,0 +1,178 @@
+#include "abort.h"
+#include "host_context.h"
+#include "host_options.h"
+#include "local_database.h"
+#include "main_window.h"
+#include "net_connection.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+using app::HostOptions;
+using app::parseHostOptions;
+
+namespace {
+
+QString parseError(const QStringList &arguments)
+{
+    try {
+        parseHostOptions(arguments);
+    } catch (const platform::Error &error) {
+        return error.message();
+    }
+    return {};
+}
+
+} // namespace
+
+class HostOptionsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+
+    void flagsTakeBothSpellings();
+    void badFlagsAreRefusedWithAReason_data();
+    void badFlagsAreRefusedWithAReason();
+    void flagsWinOverTheConfigurationFile();
+    void branchNameComesFromTheLocalDatabase();
+    void titleNamesTheBranch();
+};
+
+void HostOptionsTest::cleanup()
+{
+    host::closeLocalDatabase();
+    host::context() = host::Context();
+}
+
+// A value after "=" or as the next argument must mean the same.
+void HostOptionsTest::flagsTakeBothSpellings()
+{
+    const HostOptions spaced = parseHostOptions(
+        {"--branch", "gru", "--port", "6001", "--open", "ate25400", "--screenshot", "x.png", "--bound"});
+    const HostOptions joined = parseHostOptions(
+        {"--branch=gru", "--port=6001", "--open=ate25400", "--screenshot=x.png", "--bound"});
+    for (const HostOptions &options : {spaced, joined}) {
+        QCOMPARE(options.branchCode.value_or(QString()), QStringLiteral("GRU"));
+        QCOMPARE(options.serverPort.value_or(0), 6001);
+        QCOMPARE(options.openScreen, QStringLiteral("ATE25400"));
+        QCOMPARE(options.screenshotFile, QStringLiteral("x.png"));
+        QCOMPARE(options.moduleBound, std::optional<bool>(true));
+    }
+    QVERIFY(!parseHostOptions({}).moduleBound.has_value());
+}
+
+void HostOptionsTest::badFlagsAreRefusedWithAReason_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown") << QStringList{"--prot", "1"} << "Opção desconhecida: --prot.";
+    QTest::newRow("no value") << QStringList{"--port"} << "Falta o valor de --port.";
+    QTest::newRow("port zero") << QStringList{"--port", "0"} << "Valor inválido para --port: \"0\" (de 1 a 65535).";
+    QTest::newRow("port text") << QStringList{"--port=abc"} << "Valor inválido para --port: \"abc\" (de 1 a 65535).";
+    QTest::newRow("deadline") << QStringList{"--deadline-ms", "-5"} << "Valor inválido para --deadline-ms: \"-5\" (de 1 a 600000).";
+    QTest::newRow("long branch") << QStringList{"--branch", "GRUXX"} << "Código de filial inválido: \"GRUXX\" (até 4 letras ou dígitos).";
+    QTest::newRow("quoted branch") << QStringList{"--branch", "G'1"} << "Código de filial inválido: \"G'1\" (até 4 letras ou dígitos).";
+    QTest::newRow("both bindings") << QStringList{"--bound", "--unbound"} << "Use --bound ou --unbound, não os dois.";
+    QTest::newRow("flag with value") << QStringList{"--tls=yes"} << "A opção --tls não leva valor.";
+    QTest::newRow("two databases") << QStringList{"--local-db", "a.db", "--local-pg", "dbname=a"} << "Use --local-db ou --local-pg, não os dois.";
+    QTest::newRow("picture of nothing") << QStringList{"--screenshot", "x.png"} << "--screenshot precisa de --open com a tela a mostrar.";
+    QTest::newRow("stray word") << QStringList{"ATE25400"} << "Argumento inesperado: \"ATE25400\".";
+}
+
+// A mistyped flag must stop the start with its reason, not be ignored.
+void HostOptionsTest::badFlagsAreRefusedWithAReason()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QCOMPARE(parseError(arguments), message);
+}
+
+// The command line must override the file key by key, leaving the rest.
+void HostOptionsTest::flagsWinOverTheConfigurationFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile ini(dir.filePath("ate-host.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[branch]\ncode = gig\nname = Galeão\nbound = true\n"
+              "[server]\nhost = app.example\nport = 7000\ndeadline_ms = 1500\ntoken = abc\n"
+              "[database]\ndriver = sqlite\npath = local.db\n");
+    ini.close();
+
+    host::Context context;
+    app::applyHostOptions(parseHostOptions({"--config", ini.fileName(), "--port", "7100", "--unbound"}),
+                          context);
+    QCOMPARE(context.branchCode(), QStringLiteral("GIG"));
+    QCOMPARE(context.branchName(), QStringLiteral("Galeão"));
+    QCOMPARE(context.moduleBoundToBranch(), false);
+    QCOMPARE(context.serverHost(), QStringLiteral("app.example"));
+    QCOMPARE(context.serverPort(), 7100);
+    QCOMPARE(context.callDeadlineMs(), 1500);
+    QCOMPARE(context.database().sqlitePath, dir.filePath("local.db"));
+    const host::ConnectionOptions connection = app::connectionOptions(context);
+    QCOMPARE(connection.deadlineMs, 1500);
+    QCOMPARE(connection.bearerToken, QStringLiteral("abc"));
+    QVERIFY(!connection.tls);
+
+    app::applyHostOptions(parseHostOptions({"--local-pg", "host=/tmp dbname=local user=ate"}), context);
+    QCOMPARE(context.database().driver, host::DatabaseSettings::Driver::Postgres);
+    QCOMPARE(context.database().databaseName, QStringLiteral("local"));
+
+    host::Context missing;
+    QVERIFY_THROWS_EXCEPTION(platform::Error,
+                             app::applyHostOptions(parseHostOptions({"--root-cert", dir.filePath("none.pem")}),
+                                                   missing));
+}
+
+// The title must show the branch's name even when only its code is given.
+void HostOptionsTest::branchNameComesFromTheLocalDatabase()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath("local.db");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("setup"));
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec("CREATE TABLE FILIAL (CDFILIAL VARCHAR(4), NMFILIAL VARCHAR(30), IDCNTRRESC VARCHAR(1))"));
+        QVERIFY(query.exec("INSERT INTO FILIAL VALUES ('GRU', 'Guarulhos', 'N'), ('POA', 'Porto Alegre', 'S')"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("setup"));
+
+    host::Context &context = host::context();
+    app::applyHostOptions(parseHostOptions({"--branch", "gru", "--local-db", file}), context);
+    app::completeBranchName(context);
+    QCOMPARE(context.branchName(), QStringLiteral("Guarulhos"));
+
+    // A name given stays; an unknown branch leaves it empty for the screen
+    // to refuse.
+    context.setBranchName(QStringLiteral("Aeroporto"));
+    app::completeBranchName(context);
+    QCOMPARE(context.branchName(), QStringLiteral("Aeroporto"));
+    context.setBranchName({});
+    context.setBranchCode(QStringLiteral("XYZ"));
+    app::completeBranchName(context);
+    QCOMPARE(context.branchName(), QString());
+
+    // No local database configured: nothing to read, nothing to fail.
+    host::Context bare;
+    bare.setBranchCode(QStringLiteral("GRU"));
+    app::completeBranchName(bare);
+    QCOMPARE(bare.branchName(), QString());
+}
+
+// The window title is how the user knows which branch the host works for.
+void HostOptionsTest::titleNamesTheBranch()
+{
+    QCOMPARE(app::MainWindow::titleFor("GRU", "Guarulhos"), QStringLiteral("Catering — Filial GRU Guarulhos"));
+    QCOMPARE(app::MainWindow::titleFor("GRU", {}), QStringLiteral("Catering — Filial GRU"));
+    QCOMPARE(app::MainWindow::titleFor({}, {}), QStringLiteral("Catering"));
+}
+
+QTEST_MAIN(HostOptionsTest)
+#include "tst_host_options.moc"

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "ate_package.h"
+
+namespace Pkg_ate25400 {
+
+// The package description and unit table the host reads at run time.
+const AtePackageInfo *packageInfo();
+
+} // namespace Pkg_ate25400
