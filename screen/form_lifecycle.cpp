@@ -1,0 +1,126 @@
+// Creation, showing, activation and closing of the screen, and the binding
+// of its components' events to the handlers.
+
+#include "frm_pos_fec_dia_pla_voo.h"
+
+#include "abort.h"
+#include "application.h"
+#include "busy_indicator.h"
+#include "focus_router.h"
+#include "host_context.h"
+#include "mask_edit.h"
+#include "net_connection.h"
+#include "screen.h"
+
+#include <QMainWindow>
+
+namespace Cli_ate25400 {
+
+TfrmPosFecDiaPlaVoo::~TfrmPosFecDiaPlaVoo()
+{
+    // Before the components go: the widgets' own teardown moves the focus.
+    delete m_focusRouter;
+    m_focusRouter = nullptr;
+    if (frmPosFecDiaPlaVoo == this)
+        frmPosFecDiaPlaVoo = nullptr;
+}
+
+void TfrmPosFecDiaPlaVoo::wireEvents()
+{
+    m_focusRouter = new platform::FocusRouter(this);
+    m_focusRouter->setOnEnter(panFiltro, [this] { panFiltroEnter(panFiltro); });
+    m_focusRouter->setOnExit(panFiltro, [this] { panFiltroExit(panFiltro); });
+    m_focusRouter->setOnExit(medCdFilial, [this] { medCdFilialExit(medCdFilial); });
+    m_focusRouter->setOnEnter(depVoo, [this] { depVooEnter(depVoo); });
+    m_focusRouter->setOnExit(depVoo, [this] { depVooExit(depVoo); });
+
+    connect(medCdFilial, &QLineEdit::textChanged, this,
+            [this] { platform::guarded([this] { medCdFilialChange(medCdFilial); }); });
+    btnPesqFilial->setOnBeforePesq(
+        [this](QObject *sender, bool &proceed) { btnPesqFilialBeforePesq(sender, proceed); });
+    btnPesqFilial->setOnAfterPesq([this](QObject *sender) { btnPesqFilialAfterPesq(sender); });
+    bindSpeAtualizaChange();
+
+    netPosFDiPlav->setBeforeConnect(
+        [this](host::TNetConnection &) { netPosFDiPlavBeforeConnect(netPosFDiPlav); });
+
+    cdsPlanoVoo->setAfterScroll(
+        [this](platform::ClientDataSet &set) { cdsPlanoVooAfterScroll(set); });
+    cdsPrevPax->setAfterScroll([this](platform::ClientDataSet &set) { cdsPrevPaxAfterScroll(set); });
+
+    using namespace std::placeholders;
+    cdsPlanoVoo->fieldByName(QStringLiteral("IDSITABASPV"))
+        .setOnGetText(std::bind(&TfrmPosFecDiaPlaVoo::cdsPlanoVooIDSITABASPVGetText, this, _1, _2, _3));
+    cdsPlanoVoo->fieldByName(QStringLiteral("IDBREAKGERA"))
+        .setOnGetText(std::bind(&TfrmPosFecDiaPlaVoo::cdsPlanoVooIDBREAKGERAGetText, this, _1, _2, _3));
+    cdsServPlano->fieldByName(QStringLiteral("IDSITSERSP"))
+        .setOnGetText(std::bind(&TfrmPosFecDiaPlaVoo::cdsServPlanoIDSITSERSPGetText, this, _1, _2, _3));
+
+    dbgPlanoVoo->setOnDrawColumnCell(
+        std::bind(&TfrmPosFecDiaPlaVoo::dbgPlanoVooDrawColumnCell, this, _1, _2, _3, _4, _5));
+    dbgServPlano->setOnDrawColumnCell(
+        std::bind(&TfrmPosFecDiaPlaVoo::dbgServPlanoDrawColumnCell, this, _1, _2, _3, _4, _5));
+}
+
+// Bound anew on every show, replacing the binding rather than adding one.
+void TfrmPosFecDiaPlaVoo::bindSpeAtualizaChange()
+{
+    disconnect(m_speAtualizaChange);
+    m_speAtualizaChange = connect(speAtualiza, &QSpinBox::valueChanged, this, [this] {
+        platform::guarded([this] { speAtualizaChange(speAtualiza); });
+    });
+}
+
+void TfrmPosFecDiaPlaVoo::FormCreate(QObject *sender)
+{
+    host::TfrmPadraoSimples::FormCreate(sender);
+    {
+        host::BusyIndicator busy(host::mainWindow(), host::BusyConnecting);
+        netPosFDiPlav->connect();
+    }
+    // The code first: a change of the code empties the name.
+    medCdFilial->setText(host::FiliProc());
+    edtNmFilial->setText(host::NomeFiliProc());
+    const bool branchFixed = host::ModuFili();
+    medCdFilial->setEnabled(!branchFixed);
+    btnPesqFilial->setEnabled(!branchFixed);
+    lblFilial->setEnabled(!branchFixed);
+    loadPlanoVooAllAirlines();
+    boPrimVez = true;
+}
+
+void TfrmPosFecDiaPlaVoo::FormShow(QObject *)
+{
+    bindSpeAtualizaChange();
+}
+
+void TfrmPosFecDiaPlaVoo::netPosFDiPlavBeforeConnect(QObject *)
+{
+    netPosFDiPlav->setPort(host::WebPort());
+    netPosFDiPlav->SetHost(host::WebURL());
+}
+
+void TfrmPosFecDiaPlaVoo::FormActivate(QObject *)
+{
+    repaint();
+    if (platform::screenSize() == QSize(640, 480))
+        setFormWindowState(Qt::WindowMaximized);
+    if (boPrimVez) {
+        panFiltroExit(panFiltro);
+        boPrimVez = false;
+    }
+}
+
+void TfrmPosFecDiaPlaVoo::FormClose(QObject *sender, host::CloseAction &action)
+{
+    boIdCriado = false;
+    netPosFDiPlav->disconnect();
+    host::TfrmPadraoSimples::FormClose(sender, action);
+}
+
+void TfrmPosFecDiaPlaVoo::speAtualizaChange(QObject *)
+{
+    timAtualizacaoPv->setInterval(speAtualiza->value() * 1000);
+}
+
+} // namespace Cli_ate25400

@@ -1,0 +1,155 @@
+#pragma once
+
+#include "cli_ate25400.h"
+
+#include "btn_pesquisa.h"
+#include "date_edit_plus.h"
+#include "db_grid.h"
+#include "frm_padrao_simples.h"
+#include "server_arg.h"
+#include "spin_edit.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaObject>
+#include <QSplitter>
+#include <QString>
+#include <QTimer>
+
+#include <vector>
+
+namespace platform {
+class Field;
+class FocusRouter;
+}
+
+namespace host {
+class TADOIBQuery;
+class TNetConnection;
+}
+
+namespace Cli_ate25400 {
+
+class MaskEdit;
+
+// The closing position screen: for one branch and one flight-plan date, the
+// flight plans of the day, the passenger forecast of the selected flight per
+// cabin class and the catering services of that flight.
+//
+// Components carry the names the other forms of the package use to reach
+// them through frmPosFecDiaPlaVoo; each is also its widget's objectName.
+class CLI_ATE25400_EXPORT TfrmPosFecDiaPlaVoo : public host::TfrmPadraoSimples
+{
+    Q_OBJECT
+
+public:
+    explicit TfrmPosFecDiaPlaVoo(QWidget *parent = nullptr);
+    ~TfrmPosFecDiaPlaVoo() override;
+
+    // Form events.
+    void FormCreate(QObject *sender) override;
+    void FormShow(QObject *sender) override;
+    void FormActivate(QObject *sender) override;
+    void FormClose(QObject *sender, host::CloseAction &action) override;
+    void netPosFDiPlavBeforeConnect(QObject *sender);
+
+    // Filter panel.
+    void Vd_CdFilial(bool presenceOnly);
+    void Vd_DataVoo(bool required);
+    void panFiltroEnter(QObject *sender);
+    void panFiltroExit(QObject *sender);
+    void medCdFilialChange(QObject *sender);
+    void medCdFilialExit(QObject *sender);
+    void btnPesqFilialBeforePesq(QObject *sender, bool &proceed);
+    void btnPesqFilialAfterPesq(QObject *sender);
+    void depVooEnter(QObject *sender);
+    void depVooExit(QObject *sender);
+    void speAtualizaChange(QObject *sender);
+
+    // Master-detail chain.
+    void cdsPlanoVooAfterScroll(platform::ClientDataSet &dataSet);
+    void cdsPrevPaxAfterScroll(platform::ClientDataSet &dataSet);
+
+    // Status display.
+    void cdsPlanoVooIDSITABASPVGetText(platform::Field &sender, QString &text, bool displayText);
+    void cdsPlanoVooIDBREAKGERAGetText(platform::Field &sender, QString &text, bool displayText);
+    void cdsServPlanoIDSITSERSPGetText(platform::Field &sender, QString &text, bool displayText);
+    void dbgPlanoVooDrawColumnCell(QPainter &canvas, const QRect &rect, int row,
+                                   const platform::GridColumn &column,
+                                   platform::GridDrawState state);
+    void dbgServPlanoDrawColumnCell(QPainter &canvas, const QRect &rect, int row,
+                                    const platform::GridColumn &column,
+                                    platform::GridDrawState state);
+
+    // Toolbar and menu additions.
+    host::TButtonFlat *sbtFiltrar;
+    QAction *N1;
+    QAction *mnuFiltrar;
+
+    // Filter panel.
+    QFrame *panFiltro;
+    QLabel *lblFilial;
+    MaskEdit *medCdFilial;
+    host::TBtnPesquisa *btnPesqFilial;
+    QLineEdit *edtNmFilial;
+    QLabel *lblPlaVoo;
+    host::TDateEditPlus *depVoo;
+    QLabel *lblAtualiza;
+    platform::SpinEdit *speAtualiza;
+
+    // Position.
+    QFrame *panPosicao;
+    QFrame *panClasCia;
+    QSplitter *splCl;
+    platform::DBGrid *dbgPlanoVoo;
+    platform::DBGrid *dbgPrevisaoPax;
+    QSplitter *splServ;
+    QFrame *panServ;
+    platform::DBGrid *dbgServPlano;
+
+    // Data.
+    platform::ClientDataSet *cdsPlanoVoo;
+    platform::ClientDataSet *cdsPrevPax;
+    platform::ClientDataSet *cdsServPlano;
+    platform::DataSource *dtsPlanoVoo;
+    platform::DataSource *dtsPrevPax;
+    platform::DataSource *dtsServPlano;
+    host::TADOIBQuery *qryFilial;
+    platform::DataSource *dtsFilial;
+    host::TNetConnection *netPosFDiPlav;
+    QTimer *timAtualizacaoPv;
+
+    // The airline list last taken from the filter dialog.
+    QString stListaCia;
+
+private:
+    // The service grid's "Preço" column, whose field follows the airline.
+    static constexpr int PrecoColumn = 7;
+
+    // Layout (form_layout.cpp).
+    void changeInheritedItems();
+    void buildFilterPanel();
+    void buildPositionPanels();
+    void setTabOrders();
+    // Data model (record_sets.cpp).
+    void declareRecordSets();
+    void declareBranchQuery();
+    void setUpConnectionAndTimer();
+    // Events (form_lifecycle.cpp).
+    void wireEvents();
+    void bindSpeAtualizaChange();
+
+    // One server call: invoke, check the reply, load the packet (navigation.cpp).
+    void loadFromServer(platform::ClientDataSet &target, const QString &method,
+                        const std::vector<host::ServerArg> &arguments);
+    void loadPlanoVooAllAirlines();
+    void loadPrevPax();
+    void loadServPlano();
+    QString msg(const char *key) const;
+
+    platform::FocusRouter *m_focusRouter = nullptr;
+    QMetaObject::Connection m_speAtualizaChange;
+};
+
+} // namespace Cli_ate25400

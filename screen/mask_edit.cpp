@@ -1,0 +1,40 @@
+#include "mask_edit.h"
+
+#include <QFocusEvent>
+#include <QMouseEvent>
+
+namespace Cli_ate25400 {
+
+MaskEdit::MaskEdit(QWidget *parent)
+    : QLineEdit(parent)
+{
+}
+
+void MaskEdit::keepCursorInText()
+{
+    if (hasSelectedText())
+        return;
+    const int end = int(text().size());
+    if (cursorPosition() > end)
+        setCursorPosition(end);
+}
+
+void MaskEdit::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    keepCursorInText();
+}
+
+void MaskEdit::mousePressEvent(QMouseEvent *event)
+{
+    QLineEdit::mousePressEvent(event);
+    keepCursorInText();
+}
+
+void MaskEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseReleaseEvent(event);
+    keepCursorInText();
+}
+
+} // namespace Cli_ate25400

@@ -1,0 +1,81 @@
+// The unit's state shared by the package's three forms, its start and end
+// work, and the creator of the closing position screen.
+
+#include "cli_ate25400.h"
+
+#include "abort.h"
+#include "frm_pos_fec_dia_pla_voo.h"
+#include "screen.h"
+
+namespace Cli_ate25400 {
+
+TfrmPosFecDiaPlaVoo *frmPosFecDiaPlaVoo = nullptr;
+bool boIdCriado = false;
+bool boPrimVez = false;
+bool boScroll = false;
+QString stLista;
+
+void initialization()
+{
+    boIdCriado = false;
+    boScroll = false;
+    stLista.clear();
+}
+
+void finalization()
+{
+    stLista.clear();
+}
+
+namespace {
+
+// The default cursor again on every way out, a failed creation included.
+class BusyCursor
+{
+public:
+    BusyCursor() { platform::setScreenCursor(platform::ScreenCursor::HourGlass); }
+    ~BusyCursor() { platform::setScreenCursor(platform::ScreenCursor::Default); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+// Makes the form as the application object does: the instance variable is
+// set before the form's create handler runs, and a failure of that handler
+// is reported and leaves the form in place, where the user can still start
+// a retrieval. A failure before it (the components, the MDI area) reaches
+// the caller and leaves no form.
+TfrmPosFecDiaPlaVoo *createScreen()
+{
+    auto *form = new TfrmPosFecDiaPlaVoo;
+    try {
+        form->attachToHost();
+    } catch (...) {
+        form->discardForm();
+        throw;
+    }
+    frmPosFecDiaPlaVoo = form;
+    platform::guarded([form] { form->FormCreate(form); });
+    return form;
+}
+
+} // namespace
+
+void CriaPosFechaDiaPlanoVoo()
+{
+    BusyCursor busy;
+    if (!boIdCriado) {
+        createScreen();
+        boIdCriado = true;
+    }
+    frmPosFecDiaPlaVoo->showForm();
+    frmPosFecDiaPlaVoo->setFormWindowState(platform::screenSize() == QSize(640, 480)
+                                               ? Qt::WindowMaximized
+                                               : Qt::WindowNoState);
+}
+
+void IniProc()
+{
+    CriaPosFechaDiaPlanoVoo();
+}
+
+} // namespace Cli_ate25400
