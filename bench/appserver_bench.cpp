@@ -201,7 +201,7 @@ int main(int argc, char **argv)
     const auto folder =
         std::filesystem::temp_directory_path() / ("ate-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
-    const DatabaseSpec spec = DatabaseSpec::parse((folder / "server.db").string());
+    const DatabaseTarget dbTarget = DatabaseTarget::parse((folder / "server.db").string());
 
     // The demo data set, plus a 2,000- and a 4,000-flight day and a flight
     // with 100 services, on branch GRU before the demo month.
@@ -211,7 +211,7 @@ int main(int argc, char **argv)
     const std::int64_t day100 = first - 8 * kMsecsPerDay;
     auto setupStart = Clock::now();
     {
-        auto db = openConnection(spec);
+        auto db = openConnection(dbTarget);
         check(db.ok(), "open");
         auto summary = demo::writeServerData(**db, {first, options.days, 25400});
         check(summary.ok(), "demo data");
@@ -226,7 +226,7 @@ int main(int argc, char **argv)
             std::chrono::duration<double>(Clock::now() - setupStart).count());
     }
 
-    ConnectionPool pool(spec);
+    ConnectionPool pool(dbTarget);
     std::FILE *devNull = std::fopen("/dev/null", "w");
     CallLog log(devNull);
     CallHandler handler(pool, log);
@@ -238,11 +238,11 @@ int main(int argc, char **argv)
     check(server.ok(), "server start");
     const int port = (*server)->port();
     std::printf("server: 127.0.0.1:%d, %d workers, SQLite WAL, busy timeout %d ms; %u cores\n\n",
-                port, (*server)->workerCount(), spec.busyTimeoutMs,
+                port, (*server)->workerCount(), dbTarget.busyTimeoutMs,
                 std::thread::hardware_concurrency());
 
     // The 100-service flight's key.
-    auto direct = openConnection(spec);
+    auto direct = openConnection(dbTarget);
     check(direct.ok(), "open");
     Connection &db = **direct;
     FlightKey key;

@@ -31,8 +31,8 @@ std::atomic<std::uint64_t> g_nextPoolId{1};
 
 }  // namespace
 
-ConnectionPool::ConnectionPool(DatabaseSpec spec)
-    : m_spec(std::move(spec))
+ConnectionPool::ConnectionPool(DatabaseTarget dbTarget)
+    : m_target(std::move(dbTarget))
     , m_id(g_nextPoolId.fetch_add(1))
     , m_alive(std::make_shared<std::atomic<bool>>(true))
 {}
@@ -54,7 +54,7 @@ Result<Connection *> ConnectionPool::connection()
             return found->connection.get();
         entries.erase(found);
     }
-    Result<std::unique_ptr<Connection>> opened = openConnection(m_spec);
+    Result<std::unique_ptr<Connection>> opened = openConnection(m_target);
     if (!opened)
         return opened.error();
     Connection *raw = opened->get();

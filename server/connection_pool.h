@@ -15,16 +15,16 @@ namespace appserver {
 class ConnectionPool
 {
 public:
-    explicit ConnectionPool(DatabaseSpec spec);
+    explicit ConnectionPool(DatabaseTarget dbTarget);
     ~ConnectionPool();
     ConnectionPool(const ConnectionPool &) = delete;
     ConnectionPool &operator=(const ConnectionPool &) = delete;
 
     Result<Connection *> connection();
-    const DatabaseSpec &spec() const { return m_spec; }
+    const DatabaseTarget &databaseTarget() const { return m_target; }
 
 private:
-    DatabaseSpec m_spec;
+    DatabaseTarget m_target;
     std::uint64_t m_id;
     std::shared_ptr<std::atomic<bool>> m_alive;
 };

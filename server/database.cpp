@@ -5,22 +5,22 @@
 
 namespace appserver {
 
-DatabaseSpec DatabaseSpec::parse(std::string_view text)
+DatabaseTarget DatabaseTarget::parse(std::string_view text)
 {
-    DatabaseSpec spec;
-    spec.target = std::string(text);
+    DatabaseTarget dbTarget;
+    dbTarget.target = std::string(text);
     const bool uri = text.starts_with("postgresql://") || text.starts_with("postgres://");
     const bool keywords = text.find("dbname=") != std::string_view::npos ||
                           text.find("host=") != std::string_view::npos;
-    spec.dialect = uri || keywords ? Dialect::PostgreSQL : Dialect::SQLite;
-    return spec;
+    dbTarget.dialect = uri || keywords ? Dialect::PostgreSQL : Dialect::SQLite;
+    return dbTarget;
 }
 
-Result<std::unique_ptr<Connection>> openConnection(const DatabaseSpec &spec)
+Result<std::unique_ptr<Connection>> openConnection(const DatabaseTarget &dbTarget)
 {
-    if (spec.dialect == Dialect::PostgreSQL)
-        return openPostgres(spec.target, spec.statementTimeoutMs);
-    return openSqlite(spec.target, spec.busyTimeoutMs);
+    if (dbTarget.dialect == Dialect::PostgreSQL)
+        return openPostgres(dbTarget.target, dbTarget.statementTimeoutMs);
+    return openSqlite(dbTarget.target, dbTarget.busyTimeoutMs);
 }
 
 }  // namespace appserver

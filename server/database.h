@@ -78,7 +78,7 @@ public:
 };
 
 // Where the data lives: a SQLite file or a PostgreSQL connection string.
-struct DatabaseSpec
+struct DatabaseTarget
 {
     Dialect dialect = Dialect::SQLite;
     std::string target;  // file path or libpq connection string
@@ -89,9 +89,9 @@ struct DatabaseSpec
 
     // "postgresql://…", "postgres://…" or a libpq "key=value" string name
     // PostgreSQL; anything else is a SQLite file path.
-    static DatabaseSpec parse(std::string_view text);
+    static DatabaseTarget parse(std::string_view text);
 };
 
-Result<std::unique_ptr<Connection>> openConnection(const DatabaseSpec &spec);
+Result<std::unique_ptr<Connection>> openConnection(const DatabaseTarget &dbTarget);
 
 }  // namespace appserver

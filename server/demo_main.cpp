@@ -80,10 +80,10 @@ int runDemoData(const std::vector<std::string> &args)
     }
 
     const auto started = std::chrono::steady_clock::now();
-    DatabaseSpec spec = DatabaseSpec::parse(serverDb);
-    if (spec.dialect == Dialect::SQLite)
+    DatabaseTarget dbTarget = DatabaseTarget::parse(serverDb);
+    if (dbTarget.dialect == Dialect::SQLite)
         removeSqliteFiles(serverDb);
-    Result<std::unique_ptr<Connection>> server = openConnection(spec);
+    Result<std::unique_ptr<Connection>> server = openConnection(dbTarget);
     if (!server) {
         std::cerr << server.error().message << " " << server.error().detail << "\n";
         return 1;
@@ -95,7 +95,7 @@ int runDemoData(const std::vector<std::string> &args)
     }
     if (localDb != "-") {
         removeSqliteFiles(localDb);
-        Result<std::unique_ptr<Connection>> local = openConnection(DatabaseSpec::parse(localDb));
+        Result<std::unique_ptr<Connection>> local = openConnection(DatabaseTarget::parse(localDb));
         Status written = local ? writeLocalBranches(**local) : Status(local.error());
         if (!written) {
             std::cerr << written.error().message << " " << written.error().detail << "\n";
@@ -109,7 +109,7 @@ int runDemoData(const std::vector<std::string> &args)
               << " previsões, " << summary->services << " serviços; de "
               << formatSqlDateTime(options.firstDay).substr(0, 10) << " por " << options.days
               << " dias, semente " << options.seed << " (" << seconds << " s)\n"
-              << "servidor: " << (spec.dialect == Dialect::SQLite ? serverDb : "PostgreSQL")
+              << "servidor: " << (dbTarget.dialect == Dialect::SQLite ? serverDb : "PostgreSQL")
               << "\n";
     if (localDb != "-")
         std::cout << "local: " << localDb << "\n";

@@ -80,7 +80,7 @@ std::size_t paddedListSize(std::size_t size)
 }
 
 Result<std::uint32_t> runFlightKeyQuery(Connection &db, const std::string &sql,
-                                        const FlightKey &key, std::span<const FieldSpec> fields,
+                                        const FlightKey &key, std::span<const FieldDecl> fields,
                                         pb::DataPacket *packet)
 {
     Result<Statement *> prepared = db.prepare(sql);
@@ -109,17 +109,17 @@ std::string planoVooSql(std::size_t listSize)
     return sql;
 }
 
-void emptyPacket(std::span<const FieldSpec> fields, pb::DataPacket *packet)
+void emptyPacket(std::span<const FieldDecl> fields, pb::DataPacket *packet)
 {
     wire::PacketBuilder builder(packet);
-    for (const FieldSpec &field : fields) builder.addField(field.name, field.type, field.size);
+    for (const FieldDecl &field : fields) builder.addField(field.name, field.type, field.size);
 }
 
-Result<std::uint32_t> fillPacket(Statement &statement, std::span<const FieldSpec> fields,
+Result<std::uint32_t> fillPacket(Statement &statement, std::span<const FieldDecl> fields,
                                  pb::DataPacket *packet)
 {
     wire::PacketBuilder builder(packet);
-    for (const FieldSpec &field : fields) builder.addField(field.name, field.type, field.size);
+    for (const FieldDecl &field : fields) builder.addField(field.name, field.type, field.size);
     const int columns = static_cast<int>(fields.size());
     for (;;) {
         Result<bool> row = statement.step();

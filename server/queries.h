@@ -46,11 +46,11 @@ Result<std::uint32_t> selectCompanhia(Connection &db, std::int64_t date, pb::Dat
 
 // Steps through `statement` (already bound) and appends every row to the
 // packet, one column per field, in the order of `fields`.
-Result<std::uint32_t> fillPacket(Statement &statement, std::span<const FieldSpec> fields,
+Result<std::uint32_t> fillPacket(Statement &statement, std::span<const FieldDecl> fields,
                                  pb::DataPacket *packet);
 
 // A packet with the fields and no rows.
-void emptyPacket(std::span<const FieldSpec> fields, pb::DataPacket *packet);
+void emptyPacket(std::span<const FieldDecl> fields, pb::DataPacket *packet);
 
 // The SQL behind selectPlanoVoo, for a list of `listSize` airlines (0: all);
 // lists are padded to a few sizes so that few statements are prepared.

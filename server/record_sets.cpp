@@ -11,67 +11,67 @@ constexpr pb::FieldType kFloat = pb::FIELD_TYPE_FLOAT;
 constexpr pb::FieldType kDateTime = pb::FIELD_TYPE_DATE_TIME;
 
 constexpr std::array kPlanoVoo = {
-    FieldSpec{"CDCIA", kString, 4},       FieldSpec{"SGCIA", kString, 5},
-    FieldSpec{"CDTRECHO", kString, 4},    FieldSpec{"NRVOO", kString, 5},
-    FieldSpec{"IDSITABASPV", kString, 1}, FieldSpec{"IDBREAKGERA", kString, 1},
-    FieldSpec{"CDBASEORI", kString, 4},   FieldSpec{"CDBASEDES", kString, 4},
-    FieldSpec{"HRDECOLVOO", kString, 4},  FieldSpec{"SGBASEO", kString, 5},
-    FieldSpec{"SGBASED", kString, 5},     FieldSpec{"DTHRPLAVOOPV", kDateTime, 0},
-    FieldSpec{"CDFILIAL", kString, 4},
+    FieldDecl{"CDCIA", kString, 4},       FieldDecl{"SGCIA", kString, 5},
+    FieldDecl{"CDTRECHO", kString, 4},    FieldDecl{"NRVOO", kString, 5},
+    FieldDecl{"IDSITABASPV", kString, 1}, FieldDecl{"IDBREAKGERA", kString, 1},
+    FieldDecl{"CDBASEORI", kString, 4},   FieldDecl{"CDBASEDES", kString, 4},
+    FieldDecl{"HRDECOLVOO", kString, 4},  FieldDecl{"SGBASEO", kString, 5},
+    FieldDecl{"SGBASED", kString, 5},     FieldDecl{"DTHRPLAVOOPV", kDateTime, 0},
+    FieldDecl{"CDFILIAL", kString, 4},
 };
 
 constexpr std::array kPrevPax = {
-    FieldSpec{"CDCIA", kString, 4},    FieldSpec{"NRVOO", kString, 5},
-    FieldSpec{"CDTRECHO", kString, 4}, FieldSpec{"CDCLASSE", kString, 4},
-    FieldSpec{"SGCLASSE", kString, 5}, FieldSpec{"QTTOTPAXAT", kFloat, 0},
-    FieldSpec{"QTPAXSBY", kFloat, 0},  FieldSpec{"DTHRPLAVOOPV", kDateTime, 0},
-    FieldSpec{"CDFILIAL", kString, 4},
+    FieldDecl{"CDCIA", kString, 4},    FieldDecl{"NRVOO", kString, 5},
+    FieldDecl{"CDTRECHO", kString, 4}, FieldDecl{"CDCLASSE", kString, 4},
+    FieldDecl{"SGCLASSE", kString, 5}, FieldDecl{"QTTOTPAXAT", kFloat, 0},
+    FieldDecl{"QTPAXSBY", kFloat, 0},  FieldDecl{"DTHRPLAVOOPV", kDateTime, 0},
+    FieldDecl{"CDFILIAL", kString, 4},
 };
 
 constexpr std::array kServPlano = {
-    FieldSpec{"CDCIA", kString, 4},          FieldSpec{"NRVOO", kString, 5},
-    FieldSpec{"CDTRECHO", kString, 4},       FieldSpec{"CDSERVICO", kString, 10},
-    FieldSpec{"NRDELIVERY", kFloat, 0},      FieldSpec{"CDAGRDECO", kString, 4},
-    FieldSpec{"CDAGRDEDE", kString, 4},      FieldSpec{"IDSITSERSP", kString, 1},
-    FieldSpec{"IDSEREXTSP", kString, 1},     FieldSpec{"IDSTKDTSP", kString, 1},
-    FieldSpec{"CDUSRRESPSP", kString, 10},   FieldSpec{"QTANTAPRODSP", kFloat, 0},
-    FieldSpec{"QTSESOLICSP", kFloat, 0},     FieldSpec{"QTSESBYPRSP", kFloat, 0},
-    FieldSpec{"QTSESBYUTSP", kFloat, 0},     FieldSpec{"QTCORTSERVSP", kFloat, 0},
-    FieldSpec{"QTATUAPRODSP", kFloat, 0},    FieldSpec{"QTSERFATSP", kFloat, 0},
-    FieldSpec{"VRPRUDOLSESP", kFloat, 0},    FieldSpec{"VRPRURESESP", kFloat, 0},
-    FieldSpec{"DTHRFEPRODSP", kDateTime, 0}, FieldSpec{"DTHRINCSESP", kDateTime, 0},
-    FieldSpec{"DTHRTRASESP", kDateTime, 0},  FieldSpec{"DTHRCANCSESP", kDateTime, 0},
-    FieldSpec{"QTSERVFIXSP", kFloat, 0},     FieldSpec{"VRPESOSESP", kFloat, 0},
-    FieldSpec{"NRLANCTONF", kString, 10},    FieldSpec{"CDFILIAL", kString, 4},
-    FieldSpec{"IDTIPSCBOSP", kString, 1},    FieldSpec{"VRLOADSESP", kFloat, 0},
-    FieldSpec{"QTREALPROD", kFloat, 0},      FieldSpec{"NRITEMPLANSP", kFloat, 0},
-    FieldSpec{"NRPROPAXSP", kFloat, 0},      FieldSpec{"TXOBSUSRSP", kString, 1},
-    FieldSpec{"IDNACCIA", kString, 1},       FieldSpec{"DSSERVICO", kString, 50},
-    FieldSpec{"DTHRPLAVOOPV", kDateTime, 0},
+    FieldDecl{"CDCIA", kString, 4},          FieldDecl{"NRVOO", kString, 5},
+    FieldDecl{"CDTRECHO", kString, 4},       FieldDecl{"CDSERVICO", kString, 10},
+    FieldDecl{"NRDELIVERY", kFloat, 0},      FieldDecl{"CDAGRDECO", kString, 4},
+    FieldDecl{"CDAGRDEDE", kString, 4},      FieldDecl{"IDSITSERSP", kString, 1},
+    FieldDecl{"IDSEREXTSP", kString, 1},     FieldDecl{"IDSTKDTSP", kString, 1},
+    FieldDecl{"CDUSRRESPSP", kString, 10},   FieldDecl{"QTANTAPRODSP", kFloat, 0},
+    FieldDecl{"QTSESOLICSP", kFloat, 0},     FieldDecl{"QTSESBYPRSP", kFloat, 0},
+    FieldDecl{"QTSESBYUTSP", kFloat, 0},     FieldDecl{"QTCORTSERVSP", kFloat, 0},
+    FieldDecl{"QTATUAPRODSP", kFloat, 0},    FieldDecl{"QTSERFATSP", kFloat, 0},
+    FieldDecl{"VRPRUDOLSESP", kFloat, 0},    FieldDecl{"VRPRURESESP", kFloat, 0},
+    FieldDecl{"DTHRFEPRODSP", kDateTime, 0}, FieldDecl{"DTHRINCSESP", kDateTime, 0},
+    FieldDecl{"DTHRTRASESP", kDateTime, 0},  FieldDecl{"DTHRCANCSESP", kDateTime, 0},
+    FieldDecl{"QTSERVFIXSP", kFloat, 0},     FieldDecl{"VRPESOSESP", kFloat, 0},
+    FieldDecl{"NRLANCTONF", kString, 10},    FieldDecl{"CDFILIAL", kString, 4},
+    FieldDecl{"IDTIPSCBOSP", kString, 1},    FieldDecl{"VRLOADSESP", kFloat, 0},
+    FieldDecl{"QTREALPROD", kFloat, 0},      FieldDecl{"NRITEMPLANSP", kFloat, 0},
+    FieldDecl{"NRPROPAXSP", kFloat, 0},      FieldDecl{"TXOBSUSRSP", kString, 1},
+    FieldDecl{"IDNACCIA", kString, 1},       FieldDecl{"DSSERVICO", kString, 50},
+    FieldDecl{"DTHRPLAVOOPV", kDateTime, 0},
 };
 
 constexpr std::array kCia = {
-    FieldSpec{"IDMARCADO", kFixed, 1},
-    FieldSpec{"CDCIA", kString, 4},
-    FieldSpec{"SGCIA", kString, 5},
-    FieldSpec{"NMCIA", kString, 50},
+    FieldDecl{"IDMARCADO", kFixed, 1},
+    FieldDecl{"CDCIA", kString, 4},
+    FieldDecl{"SGCIA", kString, 5},
+    FieldDecl{"NMCIA", kString, 50},
 };
 
 }  // namespace
 
-std::span<const FieldSpec> planoVooFields()
+std::span<const FieldDecl> planoVooFields()
 {
     return kPlanoVoo;
 }
-std::span<const FieldSpec> prevPaxFields()
+std::span<const FieldDecl> prevPaxFields()
 {
     return kPrevPax;
 }
-std::span<const FieldSpec> servPlanoFields()
+std::span<const FieldDecl> servPlanoFields()
 {
     return kServPlano;
 }
-std::span<const FieldSpec> ciaFields()
+std::span<const FieldDecl> ciaFields()
 {
     return kCia;
 }

@@ -12,7 +12,7 @@ namespace pb = ate::appserver::v1;
 
 // One field of a client record set: the packet carries it under this name
 // and type, and the query selects it at the same position.
-struct FieldSpec
+struct FieldDecl
 {
     std::string_view name;
     pb::FieldType type;
@@ -21,9 +21,9 @@ struct FieldSpec
 
 // The record sets the closing position screen, the airline filter and the
 // report form load; fields in the record set's order.
-std::span<const FieldSpec> planoVooFields();   // cdsPlanoVoo
-std::span<const FieldSpec> prevPaxFields();    // cdsPrevPax
-std::span<const FieldSpec> servPlanoFields();  // cdsServPlano
-std::span<const FieldSpec> ciaFields();        // cdsCia and cdsCompanhia
+std::span<const FieldDecl> planoVooFields();   // cdsPlanoVoo
+std::span<const FieldDecl> prevPaxFields();    // cdsPrevPax
+std::span<const FieldDecl> servPlanoFields();  // cdsServPlano
+std::span<const FieldDecl> ciaFields();        // cdsCia and cdsCompanhia
 
 }  // namespace appserver

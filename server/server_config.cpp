@@ -54,7 +54,7 @@ Status apply(ServerConfig &config, const std::string &name, const std::string &v
         config.server.port = *port;
     } else if (name == "database") {
         const int busy = config.database.busyTimeoutMs;
-        config.database = DatabaseSpec::parse(value);
+        config.database = DatabaseTarget::parse(value);
         config.database.busyTimeoutMs = busy;
     } else if (name == "threads") {
         Result<int> threads = toInt(name, value, 1, 256);

@@ -13,7 +13,7 @@ namespace appserver {
 struct ServerConfig
 {
     ServerOptions server;
-    DatabaseSpec database = DatabaseSpec::parse("ate25400.db");
+    DatabaseTarget database = DatabaseTarget::parse("ate25400.db");
     std::string token;
     bool help = false;
 };

@@ -75,7 +75,7 @@ protected:
         m_db = TestDatabase::create(Backend::SQLite, &whyNot);
         ASSERT_TRUE(m_db) << whyNot;
         loadFixture(m_db->connection());
-        m_pool = std::make_unique<ConnectionPool>(m_db->spec());
+        m_pool = std::make_unique<ConnectionPool>(m_db->databaseTarget());
     }
 
     std::unique_ptr<GrpcServer> start(CallHandler &handler)
@@ -217,7 +217,7 @@ TEST(ServerExecutableTest, StartsServesAndStopsOnSigterm)
     posix_spawn_file_actions_addclose(&actions, errPipe[0]);
     const std::string binary = ATE_APPSERVER_PATH;
     std::vector<std::string> args = {
-        binary, "--port", "0", "--database", db->spec().target, "--threads", "2", "--token", "t0k"};
+        binary, "--port", "0", "--database", db->databaseTarget().target, "--threads", "2", "--token", "t0k"};
     std::vector<char *> argv;
     for (std::string &a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

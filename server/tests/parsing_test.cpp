@@ -90,8 +90,8 @@ TEST(ServerConfigTest, FlagsOverrideTheConfigFile)
     EXPECT_FALSE(parseServerConfig({"--colour", "blue"}).ok());
     EXPECT_FALSE(parseServerConfig({"--tls-cert", "a.pem"}).ok());
     EXPECT_FALSE(parseServerConfig({"--busy-timeout-ms", "9000"}).ok());
-    EXPECT_EQ(DatabaseSpec::parse("postgresql://u@h/db").dialect, Dialect::PostgreSQL);
-    EXPECT_EQ(DatabaseSpec::parse("/var/lib/ate/ate25400.db").dialect, Dialect::SQLite);
+    EXPECT_EQ(DatabaseTarget::parse("postgresql://u@h/db").dialect, Dialect::PostgreSQL);
+    EXPECT_EQ(DatabaseTarget::parse("/var/lib/ate/ate25400.db").dialect, Dialect::SQLite);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ protected:
         loadFixture(m_db->connection());
         m_logStream = open_memstream(&m_logBuffer, &m_logSize);
         m_log = std::make_unique<CallLog>(m_logStream);
-        m_pool = std::make_unique<ConnectionPool>(m_db->spec());
+        m_pool = std::make_unique<ConnectionPool>(m_db->databaseTarget());
         m_handler = std::make_unique<CallHandler>(*m_pool, *m_log);
         m_handler->addModule(rdmPosFDiPlav());
     }
@@ -82,14 +82,14 @@ protected:
     std::unique_ptr<CallHandler> m_handler;
 };
 
-void expectFields(const pb::DataPacket &packet, std::span<const FieldSpec> fields)
+void expectFields(const pb::DataPacket &packet, std::span<const FieldDecl> fields)
 {
     ASSERT_EQ(packet.fields_size(), static_cast<int>(fields.size()));
     for (int i = 0; i < packet.fields_size(); ++i) {
-        const FieldSpec &spec = fields[static_cast<std::size_t>(i)];
-        EXPECT_EQ(packet.fields(i).name(), spec.name);
-        EXPECT_EQ(packet.fields(i).type(), spec.type) << spec.name;
-        EXPECT_EQ(packet.fields(i).size(), spec.size) << spec.name;
+        const FieldDecl &dbTarget = fields[static_cast<std::size_t>(i)];
+        EXPECT_EQ(packet.fields(i).name(), dbTarget.name);
+        EXPECT_EQ(packet.fields(i).type(), dbTarget.type) << dbTarget.name;
+        EXPECT_EQ(packet.fields(i).size(), dbTarget.size) << dbTarget.name;
     }
 }
 
@@ -242,7 +242,7 @@ TEST_P(RdmPosFDiPlavTest, CompanhiaListsAirlinesWithPlansOnTheDate)
 TEST_P(RdmPosFDiPlavTest, EmptyKeysGiveEmptyPackets)
 {
     const auto empty = [&](const std::string &method, const std::vector<pb::Argument> &args,
-                           std::span<const FieldSpec> fields) {
+                           std::span<const FieldDecl> fields) {
         const pb::DataPacket p = packet(method, args);
         EXPECT_EQ(p.row_count(), 0u) << method;
         expectFields(p, fields);

@@ -53,14 +53,14 @@ TEST(SqliteConcurrencyTest, AWriterNeverFailsTheReaders)
     ASSERT_TRUE(db) << whyNot;
     loadFixture(db->connection());
 
-    Result<std::unique_ptr<Connection>> writer = openConnection(db->spec());
+    Result<std::unique_ptr<Connection>> writer = openConnection(db->databaseTarget());
     ASSERT_TRUE(writer.ok());
     ASSERT_TRUE((*writer)->execute("BEGIN IMMEDIATE").ok());
     insertRow(**writer, "FILIAL", {"CDFILIAL", "NMFILIAL", "IDCNTRRESC"},
               {"CGH", "Congonhas", "N"});
 
     CallLog log(stderr);
-    ConnectionPool pool(db->spec());
+    ConnectionPool pool(db->databaseTarget());
     CallHandler handler(pool, log);
     handler.addModule(rdmPosFDiPlav());
     pb::CallReply reply;

@@ -40,7 +40,7 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Backend backend, std::string 
         db->m_folder = std::filesystem::temp_directory_path() /
                        ("ate-server-test-" + std::to_string(getpid()) + "-" + std::to_string(n));
         std::filesystem::create_directories(db->m_folder);
-        db->m_spec = DatabaseSpec::parse((db->m_folder / "server.db").string());
+        db->m_target = DatabaseTarget::parse((db->m_folder / "server.db").string());
     } else {
         const char *conninfo = std::getenv("ATE_TEST_PG");
         if (!conninfo || !*conninfo) {
@@ -51,7 +51,7 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Backend backend, std::string 
         }
         db->m_baseConninfo = conninfo;
         db->m_schema = "ate_test_" + std::to_string(getpid()) + "_" + std::to_string(n);
-        Result<std::unique_ptr<Connection>> admin = openConnection(DatabaseSpec::parse(conninfo));
+        Result<std::unique_ptr<Connection>> admin = openConnection(DatabaseTarget::parse(conninfo));
         if (!admin) {
             *whyNot = "cannot connect to ATE_TEST_PG: " + admin.error().detail;
             return nullptr;
@@ -62,10 +62,10 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Backend backend, std::string 
             *whyNot = created.error().detail;
             return nullptr;
         }
-        db->m_spec = DatabaseSpec::parse(withSearchPath(conninfo, db->m_schema));
-        db->m_spec.dialect = Dialect::PostgreSQL;
+        db->m_target = DatabaseTarget::parse(withSearchPath(conninfo, db->m_schema));
+        db->m_target.dialect = Dialect::PostgreSQL;
     }
-    Result<std::unique_ptr<Connection>> connection = openConnection(db->m_spec);
+    Result<std::unique_ptr<Connection>> connection = openConnection(db->m_target);
     if (!connection) {
         *whyNot = connection.error().detail;
         return nullptr;
@@ -87,7 +87,7 @@ TestDatabase::~TestDatabase()
         std::filesystem::remove_all(m_folder, ignored);
     } else if (!m_schema.empty()) {
         Result<std::unique_ptr<Connection>> admin =
-            openConnection(DatabaseSpec::parse(m_baseConninfo));
+            openConnection(DatabaseTarget::parse(m_baseConninfo));
         if (admin)
             (void)(*admin)->execute("DROP SCHEMA IF EXISTS " + m_schema + " CASCADE");
     }

@@ -30,14 +30,14 @@ public:
     static std::unique_ptr<TestDatabase> create(Backend backend, std::string *whyNot);
     ~TestDatabase();
 
-    const DatabaseSpec &spec() const { return m_spec; }
+    const DatabaseTarget &databaseTarget() const { return m_target; }
     Connection &connection() { return *m_connection; }
 
 private:
     TestDatabase() = default;
 
     Backend m_backend = Backend::SQLite;
-    DatabaseSpec m_spec;
+    DatabaseTarget m_target;
     std::unique_ptr<Connection> m_connection;
     std::filesystem::path m_folder;
     std::string m_baseConninfo;
