@@ -53,6 +53,12 @@ TfrmPosFecDiaPlaVoo *createScreen()
         form->discardForm();
         throw;
     }
+    // The area focuses the sub-window's focus child when it first activates
+    // it, before the form's show hands the focus to its active control; with
+    // none set it would take the first control in tab order, the branch
+    // code, and the focus would then hop into and out of the filter panel.
+    if (QWidget *control = form->activeControl())
+        control->setFocus();
     frmPosFecDiaPlaVoo = form;
     platform::guarded([form] { form->FormCreate(form); });
     return form;

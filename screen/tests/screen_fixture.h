@@ -1,0 +1,95 @@
+#pragma once
+
+#include "fake_dialogs.h"
+#include "frm_pos_fec_dia_pla_voo.h"
+#include "scripted_server.h"
+
+#include <QDate>
+#include <QHash>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QPointer>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace screen_testing {
+
+using host::testing::TestPacket;
+
+// The flight-plan date every test works on: the date edit's own start.
+QDate today();
+// "yyyy-MM-dd hh:mm" as the recording server prints a date-time.
+QString wireDate(const QDateTime &dateTime);
+
+// Rows of the three record sets, in their declared field order.
+struct Flight
+{
+    QString cdcia, sgcia, trecho, nrvoo, situation, breakdown, departure;
+    QString filial = QStringLiteral("GRU");
+    QDateTime when;
+};
+struct CabinClass
+{
+    QString cdcia, nrvoo, trecho, cdclasse, sgclasse;
+    QVariant pax, standBy;
+    QDateTime when;
+    QString filial = QStringLiteral("GRU");
+};
+struct Service
+{
+    QString description, situation, invoiceEntry, nationality;
+    QVariant standBy, requested, invoiced, cut, fixed, priceReais, priceDollars;
+};
+
+TestPacket planoVooPacket(const QList<Flight> &flights);
+TestPacket prevPaxPacket(const QList<CabinClass> &classes);
+TestPacket servPlanoPacket(const Flight &flight, const QList<Service> &services);
+
+// A demo day for branch GRU: three flights; the first two with classes and
+// services (the first airline Brazilian, the second foreign), the third
+// without a forecast.
+struct DemoDay
+{
+    QList<Flight> flights;
+    QHash<QString, QList<CabinClass>> classes;  // by flight number
+    QHash<QString, QList<Service>> services;    // by flight number
+};
+DemoDay demoDay();
+
+// "GetPrevPax(\"G3\", \"GRU\", \"1234\", \"01\", 2024-05-01 09:30)" for a flight.
+QString keysCall(const QString &method, const Flight &flight);
+
+// The host around the screen: an active MDI main window, the host context,
+// a local database with four branches (REC rescinded), the recording dialog
+// service and a scripted application server answering a demo day.
+class ScreenFixture
+{
+public:
+    ScreenFixture();
+    ~ScreenFixture();
+
+    // Answers GetPlanoVoo, GetPrevPax and GetServPlano from this day.
+    void serve(const DemoDay &day);
+
+    // IniProc, then waits for the screen's first activation to end.
+    Cli_ate25400::TfrmPosFecDiaPlaVoo *open();
+    // Closes the screen as the user does and waits until it is gone.
+    bool closeScreen();
+
+    QMainWindow window;
+    QMdiArea *area;
+    host::testing::ScriptedServer server;
+    std::unique_ptr<host::testing::FakeDialogs> dialogs;
+    QTemporaryDir dir;
+    DemoDay day;
+};
+
+// Clicks a cell of a grid as the user does.
+void clickCell(QAbstractItemView *grid, int row, int column);
+// Clicks a widget (an edit, a grid) to move the focus there.
+void clickInto(QWidget *widget);
+// The objectName of the focused widget.
+QString focusName();
+
+} // namespace screen_testing
