@@ -14,14 +14,33 @@
 namespace Pkg_ate25400 {
 namespace {
 
-std::unique_ptr<QTranslator> &translator()
+struct Translation
 {
-    static std::unique_ptr<QTranslator> instance;
+    std::unique_ptr<QTranslator> translator; // null when there is none
+    bool installed = false;
+};
+
+Translation &translation()
+{
+    static Translation instance;
     return instance;
 }
 
-// Lives and dies with the library: its constructor runs when the library is
-// loaded, its destructor when it is unloaded.
+std::unique_ptr<QTranslator> findTranslation()
+{
+    const QFileInfo library(packageFilePath());
+    if (library.fileName().isEmpty())
+        return {};
+    auto translator = std::make_unique<QTranslator>();
+    // <base>_<language>.qm beside the library, for each of the user's
+    // languages (en_US, then en).
+    if (!translator->load(QLocale(), library.completeBaseName(), QStringLiteral("_"),
+                          library.absolutePath(), QStringLiteral(".qm")))
+        return {};
+    return translator;
+}
+
+// Lives with the library: built when it is loaded, destroyed when it goes.
 LanguageModule g_languageModule;
 
 } // namespace
@@ -36,37 +55,44 @@ QString packageFilePath()
 
 LanguageModule::LanguageModule()
 {
-    // A library loaded outside a Qt application (a symbol listing, say)
-    // has nobody to translate for.
+    // A library loaded outside a Qt application has nobody to translate for.
     if (!QCoreApplication::instance())
         return;
     platform::guarded([] {
-        const QFileInfo library(packageFilePath());
-        if (library.fileName().isEmpty())
-            return;
-        auto candidate = std::make_unique<QTranslator>();
-        // Tries <base>_<language>.qm beside the library for each of the
-        // user's languages (en_US, then en).
-        if (!candidate->load(QLocale(), library.completeBaseName(), QStringLiteral("_"),
-                             library.absolutePath(), QStringLiteral(".qm")))
-            return;
-        QCoreApplication::installTranslator(candidate.get());
-        translator() = std::move(candidate);
+        translation().translator = findTranslation();
+        install();
     });
 }
 
 LanguageModule::~LanguageModule()
 {
-    if (!translator())
+    remove();
+    translation().translator.reset();
+}
+
+void LanguageModule::install()
+{
+    Translation &t = translation();
+    if (!t.translator || t.installed || !QCoreApplication::instance())
+        return;
+    QCoreApplication::installTranslator(t.translator.get());
+    t.installed = true;
+}
+
+void LanguageModule::remove()
+{
+    Translation &t = translation();
+    if (!t.installed)
         return;
     if (QCoreApplication::instance())
-        QCoreApplication::removeTranslator(translator().get());
-    translator().reset();
+        QCoreApplication::removeTranslator(t.translator.get());
+    t.installed = false;
 }
 
 QString LanguageModule::fileName()
 {
-    return translator() ? translator()->filePath() : QString();
+    const Translation &t = translation();
+    return t.installed ? t.translator->filePath() : QString();
 }
 
 } // namespace Pkg_ate25400

@@ -1,5 +1,6 @@
 #include "unit_table.h"
 
+#include "language_module.h"
 #include "unit_life.h"
 
 #include "abort.h"
@@ -31,17 +32,24 @@ void releaseForms()
     Cli_ate25400::boIdCriado = false;
 }
 
-extern "C" void packageUnitFinalization()
+// The package's own unit: its language first, before any form can exist;
+// at the end its forms, then its language.
+extern "C" void packageUnitInitialization()
 {
     platform::guarded([] {
-        if (g_packageUnit.end())
-            releaseForms();
+        if (g_packageUnit.start())
+            LanguageModule::install();
     });
 }
 
-extern "C" void packageUnitInitialization()
+extern "C" void packageUnitFinalization()
 {
-    g_packageUnit.start();
+    platform::guarded([] {
+        if (!g_packageUnit.end())
+            return;
+        releaseForms();
+        LanguageModule::remove();
+    });
 }
 
 extern "C" void screenUnitInitialization()
