@@ -117,6 +117,7 @@ void TfrmPosFecDiaPlaVoo::panFiltroEnter(QObject *)
 
 void TfrmPosFecDiaPlaVoo::panFiltroExit(QObject *)
 {
+    m_filterChecksPassed = false;
     Vd_CdFilial(true);
     if (host::EmptyString(depVoo->text())) {
         depVoo->setFocus();
@@ -126,6 +127,7 @@ void TfrmPosFecDiaPlaVoo::panFiltroExit(QObject *)
         speAtualiza->setFocus();
         host::MensErro(msg("Atu_Deve"), true);
     }
+    m_filterChecksPassed = true;
     sbtFiltrar->setEnabled(true);
     mnuFiltrar->setEnabled(true);
     // Switching an enabled timer on again does not restart its period.

@@ -29,7 +29,20 @@ void TfrmPosFecDiaPlaVoo::wireEvents()
 {
     m_focusRouter = new platform::FocusRouter(this);
     m_focusRouter->setOnEnter(panFiltro, [this] { panFiltroEnter(panFiltro); });
-    m_focusRouter->setOnExit(panFiltro, [this] { panFiltroExit(panFiltro); });
+    m_focusRouter->setOnExit(panFiltro, [this] {
+        try {
+            panFiltroExit(panFiltro);
+        } catch (...) {
+            // A refused check keeps the focus in the panel, on the control
+            // at fault. A failed load is only reported: the checks passed,
+            // so the focus stays where the user moved it.
+            if (!m_filterChecksPassed)
+                throw;
+            platform::guarded([failure = std::current_exception()] {
+                std::rethrow_exception(failure);
+            });
+        }
+    });
     m_focusRouter->setOnExit(medCdFilial, [this] { medCdFilialExit(medCdFilial); });
     m_focusRouter->setOnEnter(depVoo, [this] { depVooEnter(depVoo); });
     m_focusRouter->setOnExit(depVoo, [this] { depVooExit(depVoo); });

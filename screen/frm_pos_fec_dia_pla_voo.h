@@ -149,6 +149,8 @@ private:
     QString msg(const char *key) const;
 
     platform::FocusRouter *m_focusRouter = nullptr;
+    // The running (or last) panFiltroExit got past its checks.
+    bool m_filterChecksPassed = false;
     QMetaObject::Connection m_speAtualizaChange;
 };
 
