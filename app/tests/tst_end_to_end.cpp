@@ -1,0 +1,217 @@
+#include "host_context.h"
+#include "host_session.h"
+#include "main_window.h"
+#include "package_loader.h"
+
+#include <QAbstractItemView>
+#include <QDate>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/prctl.h>
+
+namespace {
+
+const QString kBranch = QStringLiteral("GRU");
+
+// A child that dies with the test, even when the test itself crashes.
+void dieWithParent(QProcess &process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
+
+QStringList columnTexts(const QAbstractItemView *grid, const QString &title)
+{
+    const QAbstractItemModel *model = grid->model();
+    for (int column = 0; column < model->columnCount(); ++column) {
+        if (model->headerData(column, Qt::Horizontal).toString() != title)
+            continue;
+        QStringList texts;
+        for (int row = 0; row < model->rowCount(); ++row)
+            texts.append(model->index(row, column).data().toString().trimmed());
+        return texts;
+    }
+    return {};
+}
+
+} // namespace
+
+// The whole chain: the demo data, the real application server, the host
+// loading the real plug-in, the screen's first load.
+class EndToEndTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void screenShowsTheDaysFlightPlans();
+    void screenshotRunWritesThePicture();
+    void screenshotRunFailsWithoutAServer();
+
+private:
+    QStringList flightsInDatabase(QDate day) const;
+    QProcess::ExitStatus runHost(const QStringList &arguments, int &exitCode, QByteArray &output);
+
+    QTemporaryDir m_dir;
+    QProcess m_server;
+    int m_port = 0;
+};
+
+void EndToEndTest::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QProcess demo;
+    demo.start(QStringLiteral(ATE_DEMODATA),
+               {"--server-db", m_dir.filePath("server.db"), "--local-db", m_dir.filePath("local.db"),
+                "--start", QDate::currentDate().toString(Qt::ISODate), "--days", "1", "--seed", "7"});
+    QVERIFY(demo.waitForFinished(30000));
+    QVERIFY2(demo.exitCode() == 0, demo.readAllStandardError().constData());
+
+    // Port 0: the server takes a free one and says which in its log.
+    const QString log = m_dir.filePath("server.log");
+    m_server.setStandardErrorFile(log);
+    m_server.setStandardOutputFile(QProcess::nullDevice());
+    dieWithParent(m_server);
+    m_server.start(QStringLiteral(ATE_APPSERVER),
+                   {"--database", m_dir.filePath("server.db"), "--port", "0", "--threads", "2"});
+    QVERIFY(m_server.waitForStarted(5000));
+    static const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
+    const auto readPort = [&] {
+        QFile file(log);
+        if (file.open(QIODevice::ReadOnly))
+            m_port = listening.match(QString::fromUtf8(file.readAll())).captured(1).toInt();
+        return m_port;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(readPort() > 0 || m_server.state() == QProcess::NotRunning, 10000);
+    QVERIFY2(m_port > 0, "the application server did not start");
+}
+
+void EndToEndTest::cleanupTestCase()
+{
+    if (m_server.state() != QProcess::NotRunning) {
+        m_server.terminate();
+        if (!m_server.waitForFinished(5000))
+            m_server.kill();
+        m_server.waitForFinished(2000);
+    }
+}
+
+QStringList EndToEndTest::flightsInDatabase(QDate day) const
+{
+    QStringList flights;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        db.setDatabaseName(m_dir.filePath("server.db"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            query.prepare(QStringLiteral("SELECT NRVOO FROM PLANOVOO WHERE CDFILIAL = :CDFILIAL "
+                                         "AND DTHRPLAVOOPV >= :FROM AND DTHRPLAVOOPV < :TO"));
+            query.bindValue(QStringLiteral(":CDFILIAL"), kBranch);
+            query.bindValue(QStringLiteral(":FROM"), day.toString(Qt::ISODate));
+            query.bindValue(QStringLiteral(":TO"), day.addDays(1).toString(Qt::ISODate));
+            if (query.exec()) {
+                while (query.next())
+                    flights.append(query.value(0).toString().trimmed());
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    return flights;
+}
+
+QProcess::ExitStatus EndToEndTest::runHost(const QStringList &arguments, int &exitCode,
+                                           QByteArray &output)
+{
+    QProcess hostProcess;
+    hostProcess.setProcessChannelMode(QProcess::MergedChannels);
+    dieWithParent(hostProcess);
+    hostProcess.start(QStringLiteral(ATE_HOST), arguments);
+    if (!hostProcess.waitForFinished(30000)) {
+        hostProcess.kill();
+        hostProcess.waitForFinished(2000);
+        output = "ate-host did not finish: " + hostProcess.readAll();
+        exitCode = -1;
+        return QProcess::CrashExit;
+    }
+    output = hostProcess.readAll();
+    exitCode = hostProcess.exitCode();
+    return hostProcess.exitStatus();
+}
+
+// The screen must show exactly the branch's plans of the day, read through
+// the server, with the selected flight's forecast and services below.
+void EndToEndTest::screenShowsTheDaysFlightPlans()
+{
+    app::HostOptions options = app::parseHostOptions(
+        {"--branch", kBranch.toLower(), "--server", "127.0.0.1", "--port", QString::number(m_port),
+         "--local-db", m_dir.filePath("local.db"), "--plugins", QStringLiteral(ATE_PLUGIN_DIR)});
+    app::HostSession session(options);
+    session.start();
+    QCOMPARE(session.mainWindow()->windowTitle(), QStringLiteral("Catering — Filial GRU Guarulhos"));
+    app::LoadedPackage &package = session.openScreen(QStringLiteral("ATE25400"));
+    QTRY_VERIFY_WITH_TIMEOUT(package.mainScreenReady(), 20000);
+
+    auto *plans = session.mainWindow()->findChild<QAbstractItemView *>(QStringLiteral("dbgPlanoVoo"));
+    auto *forecast = session.mainWindow()->findChild<QAbstractItemView *>(QStringLiteral("dbgPrevisaoPax"));
+    auto *services = session.mainWindow()->findChild<QAbstractItemView *>(QStringLiteral("dbgServPlano"));
+    QVERIFY(plans && forecast && services);
+
+    QStringList expected = flightsInDatabase(QDate::currentDate());
+    QVERIFY(expected.size() > 100);
+    QStringList shown = columnTexts(plans, QStringLiteral("Vôo"));
+    QCOMPARE(shown.size(), expected.size());
+    std::sort(expected.begin(), expected.end());
+    std::sort(shown.begin(), shown.end());
+    QCOMPARE(shown, expected);
+    // Every demo flight has at least two cabin classes and ten services.
+    QVERIFY(forecast->model()->rowCount() >= 2);
+    QVERIFY(services->model()->rowCount() >= 10);
+
+    session.stop();
+    QVERIFY(session.packages().packages().empty());
+}
+
+// What scripts/run.sh does where there is no display.
+void EndToEndTest::screenshotRunWritesThePicture()
+{
+    const QString picture = m_dir.filePath("shots/ate25400.png");
+    int exitCode = 0;
+    QByteArray output;
+    const QProcess::ExitStatus status = runHost(
+        {"--branch", kBranch, "--port", QString::number(m_port), "--server", "127.0.0.1", "--local-db",
+         m_dir.filePath("local.db"), "--open", "ATE25400", "--screenshot", picture},
+        exitCode, output);
+    QVERIFY2(status == QProcess::NormalExit && exitCode == 0, output.constData());
+    const QImage image(picture);
+    QVERIFY(!image.isNull());
+    QCOMPARE(image.size(), QSize(1100, 720));
+}
+
+// A picture of a screen that never loaded must not pass for success.
+void EndToEndTest::screenshotRunFailsWithoutAServer()
+{
+    const QString picture = m_dir.filePath("none.png");
+    int exitCode = 0;
+    QByteArray output;
+    // Port 1 on this machine: nothing listens there.
+    const QProcess::ExitStatus status = runHost(
+        {"--branch", kBranch, "--server", "127.0.0.1", "--port", "1", "--deadline-ms", "500",
+         "--local-db", m_dir.filePath("local.db"), "--open", "ATE25400", "--screenshot", picture},
+        exitCode, output);
+    QCOMPARE(status, QProcess::NormalExit);
+    QVERIFY2(exitCode == 1, output.constData());
+    QVERIFY2(output.contains("captura não feita"), output.constData());
+    QVERIFY(!QFile::exists(picture));
+}
+
+QTEST_MAIN(EndToEndTest)
+#include "tst_end_to_end.moc"

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# The main job: installs what is missing, builds, makes the demo data, starts
+# the application server in the background and the host with the closing
+# position screen open for branch GRU and today's date. Without a display the
+# host runs under Xvfb and saves a picture of the screen instead.
+#   bash scripts/run.sh
+# BUILD_DIR (default build) picks the build tree.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_dir=${BUILD_DIR:-build}
+demo_dir=$build_dir/demo
+shot=$build_dir/screenshots/ate25400.png
+branch=GRU
+
+bash scripts/setup.sh
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build_dir" --target ate-host ate-appserver ate-demodata PKG_ATE25400
+
+# The demo data is laid out around the day it is made: made on another day,
+# its "today" is not today any more, so it is made again.
+today=$(date +%F)
+if [ ! -f "$demo_dir/ate25400.db" ] || [ ! -f "$demo_dir/ate25400-local.db" ] \
+   || [ "$(date -r "$demo_dir/ate25400.db" +%F)" != "$today" ]; then
+  echo "run: making the demo data in $demo_dir"
+  BUILD_DIR=$build_dir bash scripts/demo-data.sh "$demo_dir"
+fi
+
+# Qt wants a private runtime folder; root sessions have none.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR=$build_dir/xdg-runtime
+  mkdir -p "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+fi
+
+# The server takes a free port on 127.0.0.1 and names it in its log.
+server_log=$demo_dir/ate-appserver.log
+: > "$server_log"
+"$build_dir/bin/ate-appserver" --address 127.0.0.1 --port 0 \
+  --database "$demo_dir/ate25400.db" 2> "$server_log" &
+server_pid=$!
+stop_server() {
+  if kill -0 "$server_pid" 2>/dev/null; then
+    kill -TERM "$server_pid" 2>/dev/null || true
+    wait "$server_pid" 2>/dev/null || true
+  fi
+}
+trap stop_server EXIT
+trap 'exit 130' INT TERM
+
+port=
+for _ in $(seq 1 100); do
+  port=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$server_log" | head -n 1)
+  [ -n "$port" ] && break
+  kill -0 "$server_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$port" ]; then
+  echo "run: the application server did not start:" >&2
+  cat "$server_log" >&2
+  exit 1
+fi
+echo "run: application server on 127.0.0.1:$port (log: $server_log)"
+
+host_args=(--branch "$branch" --server 127.0.0.1 --port "$port"
+           --local-db "$demo_dir/ate25400-local.db" --open ATE25400)
+if [ -n "${DISPLAY:-}" ]; then
+  echo "run: opening the host; close its window to stop the server too"
+  "$build_dir/bin/ate-host" "${host_args[@]}"
+else
+  echo "run: no display; running the host under Xvfb to take a picture"
+  rm -f "$shot"
+  xvfb-run -a -s "-screen 0 1280x800x24" \
+    "$build_dir/bin/ate-host" "${host_args[@]}" --screenshot "$shot"
+  echo "run: the closing position screen is in $(realpath "$shot")"
+fi
