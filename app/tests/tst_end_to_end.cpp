@@ -4,6 +4,7 @@
 #include "package_loader.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QDate>
 #include <QFile>
 #include <QImage>
@@ -157,8 +158,14 @@ void EndToEndTest::screenShowsTheDaysFlightPlans()
     app::HostSession session(options);
     session.start();
     QCOMPARE(session.mainWindow()->windowTitle(), QStringLiteral("Catering — Filial GRU Guarulhos"));
-    app::LoadedPackage &package = session.openScreen(QStringLiteral("ATE25400"));
-    QTRY_VERIFY_WITH_TIMEOUT(package.mainScreenReady(), 20000);
+    // Opened as a user opens it: from the host's menu.
+    auto *menuItem = session.mainWindow()->findChild<QAction *>(QStringLiteral("mnuTelaATE25400"));
+    QVERIFY(menuItem);
+    QCOMPARE(menuItem->text(), QStringLiteral("ATE25400 - Posição do Fechamento Diário do Plano de Vôo"));
+    menuItem->trigger();
+    app::LoadedPackage *package = session.packages().findScreen(QStringLiteral("ATE25400"));
+    QVERIFY(package);
+    QTRY_VERIFY_WITH_TIMEOUT(package->mainScreenReady(), 20000);
 
     auto *plans = session.mainWindow()->findChild<QAbstractItemView *>(QStringLiteral("dbgPlanoVoo"));
     auto *forecast = session.mainWindow()->findChild<QAbstractItemView *>(QStringLiteral("dbgPrevisaoPax"));
