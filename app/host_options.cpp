@@ -178,20 +178,18 @@ void applyHostOptions(const HostOptions &options, host::Context &context)
 {
     if (!options.configFile.isEmpty())
         context.loadFromSettings(options.configFile);
-    if (options.branchCode)
-        context.setBranchCode(*options.branchCode);
-    if (options.branchName)
-        context.setBranchName(*options.branchName);
-    if (options.moduleBound)
-        context.setModuleBoundToBranch(*options.moduleBound);
-    if (options.serverHost)
-        context.setServerHost(*options.serverHost);
-    if (options.serverPort)
-        context.setServerPort(*options.serverPort);
-    if (options.token)
-        context.setToken(*options.token);
-    if (options.tls)
-        context.setUseTls(*options.tls);
+    const auto assign = [&context](const auto &value, auto setter) {
+        if (value)
+            (context.*setter)(*value);
+    };
+    assign(options.branchCode, &host::Context::setBranchCode);
+    assign(options.branchName, &host::Context::setBranchName);
+    assign(options.moduleBound, &host::Context::setModuleBoundToBranch);
+    assign(options.serverHost, &host::Context::setServerHost);
+    assign(options.serverPort, &host::Context::setServerPort);
+    assign(options.token, &host::Context::setToken);
+    assign(options.tls, &host::Context::setUseTls);
+    assign(options.deadlineMs, &host::Context::setCallDeadlineMs);
     if (!options.rootCertificateFile.isEmpty()) {
         QFile file(options.rootCertificateFile);
         if (!file.open(QIODevice::ReadOnly))
@@ -200,8 +198,6 @@ void applyHostOptions(const HostOptions &options, host::Context &context)
         context.setTlsRootCertificate(file.readAll());
         context.setUseTls(true);
     }
-    if (options.deadlineMs)
-        context.setCallDeadlineMs(*options.deadlineMs);
     if (!options.localSqlite.isEmpty()) {
         host::DatabaseSettings settings;
         settings.driver = host::DatabaseSettings::Driver::Sqlite;

@@ -32,45 +32,44 @@ void releaseForms()
     Cli_ate25400::boIdCriado = false;
 }
 
-// The package's own unit: its language first, before any form can exist;
-// at the end its forms, then its language.
-extern "C" void packageUnitInitialization()
+// A unit's entries in the table: its work runs only on the first start and
+// on the end that balances it, never letting an exception out to the host.
+template<UnitLife &life, void (*work)()>
+void unitInitialization()
 {
     platform::guarded([] {
-        if (g_packageUnit.start())
-            LanguageModule::install();
+        if (life.start())
+            work();
     });
 }
 
-extern "C" void packageUnitFinalization()
+template<UnitLife &life, void (*work)()>
+void unitFinalization()
 {
     platform::guarded([] {
-        if (!g_packageUnit.end())
-            return;
-        releaseForms();
-        LanguageModule::remove();
+        if (life.end())
+            work();
     });
 }
 
-extern "C" void screenUnitInitialization()
+// The package's own unit: its language before any form can exist; at the
+// end its forms, then its language.
+void packageStart()
 {
-    platform::guarded([] {
-        if (g_screenUnit.start())
-            Cli_ate25400::initialization();
-    });
+    LanguageModule::install();
 }
 
-extern "C" void screenUnitFinalization()
+void packageEnd()
 {
-    platform::guarded([] {
-        if (g_screenUnit.end())
-            Cli_ate25400::finalization();
-    });
+    releaseForms();
+    LanguageModule::remove();
 }
 
 const std::array<AtePackageUnit, 2> kUnits = {{
-    {"Pkg_ate25400", packageUnitInitialization, packageUnitFinalization},
-    {"Cli_ate25400", screenUnitInitialization, screenUnitFinalization},
+    {"Pkg_ate25400", unitInitialization<g_packageUnit, packageStart>,
+     unitFinalization<g_packageUnit, packageEnd>},
+    {"Cli_ate25400", unitInitialization<g_screenUnit, Cli_ate25400::initialization>,
+     unitFinalization<g_screenUnit, Cli_ate25400::finalization>},
 }};
 
 } // namespace
