@@ -1,0 +1,21 @@
+# Fails when a text of the screen (or the package's menu caption) has no
+# English translation: gathers the texts from the sources into a copy of
+# the package's .ts and lists those lupdate leaves unfinished.
+#   cmake -DLUPDATE=... -DTS=... -DWORK=... -DSOURCES="dir;file" -P check_translation.cmake
+file(MAKE_DIRECTORY ${WORK})
+set(check ${WORK}/check_en.ts)
+file(COPY_FILE ${TS} ${check})
+execute_process(
+  COMMAND ${LUPDATE} -extensions cpp,h -no-obsolete -locations none ${SOURCES} -ts ${check}
+  RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE errors)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "lupdate failed: ${errors}")
+endif()
+file(READ ${check} content)
+string(REGEX MATCHALL "<source>[^<]*</source>[ \t\r\n]*<translation type=\"unfinished\"" missing "${content}")
+if(missing)
+  string(REGEX REPLACE "[ \t\r\n]*<translation type=\"unfinished\"" "" missing "${missing}")
+  string(REPLACE ";" "\n  " missing "${missing}")
+  message(FATAL_ERROR "Texts without an English translation (build PKG_ATE25400_lupdate, "
+                      "then translate them in ${TS}):\n  ${missing}")
+endif()
