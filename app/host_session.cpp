@@ -83,6 +83,47 @@ void HostSession::stop()
     m_mainWindow.reset();
 }
 
+namespace {
+
+// The dialog service for the run, the real one back on every way out.
+class DialogsScope
+{
+public:
+    explicit DialogsScope(host::Dialogs *service) { host::setDialogs(service); }
+    ~DialogsScope() { host::setDialogs(nullptr); }
+    DialogsScope(const DialogsScope &) = delete;
+    DialogsScope &operator=(const DialogsScope &) = delete;
+};
+
+int runSession(QApplication &application, const HostOptions &options,
+               const UnattendedDialogs *unattended)
+{
+    HostSession session(options);
+    if (!platform::guarded([&] { session.start(); }))
+        return 1;
+    LoadedPackage *opened = nullptr;
+    if (!options.openScreen.isEmpty()
+        && !platform::guarded([&] { opened = &session.openScreen(options.openScreen); })
+        && unattended)
+        return 1;
+    if (!unattended)
+        return application.exec();
+
+    ScreenshotJob::Probe probe;
+    probe.ready = [opened] { return opened && opened->mainScreenReady(); };
+    probe.failure = [unattended] {
+        return unattended->errors().isEmpty() ? QString() : unattended->errors().first();
+    };
+    ScreenshotJob screenshot(session.mainWindow(), options.screenshotFile, probe,
+                             options.screenshotTimeoutMs);
+    QObject::connect(&screenshot, &ScreenshotJob::finished, &application,
+                     [](int code) { QCoreApplication::exit(code); });
+    screenshot.start();
+    return application.exec();
+}
+
+} // namespace
+
 int runHost(QApplication &application)
 {
     const QStringList arguments = application.arguments().mid(1);
@@ -92,8 +133,7 @@ int runHost(QApplication &application)
     const bool screenshotRun = std::any_of(arguments.begin(), arguments.end(), [](const QString &a) {
         return a.startsWith(QLatin1String("--screenshot"));
     });
-    if (screenshotRun)
-        host::setDialogs(&unattended);
+    const DialogsScope dialogs(screenshotRun ? &unattended : nullptr);
 
     HostOptions options;
     try {
@@ -108,43 +148,7 @@ int runHost(QApplication &application)
         std::fputs(qPrintable(hostUsage()), stdout);
         return 0;
     }
-
-    int exitCode = 0;
-    {
-        HostSession session(options);
-        if (!platform::guarded([&] { session.start(); })) {
-            session.stop();
-            host::setDialogs(nullptr);
-            return 1;
-        }
-        LoadedPackage *opened = nullptr;
-        if (!options.openScreen.isEmpty()
-            && !platform::guarded([&] { opened = &session.openScreen(options.openScreen); })
-            && screenshotRun) {
-            session.stop();
-            host::setDialogs(nullptr);
-            return 1;
-        }
-
-        std::unique_ptr<ScreenshotJob> screenshot;
-        if (screenshotRun) {
-            ScreenshotJob::Probe probe;
-            probe.ready = [opened] { return opened && opened->mainScreenReady(); };
-            probe.failure = [&unattended] {
-                return unattended.errors().isEmpty() ? QString() : unattended.errors().first();
-            };
-            screenshot = std::make_unique<ScreenshotJob>(session.mainWindow(), options.screenshotFile,
-                                                         probe, options.screenshotTimeoutMs);
-            QObject::connect(screenshot.get(), &ScreenshotJob::finished, &application,
-                             [](int code) { QCoreApplication::exit(code); });
-            screenshot->start();
-        }
-        exitCode = application.exec();
-        screenshot.reset();
-        session.stop();
-    }
-    host::setDialogs(nullptr);
-    return exitCode;
+    return runSession(application, options, screenshotRun ? &unattended : nullptr);
 }
 
 } // namespace app
