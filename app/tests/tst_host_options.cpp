@@ -1,4 +1,5 @@
 #include "abort.h"
+#include "error_message.h"
 #include "host_context.h"
 #include "host_options.h"
 #include "local_database.h"
@@ -12,20 +13,6 @@
 
 using app::HostOptions;
 using app::parseHostOptions;
-
-namespace {
-
-QString parseError(const QStringList &arguments)
-{
-    try {
-        parseHostOptions(arguments);
-    } catch (const platform::Error &error) {
-        return error.message();
-    }
-    return {};
-}
-
-} // namespace
 
 class HostOptionsTest : public QObject
 {
@@ -88,7 +75,7 @@ void HostOptionsTest::badFlagsAreRefusedWithAReason()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
-    QCOMPARE(parseError(arguments), message);
+    QCOMPARE(app_testing::errorMessage([&] { parseHostOptions(arguments); }), message);
 }
 
 // The command line must override the file key by key, leaving the rest.

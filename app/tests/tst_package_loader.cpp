@@ -1,4 +1,5 @@
 #include "abort.h"
+#include "error_message.h"
 #include "package_loader.h"
 
 #include <QFile>
@@ -7,20 +8,6 @@
 #include <QTest>
 
 using app::PackageLoader;
-
-namespace {
-
-QString loadError(PackageLoader &loader, const QString &file)
-{
-    try {
-        loader.load(file);
-    } catch (const platform::Error &error) {
-        return error.message();
-    }
-    return {};
-}
-
-} // namespace
 
 class PackageLoaderTest : public QObject
 {
@@ -71,12 +58,8 @@ void PackageLoaderTest::folderLoadSkipsWhatIsNoPackage()
              QStringLiteral("Posição do Fechamento Diário do Plano de Vôo"));
     QVERIFY(!loader.findScreen("ATE25401"));
 
-    try {
-        loader.loadFolder(m_dir.filePath("none"));
-        QFAIL("a missing folder was accepted");
-    } catch (const platform::Error &error) {
-        QCOMPARE(error.message(), "Pasta de pacotes não encontrada: " + m_dir.filePath("none"));
-    }
+    QCOMPARE(app_testing::errorMessage([&] { loader.loadFolder(m_dir.filePath("none")); }),
+             "Pasta de pacotes não encontrada: " + m_dir.filePath("none"));
 }
 
 // Without Initialize the screen unit's state is unset; without Finalize
@@ -108,7 +91,8 @@ void PackageLoaderTest::samePackageTwiceIsRefused()
 {
     PackageLoader loader;
     loader.load(m_package);
-    QCOMPARE(loadError(loader, m_package), QStringLiteral("O pacote PKG_ATE25400 já está carregado."));
+    QCOMPARE(app_testing::errorMessage([&] { loader.load(m_package); }),
+             QStringLiteral("O pacote PKG_ATE25400 já está carregado."));
     QCOMPARE(int(loader.packages().size()), 1);
 }
 
