@@ -16,12 +16,14 @@
 namespace Cli_ate25400 {
 namespace {
 
-// The designed font, "MS Sans Serif" at 11 pixels, is not on these desktops;
-// asking for it by name lets the font system fall back to a sans family,
-// and the pixel size keeps the designed height.
+// The designed font, "MS Sans Serif" at 11 pixels, is asked for first; where
+// it is missing, a narrow sans of the same pixel height keeps captions and
+// values within the designed widths (a regular-width sans overflows them).
 QFont designFont(bool bold = false)
 {
-    QFont font(QStringLiteral("MS Sans Serif"));
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans Narrow"),
+                      QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans")});
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     font.setBold(bold);
@@ -74,6 +76,7 @@ TfrmPosFecDiaPlaVoo::TfrmPosFecDiaPlaVoo(QWidget *parent)
     setBounds(362, 165, 652, 392);
     setHelpFile(QStringLiteral("Atehelp.hlp"));
     setHelpContext(10125400);
+    setFont(designFont());
     msgPadrao->setLines(messageTableLines());
 
     declareRecordSets();
@@ -129,6 +132,7 @@ void TfrmPosFecDiaPlaVoo::buildFilterPanel()
     const QColor infoBk = infoBackground(panFiltro);
 
     lblFilial = makeLabel(panFiltro, "lblFilial", ScreenText::tr("Filial"), {6, 8, 27, 13});
+    lblFilial->adjustSize(); // sized by its caption, as designed
 
     medCdFilial = new MaskEdit(panFiltro);
     medCdFilial->setObjectName(QStringLiteral("medCdFilial"));
@@ -165,6 +169,9 @@ void TfrmPosFecDiaPlaVoo::buildFilterPanel()
                            ScreenText::tr("Sábado")});
     depVoo->setSaveTime(false);
     setBaseColor(depVoo, infoBk);
+    // The date and the weekday shown inside the edit must both fit; with a
+    // substitute font they can need a few pixels more than designed.
+    depVoo->resize(qMax(100, depVoo->sizeHint().width()), 21);
 
     lblAtualiza = makeLabel(panFiltro, "lblAtualiza", ScreenText::tr("Atualizar (seg.)"),
                             {262, 33, 98, 13});
@@ -203,6 +210,8 @@ void TfrmPosFecDiaPlaVoo::buildPositionPanels()
         if (designFontCells)
             grid->setFont(designFont());
         grid->horizontalHeader()->setFont(designFont());
+        // Narrow columns (the 20-pixel situation) keep their designed width.
+        grid->horizontalHeader()->setMinimumSectionSize(8);
         return grid;
     };
 

@@ -51,6 +51,9 @@ void paintCell(QPainter &canvas, const QWidget &grid, const QRect &rect,
         focus.initFrom(&grid);
         focus.rect = rect;
         focus.backgroundColor = canvas.brush().color();
+        // Framed whenever the cell has the focus, not only after the
+        // keyboard moved it, which is all some styles frame.
+        focus.state |= QStyle::State_KeyboardFocusChange;
         grid.style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &canvas, &grid);
     }
 }
