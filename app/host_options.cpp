@@ -10,16 +10,13 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include <functional>
-#include <map>
-
 namespace app {
 namespace {
 
 platform::Error invalidValue(const QString &name, const QString &value, const QString &expected)
 {
-    return platform::Error(QStringLiteral("Valor inválido para --%1: \"%2\" (%3).")
-                               .arg(name, value, expected));
+    return platform::Error(
+        QStringLiteral("Valor inválido para --%1: \"%2\" (%3).").arg(name, value, expected));
 }
 
 int intValue(const QString &name, const QString &value, int min, int max)
@@ -38,67 +35,60 @@ QString nonEmpty(const QString &name, const QString &value)
     return value.trimmed();
 }
 
-struct Option
-{
-    bool takesValue;
-    std::function<void(HostOptions &, const QString &)> apply;
-};
+const QStringList kFlags = {"bound", "unbound", "tls", "help"};
+const QStringList kValued = {"config",      "branch",
+                             "branch-name", "server",
+                             "port",        "token",
+                             "root-cert",   "deadline-ms",
+                             "local-db",    "local-pg",
+                             "plugins",     "open",
+                             "screenshot",  "screenshot-timeout-ms"};
 
-const std::map<QString, Option> &options()
+void setBound(HostOptions &options, bool bound)
 {
-    static const std::map<QString, Option> table = {
-        {QStringLiteral("config"), {true, [](HostOptions &o, const QString &v) {
-             o.configFile = nonEmpty(QStringLiteral("config"), v);
-         }}},
-        {QStringLiteral("branch"), {true, [](HostOptions &o, const QString &v) { o.branchCode = v; }}},
-        {QStringLiteral("branch-name"), {true, [](HostOptions &o, const QString &v) {
-             o.branchName = v.trimmed();
-         }}},
-        {QStringLiteral("bound"), {false, [](HostOptions &o, const QString &) {
-             if (o.moduleBound == false)
-                 throw platform::Error(QStringLiteral("Use --bound ou --unbound, não os dois."));
-             o.moduleBound = true;
-         }}},
-        {QStringLiteral("unbound"), {false, [](HostOptions &o, const QString &) {
-             if (o.moduleBound == true)
-                 throw platform::Error(QStringLiteral("Use --bound ou --unbound, não os dois."));
-             o.moduleBound = false;
-         }}},
-        {QStringLiteral("server"), {true, [](HostOptions &o, const QString &v) {
-             o.serverHost = nonEmpty(QStringLiteral("server"), v);
-         }}},
-        {QStringLiteral("port"), {true, [](HostOptions &o, const QString &v) {
-             o.serverPort = intValue(QStringLiteral("port"), v, 1, 65535);
-         }}},
-        {QStringLiteral("token"), {true, [](HostOptions &o, const QString &v) { o.token = v.trimmed(); }}},
-        {QStringLiteral("tls"), {false, [](HostOptions &o, const QString &) { o.tls = true; }}},
-        {QStringLiteral("root-cert"), {true, [](HostOptions &o, const QString &v) {
-             o.rootCertificateFile = nonEmpty(QStringLiteral("root-cert"), v);
-         }}},
-        {QStringLiteral("deadline-ms"), {true, [](HostOptions &o, const QString &v) {
-             o.deadlineMs = intValue(QStringLiteral("deadline-ms"), v, 1, 600000);
-         }}},
-        {QStringLiteral("local-db"), {true, [](HostOptions &o, const QString &v) {
-             o.localSqlite = nonEmpty(QStringLiteral("local-db"), v);
-         }}},
-        {QStringLiteral("local-pg"), {true, [](HostOptions &o, const QString &v) {
-             o.localPostgres = nonEmpty(QStringLiteral("local-pg"), v);
-         }}},
-        {QStringLiteral("plugins"), {true, [](HostOptions &o, const QString &v) {
-             o.pluginDir = nonEmpty(QStringLiteral("plugins"), v);
-         }}},
-        {QStringLiteral("open"), {true, [](HostOptions &o, const QString &v) {
-             o.openScreen = nonEmpty(QStringLiteral("open"), v).toUpper();
-         }}},
-        {QStringLiteral("screenshot"), {true, [](HostOptions &o, const QString &v) {
-             o.screenshotFile = nonEmpty(QStringLiteral("screenshot"), v);
-         }}},
-        {QStringLiteral("screenshot-timeout-ms"), {true, [](HostOptions &o, const QString &v) {
-             o.screenshotTimeoutMs = intValue(QStringLiteral("screenshot-timeout-ms"), v, 100, 600000);
-         }}},
-        {QStringLiteral("help"), {false, [](HostOptions &o, const QString &) { o.help = true; }}},
-    };
-    return table;
+    if (options.moduleBound == !bound)
+        throw platform::Error(QStringLiteral("Use --bound ou --unbound, não os dois."));
+    options.moduleBound = bound;
+}
+
+void apply(HostOptions &o, const QString &name, const QString &value)
+{
+    if (name == QLatin1String("config"))
+        o.configFile = nonEmpty(name, value);
+    else if (name == QLatin1String("branch"))
+        o.branchCode = value;
+    else if (name == QLatin1String("branch-name"))
+        o.branchName = value.trimmed();
+    else if (name == QLatin1String("bound"))
+        setBound(o, true);
+    else if (name == QLatin1String("unbound"))
+        setBound(o, false);
+    else if (name == QLatin1String("server"))
+        o.serverHost = nonEmpty(name, value);
+    else if (name == QLatin1String("port"))
+        o.serverPort = intValue(name, value, 1, 65535);
+    else if (name == QLatin1String("token"))
+        o.token = value.trimmed();
+    else if (name == QLatin1String("tls"))
+        o.tls = true;
+    else if (name == QLatin1String("root-cert"))
+        o.rootCertificateFile = nonEmpty(name, value);
+    else if (name == QLatin1String("deadline-ms"))
+        o.deadlineMs = intValue(name, value, 1, 600000);
+    else if (name == QLatin1String("local-db"))
+        o.localSqlite = nonEmpty(name, value);
+    else if (name == QLatin1String("local-pg"))
+        o.localPostgres = nonEmpty(name, value);
+    else if (name == QLatin1String("plugins"))
+        o.pluginDir = nonEmpty(name, value);
+    else if (name == QLatin1String("open"))
+        o.openScreen = nonEmpty(name, value).toUpper();
+    else if (name == QLatin1String("screenshot"))
+        o.screenshotFile = nonEmpty(name, value);
+    else if (name == QLatin1String("screenshot-timeout-ms"))
+        o.screenshotTimeoutMs = intValue(name, value, 100, 600000);
+    else if (name == QLatin1String("help"))
+        o.help = true;
 }
 
 // Codes are stored trimmed and in upper case; a longer or odd code would
@@ -109,11 +99,12 @@ QString branchCode(const QString &text)
     static const QRegularExpression valid(QStringLiteral("^[A-Z0-9]{0,4}$"));
     if (!valid.match(code).hasMatch())
         throw platform::Error(
-            QStringLiteral("Código de filial inválido: \"%1\" (até 4 letras ou dígitos).").arg(text));
+            QStringLiteral("Código de filial inválido: \"%1\" (até 4 letras ou dígitos).")
+                .arg(text));
     return code;
 }
 
-} // namespace
+}  // namespace
 
 HostOptions parseHostOptions(const QStringList &arguments)
 {
@@ -128,23 +119,23 @@ HostOptions parseHostOptions(const QStringList &arguments)
             value = name.mid(equals + 1);
             name.truncate(equals);
         }
-        const auto found = options().find(name);
-        if (found == options().end())
+        const bool takesValue = kValued.contains(name);
+        if (!takesValue && !kFlags.contains(name))
             throw platform::Error(QStringLiteral("Opção desconhecida: --%1.").arg(name));
-        const Option &option = found->second;
-        if (option.takesValue && !value) {
+        if (takesValue && !value) {
             if (i + 1 >= arguments.size())
                 throw platform::Error(QStringLiteral("Falta o valor de --%1.").arg(name));
             value = arguments.at(++i);
-        } else if (!option.takesValue && value) {
+        } else if (!takesValue && value) {
             throw platform::Error(QStringLiteral("A opção --%1 não leva valor.").arg(name));
         }
-        option.apply(result, value.value_or(QString()));
+        apply(result, name, value.value_or(QString()));
     }
     if (!result.localSqlite.isEmpty() && !result.localPostgres.isEmpty())
         throw platform::Error(QStringLiteral("Use --local-db ou --local-pg, não os dois."));
     if (!result.screenshotFile.isEmpty() && result.openScreen.isEmpty())
-        throw platform::Error(QStringLiteral("--screenshot precisa de --open com a tela a mostrar."));
+        throw platform::Error(
+            QStringLiteral("--screenshot precisa de --open com a tela a mostrar."));
     if (result.branchCode)
         result.branchCode = branchCode(*result.branchCode);
     return result;
@@ -193,8 +184,8 @@ void applyHostOptions(const HostOptions &options, host::Context &context)
     if (!options.rootCertificateFile.isEmpty()) {
         QFile file(options.rootCertificateFile);
         if (!file.open(QIODevice::ReadOnly))
-            throw platform::Error(
-                QStringLiteral("Certificado raiz não encontrado: %1").arg(options.rootCertificateFile));
+            throw platform::Error(QStringLiteral("Certificado raiz não encontrado: %1")
+                                      .arg(options.rootCertificateFile));
         context.setTlsRootCertificate(file.readAll());
         context.setUseTls(true);
     }
@@ -243,4 +234,4 @@ void completeBranchName(host::Context &context)
     context.setBranchName(readBranchName(context.branchCode()));
 }
 
-} // namespace app
+}  // namespace app

@@ -8,7 +8,7 @@
 namespace host {
 class Context;
 struct ConnectionOptions;
-}
+}  // namespace host
 
 namespace app {
 
@@ -30,12 +30,12 @@ struct HostOptions
     QString rootCertificateFile;
     std::optional<int> deadlineMs;
 
-    QString localSqlite;   // local database as an SQLite file
-    QString localPostgres; // or as a libpq connection string
+    QString localSqlite;    // local database as an SQLite file
+    QString localPostgres;  // or as a libpq connection string
 
-    QString pluginDir;      // empty: "plugins" beside the executable's folder
-    QString openScreen;     // screen code to open at start, e.g. ATE25400
-    QString screenshotFile; // render the main window here, then quit
+    QString pluginDir;       // empty: "plugins" beside the executable's folder
+    QString openScreen;      // screen code to open at start, e.g. ATE25400
+    QString screenshotFile;  // render the main window here, then quit
     int screenshotTimeoutMs = 20000;
 
     bool help = false;
@@ -67,4 +67,4 @@ QString readBranchName(const QString &branchCode);
 // set, its name is not, and a local database is configured.
 void completeBranchName(host::Context &context);
 
-} // namespace app
+}  // namespace app

@@ -19,10 +19,7 @@
 
 namespace app {
 
-HostSession::HostSession(HostOptions options)
-    : m_options(std::move(options))
-{
-}
+HostSession::HostSession(HostOptions options) : m_options(std::move(options)) {}
 
 HostSession::~HostSession()
 {
@@ -31,7 +28,8 @@ HostSession::~HostSession()
 
 QString HostSession::defaultPluginDir()
 {
-    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../plugins"));
+    return QDir(QCoreApplication::applicationDirPath())
+        .absoluteFilePath(QStringLiteral("../plugins"));
 }
 
 void HostSession::start()
@@ -58,8 +56,7 @@ void HostSession::start()
     m_mainWindow->setBranch(context.branchCode(), context.branchName());
 
     const QString folder = m_options.pluginDir.isEmpty() ? defaultPluginDir() : m_options.pluginDir;
-    for (const QString &failure : m_packages.loadFolder(folder))
-        host::dialogs().error(failure);
+    for (const QString &failure : m_packages.loadFolder(folder)) host::dialogs().error(failure);
     for (const auto &package : m_packages.packages()) {
         const AteEntryProc open = package->iniProc;
         m_mainWindow->addScreen(package->screenCode, package->caption, [open] { open(); });
@@ -102,9 +99,8 @@ int runSession(QApplication &application, const HostOptions &options,
     if (!platform::guarded([&] { session.start(); }))
         return 1;
     LoadedPackage *opened = nullptr;
-    if (!options.openScreen.isEmpty()
-        && !platform::guarded([&] { opened = &session.openScreen(options.openScreen); })
-        && unattended)
+    if (!options.openScreen.isEmpty() &&
+        !platform::guarded([&] { opened = &session.openScreen(options.openScreen); }) && unattended)
         return 1;
     if (!unattended)
         return application.exec();
@@ -122,7 +118,7 @@ int runSession(QApplication &application, const HostOptions &options,
     return application.exec();
 }
 
-} // namespace
+}  // namespace
 
 int runHost(QApplication &application)
 {
@@ -130,9 +126,9 @@ int runHost(QApplication &application)
 
     // Nobody answers a message box in a run that only takes a picture.
     UnattendedDialogs unattended;
-    const bool screenshotRun = std::any_of(arguments.begin(), arguments.end(), [](const QString &a) {
-        return a.startsWith(QLatin1String("--screenshot"));
-    });
+    const bool screenshotRun =
+        std::any_of(arguments.begin(), arguments.end(),
+                    [](const QString &a) { return a.startsWith(QLatin1String("--screenshot")); });
     const DialogsScope dialogs(screenshotRun ? &unattended : nullptr);
 
     HostOptions options;
@@ -151,4 +147,4 @@ int runHost(QApplication &application)
     return runSession(application, options, screenshotRun ? &unattended : nullptr);
 }
 
-} // namespace app
+}  // namespace app

@@ -18,7 +18,7 @@ class HostSession
 {
 public:
     explicit HostSession(HostOptions options);
-    ~HostSession(); // stop()
+    ~HostSession();  // stop()
 
     // Throws platform::Error when the options cannot be applied or the
     // plug-in folder does not exist; packages that fail to load are
@@ -50,4 +50,4 @@ private:
 // --screenshot, the picture. Returns the process's exit code.
 int runHost(QApplication &application);
 
-} // namespace app
+}  // namespace app

@@ -1,5 +1,5 @@
-#include "host_session.h"
 #include "host_options.h"
+#include "host_session.h"
 
 #include <QApplication>
 

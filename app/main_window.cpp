@@ -9,8 +9,7 @@
 
 namespace app {
 
-MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent)
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmPrincipal"));
     m_mdiArea = new QMdiArea(this);
@@ -60,7 +59,8 @@ void MainWindow::addScreen(const QString &code, const QString &caption, std::fun
 {
     QAction *action = m_screensMenu->addAction(QStringLiteral("%1 - %2").arg(code, caption));
     action->setObjectName(QStringLiteral("mnuTela") + code);
-    connect(action, &QAction::triggered, this, [open = std::move(open)] { platform::guarded(open); });
+    connect(action, &QAction::triggered, this,
+            [open = std::move(open)] { platform::guarded(open); });
 }
 
-} // namespace app
+}  // namespace app

@@ -33,4 +33,4 @@ private:
     QMenu *m_screensMenu;
 };
 
-} // namespace app
+}  // namespace app

@@ -11,7 +11,7 @@ namespace {
 
 constexpr QLatin1String kPackagePrefix("PKG_");
 
-template<typename Proc>
+template <typename Proc>
 Proc resolve(QLibrary &library, const char *symbol, const QString &packageName)
 {
     auto proc = reinterpret_cast<Proc>(library.resolve(symbol));
@@ -21,7 +21,7 @@ Proc resolve(QLibrary &library, const char *symbol, const QString &packageName)
     return proc;
 }
 
-} // namespace
+}  // namespace
 
 LoadedPackage::LoadedPackage() = default;
 LoadedPackage::~LoadedPackage() = default;
@@ -46,8 +46,8 @@ QStringList PackageLoader::loadFolder(const QString &folder)
     if (!dir.exists())
         throw platform::Error(QStringLiteral("Pasta de pacotes não encontrada: %1").arg(folder));
     QStringList failures;
-    const QStringList files = dir.entryList({kPackagePrefix + QStringLiteral("*.so")},
-                                            QDir::Files, QDir::Name);
+    const QStringList files =
+        dir.entryList({kPackagePrefix + QStringLiteral("*.so")}, QDir::Files, QDir::Name);
     for (const QString &file : files) {
         try {
             load(dir.absoluteFilePath(file));
@@ -65,12 +65,13 @@ LoadedPackage &PackageLoader::load(const QString &fileName)
     package->fileName = file.absoluteFilePath();
     package->name = file.completeBaseName();
     package->screenCode = package->name.startsWith(kPackagePrefix, Qt::CaseInsensitive)
-        ? package->name.mid(kPackagePrefix.size()).toUpper()
-        : package->name.toUpper();
+                              ? package->name.mid(kPackagePrefix.size()).toUpper()
+                              : package->name.toUpper();
 
     for (const auto &loaded : m_packages) {
         if (loaded->fileName == package->fileName)
-            throw platform::Error(QStringLiteral("O pacote %1 já está carregado.").arg(package->name));
+            throw platform::Error(
+                QStringLiteral("O pacote %1 já está carregado.").arg(package->name));
     }
 
     // Every symbol bound at load, so that a package built against another
@@ -89,8 +90,8 @@ LoadedPackage &PackageLoader::load(const QString &fileName)
             resolve<AteGetPackageInfoTableProc>(library, "GetPackageInfoTable", package->name);
         const AtePackageInfo *info = package->packageInfoTable();
         if (!info || info->abiVersion != ATE_PACKAGE_ABI_VERSION)
-            throw platform::Error(
-                QStringLiteral("O pacote %1 foi feito para outra versão do host.").arg(package->name));
+            throw platform::Error(QStringLiteral("O pacote %1 foi feito para outra versão do host.")
+                                      .arg(package->name));
     } catch (...) {
         package->library->unload();
         throw;
@@ -101,8 +102,8 @@ LoadedPackage &PackageLoader::load(const QString &fileName)
     // once the package has started.
     package->info = package->packageInfoTable();
     package->caption = package->info->mainScreenCaption
-        ? QString::fromUtf8(package->info->mainScreenCaption)
-        : package->name;
+                           ? QString::fromUtf8(package->info->mainScreenCaption)
+                           : package->name;
     m_packages.push_back(std::move(package));
     return *m_packages.back();
 }
@@ -129,4 +130,4 @@ LoadedPackage *PackageLoader::findScreen(const QString &screenCode) const
     return nullptr;
 }
 
-} // namespace app
+}  // namespace app

@@ -34,7 +34,8 @@ void ScreenshotJob::poll()
 {
     if (m_done)
         return;
-    if (const QString failure = m_probe.failure ? m_probe.failure() : QString(); !failure.isEmpty()) {
+    if (const QString failure = m_probe.failure ? m_probe.failure() : QString();
+        !failure.isEmpty()) {
         fail(QStringLiteral("a tela não abriu: %1").arg(failure));
         return;
     }
@@ -79,4 +80,4 @@ void ScreenshotJob::capture()
     emit finished(0);
 }
 
-} // namespace app
+}  // namespace app

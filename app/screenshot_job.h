@@ -50,4 +50,4 @@ private:
     bool m_done = false;
 };
 
-} // namespace app
+}  // namespace app

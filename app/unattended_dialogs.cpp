@@ -25,4 +25,4 @@ std::optional<int> UnattendedDialogs::showLookup(const host::LookupRequest &requ
     return std::nullopt;
 }
 
-} // namespace app
+}  // namespace app

@@ -13,8 +13,8 @@ namespace {
 // The platform's run-time, user-interface, database and print libraries,
 // then the host framework's four.
 const char *const kRequiredLibraries[] = {
-    "Qt6Core", "Qt6Widgets", "Qt6Sql", "Qt6PrintSupport",
-    "ate_platform", "ate_host", "ate_host_forms", "ate_host_net",
+    "Qt6Core",      "Qt6Widgets", "Qt6Sql",         "Qt6PrintSupport",
+    "ate_platform", "ate_host",   "ate_host_forms", "ate_host_net",
 };
 
 const char *const kMainScreenCaption =
@@ -27,7 +27,7 @@ extern "C" int mainScreenReady()
     return Cli_ate25400::frmPosFecDiaPlaVoo && Cli_ate25400::boIdCriado && !Cli_ate25400::boPrimVez;
 }
 
-} // namespace
+}  // namespace
 
 const AtePackageInfo *packageInfo()
 {
@@ -51,4 +51,4 @@ const AtePackageInfo *packageInfo()
     return &info;
 }
 
-} // namespace Pkg_ate25400
+}  // namespace Pkg_ate25400

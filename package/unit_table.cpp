@@ -34,7 +34,7 @@ void releaseForms()
 
 // A unit's entries in the table: its work runs only on the first start and
 // on the end that balances it, never letting an exception out to the host.
-template<UnitLife &life, void (*work)()>
+template <UnitLife &life, void (*work)()>
 void unitInitialization()
 {
     platform::guarded([] {
@@ -43,7 +43,7 @@ void unitInitialization()
     });
 }
 
-template<UnitLife &life, void (*work)()>
+template <UnitLife &life, void (*work)()>
 void unitFinalization()
 {
     platform::guarded([] {
@@ -72,7 +72,7 @@ const std::array<AtePackageUnit, 2> kUnits = {{
      unitFinalization<g_screenUnit, Cli_ate25400::finalization>},
 }};
 
-} // namespace
+}  // namespace
 
 std::span<const AtePackageUnit> unitTable()
 {
@@ -95,4 +95,4 @@ void finalizeUnits()
     }
 }
 
-} // namespace Pkg_ate25400
+}  // namespace Pkg_ate25400

@@ -8,7 +8,7 @@ namespace app_testing {
 
 // The message of the platform::Error the call throws, empty when it throws
 // none.
-template<typename Call>
+template <typename Call>
 QString errorMessage(Call &&call)
 {
     try {
@@ -19,4 +19,4 @@ QString errorMessage(Call &&call)
     return {};
 }
 
-} // namespace app_testing
+}  // namespace app_testing

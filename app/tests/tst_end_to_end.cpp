@@ -15,8 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <sys/prctl.h>
+#include <csignal>
 
 namespace {
 
@@ -42,7 +42,7 @@ QStringList columnTexts(const QAbstractItemView *grid, const QString &title)
     return {};
 }
 
-} // namespace
+}  // namespace
 
 // The whole chain: the demo data, the real application server, the host
 // loading the real plug-in, the screen's first load.
@@ -71,9 +71,10 @@ void EndToEndTest::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     QProcess demo;
-    demo.start(QStringLiteral(ATE_DEMODATA),
-               {"--server-db", m_dir.filePath("server.db"), "--local-db", m_dir.filePath("local.db"),
-                "--start", QDate::currentDate().toString(Qt::ISODate), "--days", "1", "--seed", "7"});
+    demo.start(
+        QStringLiteral(ATE_DEMODATA),
+        {"--server-db", m_dir.filePath("server.db"), "--local-db", m_dir.filePath("local.db"),
+         "--start", QDate::currentDate().toString(Qt::ISODate), "--days", "1", "--seed", "7"});
     QVERIFY(demo.waitForFinished(30000));
     QVERIFY2(demo.exitCode() == 0, demo.readAllStandardError().constData());
 
@@ -85,7 +86,8 @@ void EndToEndTest::initTestCase()
     m_server.start(QStringLiteral(ATE_APPSERVER),
                    {"--database", m_dir.filePath("server.db"), "--port", "0", "--threads", "2"});
     QVERIFY(m_server.waitForStarted(5000));
-    static const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
+    static const QRegularExpression listening(
+        QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
     const auto readPort = [&] {
         QFile file(log);
         if (file.open(QIODevice::ReadOnly))
@@ -110,18 +112,19 @@ QStringList EndToEndTest::flightsInDatabase(QDate day) const
 {
     QStringList flights;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
         db.setDatabaseName(m_dir.filePath("server.db"));
         if (db.open()) {
             QSqlQuery query(db);
-            query.prepare(QStringLiteral("SELECT NRVOO FROM PLANOVOO WHERE CDFILIAL = :CDFILIAL "
-                                         "AND DTHRPLAVOOPV >= :FROM AND DTHRPLAVOOPV < :TO"));
+            query.prepare(
+                QStringLiteral("SELECT NRVOO FROM PLANOVOO WHERE CDFILIAL = :CDFILIAL "
+                               "AND DTHRPLAVOOPV >= :FROM AND DTHRPLAVOOPV < :TO"));
             query.bindValue(QStringLiteral(":CDFILIAL"), kBranch);
             query.bindValue(QStringLiteral(":FROM"), day.toString(Qt::ISODate));
             query.bindValue(QStringLiteral(":TO"), day.addDays(1).toString(Qt::ISODate));
             if (query.exec()) {
-                while (query.next())
-                    flights.append(query.value(0).toString().trimmed());
+                while (query.next()) flights.append(query.value(0).toString().trimmed());
             }
         }
     }
@@ -157,19 +160,24 @@ void EndToEndTest::screenShowsTheDaysFlightPlans()
          "--local-db", m_dir.filePath("local.db"), "--plugins", QStringLiteral(ATE_PLUGIN_DIR)});
     app::HostSession session(options);
     session.start();
-    QCOMPARE(session.mainWindow()->windowTitle(), QStringLiteral("Catering — Filial GRU Guarulhos"));
+    QCOMPARE(session.mainWindow()->windowTitle(),
+             QStringLiteral("Catering — Filial GRU Guarulhos"));
     // Opened as a user opens it: from the host's menu.
     auto *menuItem = session.mainWindow()->findChild<QAction *>(QStringLiteral("mnuTelaATE25400"));
     QVERIFY(menuItem);
-    QCOMPARE(menuItem->text(), QStringLiteral("ATE25400 - Posição do Fechamento Diário do Plano de Vôo"));
+    QCOMPARE(menuItem->text(),
+             QStringLiteral("ATE25400 - Posição do Fechamento Diário do Plano de Vôo"));
     menuItem->trigger();
     app::LoadedPackage *package = session.packages().findScreen(QStringLiteral("ATE25400"));
     QVERIFY(package);
     QTRY_VERIFY_WITH_TIMEOUT(package->mainScreenReady(), 20000);
 
-    auto *plans = session.mainWindow()->findChild<QAbstractItemView *>(QStringLiteral("dbgPlanoVoo"));
-    auto *forecast = session.mainWindow()->findChild<QAbstractItemView *>(QStringLiteral("dbgPrevisaoPax"));
-    auto *services = session.mainWindow()->findChild<QAbstractItemView *>(QStringLiteral("dbgServPlano"));
+    auto *plans =
+        session.mainWindow()->findChild<QAbstractItemView *>(QStringLiteral("dbgPlanoVoo"));
+    auto *forecast =
+        session.mainWindow()->findChild<QAbstractItemView *>(QStringLiteral("dbgPrevisaoPax"));
+    auto *services =
+        session.mainWindow()->findChild<QAbstractItemView *>(QStringLiteral("dbgServPlano"));
     QVERIFY(plans && forecast && services);
 
     QStringList expected = flightsInDatabase(QDate::currentDate());
@@ -194,8 +202,8 @@ void EndToEndTest::screenshotRunWritesThePicture()
     int exitCode = 0;
     QByteArray output;
     const QProcess::ExitStatus status = runHost(
-        {"--branch", kBranch, "--port", QString::number(m_port), "--server", "127.0.0.1", "--local-db",
-         m_dir.filePath("local.db"), "--open", "ATE25400", "--screenshot", picture},
+        {"--branch", kBranch, "--port", QString::number(m_port), "--server", "127.0.0.1",
+         "--local-db", m_dir.filePath("local.db"), "--open", "ATE25400", "--screenshot", picture},
         exitCode, output);
     QVERIFY2(status == QProcess::NormalExit && exitCode == 0, output.constData());
     const QImage image(picture);

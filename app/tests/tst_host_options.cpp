@@ -38,8 +38,8 @@ void HostOptionsTest::cleanup()
 // A value after "=" or as the next argument must mean the same.
 void HostOptionsTest::flagsTakeBothSpellings()
 {
-    const HostOptions spaced = parseHostOptions(
-        {"--branch", "gru", "--port", "6001", "--open", "ate25400", "--screenshot", "x.png", "--bound"});
+    const HostOptions spaced = parseHostOptions({"--branch", "gru", "--port", "6001", "--open",
+                                                 "ate25400", "--screenshot", "x.png", "--bound"});
     const HostOptions joined = parseHostOptions(
         {"--branch=gru", "--port=6001", "--open=ate25400", "--screenshot=x.png", "--bound"});
     for (const HostOptions &options : {spaced, joined}) {
@@ -58,15 +58,25 @@ void HostOptionsTest::badFlagsAreRefusedWithAReason_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("unknown") << QStringList{"--prot", "1"} << "Opção desconhecida: --prot.";
     QTest::newRow("no value") << QStringList{"--port"} << "Falta o valor de --port.";
-    QTest::newRow("port zero") << QStringList{"--port", "0"} << "Valor inválido para --port: \"0\" (de 1 a 65535).";
-    QTest::newRow("port text") << QStringList{"--port=abc"} << "Valor inválido para --port: \"abc\" (de 1 a 65535).";
-    QTest::newRow("deadline") << QStringList{"--deadline-ms", "-5"} << "Valor inválido para --deadline-ms: \"-5\" (de 1 a 600000).";
-    QTest::newRow("long branch") << QStringList{"--branch", "GRUXX"} << "Código de filial inválido: \"GRUXX\" (até 4 letras ou dígitos).";
-    QTest::newRow("quoted branch") << QStringList{"--branch", "G'1"} << "Código de filial inválido: \"G'1\" (até 4 letras ou dígitos).";
-    QTest::newRow("both bindings") << QStringList{"--bound", "--unbound"} << "Use --bound ou --unbound, não os dois.";
+    QTest::newRow("port zero") << QStringList{"--port", "0"}
+                               << "Valor inválido para --port: \"0\" (de 1 a 65535).";
+    QTest::newRow("port text") << QStringList{"--port=abc"}
+                               << "Valor inválido para --port: \"abc\" (de 1 a 65535).";
+    QTest::newRow("deadline") << QStringList{"--deadline-ms", "-5"}
+                              << "Valor inválido para --deadline-ms: \"-5\" (de 1 a 600000).";
+    QTest::newRow("long branch")
+        << QStringList{"--branch", "GRUXX"}
+        << "Código de filial inválido: \"GRUXX\" (até 4 letras ou dígitos).";
+    QTest::newRow("quoted branch")
+        << QStringList{"--branch", "G'1"}
+        << "Código de filial inválido: \"G'1\" (até 4 letras ou dígitos).";
+    QTest::newRow("both bindings")
+        << QStringList{"--bound", "--unbound"} << "Use --bound ou --unbound, não os dois.";
     QTest::newRow("flag with value") << QStringList{"--tls=yes"} << "A opção --tls não leva valor.";
-    QTest::newRow("two databases") << QStringList{"--local-db", "a.db", "--local-pg", "dbname=a"} << "Use --local-db ou --local-pg, não os dois.";
-    QTest::newRow("picture of nothing") << QStringList{"--screenshot", "x.png"} << "--screenshot precisa de --open com a tela a mostrar.";
+    QTest::newRow("two databases") << QStringList{"--local-db", "a.db", "--local-pg", "dbname=a"}
+                                   << "Use --local-db ou --local-pg, não os dois.";
+    QTest::newRow("picture of nothing") << QStringList{"--screenshot", "x.png"}
+                                        << "--screenshot precisa de --open com a tela a mostrar.";
     QTest::newRow("stray word") << QStringList{"ATE25400"} << "Argumento inesperado: \"ATE25400\".";
 }
 
@@ -85,14 +95,15 @@ void HostOptionsTest::flagsWinOverTheConfigurationFile()
     QVERIFY(dir.isValid());
     QFile ini(dir.filePath("ate-host.ini"));
     QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[branch]\ncode = gig\nname = Galeão\nbound = true\n"
-              "[server]\nhost = app.example\nport = 7000\ndeadline_ms = 1500\ntoken = abc\n"
-              "[database]\ndriver = sqlite\npath = local.db\n");
+    ini.write(
+        "[branch]\ncode = gig\nname = Galeão\nbound = true\n"
+        "[server]\nhost = app.example\nport = 7000\ndeadline_ms = 1500\ntoken = abc\n"
+        "[database]\ndriver = sqlite\npath = local.db\n");
     ini.close();
 
     host::Context context;
-    app::applyHostOptions(parseHostOptions({"--config", ini.fileName(), "--port", "7100", "--unbound"}),
-                          context);
+    app::applyHostOptions(
+        parseHostOptions({"--config", ini.fileName(), "--port", "7100", "--unbound"}), context);
     QCOMPARE(context.branchCode(), QStringLiteral("GIG"));
     QCOMPARE(context.branchName(), QStringLiteral("Galeão"));
     QCOMPARE(context.moduleBoundToBranch(), false);
@@ -105,14 +116,15 @@ void HostOptionsTest::flagsWinOverTheConfigurationFile()
     QCOMPARE(connection.bearerToken, QStringLiteral("abc"));
     QVERIFY(!connection.tls);
 
-    app::applyHostOptions(parseHostOptions({"--local-pg", "host=/tmp dbname=local user=ate"}), context);
+    app::applyHostOptions(parseHostOptions({"--local-pg", "host=/tmp dbname=local user=ate"}),
+                          context);
     QCOMPARE(context.database().driver, host::DatabaseSettings::Driver::Postgres);
     QCOMPARE(context.database().databaseName, QStringLiteral("local"));
 
     host::Context missing;
-    QVERIFY_THROWS_EXCEPTION(platform::Error,
-                             app::applyHostOptions(parseHostOptions({"--root-cert", dir.filePath("none.pem")}),
-                                                   missing));
+    QVERIFY_THROWS_EXCEPTION(
+        platform::Error, app::applyHostOptions(
+                             parseHostOptions({"--root-cert", dir.filePath("none.pem")}), missing));
 }
 
 // The title must show the branch's name even when only its code is given.
@@ -122,12 +134,16 @@ void HostOptionsTest::branchNameComesFromTheLocalDatabase()
     QVERIFY(dir.isValid());
     const QString file = dir.filePath("local.db");
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("setup"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("setup"));
         db.setDatabaseName(file);
         QVERIFY(db.open());
         QSqlQuery query(db);
-        QVERIFY(query.exec("CREATE TABLE FILIAL (CDFILIAL VARCHAR(4), NMFILIAL VARCHAR(30), IDCNTRRESC VARCHAR(1))"));
-        QVERIFY(query.exec("INSERT INTO FILIAL VALUES ('GRU', 'Guarulhos', 'N'), ('POA', 'Porto Alegre', 'S')"));
+        QVERIFY(
+            query.exec("CREATE TABLE FILIAL (CDFILIAL VARCHAR(4), NMFILIAL VARCHAR(30), IDCNTRRESC "
+                       "VARCHAR(1))"));
+        QVERIFY(query.exec(
+            "INSERT INTO FILIAL VALUES ('GRU', 'Guarulhos', 'N'), ('POA', 'Porto Alegre', 'S')"));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("setup"));
 
@@ -156,7 +172,8 @@ void HostOptionsTest::branchNameComesFromTheLocalDatabase()
 // The window title is how the user knows which branch the host works for.
 void HostOptionsTest::titleNamesTheBranch()
 {
-    QCOMPARE(app::MainWindow::titleFor("GRU", "Guarulhos"), QStringLiteral("Catering — Filial GRU Guarulhos"));
+    QCOMPARE(app::MainWindow::titleFor("GRU", "Guarulhos"),
+             QStringLiteral("Catering — Filial GRU Guarulhos"));
     QCOMPARE(app::MainWindow::titleFor("GRU", {}), QStringLiteral("Catering — Filial GRU"));
     QCOMPARE(app::MainWindow::titleFor({}, {}), QStringLiteral("Catering"));
 }

@@ -15,10 +15,7 @@ QString packageFile()
     return QStringLiteral(ATE_PACKAGE_FILE);
 }
 
-LoadedPlugin::LoadedPlugin()
-    : m_library(packageFile())
-{
-}
+LoadedPlugin::LoadedPlugin() : m_library(packageFile()) {}
 
 LoadedPlugin::~LoadedPlugin()
 {
@@ -43,7 +40,8 @@ AteEntryProc LoadedPlugin::entry(const char *name)
 
 const AtePackageInfo *LoadedPlugin::info()
 {
-    auto table = reinterpret_cast<AteGetPackageInfoTableProc>(m_library.resolve("GetPackageInfoTable"));
+    auto table =
+        reinterpret_cast<AteGetPackageInfoTableProc>(m_library.resolve("GetPackageInfoTable"));
     return table ? table() : nullptr;
 }
 
@@ -81,9 +79,18 @@ HostAround::HostAround()
     host::setMainWindow(&m_window);
 
     TestPacket day;
-    day.text("CDCIA", 4).text("SGCIA", 5).text("CDTRECHO", 4).text("NRVOO", 5)
-        .text("IDSITABASPV", 1).text("IDBREAKGERA", 1).text("CDBASEORI", 4).text("CDBASEDES", 4)
-        .text("HRDECOLVOO", 4).text("SGBASEO", 5).text("SGBASED", 5).dateTime("DTHRPLAVOOPV")
+    day.text("CDCIA", 4)
+        .text("SGCIA", 5)
+        .text("CDTRECHO", 4)
+        .text("NRVOO", 5)
+        .text("IDSITABASPV", 1)
+        .text("IDBREAKGERA", 1)
+        .text("CDBASEORI", 4)
+        .text("CDBASEDES", 4)
+        .text("HRDECOLVOO", 4)
+        .text("SGBASEO", 5)
+        .text("SGBASED", 5)
+        .dateTime("DTHRPLAVOOPV")
         .text("CDFILIAL", 4);
     m_server.setDefault(QStringLiteral("GetPlanoVoo"), Answer::packet(day));
     m_server.start();
@@ -97,4 +104,4 @@ HostAround::~HostAround()
     host::setMainWindow(nullptr);
 }
 
-} // namespace package_testing
+}  // namespace package_testing

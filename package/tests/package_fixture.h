@@ -29,8 +29,11 @@ public:
     const AtePackageInfo *info();
     // A unit-level variable by its exported (mangled) name; null when the
     // package does not export it.
-    template<typename T>
-    T *variable(const char *symbol) { return reinterpret_cast<T *>(m_library.resolve(symbol)); }
+    template <typename T>
+    T *variable(const char *symbol)
+    {
+        return reinterpret_cast<T *>(m_library.resolve(symbol));
+    }
 
     void initialize() { entry("Initialize")(); }
     void finalize() { entry("Finalize")(); }
@@ -41,7 +44,7 @@ public:
     bool &boPrimVez();
     bool &boScroll();
     QString &stLista();
-    void *frmPosFecDiaPlaVoo(); // the form's address, null when none
+    void *frmPosFecDiaPlaVoo();  // the form's address, null when none
 
 private:
     QLibrary m_library;
@@ -66,4 +69,4 @@ private:
     host::testing::ScriptedServer m_server;
 };
 
-} // namespace package_testing
+}  // namespace package_testing

@@ -47,14 +47,15 @@ void PackageUnitsTest::cleanupTestCase()
 // A host resolves these by name: a missing or mangled one fails the load.
 void PackageUnitsTest::everyExportIsThere()
 {
-    for (const char *name : {"IniProc", "CriaPosFechaDiaPlanoVoo", "Initialize", "Finalize",
-                             "GetPackageInfoTable"})
+    for (const char *name :
+         {"IniProc", "CriaPosFechaDiaPlanoVoo", "Initialize", "Finalize", "GetPackageInfoTable"})
         QVERIFY2(m_plugin.entry(name), name);
     // The screen unit's interface under its unit-qualified names.
-    for (const char *name : {"_ZN12Cli_ate2540018frmPosFecDiaPlaVooE", "_ZN12Cli_ate2540010boIdCriadoE",
-                             "_ZN12Cli_ate254009boPrimVezE", "_ZN12Cli_ate254008boScrollE",
-                             "_ZN12Cli_ate254007stListaE", "_ZN12Cli_ate2540023CriaPosFechaDiaPlanoVooEv",
-                             "_ZN12Cli_ate254007IniProcEv"})
+    for (const char *name :
+         {"_ZN12Cli_ate2540018frmPosFecDiaPlaVooE", "_ZN12Cli_ate2540010boIdCriadoE",
+          "_ZN12Cli_ate254009boPrimVezE", "_ZN12Cli_ate254008boScrollE",
+          "_ZN12Cli_ate254007stListaE", "_ZN12Cli_ate2540023CriaPosFechaDiaPlanoVooEv",
+          "_ZN12Cli_ate254007IniProcEv"})
         QVERIFY2(m_plugin.variable<void>(name), name);
 }
 
@@ -69,10 +70,20 @@ void PackageUnitsTest::nothingElseOfThePackageIsExported()
                        package_testing::packageFile()});
     QVERIFY(listing.waitForFinished(10000));
     QCOMPARE(listing.exitCode(), 0);
-    const QStringList lines = QString::fromUtf8(listing.readAllStandardOutput()).split(QLatin1Char('\n'));
-    const QStringList allowedPlain = {"IniProc", "CriaPosFechaDiaPlanoVoo", "Initialize", "Finalize",
-                                      "GetPackageInfoTable", "criaFiltroCia", "CriaRelPosFecDiaPV",
-                                      "_edata", "_end", "__bss_start", "_init", "_fini"};
+    const QStringList lines =
+        QString::fromUtf8(listing.readAllStandardOutput()).split(QLatin1Char('\n'));
+    const QStringList allowedPlain = {"IniProc",
+                                      "CriaPosFechaDiaPlanoVoo",
+                                      "Initialize",
+                                      "Finalize",
+                                      "GetPackageInfoTable",
+                                      "criaFiltroCia",
+                                      "CriaRelPosFecDiaPV",
+                                      "_edata",
+                                      "_end",
+                                      "__bss_start",
+                                      "_init",
+                                      "_fini"};
     static const QRegularExpression line(QStringLiteral("^[0-9a-f]+ \\w (.+)$"));
     int plain = 0;
     for (const QString &text : lines) {
@@ -107,8 +118,8 @@ void PackageUnitsTest::unitTableAndDescription()
     QStringList required;
     for (int i = 0; i < info->requiredCount; ++i)
         required.append(QString::fromLatin1(info->requiredLibraries[i]));
-    QCOMPARE(required, QStringList({"Qt6Core", "Qt6Widgets", "Qt6Sql", "Qt6PrintSupport", "ate_platform",
-                                    "ate_host", "ate_host_forms", "ate_host_net"}));
+    QCOMPARE(required, QStringList({"Qt6Core", "Qt6Widgets", "Qt6Sql", "Qt6PrintSupport",
+                                    "ate_platform", "ate_host", "ate_host_forms", "ate_host_net"}));
     QCOMPARE(QByteArray(info->mainScreenCode), QByteArray("ATE25400"));
     QVERIFY(info->mainScreenReady);
     QCOMPARE(info->mainScreenReady(), 0);
