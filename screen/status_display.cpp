@@ -31,21 +31,26 @@ void paintCell(QPainter &canvas, const QWidget &grid, const QRect &rect,
                const std::optional<QColor> &statusColor, const CellText &cell, int columnWidth,
                platform::GridDrawState state)
 {
-    canvas.setClipRect(rect);
     canvas.setBrush(infoBackground(&grid));
     canvas.fillRect(rect, canvas.brush());
     if (statusColor)
         canvas.setPen(*statusColor);
-    const QFontMetrics metrics = canvas.fontMetrics();
-    const int offset = cell.rightAligned
-                           ? columnWidth - (metrics.horizontalAdvance(cell.text) + 2)
-                           : 2;
+    // Left: 2 pixels in. Right: ending 2 pixels before the column's right
+    // edge, that is at (column width - (text width + 2)) from its left.
+    // Laid out once by the painter, which clips only a text that overflows.
+    const QRect textRect = cell.rightAligned
+                               ? QRect(rect.left(), rect.top() + 2, columnWidth - 2, rect.height() - 2)
+                               : QRect(rect.left() + 2, rect.top() + 2, rect.width() - 2,
+                                       rect.height() - 2);
     if (state.selected) {
         canvas.setBrush(highlight(&grid));
         canvas.fillRect(rect, canvas.brush());
         canvas.setPen(captionText(&grid));
     }
-    canvas.drawText(QPoint(rect.left() + offset, rect.top() + 2 + metrics.ascent()), cell.text);
+    canvas.drawText(textRect,
+                    Qt::AlignTop | Qt::TextSingleLine
+                        | (cell.rightAligned ? Qt::AlignRight : Qt::AlignLeft),
+                    cell.text);
     if (state.focused) {
         QStyleOptionFocusRect focus;
         focus.initFrom(&grid);

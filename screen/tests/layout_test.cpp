@@ -13,6 +13,7 @@
 #include "net_connection.h"
 
 #include <QAbstractItemModelTester>
+#include <QTranslator>
 #include <QHeaderView>
 #include <QTest>
 
@@ -20,6 +21,19 @@ using namespace screen_testing;
 using Cli_ate25400::TfrmPosFecDiaPlaVoo;
 
 namespace {
+
+// Marks every text it is asked for under the screen's context.
+class MarkingTranslator : public QTranslator
+{
+public:
+    QString translate(const char *context, const char *source, const char *, int) const override
+    {
+        if (qstrcmp(context, "TfrmPosFecDiaPlaVoo") != 0)
+            return {};
+        return QStringLiteral("EN ") + QString::fromUtf8(source);
+    }
+    bool isEmpty() const override { return false; }
+};
 
 QString columnsOf(const platform::DBGrid *grid)
 {
@@ -78,6 +92,7 @@ private slots:
     void gridsShowTheirColumns();
     void recordSetsDeclareEveryField();
     void branchQueryAndMessageTableAsStored();
+    void textsAreTranslatedUnderTheFormsName();
 
 private:
     std::unique_ptr<ScreenFixture> m_fixture;
@@ -269,6 +284,25 @@ void LayoutTest::branchQueryAndMessageTableAsStored()
                  "FILI_DEVE|Filial deve ser informada.", "FILI_NAO_CAD|Filial não cadastrada.",
                  "FILI_RESC|Filial com contrato rescindido."}));
     QCOMPARE(m_form->msgPadrao->Msg("Sit1"), QStringLiteral("Pe"));
+}
+
+// Catches a user-visible text that the language module cannot translate:
+// left out of translation, or under another context than the form's name.
+void LayoutTest::textsAreTranslatedUnderTheFormsName()
+{
+    MarkingTranslator translator;
+    QCoreApplication::installTranslator(&translator);
+    TfrmPosFecDiaPlaVoo *form = host::createForm<TfrmPosFecDiaPlaVoo>();
+    QCoreApplication::removeTranslator(&translator);
+    QCOMPARE(form->windowTitle(), QStringLiteral("EN Posição do Fechamento Diário do Plano de Vôo"));
+    QCOMPARE(form->lblAtualiza->text(), QStringLiteral("EN Atualizar (seg.)"));
+    QCOMPARE(form->sbtFiltrar->hint(), QStringLiteral("EN Filtrar Companhia"));
+    QCOMPARE(form->mnuFiltrar->text(), QStringLiteral("EN Filtrar"));
+    QCOMPARE(form->dbgServPlano->column(7).title(), QStringLiteral("EN Preço"));
+    QCOMPARE(form->msgPadrao->Msg("FILI_DEVE"), QStringLiteral("EN Filial deve ser informada."));
+    QCOMPARE(form->msgPadrao->Msg("sit5"), QStringLiteral("EN Ft"));
+    QCOMPARE(form->depVoo->NomeSemana().first(), QStringLiteral("EN Domingo"));
+    delete form->subWindow();
 }
 
 QTEST_MAIN(LayoutTest)
