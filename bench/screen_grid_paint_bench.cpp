@@ -23,34 +23,37 @@ namespace {
 constexpr int Rows = 2000;
 constexpr int Repeats = 5;
 
-DataPacket planPacket()
+// A day of flights for the screen's own flight-plan fields, so the packet
+// always fits the record set it is loaded into.
+DataPacket planPacket(const ClientDataSet &planoVoo)
 {
-    const QList<PacketField> fields = {
-        {"CDCIA", FieldType::String, 4},       {"SGCIA", FieldType::String, 5},
-        {"CDTRECHO", FieldType::String, 4},    {"NRVOO", FieldType::String, 5},
-        {"IDSITABASPV", FieldType::String, 1}, {"IDBREAKGERA", FieldType::String, 1},
-        {"CDBASEORI", FieldType::String, 4},   {"CDBASEDES", FieldType::String, 4},
-        {"HRDECOLVOO", FieldType::String, 4},  {"SGBASEO", FieldType::String, 5},
-        {"SGBASED", FieldType::String, 5},     {"DTHRPLAVOOPV", FieldType::DateTime, 0},
-        {"CDFILIAL", FieldType::String, 4},
-    };
     DataPacket packet;
-    packet.fields = fields;
+    for (const auto &field : planoVoo.fields())
+        packet.fields.append({field->name(), field->type(), field->size()});
     packet.rowCount = Rows;
-    packet.columns.resize(fields.size());
+    packet.columns.resize(packet.fields.size());
     for (int r = 0; r < Rows; ++r) {
         const QTime departure(r / 60 % 24, r % 60);
-        const QString values[] = {
-            "G3", "GOL", "01", QString::number(1000 + r), QString::number(r % 6),
-            QString::number(r % 3), "GRU", "GIG", departure.toString("hhmm"), "GRU", "GIG",
-        };
-        for (int f = 0; f < fields.size(); ++f) {
-            if (fields[f].name == "DTHRPLAVOOPV")
-                packet.columns[f].emplace_back(civilDateTime(QDate(2024, 3, 1), departure));
-            else if (fields[f].name == "CDFILIAL")
-                packet.columns[f].emplace_back(QStringLiteral("GRU"));
+        for (int f = 0; f < packet.fields.size(); ++f) {
+            const QString &name = packet.fields[f].name;
+            QVariant value;
+            if (name == "DTHRPLAVOOPV")
+                value = civilDateTime(QDate(2024, 3, 1), departure);
+            else if (name == "HRDECOLVOO")
+                value = departure.toString("hhmm");
+            else if (name == "NRVOO")
+                value = QString::number(1000 + r);
+            else if (name == "IDSITABASPV")
+                value = QString::number(r % 6); // every situation, and 0
+            else if (name == "IDBREAKGERA")
+                value = QString::number(r % 3);
+            else if (name == "SGCIA")
+                value = QStringLiteral("GOL");
+            else if (name == "SGBASEO" || name == "SGBASED")
+                value = r % 2 ? QStringLiteral("GRU") : QStringLiteral("GIG");
             else
-                packet.columns[f].emplace_back(values[f]);
+                value = name.left(packet.fields[f].size);
+            packet.columns[f].push_back(value);
         }
     }
     return packet;
@@ -80,7 +83,7 @@ int main(int argc, char **argv)
     // The form alone: no creation handler, so no server is needed.
     Cli_ate25400::TfrmPosFecDiaPlaVoo form;
     DBGrid *grid = form.dbgPlanoVoo;
-    form.cdsPlanoVoo->loadPacket(planPacket());
+    form.cdsPlanoVoo->loadPacket(planPacket(*form.cdsPlanoVoo));
     // On its own and tall enough for every row, so one repaint paints all
     // 2,000 (inside the hidden form its viewport keeps a few rows).
     grid->setParent(nullptr);

@@ -1,7 +1,7 @@
 // The filter panel as a user works it: branch code, lookup, date, refresh
 // period; its checks, where the focus is at each message, and the loads.
 
-#include "screen_fixture.h"
+#include "open_screen_test.h"
 
 #include "busy_indicator.h"
 #include "mask_edit.h"
@@ -47,24 +47,11 @@ QStringList messagesWithFocus(const host::testing::FakeDialogs &dialogs)
 
 } // namespace
 
-class FilterPanelTest : public QObject
+class FilterPanelTest : public OpenScreenTest
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_fixture = std::make_unique<ScreenFixture>();
-        m_form = m_fixture->open();
-        QVERIFY(m_form);
-        m_fixture->server.clearCalls();
-    }
-    void cleanup()
-    {
-        m_form = nullptr;
-        m_fixture.reset();
-    }
-
     void enteringSuspendsAndLeavingReloadsEverything();
     void codeEditTakesFourUpperCaseCharactersAndClearsTheName();
     void unknownCodeIsRefusedAndCanBeCorrected();
@@ -79,10 +66,6 @@ private slots:
     void emptyDayShowsEmptyGridsWithoutMessage();
     void failedForecastKeepsThePlansAndStopsTheDependentReads();
     void periodChangeSetsTheTimerInterval();
-
-private:
-    std::unique_ptr<ScreenFixture> m_fixture;
-    TfrmPosFecDiaPlaVoo *m_form = nullptr;
 };
 
 // Catches an entry that leaves data, commands or timer on, and an exit that

@@ -1,7 +1,7 @@
 // Moving in the flight plans and in the forecast reads the rows below anew;
 // the price column follows the airline of the services on display.
 
-#include "screen_fixture.h"
+#include "open_screen_test.h"
 
 #include "db_text.h"
 #include "grid_column.h"
@@ -12,24 +12,11 @@ using namespace screen_testing;
 using Cli_ate25400::TfrmPosFecDiaPlaVoo;
 using host::testing::Answer;
 
-class NavigationTest : public QObject
+class NavigationTest : public OpenScreenTest
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_fixture = std::make_unique<ScreenFixture>();
-        m_form = m_fixture->open();
-        QVERIFY(m_form);
-        m_fixture->server.clearCalls();
-    }
-    void cleanup()
-    {
-        m_form = nullptr;
-        m_fixture.reset();
-    }
-
     void eachFlightMoveReadsItsForecastThenServicesOnce();
     void priceColumnFollowsTheServicesOnDisplay();
     void flightWithoutForecastKeepsTheServicesShown();
@@ -38,9 +25,6 @@ private slots:
 
 private:
     QString priceField() const { return m_form->dbgServPlano->column(7).fieldName(); }
-
-    std::unique_ptr<ScreenFixture> m_fixture;
-    TfrmPosFecDiaPlaVoo *m_form = nullptr;
 };
 
 // Catches a move that reads nothing, reads twice, or reads with the keys of

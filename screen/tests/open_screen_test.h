@@ -1,0 +1,37 @@
+#pragma once
+
+#include "screen_fixture.h"
+
+#include <QObject>
+#include <QTest>
+
+#include <memory>
+
+namespace screen_testing {
+
+// Base of the tests that start from an open screen after its first load,
+// with the server's log emptied.
+class OpenScreenTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_fixture = std::make_unique<ScreenFixture>();
+        m_form = m_fixture->open();
+        QVERIFY(m_form);
+        m_fixture->server.clearCalls();
+    }
+    void cleanup()
+    {
+        m_form = nullptr;
+        m_fixture.reset();
+    }
+
+protected:
+    std::unique_ptr<ScreenFixture> m_fixture;
+    Cli_ate25400::TfrmPosFecDiaPlaVoo *m_form = nullptr;
+};
+
+} // namespace screen_testing
