@@ -21,8 +21,11 @@ TfrmPosFecDiaPlaVoo::~TfrmPosFecDiaPlaVoo()
     // Before the components go: the widgets' own teardown moves the focus.
     delete m_focusRouter;
     m_focusRouter = nullptr;
-    if (frmPosFecDiaPlaVoo == this)
+    // Only the current screen: a closed one may go after its successor was made.
+    if (frmPosFecDiaPlaVoo == this) {
         frmPosFecDiaPlaVoo = nullptr;
+        boIdCriado = false;
+    }
 }
 
 void TfrmPosFecDiaPlaVoo::wireEvents()

@@ -69,7 +69,9 @@ TfrmPosFecDiaPlaVoo *createScreen()
 void CriaPosFechaDiaPlanoVoo()
 {
     BusyCursor busy;
-    if (!boIdCriado) {
+    // A screen destroyed without being closed (its window taken down with
+    // the host's) counts as gone too: make a new one rather than reach it.
+    if (!boIdCriado || !frmPosFecDiaPlaVoo) {
         createScreen();
         boIdCriado = true;
     }

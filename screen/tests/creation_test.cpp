@@ -42,6 +42,7 @@ private slots:
     void firstActivationLoadsTheWholePosition();
     void secondCallShowsTheSameScreen();
     void closedScreenIsGoneAndMadeAnew();
+    void screenDestroyedWithoutClosingIsMadeAnew();
     void failedConnectLeavesAScreenToRetryFrom();
     void refusedCreationReadLeavesNoRowsAndNoFirstLoad();
     void boundModuleFixesTheBranch();
@@ -138,6 +139,20 @@ void CreationTest::closedScreenIsGoneAndMadeAnew()
     const QStringList chain = {allAirlinesCall(), keysCall("GetPrevPax", first),
                                keysCall("GetServPlano", first)};
     QCOMPARE(m_fixture->server.callStrings(), chain + chain);
+    QCOMPARE(m_fixture->area->subWindowList().size(), 1);
+}
+
+// Catches a creator that reaches a screen destroyed without FormClose (its
+// sub-window deleted with the host's window) instead of making a new one.
+void CreationTest::screenDestroyedWithoutClosingIsMadeAnew()
+{
+    QPointer<TfrmPosFecDiaPlaVoo> firstScreen = m_fixture->open();
+    delete firstScreen->subWindow();
+    QVERIFY(firstScreen.isNull());
+    QCOMPARE(Cli_ate25400::frmPosFecDiaPlaVoo, nullptr);
+    QVERIFY(!Cli_ate25400::boIdCriado);
+    TfrmPosFecDiaPlaVoo *second = m_fixture->open();
+    QVERIFY(second);
     QCOMPARE(m_fixture->area->subWindowList().size(), 1);
 }
 
