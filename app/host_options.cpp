@@ -35,7 +35,7 @@ QString nonEmpty(const QString &name, const QString &value)
     return value.trimmed();
 }
 
-const QStringList kFlags = {"bound", "unbound", "tls", "help"};
+const QStringList kFlags = {"bound", "unbound", "tls", "maximize-screen", "help"};
 const QStringList kValued = {"config",      "branch",
                              "branch-name", "server",
                              "port",        "token",
@@ -83,6 +83,8 @@ void apply(HostOptions &o, const QString &name, const QString &value)
         o.pluginDir = nonEmpty(name, value);
     else if (name == QLatin1String("open"))
         o.openScreen = nonEmpty(name, value).toUpper();
+    else if (name == QLatin1String("maximize-screen"))
+        o.maximizeScreen = true;
     else if (name == QLatin1String("screenshot"))
         o.screenshotFile = nonEmpty(name, value);
     else if (name == QLatin1String("screenshot-timeout-ms"))
@@ -136,6 +138,9 @@ HostOptions parseHostOptions(const QStringList &arguments)
     if (!result.screenshotFile.isEmpty() && result.openScreen.isEmpty())
         throw platform::Error(
             QStringLiteral("--screenshot precisa de --open com a tela a mostrar."));
+    if (result.maximizeScreen && result.openScreen.isEmpty())
+        throw platform::Error(
+            QStringLiteral("--maximize-screen precisa de --open com a tela a abrir."));
     if (result.branchCode)
         result.branchCode = branchCode(*result.branchCode);
     return result;
@@ -159,8 +164,10 @@ QString hostUsage()
         "  --local-pg CONEXÃO      banco local PostgreSQL (\"host=… dbname=… user=…\")\n"
         "  --plugins PASTA         pasta dos pacotes (padrão: ../plugins a partir do executável)\n"
         "  --open CÓDIGO           abre a tela ao iniciar, por exemplo ATE25400\n"
+        "  --maximize-screen       abre a tela de --open maximizada na janela principal\n"
         "  --screenshot ARQUIVO    grava a janela em PNG quando a tela terminar a primeira carga\n"
-        "                          e encerra (0: sucesso)\n"
+        "                          (depois de descer uma linha na primeira grade e voltar, como\n"
+        "                          faria o usuário) e encerra (0: sucesso)\n"
         "  --screenshot-timeout-ms N  espera máxima pela primeira carga (padrão 20000)\n"
         "  --help                  mostra esta ajuda\n");
 }

@@ -33,9 +33,10 @@ struct HostOptions
     QString localSqlite;    // local database as an SQLite file
     QString localPostgres;  // or as a libpq connection string
 
-    QString pluginDir;       // empty: "plugins" beside the executable's folder
-    QString openScreen;      // screen code to open at start, e.g. ATE25400
-    QString screenshotFile;  // render the main window here, then quit
+    QString pluginDir;            // empty: "plugins" beside the executable's folder
+    QString openScreen;           // screen code to open at start, e.g. ATE25400
+    bool maximizeScreen = false;  // that screen's sub-window opens maximised
+    QString screenshotFile;       // render the main window here, then quit
     int screenshotTimeoutMs = 20000;
 
     bool help = false;

@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QLayout>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 #include <algorithm>
 
@@ -69,6 +71,13 @@ LoadedPackage &HostSession::openScreen(const QString &screenCode)
     if (!package)
         throw platform::Error(QStringLiteral("Tela não encontrada: %1.").arg(screenCode));
     package->iniProc();
+    if (m_options.maximizeScreen) {
+        // The screen just opened is the newest sub-window.
+        const QList<QMdiSubWindow *> windows =
+            m_mainWindow->mdiArea()->subWindowList(QMdiArea::CreationOrder);
+        if (!windows.isEmpty())
+            windows.last()->showMaximized();
+    }
     return *package;
 }
 
@@ -110,6 +119,7 @@ int runSession(QApplication &application, const HostOptions &options,
     probe.failure = [unattended] {
         return unattended->errors().isEmpty() ? QString() : unattended->errors().first();
     };
+    probe.prepare = [area = session.mainWindow()->mdiArea()] { browseFirstGrid(area); };
     ScreenshotJob screenshot(session.mainWindow(), options.screenshotFile, probe,
                              options.screenshotTimeoutMs);
     QObject::connect(&screenshot, &ScreenshotJob::finished, &application,

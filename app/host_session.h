@@ -25,7 +25,8 @@ public:
     // reported through the dialog service and skipped.
     void start();
 
-    // Opens a package's main screen by its code (ATE25400). Throws
+    // Opens a package's main screen by its code (ATE25400), maximised in
+    // the MDI area when the options say --maximize-screen. Throws
     // platform::Error when no loaded package has that screen.
     LoadedPackage &openScreen(const QString &screenCode);
 

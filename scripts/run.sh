@@ -2,7 +2,8 @@
 # The main job: installs what is missing, builds, makes the demo data, starts
 # the application server in the background and the host with the closing
 # position screen open for branch GRU and today's date. Without a display the
-# host runs under Xvfb and saves a picture of the screen instead.
+# host runs under Xvfb instead, the screen maximised so that its grids show
+# as many rows as they can, and saves a picture of it.
 #   bash scripts/run.sh
 # BUILD_DIR (default build) picks the build tree.
 set -euo pipefail
@@ -18,10 +19,12 @@ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build_dir" --target ate-host ate-appserver ate-demodata PKG_ATE25400
 
 # The demo data is laid out around the day it is made: made on another day,
-# its "today" is not today any more, so it is made again.
+# its "today" is not today any more, so it is made again; so it is when the
+# generator was rebuilt since.
 today=$(date +%F)
 if [ ! -f "$demo_dir/ate25400.db" ] || [ ! -f "$demo_dir/ate25400-local.db" ] \
-   || [ "$(date -r "$demo_dir/ate25400.db" +%F)" != "$today" ]; then
+   || [ "$(date -r "$demo_dir/ate25400.db" +%F)" != "$today" ] \
+   || [ "$build_dir/bin/ate-demodata" -nt "$demo_dir/ate25400.db" ]; then
   echo "run: making the demo data in $demo_dir"
   BUILD_DIR=$build_dir bash scripts/demo-data.sh "$demo_dir"
 fi
@@ -71,6 +74,6 @@ else
   echo "run: no display; running the host under Xvfb to take a picture"
   rm -f "$shot"
   xvfb-run -a -s "-screen 0 1280x800x24" \
-    "$build_dir/bin/ate-host" "${host_args[@]}" --screenshot "$shot"
+    "$build_dir/bin/ate-host" "${host_args[@]}" --maximize-screen --screenshot "$shot"
   echo "run: the closing position screen is in $(realpath "$shot")"
 fi

@@ -10,6 +10,8 @@
 #include <ctime>
 #include <optional>
 #include <span>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace appserver::demo {
@@ -278,6 +280,23 @@ void bindMaybe(Statement &s, int index, Random &random, double nullChance, doubl
         s.bindNumber(index, value);
 }
 
+// A service's status and what it leaves blank.
+struct ServiceCase
+{
+    int situation;              // IDSITSERSP, 1..5
+    bool invoiced;              // NRLANCTONF filled
+    bool blankAmounts = false;  // no stand-by quantity, no price
+};
+
+// The first services of a day's first flight, in a drawn order: every way
+// the service grid reads a situation ("Pe", "At", "Ca", "Ca" although
+// invoiced, "Cc" for an attended service being invoiced, and the blank of
+// a "4").
+constexpr std::array kShowcaseServices = {
+    ServiceCase{1, false}, ServiceCase{2, false}, ServiceCase{3, false},
+    ServiceCase{3, true},  ServiceCase{2, true},  ServiceCase{4, false},
+};
+
 // Where the plan's day stands against the data set's "today".
 enum class When { Past, Today, Future };
 
@@ -289,8 +308,26 @@ struct Plan
     std::int64_t at;  // plan date-time
     std::string departure;
     const char *destination;
-    int situation;  // 1..5
+    int situation;   // 1..5
+    bool generated;  // breakdown generated
 };
+
+// The order the screen lists a day's plans in (the server's): departure
+// time, airline, flight, leg.
+bool screenOrder(const Plan &a, const Plan &b)
+{
+    const std::string_view airlineA = a.airline->code;
+    const std::string_view airlineB = b.airline->code;
+    return std::tie(a.departure, airlineA, a.flight, a.leg) <
+           std::tie(b.departure, airlineB, b.flight, b.leg);
+}
+
+bool breakdownGenerated(Random &random, When when)
+{
+    return when == When::Past    ? !random.chance(0.05)
+           : when == When::Today ? random.chance(0.6)
+                                 : random.chance(0.1);
+}
 
 int planSituation(Random &random, When when)
 {
@@ -339,23 +376,58 @@ public:
     DemoSummary summary;
 
     // One branch-day: `count` plans with `minServices`..`maxServices` each.
+    // With `showcase`, the first rows the screen shows carry every case of
+    // its status display (see showcaseFirstPlans and kShowcaseServices).
     Status writeDay(const Branch &branch, std::span<const Airline *const> airlines,
-                    std::int64_t day, When when, int count, int minServices, int maxServices)
+                    std::int64_t day, When when, int count, int minServices, int maxServices,
+                    bool showcase)
     {
         std::vector<Plan> plans = makePlans(branch, airlines, day, when, count);
-        for (const Plan &plan : plans) {
-            if (Status s = writePlan(branch, plan, when); !s)
+        if (showcase)
+            showcaseFirstPlans(plans);
+        for (std::size_t i = 0; i < plans.size(); ++i) {
+            const Plan &plan = plans[i];
+            if (Status s = writePlan(branch, plan); !s)
                 return s;
             if (Status s = writeForecast(branch, plan); !s)
                 return s;
             const int services = m_random.between(minServices, maxServices);
-            if (Status s = writeServices(branch, plan, when, services); !s)
+            if (Status s = writeServices(branch, plan, when, services, showcase && i == 0); !s)
                 return s;
         }
         return success();
     }
 
 private:
+    template <typename Items>
+    void shuffle(Items &items)
+    {
+        for (std::size_t i = items.size(); i > 1; --i)
+            std::swap(
+                items[i - 1],
+                items[static_cast<std::size_t>(m_random.between(0, static_cast<int>(i) - 1))]);
+    }
+
+    // Whoever opens a day sees its first rows: they get the five situations,
+    // in a drawn order, and both breakdown states.
+    void showcaseFirstPlans(std::vector<Plan> &plans)
+    {
+        std::sort(plans.begin(), plans.end(), screenOrder);
+        std::array situations = {1, 2, 3, 4, 5};
+        shuffle(situations);
+        const std::size_t shown = std::min(plans.size(), situations.size());
+        bool generated = false, notGenerated = false;
+        for (std::size_t i = 0; i < shown; ++i) {
+            plans[i].situation = situations[i];
+            (plans[i].generated ? generated : notGenerated) = true;
+        }
+        if (shown > 1 && !(generated && notGenerated)) {
+            Plan &flipped =
+                plans[static_cast<std::size_t>(m_random.between(0, static_cast<int>(shown) - 1))];
+            flipped.generated = !flipped.generated;
+        }
+    }
+
     std::vector<Plan> makePlans(const Branch &branch, std::span<const Airline *const> airlines,
                                 std::int64_t day, When when, int count)
     {
@@ -387,6 +459,7 @@ private:
                 destination = "SBSV";
             plan.destination = baseCode(destination);
             plan.situation = planSituation(m_random, when);
+            plan.generated = breakdownGenerated(m_random, when);
             plans.push_back(std::move(plan));
         }
         return plans;
@@ -410,15 +483,12 @@ private:
         s.bindDateTime(4, plan.at);
     }
 
-    Status writePlan(const Branch &branch, const Plan &plan, When when)
+    Status writePlan(const Branch &branch, const Plan &plan)
     {
         Statement &s = *m_inserts.plan;
         bindKey(s, branch, plan);
         s.bindText(5, std::to_string(plan.situation));
-        const bool generated = when == When::Past    ? !m_random.chance(0.05)
-                               : when == When::Today ? m_random.chance(0.6)
-                                                     : m_random.chance(0.1);
-        s.bindText(6, generated ? "2" : "1");
+        s.bindText(6, plan.generated ? "2" : "1");
         s.bindText(7, branch.base);
         s.bindText(8, plan.destination);
         s.bindText(9, plan.departure);
@@ -448,6 +518,14 @@ private:
         return success();
     }
 
+    ServiceCase drawServiceCase(const Plan &plan, When when)
+    {
+        const int situation = serviceSituation(plan, when);
+        // The invoice entry is there for invoiced services and for a few
+        // attended ones whose invoice is being entered.
+        return {situation, situation == 5 || (situation == 2 && m_random.chance(0.05))};
+    }
+
     int serviceSituation(const Plan &plan, When when)
     {
         if (plan.situation == 3 || plan.situation == 4)
@@ -460,10 +538,23 @@ private:
         return 1 + m_random.weighted(mix);
     }
 
-    Status writeServices(const Branch &branch, const Plan &plan, When when, int count)
+    Status writeServices(const Branch &branch, const Plan &plan, When when, int count,
+                         bool showcase)
     {
         const bool national = plan.airline->national[0] == '1';
+        std::vector<ServiceCase> firstCases;
+        if (showcase) {
+            firstCases.assign(kShowcaseServices.begin(), kShowcaseServices.end());
+            shuffle(firstCases);
+            firstCases[static_cast<std::size_t>(
+                           m_random.between(0, static_cast<int>(firstCases.size()) - 1))]
+                .blankAmounts = true;
+        }
         for (int item = 1; item <= count; ++item) {
+            const ServiceCase served = static_cast<std::size_t>(item) <= firstCases.size()
+                                           ? firstCases[static_cast<std::size_t>(item - 1)]
+                                           : drawServiceCase(plan, when);
+            const int situation = served.situation;
             Statement &s = *m_inserts.service;
             bindKey(s, branch, plan);
             s.bindInteger(5, item);
@@ -478,7 +569,6 @@ private:
                 s.bindText(8, "G" + std::to_string(m_random.between(1, 9)));
                 s.bindText(9, "G" + std::to_string(m_random.between(1, 9)));
             }
-            const int situation = serviceSituation(plan, when);
             s.bindText(10, std::to_string(situation));
             s.bindText(11, m_random.chance(0.1) ? "S" : "N");
             s.bindText(12, m_random.chance(0.2) ? "S" : "N");
@@ -492,9 +582,9 @@ private:
             const double standby = m_random.between(0, 12);
             const double cut =
                 situation == 3 || situation == 4 ? requested : m_random.between(0, 4);
-            bindMaybe(s, 14, m_random, 0.15, requested);  // QTANTAPRODSP
-            bindMaybe(s, 15, m_random, 0.05, requested);  // QTSESOLICSP
-            bindMaybe(s, 16, m_random, 0.15, standby);    // QTSESBYPRSP
+            bindMaybe(s, 14, m_random, 0.15, requested);                            // QTANTAPRODSP
+            bindMaybe(s, 15, m_random, 0.05, requested);                            // QTSESOLICSP
+            bindMaybe(s, 16, m_random, served.blankAmounts ? 1.0 : 0.15, standby);  // QTSESBYPRSP
             bindMaybe(s, 17, m_random, 0.3,
                       m_random.between(0, static_cast<int>(standby)));  // QTSESBYUTSP
             bindMaybe(s, 18, m_random, 0.2, cut);                       // QTCORTSERVSP
@@ -505,9 +595,12 @@ private:
                 s.bindNull(20);
             const double reais = m_random.money(2.5, 180.0);
             // The national airline is priced in reais, the others in dollars.
-            bindMaybe(s, 21, m_random, national ? 0.6 : 0.08,
+            bindMaybe(s, 21, m_random,
+                      served.blankAmounts ? 1.0
+                      : national          ? 0.6
+                                          : 0.08,
                       std::round(reais / 5.1 * 100.0) / 100.0);
-            bindMaybe(s, 22, m_random, national ? 0.08 : 0.6, reais);
+            bindMaybe(s, 22, m_random, served.blankAmounts ? 1.0 : national ? 0.08 : 0.6, reais);
             s.bindDateTime(23, plan.at - 3 * kHour);  // DTHRFEPRODSP
             s.bindDateTime(
                 24, plan.at - m_random.between(24, 72) * kHour - m_random.between(0, 59) * kMinute);
@@ -521,9 +614,7 @@ private:
                 s.bindNull(26);
             bindMaybe(s, 27, m_random, 0.5, m_random.between(1, 20));    // QTSERVFIXSP
             bindMaybe(s, 28, m_random, 0.2, m_random.money(0.2, 35.0));  // VRPESOSESP
-            // The invoice entry is there for invoiced services and for a few
-            // attended ones whose invoice is being entered.
-            if (situation == 5 || (situation == 2 && m_random.chance(0.05))) {
+            if (served.invoiced) {
                 char number[16];
                 std::snprintf(number, sizeof number, "%010d", m_random.between(1, 999999999));
                 s.bindText(29, number);
@@ -690,7 +781,9 @@ Result<DemoSummary> writeServerData(Connection &db, const DemoOptions &options)
                                   : day == today ? When::Today
                                                  : When::Future;
                 const int count = random.between(150, 400);
-                if (Status s = generator.writeDay(branch, *airlines, day, when, count, 10, 60); !s)
+                if (Status s =
+                        generator.writeDay(branch, *airlines, day, when, count, 10, 60, true);
+                    !s)
                     return s;
             }
         }
@@ -737,7 +830,7 @@ Result<DemoSummary> addFlightPlans(Connection &db, const std::string &branchCode
     for (const Airline &a : kAirlines) airlines.push_back(&a);
     Status written = inTransaction(db, [&]() -> Status {
         return generator.writeDay(*branch, airlines, startOfDay(day), When::Today, count,
-                                  servicesPerFlight, servicesPerFlight);
+                                  servicesPerFlight, servicesPerFlight, false);
     });
     if (!written)
         return written.error();

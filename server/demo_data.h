@@ -28,7 +28,11 @@ struct DemoSummary
 // twelve airlines, one national; bases, cabin classes, the service
 // catalogue; and for every active branch and day 150 to 400 flight plans
 // with 2 to 4 classes and 10 to 60 services each. The same options give the
-// same data.
+// same data. The rows a user sees first are not left to chance: in the
+// server's order, the first five plans of every branch-day carry the five
+// situations and both breakdown states, and the first six services of the
+// first plan read "Pe", "At", "Ca", "Ca" with an invoice entry, "Cc" and a
+// situation shown blank, one of them without stand-by quantity or price.
 Result<DemoSummary> writeServerData(Connection &db, const DemoOptions &options);
 
 // The host's local database: table FILIAL (CDFILIAL, NMFILIAL, IDCNTRRESC)

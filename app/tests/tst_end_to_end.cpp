@@ -1,13 +1,21 @@
+#include "client_data_set.h"
+#include "db_grid.h"
+#include "field.h"
+#include "grid_column.h"
 #include "host_context.h"
 #include "host_session.h"
 #include "main_window.h"
 #include "package_loader.h"
+#include "screenshot_job.h"
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QDate>
 #include <QFile>
 #include <QImage>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -55,6 +63,7 @@ private slots:
     void cleanupTestCase();
 
     void screenShowsTheDaysFlightPlans();
+    void pictureShowsTheScreenAsBrowsed();
     void screenshotRunWritesThePicture();
     void screenshotRunFailsWithoutAServer();
 
@@ -195,16 +204,53 @@ void EndToEndTest::screenShowsTheDaysFlightPlans()
     QVERIFY(session.packages().packages().empty());
 }
 
+// The picture must show the screen filling the window, back on its first
+// flight, with prices in the price column rather than the airline's
+// nationality code, and the focus left where the screen put it.
+void EndToEndTest::pictureShowsTheScreenAsBrowsed()
+{
+    app::HostSession session(app::parseHostOptions(
+        {"--branch", kBranch, "--server", "127.0.0.1", "--port", QString::number(m_port),
+         "--local-db", m_dir.filePath("local.db"), "--plugins", QStringLiteral(ATE_PLUGIN_DIR),
+         "--open", "ATE25400", "--maximize-screen"}));
+    session.start();
+    app::LoadedPackage &package = session.openScreen(QStringLiteral("ATE25400"));
+    QTRY_VERIFY_WITH_TIMEOUT(package.mainScreenReady(), 20000);
+    QMdiArea *area = session.mainWindow()->mdiArea();
+    QCOMPARE(area->subWindowList().size(), 1);
+    QVERIFY(area->subWindowList().first()->isMaximized());
+
+    auto *plans =
+        session.mainWindow()->findChild<platform::DBGrid *>(QStringLiteral("dbgPlanoVoo"));
+    auto *services =
+        session.mainWindow()->findChild<platform::DBGrid *>(QStringLiteral("dbgServPlano"));
+    QVERIFY(plans && services);
+    QCOMPARE(plans->currentIndex().row(), 0);
+    QCOMPARE(services->column(7).fieldName(), QStringLiteral("IDNACCIA"));
+    QWidget *focus = QApplication::focusWidget();
+
+    app::browseFirstGrid(area);
+    QCOMPARE(plans->currentIndex().row(), 0);
+    const QString price = services->column(7).fieldName();
+    QVERIFY2(price == QLatin1String("VRPRURESESP") || price == QLatin1String("VRPRUDOLSESP"),
+             qPrintable(price));
+    QCOMPARE(services->dataSet()->fieldByName(QStringLiteral("NRVOO")).asString().trimmed(),
+             columnTexts(plans, QStringLiteral("Vôo")).first());
+    QCOMPARE(QApplication::focusWidget(), focus);
+    session.stop();
+}
+
 // What scripts/run.sh does where there is no display.
 void EndToEndTest::screenshotRunWritesThePicture()
 {
     const QString picture = m_dir.filePath("shots/ate25400.png");
     int exitCode = 0;
     QByteArray output;
-    const QProcess::ExitStatus status = runHost(
-        {"--branch", kBranch, "--port", QString::number(m_port), "--server", "127.0.0.1",
-         "--local-db", m_dir.filePath("local.db"), "--open", "ATE25400", "--screenshot", picture},
-        exitCode, output);
+    const QProcess::ExitStatus status =
+        runHost({"--branch", kBranch, "--port", QString::number(m_port), "--server", "127.0.0.1",
+                 "--local-db", m_dir.filePath("local.db"), "--open", "ATE25400",
+                 "--maximize-screen", "--screenshot", picture},
+                exitCode, output);
     QVERIFY2(status == QProcess::NormalExit && exitCode == 0, output.constData());
     const QImage image(picture);
     QVERIFY(!image.isNull());

@@ -38,18 +38,22 @@ void HostOptionsTest::cleanup()
 // A value after "=" or as the next argument must mean the same.
 void HostOptionsTest::flagsTakeBothSpellings()
 {
-    const HostOptions spaced = parseHostOptions({"--branch", "gru", "--port", "6001", "--open",
-                                                 "ate25400", "--screenshot", "x.png", "--bound"});
-    const HostOptions joined = parseHostOptions(
-        {"--branch=gru", "--port=6001", "--open=ate25400", "--screenshot=x.png", "--bound"});
+    const HostOptions spaced =
+        parseHostOptions({"--branch", "gru", "--port", "6001", "--open", "ate25400", "--screenshot",
+                          "x.png", "--bound", "--maximize-screen"});
+    const HostOptions joined =
+        parseHostOptions({"--branch=gru", "--port=6001", "--open=ate25400", "--screenshot=x.png",
+                          "--bound", "--maximize-screen"});
     for (const HostOptions &options : {spaced, joined}) {
         QCOMPARE(options.branchCode.value_or(QString()), QStringLiteral("GRU"));
         QCOMPARE(options.serverPort.value_or(0), 6001);
         QCOMPARE(options.openScreen, QStringLiteral("ATE25400"));
         QCOMPARE(options.screenshotFile, QStringLiteral("x.png"));
         QCOMPARE(options.moduleBound, std::optional<bool>(true));
+        QVERIFY(options.maximizeScreen);
     }
     QVERIFY(!parseHostOptions({}).moduleBound.has_value());
+    QVERIFY(!parseHostOptions({}).maximizeScreen);
 }
 
 void HostOptionsTest::badFlagsAreRefusedWithAReason_data()
@@ -77,6 +81,8 @@ void HostOptionsTest::badFlagsAreRefusedWithAReason_data()
                                    << "Use --local-db ou --local-pg, não os dois.";
     QTest::newRow("picture of nothing") << QStringList{"--screenshot", "x.png"}
                                         << "--screenshot precisa de --open com a tela a mostrar.";
+    QTest::newRow("maximise nothing") << QStringList{"--maximize-screen"}
+                                      << "--maximize-screen precisa de --open com a tela a abrir.";
     QTest::newRow("stray word") << QStringList{"ATE25400"} << "Argumento inesperado: \"ATE25400\".";
 }
 

@@ -1,4 +1,6 @@
 #include "demo_data.h"
+#include "call_helpers.h"
+#include "queries.h"
 #include "schema.h"
 #include "sql_time.h"
 #include "test_database.h"
@@ -7,6 +9,7 @@
 
 #include <map>
 #include <set>
+#include <string_view>
 
 namespace appserver::testing {
 namespace {
@@ -109,6 +112,70 @@ TEST_F(DemoDataTest, CoversTheScreensCases)
                    "SELECT MIN(N) >= 10, MAX(N) <= 60 FROM (SELECT COUNT(*) AS N FROM SERVPLANO "
                    "GROUP BY CDFILIAL, DTHRPLAVOOPV, CDCIA, NRVOO, CDTRECHO) X"),
               "1|1|\n");
+}
+
+// How the service grid reads a service's situation and invoice entry.
+std::string serviceReading(std::string_view situation, bool invoiced)
+{
+    if (situation == "3")
+        return invoiced ? "Ca, invoiced" : "Ca";
+    if (invoiced)
+        return situation == "1" || situation == "2" ? "Cc" : "Cc of a " + std::string(situation);
+    if (situation == "1")
+        return "Pe";
+    if (situation == "2")
+        return "At";
+    return "blank";
+}
+
+// Catches a first screenful that leaves a status colour to chance: in the
+// server's own order, each branch-day opens on the five situations and both
+// breakdown texts, and its first flight on every way a service reads.
+TEST_F(DemoDataTest, FirstRowsShowEveryStatus)
+{
+    auto db = generate(options);
+    Connection &c = db->connection();
+    for (const std::string branch : {"GRU", "GIG", "BSB", "REC"}) {
+        for (int d = 0; d < options.days; ++d) {
+            SCOPED_TRACE(branch + " day " + std::to_string(d));
+            pb::DataPacket plans;
+            ASSERT_TRUE(
+                selectPlanoVoo(c, {branch, options.firstDay + d * kMsecsPerDay, true, {}}, &plans)
+                    .ok());
+            const std::vector<std::string> situations = texts(plans, "IDSITABASPV");
+            const std::vector<std::string> breakdowns = texts(plans, "IDBREAKGERA");
+            ASSERT_GE(situations.size(), 5u);
+            EXPECT_EQ(std::set<std::string>(situations.begin(), situations.begin() + 5),
+                      (std::set<std::string>{"1", "2", "3", "4", "5"}));
+            EXPECT_EQ(std::set<std::string>(breakdowns.begin(), breakdowns.begin() + 5),
+                      (std::set<std::string>{"1", "2"}));
+
+            const wire::PacketReader plan(plans);
+            const FlightKey first{texts(plans, "CDCIA")[0], branch, texts(plans, "NRVOO")[0],
+                                  texts(plans, "CDTRECHO")[0],
+                                  plan.dateTime(plan.fieldIndex("DTHRPLAVOOPV"), 0)};
+            pb::DataPacket services;
+            ASSERT_TRUE(selectServPlano(c, first, &services).ok());
+            const wire::PacketReader service(services);
+            ASSERT_GE(service.rowCount(), 6u);
+            const int situation = service.fieldIndex("IDSITSERSP");
+            const int invoice = service.fieldIndex("NRLANCTONF");
+            std::multiset<std::string> readings;
+            bool blankAmounts = false;
+            for (std::uint32_t row = 0; row < 6; ++row) {
+                readings.insert(serviceReading(
+                    service.text(situation, row),
+                    !service.isNull(invoice, row) && !service.text(invoice, row).empty()));
+                bool blank = true;
+                for (const char *field : {"QTSESBYPRSP", "VRPRURESESP", "VRPRUDOLSESP"})
+                    blank = blank && service.isNull(service.fieldIndex(field), row);
+                blankAmounts = blankAmounts || blank;
+            }
+            EXPECT_EQ(readings, (std::multiset<std::string>{"Pe", "At", "Ca", "Ca, invoiced", "Cc",
+                                                            "blank"}));
+            EXPECT_TRUE(blankAmounts);
+        }
+    }
 }
 
 // Catches an extra busy day whose flights collide or miss their services.
