@@ -236,7 +236,9 @@ void TfrmPosFecDiaPlaVoo::buildPositionPanels()
     splCl->setStretchFactor(1, 0);
     splCl->setSizes({406, 223});
 
-    panServ = makePanel(splServ, "panServ", QFrame::WinPanel | QFrame::Sunken);
+    // A lowered outer and a raised inner bevel: Qt draws that pair as a
+    // sunken box.
+    panServ = makePanel(splServ, "panServ", QFrame::Box | QFrame::Sunken);
     auto *servLayout = new QVBoxLayout(panServ);
     servLayout->setContentsMargins(2, 2, 2, 2);
     dbgServPlano = makeGrid(panServ, "dbgServPlano", dtsServPlano, true);
