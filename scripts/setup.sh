@@ -12,8 +12,8 @@ packages=(
   libsqlite3-dev libpq-dev
   libgtest-dev libgmock-dev
   postgresql-15 postgresql-client-15
-  fonts-dejavu-core fontconfig
-  xvfb xauth poppler-utils
+  fonts-dejavu-core fonts-dejavu-extra fontconfig
+  xvfb xauth poppler-utils openssl
 )
 
 missing=()
