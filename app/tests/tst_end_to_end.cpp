@@ -1,5 +1,6 @@
 #include "client_data_set.h"
 #include "db_grid.h"
+#include "demo_server.h"
 #include "field.h"
 #include "grid_column.h"
 #include "host_context.h"
@@ -17,24 +18,14 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/prctl.h>
-#include <csignal>
 
 namespace {
 
 const QString kBranch = QStringLiteral("GRU");
-
-// A child that dies with the test, even when the test itself crashes.
-void dieWithParent(QProcess &process)
-{
-    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-}
 
 QStringList columnTexts(const QAbstractItemView *grid, const QString &title)
 {
@@ -71,50 +62,18 @@ private:
     QStringList flightsInDatabase(QDate day) const;
     QProcess::ExitStatus runHost(const QStringList &arguments, int &exitCode, QByteArray &output);
 
-    QTemporaryDir m_dir;
-    QProcess m_server;
-    int m_port = 0;
+    host::testing::DemoServer m_server;
 };
 
 void EndToEndTest::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    QProcess demo;
-    demo.start(
-        QStringLiteral(ATE_DEMODATA),
-        {"--server-db", m_dir.filePath("server.db"), "--local-db", m_dir.filePath("local.db"),
-         "--start", QDate::currentDate().toString(Qt::ISODate), "--days", "1", "--seed", "7"});
-    QVERIFY(demo.waitForFinished(30000));
-    QVERIFY2(demo.exitCode() == 0, demo.readAllStandardError().constData());
-
-    // Port 0: the server takes a free one and says which in its log.
-    const QString log = m_dir.filePath("server.log");
-    m_server.setStandardErrorFile(log);
-    m_server.setStandardOutputFile(QProcess::nullDevice());
-    dieWithParent(m_server);
-    m_server.start(QStringLiteral(ATE_APPSERVER),
-                   {"--database", m_dir.filePath("server.db"), "--port", "0", "--threads", "2"});
-    QVERIFY(m_server.waitForStarted(5000));
-    static const QRegularExpression listening(
-        QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
-    const auto readPort = [&] {
-        QFile file(log);
-        if (file.open(QIODevice::ReadOnly))
-            m_port = listening.match(QString::fromUtf8(file.readAll())).captured(1).toInt();
-        return m_port;
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(readPort() > 0 || m_server.state() == QProcess::NotRunning, 10000);
-    QVERIFY2(m_port > 0, "the application server did not start");
+    const QString failure = m_server.start(QDate::currentDate(), 7);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
 void EndToEndTest::cleanupTestCase()
 {
-    if (m_server.state() != QProcess::NotRunning) {
-        m_server.terminate();
-        if (!m_server.waitForFinished(5000))
-            m_server.kill();
-        m_server.waitForFinished(2000);
-    }
+    m_server.stop();
 }
 
 QStringList EndToEndTest::flightsInDatabase(QDate day) const
@@ -123,7 +82,7 @@ QStringList EndToEndTest::flightsInDatabase(QDate day) const
     {
         QSqlDatabase db =
             QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        db.setDatabaseName(m_dir.filePath("server.db"));
+        db.setDatabaseName(m_server.serverDatabase());
         if (db.open()) {
             QSqlQuery query(db);
             query.prepare(
@@ -146,7 +105,7 @@ QProcess::ExitStatus EndToEndTest::runHost(const QStringList &arguments, int &ex
 {
     QProcess hostProcess;
     hostProcess.setProcessChannelMode(QProcess::MergedChannels);
-    dieWithParent(hostProcess);
+    host::testing::dieWithParent(hostProcess);
     hostProcess.start(QStringLiteral(ATE_HOST), arguments);
     if (!hostProcess.waitForFinished(30000)) {
         hostProcess.kill();
@@ -165,8 +124,8 @@ QProcess::ExitStatus EndToEndTest::runHost(const QStringList &arguments, int &ex
 void EndToEndTest::screenShowsTheDaysFlightPlans()
 {
     app::HostOptions options = app::parseHostOptions(
-        {"--branch", kBranch.toLower(), "--server", "127.0.0.1", "--port", QString::number(m_port),
-         "--local-db", m_dir.filePath("local.db"), "--plugins", QStringLiteral(ATE_PLUGIN_DIR)});
+        {"--branch", kBranch.toLower(), "--server", "127.0.0.1", "--port", QString::number(m_server.port()),
+         "--local-db", m_server.localDatabase(), "--plugins", QStringLiteral(ATE_PLUGIN_DIR)});
     app::HostSession session(options);
     session.start();
     QCOMPARE(session.mainWindow()->windowTitle(),
@@ -210,8 +169,8 @@ void EndToEndTest::screenShowsTheDaysFlightPlans()
 void EndToEndTest::pictureShowsTheScreenAsBrowsed()
 {
     app::HostSession session(app::parseHostOptions(
-        {"--branch", kBranch, "--server", "127.0.0.1", "--port", QString::number(m_port),
-         "--local-db", m_dir.filePath("local.db"), "--plugins", QStringLiteral(ATE_PLUGIN_DIR),
+        {"--branch", kBranch, "--server", "127.0.0.1", "--port", QString::number(m_server.port()),
+         "--local-db", m_server.localDatabase(), "--plugins", QStringLiteral(ATE_PLUGIN_DIR),
          "--open", "ATE25400", "--maximize-screen"}));
     session.start();
     app::LoadedPackage &package = session.openScreen(QStringLiteral("ATE25400"));
@@ -243,12 +202,12 @@ void EndToEndTest::pictureShowsTheScreenAsBrowsed()
 // What scripts/run.sh does where there is no display.
 void EndToEndTest::screenshotRunWritesThePicture()
 {
-    const QString picture = m_dir.filePath("shots/ate25400.png");
+    const QString picture = m_server.filePath("shots/ate25400.png");
     int exitCode = 0;
     QByteArray output;
     const QProcess::ExitStatus status =
-        runHost({"--branch", kBranch, "--port", QString::number(m_port), "--server", "127.0.0.1",
-                 "--local-db", m_dir.filePath("local.db"), "--open", "ATE25400",
+        runHost({"--branch", kBranch, "--port", QString::number(m_server.port()), "--server", "127.0.0.1",
+                 "--local-db", m_server.localDatabase(), "--open", "ATE25400",
                  "--maximize-screen", "--screenshot", picture},
                 exitCode, output);
     QVERIFY2(status == QProcess::NormalExit && exitCode == 0, output.constData());
@@ -260,13 +219,13 @@ void EndToEndTest::screenshotRunWritesThePicture()
 // A picture of a screen that never loaded must not pass for success.
 void EndToEndTest::screenshotRunFailsWithoutAServer()
 {
-    const QString picture = m_dir.filePath("none.png");
+    const QString picture = m_server.filePath("none.png");
     int exitCode = 0;
     QByteArray output;
     // Port 1 on this machine: nothing listens there.
     const QProcess::ExitStatus status = runHost(
         {"--branch", kBranch, "--server", "127.0.0.1", "--port", "1", "--deadline-ms", "500",
-         "--local-db", m_dir.filePath("local.db"), "--open", "ATE25400", "--screenshot", picture},
+         "--local-db", m_server.localDatabase(), "--open", "ATE25400", "--screenshot", picture},
         exitCode, output);
     QCOMPARE(status, QProcess::NormalExit);
     QVERIFY2(exitCode == 1, output.constData());

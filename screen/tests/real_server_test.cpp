@@ -4,11 +4,10 @@
 
 #include "screen_fixture.h"
 
+#include "demo_server.h"
 #include "host_context.h"
 
-#include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -28,50 +27,18 @@ private slots:
 private:
     int flightsOfTheDay(const QString &branch) const;
 
-    QTemporaryDir m_data;
-    QProcess m_server;
-    int m_port = 0;
+    host::testing::DemoServer m_server;
 };
 
 void RealServerTest::initTestCase()
 {
-    QVERIFY(m_data.isValid());
-    QProcess demo;
-    demo.start(QStringLiteral(ATE_DEMODATA),
-               {"--server-db", m_data.filePath("server.db"), "--local-db", m_data.filePath("local.db"),
-                "--start", today().toString(Qt::ISODate), "--days", "1", "--seed", "25400"});
-    QVERIFY(demo.waitForFinished(60000));
-    QCOMPARE(demo.exitCode(), 0);
-
-    // The server logs a line per call: into a file, so that a full pipe
-    // never stalls it while the screen waits for a reply.
-    const QString logPath = m_data.filePath("server.log");
-    m_server.setProcessChannelMode(QProcess::MergedChannels);
-    m_server.setStandardOutputFile(logPath);
-    m_server.start(QStringLiteral(ATE_APPSERVER),
-                   {"--database", m_data.filePath("server.db"), "--port", "0", "--threads", "2"});
-    QVERIFY(m_server.waitForStarted(10000));
-    // The server logs the port it took.
-    const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
-    QByteArray log;
-    QVERIFY(QTest::qWaitFor([&] {
-        QFile file(logPath);
-        if (file.open(QIODevice::ReadOnly))
-            log = file.readAll();
-        const auto match = listening.match(QString::fromUtf8(log));
-        if (match.hasMatch())
-            m_port = match.captured(1).toInt();
-        return m_port > 0 || m_server.state() == QProcess::NotRunning;
-    }, 20000));
-    QVERIFY2(m_port > 0, log.constData());
+    const QString failure = m_server.start(today(), 25400);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
 void RealServerTest::cleanupTestCase()
 {
-    m_server.terminate();
-    if (!m_server.waitForFinished(5000))
-        m_server.kill();
-    m_server.waitForFinished(5000);
+    m_server.stop();
 }
 
 int RealServerTest::flightsOfTheDay(const QString &branch) const
@@ -79,7 +46,7 @@ int RealServerTest::flightsOfTheDay(const QString &branch) const
     int count = -1;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("count"));
-        db.setDatabaseName(m_data.filePath("server.db"));
+        db.setDatabaseName(m_server.serverDatabase());
         if (db.open()) {
             QSqlQuery query(db);
             query.prepare(QStringLiteral("SELECT COUNT(*) FROM PLANOVOO WHERE CDFILIAL = ? "
@@ -100,9 +67,9 @@ void RealServerTest::demoDayShowsEveryFlightWithoutMessage()
 {
     ScreenFixture fixture;
     host::DatabaseSettings local;
-    local.sqlitePath = m_data.filePath("local.db");
+    local.sqlitePath = m_server.localDatabase();
     host::context().setDatabase(local);
-    host::context().setServerPort(m_port);
+    host::context().setServerPort(m_server.port());
 
     TfrmPosFecDiaPlaVoo *form = fixture.open();
     QVERIFY(form);

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDate>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace host::testing {
+
+// The real application server over a one-day demo data set, for end-to-end
+// tests: ate-demodata writes the server and local databases into a
+// temporary folder, ate-appserver serves them on a free port of 127.0.0.1
+// and dies with the test process whatever way it ends.
+class DemoServer
+{
+public:
+    DemoServer() = default;
+    ~DemoServer();
+
+    // Empty on success, otherwise what went wrong (for QVERIFY2).
+    QString start(QDate day, int seed);
+    void stop();
+
+    int port() const { return m_port; }
+    QString serverDatabase() const { return m_dir.filePath(QStringLiteral("server.db")); }
+    QString localDatabase() const { return m_dir.filePath(QStringLiteral("local.db")); }
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_server;
+    int m_port = 0;
+};
+
+// Makes a child process end when the test process ends.
+void dieWithParent(QProcess &process);
+
+} // namespace host::testing
