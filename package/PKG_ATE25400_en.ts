@@ -2,6 +2,53 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>TfrmFiltroCia</name>
+    <message>
+        <source>Não há companhia cadastrada para a filial informada.</source>
+        <translation>No airline is registered for the branch given.</translation>
+    </message>
+    <message>
+        <source>Companhia</source>
+        <translation>Airline</translation>
+    </message>
+    <message>
+        <source>Companhia deve ser informada.</source>
+        <translation>An airline must be given.</translation>
+    </message>
+    <message>
+        <source>Filtro Companhia</source>
+        <translation>Airline Filter</translation>
+    </message>
+    <message>
+        <source>Código</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>Sigla</source>
+        <translation>Airl.</translation>
+    </message>
+    <message>
+        <source>Nome</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Todas</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>Lista</source>
+        <translation>List</translation>
+    </message>
+    <message>
+        <source>Pesquisar</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>A tela de posição do fechamento diário do plano de vôo não está aberta.</source>
+        <translation>The daily flight plan closing position screen is not open.</translation>
+    </message>
+</context>
+<context>
     <name>TfrmPosFecDiaPlaVoo</name>
     <message>
         <source>Posição do Fechamento Diário do Plano de Vôo</source>

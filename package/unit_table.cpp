@@ -5,6 +5,8 @@
 
 #include "abort.h"
 #include "cli_ate25400.h"
+#include "cli_ate25401.h"
+#include "frm_filtro_cia.h"
 #include "frm_pos_fec_dia_pla_voo.h"
 
 #include <QMdiSubWindow>
@@ -15,6 +17,7 @@ namespace Pkg_ate25400 {
 namespace {
 
 UnitLife g_packageUnit;
+UnitLife g_filterUnit;
 UnitLife g_screenUnit;
 
 // The package's forms live in the host's main window, but their code lives
@@ -22,6 +25,9 @@ UnitLife g_screenUnit;
 // their destructors (and any timer of theirs) in unmapped code.
 void releaseForms()
 {
+    // The dialog is only ever hidden while the host runs; it goes here.
+    delete Cli_ate25401::frmFiltroCia;
+    Cli_ate25401::frmFiltroCia = nullptr;
     if (Cli_ate25400::TfrmPosFecDiaPlaVoo *form = Cli_ate25400::frmPosFecDiaPlaVoo) {
         if (QMdiSubWindow *window = form->subWindow())
             delete window;
@@ -65,9 +71,11 @@ void packageEnd()
     LanguageModule::remove();
 }
 
-const std::array<AtePackageUnit, 2> kUnits = {{
+const std::array<AtePackageUnit, 3> kUnits = {{
     {"Pkg_ate25400", unitInitialization<g_packageUnit, packageStart>,
      unitFinalization<g_packageUnit, packageEnd>},
+    {"Cli_ate25401", unitInitialization<g_filterUnit, Cli_ate25401::initialization>,
+     unitFinalization<g_filterUnit, Cli_ate25401::finalization>},
     {"Cli_ate25400", unitInitialization<g_screenUnit, Cli_ate25400::initialization>,
      unitFinalization<g_screenUnit, Cli_ate25400::finalization>},
 }};

@@ -29,6 +29,17 @@ private:
     int m_cursor;
 };
 
+// The hourglass for a scope, and the default cursor again on every way
+// out, a failure included: what a creator does around making its form.
+class BusyCursor
+{
+public:
+    BusyCursor() { setScreenCursor(ScreenCursor::HourGlass); }
+    ~BusyCursor() { setScreenCursor(ScreenCursor::Default); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
 // The size of the screen the forms are shown on, or the size set with
 // setScreenSizeOverride(); an invalid size removes the override.
 QSize screenSize();

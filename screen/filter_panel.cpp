@@ -137,9 +137,7 @@ void TfrmPosFecDiaPlaVoo::panFiltroExit(QObject *)
     host::BusyIndicator busy(host::mainWindow(), host::BusyReading);
     // The loads below read the dependent sets themselves.
     boScroll = false;
-    loadPlanoVooAllAirlines();
-    loadPrevPax();
-    loadServPlano();
+    readPosition(allAirlines(), true);
     boScroll = true;
 }
 

@@ -57,6 +57,10 @@ void TfrmPosFecDiaPlaVoo::wireEvents()
     btnPesqFilial->setOnAfterPesq([this](QObject *sender) { btnPesqFilialAfterPesq(sender); });
     bindSpeAtualizaChange();
 
+    sbtFiltrar->setOnClick([this](QObject *sender) { sbtFiltrarClick(sender); });
+    connect(mnuFiltrar, &QAction::triggered, this,
+            [this] { platform::guarded([this] { sbtFiltrarClick(mnuFiltrar); }); });
+
     netPosFDiPlav->setBeforeConnect(
         [this](host::TNetConnection &) { netPosFDiPlavBeforeConnect(netPosFDiPlav); });
 
@@ -101,7 +105,7 @@ void TfrmPosFecDiaPlaVoo::FormCreate(QObject *sender)
     medCdFilial->setEnabled(!branchFixed);
     btnPesqFilial->setEnabled(!branchFixed);
     lblFilial->setEnabled(!branchFixed);
-    loadPlanoVooAllAirlines();
+    readPosition(allAirlines(), false);
     boPrimVez = true;
 }
 

@@ -67,6 +67,28 @@ public:
     void depVooExit(QObject *sender);
     void speAtualizaChange(QObject *sender);
 
+    // Retrieval and commands.
+    void sbtVerificarClick(QObject *sender) override;
+    void sbtFiltrarClick(QObject *sender);
+
+    // GetPlanoVoo's first two arguments, the airline list and the
+    // all-airlines flag, each by value or by reference as the caller builds
+    // them.
+    struct AirlineSelection
+    {
+        host::ServerArg list;
+        host::ServerArg flag;
+    };
+    // An empty list and "T", by value.
+    static AirlineSelection allAirlines();
+    // The reading every caller of the screen shares: the flight plans of the
+    // branch and date on display into cdsPlanoVoo, then, withDetails, the
+    // forecast of the current flight into cdsPrevPax and the services of
+    // the current forecast row into cdsServPlano. A failed reply stops it
+    // there (CheckResultServ aborts); the sets loaded before it keep their
+    // new rows.
+    void readPosition(const AirlineSelection &airlines, bool withDetails);
+
     // Master-detail chain.
     void cdsPlanoVooAfterScroll(platform::ClientDataSet &dataSet);
     void cdsPrevPaxAfterScroll(platform::ClientDataSet &dataSet);
@@ -143,7 +165,6 @@ private:
     // One server call: invoke, check the reply, load the packet (navigation.cpp).
     void loadFromServer(platform::ClientDataSet &target, const QString &method,
                         const std::vector<host::ServerArg> &arguments);
-    void loadPlanoVooAllAirlines();
     void loadPrevPax();
     void loadServPlano();
     QString msg(const char *key) const;

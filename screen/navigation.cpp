@@ -33,12 +33,6 @@ void TfrmPosFecDiaPlaVoo::loadFromServer(platform::ClientDataSet &target, const 
         host::CheckResultServ(netPosFDiPlav->appServer().invoke(method, arguments), true, 0));
 }
 
-void TfrmPosFecDiaPlaVoo::loadPlanoVooAllAirlines()
-{
-    loadFromServer(*cdsPlanoVoo, QStringLiteral("GetPlanoVoo"),
-                   {QString(), QStringLiteral("T"), depVoo->GetDate(), medCdFilial->text()});
-}
-
 void TfrmPosFecDiaPlaVoo::loadPrevPax()
 {
     loadFromServer(*cdsPrevPax, QStringLiteral("GetPrevPax"), flightKeys(*cdsPlanoVoo));

@@ -47,15 +47,18 @@ void PackageUnitsTest::cleanupTestCase()
 // A host resolves these by name: a missing or mangled one fails the load.
 void PackageUnitsTest::everyExportIsThere()
 {
-    for (const char *name :
-         {"IniProc", "CriaPosFechaDiaPlanoVoo", "Initialize", "Finalize", "GetPackageInfoTable"})
+    for (const char *name : {"IniProc", "CriaPosFechaDiaPlanoVoo", "criaFiltroCia", "Initialize",
+                             "Finalize", "GetPackageInfoTable"})
         QVERIFY2(m_plugin.entry(name), name);
     // The screen unit's interface under its unit-qualified names.
     for (const char *name :
          {"_ZN12Cli_ate2540018frmPosFecDiaPlaVooE", "_ZN12Cli_ate2540010boIdCriadoE",
           "_ZN12Cli_ate254009boPrimVezE", "_ZN12Cli_ate254008boScrollE",
           "_ZN12Cli_ate254007stListaE", "_ZN12Cli_ate2540023CriaPosFechaDiaPlanoVooEv",
-          "_ZN12Cli_ate254007IniProcEv"})
+          "_ZN12Cli_ate254007IniProcEv",
+          // The filter dialog unit's.
+          "_ZN12Cli_ate2540112frmFiltroCiaE", "_ZN12Cli_ate2540113criaFiltroCiaEv",
+          "_ZN12Cli_ate2540113TfrmFiltroCia16sbtConfirmaClickEP7QObject"})
         QVERIFY2(m_plugin.variable<void>(name), name);
 }
 
@@ -115,6 +118,7 @@ void PackageUnitsTest::unitTableAndDescription()
     // ends first.
     QCOMPARE(units.first(), QStringLiteral("Pkg_ate25400"));
     QCOMPARE(units.last(), QStringLiteral("Cli_ate25400"));
+    QVERIFY(units.indexOf(QStringLiteral("Cli_ate25401")) > 0);
     QStringList required;
     for (int i = 0; i < info->requiredCount; ++i)
         required.append(QString::fromLatin1(info->requiredLibraries[i]));

@@ -1,6 +1,7 @@
 #include "screen_fixture.h"
 
 #include "abort.h"
+#include "frm_filtro_cia.h"
 #include "application.h"
 #include "host_context.h"
 #include "local_database.h"
@@ -124,6 +125,20 @@ TestPacket servPlanoPacket(const Flight &flight, const QList<Service> &services)
     return packet;
 }
 
+TestPacket ciaPacket(const QList<Flight> &flights)
+{
+    TestPacket packet;
+    packet.fixedText("IDMARCADO", 1).text("CDCIA", 4).text("SGCIA", 5).text("NMCIA", 50);
+    QStringList seen;
+    for (const Flight &f : flights) {
+        if (seen.contains(f.cdcia))
+            continue;
+        seen.append(f.cdcia);
+        packet.row({"N", f.cdcia, f.sgcia, f.sgcia + QStringLiteral(" Linhas Aéreas")});
+    }
+    return packet;
+}
+
 DemoDay demoDay()
 {
     const QDate date = today();
@@ -199,6 +214,7 @@ ScreenFixture::ScreenFixture()
 
 ScreenFixture::~ScreenFixture()
 {
+    delete Cli_ate25401::frmFiltroCia;
     if (Cli_ate25400::frmPosFecDiaPlaVoo) {
         if (QMdiSubWindow *sub = Cli_ate25400::frmPosFecDiaPlaVoo->subWindow())
             delete sub;
@@ -215,8 +231,20 @@ ScreenFixture::~ScreenFixture()
 void ScreenFixture::serve(const DemoDay &served)
 {
     day = served;
-    server.setHandler(QStringLiteral("GetPlanoVoo"), [served](const RecordedCall &) {
-        return Answer::packet(planoVooPacket(served.flights));
+    // Every flight for "T"; otherwise the flights of the listed airlines.
+    server.setHandler(QStringLiteral("GetPlanoVoo"), [served](const RecordedCall &call) {
+        if (call.values().value(1).toString() == QLatin1String("T"))
+            return Answer::packet(planoVooPacket(served.flights));
+        const QStringList listed = call.values().value(0).toString().split(QLatin1Char(','));
+        QList<Flight> flights;
+        for (const Flight &f : served.flights) {
+            if (listed.contains(f.cdcia))
+                flights.append(f);
+        }
+        return Answer::packet(planoVooPacket(flights));
+    });
+    server.setHandler(QStringLiteral("GetCia"), [served](const RecordedCall &) {
+        return Answer::packet(ciaPacket(served.flights));
     });
     server.setHandler(QStringLiteral("GetPrevPax"), [served](const RecordedCall &call) {
         return Answer::packet(prevPaxPacket(served.classes.value(call.values().value(2).toString())));

@@ -45,6 +45,8 @@ struct Service
 TestPacket planoVooPacket(const QList<Flight> &flights);
 TestPacket prevPaxPacket(const QList<CabinClass> &classes);
 TestPacket servPlanoPacket(const Flight &flight, const QList<Service> &services);
+// The airlines of the flights, each once, in flight order; as GetCia answers.
+TestPacket ciaPacket(const QList<Flight> &flights);
 
 // A demo day for branch GRU: three flights; the first two with classes and
 // services (the first airline Brazilian, the second foreign), the third
@@ -69,7 +71,8 @@ public:
     ScreenFixture();
     ~ScreenFixture();
 
-    // Answers GetPlanoVoo, GetPrevPax and GetServPlano from this day.
+    // Answers GetPlanoVoo (the listed airlines' flights when the flag is not
+    // "T"), GetPrevPax, GetServPlano and GetCia from this day.
     void serve(const DemoDay &day);
 
     // IniProc, then waits for the screen's first activation to end.

@@ -1,0 +1,20 @@
+// The airline filter command: the toolbar button and the menu item (Ctrl+L)
+// open the airline filter dialog for the date on display.
+
+#include "frm_pos_fec_dia_pla_voo.h"
+
+#include "cli_ate25401.h"
+
+namespace Cli_ate25400 {
+
+// The dialog switches the timer on again when it closes, confirmed or not;
+// a refused date leaves the refresh stopped until the panel is next left
+// with valid input.
+void TfrmPosFecDiaPlaVoo::sbtFiltrarClick(QObject *)
+{
+    timAtualizacaoPv->stop();
+    Vd_DataVoo(true);
+    Cli_ate25401::criaFiltroCia();
+}
+
+} // namespace Cli_ate25400

@@ -1,0 +1,51 @@
+// The position retrieval: the three server calls that bring the flight
+// plans, the forecast of the current flight and its services up to date.
+// Creation, the filter panel, the verify command, the refresh timer and the
+// airline filter dialog all run this one chain; they differ only in the
+// airline selection they pass and in what surrounds the call.
+
+#include "frm_pos_fec_dia_pla_voo.h"
+
+#include "cli_ate25401.h"
+#include "data_packet.h"
+#include "frm_filtro_cia.h"
+#include "functions.h"
+#include "mask_edit.h"
+
+namespace Cli_ate25400 {
+
+TfrmPosFecDiaPlaVoo::AirlineSelection TfrmPosFecDiaPlaVoo::allAirlines()
+{
+    return {QString(), QStringLiteral("T")};
+}
+
+void TfrmPosFecDiaPlaVoo::readPosition(const AirlineSelection &airlines, bool withDetails)
+{
+    loadFromServer(*cdsPlanoVoo, QStringLiteral("GetPlanoVoo"),
+                   {airlines.list, airlines.flag, depVoo->GetDate(), medCdFilial->text()});
+    if (!withDetails)
+        return;
+    loadPrevPax();
+    loadServPlano();
+}
+
+void TfrmPosFecDiaPlaVoo::sbtVerificarClick(QObject *sender)
+{
+    host::TfrmPadraoSimples::sbtVerificarClick(sender);
+    if (host::EmptyString(depVoo->text()))
+        return;
+    if (depVoo->GetDate() == platform::zeroDateTime())
+        return;
+    // The dialog's remembered list once the dialog exists; before it was
+    // ever opened, all airlines.
+    if (Cli_ate25401::frmFiltroCia) {
+        stListaCia = Cli_ate25401::frmFiltroCia->ListaFiltro.stCias;
+        if (!host::EmptyString(stListaCia)) {
+            readPosition({&stListaCia, QString()}, true);
+            return;
+        }
+    }
+    readPosition(allAirlines(), true);
+}
+
+} // namespace Cli_ate25400
