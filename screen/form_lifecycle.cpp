@@ -61,6 +61,8 @@ void TfrmPosFecDiaPlaVoo::wireEvents()
     connect(mnuFiltrar, &QAction::triggered, this,
             [this] { platform::guarded([this] { sbtFiltrarClick(mnuFiltrar); }); });
 
+    connect(timAtualizacaoPv, &QTimer::timeout, this, [this] { onRefreshTick(); });
+
     netPosFDiPlav->setBeforeConnect(
         [this](host::TNetConnection &) { netPosFDiPlavBeforeConnect(netPosFDiPlav); });
 
@@ -94,6 +96,9 @@ void TfrmPosFecDiaPlaVoo::bindSpeAtualizaChange()
 void TfrmPosFecDiaPlaVoo::FormCreate(QObject *sender)
 {
     host::TfrmPadraoSimples::FormCreate(sender);
+    // The first period follows the field rather than the timer's laid-out
+    // 30 s, so that the screen refreshes as often as it says it does.
+    timAtualizacaoPv->setInterval(speAtualiza->value() * 1000);
     {
         host::BusyIndicator busy(host::mainWindow(), host::BusyConnecting);
         netPosFDiPlav->connect();

@@ -70,6 +70,9 @@ public:
     // Retrieval and commands.
     void sbtVerificarClick(QObject *sender) override;
     void sbtFiltrarClick(QObject *sender);
+    // The refresh tick: the position read again, the current flight kept.
+    void timAtualizacaoPvTimer(QObject *sender);
+    void FormKeyDown(QObject *sender, int &key, Qt::KeyboardModifiers shift) override;
 
     // GetPlanoVoo's first two arguments, the airline list and the
     // all-airlines flag, each by value or by reference as the caller builds
@@ -169,7 +172,11 @@ private:
     void loadServPlano();
     QString msg(const char *key) const;
 
+    // The timer's tick, never inside another tick (or its error box).
+    void onRefreshTick();
+
     platform::FocusRouter *m_focusRouter = nullptr;
+    bool m_tickRunning = false;
     // The running (or last) panFiltroExit got past its checks.
     bool m_filterChecksPassed = false;
     QMetaObject::Connection m_speAtualizaChange;

@@ -20,6 +20,10 @@ public:
     // Empty on success, otherwise what went wrong (for QVERIFY2).
     QString start(QDate day, int seed);
     void stop();
+    // Ends the server at once, as a crash does.
+    void kill();
+    // Kills the server and starts it again on the same port.
+    QString restart();
 
     int port() const { return m_port; }
     QString serverDatabase() const { return m_dir.filePath(QStringLiteral("server.db")); }
@@ -27,6 +31,8 @@ public:
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
 
 private:
+    QString launch(int port);
+
     QTemporaryDir m_dir;
     QProcess m_server;
     int m_port = 0;
