@@ -23,6 +23,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void demoDayShowsEveryFlightWithoutMessage();
+    void refreshSurvivesAServerRestart();
 
 private:
     int flightsOfTheDay(const QString &branch) const;
@@ -96,6 +97,43 @@ void RealServerTest::demoDayShowsEveryFlightWithoutMessage()
 
     clickCell(form->dbgPlanoVoo, 1, 1);
     QVERIFY(fixture.window.grab().save(QStringLiteral(SCREEN_PNG_DIR "/ate25400_real_server.png")));
+}
+
+// Catches a crash, a pile of error boxes or a refresh that never recovers
+// when the server dies under a screen left refreshing on a desk.
+void RealServerTest::refreshSurvivesAServerRestart()
+{
+    ScreenFixture fixture;
+    host::DatabaseSettings local;
+    local.sqlitePath = m_server.localDatabase();
+    host::context().setDatabase(local);
+    host::context().setServerPort(m_server.port());
+    TfrmPosFecDiaPlaVoo *form = fixture.open();
+    QVERIFY(form);
+    const int flights = form->cdsPlanoVoo->recordCount();
+    clickCell(form->dbgPlanoVoo, 3, 1);
+    const QString kept = form->cdsPlanoVoo->fieldByName(QStringLiteral("NRVOO")).asString();
+
+    m_server.kill();
+    QString restarted = QStringLiteral("not restarted");
+    fixture.dialogs->setOnMessage([&](const auto &) {
+        // The user reads the box; meanwhile the server comes back.
+        if (restarted == QLatin1String("not restarted"))
+            restarted = m_server.restart();
+    });
+    form->timAtualizacaoPv->setInterval(50);
+    QTRY_VERIFY(!fixture.dialogs->texts().isEmpty());
+    QVERIFY2(restarted.isEmpty(), qPrintable(restarted));
+    // Ticks go on after the box; one of them finds the server again.
+    fixture.dialogs->setOnMessage({});
+    QTRY_VERIFY_WITH_TIMEOUT(form->cdsPrevPax->isActive() && form->cdsPlanoVoo->recordCount() == flights
+                                 && form->cdsPlanoVoo->fieldByName(QStringLiteral("NRVOO")).asString() == kept
+                                 && !form->cdsPlanoVoo->controlsDisabled(),
+                             10000);
+    const int errors = int(fixture.dialogs->texts().size());
+    form->timAtualizacaoPv->stop();
+    qInfo("error boxes while the server was away: %d", errors);
+    QCOMPARE(form->cdsPlanoVoo->recNo(), 3);
 }
 
 QTEST_MAIN(RealServerTest)

@@ -30,6 +30,14 @@ QString DemoServer::start(QDate day, int seed)
                 day.toString(Qt::ISODate), "--days", "1", "--seed", QString::number(seed)});
     if (!demo.waitForFinished(60000) || demo.exitCode() != 0)
         return QStringLiteral("ate-demodata failed: ") + QString::fromUtf8(demo.readAllStandardError());
+    return serve(serverDatabase());
+}
+
+QString DemoServer::serve(const QString &database)
+{
+    if (!m_dir.isValid())
+        return QStringLiteral("no temporary folder");
+    m_database = database;
     return launch(0);
 }
 
@@ -49,7 +57,7 @@ QString DemoServer::launch(int port)
     m_server.setStandardOutputFile(logPath, QIODevice::Append);
     dieWithParent(m_server);
     m_server.start(QStringLiteral(ATE_APPSERVER),
-                   {"--database", serverDatabase(), "--port", QString::number(port), "--threads", "2"});
+                   {"--database", m_database, "--port", QString::number(port), "--threads", "2"});
     if (!m_server.waitForStarted(10000))
         return QStringLiteral("ate-appserver did not start");
     static const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));

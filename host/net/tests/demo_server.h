@@ -19,6 +19,9 @@ public:
 
     // Empty on success, otherwise what went wrong (for QVERIFY2).
     QString start(QDate day, int seed);
+    // Serves a database that is already there (a SQLite path or a
+    // PostgreSQL connection string) on a free port.
+    QString serve(const QString &database);
     void stop();
     // Ends the server at once, as a crash does.
     void kill();
@@ -34,6 +37,7 @@ private:
     QString launch(int port);
 
     QTemporaryDir m_dir;
+    QString m_database;
     QProcess m_server;
     int m_port = 0;
 };
