@@ -1,0 +1,380 @@
+// One refresh tick of the real closing position screen against the real
+// application server (ate-appserver) on loopback: the eight calls, the
+// packets loaded into the record sets, the locate of the kept flight and the
+// repaint of the three grids. Each tick is interleaved with its floor,
+// measured on the same channel in the same run: eight bare round trips (an
+// empty call) plus the bare SQL of GetPlanoVoo for that day.
+//
+//   screen_tick_bench [--ticks N (500)] [--long N (1000)]
+//
+// SQLite always, in a temporary folder; PostgreSQL too when ATE_BENCH_PG
+// names a database (libpq connection string) whose tables may be replaced.
+
+#include "cli_ate25400.h"
+#include "demo_data.h"
+#include "demo_server.h"
+#include "dialogs.h"
+#include "frm_pos_fec_dia_pla_voo.h"
+#include "host_context.h"
+#include "net_connection.h"
+#include "queries.h"
+#include "sql_time.h"
+
+#include "abort.h"
+#include "application.h"
+#include "client_data_set.h"
+#include "data_packet.h"
+#include "date_edit_plus.h"
+#include "field.h"
+#include "screen.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <malloc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace appserver;
+using Cli_ate25400::TfrmPosFecDiaPlaVoo;
+
+namespace {
+
+void check(bool ok, const std::string &what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "screen_tick_bench: %s\n", what.c_str());
+        std::exit(1);
+    }
+}
+
+// A message box would wait for a user who is not there: any message ends
+// the run.
+class NoDialogs : public host::Dialogs
+{
+protected:
+    void showMessage(host::MessageKind, const QString &text) override
+    {
+        check(false, "the screen showed a message: " + text.toStdString());
+    }
+    std::optional<QStringList> showListPicker(const host::ListPickRequest &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<int> showLookup(const host::LookupRequest &) override { return std::nullopt; }
+};
+
+struct Stats
+{
+    double p50 = 0;
+    double p99 = 0;
+};
+
+Stats stats(std::vector<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms[std::min(ms.size() - 1, ms.size() * 99 / 100)]};
+}
+
+double residentMiB()
+{
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+std::size_t heapInUse()
+{
+    return mallinfo2().uordblks;
+}
+
+QDateTime civil(std::int64_t day)
+{
+    return platform::civilDateTime(QDate(1899, 12, 30).addDays(day / kMsecsPerDay));
+}
+
+// The bare query: the same SQL, every column of every row read.
+std::uint32_t bareQuery(Connection &db, const std::string &sql, std::int64_t day)
+{
+    Result<Statement *> prepared = db.prepare(sql);
+    check(prepared.ok(), "prepare");
+    StatementRun run(**prepared);
+    run->bindText(0, "GRU");
+    run->bindDateTime(1, day);
+    run->bindDateTime(2, day + kMsecsPerDay - 1);
+    std::uint32_t rows = 0;
+    std::size_t sink = 0;
+    const int columns = run->columnCount();
+    while (*run->step()) {
+        for (int c = 0; c < columns; ++c) sink += run->isNull(c) ? 0 : run->text(c).size();
+        ++rows;
+    }
+    if (sink == 1)
+        std::puts("");
+    return rows;
+}
+
+struct Database
+{
+    const char *name;
+    DatabaseTarget target;
+    QString served; // what the server is started with
+};
+
+class Bench
+{
+public:
+    Bench(int ticks, int longRun) : m_ticks(ticks), m_longRun(longRun) {}
+
+    void run(const Database &database, bool first);
+
+private:
+    TfrmPosFecDiaPlaVoo *openScreen(int port);
+    void closeScreen();
+    void tick();
+    void floor(Connection &db, std::int64_t day);
+    void scenario(const Database &database, Connection &db, std::int64_t day, int flights,
+                  bool written);
+    void writeOneFlight(Connection &db);
+
+    int m_ticks;
+    int m_longRun;
+    QMainWindow m_window;
+    QMdiArea *m_area = nullptr;
+    TfrmPosFecDiaPlaVoo *m_form = nullptr;
+    int m_writes = 0;
+    std::string m_planoVooSql = planoVooSql(0);
+};
+
+TfrmPosFecDiaPlaVoo *Bench::openScreen(int port)
+{
+    if (!m_area) {
+        m_area = new QMdiArea;
+        m_window.setCentralWidget(m_area);
+        m_window.resize(1280, 1000);
+        host::setMainWindow(&m_window);
+        m_window.show();
+        m_window.activateWindow();
+        check(QTest::qWaitForWindowActive(&m_window), "window not active");
+    }
+    host::context().setServerPort(port);
+    platform::guarded([] { Cli_ate25400::IniProc(); });
+    m_form = Cli_ate25400::frmPosFecDiaPlaVoo;
+    check(m_form && QTest::qWaitFor([&] { return !Cli_ate25400::boPrimVez; }, 10000),
+          "the screen did not finish its first load");
+    m_form->setFormWindowState(Qt::WindowMaximized);
+    // The bench ticks by itself.
+    m_form->timAtualizacaoPv->stop();
+    return m_form;
+}
+
+void Bench::closeScreen()
+{
+    if (QMdiSubWindow *window = m_form->subWindow())
+        delete window;
+    m_form = nullptr;
+}
+
+// What the timer's tick does, then the repaint the user sees.
+void Bench::tick()
+{
+    QMetaObject::invokeMethod(m_form->timAtualizacaoPv, "timeout");
+    m_form->dbgPlanoVoo->viewport()->repaint();
+    m_form->dbgPrevisaoPax->viewport()->repaint();
+    m_form->dbgServPlano->viewport()->repaint();
+}
+
+void Bench::floor(Connection &db, std::int64_t day)
+{
+    host::AppServer &server = m_form->netPosFDiPlav->appServer();
+    for (int i = 0; i < 8; ++i)
+        check(server.invoke(QStringLiteral("GetCia"), {QString()}).ok(), "empty call failed");
+    check(bareQuery(db, m_planoVooSql, day) > 0, "bare SQL found no flight");
+}
+
+// Flips the situation of the first flight of the day on display, as a
+// supervisor's colleague attending it would.
+void Bench::writeOneFlight(Connection &db)
+{
+    const platform::ClientDataSet &set = *m_form->cdsPlanoVoo;
+    Result<Statement *> update = db.prepare(
+        "UPDATE PLANOVOO SET IDSITABASPV = ? WHERE CDFILIAL = ? AND CDCIA = ? AND NRVOO = ? "
+        "AND CDTRECHO = ? AND DTHRPLAVOOPV = ?");
+    check(update.ok(), "prepare update");
+    StatementRun run(**update);
+    const auto text = [&](const char *name) {
+        return set.fieldByName(QLatin1String(name)).asStringAt(0).toStdString();
+    };
+    const QDateTime when = set.fieldByName(QStringLiteral("DTHRPLAVOOPV")).asDateTimeAt(0);
+    const std::int64_t msecs =
+        QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC).msecsTo(when);
+    run->bindText(0, (++m_writes % 2) ? "2" : "1");
+    run->bindText(1, text("CDFILIAL"));
+    run->bindText(2, text("CDCIA"));
+    run->bindText(3, text("NRVOO"));
+    run->bindText(4, text("CDTRECHO"));
+    run->bindDateTime(5, msecs);
+    check(run->step().ok(), "update failed");
+}
+
+void Bench::scenario(const Database &database, Connection &db, std::int64_t day, int flights,
+                     bool written)
+{
+    m_form->depVoo->SetDate(civil(day));
+    platform::guarded([this] { m_form->sbtVerificarClick(m_form); });
+    check(m_form->cdsPlanoVoo->recordCount() == flights, "unexpected flight count");
+    // A flight in the middle of the list is the supervisor's.
+    m_form->cdsPlanoVoo->setRecNo(flights / 2);
+    const QString kept = m_form->cdsPlanoVoo->fieldByName(QStringLiteral("NRVOO")).asString();
+
+    for (int i = 0; i < 20; ++i) {
+        tick();
+        floor(db, day);
+    }
+    std::vector<double> ticks, floors;
+    QElapsedTimer clock;
+    for (int i = 0; i < m_ticks; ++i) {
+        if (written)
+            writeOneFlight(db);
+        clock.start();
+        tick();
+        ticks.push_back(double(clock.nsecsElapsed()) / 1e6);
+        clock.start();
+        floor(db, day);
+        floors.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    check(m_form->cdsPlanoVoo->recNo() == flights / 2
+              && m_form->cdsPlanoVoo->fieldByName(QStringLiteral("NRVOO")).asString() == kept,
+          "the tick lost the selected flight");
+    const Stats tick = stats(ticks), base = stats(floors);
+    std::printf("| %-10s | %7d | %-9s | %8.2f | %8.2f | %8.2f | %8.2f | %5.2f |\n", database.name,
+                flights, written ? "written" : "unchanged", tick.p50, tick.p99, base.p50, base.p99,
+                tick.p50 / base.p50);
+    std::fflush(stdout);
+}
+
+void Bench::run(const Database &database, bool first)
+{
+    const std::int64_t today = demo::localToday();
+    // Busy days of one branch away from the demo day, so each holds exactly
+    // its flights.
+    const std::int64_t day2000 = today + 3 * kMsecsPerDay;
+    const std::int64_t day4000 = today + 4 * kMsecsPerDay;
+    auto db = openConnection(database.target);
+    check(db.ok(), std::string("cannot open the ") + database.name + " database");
+    check(demo::writeServerData(**db, {today, 1, 25400}).ok(), "demo data");
+    check(demo::addFlightPlans(**db, "GRU", day2000, 2000, 4, 1).ok(), "2,000 flights");
+    check(demo::addFlightPlans(**db, "GRU", day4000, 4000, 4, 2).ok(), "4,000 flights");
+
+    host::testing::DemoServer server;
+    const QString failure = server.serve(database.served);
+    check(failure.isEmpty(), failure.toStdString());
+    openScreen(server.port());
+
+    if (first) {
+        m_form->depVoo->SetDate(civil(day2000));
+        platform::guarded([this] { m_form->sbtVerificarClick(m_form); });
+        m_form->cdsPlanoVoo->setRecNo(1000);
+        tick();
+        const double rssFirst = residentMiB();
+        const std::size_t heap2000 = heapInUse();
+        for (int i = 0; i < m_longRun; ++i)
+            tick();
+        const double rssLong = residentMiB();
+        m_form->depVoo->SetDate(civil(day4000));
+        platform::guarded([this] { m_form->sbtVerificarClick(m_form); });
+        const std::size_t heap4000 = heapInUse();
+        std::printf("host RSS after the first tick %.1f MiB, after %d more ticks %.1f MiB\n",
+                    rssFirst, m_longRun, rssLong);
+        std::printf("flight-plan set: %.0f bytes of heap per flight row "
+                    "(4,000-row day less 2,000-row day, over 2,000 rows)\n\n",
+                    double(std::int64_t(heap4000) - std::int64_t(heap2000)) / 2000.0);
+        std::printf("| database   | flights | day       | tick p50 | tick p99 | floor p50 | "
+                    "floor p99 | ratio |\n");
+        std::printf("|------------|---------|-----------|----------|----------|-----------|"
+                    "-----------|-------|\n");
+    }
+    for (const auto &[day, flights] : {std::pair{day2000, 2000}, std::pair{day4000, 4000}}) {
+        scenario(database, **db, day, flights, false);
+        scenario(database, **db, day, flights, true);
+    }
+    closeScreen();
+    server.stop();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int ticks = 500, longRun = 1000;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if ((arg == "--ticks" || arg == "--long") && i + 1 < argc) {
+            (arg == "--ticks" ? ticks : longRun) = std::max(1, std::atoi(argv[++i]));
+        } else {
+            std::printf("Usage: screen_tick_bench [--ticks N (500)] [--long N (1000)]\n"
+                        "PostgreSQL as well when ATE_BENCH_PG names a database whose tables "
+                        "may be replaced.\n");
+            return arg == "--help" ? 0 : 2;
+        }
+    }
+
+    QTemporaryDir folder;
+    check(folder.isValid(), "no temporary folder");
+    const QString serverDb = folder.filePath(QStringLiteral("server.db"));
+    const QString localDb = folder.filePath(QStringLiteral("local.db"));
+    {
+        auto local = openConnection(DatabaseTarget::parse(localDb.toStdString()));
+        check(local.ok() && demo::writeLocalBranches(**local).ok(), "local database");
+    }
+    NoDialogs dialogs;
+    host::setDialogs(&dialogs);
+    platform::setScreenSizeOverride(QSize(1280, 1024));
+    host::Context &context = host::context();
+    context.setBranchCode(QStringLiteral("GRU"));
+    context.setBranchName(QStringLiteral("Guarulhos"));
+    context.setModuleBoundToBranch(false);
+    context.setServerHost(QStringLiteral("127.0.0.1"));
+    host::DatabaseSettings local;
+    local.driver = host::DatabaseSettings::Driver::Sqlite;
+    local.sqlitePath = localDb;
+    context.setDatabase(local);
+    Cli_ate25400::initialization();
+
+    std::printf("one tick = 8 calls + loads + locate + repaint of the three grids; floor = 8 "
+                "empty calls on the same channel + the bare GetPlanoVoo SQL; %d ticks each, "
+                "interleaved with the floor, after 20 warm-up ticks; %ld cores\n\n",
+                ticks, sysconf(_SC_NPROCESSORS_ONLN));
+    Bench bench(ticks, longRun);
+    std::vector<Database> databases = {
+        {"SQLite", DatabaseTarget::parse(serverDb.toStdString()), serverDb}};
+    const QString pg = qEnvironmentVariable("ATE_BENCH_PG");
+    if (!pg.isEmpty())
+        databases.push_back({"PostgreSQL", DatabaseTarget::parse(pg.toStdString()), pg});
+    bool first = true;
+    for (const Database &database : databases) {
+        bench.run(database, first);
+        first = false;
+    }
+    if (pg.isEmpty())
+        std::printf("\n(PostgreSQL skipped: set ATE_BENCH_PG)\n");
+    host::setDialogs(nullptr);
+    host::setMainWindow(nullptr);
+    return 0;
+}
