@@ -19,6 +19,7 @@ class RefreshTest : public OpenScreenTest
 
 private slots:
     void tickKeepsTheSelectedFlightWithItsDetails();
+    void keptFlightFarDownStaysInView();
     void flightGoneLeavesTheFirstRow();
     void keyDifferingOnlyInCaseIsStillFound();
     void tickWithoutACurrentRow();
@@ -58,6 +59,34 @@ void RefreshTest::tickKeepsTheSelectedFlightWithItsDetails()
              QStringLiteral("Hot meal"));
     QVERIFY(!m_form->cdsPlanoVoo->controlsDisabled());
     QVERIFY(m_fixture->dialogs->texts().isEmpty());
+}
+
+// Catches a kept flight that is current but scrolled out of sight after the
+// reload, and one painted while the set was reloaded.
+void RefreshTest::keptFlightFarDownStaysInView()
+{
+    DemoDay day = m_fixture->day;
+    for (int i = 0; i < 80; ++i) {
+        Flight flight = day.flights.at(0);
+        flight.nrvoo = QString::number(3000 + i);
+        day.flights.append(flight);
+    }
+    m_fixture->serve(day);
+    QTest::keyClick(m_form->dbgPlanoVoo, Qt::Key_F5);
+    m_form->cdsPlanoVoo->setRecNo(70);
+    const QModelIndex kept = m_form->dbgPlanoVoo->model()->index(70, 3);
+    QVERIFY(m_form->dbgPlanoVoo->viewport()->rect().contains(m_form->dbgPlanoVoo->visualRect(kept)));
+    bool paintedWhileFrozen = false;
+    QObject::connect(m_form->cdsPlanoVoo, &platform::ClientDataSet::reset, m_form, [&] {
+        paintedWhileFrozen |= m_form->dbgPlanoVoo->viewport()->updatesEnabled();
+    });
+    tick();
+    QVERIFY(!paintedWhileFrozen);
+    QCOMPARE(m_form->cdsPlanoVoo->recNo(), 70);
+    QCOMPARE(m_form->dbgPlanoVoo->currentIndex().row(), 70);
+    QVERIFY(m_form->dbgPlanoVoo->viewport()->updatesEnabled());
+    QVERIFY(m_form->dbgPlanoVoo->viewport()->rect().contains(
+        m_form->dbgPlanoVoo->visualRect(m_form->dbgPlanoVoo->currentIndex())));
 }
 
 // Catches a tick that stays on a row index once the flight there changed.
