@@ -38,7 +38,7 @@ DBGrid::DBGrid(QWidget *parent)
 {
     setEditTriggers(NoEditTriggers);
     setSelectionBehavior(SelectItems);
-    setSelectionMode(SingleSelection);
+    setSelectionMode(ExtendedSelection);
     setTabKeyNavigation(true);
     setShowGrid(true);
     setWordWrap(false);
@@ -50,6 +50,8 @@ DBGrid::DBGrid(QWidget *parent)
     setItemDelegate(new CellDelegate(this));
     setModel(m_model);
     adjustLook();
+
+    addCopyAndExport();
 
     connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::followCursor);
     connect(&m_model->link(), &DataLink::currentRowChanged, this, &DBGrid::followCursor);

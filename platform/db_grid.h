@@ -4,6 +4,8 @@
 
 #include <QTableView>
 
+class QAction;
+
 #include <functional>
 
 namespace platform {
@@ -20,8 +22,14 @@ struct GridDrawState
 
 // A data-aware grid over a data source. Moving in the grid moves the record
 // set's cursor and the other way round; Page Up / Page Down move the set by
-// a page. Read-only, no indicator column, one cell selected (shown also
-// without focus), Tab moves between cells, columns resizable.
+// a page. Read-only, no indicator column, the current cell selected (shown
+// also without focus; Shift or Ctrl with a click or an arrow select more),
+// Tab moves between cells, columns resizable.
+//
+// Ctrl+C and the context menu's "Copiar" put the selected cells (the whole
+// row for a single cell) on the clipboard as tab-separated text with their
+// titles; "Exportar para CSV…" writes the whole grid to a file. Both take
+// the texts as painted (cellText) from the record set, never the server.
 class DBGrid : public QTableView
 {
     Q_OBJECT
@@ -48,19 +56,45 @@ public:
 
     void setOnDrawColumnCell(DrawColumnCell handler);
 
+    // The text a cell shows, for a grid whose owner-draw handler paints
+    // another text than the field's; the set's active row is `row`
+    // meanwhile. Without one, the field's display text.
+    using CellText = std::function<QString(int row, const GridColumn &column)>;
+    void setOnCellText(CellText handler) { m_onCellText = std::move(handler); }
+    QString cellText(int row, int column) const;
+    int rowCount() const;
+
+    QAction *copyAction() const { return m_copy; }
+    QAction *exportAction() const { return m_export; }
+    void copySelection();
+    // Asks for a file and writes the grid there; a failure throws
+    // platform::Error (the action shows it) and leaves no file behind.
+    void exportToCsv();
+
+    // Where the export asks for its file: (parent, suggested path) to the
+    // chosen path, empty when the user cancels. Tests replace it; null
+    // restores the file dialog.
+    using ExportPathPrompt = std::function<QString(QWidget *parent, const QString &suggested)>;
+    static void setExportPathPrompt(ExportPathPrompt prompt);
+
 protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     friend class CellDelegate;
     void followCursor();
+    void addCopyAndExport();
     void drawColumnCell(QPainter &painter, const QStyleOptionViewItem &option,
                         const QModelIndex &index) const;
     void adjustLook();
 
     GridModel *m_model;
     DrawColumnCell m_onDrawColumnCell;
+    CellText m_onCellText;
+    QAction *m_copy;
+    QAction *m_export;
     bool m_following = false;
     int m_lastColumn = 0;
 };

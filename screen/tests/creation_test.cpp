@@ -69,7 +69,8 @@ void CreationTest::createdScreenHoldsOnlyThePlans()
     QVERIFY(!form->cdsPrevPax->isActive());
     QVERIFY(!form->cdsServPlano->isActive());
     QVERIFY(!form->timAtualizacaoPv->isActive());
-    QCOMPARE(form->timAtualizacaoPv->interval(), 30000);
+    // The first period is the field's 120 s, not the timer's laid-out 30 s.
+    QCOMPARE(form->timAtualizacaoPv->interval(), 120000);
     QVERIFY(!form->sbtFiltrar->isEnabled());
     QVERIFY(!form->mnuFiltrar->isEnabled());
     QVERIFY(Cli_ate25400::boPrimVez);

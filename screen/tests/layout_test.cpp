@@ -252,7 +252,7 @@ void LayoutTest::recordSetsDeclareEveryField()
                             "NRITEMPLANSP Float, NRPROPAXSP Float, TXOBSUSRSP String(1), "
                             "IDNACCIA String(1), DSSERVICO String(50), DTHRPLAVOOPV DateTime")
                  .arg(f));
-    QCOMPARE(m_form->timAtualizacaoPv->interval(), 30000);
+    QCOMPARE(m_form->timAtualizacaoPv->interval(), 120000);
     QVERIFY(!m_form->timAtualizacaoPv->isActive());
     QCOMPARE(m_form->netPosFDiPlav->serverName(), QStringLiteral("Ate25400.rdmPosFDiPlav"));
     QVERIFY(!m_form->netPosFDiPlav->throwException());
