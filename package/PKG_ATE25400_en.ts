@@ -246,5 +246,41 @@
         <source>Nome</source>
         <translation>Name</translation>
     </message>
+    <message>
+        <source>Situação do plano de vôo</source>
+        <translation>Flight plan situation</translation>
+    </message>
+    <message>
+        <source>Pendente</source>
+        <translation>Pending</translation>
+    </message>
+    <message>
+        <source>Atendido</source>
+        <translation>Attended</translation>
+    </message>
+    <message>
+        <source>Cancelado</source>
+        <translation>Cancelled</translation>
+    </message>
+    <message>
+        <source>Cancelado com cobrança</source>
+        <translation>Cancelled with charge</translation>
+    </message>
+    <message>
+        <source>Faturado</source>
+        <translation>Invoiced</translation>
+    </message>
+    <message>
+        <source>Situação do serviço</source>
+        <translation>Service situation</translation>
+    </message>
+    <message>
+        <source>o breakdown do vôo já foi gerado.</source>
+        <translation>the flight's breakdown has been generated.</translation>
+    </message>
+    <message>
+        <source>o breakdown do vôo ainda não foi gerado.</source>
+        <translation>the flight's breakdown has not been generated yet.</translation>
+    </message>
 </context>
 </TS>

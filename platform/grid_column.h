@@ -31,6 +31,10 @@ public:
     void setWidth(int width);
     Qt::Alignment titleAlignment() const { return m_titleAlignment; }
     void setTitleAlignment(Qt::Alignment alignment);
+    // Shown as the title's tooltip (rich text allowed): what the column's
+    // codes and colours mean.
+    const QString &hint() const { return m_hint; }
+    void setHint(const QString &hint) { m_hint = hint; }
 
 private:
     friend class GridModel;
@@ -43,6 +47,7 @@ private:
     QString m_title;
     int m_width;
     Qt::Alignment m_titleAlignment;
+    QString m_hint;
     Field *m_field = nullptr;
 };
 

@@ -119,6 +119,8 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
         return column->title();
     case Qt::TextAlignmentRole:
         return int(column->titleAlignment() | Qt::AlignVCenter);
+    case Qt::ToolTipRole:
+        return column->hint().isEmpty() ? QVariant() : QVariant(column->hint());
     default:
         return {};
     }

@@ -74,6 +74,7 @@ TfrmPosFecDiaPlaVoo::TfrmPosFecDiaPlaVoo(QWidget *parent)
     changeInheritedItems();
     buildFilterPanel();
     buildPositionPanels();
+    setColumnLegends();
     setTabOrders();
     setActiveControl(dbgPlanoVoo);
     wireEvents();

@@ -82,6 +82,8 @@ void TfrmPosFecDiaPlaVoo::wireEvents()
         std::bind(&TfrmPosFecDiaPlaVoo::dbgPlanoVooDrawColumnCell, this, _1, _2, _3, _4, _5));
     dbgServPlano->setOnDrawColumnCell(
         std::bind(&TfrmPosFecDiaPlaVoo::dbgServPlanoDrawColumnCell, this, _1, _2, _3, _4, _5));
+    dbgPlanoVoo->setOnCellText(std::bind(&TfrmPosFecDiaPlaVoo::dbgPlanoVooCellText, this, _1, _2));
+    dbgServPlano->setOnCellText(std::bind(&TfrmPosFecDiaPlaVoo::dbgServPlanoCellText, this, _1, _2));
 }
 
 // Bound anew on every show, replacing the binding rather than adding one.

@@ -106,6 +106,9 @@ public:
     void dbgServPlanoDrawColumnCell(QPainter &canvas, const QRect &rect, int row,
                                     const platform::GridColumn &column,
                                     platform::GridDrawState state);
+    // What the two painters write in a cell, for copying and exporting.
+    QString dbgPlanoVooCellText(int row, const platform::GridColumn &column) const;
+    QString dbgServPlanoCellText(int row, const platform::GridColumn &column) const;
 
     // Toolbar and menu additions.
     host::TButtonFlat *sbtFiltrar;
@@ -157,6 +160,7 @@ private:
     void buildFilterPanel();
     void buildPositionPanels();
     void setTabOrders();
+    void setColumnLegends();
     // Data model (record_sets.cpp).
     void declareRecordSets();
     void declareBranchQuery();

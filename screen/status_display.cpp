@@ -146,6 +146,18 @@ void TfrmPosFecDiaPlaVoo::cdsServPlanoIDSITSERSPGetText(platform::Field &sender,
         text = msg("Sit2");
 }
 
+QString TfrmPosFecDiaPlaVoo::dbgPlanoVooCellText(int, const platform::GridColumn &column) const
+{
+    const platform::ClientDataSet *set = dbgPlanoVoo->dataSet();
+    return set ? planoVooText(column, *set).text : QString();
+}
+
+QString TfrmPosFecDiaPlaVoo::dbgServPlanoCellText(int, const platform::GridColumn &column) const
+{
+    const platform::ClientDataSet *set = dbgServPlano->dataSet();
+    return set ? servPlanoText(column, *set).text : QString();
+}
+
 void TfrmPosFecDiaPlaVoo::dbgPlanoVooDrawColumnCell(QPainter &canvas, const QRect &rect, int,
                                                     const platform::GridColumn &column,
                                                     platform::GridDrawState state)
