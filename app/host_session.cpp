@@ -3,6 +3,7 @@
 #include "abort.h"
 #include "application.h"
 #include "dialogs.h"
+#include "form_layout_memory.h"
 #include "host_context.h"
 #include "main_window.h"
 #include "net_connection.h"
@@ -14,6 +15,7 @@
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -39,6 +41,11 @@ void HostSession::start()
     host::Context &context = host::context();
     applyHostOptions(m_options, context);
     host::TNetConnection::setDefaultOptions(connectionOptions(context));
+
+    // The user's screen layouts, kept between runs.
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    if (!config.isEmpty() && QDir().mkpath(config))
+        host::setLayoutSettingsFile(QDir(config).filePath(QStringLiteral("layout.ini")));
 
     m_mainWindow = std::make_unique<MainWindow>();
     // The packages find their owner here, so it is set before any loads.

@@ -1,11 +1,13 @@
 #include "main_window.h"
 
 #include "abort.h"
+#include "server_status.h"
 
 #include <QAction>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 
 namespace app {
 
@@ -37,6 +39,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     tile->setObjectName(QStringLiteral("mnuLadoALado"));
     connect(tile, &QAction::triggered, m_mdiArea, &QMdiArea::tileSubWindows);
 
+    m_serverStatus = new ServerStatus(statusBar(), m_mdiArea);
+
     resize(1100, 720);
     setBranch({}, {});
 }
@@ -53,6 +57,7 @@ QString MainWindow::titleFor(const QString &code, const QString &name)
 void MainWindow::setBranch(const QString &code, const QString &name)
 {
     setWindowTitle(titleFor(code, name));
+    m_serverStatus->setBranch(code, name);
 }
 
 void MainWindow::addScreen(const QString &code, const QString &caption, std::function<void()> open)

@@ -9,6 +9,8 @@ class QMenu;
 
 namespace app {
 
+class ServerStatus;
+
 // The host's MDI main window: the screens of the loaded packages open as
 // sub-windows of its MDI area and are listed in its "Telas" menu.
 class MainWindow : public QMainWindow
@@ -19,6 +21,7 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
 
     QMdiArea *mdiArea() const { return m_mdiArea; }
+    ServerStatus *serverStatus() const { return m_serverStatus; }
 
     // "Catering — Filial GRU Guarulhos"; just "Catering" without a branch.
     void setBranch(const QString &code, const QString &name);
@@ -31,6 +34,7 @@ public:
 private:
     QMdiArea *m_mdiArea;
     QMenu *m_screensMenu;
+    ServerStatus *m_serverStatus;
 };
 
 }  // namespace app

@@ -132,6 +132,8 @@ void TfrmPadraoSimples::buildMenu()
     mnuVerificar = addMenuItem(mnuOperacao, QStringLiteral("mnuVerificar"),
                                tr("Verificar") + QStringLiteral("\tF5"));
     mnuImprimir = addMenuItem(mnuOperacao, QStringLiteral("mnuImprimir"), tr("Imprimir"));
+    mnuRestaurarLayout = addMenuItem(mnuOperacao, QStringLiteral("mnuRestaurarLayout"),
+                                     tr("Restaurar disposição original"));
     addMenuSeparator(mnuOperacao, QStringLiteral("mnuSepOperacao"));
     mnuFechar = addMenuItem(mnuOperacao, QStringLiteral("mnuFechar"), tr("Fechar"));
 }
@@ -210,6 +212,9 @@ void TfrmPadraoSimples::wireCommands()
     wire(sbtFechar, mnuFechar, &TfrmPadraoSimples::sbtFecharClick);
     wire(nullptr, mnuVerificar, &TfrmPadraoSimples::sbtVerificarClick);
     wire(nullptr, mnuConfigImpressora, &TfrmPadraoSimples::mnuConfigImpressoraClick);
+    connect(mnuRestaurarLayout, &QAction::triggered, this, [this] {
+        m_layoutMemory.restoreDesigned(*this, layoutWindow(), lblCodTela->text());
+    });
 }
 
 void TfrmPadraoSimples::attachToHost()
@@ -447,6 +452,10 @@ void TfrmPadraoSimples::showEvent(QShowEvent *event)
         return;
     // Derived forms may append menu items up to here.
     registerMenuShortcuts();
+    if (!m_shownBefore) {
+        m_layoutMemory.captureDesigned(*this, layoutWindow());
+        m_layoutMemory.restore(*this, layoutWindow(), lblCodTela->text());
+    }
     if (!m_shownBefore && m_activeControl)
         m_activeControl->setFocus();
     m_shownBefore = true;
@@ -474,9 +483,22 @@ CloseAction TfrmPadraoSimples::runFormClose()
     return action;
 }
 
+QWidget &TfrmPadraoSimples::layoutWindow()
+{
+    return m_subWindow ? static_cast<QWidget &>(*m_subWindow) : static_cast<QWidget &>(*this);
+}
+
+void TfrmPadraoSimples::saveLayout()
+{
+    if (m_layoutMemory.hasDesigned())
+        m_layoutMemory.save(*this, layoutWindow(), lblCodTela->text());
+}
+
 bool TfrmPadraoSimples::acceptSubWindowClose()
 {
     const CloseAction action = runFormClose();
+    if (action != CloseAction::None)
+        saveLayout();
     if (action == CloseAction::None || !m_subWindow)
         return action != CloseAction::None;
     m_subWindow->setAttribute(Qt::WA_DeleteOnClose, action == CloseAction::Free);
@@ -497,7 +519,10 @@ void TfrmPadraoSimples::closeEvent(QCloseEvent *event)
         m_subWindow->close();
         return;
     }
-    switch (runFormClose()) {
+    const CloseAction action = runFormClose();
+    if (action != CloseAction::None)
+        saveLayout();
+    switch (action) {
     case CloseAction::None:
         event->ignore();
         return;

@@ -6,6 +6,7 @@
 #include "client_data_set.h"
 #include "close_action.h"
 #include "data_source.h"
+#include "form_layout_memory.h"
 #include "db_text.h"
 #include "messages.h"
 #include "print_dialogs.h"
@@ -139,6 +140,8 @@ public:
     QAction *mnuConfigImpressora;
     QAction *mnuVerificar;
     QAction *mnuImprimir;
+    // Column widths, splitters and the window's place back as designed.
+    QAction *mnuRestaurarLayout;
     QAction *mnuFechar;
 
     QFrame *panMenu;
@@ -175,6 +178,8 @@ private:
     void registerMenuShortcuts();
     void applyBounds();
     CloseAction runFormClose();
+    QWidget &layoutWindow();
+    void saveLayout();
     // The sub-window is closing: runs FormClose; false keeps it open.
     bool acceptSubWindowClose();
 
@@ -183,6 +188,7 @@ private:
     QPointer<QMdiSubWindow> m_subWindow;
     QPointer<QWidget> m_activeControl;
     QRect m_bounds;
+    FormLayoutMemory m_layoutMemory;
     QString m_helpFile;
     int m_helpContext = 0;
     bool m_closeDecided = false;

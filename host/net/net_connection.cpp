@@ -186,9 +186,27 @@ void TNetConnection::connect()
 ServerReply AppServer::invoke(const QString &method, const std::vector<ServerArg> &arguments)
 {
     ServerReply reply = m_connection.call(method, arguments);
+    m_connection.noteOutcome(reply);
     if (!reply.ok() && m_connection.throwException())
         throw platform::Error(reply.message);
     return reply;
+}
+
+void TNetConnection::noteOutcome(const ServerReply &reply)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    m_health.lastCall = now;
+    m_health.lastCallOk = reply.ok();
+    if (reply.ok()) {
+        m_health.lastSuccess = now;
+        m_health.failingSince = QDateTime();
+        m_health.lastFailure.clear();
+    } else {
+        if (m_health.failingSince.isNull())
+            m_health.failingSince = now;
+        m_health.lastFailure = reply.message;
+    }
+    emit callFinished();
 }
 
 ServerReply TNetConnection::call(const QString &method, const std::vector<ServerArg> &arguments)

@@ -3,6 +3,7 @@
 #include "app_server.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -29,6 +30,17 @@ struct ConnectionOptions
     // Only over TLS or to this machine: a token never crosses the network in
     // clear text.
     QString bearerToken;
+};
+
+// What the calls of a connection have told about its server, for a status
+// display; kept by the calls themselves, so reading it costs no call.
+struct CallHealth
+{
+    QDateTime lastCall;     // when the last call ended; null before the first
+    bool lastCallOk = false;
+    QDateTime lastSuccess;  // the last call that got its data
+    QDateTime failingSince; // the first failure since then; null while calls succeed
+    QString lastFailure;    // its message for the user
 };
 
 // The connection to the application server: one long-lived channel to
@@ -86,12 +98,19 @@ public:
 
     AppServer &appServer() { return m_appServer; }
 
+    const CallHealth &health() const { return m_health; }
+
+signals:
+    // After every call, whatever its outcome.
+    void callFinished();
+
 private:
     friend class AppServer;
     struct Channel;
 
     ServerReply call(const QString &method, const std::vector<ServerArg> &arguments);
     ServerReply callConnected(const QString &method, const std::vector<ServerArg> &arguments);
+    void noteOutcome(const ServerReply &reply);
 
     QString m_serverName;
     bool m_throwException = false;
@@ -101,6 +120,7 @@ private:
     ConnectionOptions m_options;
     std::unique_ptr<Channel> m_channel;
     AppServer m_appServer{*this};
+    CallHealth m_health;
 };
 
 } // namespace host
