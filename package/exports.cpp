@@ -6,6 +6,7 @@
 
 #include "abort.h"
 #include "cli_ate25400.h"
+#include "cli_ate25402.h"
 
 #define ATE_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -17,6 +18,11 @@ ATE_EXPORT void IniProc()
 ATE_EXPORT void CriaPosFechaDiaPlanoVoo()
 {
     platform::guarded([] { Cli_ate25400::CriaPosFechaDiaPlanoVoo(); });
+}
+
+ATE_EXPORT void CriaRelPosFecDiaPV()
+{
+    platform::guarded([] { Cli_ate25402::CriaRelPosFecDiaPV(); });
 }
 
 ATE_EXPORT void Initialize()

@@ -5,7 +5,9 @@
 
 #include "abort.h"
 #include "cli_ate25400.h"
+#include "cli_ate25402.h"
 #include "frm_pos_fec_dia_pla_voo.h"
+#include "frm_rel_pos_fec_dia_pv.h"
 
 #include <QMdiSubWindow>
 
@@ -15,6 +17,7 @@ namespace Pkg_ate25400 {
 namespace {
 
 UnitLife g_packageUnit;
+UnitLife g_reportUnit;
 UnitLife g_screenUnit;
 
 // The package's forms live in the host's main window, but their code lives
@@ -22,6 +25,10 @@ UnitLife g_screenUnit;
 // their destructors (and any timer of theirs) in unmapped code.
 void releaseForms()
 {
+    // The report form first: it reads the screen.
+    delete Cli_ate25402::frmRelPosFecDiaPV;
+    Cli_ate25402::frmRelPosFecDiaPV = nullptr;
+    Cli_ate25402::boIdCriado = false;
     if (Cli_ate25400::TfrmPosFecDiaPlaVoo *form = Cli_ate25400::frmPosFecDiaPlaVoo) {
         if (QMdiSubWindow *window = form->subWindow())
             delete window;
@@ -65,9 +72,11 @@ void packageEnd()
     LanguageModule::remove();
 }
 
-const std::array<AtePackageUnit, 2> kUnits = {{
+const std::array<AtePackageUnit, 3> kUnits = {{
     {"Pkg_ate25400", unitInitialization<g_packageUnit, packageStart>,
      unitFinalization<g_packageUnit, packageEnd>},
+    {"Cli_ate25402", unitInitialization<g_reportUnit, Cli_ate25402::initialization>,
+     unitFinalization<g_reportUnit, Cli_ate25402::finalization>},
     {"Cli_ate25400", unitInitialization<g_screenUnit, Cli_ate25400::initialization>,
      unitFinalization<g_screenUnit, Cli_ate25400::finalization>},
 }};

@@ -82,6 +82,9 @@ public:
                                     const platform::GridColumn &column,
                                     platform::GridDrawState state);
 
+    // Commands.
+    void sbtImprimirClick(QObject *sender) override;
+
     // Toolbar and menu additions.
     host::TButtonFlat *sbtFiltrar;
     QAction *N1;
