@@ -2,6 +2,7 @@
 
 #include "fake_dialogs.h"
 #include "host_context.h"
+#include "modal_driver.h"
 #include "net_connection.h"
 
 #include <QMdiArea>
@@ -28,6 +29,7 @@ private slots:
     void unitTableAndDescription();
     void unitsStartOnceAndEndWhenBalanced();
     void lastFinalizeReleasesTheScreen();
+    void lastFinalizeReleasesTheReportForm();
     void failedCreationStaysInsideThePackage();
 
 private:
@@ -48,7 +50,8 @@ void PackageUnitsTest::cleanupTestCase()
 void PackageUnitsTest::everyExportIsThere()
 {
     for (const char *name :
-         {"IniProc", "CriaPosFechaDiaPlanoVoo", "Initialize", "Finalize", "GetPackageInfoTable"})
+         {"IniProc", "CriaPosFechaDiaPlanoVoo", "CriaRelPosFecDiaPV", "Initialize", "Finalize",
+          "GetPackageInfoTable"})
         QVERIFY2(m_plugin.entry(name), name);
     // The screen unit's interface under its unit-qualified names.
     for (const char *name :
@@ -56,6 +59,13 @@ void PackageUnitsTest::everyExportIsThere()
           "_ZN12Cli_ate254009boPrimVezE", "_ZN12Cli_ate254008boScrollE",
           "_ZN12Cli_ate254007stListaE", "_ZN12Cli_ate2540023CriaPosFechaDiaPlanoVooEv",
           "_ZN12Cli_ate254007IniProcEv"})
+        QVERIFY2(m_plugin.variable<void>(name), name);
+    // And the report unit's.
+    for (const char *name :
+         {"_ZN12Cli_ate2540217frmRelPosFecDiaPVE", "_ZN12Cli_ate2540210boIdCriadoE",
+          "_ZN12Cli_ate2540218CriaRelPosFecDiaPVEv",
+          "_ZN12Cli_ate2540218TfrmRelPosFecDiaPV30rpddPadraoBeforeGetQueryParamsERN4host7TParamsERb",
+          "_ZN12Cli_ate2540218TfrmRelPosFecDiaPV11btpCiaClickEP7QObject"})
         QVERIFY2(m_plugin.variable<void>(name), name);
 }
 
@@ -115,6 +125,8 @@ void PackageUnitsTest::unitTableAndDescription()
     // ends first.
     QCOMPARE(units.first(), QStringLiteral("Pkg_ate25400"));
     QCOMPARE(units.last(), QStringLiteral("Cli_ate25400"));
+    QVERIFY(units.contains(QStringLiteral("Cli_ate25402")));
+    QVERIFY(units.indexOf(QStringLiteral("Cli_ate25402")) < units.indexOf(QStringLiteral("Cli_ate25400")));
     QStringList required;
     for (int i = 0; i < info->requiredCount; ++i)
         required.append(QString::fromLatin1(info->requiredLibraries[i]));
@@ -182,6 +194,23 @@ void PackageUnitsTest::lastFinalizeReleasesTheScreen()
     m_plugin.iniProc();
     QCOMPARE(host.mdiArea()->subWindowList().size(), 1);
     m_plugin.finalize();
+    QVERIFY(host.mdiArea()->subWindowList().isEmpty());
+}
+
+// A report form still open when the package ends would outlive its code.
+void PackageUnitsTest::lastFinalizeReleasesTheReportForm()
+{
+    HostAround host;
+    m_plugin.initialize();
+    m_plugin.iniProc();
+    host::testing::ModalDriver driver(QStringLiteral("frmRelPosFecDiaPV"),
+                                      [this](QWidget *) { m_plugin.finalize(); });
+    m_plugin.entry("CriaRelPosFecDiaPV")();
+    QVERIFY2(driver.failure().isEmpty(), qPrintable(driver.failure()));
+    QVERIFY(driver.acted());
+    QVERIFY(!*m_plugin.variable<void *>("_ZN12Cli_ate2540217frmRelPosFecDiaPVE"));
+    QVERIFY(!*m_plugin.variable<bool>("_ZN12Cli_ate2540210boIdCriadoE"));
+    QVERIFY(host.window().findChildren<QWidget *>(QStringLiteral("frmRelPosFecDiaPV")).isEmpty());
     QVERIFY(host.mdiArea()->subWindowList().isEmpty());
 }
 
