@@ -137,12 +137,14 @@ private:
     }
 
     void fill(QTextTable *table, int row, int column, const QString &text, bool bold,
-              Qt::Alignment alignment) const
+              Qt::Alignment alignment, bool unbroken = false) const
     {
         QTextTableCell cell = table->cellAt(row, column);
         QTextCursor cellCursor = cell.firstCursorPosition();
         QTextBlockFormat block;
         block.setAlignment(alignment);
+        // A number split over two lines misreads; its column widens instead.
+        block.setNonBreakableLines(unbroken);
         cellCursor.setBlockFormat(block);
         cellCursor.insertText(text, charFormat(bold));
     }
@@ -187,7 +189,7 @@ private:
             for (int c = 0; c < columns; ++c) {
                 const ReportColumn &column = m_report.columns.at(c);
                 fill(table, row, c, m_formatter.format(column.format, column.field, r), false,
-                     column.alignment);
+                     column.alignment, !column.format.isEmpty());
                 if (m_totalled[c] && !m_fields[c]->isNullAt(r))
                     totals[c] += m_fields[c]->asFloatAt(r);
             }
@@ -206,7 +208,8 @@ private:
         for (int c = 0; c < int(m_report.columns.size()); ++c) {
             const ReportColumn &column = m_report.columns.at(c);
             if (m_totalled[c])
-                fill(table, row, c, m_formatter.formatTotal(column.format, totals[c]), true, column.alignment);
+                fill(table, row, c, m_formatter.formatTotal(column.format, totals[c]), true,
+                     column.alignment, true);
             else if (c == 0)
                 fill(table, row, c, label, true, Qt::AlignLeft);
         }
