@@ -446,13 +446,16 @@ void DadosGerRelTest::previewShowsTheReport()
     form->rpddPadrao->setRunner(std::make_shared<RecordingRunner>());
     QVERIFY(showActive(form.get()));
     QString title;
-    ModalDriver driver(QStringLiteral("dlgVisualizarRelatorio"), [&title](QWidget *dialog) {
+    bool canExport = false;
+    ModalDriver driver(QStringLiteral("dlgVisualizarRelatorio"), [&](QWidget *dialog) {
         title = dialog->windowTitle();
+        canExport = dialog->findChild<QAction *>(QStringLiteral("actExportarPdf")) != nullptr;
         static_cast<QDialog *>(dialog)->reject();
     });
     QTest::mouseClick(form->sbtImprimir, Qt::LeftButton);
     QVERIFY2(driver.failure().isEmpty(), qPrintable(driver.failure()));
     QCOMPARE(title, QStringLiteral("Posição por companhia"));
+    QVERIFY(canExport);
 }
 
 // Catches a new report that is not written to the code's file or not
