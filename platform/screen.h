@@ -29,6 +29,17 @@ private:
     int m_cursor;
 };
 
+// The hourglass for a scope (a creator's work), and the default cursor
+// again on every way out, a failed creation included.
+class BusyScreenCursor
+{
+public:
+    BusyScreenCursor() { setScreenCursor(ScreenCursor::HourGlass); }
+    ~BusyScreenCursor() { setScreenCursor(ScreenCursor::Default); }
+    BusyScreenCursor(const BusyScreenCursor &) = delete;
+    BusyScreenCursor &operator=(const BusyScreenCursor &) = delete;
+};
+
 // The size of the screen the forms are shown on, or the size set with
 // setScreenSizeOverride(); an invalid size removes the override.
 QSize screenSize();

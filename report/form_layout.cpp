@@ -5,6 +5,7 @@
 
 #include "client_data_set.h"
 #include "data_source.h"
+#include "design_font.h"
 #include "field.h"
 #include "message_table.h"
 #include "report_text.h"
@@ -14,24 +15,11 @@
 namespace Cli_ate25402 {
 namespace {
 
-// The designed font at its pixel height, a narrow sans where the designed
-// one is missing, so that the captions keep within the designed widths.
-QFont designFont(bool bold)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans Narrow"),
-                      QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    font.setBold(bold);
-    return font;
-}
-
 template<typename Widget>
 Widget *place(Widget *widget, const char *name, const QRect &bounds, bool bold)
 {
     widget->setObjectName(QLatin1String(name));
-    widget->setFont(designFont(bold));
+    widget->setFont(host::designFont(bold));
     widget->setGeometry(bounds);
     return widget;
 }

@@ -23,23 +23,9 @@ void finalization()
 {
 }
 
-namespace {
-
-// The default cursor again on every way out, a failed creation included.
-class BusyCursor
-{
-public:
-    BusyCursor() { platform::setScreenCursor(platform::ScreenCursor::HourGlass); }
-    ~BusyCursor() { platform::setScreenCursor(platform::ScreenCursor::Default); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
-
-} // namespace
-
 void CriaRelPosFecDiaPV()
 {
-    BusyCursor busy;
+    platform::BusyScreenCursor busy;
     if (!boIdCriado || !frmRelPosFecDiaPV) {
         frmRelPosFecDiaPV = host::createForm<TfrmRelPosFecDiaPV>();
         boIdCriado = true;

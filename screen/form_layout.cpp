@@ -4,6 +4,7 @@
 
 #include "frm_pos_fec_dia_pla_voo.h"
 
+#include "design_font.h"
 #include "mask_edit.h"
 #include "message_table.h"
 #include "screen_text.h"
@@ -16,19 +17,7 @@
 namespace Cli_ate25400 {
 namespace {
 
-// The designed font, "MS Sans Serif" at 11 pixels, is asked for first; where
-// it is missing, a narrow sans of the same pixel height keeps captions and
-// values within the designed widths (a regular-width sans overflows them).
-QFont designFont(bool bold = false)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans Narrow"),
-                      QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
-    font.setBold(bold);
-    return font;
-}
+using host::designFont;
 
 void setBaseColor(QWidget *widget, const QColor &color)
 {

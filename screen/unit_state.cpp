@@ -29,16 +29,6 @@ void finalization()
 
 namespace {
 
-// The default cursor again on every way out, a failed creation included.
-class BusyCursor
-{
-public:
-    BusyCursor() { platform::setScreenCursor(platform::ScreenCursor::HourGlass); }
-    ~BusyCursor() { platform::setScreenCursor(platform::ScreenCursor::Default); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
-
 // Makes the form as the application object does: the instance variable is
 // set before the form's create handler runs, and a failure of that handler
 // is reported and leaves the form in place, where the user can still start
@@ -68,7 +58,7 @@ TfrmPosFecDiaPlaVoo *createScreen()
 
 void CriaPosFechaDiaPlanoVoo()
 {
-    BusyCursor busy;
+    platform::BusyScreenCursor busy;
     // A screen destroyed without being closed (its window taken down with
     // the host's) counts as gone too: make a new one rather than reach it.
     if (!boIdCriado || !frmPosFecDiaPlaVoo) {

@@ -11,24 +11,6 @@
 
 namespace report_testing {
 
-std::unique_ptr<QTextDocument> RecordingRunner::run(const host::ReportDefinition &report,
-                                                    const host::TParams &params)
-{
-    ++runs;
-    title = report.title;
-    names = params.names();
-    values.clear();
-    for (int i = 0; i < params.count(); ++i)
-        values.append(params.at(i).value());
-    return nullptr;
-}
-
-QVariant RecordingRunner::value(const QString &name) const
-{
-    const qsizetype index = names.indexOf(name);
-    return index < 0 ? QVariant() : values.at(index);
-}
-
 QString shippedReportFolder()
 {
     return QStringLiteral(ATE_REPORT_SOURCE_DIR);
@@ -44,6 +26,7 @@ ReportFixture::ReportFixture()
     Cli_ate25402::frmRelPosFecDiaPV = m_form;
     Cli_ate25402::boIdCriado = true;
     m_form->rpddPadrao->setRunner(runner);
+    m_form->rpddPadrao->setPreview([](QTextDocument &, const QString &) {});
     // Modal as its creator shows it, without the creator's nested loop.
     m_form->setWindowModality(Qt::ApplicationModal);
     host::testing::showActive(m_form);

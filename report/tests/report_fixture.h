@@ -2,36 +2,19 @@
 
 #include "frm_rel_pos_fec_dia_pv.h"
 #include "params.h"
-#include "report_runner.h"
+#include "recording_runner.h"
 #include "screen_fixture.h"
-
-#include <QVariantList>
 
 #include <memory>
 
 namespace report_testing {
 
-// Notes the parameters the report designer hands over, and makes no
-// document (nothing is previewed).
-class RecordingRunner : public host::ReportRunner
-{
-public:
-    int runs = 0;
-    QString title;
-    QStringList names;
-    QVariantList values;
-
-    std::unique_ptr<QTextDocument> run(const host::ReportDefinition &report,
-                                       const host::TParams &params) override;
-
-    // The value of a parameter of the last run; invalid when not there.
-    QVariant value(const QString &name) const;
-};
+using host::testing::RecordingRunner;
 
 // The closing position screen open over the scripted server's demo day,
 // and the report parameter form made over it as its creator makes it,
-// shown non-modally so that the test can drive it, with the shipped report
-// definitions and a recording runner.
+// shown without a nested loop so that the test can drive it, with the
+// shipped report definitions, a recording runner and no print preview.
 class ReportFixture
 {
 public:

@@ -154,7 +154,9 @@ QString ReportPdfTest::printToPdf(ReportFixture &fixture)
 {
     const QString pdf = m_dir.filePath(QStringLiteral("report.pdf"));
     QFile::remove(pdf);
-    fixture.form()->rpddPadrao->setRunner(nullptr); // the host's own, on its database
+    // The host's own runner, on its database, and its own output.
+    fixture.form()->rpddPadrao->setRunner(nullptr);
+    fixture.form()->rpddPadrao->setPreview(nullptr);
     host::setReportPdfOutput(pdf);
     fixture.print();
     host::setReportPdfOutput({});

@@ -6,6 +6,7 @@
 #include "host_context.h"
 #include "local_database.h"
 #include "modal_driver.h"
+#include "recording_runner.h"
 #include "report_definition.h"
 #include "report_printing.h"
 #include "report_runner.h"
@@ -23,6 +24,7 @@ using host::TfrmDadosGerRel;
 using host::TParams;
 using host::testing::FakeDialogs;
 using host::testing::ModalDriver;
+using host::testing::RecordingRunner;
 using host::testing::showActive;
 
 namespace {
@@ -44,28 +46,6 @@ SELECT COUNT(*) AS TOTAL FROM VOOS WHERE CDFILIAL = :CDFILIAL
 [columns]
 TOTAL | Total
 )";
-
-// Notes what the report designer hands it.
-class RecordingRunner : public host::ReportRunner
-{
-public:
-    int runs = 0;
-    QString title;
-    QStringList names;
-    QVariantList values;
-
-    std::unique_ptr<QTextDocument> run(const host::ReportDefinition &report,
-                                       const TParams &params) override
-    {
-        ++runs;
-        title = report.title;
-        names = params.names();
-        values.clear();
-        for (int i = 0; i < params.count(); ++i)
-            values.append(params.at(i).value());
-        return std::make_unique<QTextDocument>(QStringLiteral("documento"));
-    }
-};
 
 // A report parameter form as a module derives one: its codes, a message
 // of its own, and the query parameter handler.
