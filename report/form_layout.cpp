@@ -55,6 +55,10 @@ void TfrmRelPosFecDiaPV::changeInheritedItems()
     setHelpContext(10125402);
     lblCodTela->setText(QStringLiteral("ATE25402"));
     lblCodRel->setText(QStringLiteral("Ate254"));
+    // The chooser fits the designed width; a long title is elided in it
+    // rather than widening the form.
+    cbbReportNames->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbbReportNames->setMinimumContentsLength(12);
     for (const QString &line : messageTableLines())
         msgPadrao->addLine(line);
 }

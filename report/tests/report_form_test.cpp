@@ -8,6 +8,8 @@
 #include "field.h"
 #include "test_packet.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace report_testing;
@@ -62,6 +64,7 @@ private slots:
     void emptyDateComesFirst();
     void onlyDeclaredParametersAreFilled();
     void failedAirlineSearchKeepsWhatWasThere();
+    void missingReportFileIsNamed();
 
 private:
     std::unique_ptr<ReportFixture> m_fixture;
@@ -90,6 +93,7 @@ void ReportFormTest::opensOnTheScreensDateWithEverythingChosen()
     QCOMPARE(m_form->lblCodTela->text(), QStringLiteral("ATE25402"));
     QCOMPARE(m_form->lblCodRel->text(), QStringLiteral("Ate254"));
     QCOMPARE(m_form->helpContext(), 10125402);
+    QCOMPARE(m_form->size(), QSize(355, 178));
     QCOMPARE(m_form->cbbReportNames->itemText(0), ReportTitle);
     QCOMPARE(m_form->cbbReportNames->itemText(1), CancelledTitle);
     const QStringList lines = m_form->msgPadrao->lines();
@@ -303,6 +307,20 @@ void ReportFormTest::failedAirlineSearchKeepsWhatWasThere()
              QStringLiteral("G3"));
     QCOMPARE(m_fixture->screen.dialogs->pickers().size(), 1);
     QVERIFY(!host::busyIndicatorVisible());
+}
+
+// Catches a report folder without the code's file that fails silently or
+// without saying which code and folder.
+void ReportFormTest::missingReportFileIsNamed()
+{
+    QTemporaryDir empty;
+    m_form->rpddPadrao->setReportFolder(empty.path());
+    m_fixture->print();
+    QCOMPARE(m_fixture->screen.dialogs->texts(),
+             QStringList{QStringLiteral("O arquivo contendo a definição do relatório de código "
+                                        "'Ate254' não foi encontrado no diretório '%1'.")
+                             .arg(QDir::toNativeSeparators(empty.path()))});
+    QCOMPARE(m_fixture->runner->runs, 0);
 }
 
 QTEST_MAIN(ReportFormTest)
