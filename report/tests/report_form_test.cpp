@@ -65,6 +65,7 @@ private slots:
     void onlyDeclaredParametersAreFilled();
     void failedAirlineSearchKeepsWhatWasThere();
     void missingReportFileIsNamed();
+    void invalidDateIsReportedByTheDateEdit();
 
 private:
     std::unique_ptr<ReportFixture> m_fixture;
@@ -320,6 +321,24 @@ void ReportFormTest::missingReportFileIsNamed()
              QStringList{QStringLiteral("O arquivo contendo a definição do relatório de código "
                                         "'Ate254' não foi encontrado no diretório '%1'.")
                              .arg(QDir::toNativeSeparators(empty.path()))});
+    QCOMPARE(m_fixture->runner->runs, 0);
+}
+
+// Catches an impossible date accepted on leaving the field or by the
+// report, and the focus let go from it.
+void ReportFormTest::invalidDateIsReportedByTheDateEdit()
+{
+    m_fixture->typeDate(QStringLiteral("31022024"));
+    QTest::keyClick(m_form->depVoo, Qt::Key_Tab);
+    const auto &messages = m_fixture->screen.dialogs->messages();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().text.contains(QStringLiteral("31/02/2024")),
+             qPrintable(messages.first().text));
+    QCOMPARE(screen_testing::focusName(), QStringLiteral("depVoo"));
+
+    m_fixture->print();
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(messages.last().text, messages.first().text);
     QCOMPARE(m_fixture->runner->runs, 0);
 }
 
