@@ -7,8 +7,10 @@
 #include "modal_driver.h"
 #include "open_screen_test.h"
 #include "report_designer.h"
+#include "abort.h"
 #include "screen.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QTest>
 
@@ -24,6 +26,7 @@ private slots:
     void cleanupTestCase() { host::setDefaultReportFolder({}); }
     void printOpensANewModalFormEachTime();
     void invalidDateKeepsTheFormClosed();
+    void noFormWithoutTheScreen();
 };
 
 // Catches a form reused after its close (its choices kept), a form that is
@@ -80,6 +83,24 @@ void PrintCommandTest::invalidDateKeepsTheFormClosed()
     QVERIFY(m_fixture->dialogs->texts().first().contains(QStringLiteral("31/02/2024")));
     QVERIFY(!Cli_ate25402::frmRelPosFecDiaPV);
     QVERIFY(!Cli_ate25402::boIdCriado);
+}
+
+// Catches a form that reaches a closed screen's freed date edit (a crash)
+// instead of saying why it cannot open, and a creator that leaves the
+// hourglass or a half-made form behind.
+void PrintCommandTest::noFormWithoutTheScreen()
+{
+    QVERIFY(m_fixture->closeScreen());
+    QVERIFY(!Cli_ate25400::frmPosFecDiaPlaVoo);
+    platform::guarded([] { Cli_ate25402::CriaRelPosFecDiaPV(); });
+    QCOMPARE(m_fixture->dialogs->texts(),
+             QStringList{QStringLiteral("A tela de posição do fechamento diário do plano de vôo "
+                                        "não está aberta.")});
+    QVERIFY(!Cli_ate25402::frmRelPosFecDiaPV);
+    QVERIFY(!Cli_ate25402::boIdCriado);
+    QCOMPARE(platform::screenCursor(), platform::ScreenCursor::Default);
+    for (const QWidget *window : QApplication::topLevelWidgets())
+        QVERIFY(window->objectName() != QLatin1String("frmRelPosFecDiaPV"));
 }
 
 QTEST_MAIN(PrintCommandTest)
