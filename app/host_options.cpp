@@ -42,7 +42,8 @@ const QStringList kValued = {"config",      "branch",
                              "root-cert",   "deadline-ms",
                              "local-db",    "local-pg",
                              "plugins",     "open",
-                             "screenshot",  "screenshot-timeout-ms"};
+                             "screenshot",  "screenshot-timeout-ms",
+                             "report-pdf"};
 
 void setBound(HostOptions &options, bool bound)
 {
@@ -87,6 +88,8 @@ void apply(HostOptions &o, const QString &name, const QString &value)
         o.maximizeScreen = true;
     else if (name == QLatin1String("screenshot"))
         o.screenshotFile = nonEmpty(name, value);
+    else if (name == QLatin1String("report-pdf"))
+        o.reportPdfFile = nonEmpty(name, value);
     else if (name == QLatin1String("screenshot-timeout-ms"))
         o.screenshotTimeoutMs = intValue(name, value, 100, 600000);
     else if (name == QLatin1String("help"))
@@ -138,6 +141,11 @@ HostOptions parseHostOptions(const QStringList &arguments)
     if (!result.screenshotFile.isEmpty() && result.openScreen.isEmpty())
         throw platform::Error(
             QStringLiteral("--screenshot precisa de --open com a tela a mostrar."));
+    if (!result.reportPdfFile.isEmpty() && result.openScreen.isEmpty())
+        throw platform::Error(
+            QStringLiteral("--report-pdf precisa de --open com a tela do relatório."));
+    if (!result.reportPdfFile.isEmpty() && !result.screenshotFile.isEmpty())
+        throw platform::Error(QStringLiteral("Use --screenshot ou --report-pdf, não os dois."));
     if (result.maximizeScreen && result.openScreen.isEmpty())
         throw platform::Error(
             QStringLiteral("--maximize-screen precisa de --open com a tela a abrir."));
@@ -169,6 +177,9 @@ QString hostUsage()
         "                          (depois de descer uma linha na primeira grade e voltar, como\n"
         "                          faria o usuário) e encerra (0: sucesso)\n"
         "  --screenshot-timeout-ms N  espera máxima pela primeira carga (padrão 20000)\n"
+        "  --report-pdf ARQUIVO    quando a tela terminar a primeira carga, usa o comando de\n"
+        "                          impressão com os valores iniciais do formulário, grava o\n"
+        "                          relatório em PDF e encerra (0: sucesso)\n"
         "  --help                  mostra esta ajuda\n");
 }
 
@@ -200,9 +211,12 @@ void applyHostOptions(const HostOptions &options, host::Context &context)
         host::DatabaseSettings settings;
         settings.driver = host::DatabaseSettings::Driver::Sqlite;
         settings.sqlitePath = options.localSqlite;
+        settings.readOnly = true;
         context.setDatabase(settings);
     } else if (!options.localPostgres.isEmpty()) {
-        context.setDatabase(host::DatabaseSettings::fromLibpq(options.localPostgres));
+        host::DatabaseSettings settings = host::DatabaseSettings::fromLibpq(options.localPostgres);
+        settings.readOnly = true;
+        context.setDatabase(settings);
     }
     // The configuration file is not checked as the flags are.
     context.setBranchCode(branchCode(context.branchCode()));

@@ -37,6 +37,7 @@ struct HostOptions
     QString openScreen;           // screen code to open at start, e.g. ATE25400
     bool maximizeScreen = false;  // that screen's sub-window opens maximised
     QString screenshotFile;       // render the main window here, then quit
+    QString reportPdfFile;        // print the screen's report to this PDF, then quit
     int screenshotTimeoutMs = 20000;
 
     bool help = false;

@@ -7,6 +7,7 @@
 #include "host_context.h"
 #include "main_window.h"
 #include "net_connection.h"
+#include "report_pdf_job.h"
 #include "screenshot_job.h"
 #include "unattended_dialogs.h"
 
@@ -126,6 +127,14 @@ int runSession(QApplication &application, const HostOptions &options,
     probe.failure = [unattended] {
         return unattended->errors().isEmpty() ? QString() : unattended->errors().first();
     };
+    if (!options.reportPdfFile.isEmpty()) {
+        ReportPdfJob report(session.mainWindow()->mdiArea(), options.reportPdfFile, probe,
+                            options.screenshotTimeoutMs);
+        QObject::connect(&report, &ReportPdfJob::finished, &application,
+                         [](int code) { QCoreApplication::exit(code); });
+        report.start();
+        return application.exec();
+    }
     probe.prepare = [area = session.mainWindow()->mdiArea()] { browseFirstGrid(area); };
     ScreenshotJob screenshot(session.mainWindow(), options.screenshotFile, probe,
                              options.screenshotTimeoutMs);
@@ -141,11 +150,14 @@ int runHost(QApplication &application)
 {
     const QStringList arguments = application.arguments().mid(1);
 
-    // Nobody answers a message box in a run that only takes a picture.
+    // Nobody answers a message box in a run that only takes a picture or
+    // prints a report.
     UnattendedDialogs unattended;
     const bool screenshotRun =
-        std::any_of(arguments.begin(), arguments.end(),
-                    [](const QString &a) { return a.startsWith(QLatin1String("--screenshot")); });
+        std::any_of(arguments.begin(), arguments.end(), [](const QString &a) {
+            return a.startsWith(QLatin1String("--screenshot"))
+                || a.startsWith(QLatin1String("--report-pdf"));
+        });
     const DialogsScope dialogs(screenshotRun ? &unattended : nullptr);
 
     HostOptions options;

@@ -36,7 +36,7 @@ Cli_ate25400::TfrmPosFecDiaPlaVoo &openScreen()
 
 void criaFiltroCia()
 {
-    platform::BusyCursor busy;
+    platform::BusyScreenCursor busy;
     openScreen();
     if (!frmFiltroCia)
         frmFiltroCia = host::createForm<TfrmFiltroCia>();

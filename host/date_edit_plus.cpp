@@ -124,6 +124,14 @@ int TDateEditPlus::weekdayWidth() const
     return widest + 6;
 }
 
+int TDateEditPlus::weekdayRoom() const
+{
+    // The frame, the text's side margins and the cursor.
+    constexpr int Chrome = 10;
+    const int dateWidth = fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + Chrome;
+    return qBound(0, width() - dateWidth, weekdayWidth());
+}
+
 void TDateEditPlus::updateLook()
 {
     if (m_updatingLook)
@@ -137,7 +145,7 @@ void TDateEditPlus::updateLook()
         look.setColor(QPalette::Text, wanted);
         setPalette(look);
     }
-    const QMargins margins(0, 0, weekdayWidth(), 0);
+    const QMargins margins(0, 0, weekdayRoom(), 0);
     if (textMargins() != margins)
         setTextMargins(margins);
     update();
@@ -162,7 +170,8 @@ void TDateEditPlus::paintEvent(QPaintEvent *event)
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                    QPalette::PlaceholderText));
     const QRect area = rect().adjusted(0, 0, -4, 0);
-    const QRect box(area.right() - weekdayWidth(), area.top(), weekdayWidth(), area.height());
+    const int room = textMargins().right();
+    const QRect box(area.right() - room, area.top(), room, area.height());
     painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter,
                      painter.fontMetrics().elidedText(weekday, Qt::ElideRight, box.width()));
 }

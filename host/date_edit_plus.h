@@ -65,6 +65,10 @@ private:
     QDate parsedDate() const;
     void updateLook();
     int weekdayWidth() const;
+    // What the weekday may take: its width, less what the date itself
+    // needs in a narrow edit (the date is never scrolled out of sight).
+    // Settled with the text's look, on each change of text or font.
+    int weekdayRoom() const;
     QFont weekdayFont() const;
 
     QColor m_validDateColor = Qt::blue;

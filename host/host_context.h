@@ -19,6 +19,10 @@ struct DatabaseSettings
     QString userName;
     QString password;
     QString connectOptions;   // further libpq options, "key=value;key=value"
+    // The host only reads the database: SQLite opens it read-only (a file
+    // that is not there is an error, not a new empty database), PostgreSQL
+    // sessions refuse writes.
+    bool readOnly = false;
 
     // Reads a libpq connection string ("host=/tmp port=5432 dbname=x user=y");
     // keys it does not map become connect options. Throws platform::Error

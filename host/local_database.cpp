@@ -4,6 +4,7 @@
 #include "host_context.h"
 
 #include <QSqlError>
+#include <QStringList>
 
 namespace host {
 namespace {
@@ -24,7 +25,8 @@ bool sameSettings(const DatabaseSettings &a, const DatabaseSettings &b)
 {
     return a.driver == b.driver && a.sqlitePath == b.sqlitePath && a.hostName == b.hostName
         && a.port == b.port && a.databaseName == b.databaseName && a.userName == b.userName
-        && a.password == b.password && a.connectOptions == b.connectOptions;
+        && a.password == b.password && a.connectOptions == b.connectOptions
+        && a.readOnly == b.readOnly;
 }
 
 } // namespace
@@ -52,7 +54,9 @@ QSqlDatabase localDatabase()
             throw platform::Error(QStringLiteral("Banco de dados local não configurado."));
         }
         db.setDatabaseName(wanted.sqlitePath);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        db.setConnectOptions(wanted.readOnly
+                                 ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_READONLY")
+                                 : QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     } else {
         db.setHostName(wanted.hostName);
         if (wanted.port > 0)
@@ -60,7 +64,12 @@ QSqlDatabase localDatabase()
         db.setDatabaseName(wanted.databaseName);
         db.setUserName(wanted.userName);
         db.setPassword(wanted.password);
-        db.setConnectOptions(wanted.connectOptions);
+        QStringList options;
+        if (!wanted.connectOptions.isEmpty())
+            options.append(wanted.connectOptions);
+        if (wanted.readOnly)
+            options.append(QStringLiteral("options='-c default_transaction_read_only=on'"));
+        db.setConnectOptions(options.join(QLatin1Char(';')));
     }
     if (!db.open()) {
         const QString reason = db.lastError().text();

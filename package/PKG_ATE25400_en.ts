@@ -283,4 +283,111 @@
         <translation>the flight's breakdown has not been generated yet.</translation>
     </message>
 </context>
+<context>
+    <name>TfrmRelPosFecDiaPV</name>
+    <message>
+        <source>Posição do Fechamento Diário do Plano de Vôo</source>
+        <translation>Daily Flight Plan Closing Position</translation>
+    </message>
+    <message>
+        <source>Plano de Vôo</source>
+        <translation>Flight Plan</translation>
+    </message>
+    <message>
+        <source>Domingo</source>
+        <translation>Sunday</translation>
+    </message>
+    <message>
+        <source>Segunda</source>
+        <translation>Monday</translation>
+    </message>
+    <message>
+        <source>Terça</source>
+        <translation>Tuesday</translation>
+    </message>
+    <message>
+        <source>Quarta</source>
+        <translation>Wednesday</translation>
+    </message>
+    <message>
+        <source>Quinta</source>
+        <translation>Thursday</translation>
+    </message>
+    <message>
+        <source>Sexta</source>
+        <translation>Friday</translation>
+    </message>
+    <message>
+        <source>Sábado</source>
+        <translation>Saturday</translation>
+    </message>
+    <message>
+        <source>Companhia</source>
+        <translation>Airline</translation>
+    </message>
+    <message>
+        <source>Todas</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>Lista</source>
+        <translation>List</translation>
+    </message>
+    <message>
+        <source>Pesquisar</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>Não há companhia cadastrada.</source>
+        <translation>No airline registered.</translation>
+    </message>
+    <message>
+        <source>Situação</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Pendente</source>
+        <translation>Pending</translation>
+    </message>
+    <message>
+        <source>Atendido</source>
+        <translation>Served</translation>
+    </message>
+    <message>
+        <source>Cancelado</source>
+        <translation>Cancelled</translation>
+    </message>
+    <message>
+        <source>Canc. c/ Cobrança</source>
+        <translation>Canc. w/ Charge</translation>
+    </message>
+    <message>
+        <source>Faturado</source>
+        <translation>Invoiced</translation>
+    </message>
+    <message>
+        <source>Sigla</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>Nome</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Data do Plano de Vôo deve ser informada.</source>
+        <translation>The flight plan date must be given.</translation>
+    </message>
+    <message>
+        <source>Companhia deve ser informada.</source>
+        <translation>An airline must be given.</translation>
+    </message>
+    <message>
+        <source>Situação deve ser informada.</source>
+        <translation>A status must be given.</translation>
+    </message>
+    <message>
+        <source>Não há companhia cadastrada com plano de vôo gerado para a data informada.</source>
+        <translation>No airline has a flight plan generated for the given date.</translation>
+    </message>
+</context>
 </TS>

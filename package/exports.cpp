@@ -7,6 +7,7 @@
 #include "abort.h"
 #include "cli_ate25400.h"
 #include "cli_ate25401.h"
+#include "cli_ate25402.h"
 
 #define ATE_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -23,6 +24,11 @@ ATE_EXPORT void CriaPosFechaDiaPlanoVoo()
 ATE_EXPORT void criaFiltroCia()
 {
     platform::guarded([] { Cli_ate25401::criaFiltroCia(); });
+}
+
+ATE_EXPORT void CriaRelPosFecDiaPV()
+{
+    platform::guarded([] { Cli_ate25402::CriaRelPosFecDiaPV(); });
 }
 
 ATE_EXPORT void Initialize()

@@ -7,7 +7,9 @@
 #include "cli_ate25400.h"
 #include "cli_ate25401.h"
 #include "frm_filtro_cia.h"
+#include "cli_ate25402.h"
 #include "frm_pos_fec_dia_pla_voo.h"
+#include "frm_rel_pos_fec_dia_pv.h"
 
 #include <QMdiSubWindow>
 
@@ -18,6 +20,7 @@ namespace {
 
 UnitLife g_packageUnit;
 UnitLife g_filterUnit;
+UnitLife g_reportUnit;
 UnitLife g_screenUnit;
 
 // The package's forms live in the host's main window, but their code lives
@@ -25,6 +28,10 @@ UnitLife g_screenUnit;
 // their destructors (and any timer of theirs) in unmapped code.
 void releaseForms()
 {
+    // The report form first: it reads the screen.
+    delete Cli_ate25402::frmRelPosFecDiaPV;
+    Cli_ate25402::frmRelPosFecDiaPV = nullptr;
+    Cli_ate25402::boIdCriado = false;
     // The dialog is only ever hidden while the host runs; it goes here.
     delete Cli_ate25401::frmFiltroCia;
     Cli_ate25401::frmFiltroCia = nullptr;
@@ -71,11 +78,13 @@ void packageEnd()
     LanguageModule::remove();
 }
 
-const std::array<AtePackageUnit, 3> kUnits = {{
+const std::array<AtePackageUnit, 4> kUnits = {{
     {"Pkg_ate25400", unitInitialization<g_packageUnit, packageStart>,
      unitFinalization<g_packageUnit, packageEnd>},
     {"Cli_ate25401", unitInitialization<g_filterUnit, Cli_ate25401::initialization>,
      unitFinalization<g_filterUnit, Cli_ate25401::finalization>},
+    {"Cli_ate25402", unitInitialization<g_reportUnit, Cli_ate25402::initialization>,
+     unitFinalization<g_reportUnit, Cli_ate25402::finalization>},
     {"Cli_ate25400", unitInitialization<g_screenUnit, Cli_ate25400::initialization>,
      unitFinalization<g_screenUnit, Cli_ate25400::finalization>},
 }};

@@ -29,15 +29,15 @@ private:
     int m_cursor;
 };
 
-// The hourglass for a scope, and the default cursor again on every way
-// out, a failure included: what a creator does around making its form.
-class BusyCursor
+// The hourglass for a scope (a creator's work), and the default cursor
+// again on every way out, a failed creation included.
+class BusyScreenCursor
 {
 public:
-    BusyCursor() { setScreenCursor(ScreenCursor::HourGlass); }
-    ~BusyCursor() { setScreenCursor(ScreenCursor::Default); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
+    BusyScreenCursor() { setScreenCursor(ScreenCursor::HourGlass); }
+    ~BusyScreenCursor() { setScreenCursor(ScreenCursor::Default); }
+    BusyScreenCursor(const BusyScreenCursor &) = delete;
+    BusyScreenCursor &operator=(const BusyScreenCursor &) = delete;
 };
 
 // The size of the screen the forms are shown on, or the size set with

@@ -110,6 +110,9 @@ public:
     QString dbgPlanoVooCellText(int row, const platform::GridColumn &column) const;
     QString dbgServPlanoCellText(int row, const platform::GridColumn &column) const;
 
+    // Commands.
+    void sbtImprimirClick(QObject *sender) override;
+
     // Toolbar and menu additions.
     host::TButtonFlat *sbtFiltrar;
     QAction *N1;

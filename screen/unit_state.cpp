@@ -58,7 +58,7 @@ TfrmPosFecDiaPlaVoo *createScreen()
 
 void CriaPosFechaDiaPlanoVoo()
 {
-    platform::BusyCursor busy;
+    platform::BusyScreenCursor busy;
     // A screen destroyed without being closed (its window taken down with
     // the host's) counts as gone too: make a new one rather than reach it.
     if (!boIdCriado || !frmPosFecDiaPlaVoo) {

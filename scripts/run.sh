@@ -3,7 +3,8 @@
 # the application server in the background and the host with the closing
 # position screen open for branch GRU and today's date. Without a display the
 # host runs under Xvfb instead, the screen maximised so that its grids show
-# as many rows as they can, and saves a picture of it.
+# as many rows as they can, and saves a picture of it; then it prints the
+# day's closing position report (the form's defaults) to a PDF.
 #   bash scripts/run.sh
 # BUILD_DIR (default build) picks the build tree.
 set -euo pipefail
@@ -12,6 +13,7 @@ cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 demo_dir=$build_dir/demo
 shot=$build_dir/screenshots/ate25400.png
+report_pdf=$build_dir/reports/ate254.pdf
 branch=GRU
 
 bash scripts/setup.sh
@@ -65,8 +67,11 @@ if [ -z "$port" ]; then
 fi
 echo "run: application server on 127.0.0.1:$port (log: $server_log)"
 
+# The host reads the company tables (FILIAL for the branch, the flight
+# plans for the report) from the database the server serves, opened
+# read-only: the report then prints the rows the screen shows.
 host_args=(--branch "$branch" --server 127.0.0.1 --port "$port"
-           --local-db "$demo_dir/ate25400-local.db" --open ATE25400)
+           --local-db "$demo_dir/ate25400.db" --open ATE25400)
 if [ -n "${DISPLAY:-}" ]; then
   echo "run: opening the host; close its window to stop the server too"
   "$build_dir/bin/ate-host" "${host_args[@]}"
@@ -76,4 +81,8 @@ else
   xvfb-run -a -s "-screen 0 1280x800x24" \
     "$build_dir/bin/ate-host" "${host_args[@]}" --maximize-screen --screenshot "$shot"
   echo "run: the closing position screen is in $(realpath "$shot")"
+  rm -f "$report_pdf"
+  xvfb-run -a -s "-screen 0 1280x800x24" \
+    "$build_dir/bin/ate-host" "${host_args[@]}" --report-pdf "$report_pdf"
+  echo "run: the day's closing position report is in $(realpath "$report_pdf")"
 fi

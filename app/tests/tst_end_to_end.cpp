@@ -18,6 +18,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -57,6 +58,7 @@ private slots:
     void pictureShowsTheScreenAsBrowsed();
     void screenshotRunWritesThePicture();
     void screenshotRunFailsWithoutAServer();
+    void reportRunPrintsTheScreensDay();
 
 private:
     QStringList flightsInDatabase(QDate day) const;
@@ -231,6 +233,44 @@ void EndToEndTest::screenshotRunFailsWithoutAServer()
     QVERIFY2(exitCode == 1, output.constData());
     QVERIFY2(output.contains("captura não feita"), output.constData());
     QVERIFY(!QFile::exists(picture));
+}
+
+// What scripts/run.sh does after the picture: the day's report through the
+// screen's print command and the form's defaults, from the database the
+// server serves (opened read-only), every flight of the screen in it.
+void EndToEndTest::reportRunPrintsTheScreensDay()
+{
+    const QString pdf = m_server.filePath("reports/ate254.pdf");
+    int exitCode = 0;
+    QByteArray output;
+    const QProcess::ExitStatus status =
+        runHost({"--branch", kBranch, "--port", QString::number(m_server.port()), "--server",
+                 "127.0.0.1", "--local-db", m_server.serverDatabase(), "--plugins",
+                 QStringLiteral(ATE_PLUGIN_DIR), "--open", "ATE25400", "--report-pdf", pdf},
+                exitCode, output);
+    QVERIFY2(status == QProcess::NormalExit && exitCode == 0, output.constData());
+
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(60000));
+    QCOMPARE(text.exitCode(), 0);
+    const QString content = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY(content.contains(QStringLiteral("Posição do Fechamento Diário do Plano de Vôo")));
+    QVERIFY(content.contains(QStringLiteral("Data do plano de vôo: %1")
+                                 .arg(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")))));
+    static const QRegularExpression flightLine(QStringLiteral("^\\s*\\S+ (\\S+)\\s+Trecho "));
+    QStringList printed;
+    for (const QString &line : content.split(u'\n')) {
+        const QRegularExpressionMatch match = flightLine.match(line);
+        if (match.hasMatch() && !printed.contains(match.captured(1)))
+            printed.append(match.captured(1));
+    }
+    QStringList expected = flightsInDatabase(QDate::currentDate());
+    expected.removeDuplicates();
+    expected.sort();
+    printed.sort();
+    QCOMPARE(printed, expected);
+    QVERIFY(content.contains(QStringLiteral("Total geral")));
 }
 
 QTEST_MAIN(EndToEndTest)

@@ -26,6 +26,7 @@ private slots:
     void badFlagsAreRefusedWithAReason();
     void flagsWinOverTheConfigurationFile();
     void branchNameComesFromTheLocalDatabase();
+    void localDatabaseIsOnlyRead();
     void titleNamesTheBranch();
 };
 
@@ -83,6 +84,11 @@ void HostOptionsTest::badFlagsAreRefusedWithAReason_data()
                                         << "--screenshot precisa de --open com a tela a mostrar.";
     QTest::newRow("maximise nothing") << QStringList{"--maximize-screen"}
                                       << "--maximize-screen precisa de --open com a tela a abrir.";
+    QTest::newRow("report of nothing") << QStringList{"--report-pdf", "x.pdf"}
+                                       << "--report-pdf precisa de --open com a tela do relatório.";
+    QTest::newRow("picture and report")
+        << QStringList{"--open", "ATE25400", "--screenshot", "x.png", "--report-pdf", "x.pdf"}
+        << "Use --screenshot ou --report-pdf, não os dois.";
     QTest::newRow("stray word") << QStringList{"ATE25400"} << "Argumento inesperado: \"ATE25400\".";
 }
 
@@ -134,6 +140,44 @@ void HostOptionsTest::flagsWinOverTheConfigurationFile()
 }
 
 // The title must show the branch's name even when only its code is given.
+// Catches a mistyped --local-db that becomes a new empty database (an
+// empty screen shown as success), and a host that could write to the
+// company database it reads.
+void HostOptionsTest::localDatabaseIsOnlyRead()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    host::Context &context = host::context();
+    const QString missing = dir.filePath("mistyped.db");
+    app::applyHostOptions(parseHostOptions({"--local-db", missing}), context);
+    QVERIFY(context.database().readOnly);
+    const QString message = app_testing::errorMessage([] { host::localDatabase(); });
+    QVERIFY2(message.startsWith(QStringLiteral("Não foi possível abrir o banco de dados local")),
+             qPrintable(message));
+    QVERIFY(!QFile::exists(missing));
+
+    const QString file = dir.filePath("company.db");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("setup"));
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec("CREATE TABLE FILIAL (CDFILIAL VARCHAR(4), NMFILIAL VARCHAR(30))"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("setup"));
+    app::applyHostOptions(parseHostOptions({"--local-db", file}), context);
+    QSqlQuery query(host::localDatabase());
+    QVERIFY(query.exec("SELECT COUNT(*) FROM FILIAL"));
+    QVERIFY(!query.exec("INSERT INTO FILIAL VALUES ('GRU', 'Guarulhos')"));
+
+    const QString postgres = qEnvironmentVariable("ATE_TEST_PG");
+    if (postgres.isEmpty())
+        QSKIP("ATE_TEST_PG is not set: the PostgreSQL case is skipped");
+    app::applyHostOptions(parseHostOptions({"--local-pg", postgres}), context);
+    QSqlQuery session(host::localDatabase());
+    QVERIFY(session.exec("SELECT 1"));
+    QVERIFY(!session.exec("CREATE TABLE host_options_escrita (X INTEGER)"));
+}
+
 void HostOptionsTest::branchNameComesFromTheLocalDatabase()
 {
     QTemporaryDir dir;

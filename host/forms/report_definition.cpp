@@ -7,14 +7,28 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace host {
 namespace {
 
-enum class Section { None, Query, Columns };
+enum class Section { None, Heading, Query, Group, Columns };
 
 const QString ReportTag = QStringLiteral("[report]");
+const QString HeadingTag = QStringLiteral("[heading]");
 const QString QueryTag = QStringLiteral("[query]");
+const QString GroupTag = QStringLiteral("[group]");
 const QString ColumnsTag = QStringLiteral("[columns]");
+
+// The sections a report's lines may start, besides "[report]".
+const QList<QPair<QString, Section>> &sectionTags()
+{
+    static const QList<QPair<QString, Section>> tags = {{HeadingTag, Section::Heading},
+                                                        {QueryTag, Section::Query},
+                                                        {GroupTag, Section::Group},
+                                                        {ColumnsTag, Section::Columns}};
+    return tags;
+}
 
 [[noreturn]] void invalid(const QString &origin, int line, const QString &reason)
 {
@@ -32,8 +46,8 @@ bool startsWithTag(const QString &trimmed, const QString &tag)
 ReportColumn parseColumn(const QString &text, const QString &origin, int line)
 {
     const QStringList parts = text.split(u'|');
-    if (parts.size() > 4)
-        invalid(origin, line, QStringLiteral("coluna com mais de quatro partes."));
+    if (parts.size() > 5)
+        invalid(origin, line, QStringLiteral("coluna com mais de cinco partes."));
     ReportColumn column;
     column.field = parts.at(0).trimmed();
     if (column.field.isEmpty())
@@ -58,7 +72,39 @@ ReportColumn parseColumn(const QString &text, const QString &origin, int line)
         else
             invalid(origin, line, QStringLiteral("alinhamento \"%1\" inválido.").arg(alignment));
     }
+    if (parts.size() > 4)
+        column.format = parts.at(4).trimmed();
     return column;
+}
+
+QStringList nameList(const QString &text)
+{
+    QStringList names;
+    for (const QString &name : text.split(u','))
+        names.append(name.trimmed());
+    names.removeAll(QString());
+    return names;
+}
+
+void parseGroupLine(ReportGroup &group, const QString &text, const QString &origin, int line)
+{
+    const qsizetype bar = text.indexOf(u'|');
+    if (bar < 0)
+        invalid(origin, line, QStringLiteral("linha de grupo sem \"|\"."));
+    const QString item = text.left(bar).trimmed().toLower();
+    const QString value = text.mid(bar + 1).trimmed();
+    if (item == QLatin1String("key"))
+        group.key = nameList(value);
+    else if (item == QLatin1String("header"))
+        group.header = value;
+    else if (item == QLatin1String("totals"))
+        group.totals = nameList(value);
+    else if (item == QLatin1String("footer"))
+        group.footer = value;
+    else if (item == QLatin1String("grand"))
+        group.grandTotal = value;
+    else
+        invalid(origin, line, QStringLiteral("item de grupo \"%1\" desconhecido.").arg(item));
 }
 
 void checkComplete(const ReportDefinition &report, const QString &origin, int line)
@@ -67,6 +113,17 @@ void checkComplete(const ReportDefinition &report, const QString &origin, int li
         invalid(origin, line, QStringLiteral("o relatório \"%1\" não tem consulta.").arg(report.title));
     if (report.columns.isEmpty())
         invalid(origin, line, QStringLiteral("o relatório \"%1\" não tem colunas.").arg(report.title));
+    const ReportGroup &group = report.group;
+    if (group.isEmpty() && (!group.header.isEmpty() || !group.totals.isEmpty()))
+        invalid(origin, line, QStringLiteral("o grupo do relatório \"%1\" não tem \"key\".").arg(report.title));
+    for (const QString &total : group.totals) {
+        const bool isColumn = std::any_of(report.columns.begin(), report.columns.end(),
+                                          [&](const ReportColumn &column) {
+                                              return column.field.compare(total, Qt::CaseInsensitive) == 0;
+                                          });
+        if (!isColumn)
+            invalid(origin, line, QStringLiteral("o total \"%1\" não é uma coluna do relatório.").arg(total));
+    }
 }
 
 QString alignmentName(Qt::Alignment alignment)
@@ -123,11 +180,13 @@ QList<ReportDefinition> parseReports(const QString &text, const QString &origin)
             section = Section::None;
             continue;
         }
-        if (startsWithTag(trimmed, QueryTag) || startsWithTag(trimmed, ColumnsTag)) {
+        const auto tag = std::find_if(sectionTags().begin(), sectionTags().end(),
+                                      [&](const auto &entry) { return startsWithTag(trimmed, entry.first); });
+        if (tag != sectionTags().end()) {
             if (reports.isEmpty())
                 invalid(origin, number, QStringLiteral("seção antes de \"[report]\"."));
             finishQuery();
-            section = startsWithTag(trimmed, QueryTag) ? Section::Query : Section::Columns;
+            section = tag->second;
             continue;
         }
         if (section == Section::Query) {
@@ -139,6 +198,14 @@ QList<ReportDefinition> parseReports(const QString &text, const QString &origin)
             continue;
         if (section == Section::Columns) {
             reports.last().columns.append(parseColumn(trimmed, origin, number));
+            continue;
+        }
+        if (section == Section::Heading) {
+            reports.last().heading.append(trimmed);
+            continue;
+        }
+        if (section == Section::Group) {
+            parseGroupLine(reports.last().group, trimmed, origin, number);
             continue;
         }
         invalid(origin, number, QStringLiteral("texto fora de uma seção."));
@@ -156,13 +223,31 @@ QString reportsText(const QList<ReportDefinition> &reports)
         if (!text.isEmpty())
             text += u'\n';
         text += ReportTag + u' ' + report.title + u'\n';
+        if (!report.heading.isEmpty())
+            text += HeadingTag + u'\n' + report.heading.join(u'\n') + u'\n';
         text += QueryTag + u'\n' + report.query + u'\n';
+        const ReportGroup &group = report.group;
+        if (!group.isEmpty()) {
+            text += GroupTag + u'\n';
+            const auto item = [&text](const char *name, const QString &value) {
+                if (!value.isEmpty())
+                    text += QLatin1String(name) + QStringLiteral(" | ") + value + u'\n';
+            };
+            item("key", group.key.join(QStringLiteral(", ")));
+            item("header", group.header);
+            item("totals", group.totals.join(QStringLiteral(", ")));
+            item("footer", group.footer);
+            item("grand", group.grandTotal);
+        }
         text += ColumnsTag + u'\n';
         for (const ReportColumn &column : report.columns) {
-            text += QStringLiteral("%1 | %2 | %3 | %4\n")
+            text += QStringLiteral("%1 | %2 | %3 | %4")
                         .arg(column.field, column.title)
                         .arg(column.width)
                         .arg(alignmentName(column.alignment));
+            if (!column.format.isEmpty())
+                text += QStringLiteral(" | ") + column.format;
+            text += u'\n';
         }
     }
     return text;

@@ -7,16 +7,20 @@
 #include "messages.h"
 #include "params.h"
 #include "report_definition.h"
+#include "report_printing.h"
 #include "report_runner.h"
 
 #include <QCoreApplication>
+#include <QAction>
 #include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLayout>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTextDocument>
+#include <QToolBar>
 
 namespace host {
 namespace {
@@ -27,14 +31,48 @@ QString &folderSetting()
     return folder;
 }
 
+QString &pdfOutputSetting()
+{
+    static QString path;
+    return path;
+}
+
 void restoreCursor()
 {
     while (QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
 }
 
+// The preview's own command to write the report to a PDF file.
+void addPdfExport(QPrintPreviewDialog &preview, const QTextDocument &document, const QString &title)
+{
+    QToolBar *toolbar = preview.findChild<QToolBar *>();
+    if (!toolbar)
+        return;
+    toolbar->addSeparator();
+    QAction *action = toolbar->addAction(QStringLiteral("Exportar PDF..."));
+    action->setObjectName(QStringLiteral("actExportarPdf"));
+    action->setToolTip(QStringLiteral("Exportar o relatório para um arquivo PDF"));
+    QObject::connect(action, &QAction::triggered, &preview, [&preview, &document, title] {
+        platform::guarded([&] {
+            QString path = QFileDialog::getSaveFileName(&preview, QStringLiteral("Exportar PDF"),
+                                                        title + QStringLiteral(".pdf"),
+                                                        QStringLiteral("PDF (*.pdf)"));
+            if (path.isEmpty())
+                return;
+            if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+                path += QStringLiteral(".pdf");
+            exportReportPdf(document, path);
+        });
+    });
+}
+
 void showPreview(QTextDocument &document, const QString &title)
 {
+    if (!reportPdfOutput().isEmpty()) {
+        exportReportPdf(document, reportPdfOutput());
+        return;
+    }
     restoreCursor();
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(title);
@@ -42,7 +80,10 @@ void showPreview(QTextDocument &document, const QString &title)
     preview.setObjectName(QStringLiteral("dlgVisualizarRelatorio"));
     preview.setWindowTitle(title);
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&document](QPrinter *target) { document.print(target); });
+                     [&document](QPrinter *target) {
+                         platform::guarded([&] { printReport(document, *target); });
+                     });
+    addPdfExport(preview, document, title);
     // Size limits settled before the window exists; some platforms refuse
     // them, with a warning, once it is on screen.
     if (QLayout *layout = preview.layout())
@@ -99,6 +140,16 @@ QString defaultReportFolder()
 void setDefaultReportFolder(const QString &folder)
 {
     folderSetting() = folder;
+}
+
+QString reportPdfOutput()
+{
+    return pdfOutputSetting();
+}
+
+void setReportPdfOutput(const QString &path)
+{
+    pdfOutputSetting() = path;
 }
 
 TReportDesignerDialog::TReportDesignerDialog(QObject *parent)

@@ -22,6 +22,12 @@ class TParams;
 QString defaultReportFolder();
 void setDefaultReportFolder(const QString &folder);
 
+// Unattended printing: while a path is set, the report designers write
+// every report they print to that PDF file instead of showing the print
+// preview.
+QString reportPdfOutput();
+void setReportPdfOutput(const QString &path);
+
 // The report designer dialog component of the report parameter forms: it
 // knows the reports of one report code and prints them.
 //
@@ -38,7 +44,8 @@ void setDefaultReportFolder(const QString &folder);
 //   4. hands the definition and the filled parameters to the runner, which
 //      makes the document (by default LocalDatabaseReportRunner);
 //   5. shows the document in the print preview (QPrintPreviewDialog), from
-//      which the user prints it.
+//      which the user prints it or exports it to PDF (report_printing.h);
+//      with reportPdfOutput() set, writes that PDF instead.
 class TReportDesignerDialog : public QObject
 {
     Q_OBJECT

@@ -44,12 +44,17 @@ private:
     QString m_connectionName;
 };
 
-// The report's page: its title, the date it was made, a table of the
-// report's columns (header row repeated on every printed page) with one row
-// per record of `rows`, and the number of records. Columns are found in the
-// record set by name without regard to case; throws platform::Error naming
-// a column the rows do not have.
+// The report's document: a table of the report's columns with one row per
+// record of `rows` (its title row repeated on every printed page), or with
+// a group, one table per group with its header line, its rows and its
+// totals, then the report's totals; at the end the number of records. The
+// title, the heading lines (formatted with the first row and `params`) and
+// the date of issue go with the document for the top of every page (see
+// report_printing.h). Columns are found in the record set by name without
+// regard to case; throws platform::Error naming a column the rows do not
+// have.
 std::unique_ptr<QTextDocument> buildReportDocument(const ReportDefinition &report,
-                                                   const platform::ClientDataSet &rows);
+                                                   const platform::ClientDataSet &rows,
+                                                   const TParams *params = nullptr);
 
 } // namespace host

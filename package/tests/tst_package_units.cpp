@@ -2,6 +2,7 @@
 
 #include "fake_dialogs.h"
 #include "host_context.h"
+#include "modal_driver.h"
 #include "net_connection.h"
 
 #include <QMdiArea>
@@ -28,6 +29,7 @@ private slots:
     void unitTableAndDescription();
     void unitsStartOnceAndEndWhenBalanced();
     void lastFinalizeReleasesTheScreen();
+    void lastFinalizeReleasesTheReportForm();
     void failedCreationStaysInsideThePackage();
 
 private:
@@ -47,8 +49,8 @@ void PackageUnitsTest::cleanupTestCase()
 // A host resolves these by name: a missing or mangled one fails the load.
 void PackageUnitsTest::everyExportIsThere()
 {
-    for (const char *name : {"IniProc", "CriaPosFechaDiaPlanoVoo", "criaFiltroCia", "Initialize",
-                             "Finalize", "GetPackageInfoTable"})
+    for (const char *name : {"IniProc", "CriaPosFechaDiaPlanoVoo", "criaFiltroCia",
+                             "CriaRelPosFecDiaPV", "Initialize", "Finalize", "GetPackageInfoTable"})
         QVERIFY2(m_plugin.entry(name), name);
     // The screen unit's interface under its unit-qualified names.
     for (const char *name :
@@ -59,6 +61,13 @@ void PackageUnitsTest::everyExportIsThere()
           // The filter dialog unit's.
           "_ZN12Cli_ate2540112frmFiltroCiaE", "_ZN12Cli_ate2540113criaFiltroCiaEv",
           "_ZN12Cli_ate2540113TfrmFiltroCia16sbtConfirmaClickEP7QObject"})
+        QVERIFY2(m_plugin.variable<void>(name), name);
+    // And the report unit's.
+    for (const char *name :
+         {"_ZN12Cli_ate2540217frmRelPosFecDiaPVE", "_ZN12Cli_ate2540210boIdCriadoE",
+          "_ZN12Cli_ate2540218CriaRelPosFecDiaPVEv",
+          "_ZN12Cli_ate2540218TfrmRelPosFecDiaPV30rpddPadraoBeforeGetQueryParamsERN4host7TParamsERb",
+          "_ZN12Cli_ate2540218TfrmRelPosFecDiaPV11btpCiaClickEP7QObject"})
         QVERIFY2(m_plugin.variable<void>(name), name);
 }
 
@@ -118,7 +127,8 @@ void PackageUnitsTest::unitTableAndDescription()
     // ends first.
     QCOMPARE(units.first(), QStringLiteral("Pkg_ate25400"));
     QCOMPARE(units.last(), QStringLiteral("Cli_ate25400"));
-    QVERIFY(units.indexOf(QStringLiteral("Cli_ate25401")) > 0);
+    // The units that read the screen start before it and end after it.
+    QCOMPARE(units.mid(1, 2), (QStringList{"Cli_ate25401", "Cli_ate25402"}));
     QStringList required;
     for (int i = 0; i < info->requiredCount; ++i)
         required.append(QString::fromLatin1(info->requiredLibraries[i]));
@@ -186,6 +196,23 @@ void PackageUnitsTest::lastFinalizeReleasesTheScreen()
     m_plugin.iniProc();
     QCOMPARE(host.mdiArea()->subWindowList().size(), 1);
     m_plugin.finalize();
+    QVERIFY(host.mdiArea()->subWindowList().isEmpty());
+}
+
+// A report form still open when the package ends would outlive its code.
+void PackageUnitsTest::lastFinalizeReleasesTheReportForm()
+{
+    HostAround host;
+    m_plugin.initialize();
+    m_plugin.iniProc();
+    host::testing::ModalDriver driver(QStringLiteral("frmRelPosFecDiaPV"),
+                                      [this](QWidget *) { m_plugin.finalize(); });
+    m_plugin.entry("CriaRelPosFecDiaPV")();
+    QVERIFY2(driver.failure().isEmpty(), qPrintable(driver.failure()));
+    QVERIFY(driver.acted());
+    QVERIFY(!*m_plugin.variable<void *>("_ZN12Cli_ate2540217frmRelPosFecDiaPVE"));
+    QVERIFY(!*m_plugin.variable<bool>("_ZN12Cli_ate2540210boIdCriadoE"));
+    QVERIFY(host.window().findChildren<QWidget *>(QStringLiteral("frmRelPosFecDiaPV")).isEmpty());
     QVERIFY(host.mdiArea()->subWindowList().isEmpty());
 }
 

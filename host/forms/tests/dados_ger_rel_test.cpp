@@ -6,7 +6,9 @@
 #include "host_context.h"
 #include "local_database.h"
 #include "modal_driver.h"
+#include "recording_runner.h"
 #include "report_definition.h"
+#include "report_printing.h"
 #include "report_runner.h"
 
 #include <QFile>
@@ -22,6 +24,7 @@ using host::TfrmDadosGerRel;
 using host::TParams;
 using host::testing::FakeDialogs;
 using host::testing::ModalDriver;
+using host::testing::RecordingRunner;
 using host::testing::showActive;
 
 namespace {
@@ -43,28 +46,6 @@ SELECT COUNT(*) AS TOTAL FROM VOOS WHERE CDFILIAL = :CDFILIAL
 [columns]
 TOTAL | Total
 )";
-
-// Notes what the report designer hands it.
-class RecordingRunner : public host::ReportRunner
-{
-public:
-    int runs = 0;
-    QString title;
-    QStringList names;
-    QVariantList values;
-
-    std::unique_ptr<QTextDocument> run(const host::ReportDefinition &report,
-                                       const TParams &params) override
-    {
-        ++runs;
-        title = report.title;
-        names = params.names();
-        values.clear();
-        for (int i = 0; i < params.count(); ++i)
-            values.append(params.at(i).value());
-        return std::make_unique<QTextDocument>(QStringLiteral("documento"));
-    }
-};
 
 // A report parameter form as a module derives one: its codes, a message
 // of its own, and the query parameter handler.
@@ -131,6 +112,7 @@ struct PreviewRecord
     int shown = 0;
     QString title;
     QString text;
+    QString headingTitle; // printed at the top of every page
 };
 
 void recordPreviews(TestReport &form, PreviewRecord &record)
@@ -139,6 +121,7 @@ void recordPreviews(TestReport &form, PreviewRecord &record)
         ++record.shown;
         record.title = title;
         record.text = document.toPlainText();
+        record.headingTitle = host::pageHeading(document).title;
     });
 }
 
@@ -411,7 +394,7 @@ void DadosGerRelTest::defaultRunnerBindsTheParameters()
     QTest::mouseClick(form->sbtImprimir, Qt::LeftButton);
     QVERIFY2(fake.messages().isEmpty(), qPrintable(fake.texts().join(u'\n')));
     QCOMPARE(preview.shown, 1);
-    QVERIFY(preview.text.startsWith(QStringLiteral("Posição por companhia")));
+    QCOMPARE(preview.headingTitle, QStringLiteral("Posição por companhia"));
     QVERIFY(preview.text.contains(QStringLiteral("Companhia")));
     QVERIFY(preview.text.contains(QStringLiteral("01234")));
     QVERIFY(preview.text.contains(QStringLiteral("04100")));
@@ -443,13 +426,16 @@ void DadosGerRelTest::previewShowsTheReport()
     form->rpddPadrao->setRunner(std::make_shared<RecordingRunner>());
     QVERIFY(showActive(form.get()));
     QString title;
-    ModalDriver driver(QStringLiteral("dlgVisualizarRelatorio"), [&title](QWidget *dialog) {
+    bool canExport = false;
+    ModalDriver driver(QStringLiteral("dlgVisualizarRelatorio"), [&](QWidget *dialog) {
         title = dialog->windowTitle();
+        canExport = dialog->findChild<QAction *>(QStringLiteral("actExportarPdf")) != nullptr;
         static_cast<QDialog *>(dialog)->reject();
     });
     QTest::mouseClick(form->sbtImprimir, Qt::LeftButton);
     QVERIFY2(driver.failure().isEmpty(), qPrintable(driver.failure()));
     QCOMPARE(title, QStringLiteral("Posição por companhia"));
+    QVERIFY(canExport);
 }
 
 // Catches a new report that is not written to the code's file or not

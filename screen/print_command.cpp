@@ -1,0 +1,18 @@
+// The print command: the report parameter form over the screen's date.
+
+#include "frm_pos_fec_dia_pla_voo.h"
+
+#include "cli_ate25402.h"
+
+namespace Cli_ate25400 {
+
+// The refresh timer is left as it is: the screen goes on refreshing while
+// the report form is open. An invalid date is reported by the date edit
+// (its failure ends the command), and the focus stays where it is.
+void TfrmPosFecDiaPlaVoo::sbtImprimirClick(QObject *)
+{
+    depVoo->CheckValidDate();
+    Cli_ate25402::CriaRelPosFecDiaPV();
+}
+
+} // namespace Cli_ate25400
