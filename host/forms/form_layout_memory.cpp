@@ -2,7 +2,9 @@
 
 #include "db_grid.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QLoggingCategory>
 #include <QScreen>
 #include <QSettings>
@@ -104,13 +106,22 @@ void FormLayoutMemory::apply(const Layout &layout, QWidget &form, QWidget &windo
                 grid->setColumnWidth(column, widths.at(column));
         }
     }
+    // The window's size first, laid out at once: splitters share out the
+    // room they are given, so their positions only hold at their final size.
+    if (layout.geometry.isValid() && isNormal(window)) {
+        window.setGeometry(inside(layout.geometry, areaOf(window)));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        for (QWidget *widget : {&window, &form}) {
+            if (QLayout *own = widget->layout())
+                own->activate();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    }
     for (QSplitter *splitter : form.findChildren<QSplitter *>()) {
         const QByteArray state = layout.splitters.value(splitter->objectName());
         if (!state.isEmpty())
             splitter->restoreState(state);
     }
-    if (layout.geometry.isValid() && isNormal(window))
-        window.setGeometry(inside(layout.geometry, areaOf(window)));
 }
 
 void FormLayoutMemory::captureDesigned(const QWidget &form, const QWidget &window)

@@ -1,6 +1,7 @@
 #include "screen_fixture.h"
 
 #include "abort.h"
+#include "form_layout_memory.h"
 #include "frm_filtro_cia.h"
 #include "application.h"
 #include "host_context.h"
@@ -205,6 +206,9 @@ ScreenFixture::ScreenFixture()
     options.deadlineMs = 3000;
     host::TNetConnection::setDefaultOptions(options);
 
+    // Layouts go to this fixture's folder, never to the user's settings.
+    host::setLayoutSettingsFile(dir.filePath(QStringLiteral("layout.ini")));
+
     day = demoDay();
     serve(day);
     Cli_ate25400::initialization();
@@ -224,6 +228,7 @@ ScreenFixture::~ScreenFixture()
     Cli_ate25400::finalization();
     Cli_ate25400::initialization();
     host::closeLocalDatabase();
+    host::setLayoutSettingsFile(QString());
     host::setMainWindow(nullptr);
     platform::setScreenSizeOverride(QSize());
 }
