@@ -27,7 +27,13 @@ public:
     // The picture the button shows in its current state.
     QPixmap currentGlyph() const;
 
-    void setHint(const QString &hint) { setToolTip(hint); }
+    // Also the button's accessible name: a glyph alone says nothing to a
+    // screen reader.
+    void setHint(const QString &hint)
+    {
+        setToolTip(hint);
+        setAccessibleName(hint);
+    }
     QString hint() const { return toolTip(); }
 
     // Runs on a click through platform::guarded: a failure is shown, an

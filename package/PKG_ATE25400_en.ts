@@ -276,11 +276,27 @@
     </message>
     <message>
         <source>o breakdown do vôo já foi gerado.</source>
-        <translation>the flight's breakdown has been generated.</translation>
+        <translation>the flight&apos;s breakdown has been generated.</translation>
     </message>
     <message>
         <source>o breakdown do vôo ainda não foi gerado.</source>
-        <translation>the flight's breakdown has not been generated yet.</translation>
+        <translation>the flight&apos;s breakdown has not been generated yet.</translation>
+    </message>
+    <message>
+        <source>Nome da filial</source>
+        <translation>Branch name</translation>
+    </message>
+    <message>
+        <source>Planos de vôo</source>
+        <translation>Flight plans</translation>
+    </message>
+    <message>
+        <source>Previsão de passageiros</source>
+        <translation>Passenger forecast</translation>
+    </message>
+    <message>
+        <source>Serviços do plano de vôo</source>
+        <translation>Flight plan services</translation>
     </message>
 </context>
 <context>

@@ -257,6 +257,19 @@ void TfrmPosFecDiaPlaVoo::buildPositionPanels()
 
 void TfrmPosFecDiaPlaVoo::setTabOrders()
 {
+    // Each control is named by its label for a screen reader, each grid by
+    // what it lists.
+    lblFilial->setBuddy(medCdFilial);
+    lblPlaVoo->setBuddy(depVoo);
+    lblAtualiza->setBuddy(speAtualiza);
+    medCdFilial->setAccessibleName(lblFilial->text());
+    edtNmFilial->setAccessibleName(ScreenText::tr("Nome da filial"));
+    depVoo->setAccessibleName(lblPlaVoo->text());
+    speAtualiza->setAccessibleName(lblAtualiza->text());
+    dbgPlanoVoo->setAccessibleName(ScreenText::tr("Planos de vôo"));
+    dbgPrevisaoPax->setAccessibleName(ScreenText::tr("Previsão de passageiros"));
+    dbgServPlano->setAccessibleName(ScreenText::tr("Serviços do plano de vôo"));
+
     // Filter panel first, then the position, then the toolbar (whose flat
     // buttons take no focus).
     setTabOrder(medCdFilial, depVoo);

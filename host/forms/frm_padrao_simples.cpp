@@ -132,6 +132,9 @@ void TfrmPadraoSimples::buildMenu()
     mnuVerificar = addMenuItem(mnuOperacao, QStringLiteral("mnuVerificar"),
                                tr("Verificar") + QStringLiteral("\tF5"));
     mnuImprimir = addMenuItem(mnuOperacao, QStringLiteral("mnuImprimir"), tr("Imprimir"));
+    mnuImprimir->setShortcut(QKeySequence::Print);
+    mnuAjuda = addMenuItem(mnuOperacao, QStringLiteral("mnuAjuda"), tr("Ajuda"));
+    mnuAjuda->setShortcut(QKeySequence::HelpContents);
     mnuRestaurarLayout = addMenuItem(mnuOperacao, QStringLiteral("mnuRestaurarLayout"),
                                      tr("Restaurar disposição original"));
     addMenuSeparator(mnuOperacao, QStringLiteral("mnuSepOperacao"));
@@ -208,7 +211,7 @@ void TfrmPadraoSimples::wireCommands()
     wire(sbtProcurar, mnuProcurar, &TfrmPadraoSimples::sbtProcurarClick);
     wire(sbtOrdenar, nullptr, &TfrmPadraoSimples::sbtOrdenarClick);
     wire(sbtImprimir, mnuImprimir, &TfrmPadraoSimples::sbtImprimirClick);
-    wire(sbtAjuda, nullptr, &TfrmPadraoSimples::sbtAjudaClick);
+    wire(sbtAjuda, mnuAjuda, &TfrmPadraoSimples::sbtAjudaClick);
     wire(sbtFechar, mnuFechar, &TfrmPadraoSimples::sbtFecharClick);
     wire(nullptr, mnuVerificar, &TfrmPadraoSimples::sbtVerificarClick);
     wire(nullptr, mnuConfigImpressora, &TfrmPadraoSimples::mnuConfigImpressoraClick);

@@ -139,7 +139,8 @@ public:
     QMenu *mnuOperacao;
     QAction *mnuConfigImpressora;
     QAction *mnuVerificar;
-    QAction *mnuImprimir;
+    QAction *mnuImprimir; // Ctrl+P
+    QAction *mnuAjuda;    // F1
     // Column widths, splitters and the window's place back as designed.
     QAction *mnuRestaurarLayout;
     QAction *mnuFechar;
