@@ -39,6 +39,7 @@ protected:
     {
         m_fixture->window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&m_fixture->window));
+        QTRY_VERIFY(QApplication::focusWidget() && m_form->isAncestorOf(QApplication::focusWidget()));
     }
 
     static void pickAirlines(Cli_ate25401::TfrmFiltroCia &dialog)
@@ -78,6 +79,8 @@ protected:
         m_fixture->server.clearCalls();
         if (QApplication::focusWidget() != m_form->dbgPlanoVoo)
             m_form->dbgPlanoVoo->setFocus(Qt::OtherFocusReason);
+        // The form previews keys only for its focused control.
+        QTRY_VERIFY(QApplication::focusWidget() == m_form->dbgPlanoVoo);
         QTest::keyClick(m_form->dbgPlanoVoo, Qt::Key_F5);
     }
 };

@@ -147,7 +147,7 @@ void CopyExportTest::csvReadsBackAsTheGrid()
     DemoDay day = m_fixture->day;
     day.services[day.flights.at(0).nrvoo][0].description = QStringLiteral("Kit \"premium\"; frio, açaí");
     m_fixture->serve(day);
-    QTest::keyClick(m_form->dbgPlanoVoo, Qt::Key_F5);
+    QVERIFY(pressIn(m_form->dbgPlanoVoo, Qt::Key_F5));
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("servicos.csv"));
     platform::DBGrid::setExportPathPrompt([&](QWidget *, const QString &) { return path; });

@@ -41,8 +41,7 @@ void KeysTest::serveManyFlights()
         day.flights.append(flight);
     }
     m_fixture->serve(day);
-    m_form->dbgPlanoVoo->setFocus();
-    QTest::keyClick(m_form->dbgPlanoVoo, Qt::Key_F5);
+    QVERIFY(pressIn(m_form->dbgPlanoVoo, Qt::Key_F5));
 }
 
 void KeysTest::altPageDownCyclesForward_data()

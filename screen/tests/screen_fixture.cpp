@@ -300,6 +300,16 @@ void clickInto(QWidget *widget)
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
 }
 
+bool pressIn(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    if (QApplication::focusWidget() != widget)
+        widget->setFocus(Qt::OtherFocusReason);
+    if (!QTest::qWaitFor([widget] { return QApplication::focusWidget() == widget; }, 5000))
+        return false;
+    QTest::keyClick(widget, key, modifiers);
+    return true;
+}
+
 QString focusName()
 {
     const QWidget *focus = QApplication::focusWidget();

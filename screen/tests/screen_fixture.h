@@ -92,6 +92,10 @@ public:
 void clickCell(QAbstractItemView *grid, int row, int column);
 // Clicks a widget (an edit, a grid) to move the focus there.
 void clickInto(QWidget *widget);
+// Presses a key in a control as the user does once it has the focus: the
+// form previews keys only for its focused control. False when the focus
+// never got there.
+bool pressIn(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 // The objectName of the focused widget.
 QString focusName();
 
