@@ -10,7 +10,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QLabel>
 #include <QLocale>
+#include <QToolTip>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -199,6 +201,15 @@ void CopyExportTest::situationTitlesExplainTheCodes()
     QVERIFY(services.contains(QStringLiteral("Cancelado com cobrança")));
     QVERIFY(services.contains(QStringLiteral("#800000")));
     QVERIFY(!services.contains(QStringLiteral(">Ft<")));
+    // The legend as its tooltip shows it, for the README.
+    QLabel tip;
+    tip.setTextFormat(Qt::RichText);
+    tip.setText(flights);
+    tip.setMargin(6);
+    tip.setAutoFillBackground(true);
+    tip.setPalette(QToolTip::palette());
+    tip.adjustSize();
+    QVERIFY(tip.grab().save(QStringLiteral(SCREEN_PNG_DIR "/ate25400_legend.png")));
     const QString breakdown =
         m_form->dbgPlanoVoo->model()->headerData(6, Qt::Horizontal, Qt::ToolTipRole).toString();
     QVERIFY(breakdown.contains(QStringLiteral("Não gerado")));
