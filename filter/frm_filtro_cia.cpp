@@ -17,28 +17,14 @@
 namespace Cli_ate25401 {
 namespace {
 
-struct Line
-{
-    const char *key;
-    const char *text;
-};
-
-// Only the texts are translated: the keys are what the code asks for.
-constexpr Line Lines[] = {
-    {"CIA_NC", QT_TRANSLATE_NOOP("TfrmFiltroCia",
-                                 "Não há companhia cadastrada para a filial informada.")},
-    {"Companhia", QT_TRANSLATE_NOOP("TfrmFiltroCia", "Companhia")},
-    {"COMPANHIA_INF", QT_TRANSLATE_NOOP("TfrmFiltroCia", "Companhia deve ser informada.")},
-};
-
 QStringList messageTableLines()
 {
-    QStringList lines;
-    for (const Line &line : Lines) {
-        lines.append(QString::fromLatin1(line.key) + QLatin1Char('|')
-                     + QCoreApplication::translate("TfrmFiltroCia", line.text));
-    }
-    return lines;
+    return host::translatedMessageLines("TfrmFiltroCia", {
+        {"CIA_NC", QT_TRANSLATE_NOOP("TfrmFiltroCia",
+                                     "Não há companhia cadastrada para a filial informada.")},
+        {"Companhia", QT_TRANSLATE_NOOP("TfrmFiltroCia", "Companhia")},
+        {"COMPANHIA_INF", QT_TRANSLATE_NOOP("TfrmFiltroCia", "Companhia deve ser informada.")},
+    });
 }
 
 QRadioButton *makeRadio(QWidget *parent, const char *name, const QString &caption,

@@ -1,6 +1,18 @@
 #include "messages.h"
 
+#include <QCoreApplication>
+
 namespace host {
+
+QStringList translatedMessageLines(const char *context, std::initializer_list<MessageLine> lines)
+{
+    QStringList table;
+    for (const MessageLine &line : lines) {
+        table.append(QString::fromLatin1(line.key) + QLatin1Char('|')
+                     + QCoreApplication::translate(context, line.text));
+    }
+    return table;
+}
 
 TMessages::TMessages(QObject *parent)
     : QObject(parent)

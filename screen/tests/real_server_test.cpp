@@ -27,6 +27,15 @@ private slots:
 
 private:
     int flightsOfTheDay(const QString &branch) const;
+    // The screen of the fixture's host, on the demo server and its branches.
+    TfrmPosFecDiaPlaVoo *openOnTheDemo(ScreenFixture &fixture)
+    {
+        host::DatabaseSettings local;
+        local.sqlitePath = m_server.localDatabase();
+        host::context().setDatabase(local);
+        host::context().setServerPort(m_server.port());
+        return fixture.open();
+    }
 
     host::testing::DemoServer m_server;
 };
@@ -67,12 +76,7 @@ int RealServerTest::flightsOfTheDay(const QString &branch) const
 void RealServerTest::demoDayShowsEveryFlightWithoutMessage()
 {
     ScreenFixture fixture;
-    host::DatabaseSettings local;
-    local.sqlitePath = m_server.localDatabase();
-    host::context().setDatabase(local);
-    host::context().setServerPort(m_server.port());
-
-    TfrmPosFecDiaPlaVoo *form = fixture.open();
+    TfrmPosFecDiaPlaVoo *form = openOnTheDemo(fixture);
     QVERIFY(form);
     QCOMPARE(fixture.dialogs->texts(), QStringList());
     const int flights = flightsOfTheDay(QStringLiteral("GRU"));
@@ -104,11 +108,7 @@ void RealServerTest::demoDayShowsEveryFlightWithoutMessage()
 void RealServerTest::refreshSurvivesAServerRestart()
 {
     ScreenFixture fixture;
-    host::DatabaseSettings local;
-    local.sqlitePath = m_server.localDatabase();
-    host::context().setDatabase(local);
-    host::context().setServerPort(m_server.port());
-    TfrmPosFecDiaPlaVoo *form = fixture.open();
+    TfrmPosFecDiaPlaVoo *form = openOnTheDemo(fixture);
     QVERIFY(form);
     const int flights = form->cdsPlanoVoo->recordCount();
     clickCell(form->dbgPlanoVoo, 3, 1);
