@@ -50,6 +50,14 @@ void CallHandler::addModule(const RemoteDataModule &module)
     m_modules.push_back(&module);
 }
 
+Status CallHandler::prepareWorker()
+{
+    Result<Connection *> connection = m_pool.connection();
+    if (!connection)
+        return connection.error();
+    return success();
+}
+
 bool CallHandler::authorized(std::string_view authorization) const
 {
     if (m_token.empty())

@@ -23,6 +23,10 @@ public:
 
     void addModule(const RemoteDataModule &module);
 
+    // Run by each worker before it serves: opens its database connection,
+    // so that a database every worker cannot open stops the start.
+    Status prepareWorker();
+
     // `authorization` is the caller's "authorization" metadata, e.g.
     // "Bearer s3cret".
     grpc::Status handle(const pb::CallRequest &request, pb::CallReply *reply,

@@ -6,6 +6,7 @@
 #include <grpcpp/health_check_service_interface.h>
 
 #include <fstream>
+#include <future>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -190,8 +191,23 @@ Result<std::unique_ptr<GrpcServer>> GrpcServer::start(const ServerOptions &optio
     }
     if (auto *health = impl->server->GetHealthCheckService())
         health->SetServingStatus(true);
-    for (auto &queue : impl->queues)
-        impl->workers.emplace_back([raw = impl.get(), cq = queue.get()] { raw->work(*cq); });
+    // Each worker opens its connection before it serves; the first refusal
+    // stops the start.
+    std::vector<std::promise<Status>> prepared(impl->queues.size());
+    for (std::size_t i = 0; i < impl->queues.size(); ++i) {
+        impl->workers.emplace_back(
+            [raw = impl.get(), cq = impl->queues[i].get(), ready = &prepared[i]] {
+                ready->set_value(raw->handler->prepareWorker());
+                raw->work(*cq);
+            });
+    }
+    for (auto &ready : prepared) {
+        Status status = ready.get_future().get();
+        if (!status) {
+            impl->stop(std::chrono::milliseconds(0));
+            return status.error();
+        }
+    }
 
     log.info("listening on " + options.address + ":" + std::to_string(impl->port) + " (" +
              std::to_string(threads) + " workers" + (options.tlsCertFile.empty() ? "" : ", TLS") +

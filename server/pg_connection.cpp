@@ -174,7 +174,13 @@ public:
         return success();
     }
 
-    bool isUsable() const override { return PQstatus(m_conn) == CONNECTION_OK; }
+    bool isUsable() override { return PQstatus(m_conn) == CONNECTION_OK; }
+
+    std::string describe() const override
+    {
+        return std::string("postgresql host=") + PQhost(m_conn) + " port=" + PQport(m_conn) +
+               " dbname=" + PQdb(m_conn) + " user=" + PQuser(m_conn);
+    }
 
 private:
     PGconn *m_conn;
@@ -204,10 +210,9 @@ std::string toPostgresPlaceholders(std::string_view sql, int *count)
     return out;
 }
 
-Result<std::unique_ptr<Connection>> openPostgres(const std::string &conninfo,
-                                                 int statementTimeoutMs)
+Result<std::unique_ptr<Connection>> openPostgres(const DatabaseTarget &dbTarget)
 {
-    PGconn *conn = PQconnectdb(conninfo.c_str());
+    PGconn *conn = PQconnectdb(dbTarget.target.c_str());
     if (PQstatus(conn) != CONNECTION_OK) {
         std::string detail = connectionError(conn);
         PQfinish(conn);
@@ -219,7 +224,8 @@ Result<std::unique_ptr<Connection>> openPostgres(const std::string &conninfo,
     const std::string setup =
         "SET DateStyle = ISO; SET client_encoding = 'UTF8'; "
         "SET client_min_messages = warning; SET statement_timeout = " +
-        std::to_string(statementTimeoutMs);
+        std::to_string(dbTarget.statementTimeoutMs) +
+        (dbTarget.access == Access::Read ? "; SET default_transaction_read_only = on" : "");
     Status status = connection->execute(setup);
     if (!status)
         return status.error();

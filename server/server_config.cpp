@@ -20,6 +20,8 @@ const char *const kUsage =
     "  --token TEXTO           exige \"authorization: Bearer TEXTO\" em cada chamada\n"
     "  --token-file ARQUIVO    lê o token da primeira linha do arquivo\n"
     "  --config ARQUIVO        arquivo com linhas \"nome = valor\" (mesmos nomes)\n"
+    "  --init-schema           cria ou atualiza o esquema do banco (cria o arquivo SQLite se\n"
+    "                          não existir) e termina; sem ela o banco só é lido\n"
     "  --help                  mostra esta ajuda\n";
 
 std::string trim(std::string_view text)
@@ -124,6 +126,10 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
         const std::string &arg = args[i];
         if (arg == "--help" || arg == "-h") {
             config.help = true;
+            continue;
+        }
+        if (arg == "--init-schema") {
+            config.initSchema = true;
             continue;
         }
         if (!arg.starts_with("--"))

@@ -16,6 +16,9 @@ struct ServerConfig
     DatabaseTarget database = DatabaseTarget::parse("ate25400.db");
     std::string token;
     bool help = false;
+    // Creates or upgrades the schema, then exits: the only way the server
+    // writes to its database.
+    bool initSchema = false;
 };
 
 // Reads `--name value` / `--name=value` flags and, with `--config FILE`, a

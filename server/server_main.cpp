@@ -11,6 +11,41 @@
 #include <iostream>
 
 namespace appserver {
+namespace {
+
+int initSchema(DatabaseTarget dbTarget, CallLog &log)
+{
+    dbTarget.access = Access::Create;
+    Result<std::unique_ptr<Connection>> connection = openConnection(dbTarget);
+    Status migrated = connection ? migrateSchema(**connection) : Status(connection.error());
+    if (!migrated) {
+        log.info("cannot create the schema: " + migrated.error().message + " (" +
+                 migrated.error().detail + ")");
+        return 1;
+    }
+    log.info("schema version " + std::to_string(latestSchemaVersion()) + " ready in " +
+             (*connection)->describe());
+    return 0;
+}
+
+// Opens the database as the workers will, refuses what cannot be served
+// and logs what is served, so that a wrong file shows at start.
+Status checkDatabase(const DatabaseTarget &dbTarget, CallLog &log)
+{
+    Result<std::unique_ptr<Connection>> connection = openConnection(dbTarget);
+    if (!connection)
+        return connection.error();
+    if (Status schema = checkSchema(**connection); !schema)
+        return schema;
+    Result<std::string> rows = tableRowCounts(**connection);
+    if (!rows)
+        return rows.error();
+    log.info("database " + (*connection)->describe() + ", schema version " +
+             std::to_string(latestSchemaVersion()) + ", rows " + *rows);
+    return success();
+}
+
+}  // namespace
 
 int runServer(const std::vector<std::string> &args)
 {
@@ -33,21 +68,15 @@ int runServer(const std::vector<std::string> &args)
     }
 
     CallLog log;
-    ConnectionPool pool(config->database);
-    {
-        Result<Connection *> connection = pool.connection();
-        Status migrated = connection ? migrateSchema(**connection) : Status(connection.error());
-        if (!migrated) {
-            log.info("cannot open database: " + migrated.error().message + " " +
-                     migrated.error().detail);
-            return 1;
-        }
-        log.info(std::string("database ") +
-                 (config->database.dialect == Dialect::SQLite ? "sqlite " + config->database.target
-                                                              : std::string("postgresql")) +
-                 ", schema version " + std::to_string(latestSchemaVersion()));
+    if (config->initSchema)
+        return initSchema(config->database, log);
+    if (Status ready = checkDatabase(config->database, log); !ready) {
+        log.info("cannot open database: " + ready.error().message + " (" + ready.error().detail +
+                 ")");
+        return 1;
     }
 
+    ConnectionPool pool(config->database);
     CallHandler handler(pool, log, config->token);
     handler.addModule(rdmPosFDiPlav());
     Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(config->server, handler, log);
