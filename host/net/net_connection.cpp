@@ -9,6 +9,7 @@
 #include <QFile>
 
 #include <chrono>
+#include <cstdlib>
 #include <mutex>
 
 namespace host {
@@ -20,6 +21,22 @@ constexpr int kMaxReceiveBytes = 64 * 1024 * 1024;
 // unreachable for seconds; the refresh after a restart must get through.
 constexpr int kInitialReconnectBackoffMs = 100;
 constexpr int kMaxReconnectBackoffMs = 500;
+
+// How long a call waits for a reconnection it has just started. Long enough
+// for a connection on a LAN, short enough that a dead server does not freeze
+// the screen.
+constexpr int kReconnectWaitMs = 300;
+
+// A synchronous client has no thread watching its channel between calls:
+// gRPC then notices that a connection attempt to a restarted server
+// succeeded only at its background poll, every 5 s by default, and calls
+// fail meanwhile. gRPC reads the interval once, when it starts, and only
+// from the environment: set here, as the library loads, before any channel
+// exists; an operator's own setting is kept.
+[[maybe_unused]] const bool g_backupPollSet = [] {
+    ::setenv("GRPC_CLIENT_CHANNEL_BACKUP_POLL_INTERVAL_MS", "100", 0);
+    return true;
+}();
 
 std::mutex g_defaultsMutex;
 ConnectionOptions g_defaults;
@@ -183,6 +200,31 @@ void TNetConnection::connect()
     m_channel = std::move(channel);
 }
 
+bool TNetConnection::awaitReconnection(std::chrono::system_clock::time_point deadline)
+{
+    grpc::Channel &channel = *m_channel->channel;
+    grpc_connectivity_state state = channel.GetState(true);
+    if (state == GRPC_CHANNEL_READY)
+        return true;
+    if (state == GRPC_CHANNEL_SHUTDOWN)
+        return false;
+    // A channel that failed before waits out its backoff before it tries
+    // again, and fails every call meanwhile: after a server restart the
+    // call that finds it so tries at once instead.
+    if (state == GRPC_CHANNEL_TRANSIENT_FAILURE)
+        grpc::experimental::ChannelResetConnectionBackoff(&channel);
+    const auto limit = std::min(deadline, deadlineFromNow(kReconnectWaitMs));
+    while (state != GRPC_CHANNEL_READY) {
+        if (!channel.WaitForStateChange(state, limit))
+            return false;
+        state = channel.GetState(true);
+        // The attempt failed: the call then fails at once too.
+        if (state == GRPC_CHANNEL_TRANSIENT_FAILURE)
+            return false;
+    }
+    return true;
+}
+
 ServerReply AppServer::invoke(const QString &method, const std::vector<ServerArg> &arguments)
 {
     ServerReply reply = m_connection.call(method, arguments);
@@ -223,12 +265,25 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
                                             .arg(method));
     }
 
-    grpc::ClientContext context;
-    context.set_deadline(deadlineFromNow(m_options.deadlineMs));
-    if (!m_channel->authorization.empty())
-        context.AddMetadata("authorization", m_channel->authorization);
+    const auto deadline = deadlineFromNow(m_options.deadlineMs);
     pb::CallReply answer;
-    const grpc::Status status = m_channel->stub->Call(&context, request, &answer);
+    grpc::Status status;
+    // Every method of the remote data module only reads, so a call the
+    // transport lost is sent again once, on a fresh connection.
+    // That is worth it only when the channel looked connected: one found
+    // failing has just failed to connect.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const bool lookedConnected = awaitReconnection(deadline);
+        grpc::ClientContext context;
+        context.set_deadline(deadline);
+        if (!m_channel->authorization.empty())
+            context.AddMetadata("authorization", m_channel->authorization);
+        answer.Clear();
+        status = m_channel->stub->Call(&context, request, &answer);
+        if (status.error_code() != grpc::StatusCode::UNAVAILABLE || !lookedConnected ||
+            std::chrono::system_clock::now() >= deadline)
+            break;
+    }
     if (!status.ok())
         return ServerReply::failure(ServerReply::Status::TransportFailure,
                                     QStringLiteral("Não foi possível comunicar com o servidor de aplicação %1 (%2).")

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -33,9 +34,10 @@ struct ConnectionOptions
 
 // The connection to the application server: one long-lived channel to
 // host:port, opened by connect() and used by every call of appServer().
-// After a transport failure the channel keeps trying to reconnect in the
-// background, with a short backoff, so the next call after a server
-// restart goes through.
+// After a transport failure the channel reconnects with a short backoff;
+// a call that finds it disconnected starts a connection attempt at once
+// and waits for it briefly, and a call the transport lost is sent once
+// more, so the first call after a server restart goes through.
 class TNetConnection : public QObject
 {
     Q_OBJECT
@@ -92,6 +94,9 @@ private:
 
     ServerReply call(const QString &method, const std::vector<ServerArg> &arguments);
     ServerReply callConnected(const QString &method, const std::vector<ServerArg> &arguments);
+    // Starts a connection attempt when the channel is not connected and
+    // waits briefly for it; true when the channel is (or looks) connected.
+    bool awaitReconnection(std::chrono::system_clock::time_point deadline);
 
     QString m_serverName;
     bool m_throwException = false;
