@@ -62,10 +62,15 @@ bool CallHandler::authorized(std::string_view authorization) const
 {
     if (m_token.empty())
         return true;
-    constexpr std::string_view scheme = "Bearer ";
-    if (!authorization.starts_with(scheme))
+    // The scheme's name is case-insensitive; blanks separate it from the
+    // token.
+    const auto blank = authorization.find_first_of(" \t");
+    if (blank == std::string_view::npos ||
+        !sameNameIgnoringCase(authorization.substr(0, blank), "Bearer"))
         return false;
-    return sameSecret(authorization.substr(scheme.size()), m_token);
+    std::string_view credentials = authorization.substr(blank);
+    credentials.remove_prefix(std::min(credentials.size(), credentials.find_first_not_of(" \t")));
+    return sameSecret(credentials, m_token);
 }
 
 Result<std::uint32_t> CallHandler::dispatch(const pb::CallRequest &request, pb::DataPacket *packet,
@@ -104,12 +109,25 @@ grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *
     record.method = loggableName(request.method());
     record.peer = peer;
 
-    if (!authorized(authorization)) {
-        record.outcome = CallRecord::Outcome::Unauthenticated;
-        record.duration = std::chrono::steady_clock::now() - started;
-        m_log.call(record);
-        return grpc::Status(grpc::StatusCode::UNAUTHENTICATED,
-                            std::string(kUnauthenticatedMessage));
+    if (!m_token.empty()) {
+        // A peer that has spent its failures is refused before its token
+        // is even compared.
+        const bool admitted = m_guard.admits(peer, started);
+        if (!admitted || !authorized(authorization)) {
+            record.outcome = CallRecord::Outcome::Unauthenticated;
+            record.duration = std::chrono::steady_clock::now() - started;
+            // Rate-limited: a guessing peer must not fill the log.
+            if (const int refusals = m_guard.refused(peer, started); refusals > 0) {
+                const std::string counted =
+                    refusals > 1 ? std::to_string(refusals) + " refusals since the last line"
+                                 : std::string();
+                record.detail = counted;
+                m_log.call(record);
+            }
+            return grpc::Status(grpc::StatusCode::UNAUTHENTICATED,
+                                std::string(admitted ? kUnauthenticatedMessage
+                                                     : kThrottledMessage));
+        }
     }
 
     std::string_view methodName = record.method;

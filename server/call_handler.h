@@ -1,5 +1,6 @@
 #pragma once
 
+#include "auth_guard.h"
 #include "call_log.h"
 #include "connection_pool.h"
 #include "remote_data_module.h"
@@ -34,6 +35,9 @@ public:
 
     static constexpr std::string_view kUnauthenticatedMessage =
         "Acesso negado: o servidor de aplicação exige um token de acesso válido.";
+    static constexpr std::string_view kThrottledMessage =
+        "Acesso negado: tentativas demais com token inválido deste endereço; tente de novo em "
+        "alguns segundos.";
 
 private:
     bool authorized(std::string_view authorization) const;
@@ -43,6 +47,7 @@ private:
     ConnectionPool &m_pool;
     CallLog &m_log;
     std::string m_token;
+    AuthGuard m_guard;
     std::vector<const RemoteDataModule *> m_modules;
 };
 

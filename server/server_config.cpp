@@ -19,6 +19,7 @@ const char *const kUsage =
     "  --tls-key ARQUIVO       chave PEM do servidor\n"
     "  --token TEXTO           exige \"authorization: Bearer TEXTO\" em cada chamada\n"
     "  --token-file ARQUIVO    lê o token da primeira linha do arquivo\n"
+    "  --allow-insecure        aceita escutar fora da máquina local sem TLS e token\n"
     "  --config ARQUIVO        arquivo com linhas \"nome = valor\" (mesmos nomes)\n"
     "  --init-schema           cria ou atualiza o esquema do banco (cria o arquivo SQLite se\n"
     "                          não existir) e termina; sem ela o banco só é lido\n"
@@ -74,6 +75,9 @@ Status apply(ServerConfig &config, const std::string &name, const std::string &v
     } else if (name == "tls-key") {
         config.server.tlsKeyFile = value;
     } else if (name == "token") {
+        // An empty token would switch the check off without a word.
+        if (trim(value).empty())
+            return Error{"O token de acesso (--token) não pode ser vazio.", {}};
         config.token = value;
     } else if (name == "token-file") {
         std::ifstream in(value);
@@ -81,6 +85,8 @@ Status apply(ServerConfig &config, const std::string &name, const std::string &v
         if (!in || !std::getline(in, line))
             return Error{"Não foi possível ler o token de " + value + ".", {}};
         config.token = trim(line);
+        if (config.token.empty())
+            return Error{"A primeira linha de " + value + " não tem token de acesso.", {}};
     } else {
         return Error{"Opção desconhecida: " + name + ".", {}};
     }
@@ -132,6 +138,10 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
             config.initSchema = true;
             continue;
         }
+        if (arg == "--allow-insecure") {
+            config.allowInsecure = true;
+            continue;
+        }
         if (!arg.starts_with("--"))
             return Error{"Argumento inesperado: " + arg + ".", {}};
         std::string name = arg.substr(2);
@@ -164,7 +174,38 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
     }
     if (config.server.tlsCertFile.empty() != config.server.tlsKeyFile.empty())
         return Error{"TLS exige --tls-cert e --tls-key juntos.", {}};
+    const bool secured = !config.server.tlsCertFile.empty() && !config.token.empty();
+    if (!config.initSchema && !secured && !isLoopbackAddress(config.server.address) &&
+        !config.allowInsecure) {
+        return Error{"Escutar em " + config.server.address +
+                         " (fora da máquina local) exige TLS (--tls-cert e --tls-key) e um token "
+                         "(--token ou --token-file); para aceitar assim mesmo, use "
+                         "--allow-insecure.",
+                     {}};
+    }
     return config;
+}
+
+bool ServerConfig::servesInsecurely() const
+{
+    return !isLoopbackAddress(server.address) && (server.tlsCertFile.empty() || token.empty());
+}
+
+bool isLoopbackAddress(std::string_view address)
+{
+    if (address == "localhost" || address == "::1" || address == "[::1]")
+        return true;
+    // 127.0.0.0/8 as a dotted quad.
+    if (!address.starts_with("127."))
+        return false;
+    int parts = 2;  // "127" and the one after it
+    for (const char c : address.substr(4)) {
+        if (c == '.')
+            ++parts;
+        else if (c < '0' || c > '9')
+            return false;
+    }
+    return parts == 4;
 }
 
 }  // namespace appserver

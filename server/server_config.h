@@ -4,6 +4,7 @@
 #include "grpc_server.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace appserver {
@@ -19,6 +20,12 @@ struct ServerConfig
     // Creates or upgrades the schema, then exits: the only way the server
     // writes to its database.
     bool initSchema = false;
+    // Serves an address other than loopback without TLS or without a token;
+    // refused otherwise.
+    bool allowInsecure = false;
+
+    // Listening beyond this machine without TLS and a token, by request.
+    bool servesInsecurely() const;
 };
 
 // Reads `--name value` / `--name=value` flags and, with `--config FILE`, a
@@ -26,5 +33,7 @@ struct ServerConfig
 Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args);
 
 std::string serverUsage();
+
+bool isLoopbackAddress(std::string_view address);
 
 }  // namespace appserver

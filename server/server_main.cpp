@@ -68,6 +68,12 @@ int runServer(const std::vector<std::string> &args)
     }
 
     CallLog log;
+    if (config->servesInsecurely() && !config->initSchema) {
+        log.info("warning: serving " + config->server.address + " beyond this machine " +
+                 (config->server.tlsCertFile.empty() ? "without TLS" : "with TLS") +
+                 (config->token.empty() ? " and without a token" : "") +
+                 " (--allow-insecure): anyone on the network can read the flight plans");
+    }
     if (config->initSchema)
         return initSchema(config->database, log);
     if (Status ready = checkDatabase(config->database, log); !ready) {

@@ -261,6 +261,8 @@ TEST(ServerExecutableTest, StartsServesAndStopsOnSigterm)
     std::smatch stopped;
     EXPECT_TRUE(readUntil(std::regex("server stopped"), &stopped)) << output;
     EXPECT_NE(output.find("GetCompanhia"), std::string::npos) << output;
+    // The token is a secret: never in the log.
+    EXPECT_EQ(output.find("t0k"), std::string::npos) << output;
     close(errPipe[0]);
 }
 
