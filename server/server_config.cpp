@@ -15,6 +15,7 @@ const char *const kUsage =
     "                          (postgresql://… ou \"host=… dbname=…\")\n"
     "  --threads N             trabalhadores (padrão: dois por núcleo)\n"
     "  --busy-timeout-ms N     espera por um banco SQLite ocupado (padrão 2000)\n"
+    "  --idle-timeout-s N      fecha conexões ociosas após N segundos (padrão 300)\n"
     "  --tls-cert ARQUIVO      certificado PEM do servidor (com --tls-key liga o TLS)\n"
     "  --tls-key ARQUIVO       chave PEM do servidor\n"
     "  --token TEXTO           exige \"authorization: Bearer TEXTO\" em cada chamada\n"
@@ -70,6 +71,11 @@ Status apply(ServerConfig &config, const std::string &name, const std::string &v
         if (!ms)
             return ms.error();
         config.database.busyTimeoutMs = *ms;
+    } else if (name == "idle-timeout-s") {
+        Result<int> seconds = toInt(name, value, 1, 24 * 3600);
+        if (!seconds)
+            return seconds.error();
+        config.server.idleTimeoutMs = *seconds * 1000;
     } else if (name == "tls-cert") {
         config.server.tlsCertFile = value;
     } else if (name == "tls-key") {

@@ -6,12 +6,30 @@
 #include "schema.h"
 #include "server_config.h"
 
+#include <sys/resource.h>
+
 #include <csignal>
 #include <cstdio>
 #include <iostream>
 
 namespace appserver {
 namespace {
+
+// Each connection takes a descriptor, and the default soft limit (often
+// 1024, sometimes 256) is far below what the machine allows.
+std::string raiseOpenFileLimit()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return "open files: unknown limit";
+    if (limit.rlim_cur < limit.rlim_max) {
+        rlimit raised = limit;
+        raised.rlim_cur = limit.rlim_max;
+        if (setrlimit(RLIMIT_NOFILE, &raised) == 0)
+            limit = raised;
+    }
+    return "open files limit " + std::to_string(limit.rlim_cur);
+}
 
 int initSchema(DatabaseTarget dbTarget, CallLog &log)
 {
@@ -68,6 +86,7 @@ int runServer(const std::vector<std::string> &args)
     }
 
     CallLog log;
+    log.info(raiseOpenFileLimit());
     if (config->servesInsecurely() && !config->initSchema) {
         log.info("warning: serving " + config->server.address + " beyond this machine " +
                  (config->server.tlsCertFile.empty() ? "without TLS" : "with TLS") +
