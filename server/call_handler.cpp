@@ -74,7 +74,8 @@ bool CallHandler::authorized(std::string_view authorization) const
 }
 
 Result<std::uint32_t> CallHandler::dispatch(const pb::CallRequest &request, pb::DataPacket *packet,
-                                            std::string_view *methodName)
+                                            std::string_view *methodName,
+                                            std::chrono::steady_clock::time_point deadline)
 {
     const RemoteDataModule *module = nullptr;
     for (const RemoteDataModule *candidate : m_modules) {
@@ -97,11 +98,42 @@ Result<std::uint32_t> CallHandler::dispatch(const pb::CallRequest &request, pb::
     if (!connection)
         return connection.error();
     const Arguments arguments(method->name, request.arguments());
-    return method->run(**connection, arguments, packet);
+    (*connection)->setDeadline(deadline);
+    Result<std::uint32_t> rows = method->run(**connection, arguments, packet);
+    // Every method only reads: one that failed because its connection broke
+    // (the database restarted under it) runs again once on a new one.
+    if (!rows && !(*connection)->isUsable() && std::chrono::steady_clock::now() < deadline) {
+        connection = m_pool.connection();
+        if (!connection)
+            return connection.error();
+        packet->Clear();
+        (*connection)->setDeadline(deadline);
+        rows = method->run(**connection, arguments, packet);
+    }
+    return rows;
 }
 
+namespace {
+
+std::chrono::steady_clock::time_point databaseDeadline(std::chrono::system_clock::time_point callDeadline)
+{
+    using namespace std::chrono;
+    const auto now = steady_clock::now();
+    // Without a deadline from the caller the database still gets a bound.
+    constexpr auto kLongest = seconds(30);
+    const auto systemNow = system_clock::now();
+    if (callDeadline - systemNow > kLongest)
+        return now + kLongest;
+    const auto left = duration_cast<milliseconds>(callDeadline - systemNow);
+    const auto margin = std::min<milliseconds>(milliseconds(200), left / 5);
+    return now + (left - margin);
+}
+
+}  // namespace
+
 grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *reply,
-                                 std::string_view authorization, std::string_view peer)
+                                 std::string_view authorization, std::string_view peer,
+                                 std::chrono::system_clock::time_point deadline)
 {
     const auto started = std::chrono::steady_clock::now();
     CallRecord record;
@@ -133,7 +165,8 @@ grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *
     std::string_view methodName = record.method;
     Result<std::uint32_t> rows = [&]() -> Result<std::uint32_t> {
         try {
-            return dispatch(request, reply->mutable_packet(), &methodName);
+            return dispatch(request, reply->mutable_packet(), &methodName,
+                            databaseDeadline(deadline));
         } catch (const std::exception &e) {
             return Error{"Erro interno do servidor de aplicação.", e.what()};
         }

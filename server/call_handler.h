@@ -30,8 +30,13 @@ public:
 
     // `authorization` is the caller's "authorization" metadata, e.g.
     // "Bearer s3cret".
+    // The database work ends a little before the caller's `deadline`, so
+    // that a hung database reaches the caller as a message, not as a
+    // timeout.
     grpc::Status handle(const pb::CallRequest &request, pb::CallReply *reply,
-                        std::string_view authorization = {}, std::string_view peer = {});
+                        std::string_view authorization = {}, std::string_view peer = {},
+                        std::chrono::system_clock::time_point deadline =
+                            std::chrono::system_clock::time_point::max());
 
     static constexpr std::string_view kUnauthenticatedMessage =
         "Acesso negado: o servidor de aplicação exige um token de acesso válido.";
@@ -42,7 +47,8 @@ public:
 private:
     bool authorized(std::string_view authorization) const;
     Result<std::uint32_t> dispatch(const pb::CallRequest &request, pb::DataPacket *packet,
-                                   std::string_view *methodName);
+                                   std::string_view *methodName,
+                                   std::chrono::steady_clock::time_point deadline);
 
     ConnectionPool &m_pool;
     CallLog &m_log;

@@ -2,6 +2,7 @@
 
 #include "result.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -77,6 +78,11 @@ public:
     // file opened is no longer the one at the path; the pool then opens a
     // new connection.
     virtual bool isUsable() = 0;
+
+    // The statements of the running call must end by then: past it they
+    // fail, and a connection that had to give up on a statement is no
+    // longer usable.
+    virtual void setDeadline(std::chrono::steady_clock::time_point deadline) { (void)deadline; }
 
     // What the start-up log shows: kind and absolute path, or host, port
     // and database (never a password).

@@ -50,7 +50,8 @@ public:
         if (auto found = metadata.find("authorization"); found != metadata.end())
             authorization = std::string_view(found->second.data(), found->second.size());
         const std::string peer = m_context.peer();
-        const grpc::Status status = handler.handle(m_request, &m_reply, authorization, peer);
+        const grpc::Status status =
+            handler.handle(m_request, &m_reply, authorization, peer, m_context.deadline());
         m_answered = true;
         m_responder.Finish(m_reply, status, this);
     }
