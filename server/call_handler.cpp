@@ -19,6 +19,17 @@ bool sameSecret(std::string_view a, std::string_view b)
     return diff == 0;
 }
 
+// "654 bytes", "12 KB", "81 MB" (rounded up, so a size above a limit never
+// reads as the limit).
+std::string sizeText(std::size_t bytes)
+{
+    if (bytes < 1024)
+        return std::to_string(bytes) + " bytes";
+    if (bytes < (1u << 20))
+        return std::to_string((bytes + 1023) / 1024) + " KB";
+    return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";
+}
+
 void echoByReference(const pb::CallRequest &request, pb::CallReply *reply)
 {
     for (const pb::Argument &argument : request.arguments()) {
@@ -133,13 +144,21 @@ std::chrono::steady_clock::time_point databaseDeadline(std::chrono::system_clock
 
 grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *reply,
                                  std::string_view authorization, std::string_view peer,
-                                 std::chrono::system_clock::time_point deadline)
+                                 std::chrono::system_clock::time_point deadline,
+                                 CallRecord *deferred)
 {
     const auto started = std::chrono::steady_clock::now();
-    CallRecord record;
+    CallRecord local;
+    CallRecord &record = deferred ? *deferred : local;
     record.module = loggableName(request.module());
     record.method = loggableName(request.method());
     record.peer = peer;
+    const auto finish = [&](grpc::Status status) {
+        record.duration = std::chrono::steady_clock::now() - started;
+        if (!deferred)
+            m_log.call(record);
+        return status;
+    };
 
     if (!m_token.empty()) {
         // A peer that has spent its failures is refused before its token
@@ -147,18 +166,14 @@ grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *
         const bool admitted = m_guard.admits(peer, started);
         if (!admitted || !authorized(authorization)) {
             record.outcome = CallRecord::Outcome::Unauthenticated;
-            record.duration = std::chrono::steady_clock::now() - started;
             // Rate-limited: a guessing peer must not fill the log.
-            if (const int refusals = m_guard.refused(peer, started); refusals > 0) {
-                const std::string counted =
-                    refusals > 1 ? std::to_string(refusals) + " refusals since the last line"
-                                 : std::string();
-                record.detail = counted;
-                m_log.call(record);
-            }
-            return grpc::Status(grpc::StatusCode::UNAUTHENTICATED,
-                                std::string(admitted ? kUnauthenticatedMessage
-                                                     : kThrottledMessage));
+            const int refusals = m_guard.refused(peer, started);
+            record.silent = refusals == 0;
+            if (refusals > 1)
+                record.detail = std::to_string(refusals) + " refusals since the last line";
+            return finish(grpc::Status(grpc::StatusCode::UNAUTHENTICATED,
+                                       std::string(admitted ? kUnauthenticatedMessage
+                                                            : kThrottledMessage)));
         }
     }
 
@@ -171,19 +186,26 @@ grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *
             return Error{"Erro interno do servidor de aplicação.", e.what()};
         }
     }();
-    record.method = methodName;
+    record.method = std::string(methodName);
     if (rows) {
         record.rows = *rows;
-    } else {
+        record.replyBytes = reply->ByteSizeLong();
+        if (const std::size_t bytes = record.replyBytes; bytes > m_maxReplyBytes) {
+            rows = Error{"A resposta de " + record.method + " tem " + sizeText(bytes) +
+                             ", acima do limite de " + sizeText(m_maxReplyBytes) +
+                             " do servidor de aplicação; consulte menos dados de uma vez.",
+                         "reply of " + std::to_string(bytes) + " bytes"};
+            reply->clear_packet();
+        }
+    }
+    if (!rows) {
         reply->mutable_failure()->set_message(rows.error().message);
         record.outcome = CallRecord::Outcome::Failure;
         record.message = rows.error().message;
         record.detail = rows.error().detail;
     }
     echoByReference(request, reply);
-    record.duration = std::chrono::steady_clock::now() - started;
-    m_log.call(record);
-    return grpc::Status::OK;
+    return finish(grpc::Status::OK);
 }
 
 }  // namespace appserver

@@ -33,10 +33,18 @@ public:
     // The database work ends a little before the caller's `deadline`, so
     // that a hung database reaches the caller as a message, not as a
     // timeout.
+    // With `record`, the log line is left to the caller, who knows whether
+    // the client got the reply.
     grpc::Status handle(const pb::CallRequest &request, pb::CallReply *reply,
                         std::string_view authorization = {}, std::string_view peer = {},
                         std::chrono::system_clock::time_point deadline =
-                            std::chrono::system_clock::time_point::max());
+                            std::chrono::system_clock::time_point::max(),
+                        CallRecord *record = nullptr);
+
+    // Replies above it are replaced by a failure that says so: the client
+    // would refuse them anyway, after the server built and sent them.
+    void setMaxReplyBytes(std::size_t bytes) { m_maxReplyBytes = bytes; }
+    std::size_t maxReplyBytes() const { return m_maxReplyBytes; }
 
     static constexpr std::string_view kUnauthenticatedMessage =
         "Acesso negado: o servidor de aplicação exige um token de acesso válido.";
@@ -54,6 +62,8 @@ private:
     CallLog &m_log;
     std::string m_token;
     AuthGuard m_guard;
+    // Below the client's 64 MiB receive limit.
+    std::size_t m_maxReplyBytes = 60u << 20;
     std::vector<const RemoteDataModule *> m_modules;
 };
 

@@ -7,6 +7,8 @@
 
 #include <grpc/support/log.h>
 
+#include <malloc.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
@@ -22,6 +24,8 @@ namespace appserver {
 namespace {
 
 using AsyncService = ate::appserver::v1::AppServer::AsyncService;
+
+constexpr std::size_t kLargeReplyBytes = 8u << 20;
 
 Result<std::string> readFile(const std::string &path)
 {
@@ -50,19 +54,39 @@ public:
         if (auto found = metadata.find("authorization"); found != metadata.end())
             authorization = std::string_view(found->second.data(), found->second.size());
         const std::string peer = m_context.peer();
-        const grpc::Status status =
-            handler.handle(m_request, &m_reply, authorization, peer, m_context.deadline());
+        m_status = handler.handle(m_request, &m_reply, authorization, peer,
+                                  m_context.deadline(), &m_record);
         m_answered = true;
-        m_responder.Finish(m_reply, status, this);
     }
 
+    // Sends the reply; its completion comes back through the queue.
+    void finish() { m_responder.Finish(m_reply, m_status, this); }
+
     bool answered() const { return m_answered; }
+
+    // Once the reply has gone, or failed to: `sent` is gRPC's word on it.
+    void delivered(bool sent, CallLog &log)
+    {
+        if (!sent && !m_record.failed()) {
+            m_record.outcome = std::chrono::system_clock::now() >= m_context.deadline()
+                                   ? CallRecord::Outcome::DeadlineExceeded
+                                   : CallRecord::Outcome::Cancelled;
+        } else if (!sent && m_record.outcome == CallRecord::Outcome::Failure) {
+            m_record.detail += m_record.detail.empty() ? "" : "; ";
+            m_record.detail += "the client did not get the reply";
+        }
+        log.call(m_record);
+    }
+
+    std::size_t replyBytes() const { return m_record.replyBytes; }
 
 private:
     grpc::ServerContext m_context;
     ate::appserver::v1::CallRequest m_request;
     ate::appserver::v1::CallReply m_reply;
     grpc::ServerAsyncResponseWriter<ate::appserver::v1::CallReply> m_responder;
+    CallRecord m_record;
+    grpc::Status m_status;
     bool m_answered = false;
 };
 
@@ -80,11 +104,14 @@ public:
     std::vector<std::unique_ptr<grpc::ServerCompletionQueue>> queues;
     std::vector<std::thread> workers;
     CallHandler *handler = nullptr;
+    CallLog *log = nullptr;
     int port = 0;
-    // A queue must get no new request once it is shut down: posting and the
-    // decision to stop are ordered by this mutex.
+    // A queue must get no new request once the server stops, and no reply
+    // once the queue is shut down (gRPC aborts the process): posting and
+    // these decisions are ordered by this mutex.
     std::mutex postMutex;
     bool stopping = false;
+    bool queuesClosed = false;
 
     void offerSlot(grpc::ServerCompletionQueue &cq)
     {
@@ -100,14 +127,36 @@ public:
         bool ok = false;
         while (cq.Next(&tag, &ok)) {
             auto *call = static_cast<PendingCall *>(tag);
-            if (!ok || call->answered()) {
-                // Shut down before a request came, or the reply has gone.
+            if (call->answered()) {
+                call->delivered(ok, *log);
+                const bool large = call->replyBytes() >= kLargeReplyBytes;
+                delete call;
+                // glibc keeps the pages of a large reply for the next one:
+                // without this a few large days kept hundreds of MB.
+                if (large)
+                    malloc_trim(0);
+                continue;
+            }
+            if (!ok) {
+                // Shut down before a request came.
                 delete call;
                 continue;
             }
             // Answer first, then offer the next slot: while this worker is
             // busy, new calls go to an idle worker's queue.
             call->answer(*handler);
+            bool posted = false;
+            {
+                std::lock_guard lock(postMutex);
+                posted = !queuesClosed;
+                if (posted)
+                    call->finish();
+            }
+            if (!posted) {
+                // The server stopped while this call ran past its grace.
+                call->delivered(false, *log);
+                delete call;
+            }
             offerSlot(cq);
         }
     }
@@ -121,6 +170,10 @@ public:
             stopping = true;
         }
         server->Shutdown(std::chrono::system_clock::now() + grace);
+        {
+            std::lock_guard lock(postMutex);
+            queuesClosed = true;
+        }
         for (auto &queue : queues) queue->Shutdown();
         for (auto &worker : workers) worker.join();
     }
@@ -167,6 +220,7 @@ public:
     {
         auto next = std::make_unique<Listener>();
         next->handler = handler;
+        next->log = log;
         grpc::EnableDefaultHealthCheckService(true);
         grpc::ServerBuilder builder;
         // Without this a second server would silently share the port.
@@ -186,7 +240,8 @@ public:
         // Requests are a few small arguments; a month of flight plans may be
         // several megabytes.
         builder.SetMaxReceiveMessageSize(1 << 20);
-        builder.SetMaxSendMessageSize(256 << 20);
+        builder.SetMaxSendMessageSize(static_cast<int>(
+            std::min<std::size_t>(handler->maxReplyBytes() + (1u << 20), INT32_MAX)));
         int threads = options.threads;
         if (threads <= 0)
             threads = static_cast<int>(std::max(2u, 2 * std::thread::hardware_concurrency()));

@@ -21,6 +21,10 @@ const char *const kUsage =
     "  --token TEXTO           exige \"authorization: Bearer TEXTO\" em cada chamada\n"
     "  --token-file ARQUIVO    lê o token da primeira linha do arquivo\n"
     "  --allow-insecure        aceita escutar fora da máquina local sem TLS e token\n"
+    "  --log-calls NÍVEL       linha de log por chamada: off, errors (padrão) ou all\n"
+    "  --log-file ARQUIVO      log num arquivo (padrão: saída de erros)\n"
+    "  --log-max-mb N          tamanho do arquivo de log antes de passar a ARQUIVO.1 (padrão 100)\n"
+    "  --max-reply-mb N        maior resposta enviada (padrão 60; o cliente aceita até 64)\n"
     "  --config ARQUIVO        arquivo com linhas \"nome = valor\" (mesmos nomes)\n"
     "  --init-schema           cria ou atualiza o esquema do banco (cria o arquivo SQLite se\n"
     "                          não existir) e termina; sem ela o banco só é lido\n"
@@ -71,6 +75,28 @@ Status apply(ServerConfig &config, const std::string &name, const std::string &v
         if (!ms)
             return ms.error();
         config.database.busyTimeoutMs = *ms;
+    } else if (name == "log-calls") {
+        if (value == "off")
+            config.logCalls = CallLogLevel::Off;
+        else if (value == "errors")
+            config.logCalls = CallLogLevel::Errors;
+        else if (value == "all")
+            config.logCalls = CallLogLevel::All;
+        else
+            return Error{"Valor inválido para log-calls: \"" + value + "\" (off, errors ou all).",
+                         {}};
+    } else if (name == "log-file") {
+        config.logFile = value;
+    } else if (name == "log-max-mb") {
+        Result<int> mb = toInt(name, value, 1, 100000);
+        if (!mb)
+            return mb.error();
+        config.logMaxMb = *mb;
+    } else if (name == "max-reply-mb") {
+        Result<int> mb = toInt(name, value, 1, 1024);
+        if (!mb)
+            return mb.error();
+        config.maxReplyMb = *mb;
     } else if (name == "idle-timeout-s") {
         Result<int> seconds = toInt(name, value, 1, 24 * 3600);
         if (!seconds)

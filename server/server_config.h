@@ -1,5 +1,6 @@
 #pragma once
 
+#include "call_log.h"
 #include "database.h"
 #include "grpc_server.h"
 
@@ -16,6 +17,10 @@ struct ServerConfig
     ServerOptions server;
     DatabaseTarget database = DatabaseTarget::parse("ate25400.db");
     std::string token;
+    CallLogLevel logCalls = CallLogLevel::Errors;
+    std::string logFile;  // empty: standard error
+    int logMaxMb = 100;
+    int maxReplyMb = 60;
     bool help = false;
     // Creates or upgrades the schema, then exits: the only way the server
     // writes to its database.

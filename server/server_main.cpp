@@ -85,7 +85,15 @@ int runServer(const std::vector<std::string> &args)
         return 0;
     }
 
-    CallLog log;
+    CallLog log(stderr, config->logCalls);
+    if (!config->logFile.empty()) {
+        if (std::string failed = log.openFile(config->logFile,
+                                              static_cast<std::uint64_t>(config->logMaxMb) << 20);
+            !failed.empty()) {
+            std::cerr << failed << "\n";
+            return 1;
+        }
+    }
     log.info(raiseOpenFileLimit());
     if (config->servesInsecurely() && !config->initSchema) {
         log.info("warning: serving " + config->server.address + " beyond this machine " +
@@ -103,6 +111,7 @@ int runServer(const std::vector<std::string> &args)
 
     ConnectionPool pool(config->database);
     CallHandler handler(pool, log, config->token);
+    handler.setMaxReplyBytes(static_cast<std::size_t>(config->maxReplyMb) << 20);
     handler.addModule(rdmPosFDiPlav());
     Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(config->server, handler, log);
     if (!server) {
