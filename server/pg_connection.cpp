@@ -327,6 +327,9 @@ Result<std::unique_ptr<Connection>> openPostgres(const DatabaseTarget &dbTarget)
     Status status = connection->execute(setup);
     if (!status)
         return status.error();
+    // Calls set their own deadline; a writer (the schema command, the demo
+    // data) may take as long as it needs.
+    connection->setDeadline(SteadyClock::time_point::max());
     return std::unique_ptr<Connection>(std::move(connection));
 }
 

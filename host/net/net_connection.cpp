@@ -8,6 +8,9 @@
 
 #include <QFile>
 
+#include <netdb.h>
+#include <sys/socket.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
@@ -116,12 +119,79 @@ ConnectionOptions TNetConnection::defaultOptions()
     return g_defaults;
 }
 
+std::vector<TNetConnection::Endpoint> TNetConnection::endpoints() const
+{
+    std::vector<Endpoint> list;
+    for (QString entry : m_host.split(QLatin1Char(','))) {
+        entry = entry.trimmed();
+        Endpoint endpoint{entry, m_port};
+        // "name:port" or "[v6]:port" bring their own port; a bare IPv6
+        // literal has colons of its own.
+        const int colon = entry.lastIndexOf(QLatin1Char(':'));
+        const bool bracketed = entry.startsWith(QLatin1Char('['));
+        const bool hasPort = colon > 0 && (bracketed ? entry.lastIndexOf(QLatin1Char(']')) == colon - 1 : entry.indexOf(QLatin1Char(':')) == colon);
+        if (hasPort) {
+            bool number = false;
+            endpoint.port = entry.mid(colon + 1).toInt(&number);
+            if (!number)
+                endpoint.port = 0;
+            endpoint.host = entry.left(colon);
+        }
+        if (endpoint.host.startsWith(QLatin1Char('[')) && endpoint.host.endsWith(QLatin1Char(']')))
+            endpoint.host = endpoint.host.mid(1, endpoint.host.size() - 2);
+        list.push_back(endpoint);
+    }
+    return list;
+}
+
 QString TNetConnection::serverAddress() const
 {
-    // An IPv6 literal needs brackets before the port.
-    const bool ipv6 = m_host.contains(QLatin1Char(':')) && !m_host.startsWith(QLatin1Char('['));
-    return (ipv6 ? QStringLiteral("[%1]").arg(m_host) : m_host) + QLatin1Char(':') + QString::number(m_port);
+    QStringList shown;
+    for (const Endpoint &endpoint : endpoints()) {
+        // An IPv6 literal needs brackets before the port.
+        const bool ipv6 = endpoint.host.contains(QLatin1Char(':'));
+        shown << (ipv6 ? QStringLiteral("[%1]").arg(endpoint.host) : endpoint.host) + QLatin1Char(':') + QString::number(endpoint.port);
+    }
+    return shown.join(QStringLiteral(", "));
 }
+
+namespace {
+
+// Several servers: gRPC's own resolvers take one name (which may resolve
+// to several addresses) or a list of literal addresses, so names in a list
+// are resolved here, at each connect. Empty when none resolves.
+std::string addressListTarget(const std::vector<TNetConnection::Endpoint> &list)
+{
+    QStringList v4, v6;
+    for (const TNetConnection::Endpoint &endpoint : list) {
+        addrinfo hints{};
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo *found = nullptr;
+        if (getaddrinfo(endpoint.host.toUtf8().constData(), nullptr, &hints, &found) != 0)
+            continue;
+        for (addrinfo *a = found; a; a = a->ai_next) {
+            char text[NI_MAXHOST];
+            if (getnameinfo(a->ai_addr, a->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) != 0)
+                continue;
+            const QString address = QString::fromLatin1(text);
+            if (a->ai_family == AF_INET)
+                v4 << QStringLiteral("%1:%2").arg(address).arg(endpoint.port);
+            else if (a->ai_family == AF_INET6)
+                v6 << QStringLiteral("[%1]:%2").arg(address).arg(endpoint.port);
+        }
+        freeaddrinfo(found);
+    }
+    v4.removeDuplicates();
+    v6.removeDuplicates();
+    // One list holds one family; IPv4 is what a LAN of servers has.
+    if (!v4.isEmpty())
+        return "ipv4:" + v4.join(QLatin1Char(',')).toStdString();
+    if (!v6.isEmpty())
+        return "ipv6:" + v6.join(QLatin1Char(',')).toStdString();
+    return {};
+}
+
+} // namespace
 
 void TNetConnection::setTlsRootCertificateFile(const QString &path)
 {
@@ -154,12 +224,21 @@ void TNetConnection::connect()
         return platform::Error(QStringLiteral("Não foi possível conectar ao servidor de aplicação %1 (%2).")
                                    .arg(serverAddress(), reason));
     };
-    if (m_host.trimmed().isEmpty())
-        throw refuse(QStringLiteral("endereço do servidor não informado"));
-    if (m_port < 1 || m_port > 65535)
-        throw refuse(QStringLiteral("porta inválida"));
-    if (!m_options.bearerToken.isEmpty() && !m_options.tls && !isLoopback(m_host))
-        throw refuse(QStringLiteral("o token de acesso só é enviado por conexão segura; ative o TLS"));
+    const std::vector<Endpoint> list = endpoints();
+    for (const Endpoint &endpoint : list) {
+        if (endpoint.host.isEmpty())
+            throw refuse(QStringLiteral("endereço do servidor não informado"));
+        if (endpoint.port < 1 || endpoint.port > 65535)
+            throw refuse(QStringLiteral("porta inválida"));
+        if (!m_options.bearerToken.isEmpty() && !m_options.tls && !isLoopback(endpoint.host))
+            throw refuse(QStringLiteral("o token de acesso só é enviado por conexão segura; ative o TLS"));
+    }
+    std::string target = serverAddress().toStdString();
+    if (list.size() > 1) {
+        target = addressListTarget(list);
+        if (target.empty())
+            throw refuse(QStringLiteral("nenhum dos endereços foi encontrado"));
+    }
 
     std::shared_ptr<grpc::ChannelCredentials> credentials;
     if (m_options.tls) {
@@ -179,9 +258,14 @@ void TNetConnection::connect()
     arguments.SetInt(GRPC_ARG_MIN_RECONNECT_BACKOFF_MS, std::max(kInitialReconnectBackoffMs, m_options.connectAttemptTimeoutMs));
     // Two connections must not share a subchannel and its backoff state.
     arguments.SetInt(GRPC_ARG_USE_LOCAL_SUBCHANNEL_POOL, 1);
+    // Several servers (a list, or a name with several addresses): calls go
+    // round them, skipping those that do not answer.
+    arguments.SetLoadBalancingPolicyName("round_robin");
+    if (list.size() > 1 && m_options.tls)
+        arguments.SetSslTargetNameOverride(list.front().host.toStdString());
 
     auto channel = std::make_unique<Channel>();
-    channel->channel = grpc::CreateCustomChannel(serverAddress().toStdString(), credentials, arguments);
+    channel->channel = grpc::CreateCustomChannel(target, credentials, arguments);
 
     const auto deadline = deadlineFromNow(m_options.deadlineMs);
     for (grpc_connectivity_state state = channel->channel->GetState(true); state != GRPC_CHANNEL_READY;
@@ -269,10 +353,11 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
     pb::CallReply answer;
     grpc::Status status;
     // Every method of the remote data module only reads, so a call the
-    // transport lost is sent again once, on a fresh connection.
-    // That is worth it only when the channel looked connected: one found
-    // failing has just failed to connect.
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    // transport lost is sent again, on a fresh connection or to another
+    // server (whose loss gRPC may not have noticed yet, hence a third try).
+    // That is worth it only while the channel looks connected: one found
+    // failing has just failed to connect to any server.
+    for (int attempt = 0; attempt < 3; ++attempt) {
         const bool lookedConnected = awaitReconnection(deadline);
         grpc::ClientContext context;
         context.set_deadline(deadline);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace host {
 
@@ -61,10 +62,20 @@ public:
 
     void setPort(int port) { m_port = port; }
     int port() const { return m_port; }
+    // One server, or several separated by commas, each with its own
+    // ":port" or the connection's port ("srv1, srv2:50052"): calls then go
+    // round the servers and a dead one is skipped.
     void SetHost(const QString &host) { m_host = host; }
     QString host() const { return m_host; }
-    // "host:port" as the messages show it.
+    // "host:port" (", "-separated for several) as the messages show it.
     QString serverAddress() const;
+
+    struct Endpoint
+    {
+        QString host;
+        int port = 0;
+    };
+    std::vector<Endpoint> endpoints() const;
 
     // Runs each time just before connecting; sets host and port.
     void setBeforeConnect(std::function<void(TNetConnection &)> handler) { m_beforeConnect = std::move(handler); }

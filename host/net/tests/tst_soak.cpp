@@ -1,3 +1,4 @@
+#include "app_server_process.h"
 #include "demo_server.h"
 #include "net_connection.h"
 #include "pg_cluster.h"
@@ -328,22 +329,13 @@ private slots:
         QVERIFY2(whyNot.empty(), whyNot.c_str());
         const QString conninfo = QString::fromStdString(cluster.conninfo());
         const QDate day = QDate::currentDate();
-        QProcess demo;
-        demo.start(QStringLiteral(ATE_DEMODATA), {"--server-db", conninfo, "--local-db", "-", "--start", day.toString(Qt::ISODate), "--days", "1"});
-        QVERIFY(demo.waitForFinished(120000));
-        QVERIFY2(demo.exitCode() == 0, demo.readAllStandardError().constData());
+        const QString noData = host::testing::writeDemoData(conninfo, day);
+        QVERIFY2(noData.isEmpty(), qPrintable(noData));
 
-        QTemporaryDir dir;
-        const QString logPath = dir.filePath(QStringLiteral("server.log"));
-        QProcess server;
-        host::testing::dieWithParent(server);
-        server.setProcessChannelMode(QProcess::MergedChannels);
-        server.setStandardOutputFile(logPath);
-        server.start(QStringLiteral(ATE_APPSERVER), {"--database", conninfo, "--port", "0", "--threads", "4"});
-        QVERIFY(server.waitForStarted());
-        int port = 0;
-        QTRY_VERIFY_WITH_TIMEOUT((port = listeningPort(logPath)) > 0 || server.state() == QProcess::NotRunning, 30000);
-        QVERIFY2(port > 0, qPrintable(logPath));
+        host::testing::AppServerProcess server;
+        const QString notStarted = server.start(conninfo, {"--threads", "4"});
+        QVERIFY2(notStarted.isEmpty(), qPrintable(notStarted));
+        const int port = server.port();
 
         Screens screens(m_screens, day, [port] { return port; });
         const QString noDay = screens.takeExpected();
@@ -351,7 +343,7 @@ private slots:
         screens.start();
         waitUntilEveryScreenCalled(screens);
         runFor(2s);
-        const qint64 pid = server.processId();
+        const qint64 pid = server.pid();
         const int fdsWarm = openDescriptors(pid);
         const long rssWarm = residentKb(pid);
         const int clientFdsWarm = openDescriptors(QCoreApplication::applicationPid());
@@ -367,8 +359,6 @@ private slots:
         const long rssEnd = residentKb(pid);
         const int clientFdsEnd = openDescriptors(QCoreApplication::applicationPid());
         screens.stop();
-        server.terminate();
-        server.waitForFinished(10000);
 
         const Screens::Figures f = screens.figures(stopped, started);
         report("postgresql stopped and started", f, started - stopped, fdsWarm, fdsEnd, rssWarm, rssEnd, clientFdsWarm, clientFdsEnd);
@@ -399,16 +389,6 @@ private:
                 return entry.toLongLong();
         }
         return 0;
-    }
-
-    static int listeningPort(const QString &logPath)
-    {
-        QFile file(logPath);
-        if (!file.open(QIODevice::ReadOnly))
-            return 0;
-        static const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
-        const auto match = listening.match(QString::fromUtf8(file.readAll()));
-        return match.hasMatch() ? match.captured(1).toInt() : 0;
     }
 
     void report(const char *phase, const Screens::Figures &f, std::int64_t outageMs, int fdsWarm, int fdsEnd, long rssWarm, long rssEnd, int clientFdsWarm, int clientFdsEnd)
