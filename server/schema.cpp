@@ -127,6 +127,7 @@ int latestSchemaVersion()
     return migrations().back().version;
 }
 
+// The first column of the first row of a one-number query.
 Result<std::int64_t> count(Connection &connection, const std::string &sql)
 {
     Result<Statement *> prepared = connection.prepare(sql);
@@ -159,15 +160,11 @@ Result<int> schemaVersion(Connection &connection)
         return present.error();
     if (!*present)
         return 0;
-    Result<Statement *> prepared =
-        connection.prepare("SELECT COALESCE(MAX(NRVERSAO), 0) FROM SCHEMA_VERSAO");
-    if (!prepared)
-        return prepared.error();
-    StatementRun run(**prepared);
-    Result<bool> row = run->step();
-    if (!row)
-        return row.error();
-    return *row ? static_cast<int>(run->integer(0)) : 0;
+    Result<std::int64_t> version =
+        count(connection, "SELECT COALESCE(MAX(NRVERSAO), 0) FROM SCHEMA_VERSAO");
+    if (!version)
+        return version.error();
+    return static_cast<int>(*version);
 }
 
 Status checkSchema(Connection &connection)

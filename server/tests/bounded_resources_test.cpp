@@ -18,12 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readAll(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 CallRecord record(CallRecord::Outcome outcome)
 {
     CallRecord r;

@@ -49,12 +49,12 @@ TEST(ConnectionFloodTest, ANewClientIsServedAfterTheFloodIsGone)
     ASSERT_GT(port, 0) << server.output();
 
     // More idle connections than the server has descriptors; the kernel
-    // completes them all on the listening socket's backlog.
+    // completes them on the listening socket's backlog. Once the server
+    // replaces its listener some are refused: they are the flood's too.
     std::vector<int> flood;
     for (int i = 0; i < 2 * kOpenFileLimit; ++i) {
-        const int fd = connectTo(port);
-        ASSERT_GE(fd, 0) << i;
-        flood.push_back(fd);
+        if (const int fd = connectTo(port); fd >= 0)
+            flood.push_back(fd);
     }
     const bool failed = server.waitFor(std::regex("Failed accept4"));
     for (int fd : flood) close(fd);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <atomic>
 #include <cstdlib>
+#include <fstream>
 
 namespace appserver::testing {
 namespace {
@@ -138,6 +139,12 @@ void insertRow(Connection &db, const std::string &table, const std::vector<std::
     }
     Result<bool> done = run->step();
     ASSERT_TRUE(done.ok()) << done.error().detail;
+}
+
+std::string readAll(const std::filesystem::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::int64_t at(int year, int month, int day, int hour, int minute, int second, int msec)

@@ -56,6 +56,15 @@ QString writeDemoData(const QString &serverDatabase, QDate day)
     return {};
 }
 
+QString startDemoCluster(appserver::testing::ThrowawayCluster &cluster, QDate day, QString *conninfo)
+{
+    const std::string whyNot = cluster.create();
+    if (!whyNot.empty())
+        return QString::fromStdString(whyNot);
+    *conninfo = QString::fromStdString(cluster.conninfo());
+    return writeDemoData(*conninfo, day);
+}
+
 QByteArray AppServerProcess::log() const
 {
     QFile file(logPath());

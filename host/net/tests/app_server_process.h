@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pg_cluster.h"
+
 #include <QDate>
 #include <QProcess>
 #include <QStringList>
@@ -34,5 +36,9 @@ private:
 // ate-demodata's one-day data set into a server database (a SQLite file or
 // a PostgreSQL connection string), no local database. Empty on success.
 QString writeDemoData(const QString &serverDatabase, QDate day);
+
+// A throwaway PostgreSQL cluster holding the one-day demo data set; its
+// connection string in `conninfo`. Empty on success.
+QString startDemoCluster(appserver::testing::ThrowawayCluster &cluster, QDate day, QString *conninfo);
 
 } // namespace host::testing

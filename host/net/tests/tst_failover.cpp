@@ -22,11 +22,9 @@ private slots:
         if (qEnvironmentVariableIsEmpty("ATE_TEST_PG"))
             QSKIP("PostgreSQL cases are off (ATE_TEST_PG is not set)");
         appserver::testing::ThrowawayCluster cluster;
-        const std::string whyNot = cluster.create();
-        QVERIFY2(whyNot.empty(), whyNot.c_str());
-        const QString conninfo = QString::fromStdString(cluster.conninfo());
-        const QString noData = host::testing::writeDemoData(conninfo, QDate::currentDate());
-        QVERIFY2(noData.isEmpty(), qPrintable(noData));
+        QString conninfo;
+        const QString noCluster = host::testing::startDemoCluster(cluster, QDate::currentDate(), &conninfo);
+        QVERIFY2(noCluster.isEmpty(), qPrintable(noCluster));
         AppServerProcess first, second;
         for (AppServerProcess *server : {&first, &second}) {
             const QString failed = server->start(conninfo, {"--threads", "2", "--log-calls", "all"});

@@ -53,6 +53,19 @@ long residentKb(qint64 pid)
     return -1;
 }
 
+// What the server process and the test's own process hold at one moment.
+struct Usage
+{
+    int serverFds = 0;
+    long serverRssKb = 0;
+    int clientFds = 0;
+};
+
+Usage usageOf(qint64 serverPid)
+{
+    return {openDescriptors(serverPid), residentKb(serverPid), openDescriptors(QCoreApplication::applicationPid())};
+}
+
 // The UTC time in milliseconds of the last "listening on" line of a server
 // log: when the server could answer again.
 std::int64_t listenedAtMs(const QString &logPath)
@@ -304,18 +317,14 @@ private slots:
         waitUntilEveryScreenCalled(screens);
         runFor(2s);
         const qint64 pid = serverPid(server);
-        const int fdsWarm = openDescriptors(pid);
-        const long rssWarm = residentKb(pid);
-        const int clientFdsWarm = openDescriptors(QCoreApplication::applicationPid());
+        const Usage warm = usageOf(pid);
         runFor(m_steady);
-        const int fdsEnd = openDescriptors(pid);
-        const long rssEnd = residentKb(pid);
-        const int clientFdsEnd = openDescriptors(QCoreApplication::applicationPid());
+        const Usage end = usageOf(pid);
         screens.stop();
 
         const Screens::Figures f = screens.figures(killed, listened);
-        report("sqlite, server killed and restarted", f, listened - killed, fdsWarm, fdsEnd, rssWarm, rssEnd, clientFdsWarm, clientFdsEnd);
-        check(f, fdsWarm, fdsEnd, rssWarm, rssEnd, clientFdsWarm, clientFdsEnd);
+        report("sqlite, server killed and restarted", f, listened - killed, warm, end);
+        check(f, warm, end);
     }
 
     // Catches answers lost or wrong around a database restart, calls that
@@ -325,12 +334,10 @@ private slots:
         if (qEnvironmentVariableIsEmpty("ATE_TEST_PG"))
             QSKIP("PostgreSQL cases are off (ATE_TEST_PG is not set)");
         appserver::testing::ThrowawayCluster cluster;
-        const std::string whyNot = cluster.create();
-        QVERIFY2(whyNot.empty(), whyNot.c_str());
-        const QString conninfo = QString::fromStdString(cluster.conninfo());
         const QDate day = QDate::currentDate();
-        const QString noData = host::testing::writeDemoData(conninfo, day);
-        QVERIFY2(noData.isEmpty(), qPrintable(noData));
+        QString conninfo;
+        const QString noCluster = host::testing::startDemoCluster(cluster, day, &conninfo);
+        QVERIFY2(noCluster.isEmpty(), qPrintable(noCluster));
 
         host::testing::AppServerProcess server;
         const QString notStarted = server.start(conninfo, {"--threads", "4"});
@@ -344,9 +351,7 @@ private slots:
         waitUntilEveryScreenCalled(screens);
         runFor(2s);
         const qint64 pid = server.pid();
-        const int fdsWarm = openDescriptors(pid);
-        const long rssWarm = residentKb(pid);
-        const int clientFdsWarm = openDescriptors(QCoreApplication::applicationPid());
+        const Usage warm = usageOf(pid);
 
         const std::int64_t stopped = nowMs();
         QVERIFY(cluster.stop());
@@ -355,14 +360,12 @@ private slots:
         const std::int64_t started = nowMs();
         waitUntilEveryScreenCalled(screens);
         runFor(m_steady);
-        const int fdsEnd = openDescriptors(pid);
-        const long rssEnd = residentKb(pid);
-        const int clientFdsEnd = openDescriptors(QCoreApplication::applicationPid());
+        const Usage end = usageOf(pid);
         screens.stop();
 
         const Screens::Figures f = screens.figures(stopped, started);
-        report("postgresql stopped and started", f, started - stopped, fdsWarm, fdsEnd, rssWarm, rssEnd, clientFdsWarm, clientFdsEnd);
-        check(f, fdsWarm, fdsEnd, rssWarm, rssEnd, clientFdsWarm, clientFdsEnd);
+        report("postgresql stopped and started", f, started - stopped, warm, end);
+        check(f, warm, end);
     }
 
 private:
@@ -391,17 +394,17 @@ private:
         return 0;
     }
 
-    void report(const char *phase, const Screens::Figures &f, std::int64_t outageMs, int fdsWarm, int fdsEnd, long rssWarm, long rssEnd, int clientFdsWarm, int clientFdsEnd)
+    void report(const char *phase, const Screens::Figures &f, std::int64_t outageMs, const Usage &warm, const Usage &end)
     {
         qInfo("soak %s: %d calls, %d ok, %d wrong, %d failed in the %lld ms outage, %d lost outside it; "
               "first call after recovery ok on %d of %d screens, the slowest ended %lld ms after it; "
               "server descriptors %d -> %d, RSS %ld -> %ld KB; client descriptors %d -> %d",
               phase, f.calls, f.ok, f.wrong, f.failedInOutage, static_cast<long long>(outageMs), f.lostOutside,
               f.firstCallsAfterRecoveryOk, f.firstCallsAfterRecovery, static_cast<long long>(f.slowestFirstCallEndMs),
-              fdsWarm, fdsEnd, rssWarm, rssEnd, clientFdsWarm, clientFdsEnd);
+              warm, end);
     }
 
-    void check(const Screens::Figures &f, int fdsWarm, int fdsEnd, long rssWarm, long rssEnd, int clientFdsWarm, int clientFdsEnd)
+    void check(const Screens::Figures &f, const Usage &warm, const Usage &end)
     {
         QCOMPARE(f.wrong, 0);
         QCOMPARE(f.lostOutside, 0);
@@ -409,9 +412,10 @@ private:
         QCOMPARE(f.firstCallsAfterRecovery, m_screens);
         // Noise: a few descriptors come and go (a reconnect in flight), and
         // allocators keep some pages.
-        QVERIFY2(fdsEnd <= fdsWarm + 10, qPrintable(QStringLiteral("%1 -> %2").arg(fdsWarm).arg(fdsEnd)));
-        QVERIFY2(clientFdsEnd <= clientFdsWarm + 10, qPrintable(QStringLiteral("%1 -> %2").arg(clientFdsWarm).arg(clientFdsEnd)));
-        QVERIFY2(rssEnd <= rssWarm + rssWarm / 4 + 16384, qPrintable(QStringLiteral("%1 -> %2 KB").arg(rssWarm).arg(rssEnd)));
+        QVERIFY2(end.serverFds <= warm.serverFds + 10, qPrintable(QStringLiteral("%1 -> %2").arg(warm.serverFds).arg(end.serverFds)));
+        QVERIFY2(end.clientFds <= warm.clientFds + 10, qPrintable(QStringLiteral("%1 -> %2").arg(warm.clientFds).arg(end.clientFds)));
+        QVERIFY2(end.serverRssKb <= warm.serverRssKb + warm.serverRssKb / 4 + 16384,
+                 qPrintable(QStringLiteral("%1 -> %2 KB").arg(warm.serverRssKb).arg(end.serverRssKb)));
     }
 
     int m_screens = 100;
