@@ -401,7 +401,7 @@ private:
               "server descriptors %d -> %d, RSS %ld -> %ld KB; client descriptors %d -> %d",
               phase, f.calls, f.ok, f.wrong, f.failedInOutage, static_cast<long long>(outageMs), f.lostOutside,
               f.firstCallsAfterRecoveryOk, f.firstCallsAfterRecovery, static_cast<long long>(f.slowestFirstCallEndMs),
-              warm, end);
+              warm.serverFds, end.serverFds, warm.serverRssKb, end.serverRssKb, warm.clientFds, end.clientFds);
     }
 
     void check(const Screens::Figures &f, const Usage &warm, const Usage &end)
