@@ -8,8 +8,11 @@
 
 #include <QFile>
 
+#include <fcntl.h>
 #include <netdb.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -25,10 +28,10 @@ constexpr int kMaxReceiveBytes = 64 * 1024 * 1024;
 constexpr int kInitialReconnectBackoffMs = 100;
 constexpr int kMaxReconnectBackoffMs = 500;
 
-// How long a call waits for a reconnection it has just started. Long enough
-// for a connection on a LAN, short enough that a dead server does not freeze
-// the screen.
-constexpr int kReconnectWaitMs = 300;
+// How long a call waits for a reconnection it has just started to a server
+// that accepts connections again; a restarted server under load needed more
+// than 300 ms to complete one.
+constexpr int kReconnectWaitMs = 2000;
 
 // A synchronous client has no thread watching its channel between calls:
 // gRPC then notices that a connection attempt to a restarted server
@@ -89,6 +92,61 @@ QString transportReason(const grpc::Status &status)
             .arg(static_cast<int>(status.error_code()))
             .arg(QString::fromStdString(status.error_message()));
     }
+}
+
+// Whether any of the servers accepts a TCP connection now, waiting until
+// `limit` at most. gRPC does not tell when its own attempt fails (the
+// channel stays in its failure state), so this tells a dead server (refused
+// at once) from one that is only slow to complete the connection.
+bool anyServerListening(const std::vector<TNetConnection::Endpoint> &list, std::chrono::system_clock::time_point limit)
+{
+    std::vector<pollfd> sockets;
+    for (const TNetConnection::Endpoint &endpoint : list) {
+        addrinfo hints{};
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo *found = nullptr;
+        const QByteArray port = QByteArray::number(endpoint.port);
+        if (getaddrinfo(endpoint.host.toUtf8().constData(), port.constData(), &hints, &found) != 0)
+            continue;
+        for (addrinfo *a = found; a; a = a->ai_next) {
+            const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+            if (fd < 0)
+                continue;
+            if (::connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
+                ::close(fd);
+                for (const pollfd &open : sockets)
+                    ::close(open.fd);
+                freeaddrinfo(found);
+                return true;
+            }
+            if (errno == EINPROGRESS)
+                sockets.push_back({fd, POLLOUT, 0});
+            else
+                ::close(fd);
+        }
+        freeaddrinfo(found);
+    }
+    bool listening = false;
+    while (!sockets.empty() && !listening) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(limit - std::chrono::system_clock::now()).count();
+        if (left <= 0 || ::poll(sockets.data(), sockets.size(), static_cast<int>(left)) <= 0)
+            break;
+        for (auto it = sockets.begin(); it != sockets.end();) {
+            if (it->revents == 0) {
+                ++it;
+                continue;
+            }
+            int error = 0;
+            socklen_t size = sizeof error;
+            ::getsockopt(it->fd, SOL_SOCKET, SO_ERROR, &error, &size);
+            listening = listening || error == 0;
+            ::close(it->fd);
+            it = sockets.erase(it);
+        }
+    }
+    for (const pollfd &open : sockets)
+        ::close(open.fd);
+    return listening;
 }
 
 } // namespace
@@ -284,7 +342,7 @@ void TNetConnection::connect()
     m_channel = std::move(channel);
 }
 
-bool TNetConnection::awaitReconnection(std::chrono::system_clock::time_point deadline)
+bool TNetConnection::awaitReconnection(std::chrono::system_clock::time_point deadline, bool retryFailed)
 {
     grpc::Channel &channel = *m_channel->channel;
     grpc_connectivity_state state = channel.GetState(true);
@@ -295,15 +353,29 @@ bool TNetConnection::awaitReconnection(std::chrono::system_clock::time_point dea
     // A channel that failed before waits out its backoff before it tries
     // again, and fails every call meanwhile: after a server restart the
     // call that finds it so tries at once instead.
-    if (state == GRPC_CHANNEL_TRANSIENT_FAILURE)
-        grpc::experimental::ChannelResetConnectionBackoff(&channel);
+    // A resend after a lost call does not: its server has just gone, and
+    // another one would show as connected.
     const auto limit = std::min(deadline, deadlineFromNow(kReconnectWaitMs));
+    // An attempt begun before the server listened again fails after the
+    // call began: one more try then, once, when a server accepts.
+    bool probed = false;
+    const auto tryAgain = [&] {
+        if (!retryFailed || probed)
+            return false;
+        probed = true;
+        if (!anyServerListening(endpoints(), limit))
+            return false;
+        grpc::experimental::ChannelResetConnectionBackoff(&channel);
+        return true;
+    };
+    if (state == GRPC_CHANNEL_TRANSIENT_FAILURE && !tryAgain())
+        return false;
     while (state != GRPC_CHANNEL_READY) {
         if (!channel.WaitForStateChange(state, limit))
             return false;
         state = channel.GetState(true);
         // The attempt failed: the call then fails at once too.
-        if (state == GRPC_CHANNEL_TRANSIENT_FAILURE)
+        if (state == GRPC_CHANNEL_TRANSIENT_FAILURE && !tryAgain())
             return false;
     }
     return true;
@@ -358,7 +430,7 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
     // That is worth it only while the channel looks connected: one found
     // failing has just failed to connect to any server.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const bool lookedConnected = awaitReconnection(deadline);
+        const bool lookedConnected = awaitReconnection(deadline, attempt == 0);
         grpc::ClientContext context;
         context.set_deadline(deadline);
         if (!m_channel->authorization.empty())

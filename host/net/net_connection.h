@@ -107,7 +107,8 @@ private:
     ServerReply callConnected(const QString &method, const std::vector<ServerArg> &arguments);
     // Starts a connection attempt when the channel is not connected and
     // waits briefly for it; true when the channel is (or looks) connected.
-    bool awaitReconnection(std::chrono::system_clock::time_point deadline);
+    // `retryFailed`: also when the channel is waiting out its backoff.
+    bool awaitReconnection(std::chrono::system_clock::time_point deadline, bool retryFailed);
 
     QString m_serverName;
     bool m_throwException = false;

@@ -95,6 +95,7 @@ struct CallResult
     std::int64_t endedMs;
     bool ok;
     bool wrong;
+    QString failure;
 };
 
 QVariant column(const platform::DataPacket &packet, const QString &field, int row)
@@ -185,6 +186,7 @@ public:
         int calls = 0, ok = 0, wrong = 0, failedInOutage = 0, lostOutside = 0;
         int firstCallsAfterRecovery = 0, firstCallsAfterRecoveryOk = 0;
         std::int64_t slowestFirstCallEndMs = 0; // after the recovery point
+        QStringList lost;                       // the first few lost answers
     };
 
     // Failures of calls begun inside [outageStart, recovered] are the
@@ -203,8 +205,14 @@ public:
                 // A call begun before the outage and still running when it
                 // started is the outage's too.
                 const bool overlapped = call.startedMs < outageStart && call.endedMs >= outageStart;
-                if (!call.ok && !call.wrong)
+                if (!call.ok && !call.wrong) {
                     (inOutage || overlapped ? f.failedInOutage : f.lostOutside) += 1;
+                    if (!inOutage && !overlapped && f.lost.size() < 5)
+                        f.lost << QStringLiteral("begun %1 ms after the recovery, %2 ms long: %3")
+                                      .arg(call.startedMs - recovered)
+                                      .arg(call.endedMs - call.startedMs)
+                                      .arg(call.failure);
+                }
                 if (!firstSeen && call.startedMs > recovered) {
                     firstSeen = true;
                     ++f.firstCallsAfterRecovery;
@@ -231,10 +239,10 @@ private:
         return connection.appServer().invoke(QStringLiteral("GetPlanoVoo"), {QString(), QStringLiteral("T"), m_day, QStringLiteral("GRU")});
     }
 
-    void record(std::vector<CallResult> &calls, std::int64_t started, bool ok, bool wrong)
+    void record(std::vector<CallResult> &calls, std::int64_t started, const ServerReply &reply, bool wrong)
     {
         const std::lock_guard lock(m_mutex);
-        calls.push_back({started, nowMs(), ok, wrong});
+        calls.push_back({started, nowMs(), reply.ok(), wrong, reply.message});
     }
 
     void run(std::vector<CallResult> &calls)
@@ -245,14 +253,14 @@ private:
             std::int64_t started = nowMs();
             const ServerReply plans = getPlanoVoo(connection);
             const bool plansRight = plans.ok() && plans.packet.rowCount == m_expected.plans && firstKeyOf(plans.packet) == m_expected.firstKey;
-            record(calls, started, plans.ok(), plans.ok() && !plansRight);
+            record(calls, started, plans, plans.ok() && !plansRight);
             if (plansRight) {
                 started = nowMs();
                 const ServerReply pax = connection.appServer().invoke(QStringLiteral("GetPrevPax"), keyArguments(m_expected.firstKey));
-                record(calls, started, pax.ok(), pax.ok() && pax.packet.rowCount != m_expected.forecasts);
+                record(calls, started, pax, pax.ok() && pax.packet.rowCount != m_expected.forecasts);
                 started = nowMs();
                 const ServerReply services = connection.appServer().invoke(QStringLiteral("GetServPlano"), keyArguments(m_expected.firstKey));
-                record(calls, started, services.ok(), services.ok() && services.packet.rowCount != m_expected.services);
+                record(calls, started, services, services.ok() && services.packet.rowCount != m_expected.services);
             }
             // The screen's refresh period, shortened.
             for (int i = 0; i < 5 && !m_stop; ++i)
@@ -406,6 +414,8 @@ private:
 
     void check(const Screens::Figures &f, const Usage &warm, const Usage &end)
     {
+        for (const QString &lost : f.lost)
+            qInfo("lost: %s", qPrintable(lost));
         QCOMPARE(f.wrong, 0);
         QCOMPARE(f.lostOutside, 0);
         QCOMPARE(f.firstCallsAfterRecoveryOk, f.firstCallsAfterRecovery);
