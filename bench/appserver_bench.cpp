@@ -201,7 +201,8 @@ int main(int argc, char **argv)
     const auto folder =
         std::filesystem::temp_directory_path() / ("ate-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
-    const DatabaseTarget dbTarget = DatabaseTarget::parse((folder / "server.db").string());
+    const DatabaseTarget dbTarget =
+        DatabaseTarget::parse((folder / "server.db").string(), Access::Create);
 
     // The demo data set, plus a 2,000- and a 4,000-flight day and a flight
     // with 100 services, on branch GRU before the demo month.
@@ -237,7 +238,7 @@ int main(int argc, char **argv)
     auto server = GrpcServer::start(serverOptions, handler, log);
     check(server.ok(), "server start");
     const int port = (*server)->port();
-    std::printf("server: 127.0.0.1:%d, %d workers, SQLite WAL, busy timeout %d ms; %u cores\n\n",
+    std::printf("server: 127.0.0.1:%d, %d workers, SQLite, busy timeout %d ms; %u cores\n\n",
                 port, (*server)->workerCount(), dbTarget.busyTimeoutMs,
                 std::thread::hardware_concurrency());
 

@@ -19,6 +19,17 @@ bool sameSecret(std::string_view a, std::string_view b)
     return diff == 0;
 }
 
+// "654 bytes", "12 KB", "81 MB" (rounded up, so a size above a limit never
+// reads as the limit).
+std::string sizeText(std::size_t bytes)
+{
+    if (bytes < 1024)
+        return std::to_string(bytes) + " bytes";
+    if (bytes < (1u << 20))
+        return std::to_string((bytes + 1023) / 1024) + " KB";
+    return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";
+}
+
 void echoByReference(const pb::CallRequest &request, pb::CallReply *reply)
 {
     for (const pb::Argument &argument : request.arguments()) {
@@ -50,18 +61,32 @@ void CallHandler::addModule(const RemoteDataModule &module)
     m_modules.push_back(&module);
 }
 
+Status CallHandler::prepareWorker()
+{
+    Result<Connection *> connection = m_pool.connection();
+    if (!connection)
+        return connection.error();
+    return success();
+}
+
 bool CallHandler::authorized(std::string_view authorization) const
 {
     if (m_token.empty())
         return true;
-    constexpr std::string_view scheme = "Bearer ";
-    if (!authorization.starts_with(scheme))
+    // The scheme's name is case-insensitive; blanks separate it from the
+    // token.
+    const auto blank = authorization.find_first_of(" \t");
+    if (blank == std::string_view::npos ||
+        !sameNameIgnoringCase(authorization.substr(0, blank), "Bearer"))
         return false;
-    return sameSecret(authorization.substr(scheme.size()), m_token);
+    std::string_view credentials = authorization.substr(blank);
+    credentials.remove_prefix(std::min(credentials.size(), credentials.find_first_not_of(" \t")));
+    return sameSecret(credentials, m_token);
 }
 
 Result<std::uint32_t> CallHandler::dispatch(const pb::CallRequest &request, pb::DataPacket *packet,
-                                            std::string_view *methodName)
+                                            std::string_view *methodName,
+                                            std::chrono::steady_clock::time_point deadline)
 {
     const RemoteDataModule *module = nullptr;
     for (const RemoteDataModule *candidate : m_modules) {
@@ -84,47 +109,103 @@ Result<std::uint32_t> CallHandler::dispatch(const pb::CallRequest &request, pb::
     if (!connection)
         return connection.error();
     const Arguments arguments(method->name, request.arguments());
-    return method->run(**connection, arguments, packet);
+    (*connection)->setDeadline(deadline);
+    Result<std::uint32_t> rows = method->run(**connection, arguments, packet);
+    // Every method only reads: one that failed because its connection broke
+    // (the database restarted under it) runs again once on a new one.
+    if (!rows && !(*connection)->isUsable() && std::chrono::steady_clock::now() < deadline) {
+        connection = m_pool.connection();
+        if (!connection)
+            return connection.error();
+        packet->Clear();
+        (*connection)->setDeadline(deadline);
+        rows = method->run(**connection, arguments, packet);
+    }
+    return rows;
 }
 
+namespace {
+
+std::chrono::steady_clock::time_point databaseDeadline(std::chrono::system_clock::time_point callDeadline)
+{
+    using namespace std::chrono;
+    const auto now = steady_clock::now();
+    // Without a deadline from the caller the database still gets a bound.
+    constexpr auto kLongest = seconds(30);
+    const auto systemNow = system_clock::now();
+    if (callDeadline - systemNow > kLongest)
+        return now + kLongest;
+    const auto left = duration_cast<milliseconds>(callDeadline - systemNow);
+    const auto margin = std::min<milliseconds>(milliseconds(200), left / 5);
+    return now + (left - margin);
+}
+
+}  // namespace
+
 grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *reply,
-                                 std::string_view authorization, std::string_view peer)
+                                 std::string_view authorization, std::string_view peer,
+                                 std::chrono::system_clock::time_point deadline,
+                                 CallRecord *deferred)
 {
     const auto started = std::chrono::steady_clock::now();
-    CallRecord record;
+    CallRecord local;
+    CallRecord &record = deferred ? *deferred : local;
     record.module = loggableName(request.module());
     record.method = loggableName(request.method());
     record.peer = peer;
-
-    if (!authorized(authorization)) {
-        record.outcome = CallRecord::Outcome::Unauthenticated;
+    const auto finish = [&](grpc::Status status) {
         record.duration = std::chrono::steady_clock::now() - started;
-        m_log.call(record);
-        return grpc::Status(grpc::StatusCode::UNAUTHENTICATED,
-                            std::string(kUnauthenticatedMessage));
+        if (!deferred)
+            m_log.call(record);
+        return status;
+    };
+
+    if (!m_token.empty()) {
+        // A peer that has spent its failures is refused before its token
+        // is even compared.
+        const bool admitted = m_guard.admits(peer, started);
+        if (!admitted || !authorized(authorization)) {
+            record.outcome = CallRecord::Outcome::Unauthenticated;
+            // Rate-limited: a guessing peer must not fill the log.
+            const int refusals = m_guard.refused(peer, started);
+            record.silent = refusals == 0;
+            if (refusals > 1)
+                record.detail = std::to_string(refusals) + " refusals since the last line";
+            return finish(grpc::Status(grpc::StatusCode::UNAUTHENTICATED,
+                                       std::string(admitted ? kUnauthenticatedMessage
+                                                            : kThrottledMessage)));
+        }
     }
 
     std::string_view methodName = record.method;
     Result<std::uint32_t> rows = [&]() -> Result<std::uint32_t> {
         try {
-            return dispatch(request, reply->mutable_packet(), &methodName);
+            return dispatch(request, reply->mutable_packet(), &methodName,
+                            databaseDeadline(deadline));
         } catch (const std::exception &e) {
             return Error{"Erro interno do servidor de aplicação.", e.what()};
         }
     }();
-    record.method = methodName;
+    record.method = std::string(methodName);
     if (rows) {
         record.rows = *rows;
-    } else {
+        record.replyBytes = reply->ByteSizeLong();
+        if (const std::size_t bytes = record.replyBytes; bytes > m_maxReplyBytes) {
+            rows = Error{"A resposta de " + record.method + " tem " + sizeText(bytes) +
+                             ", acima do limite de " + sizeText(m_maxReplyBytes) +
+                             " do servidor de aplicação; consulte menos dados de uma vez.",
+                         "reply of " + std::to_string(bytes) + " bytes"};
+            reply->clear_packet();
+        }
+    }
+    if (!rows) {
         reply->mutable_failure()->set_message(rows.error().message);
         record.outcome = CallRecord::Outcome::Failure;
         record.message = rows.error().message;
         record.detail = rows.error().detail;
     }
     echoByReference(request, reply);
-    record.duration = std::chrono::steady_clock::now() - started;
-    m_log.call(record);
-    return grpc::Status::OK;
+    return finish(grpc::Status::OK);
 }
 
 }  // namespace appserver

@@ -12,22 +12,44 @@ namespace appserver {
 // What one call did, for its single log line.
 struct CallRecord
 {
-    std::string_view module;
-    std::string_view method;
-    std::string_view peer;
+    std::string module;
+    std::string method;
+    std::string peer;
     std::chrono::nanoseconds duration{};
     std::uint32_t rows = 0;
-    enum class Outcome { Ok, Failure, Unauthenticated } outcome = Outcome::Ok;
-    std::string_view message;  // the user's message on failure
-    std::string_view detail;   // what only the log may see
+    std::size_t replyBytes = 0;
+    // Cancelled and DeadlineExceeded: the reply was ready but the client had
+    // gone or given up, so it never got it.
+    enum class Outcome { Ok, Failure, Unauthenticated, Cancelled, DeadlineExceeded } outcome =
+        Outcome::Ok;
+    std::string message;  // the user's message on failure
+    std::string detail;   // what only the log may see
+    bool silent = false;  // counted elsewhere, not worth a line of its own
+
+    bool failed() const { return outcome != Outcome::Ok; }
 };
 
-// Timestamped lines to a stream (standard error by default), one write per
-// line so lines from several threads never interleave.
+// Which calls get a line: none, those that did not end well, or all.
+enum class CallLogLevel { Off, Errors, All };
+
+// Timestamped lines to a stream (standard error by default) or to a file of
+// bounded size, one write per line so lines from several threads never
+// interleave. A file that reaches its size is renamed to "<file>.1"
+// (replacing the previous one) and started anew, so the log never takes
+// more than twice the size.
 class CallLog
 {
 public:
-    explicit CallLog(std::FILE *stream = stderr) : m_stream(stream) {}
+    explicit CallLog(std::FILE *stream = stderr, CallLogLevel level = CallLogLevel::All)
+        : m_stream(stream), m_level(level)
+    {}
+    ~CallLog();
+    CallLog(const CallLog &) = delete;
+    CallLog &operator=(const CallLog &) = delete;
+
+    // Empty on success, otherwise why the file cannot be written.
+    std::string openFile(const std::string &path, std::uint64_t maxBytes);
+    void setLevel(CallLogLevel level) { m_level = level; }
 
     void call(const CallRecord &record);
     void info(std::string_view text);
@@ -38,6 +60,11 @@ private:
     void write(const std::string &line);
 
     std::FILE *m_stream;
+    CallLogLevel m_level;
+    std::string m_path;
+    std::uint64_t m_maxBytes = 0;
+    std::uint64_t m_written = 0;
+    bool m_ownsStream = false;
     std::mutex m_mutex;
 };
 

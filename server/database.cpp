@@ -5,9 +5,10 @@
 
 namespace appserver {
 
-DatabaseTarget DatabaseTarget::parse(std::string_view text)
+DatabaseTarget DatabaseTarget::parse(std::string_view text, Access access)
 {
     DatabaseTarget dbTarget;
+    dbTarget.access = access;
     dbTarget.target = std::string(text);
     const bool uri = text.starts_with("postgresql://") || text.starts_with("postgres://");
     const bool keywords = text.find("dbname=") != std::string_view::npos ||
@@ -19,8 +20,8 @@ DatabaseTarget DatabaseTarget::parse(std::string_view text)
 Result<std::unique_ptr<Connection>> openConnection(const DatabaseTarget &dbTarget)
 {
     if (dbTarget.dialect == Dialect::PostgreSQL)
-        return openPostgres(dbTarget.target, dbTarget.statementTimeoutMs);
-    return openSqlite(dbTarget.target, dbTarget.busyTimeoutMs);
+        return openPostgres(dbTarget);
+    return openSqlite(dbTarget);
 }
 
 }  // namespace appserver

@@ -2,6 +2,7 @@
 
 #include "result.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -73,15 +74,32 @@ public:
     // Runs SQL without parameters (DDL, transaction control).
     virtual Status execute(std::string_view sql) = 0;
 
-    // False once the server has gone away; the pool then opens a new one.
-    virtual bool isUsable() const = 0;
+    // Checked before each call: false once the server has gone away or the
+    // file opened is no longer the one at the path; the pool then opens a
+    // new connection.
+    virtual bool isUsable() = 0;
+
+    // The statements of the running call must end by then: past it they
+    // fail, and a connection that had to give up on a statement is no
+    // longer usable.
+    virtual void setDeadline(std::chrono::steady_clock::time_point deadline) { (void)deadline; }
+
+    // What the start-up log shows: kind and absolute path, or host, port
+    // and database (never a password).
+    virtual std::string describe() const = 0;
 };
+
+// Whether a connection may change the database. The server only reads; the
+// schema command and the demo-data tool write, and only they may create a
+// SQLite file.
+enum class Access { Read, ReadWrite, Create };
 
 // Where the data lives: a SQLite file or a PostgreSQL connection string.
 struct DatabaseTarget
 {
     Dialect dialect = Dialect::SQLite;
     std::string target;  // file path or libpq connection string
+    Access access = Access::Read;
     // Both stay below the client's 5 s deadline: a locked SQLite file is
     // waited for, a slow PostgreSQL statement is cancelled.
     int busyTimeoutMs = 2000;
@@ -89,7 +107,7 @@ struct DatabaseTarget
 
     // "postgresql://…", "postgres://…" or a libpq "key=value" string name
     // PostgreSQL; anything else is a SQLite file path.
-    static DatabaseTarget parse(std::string_view text);
+    static DatabaseTarget parse(std::string_view text, Access access = Access::Read);
 };
 
 Result<std::unique_ptr<Connection>> openConnection(const DatabaseTarget &dbTarget);

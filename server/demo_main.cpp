@@ -13,7 +13,7 @@ namespace {
 
 const char *const kUsage =
     "Uso: ate-demodata [opções]\n"
-    "Gera um conjunto de dados de demonstração repetível.\n"
+    "Gera um conjunto de dados de demonstração repetível, com o esquema do banco.\n"
     "  --server-db BANCO   banco do servidor de aplicação: arquivo SQLite (padrão ate25400.db,\n"
     "                      substituído) ou conexão PostgreSQL (tabelas esvaziadas e recarregadas)\n"
     "  --local-db ARQUIVO  banco local do host com a tabela FILIAL (padrão ate25400-local.db,\n"
@@ -80,7 +80,7 @@ int runDemoData(const std::vector<std::string> &args)
     }
 
     const auto started = std::chrono::steady_clock::now();
-    DatabaseTarget dbTarget = DatabaseTarget::parse(serverDb);
+    DatabaseTarget dbTarget = DatabaseTarget::parse(serverDb, Access::Create);
     if (dbTarget.dialect == Dialect::SQLite)
         removeSqliteFiles(serverDb);
     Result<std::unique_ptr<Connection>> server = openConnection(dbTarget);
@@ -95,7 +95,7 @@ int runDemoData(const std::vector<std::string> &args)
     }
     if (localDb != "-") {
         removeSqliteFiles(localDb);
-        Result<std::unique_ptr<Connection>> local = openConnection(DatabaseTarget::parse(localDb));
+        Result<std::unique_ptr<Connection>> local = openConnection(DatabaseTarget::parse(localDb, Access::Create));
         Status written = local ? writeLocalBranches(**local) : Status(local.error());
         if (!written) {
             std::cerr << written.error().message << " " << written.error().detail << "\n";

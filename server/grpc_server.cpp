@@ -5,7 +5,16 @@
 #include <grpcpp/grpcpp.h>
 #include <grpcpp/health_check_service_interface.h>
 
+#include <grpc/support/log.h>
+
+#include <malloc.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <future>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -15,6 +24,8 @@ namespace appserver {
 namespace {
 
 using AsyncService = ate::appserver::v1::AppServer::AsyncService;
+
+constexpr std::size_t kLargeReplyBytes = 8u << 20;
 
 Result<std::string> readFile(const std::string &path)
 {
@@ -43,24 +54,49 @@ public:
         if (auto found = metadata.find("authorization"); found != metadata.end())
             authorization = std::string_view(found->second.data(), found->second.size());
         const std::string peer = m_context.peer();
-        const grpc::Status status = handler.handle(m_request, &m_reply, authorization, peer);
+        m_status = handler.handle(m_request, &m_reply, authorization, peer,
+                                  m_context.deadline(), &m_record);
         m_answered = true;
-        m_responder.Finish(m_reply, status, this);
     }
 
+    // Sends the reply; its completion comes back through the queue.
+    void finish() { m_responder.Finish(m_reply, m_status, this); }
+
     bool answered() const { return m_answered; }
+
+    // Once the reply has gone, or failed to: `sent` is gRPC's word on it.
+    void delivered(bool sent, CallLog &log)
+    {
+        if (!sent && !m_record.failed()) {
+            m_record.outcome = std::chrono::system_clock::now() >= m_context.deadline()
+                                   ? CallRecord::Outcome::DeadlineExceeded
+                                   : CallRecord::Outcome::Cancelled;
+        } else if (!sent && m_record.outcome == CallRecord::Outcome::Failure) {
+            m_record.detail += m_record.detail.empty() ? "" : "; ";
+            m_record.detail += "the client did not get the reply";
+        }
+        log.call(m_record);
+    }
+
+    std::size_t replyBytes() const { return m_record.replyBytes; }
 
 private:
     grpc::ServerContext m_context;
     ate::appserver::v1::CallRequest m_request;
     ate::appserver::v1::CallReply m_reply;
     grpc::ServerAsyncResponseWriter<ate::appserver::v1::CallReply> m_responder;
+    CallRecord m_record;
+    grpc::Status m_status;
     bool m_answered = false;
 };
 
 }  // namespace
 
-class GrpcServer::Impl
+namespace {
+
+// One generation of the gRPC server: listener, queues and workers. A new
+// one replaces it when its listener has died.
+class Listener
 {
 public:
     AsyncService service;
@@ -70,11 +106,12 @@ public:
     CallHandler *handler = nullptr;
     CallLog *log = nullptr;
     int port = 0;
-    std::once_flag stopped;
-    // A queue must get no new request once it is shut down: posting and the
-    // decision to stop are ordered by this mutex.
+    // A queue must get no new request once the server stops, and no reply
+    // once the queue is shut down (gRPC aborts the process): posting and
+    // these decisions are ordered by this mutex.
     std::mutex postMutex;
     bool stopping = false;
+    bool queuesClosed = false;
 
     void offerSlot(grpc::ServerCompletionQueue &cq)
     {
@@ -90,34 +127,230 @@ public:
         bool ok = false;
         while (cq.Next(&tag, &ok)) {
             auto *call = static_cast<PendingCall *>(tag);
-            if (!ok || call->answered()) {
-                // Shut down before a request came, or the reply has gone.
+            if (call->answered()) {
+                call->delivered(ok, *log);
+                const bool large = call->replyBytes() >= kLargeReplyBytes;
+                delete call;
+                // glibc keeps the pages of a large reply for the next one:
+                // without this a few large days kept hundreds of MB.
+                if (large)
+                    malloc_trim(0);
+                continue;
+            }
+            if (!ok) {
+                // Shut down before a request came.
                 delete call;
                 continue;
             }
             // Answer first, then offer the next slot: while this worker is
             // busy, new calls go to an idle worker's queue.
             call->answer(*handler);
+            bool posted = false;
+            {
+                std::lock_guard lock(postMutex);
+                posted = !queuesClosed;
+                if (posted)
+                    call->finish();
+            }
+            if (!posted) {
+                // The server stopped while this call ran past its grace.
+                call->delivered(false, *log);
+                delete call;
+            }
             offerSlot(cq);
         }
     }
 
     void stop(std::chrono::milliseconds grace)
     {
-        std::call_once(stopped, [&] {
-            if (auto *health = server->GetHealthCheckService())
-                health->SetServingStatus(false);
-            {
-                std::lock_guard lock(postMutex);
-                stopping = true;
+        if (auto *health = server->GetHealthCheckService())
+            health->SetServingStatus(false);
+        {
+            std::lock_guard lock(postMutex);
+            stopping = true;
+        }
+        server->Shutdown(std::chrono::system_clock::now() + grace);
+        {
+            std::lock_guard lock(postMutex);
+            queuesClosed = true;
+        }
+        for (auto &queue : queues) queue->Shutdown();
+        for (auto &worker : workers) worker.join();
+    }
+};
+
+// gRPC 1.51 gives up its listener for good when accept fails for a reason
+// other than "try again" (too many open files, above all) and says so only
+// in its log: the servers of this process hear of it through gRPC's log
+// function, which still prints everything as before.
+std::mutex g_serversMutex;
+std::vector<GrpcServer::Impl *> g_servers;
+std::once_flag g_logHooked;
+
+void noticeAcceptFailure(gpr_log_func_args *args);
+
+}  // namespace
+
+class GrpcServer::Impl
+{
+public:
+    ServerOptions options;
+    std::shared_ptr<grpc::ServerCredentials> credentials;
+    CallHandler *handler = nullptr;
+    CallLog *log = nullptr;
+    int port = 0;
+    std::unique_ptr<Listener> listener;
+    std::once_flag stopped;
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool acceptFailed = false;
+    bool quitting = false;
+    std::thread supervisor;
+    std::atomic<int> restarts{0};
+
+    std::string address(int listenPort) const
+    {
+        return (options.address.find(':') != std::string::npos ? "[" + options.address + "]"
+                                                               : options.address) +
+               ":" + std::to_string(listenPort);
+    }
+
+    Result<std::unique_ptr<Listener>> listen(int listenPort)
+    {
+        auto next = std::make_unique<Listener>();
+        next->handler = handler;
+        next->log = log;
+        grpc::EnableDefaultHealthCheckService(true);
+        grpc::ServerBuilder builder;
+        // Without this a second server would silently share the port.
+        builder.AddChannelArgument(GRPC_ARG_ALLOW_REUSEPORT, 0);
+        // Descriptors are what a flood of connections exhausts: idle
+        // connections are closed, dead peers found by keep-alive pings, and
+        // a connection that never completes its handshake is dropped.
+        builder.AddChannelArgument(GRPC_ARG_MAX_CONNECTION_IDLE_MS, options.idleTimeoutMs);
+        builder.AddChannelArgument(GRPC_ARG_KEEPALIVE_TIME_MS, options.keepAliveMs);
+        builder.AddChannelArgument(GRPC_ARG_KEEPALIVE_TIMEOUT_MS, 20000);
+        builder.AddChannelArgument(GRPC_ARG_KEEPALIVE_PERMIT_WITHOUT_CALLS, 1);
+        builder.AddChannelArgument(GRPC_ARG_HTTP2_MAX_PINGS_WITHOUT_DATA, 0);
+        builder.AddChannelArgument(GRPC_ARG_SERVER_HANDSHAKE_TIMEOUT_MS, 10000);
+        const std::string where = address(listenPort);
+        builder.AddListeningPort(where, credentials, &next->port);
+        builder.RegisterService(&next->service);
+        // Requests are a few small arguments; a month of flight plans may be
+        // several megabytes.
+        builder.SetMaxReceiveMessageSize(1 << 20);
+        builder.SetMaxSendMessageSize(static_cast<int>(
+            std::min<std::size_t>(handler->maxReplyBytes() + (1u << 20), INT32_MAX)));
+        int threads = options.threads;
+        if (threads <= 0)
+            threads = static_cast<int>(std::max(2u, 2 * std::thread::hardware_concurrency()));
+        for (int i = 0; i < threads; ++i) next->queues.push_back(builder.AddCompletionQueue());
+
+        next->server = builder.BuildAndStart();
+        if (!next->server || next->port == 0) {
+            return Error{"Não foi possível escutar em " + where + ".",
+                         "grpc BuildAndStart failed for " + where};
+        }
+        if (auto *health = next->server->GetHealthCheckService())
+            health->SetServingStatus(true);
+        // Each worker opens its connection before it serves; the first
+        // refusal stops the start.
+        std::vector<std::promise<Status>> prepared(next->queues.size());
+        for (std::size_t i = 0; i < next->queues.size(); ++i) {
+            next->workers.emplace_back(
+                [raw = next.get(), cq = next->queues[i].get(), ready = &prepared[i]] {
+                    ready->set_value(raw->handler->prepareWorker());
+                    raw->work(*cq);
+                });
+        }
+        for (auto &ready : prepared) {
+            Status status = ready.get_future().get();
+            if (!status) {
+                next->stop(std::chrono::milliseconds(0));
+                return status.error();
             }
-            server->Shutdown(std::chrono::system_clock::now() + grace);
-            for (auto &queue : queues) queue->Shutdown();
-            for (auto &worker : workers) worker.join();
+        }
+        return next;
+    }
+
+    // Replaces a listener that died: the old server's shutdown closes its
+    // connections, which frees the descriptors a flood took.
+    void supervise()
+    {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            changed.wait(lock, [this] { return acceptFailed || quitting; });
+            if (quitting)
+                return;
+            acceptFailed = false;
+            std::unique_ptr<Listener> dead = std::move(listener);
+            lock.unlock();
+            log->info("accept failed (too many open files?): restarting the listener on port " +
+                      std::to_string(port));
+            dead->stop(std::chrono::milliseconds(1000));
+            dead.reset();
+            lock.lock();
+            while (!quitting) {
+                lock.unlock();
+                Result<std::unique_ptr<Listener>> next = listen(port);
+                lock.lock();
+                if (next) {
+                    listener = std::move(*next);
+                    ++restarts;
+                    log->info("listening again on " + address(port));
+                    break;
+                }
+                log->info("cannot listen again yet: " + next.error().detail);
+                changed.wait_for(lock, std::chrono::milliseconds(200), [this] { return quitting; });
+            }
+            acceptFailed = false;
+        }
+    }
+
+    void stop(std::chrono::milliseconds grace)
+    {
+        std::call_once(stopped, [&] {
+            {
+                std::lock_guard registry(g_serversMutex);
+                std::erase(g_servers, this);
+            }
+            {
+                std::lock_guard lock(mutex);
+                quitting = true;
+            }
+            changed.notify_all();
+            if (supervisor.joinable())
+                supervisor.join();
+            if (listener)
+                listener->stop(grace);
             log->info("server stopped");
         });
     }
 };
+
+namespace {
+
+void noticeAcceptFailure(gpr_log_func_args *args)
+{
+    if (args->message && std::strstr(args->message, "Failed accept4")) {
+        std::lock_guard registry(g_serversMutex);
+        for (GrpcServer::Impl *server : g_servers) {
+            {
+                std::lock_guard lock(server->mutex);
+                server->acceptFailed = true;
+            }
+            server->changed.notify_all();
+        }
+    }
+    // gRPC's own line, as its default logger would print it.
+    const char *file = args->file ? std::strrchr(args->file, '/') : nullptr;
+    std::fprintf(stderr, "%s %s:%d] %s\n", gpr_log_severity_string(args->severity),
+                 file ? file + 1 : (args->file ? args->file : "?"), args->line,
+                 args->message ? args->message : "");
+}
+
+}  // namespace
 
 GrpcServer::GrpcServer(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 
@@ -133,7 +366,13 @@ int GrpcServer::port() const
 
 int GrpcServer::workerCount() const
 {
-    return static_cast<int>(m_impl->workers.size());
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->listener ? static_cast<int>(m_impl->listener->workers.size()) : 0;
+}
+
+int GrpcServer::listenerRestarts() const
+{
+    return m_impl->restarts.load();
 }
 
 void GrpcServer::shutdown(std::chrono::milliseconds grace)
@@ -144,7 +383,10 @@ void GrpcServer::shutdown(std::chrono::milliseconds grace)
 Result<std::unique_ptr<GrpcServer>> GrpcServer::start(const ServerOptions &options,
                                                       CallHandler &handler, CallLog &log)
 {
-    std::shared_ptr<grpc::ServerCredentials> credentials;
+    auto impl = std::make_unique<Impl>();
+    impl->options = options;
+    impl->handler = &handler;
+    impl->log = &log;
     if (!options.tlsCertFile.empty() || !options.tlsKeyFile.empty()) {
         Result<std::string> cert = readFile(options.tlsCertFile);
         if (!cert)
@@ -154,48 +396,26 @@ Result<std::unique_ptr<GrpcServer>> GrpcServer::start(const ServerOptions &optio
             return key.error();
         grpc::SslServerCredentialsOptions ssl;
         ssl.pem_key_cert_pairs.push_back({*key, *cert});
-        credentials = grpc::SslServerCredentials(ssl);
+        impl->credentials = grpc::SslServerCredentials(ssl);
     } else {
-        credentials = grpc::InsecureServerCredentials();
+        impl->credentials = grpc::InsecureServerCredentials();
     }
+    std::call_once(g_logHooked, [] { gpr_set_log_function(noticeAcceptFailure); });
 
-    auto impl = std::make_unique<Impl>();
-    impl->handler = &handler;
-    impl->log = &log;
-
-    grpc::EnableDefaultHealthCheckService(true);
-    grpc::ServerBuilder builder;
-    const std::string address =
-        (options.address.find(':') != std::string::npos ? "[" + options.address + "]"
-                                                        : options.address) +
-        ":" + std::to_string(options.port);
-    // Without this a second server would silently share the port.
-    builder.AddChannelArgument(GRPC_ARG_ALLOW_REUSEPORT, 0);
-    builder.AddListeningPort(address, credentials, &impl->port);
-    builder.RegisterService(&impl->service);
-    // Requests are a few small arguments; a month of flight plans may be
-    // several megabytes.
-    builder.SetMaxReceiveMessageSize(1 << 20);
-    builder.SetMaxSendMessageSize(256 << 20);
-
-    int threads = options.threads;
-    if (threads <= 0)
-        threads = static_cast<int>(std::max(2u, 2 * std::thread::hardware_concurrency()));
-    for (int i = 0; i < threads; ++i) impl->queues.push_back(builder.AddCompletionQueue());
-
-    impl->server = builder.BuildAndStart();
-    if (!impl->server || impl->port == 0) {
-        return Error{"Não foi possível escutar em " + address + ".",
-                     "grpc BuildAndStart failed for " + address};
+    Result<std::unique_ptr<Listener>> listener = impl->listen(options.port);
+    if (!listener)
+        return listener.error();
+    impl->listener = std::move(*listener);
+    impl->port = impl->listener->port;
+    {
+        std::lock_guard registry(g_serversMutex);
+        g_servers.push_back(impl.get());
     }
-    if (auto *health = impl->server->GetHealthCheckService())
-        health->SetServingStatus(true);
-    for (auto &queue : impl->queues)
-        impl->workers.emplace_back([raw = impl.get(), cq = queue.get()] { raw->work(*cq); });
+    impl->supervisor = std::thread([raw = impl.get()] { raw->supervise(); });
 
     log.info("listening on " + options.address + ":" + std::to_string(impl->port) + " (" +
-             std::to_string(threads) + " workers" + (options.tlsCertFile.empty() ? "" : ", TLS") +
-             ")");
+             std::to_string(impl->listener->workers.size()) + " workers" +
+             (options.tlsCertFile.empty() ? "" : ", TLS") + ")");
     return std::unique_ptr<GrpcServer>(new GrpcServer(std::move(impl)));
 }
 

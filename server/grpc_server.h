@@ -14,13 +14,17 @@ struct ServerOptions
     int threads = 0;          // workers; 0: two per core
     std::string tlsCertFile;  // both set: TLS; both empty: plain
     std::string tlsKeyFile;
+    int idleTimeoutMs = 5 * 60 * 1000;  // an idle connection is closed after it
+    int keepAliveMs = 60 * 1000;        // a silent peer is pinged after it
 };
 
 // The gRPC front: a fixed set of worker threads, each with its own
 // completion queue, answering AppServer.Call through a CallHandler. A worker
 // runs a call's query itself, so each worker keeps one database connection
 // and the count of connections stays that of the workers. Serves the
-// standard health check as well.
+// standard health check as well. A listener that gRPC gave up (accept
+// failing for want of descriptors) is replaced by a new one on the same
+// port.
 class GrpcServer
 {
 public:
@@ -30,6 +34,8 @@ public:
 
     int port() const;
     int workerCount() const;
+    // How often a listener that died (accept failing) was replaced.
+    int listenerRestarts() const;
 
     // Stops accepting calls, lets running ones finish for up to `grace`,
     // then ends the workers. Safe to call more than once.

@@ -4,9 +4,12 @@
 
 #include <libpq-fe.h>
 
+#include <poll.h>
+
 #include <charconv>
 #include <map>
 #include <vector>
+#include <cerrno>
 
 namespace appserver {
 namespace {
@@ -18,11 +21,71 @@ std::string connectionError(PGconn *conn)
     return text;
 }
 
+using SteadyClock = std::chrono::steady_clock;
+
+// What a statement shares with its connection: the socket, the running
+// call's deadline, and whether the connection had to be given up.
+struct Session
+{
+    PGconn *conn = nullptr;
+    SteadyClock::time_point deadline = SteadyClock::time_point::max();
+    bool broken = false;
+};
+
+// libpq's blocking calls wait for ever on a database that hangs (a
+// statement_timeout cannot help: the hung server would enforce it). Sent
+// asynchronously, a statement is waited for until the call's deadline; a
+// connection that reached it is given up, since its reply may still come.
+PGresult *await(Session &session, bool sent, std::string *error)
+{
+    if (!sent) {
+        *error = connectionError(session.conn);
+        session.broken = PQstatus(session.conn) != CONNECTION_OK;
+        return nullptr;
+    }
+    while (PQisBusy(session.conn)) {
+        const auto left = session.deadline - SteadyClock::now();
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(left).count();
+        if (ms <= 0) {
+            session.broken = true;
+            *error = "postgresql: no reply before the call's deadline";
+            return nullptr;
+        }
+        pollfd fd{PQsocket(session.conn), POLLIN, 0};
+        const int ready = ::poll(&fd, 1, static_cast<int>(std::min<long long>(ms, 1 << 30)));
+        if (ready < 0 && errno != EINTR) {
+            session.broken = true;
+            *error = "postgresql: poll failed";
+            return nullptr;
+        }
+        if (ready > 0 && !PQconsumeInput(session.conn)) {
+            session.broken = true;
+            *error = connectionError(session.conn);
+            return nullptr;
+        }
+    }
+    PGresult *result = PQgetResult(session.conn);
+    // One statement, one result: the rest only ends the exchange.
+    while (PGresult *extra = PQgetResult(session.conn)) PQclear(extra);
+    if (!result) {
+        *error = connectionError(session.conn);
+        session.broken = PQstatus(session.conn) != CONNECTION_OK;
+    } else if (PQstatus(session.conn) != CONNECTION_OK) {
+        session.broken = true;
+    }
+    return result;
+}
+
+std::string resultError(const char *what, PGresult *result, const std::string &error)
+{
+    return std::string(what) + (result ? PQresultErrorMessage(result) : error.c_str());
+}
+
 class PgStatement final : public Statement
 {
 public:
-    PgStatement(PGconn *conn, std::string name, int parameterCount)
-        : m_conn(conn)
+    PgStatement(Session &session, std::string name, int parameterCount)
+        : m_session(session)
         , m_name(std::move(name))
         , m_values(static_cast<std::size_t>(parameterCount))
         , m_isNull(static_cast<std::size_t>(parameterCount), true)
@@ -53,11 +116,15 @@ public:
             std::vector<const char *> values(m_values.size());
             for (std::size_t i = 0; i < m_values.size(); ++i)
                 values[i] = m_isNull[i] ? nullptr : m_values[i].c_str();
-            m_result = PQexecPrepared(m_conn, m_name.c_str(), static_cast<int>(values.size()),
-                                      values.data(), nullptr, nullptr, 0);
+            std::string error;
+            m_result = await(m_session,
+                             PQsendQueryPrepared(m_session.conn, m_name.c_str(),
+                                                 static_cast<int>(values.size()), values.data(),
+                                                 nullptr, nullptr, 0) == 1,
+                             &error);
             const ExecStatusType status = PQresultStatus(m_result);
             if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
-                std::string detail = std::string("postgresql: ") + PQresultErrorMessage(m_result);
+                std::string detail = resultError("postgresql: ", m_result, error);
                 clearResult();
                 return databaseError(std::move(detail));
             }
@@ -119,7 +186,7 @@ private:
         m_row = -1;
     }
 
-    PGconn *m_conn;
+    Session &m_session;
     std::string m_name;
     std::vector<std::string> m_values;
     std::vector<bool> m_isNull;
@@ -131,11 +198,11 @@ private:
 class PgConnection final : public Connection
 {
 public:
-    explicit PgConnection(PGconn *conn) : m_conn(conn) {}
+    explicit PgConnection(PGconn *conn) { m_session.conn = conn; }
     ~PgConnection() override
     {
         m_statements.clear();
-        PQfinish(m_conn);
+        PQfinish(m_session.conn);
     }
 
     Dialect dialect() const override { return Dialect::PostgreSQL; }
@@ -148,14 +215,16 @@ public:
         int count = 0;
         const std::string text = toPostgresPlaceholders(sql, &count);
         const std::string name = "ate_" + std::to_string(m_statements.size() + 1);
-        PGresult *result = PQprepare(m_conn, name.c_str(), text.c_str(), count, nullptr);
+        std::string error;
+        PGresult *result = await(
+            m_session,
+            PQsendPrepare(m_session.conn, name.c_str(), text.c_str(), count, nullptr) == 1, &error);
         const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
-        std::string detail =
-            ok ? std::string() : std::string("postgresql prepare: ") + PQresultErrorMessage(result);
+        std::string detail = ok ? std::string() : resultError("postgresql prepare: ", result, error);
         PQclear(result);
         if (!ok)
             return databaseError(std::move(detail));
-        auto statement = std::make_unique<PgStatement>(m_conn, name, count);
+        auto statement = std::make_unique<PgStatement>(m_session, name, count);
         Statement *raw = statement.get();
         m_statements.emplace(std::string(sql), std::move(statement));
         return raw;
@@ -163,21 +232,45 @@ public:
 
     Status execute(std::string_view sql) override
     {
-        PGresult *result = PQexec(m_conn, std::string(sql).c_str());
+        std::string error;
+        PGresult *result =
+            await(m_session, PQsendQuery(m_session.conn, std::string(sql).c_str()) == 1, &error);
         const ExecStatusType status = PQresultStatus(result);
         const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
-        std::string detail =
-            ok ? std::string() : std::string("postgresql: ") + PQresultErrorMessage(result);
+        std::string detail = ok ? std::string() : resultError("postgresql: ", result, error);
         PQclear(result);
         if (!ok)
             return databaseError(std::move(detail));
         return success();
     }
 
-    bool isUsable() const override { return PQstatus(m_conn) == CONNECTION_OK; }
+    // A database restarted or a connection dropped leaves the socket
+    // readable (an error notice, then its end) while libpq still reports
+    // it fine: read what is there before trusting it.
+    bool isUsable() override
+    {
+        if (m_session.broken || PQstatus(m_session.conn) != CONNECTION_OK)
+            return false;
+        pollfd fd{PQsocket(m_session.conn), POLLIN, 0};
+        if (::poll(&fd, 1, 0) > 0) {
+            if (!PQconsumeInput(m_session.conn))
+                return false;
+            while (PGnotify *notice = PQnotifies(m_session.conn)) PQfreemem(notice);
+        }
+        return PQstatus(m_session.conn) == CONNECTION_OK;
+    }
+
+    void setDeadline(SteadyClock::time_point deadline) override { m_session.deadline = deadline; }
+
+    std::string describe() const override
+    {
+        PGconn *conn = m_session.conn;
+        return std::string("postgresql host=") + PQhost(conn) + " port=" + PQport(conn) +
+               " dbname=" + PQdb(conn) + " user=" + PQuser(conn);
+    }
 
 private:
-    PGconn *m_conn;
+    Session m_session;
     std::map<std::string, std::unique_ptr<PgStatement>, std::less<>> m_statements;
 };
 
@@ -204,25 +297,39 @@ std::string toPostgresPlaceholders(std::string_view sql, int *count)
     return out;
 }
 
-Result<std::unique_ptr<Connection>> openPostgres(const std::string &conninfo,
-                                                 int statementTimeoutMs)
+Result<std::unique_ptr<Connection>> openPostgres(const DatabaseTarget &dbTarget)
 {
-    PGconn *conn = PQconnectdb(conninfo.c_str());
+    // A database that hangs must not hold a worker while connecting, and a
+    // peer gone without a word must be noticed: these come first, so the
+    // operator's connection string overrides them.
+    const char *keywords[] = {"connect_timeout", "keepalives",        "keepalives_idle",
+                              "keepalives_interval", "keepalives_count", "dbname",
+                              nullptr};
+    const char *values[] = {"2", "1", "10", "5", "2", dbTarget.target.c_str(), nullptr};
+    PGconn *conn = PQconnectdbParams(keywords, values, 1);
     if (PQstatus(conn) != CONNECTION_OK) {
         std::string detail = connectionError(conn);
         PQfinish(conn);
         return databaseError(std::move(detail));
     }
+    // Notices (a restart's "terminating connection" among them) would go
+    // to standard error unformatted; what matters reaches the call's log.
+    PQsetNoticeProcessor(conn, [](void *, const char *) {}, nullptr);
     auto connection = std::make_unique<PgConnection>(conn);
+    connection->setDeadline(SteadyClock::now() + std::chrono::seconds(2));
     // ISO output is what parseSqlDateTime reads; the statement timeout keeps
     // a stuck query below the client's deadline.
     const std::string setup =
         "SET DateStyle = ISO; SET client_encoding = 'UTF8'; "
         "SET client_min_messages = warning; SET statement_timeout = " +
-        std::to_string(statementTimeoutMs);
+        std::to_string(dbTarget.statementTimeoutMs) +
+        (dbTarget.access == Access::Read ? "; SET default_transaction_read_only = on" : "");
     Status status = connection->execute(setup);
     if (!status)
         return status.error();
+    // Calls set their own deadline; a writer (the schema command, the demo
+    // data) may take as long as it needs.
+    connection->setDeadline(SteadyClock::time_point::max());
     return std::unique_ptr<Connection>(std::move(connection));
 }
 

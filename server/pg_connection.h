@@ -6,8 +6,8 @@ namespace appserver {
 
 // Connects with a libpq connection string. Statements are prepared on the
 // server once per connection; results come back as text.
-Result<std::unique_ptr<Connection>> openPostgres(const std::string &conninfo,
-                                                 int statementTimeoutMs);
+// A reading connection runs every transaction read-only.
+Result<std::unique_ptr<Connection>> openPostgres(const DatabaseTarget &dbTarget);
 
 // Rewrites `?` placeholders (outside quoted literals) to `$1`, `$2`, …
 std::string toPostgresPlaceholders(std::string_view sql, int *count);

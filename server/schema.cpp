@@ -127,20 +127,80 @@ int latestSchemaVersion()
     return migrations().back().version;
 }
 
-Result<int> schemaVersion(Connection &connection)
+// The first column of the first row of a one-number query.
+Result<std::int64_t> count(Connection &connection, const std::string &sql)
 {
-    Status ready = ensureVersionTable(connection);
-    if (!ready)
-        return ready.error();
-    Result<Statement *> prepared =
-        connection.prepare("SELECT COALESCE(MAX(NRVERSAO), 0) FROM SCHEMA_VERSAO");
+    Result<Statement *> prepared = connection.prepare(sql);
     if (!prepared)
         return prepared.error();
     StatementRun run(**prepared);
     Result<bool> row = run->step();
     if (!row)
         return row.error();
-    return *row ? static_cast<int>(run->integer(0)) : 0;
+    return *row ? run->integer(0) : 0;
+}
+
+Result<bool> hasVersionTable(Connection &connection)
+{
+    Result<std::int64_t> tables = count(
+        connection, connection.dialect() == Dialect::SQLite
+                        ? "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
+                          "UPPER(name) = 'SCHEMA_VERSAO'"
+                        : "SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = "
+                          "current_schema() AND table_name = 'schema_versao'");
+    if (!tables)
+        return tables.error();
+    return *tables > 0;
+}
+
+Result<int> schemaVersion(Connection &connection)
+{
+    Result<bool> present = hasVersionTable(connection);
+    if (!present)
+        return present.error();
+    if (!*present)
+        return 0;
+    Result<std::int64_t> version =
+        count(connection, "SELECT COALESCE(MAX(NRVERSAO), 0) FROM SCHEMA_VERSAO");
+    if (!version)
+        return version.error();
+    return static_cast<int>(*version);
+}
+
+Status checkSchema(Connection &connection)
+{
+    Result<int> current = schemaVersion(connection);
+    if (!current)
+        return current.error();
+    const std::string latest = std::to_string(latestSchemaVersion());
+    if (*current == 0) {
+        return Error{"O banco de dados não tem o esquema do servidor de aplicação; crie-o com "
+                     "ate-appserver --init-schema.",
+                     "no SCHEMA_VERSAO"};
+    }
+    if (*current < latestSchemaVersion()) {
+        return Error{"O banco de dados tem o esquema na versão " + std::to_string(*current) +
+                         " e o servidor precisa da versão " + latest +
+                         "; atualize-o com ate-appserver --init-schema.",
+                     "schema version " + std::to_string(*current) + " < " + latest};
+    }
+    if (*current > latestSchemaVersion()) {
+        return Error{"Banco de dados com versão de esquema mais nova que a do servidor.",
+                     "schema version " + std::to_string(*current) + " > " + latest};
+    }
+    return success();
+}
+
+Result<std::string> tableRowCounts(Connection &connection)
+{
+    std::string text;
+    for (const char *table : {"FILIAL", "COMPANHIA", "PLANOVOO", "PREVISAOPAX", "SERVPLANO"}) {
+        Result<std::int64_t> rows = count(connection, std::string("SELECT COUNT(*) FROM ") + table);
+        if (!rows)
+            return rows.error();
+        text += (text.empty() ? "" : " ") + std::string(table) + "=" + std::to_string(*rows);
+    }
+    return text;
 }
 
 Status migrateSchema(Connection &connection)

@@ -12,8 +12,16 @@ int latestSchemaVersion();
 // newer server.
 Status migrateSchema(Connection &connection);
 
-// Version recorded in the database; 0 when it has none.
+// Version recorded in the database; 0 when it has none. Only reads.
 Result<int> schemaVersion(Connection &connection);
+
+// What the server checks at start without changing anything: the schema
+// exists and is the latest; otherwise a message that names the command
+// creating or upgrading it.
+Status checkSchema(Connection &connection);
+
+// "TABLE=rows" for the main tables, for the start-up log.
+Result<std::string> tableRowCounts(Connection &connection);
 
 // Runs `body` inside a transaction, rolling back when it fails. SQLite takes
 // the write lock at the start so two writers never deadlock.

@@ -15,11 +15,19 @@ const char *const kUsage =
     "                          (postgresql://… ou \"host=… dbname=…\")\n"
     "  --threads N             trabalhadores (padrão: dois por núcleo)\n"
     "  --busy-timeout-ms N     espera por um banco SQLite ocupado (padrão 2000)\n"
+    "  --idle-timeout-s N      fecha conexões ociosas após N segundos (padrão 300)\n"
     "  --tls-cert ARQUIVO      certificado PEM do servidor (com --tls-key liga o TLS)\n"
     "  --tls-key ARQUIVO       chave PEM do servidor\n"
     "  --token TEXTO           exige \"authorization: Bearer TEXTO\" em cada chamada\n"
     "  --token-file ARQUIVO    lê o token da primeira linha do arquivo\n"
+    "  --allow-insecure        aceita escutar fora da máquina local sem TLS e token\n"
+    "  --log-calls NÍVEL       linha de log por chamada: off, errors (padrão) ou all\n"
+    "  --log-file ARQUIVO      log num arquivo (padrão: saída de erros)\n"
+    "  --log-max-mb N          tamanho do arquivo de log antes de passar a ARQUIVO.1 (padrão 100)\n"
+    "  --max-reply-mb N        maior resposta enviada (padrão 60; o cliente aceita até 64)\n"
     "  --config ARQUIVO        arquivo com linhas \"nome = valor\" (mesmos nomes)\n"
+    "  --init-schema           cria ou atualiza o esquema do banco (cria o arquivo SQLite se\n"
+    "                          não existir) e termina; sem ela o banco só é lido\n"
     "  --help                  mostra esta ajuda\n";
 
 std::string trim(std::string_view text)
@@ -67,11 +75,41 @@ Status apply(ServerConfig &config, const std::string &name, const std::string &v
         if (!ms)
             return ms.error();
         config.database.busyTimeoutMs = *ms;
+    } else if (name == "log-calls") {
+        if (value == "off")
+            config.logCalls = CallLogLevel::Off;
+        else if (value == "errors")
+            config.logCalls = CallLogLevel::Errors;
+        else if (value == "all")
+            config.logCalls = CallLogLevel::All;
+        else
+            return Error{"Valor inválido para log-calls: \"" + value + "\" (off, errors ou all).",
+                         {}};
+    } else if (name == "log-file") {
+        config.logFile = value;
+    } else if (name == "log-max-mb") {
+        Result<int> mb = toInt(name, value, 1, 100000);
+        if (!mb)
+            return mb.error();
+        config.logMaxMb = *mb;
+    } else if (name == "max-reply-mb") {
+        Result<int> mb = toInt(name, value, 1, 1024);
+        if (!mb)
+            return mb.error();
+        config.maxReplyMb = *mb;
+    } else if (name == "idle-timeout-s") {
+        Result<int> seconds = toInt(name, value, 1, 24 * 3600);
+        if (!seconds)
+            return seconds.error();
+        config.server.idleTimeoutMs = *seconds * 1000;
     } else if (name == "tls-cert") {
         config.server.tlsCertFile = value;
     } else if (name == "tls-key") {
         config.server.tlsKeyFile = value;
     } else if (name == "token") {
+        // An empty token would switch the check off without a word.
+        if (trim(value).empty())
+            return Error{"O token de acesso (--token) não pode ser vazio.", {}};
         config.token = value;
     } else if (name == "token-file") {
         std::ifstream in(value);
@@ -79,6 +117,8 @@ Status apply(ServerConfig &config, const std::string &name, const std::string &v
         if (!in || !std::getline(in, line))
             return Error{"Não foi possível ler o token de " + value + ".", {}};
         config.token = trim(line);
+        if (config.token.empty())
+            return Error{"A primeira linha de " + value + " não tem token de acesso.", {}};
     } else {
         return Error{"Opção desconhecida: " + name + ".", {}};
     }
@@ -126,6 +166,14 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
             config.help = true;
             continue;
         }
+        if (arg == "--init-schema") {
+            config.initSchema = true;
+            continue;
+        }
+        if (arg == "--allow-insecure") {
+            config.allowInsecure = true;
+            continue;
+        }
         if (!arg.starts_with("--"))
             return Error{"Argumento inesperado: " + arg + ".", {}};
         std::string name = arg.substr(2);
@@ -158,7 +206,38 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
     }
     if (config.server.tlsCertFile.empty() != config.server.tlsKeyFile.empty())
         return Error{"TLS exige --tls-cert e --tls-key juntos.", {}};
+    const bool secured = !config.server.tlsCertFile.empty() && !config.token.empty();
+    if (!config.initSchema && !secured && !isLoopbackAddress(config.server.address) &&
+        !config.allowInsecure) {
+        return Error{"Escutar em " + config.server.address +
+                         " (fora da máquina local) exige TLS (--tls-cert e --tls-key) e um token "
+                         "(--token ou --token-file); para aceitar assim mesmo, use "
+                         "--allow-insecure.",
+                     {}};
+    }
     return config;
+}
+
+bool ServerConfig::servesInsecurely() const
+{
+    return !isLoopbackAddress(server.address) && (server.tlsCertFile.empty() || token.empty());
+}
+
+bool isLoopbackAddress(std::string_view address)
+{
+    if (address == "localhost" || address == "::1" || address == "[::1]")
+        return true;
+    // 127.0.0.0/8 as a dotted quad.
+    if (!address.starts_with("127."))
+        return false;
+    int parts = 2;  // "127" and the one after it
+    for (const char c : address.substr(4)) {
+        if (c == '.')
+            ++parts;
+        else if (c < '0' || c > '9')
+            return false;
+    }
+    return parts == 4;
 }
 
 }  // namespace appserver

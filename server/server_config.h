@@ -1,9 +1,11 @@
 #pragma once
 
+#include "call_log.h"
 #include "database.h"
 #include "grpc_server.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace appserver {
@@ -15,7 +17,20 @@ struct ServerConfig
     ServerOptions server;
     DatabaseTarget database = DatabaseTarget::parse("ate25400.db");
     std::string token;
+    CallLogLevel logCalls = CallLogLevel::Errors;
+    std::string logFile;  // empty: standard error
+    int logMaxMb = 100;
+    int maxReplyMb = 60;
     bool help = false;
+    // Creates or upgrades the schema, then exits: the only way the server
+    // writes to its database.
+    bool initSchema = false;
+    // Serves an address other than loopback without TLS or without a token;
+    // refused otherwise.
+    bool allowInsecure = false;
+
+    // Listening beyond this machine without TLS and a token, by request.
+    bool servesInsecurely() const;
 };
 
 // Reads `--name value` / `--name=value` flags and, with `--config FILE`, a
@@ -23,5 +38,7 @@ struct ServerConfig
 Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args);
 
 std::string serverUsage();
+
+bool isLoopbackAddress(std::string_view address);
 
 }  // namespace appserver

@@ -6,11 +6,64 @@
 #include "schema.h"
 #include "server_config.h"
 
+#include <sys/resource.h>
+
 #include <csignal>
 #include <cstdio>
 #include <iostream>
 
 namespace appserver {
+namespace {
+
+// Each connection takes a descriptor, and the default soft limit (often
+// 1024, sometimes 256) is far below what the machine allows.
+std::string raiseOpenFileLimit()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return "open files: unknown limit";
+    if (limit.rlim_cur < limit.rlim_max) {
+        rlimit raised = limit;
+        raised.rlim_cur = limit.rlim_max;
+        if (setrlimit(RLIMIT_NOFILE, &raised) == 0)
+            limit = raised;
+    }
+    return "open files limit " + std::to_string(limit.rlim_cur);
+}
+
+int initSchema(DatabaseTarget dbTarget, CallLog &log)
+{
+    dbTarget.access = Access::Create;
+    Result<std::unique_ptr<Connection>> connection = openConnection(dbTarget);
+    Status migrated = connection ? migrateSchema(**connection) : Status(connection.error());
+    if (!migrated) {
+        log.info("cannot create the schema: " + migrated.error().message + " (" +
+                 migrated.error().detail + ")");
+        return 1;
+    }
+    log.info("schema version " + std::to_string(latestSchemaVersion()) + " ready in " +
+             (*connection)->describe());
+    return 0;
+}
+
+// Opens the database as the workers will, refuses what cannot be served
+// and logs what is served, so that a wrong file shows at start.
+Status checkDatabase(const DatabaseTarget &dbTarget, CallLog &log)
+{
+    Result<std::unique_ptr<Connection>> connection = openConnection(dbTarget);
+    if (!connection)
+        return connection.error();
+    if (Status schema = checkSchema(**connection); !schema)
+        return schema;
+    Result<std::string> rows = tableRowCounts(**connection);
+    if (!rows)
+        return rows.error();
+    log.info("database " + (*connection)->describe() + ", schema version " +
+             std::to_string(latestSchemaVersion()) + ", rows " + *rows);
+    return success();
+}
+
+}  // namespace
 
 int runServer(const std::vector<std::string> &args)
 {
@@ -32,23 +85,33 @@ int runServer(const std::vector<std::string> &args)
         return 0;
     }
 
-    CallLog log;
-    ConnectionPool pool(config->database);
-    {
-        Result<Connection *> connection = pool.connection();
-        Status migrated = connection ? migrateSchema(**connection) : Status(connection.error());
-        if (!migrated) {
-            log.info("cannot open database: " + migrated.error().message + " " +
-                     migrated.error().detail);
+    CallLog log(stderr, config->logCalls);
+    if (!config->logFile.empty()) {
+        if (std::string failed = log.openFile(config->logFile,
+                                              static_cast<std::uint64_t>(config->logMaxMb) << 20);
+            !failed.empty()) {
+            std::cerr << failed << "\n";
             return 1;
         }
-        log.info(std::string("database ") +
-                 (config->database.dialect == Dialect::SQLite ? "sqlite " + config->database.target
-                                                              : std::string("postgresql")) +
-                 ", schema version " + std::to_string(latestSchemaVersion()));
+    }
+    log.info(raiseOpenFileLimit());
+    if (config->servesInsecurely() && !config->initSchema) {
+        log.info("warning: serving " + config->server.address + " beyond this machine " +
+                 (config->server.tlsCertFile.empty() ? "without TLS" : "with TLS") +
+                 (config->token.empty() ? " and without a token" : "") +
+                 " (--allow-insecure): anyone on the network can read the flight plans");
+    }
+    if (config->initSchema)
+        return initSchema(config->database, log);
+    if (Status ready = checkDatabase(config->database, log); !ready) {
+        log.info("cannot open database: " + ready.error().message + " (" + ready.error().detail +
+                 ")");
+        return 1;
     }
 
+    ConnectionPool pool(config->database);
     CallHandler handler(pool, log, config->token);
+    handler.setMaxReplyBytes(static_cast<std::size_t>(config->maxReplyMb) << 20);
     handler.addModule(rdmPosFDiPlav());
     Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(config->server, handler, log);
     if (!server) {

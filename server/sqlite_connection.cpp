@@ -4,6 +4,9 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <map>
 
 namespace appserver {
@@ -74,10 +77,29 @@ private:
     sqlite3_stmt *m_stmt;
 };
 
+// Which file a path names: a file replaced (renamed over) or deleted under
+// a running server changes it, and SQLite would go on reading the old one.
+struct FileIdentity
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity &) const = default;
+};
+
+std::optional<FileIdentity> identityOf(const std::string &path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino};
+}
+
 class SqliteConnection final : public Connection
 {
 public:
-    explicit SqliteConnection(sqlite3 *db) : m_db(db) {}
+    SqliteConnection(sqlite3 *db, std::string path, std::optional<FileIdentity> identity)
+        : m_db(db), m_path(std::move(path)), m_identity(identity)
+    {}
     ~SqliteConnection() override
     {
         m_statements.clear();
@@ -114,36 +136,92 @@ public:
         return success();
     }
 
-    bool isUsable() const override { return true; }
+    bool isUsable() override { return identityOf(m_path) == m_identity; }
+
+    std::string describe() const override
+    {
+        const char *mode = "?";
+        sqlite3_stmt *stmt = nullptr;
+        std::string journal;
+        if (sqlite3_prepare_v2(m_db, "PRAGMA journal_mode", -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW) {
+            journal = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
+            mode = journal.c_str();
+        }
+        std::string text = "sqlite " + m_path + " (journal " + mode +
+                           (sqlite3_db_readonly(m_db, "main") == 1 ? ", read-only)" : ")");
+        sqlite3_finalize(stmt);
+        return text;
+    }
 
 private:
     sqlite3 *m_db;
+    std::string m_path;
+    std::optional<FileIdentity> m_identity;
     std::map<std::string, std::unique_ptr<SqliteStatement>, std::less<>> m_statements;
 };
 
+// A mistyped path or an empty file would otherwise be served as a database
+// without rows: the screen would show an empty day as a success.
+Status checkExistingFile(const std::string &path)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) {
+        return Error{"O banco de dados do servidor de aplicação não existe: " + path + ".",
+                     "sqlite: " + path + " does not exist"};
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        return Error{"O banco de dados do servidor de aplicação não é um arquivo: " + path + ".",
+                     "sqlite: " + path + " is no regular file"};
+    }
+    if (std::filesystem::file_size(path, error) == 0) {
+        return Error{"O banco de dados do servidor de aplicação está vazio: " + path + ".",
+                     "sqlite: " + path + " is empty"};
+    }
+    return success();
+}
+
 }  // namespace
 
-Result<std::unique_ptr<Connection>> openSqlite(const std::string &path, int busyTimeoutMs)
+Result<std::unique_ptr<Connection>> openSqlite(const DatabaseTarget &dbTarget)
 {
+    std::error_code ignored;
+    const std::string path = std::filesystem::absolute(dbTarget.target, ignored).string();
+    if (dbTarget.access != Access::Create) {
+        if (Status exists = checkExistingFile(path); !exists)
+            return exists.error();
+    }
+    int flags = SQLITE_OPEN_NOMUTEX;
+    if (dbTarget.access == Access::Read)
+        flags |= SQLITE_OPEN_READONLY;
+    else
+        flags |= SQLITE_OPEN_READWRITE;
+    if (dbTarget.access == Access::Create)
+        flags |= SQLITE_OPEN_CREATE;
     sqlite3 *db = nullptr;
-    const int rc =
-        sqlite3_open_v2(path.c_str(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         std::string detail =
             "sqlite open " + path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close_v2(db);
         return databaseError(std::move(detail));
     }
-    sqlite3_busy_timeout(db, busyTimeoutMs);
-    auto connection = std::make_unique<SqliteConnection>(db);
-    // WAL lets readers go on while one writer works; NORMAL sync is safe in
-    // WAL mode; mmap avoids a copy per page read.
-    for (const char *pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL",
-                               "PRAGMA mmap_size=268435456", "PRAGMA cache_size=-65536"}) {
+    sqlite3_busy_timeout(db, dbTarget.busyTimeoutMs);
+    auto connection = std::make_unique<SqliteConnection>(db, path, identityOf(path));
+    // Only settings of this connection: the journal mode is the file's own,
+    // and changing it would write to a file the server only reads. mmap
+    // avoids a copy per page read.
+    for (const char *pragma : {"PRAGMA mmap_size=268435456", "PRAGMA cache_size=-65536"}) {
         Status status = connection->execute(pragma);
         if (!status)
             return status.error();
+    }
+    // Reading the schema now turns a file that is no database into a clear
+    // error at open instead of at the first call.
+    if (Status readable = connection->execute("SELECT COUNT(*) FROM sqlite_master"); !readable) {
+        return Error{"O arquivo não é um banco de dados SQLite legível: " + path + ".",
+                     readable.error().detail};
     }
     return std::unique_ptr<Connection>(std::move(connection));
 }

@@ -4,8 +4,10 @@
 
 namespace appserver {
 
-// Opens (creating when absent) a SQLite file in WAL mode with a busy
-// timeout, so that a writer elsewhere delays readers instead of failing them.
-Result<std::unique_ptr<Connection>> openSqlite(const std::string &path, int busyTimeoutMs);
+// Opens a SQLite file with a busy timeout, so that a writer elsewhere delays
+// readers instead of failing them. For reading, only an existing, non-empty
+// file is opened, read-only and in the journal mode it has; only
+// Access::Create makes a new file.
+Result<std::unique_ptr<Connection>> openSqlite(const DatabaseTarget &dbTarget);
 
 }  // namespace appserver

@@ -8,7 +8,14 @@
 
 #include <QFile>
 
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <mutex>
 
 namespace host {
@@ -20,6 +27,22 @@ constexpr int kMaxReceiveBytes = 64 * 1024 * 1024;
 // unreachable for seconds; the refresh after a restart must get through.
 constexpr int kInitialReconnectBackoffMs = 100;
 constexpr int kMaxReconnectBackoffMs = 500;
+
+// How long a call waits for a reconnection it has just started to a server
+// that accepts connections again; a restarted server under load needed more
+// than 300 ms to complete one.
+constexpr int kReconnectWaitMs = 2000;
+
+// A synchronous client has no thread watching its channel between calls:
+// gRPC then notices that a connection attempt to a restarted server
+// succeeded only at its background poll, every 5 s by default, and calls
+// fail meanwhile. gRPC reads the interval once, when it starts, and only
+// from the environment: set here, as the library loads, before any channel
+// exists; an operator's own setting is kept.
+[[maybe_unused]] const bool g_backupPollSet = [] {
+    ::setenv("GRPC_CLIENT_CHANNEL_BACKUP_POLL_INTERVAL_MS", "100", 0);
+    return true;
+}();
 
 std::mutex g_defaultsMutex;
 ConnectionOptions g_defaults;
@@ -71,6 +94,61 @@ QString transportReason(const grpc::Status &status)
     }
 }
 
+// Whether any of the servers accepts a TCP connection now, waiting until
+// `limit` at most. gRPC does not tell when its own attempt fails (the
+// channel stays in its failure state), so this tells a dead server (refused
+// at once) from one that is only slow to complete the connection.
+bool anyServerListening(const std::vector<TNetConnection::Endpoint> &list, std::chrono::system_clock::time_point limit)
+{
+    std::vector<pollfd> sockets;
+    for (const TNetConnection::Endpoint &endpoint : list) {
+        addrinfo hints{};
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo *found = nullptr;
+        const QByteArray port = QByteArray::number(endpoint.port);
+        if (getaddrinfo(endpoint.host.toUtf8().constData(), port.constData(), &hints, &found) != 0)
+            continue;
+        for (addrinfo *a = found; a; a = a->ai_next) {
+            const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+            if (fd < 0)
+                continue;
+            if (::connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
+                ::close(fd);
+                for (const pollfd &open : sockets)
+                    ::close(open.fd);
+                freeaddrinfo(found);
+                return true;
+            }
+            if (errno == EINPROGRESS)
+                sockets.push_back({fd, POLLOUT, 0});
+            else
+                ::close(fd);
+        }
+        freeaddrinfo(found);
+    }
+    bool listening = false;
+    while (!sockets.empty() && !listening) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(limit - std::chrono::system_clock::now()).count();
+        if (left <= 0 || ::poll(sockets.data(), sockets.size(), static_cast<int>(left)) <= 0)
+            break;
+        for (auto it = sockets.begin(); it != sockets.end();) {
+            if (it->revents == 0) {
+                ++it;
+                continue;
+            }
+            int error = 0;
+            socklen_t size = sizeof error;
+            ::getsockopt(it->fd, SOL_SOCKET, SO_ERROR, &error, &size);
+            listening = listening || error == 0;
+            ::close(it->fd);
+            it = sockets.erase(it);
+        }
+    }
+    for (const pollfd &open : sockets)
+        ::close(open.fd);
+    return listening;
+}
+
 } // namespace
 
 struct TNetConnection::Channel
@@ -99,12 +177,79 @@ ConnectionOptions TNetConnection::defaultOptions()
     return g_defaults;
 }
 
+std::vector<TNetConnection::Endpoint> TNetConnection::endpoints() const
+{
+    std::vector<Endpoint> list;
+    for (QString entry : m_host.split(QLatin1Char(','))) {
+        entry = entry.trimmed();
+        Endpoint endpoint{entry, m_port};
+        // "name:port" or "[v6]:port" bring their own port; a bare IPv6
+        // literal has colons of its own.
+        const int colon = entry.lastIndexOf(QLatin1Char(':'));
+        const bool bracketed = entry.startsWith(QLatin1Char('['));
+        const bool hasPort = colon > 0 && (bracketed ? entry.lastIndexOf(QLatin1Char(']')) == colon - 1 : entry.indexOf(QLatin1Char(':')) == colon);
+        if (hasPort) {
+            bool number = false;
+            endpoint.port = entry.mid(colon + 1).toInt(&number);
+            if (!number)
+                endpoint.port = 0;
+            endpoint.host = entry.left(colon);
+        }
+        if (endpoint.host.startsWith(QLatin1Char('[')) && endpoint.host.endsWith(QLatin1Char(']')))
+            endpoint.host = endpoint.host.mid(1, endpoint.host.size() - 2);
+        list.push_back(endpoint);
+    }
+    return list;
+}
+
 QString TNetConnection::serverAddress() const
 {
-    // An IPv6 literal needs brackets before the port.
-    const bool ipv6 = m_host.contains(QLatin1Char(':')) && !m_host.startsWith(QLatin1Char('['));
-    return (ipv6 ? QStringLiteral("[%1]").arg(m_host) : m_host) + QLatin1Char(':') + QString::number(m_port);
+    QStringList shown;
+    for (const Endpoint &endpoint : endpoints()) {
+        // An IPv6 literal needs brackets before the port.
+        const bool ipv6 = endpoint.host.contains(QLatin1Char(':'));
+        shown << (ipv6 ? QStringLiteral("[%1]").arg(endpoint.host) : endpoint.host) + QLatin1Char(':') + QString::number(endpoint.port);
+    }
+    return shown.join(QStringLiteral(", "));
 }
+
+namespace {
+
+// Several servers: gRPC's own resolvers take one name (which may resolve
+// to several addresses) or a list of literal addresses, so names in a list
+// are resolved here, at each connect. Empty when none resolves.
+std::string addressListTarget(const std::vector<TNetConnection::Endpoint> &list)
+{
+    QStringList v4, v6;
+    for (const TNetConnection::Endpoint &endpoint : list) {
+        addrinfo hints{};
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo *found = nullptr;
+        if (getaddrinfo(endpoint.host.toUtf8().constData(), nullptr, &hints, &found) != 0)
+            continue;
+        for (addrinfo *a = found; a; a = a->ai_next) {
+            char text[NI_MAXHOST];
+            if (getnameinfo(a->ai_addr, a->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) != 0)
+                continue;
+            const QString address = QString::fromLatin1(text);
+            if (a->ai_family == AF_INET)
+                v4 << QStringLiteral("%1:%2").arg(address).arg(endpoint.port);
+            else if (a->ai_family == AF_INET6)
+                v6 << QStringLiteral("[%1]:%2").arg(address).arg(endpoint.port);
+        }
+        freeaddrinfo(found);
+    }
+    v4.removeDuplicates();
+    v6.removeDuplicates();
+    // One list holds one family; IPv4 is what a LAN of servers has.
+    if (!v4.isEmpty())
+        return "ipv4:" + v4.join(QLatin1Char(',')).toStdString();
+    if (!v6.isEmpty())
+        return "ipv6:" + v6.join(QLatin1Char(',')).toStdString();
+    return {};
+}
+
+} // namespace
 
 void TNetConnection::setTlsRootCertificateFile(const QString &path)
 {
@@ -137,12 +282,21 @@ void TNetConnection::connect()
         return platform::Error(QStringLiteral("Não foi possível conectar ao servidor de aplicação %1 (%2).")
                                    .arg(serverAddress(), reason));
     };
-    if (m_host.trimmed().isEmpty())
-        throw refuse(QStringLiteral("endereço do servidor não informado"));
-    if (m_port < 1 || m_port > 65535)
-        throw refuse(QStringLiteral("porta inválida"));
-    if (!m_options.bearerToken.isEmpty() && !m_options.tls && !isLoopback(m_host))
-        throw refuse(QStringLiteral("o token de acesso só é enviado por conexão segura; ative o TLS"));
+    const std::vector<Endpoint> list = endpoints();
+    for (const Endpoint &endpoint : list) {
+        if (endpoint.host.isEmpty())
+            throw refuse(QStringLiteral("endereço do servidor não informado"));
+        if (endpoint.port < 1 || endpoint.port > 65535)
+            throw refuse(QStringLiteral("porta inválida"));
+        if (!m_options.bearerToken.isEmpty() && !m_options.tls && !isLoopback(endpoint.host))
+            throw refuse(QStringLiteral("o token de acesso só é enviado por conexão segura; ative o TLS"));
+    }
+    std::string target = serverAddress().toStdString();
+    if (list.size() > 1) {
+        target = addressListTarget(list);
+        if (target.empty())
+            throw refuse(QStringLiteral("nenhum dos endereços foi encontrado"));
+    }
 
     std::shared_ptr<grpc::ChannelCredentials> credentials;
     if (m_options.tls) {
@@ -162,9 +316,14 @@ void TNetConnection::connect()
     arguments.SetInt(GRPC_ARG_MIN_RECONNECT_BACKOFF_MS, std::max(kInitialReconnectBackoffMs, m_options.connectAttemptTimeoutMs));
     // Two connections must not share a subchannel and its backoff state.
     arguments.SetInt(GRPC_ARG_USE_LOCAL_SUBCHANNEL_POOL, 1);
+    // Several servers (a list, or a name with several addresses): calls go
+    // round them, skipping those that do not answer.
+    arguments.SetLoadBalancingPolicyName("round_robin");
+    if (list.size() > 1 && m_options.tls)
+        arguments.SetSslTargetNameOverride(list.front().host.toStdString());
 
     auto channel = std::make_unique<Channel>();
-    channel->channel = grpc::CreateCustomChannel(serverAddress().toStdString(), credentials, arguments);
+    channel->channel = grpc::CreateCustomChannel(target, credentials, arguments);
 
     const auto deadline = deadlineFromNow(m_options.deadlineMs);
     for (grpc_connectivity_state state = channel->channel->GetState(true); state != GRPC_CHANNEL_READY;
@@ -181,6 +340,45 @@ void TNetConnection::connect()
     if (!m_options.bearerToken.isEmpty())
         channel->authorization = "Bearer " + m_options.bearerToken.toStdString();
     m_channel = std::move(channel);
+}
+
+bool TNetConnection::awaitReconnection(std::chrono::system_clock::time_point deadline, bool retryFailed)
+{
+    grpc::Channel &channel = *m_channel->channel;
+    grpc_connectivity_state state = channel.GetState(true);
+    if (state == GRPC_CHANNEL_READY)
+        return true;
+    if (state == GRPC_CHANNEL_SHUTDOWN)
+        return false;
+    // A channel that failed before waits out its backoff before it tries
+    // again, and fails every call meanwhile: after a server restart the
+    // call that finds it so tries at once instead.
+    // A resend after a lost call does not: its server has just gone, and
+    // another one would show as connected.
+    const auto limit = std::min(deadline, deadlineFromNow(kReconnectWaitMs));
+    // An attempt begun before the server listened again fails after the
+    // call began: one more try then, once, when a server accepts.
+    bool probed = false;
+    const auto tryAgain = [&] {
+        if (!retryFailed || probed)
+            return false;
+        probed = true;
+        if (!anyServerListening(endpoints(), limit))
+            return false;
+        grpc::experimental::ChannelResetConnectionBackoff(&channel);
+        return true;
+    };
+    if (state == GRPC_CHANNEL_TRANSIENT_FAILURE && !tryAgain())
+        return false;
+    while (state != GRPC_CHANNEL_READY) {
+        if (!channel.WaitForStateChange(state, limit))
+            return false;
+        state = channel.GetState(true);
+        // The attempt failed: the call then fails at once too.
+        if (state == GRPC_CHANNEL_TRANSIENT_FAILURE && !tryAgain())
+            return false;
+    }
+    return true;
 }
 
 ServerReply AppServer::invoke(const QString &method, const std::vector<ServerArg> &arguments)
@@ -241,12 +439,26 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
                                             .arg(method));
     }
 
-    grpc::ClientContext context;
-    context.set_deadline(deadlineFromNow(m_options.deadlineMs));
-    if (!m_channel->authorization.empty())
-        context.AddMetadata("authorization", m_channel->authorization);
+    const auto deadline = deadlineFromNow(m_options.deadlineMs);
     pb::CallReply answer;
-    const grpc::Status status = m_channel->stub->Call(&context, request, &answer);
+    grpc::Status status;
+    // Every method of the remote data module only reads, so a call the
+    // transport lost is sent again, on a fresh connection or to another
+    // server (whose loss gRPC may not have noticed yet, hence a third try).
+    // That is worth it only while the channel looks connected: one found
+    // failing has just failed to connect to any server.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const bool lookedConnected = awaitReconnection(deadline, attempt == 0);
+        grpc::ClientContext context;
+        context.set_deadline(deadline);
+        if (!m_channel->authorization.empty())
+            context.AddMetadata("authorization", m_channel->authorization);
+        answer.Clear();
+        status = m_channel->stub->Call(&context, request, &answer);
+        if (status.error_code() != grpc::StatusCode::UNAVAILABLE || !lookedConnected ||
+            std::chrono::system_clock::now() >= deadline)
+            break;
+    }
     if (!status.ok())
         return ServerReply::failure(ServerReply::Status::TransportFailure,
                                     QStringLiteral("Não foi possível comunicar com o servidor de aplicação %1 (%2).")

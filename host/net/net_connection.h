@@ -7,8 +7,10 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace host {
 
@@ -45,9 +47,10 @@ struct CallHealth
 
 // The connection to the application server: one long-lived channel to
 // host:port, opened by connect() and used by every call of appServer().
-// After a transport failure the channel keeps trying to reconnect in the
-// background, with a short backoff, so the next call after a server
-// restart goes through.
+// After a transport failure the channel reconnects with a short backoff;
+// a call that finds it disconnected starts a connection attempt at once
+// and waits for it briefly, and a call the transport lost is sent once
+// more, so the first call after a server restart goes through.
 class TNetConnection : public QObject
 {
     Q_OBJECT
@@ -71,10 +74,20 @@ public:
 
     void setPort(int port) { m_port = port; }
     int port() const { return m_port; }
+    // One server, or several separated by commas, each with its own
+    // ":port" or the connection's port ("srv1, srv2:50052"): calls then go
+    // round the servers and a dead one is skipped.
     void SetHost(const QString &host) { m_host = host; }
     QString host() const { return m_host; }
-    // "host:port" as the messages show it.
+    // "host:port" (", "-separated for several) as the messages show it.
     QString serverAddress() const;
+
+    struct Endpoint
+    {
+        QString host;
+        int port = 0;
+    };
+    std::vector<Endpoint> endpoints() const;
 
     // Runs each time just before connecting; sets host and port.
     void setBeforeConnect(std::function<void(TNetConnection &)> handler) { m_beforeConnect = std::move(handler); }
@@ -111,6 +124,10 @@ private:
     ServerReply call(const QString &method, const std::vector<ServerArg> &arguments);
     ServerReply callConnected(const QString &method, const std::vector<ServerArg> &arguments);
     void noteOutcome(const ServerReply &reply);
+    // Starts a connection attempt when the channel is not connected and
+    // waits briefly for it; true when the channel is (or looks) connected.
+    // `retryFailed`: also when the channel is waiting out its backoff.
+    bool awaitReconnection(std::chrono::system_clock::time_point deadline, bool retryFailed);
 
     QString m_serverName;
     bool m_throwException = false;

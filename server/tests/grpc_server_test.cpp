@@ -217,7 +217,7 @@ TEST(ServerExecutableTest, StartsServesAndStopsOnSigterm)
     posix_spawn_file_actions_addclose(&actions, errPipe[0]);
     const std::string binary = ATE_APPSERVER_PATH;
     std::vector<std::string> args = {
-        binary, "--port", "0", "--database", db->databaseTarget().target, "--threads", "2", "--token", "t0k"};
+        binary, "--port", "0", "--database", db->databaseTarget().target, "--threads", "2", "--token", "t0k", "--log-calls", "all"};
     std::vector<char *> argv;
     for (std::string &a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -261,6 +261,8 @@ TEST(ServerExecutableTest, StartsServesAndStopsOnSigterm)
     std::smatch stopped;
     EXPECT_TRUE(readUntil(std::regex("server stopped"), &stopped)) << output;
     EXPECT_NE(output.find("GetCompanhia"), std::string::npos) << output;
+    // The token is a secret: never in the log.
+    EXPECT_EQ(output.find("t0k"), std::string::npos) << output;
     close(errPipe[0]);
 }
 

@@ -71,7 +71,8 @@ TEST(ServerConfigTest, FlagsOverrideTheConfigFile)
     const std::string path = ::testing::TempDir() + "/ate-server.conf";
     std::ofstream(path) << "# server\nport = 6000\naddress=0.0.0.0\n"
                            "database = host=/tmp dbname=ate\ntoken = abc # comment\n";
-    Result<ServerConfig> config = parseServerConfig({"--port", "7000", "--config", path});
+    Result<ServerConfig> config =
+        parseServerConfig({"--port", "7000", "--config", path, "--allow-insecure"});
     ASSERT_TRUE(config.ok()) << config.error().message;
     EXPECT_EQ(config->server.port, 7000);
     EXPECT_EQ(config->server.address, "0.0.0.0");
@@ -92,6 +93,42 @@ TEST(ServerConfigTest, FlagsOverrideTheConfigFile)
     EXPECT_FALSE(parseServerConfig({"--busy-timeout-ms", "9000"}).ok());
     EXPECT_EQ(DatabaseTarget::parse("postgresql://u@h/db").dialect, Dialect::PostgreSQL);
     EXPECT_EQ(DatabaseTarget::parse("/var/lib/ate/ate25400.db").dialect, Dialect::SQLite);
+}
+
+// Catches access control switched off by an empty token from any source, and
+// a server exposed to the network in clear text without being asked to.
+TEST(ServerConfigTest, AccessControlFailsClosed)
+{
+    const std::string blankFirstLine = ::testing::TempDir() + "/ate-token-blank";
+    std::ofstream(blankFirstLine) << "\ns3cret\n";
+    const std::string emptyInConfig = ::testing::TempDir() + "/ate-token.conf";
+    std::ofstream(emptyInConfig) << "token =\n";
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{"--token", ""}, {"--token=  "}, {"--token-file", blankFirstLine},
+          {"--config", emptyInConfig}}) {
+        Result<ServerConfig> config = parseServerConfig(args);
+        ASSERT_FALSE(config.ok()) << args[0];
+        EXPECT_NE(config.error().message.find("token"), std::string::npos);
+    }
+
+    for (const char *address : {"0.0.0.0", "::", "192.168.0.10"}) {
+        Result<ServerConfig> plain = parseServerConfig({"--address", address, "--token", "t"});
+        ASSERT_FALSE(plain.ok()) << address;
+        EXPECT_NE(plain.error().message.find("--allow-insecure"), std::string::npos);
+        Result<ServerConfig> allowed =
+            parseServerConfig({"--address", address, "--allow-insecure"});
+        ASSERT_TRUE(allowed.ok()) << address;
+        EXPECT_TRUE(allowed->servesInsecurely());
+    }
+    Result<ServerConfig> secured = parseServerConfig(
+        {"--address", "0.0.0.0", "--tls-cert", "c.pem", "--tls-key", "k.pem", "--token", "t"});
+    ASSERT_TRUE(secured.ok());
+    EXPECT_FALSE(secured->servesInsecurely());
+    for (const char *address : {"127.0.0.1", "127.1.2.3", "::1", "localhost"}) {
+        Result<ServerConfig> local = parseServerConfig({"--address", address});
+        ASSERT_TRUE(local.ok()) << address;
+        EXPECT_FALSE(local->servesInsecurely());
+    }
 }
 
 }  // namespace

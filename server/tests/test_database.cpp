@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <atomic>
 #include <cstdlib>
+#include <fstream>
 
 namespace appserver::testing {
 namespace {
@@ -40,7 +41,7 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Backend backend, std::string 
         db->m_folder = std::filesystem::temp_directory_path() /
                        ("ate-server-test-" + std::to_string(getpid()) + "-" + std::to_string(n));
         std::filesystem::create_directories(db->m_folder);
-        db->m_target = DatabaseTarget::parse((db->m_folder / "server.db").string());
+        db->m_target = DatabaseTarget::parse((db->m_folder / "server.db").string(), Access::Create);
     } else {
         const char *conninfo = std::getenv("ATE_TEST_PG");
         if (!conninfo || !*conninfo) {
@@ -51,7 +52,7 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Backend backend, std::string 
         }
         db->m_baseConninfo = conninfo;
         db->m_schema = "ate_test_" + std::to_string(getpid()) + "_" + std::to_string(n);
-        Result<std::unique_ptr<Connection>> admin = openConnection(DatabaseTarget::parse(conninfo));
+        Result<std::unique_ptr<Connection>> admin = openConnection(DatabaseTarget::parse(conninfo, Access::ReadWrite));
         if (!admin) {
             *whyNot = "cannot connect to ATE_TEST_PG: " + admin.error().detail;
             return nullptr;
@@ -62,7 +63,7 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Backend backend, std::string 
             *whyNot = created.error().detail;
             return nullptr;
         }
-        db->m_target = DatabaseTarget::parse(withSearchPath(conninfo, db->m_schema));
+        db->m_target = DatabaseTarget::parse(withSearchPath(conninfo, db->m_schema), Access::ReadWrite);
         db->m_target.dialect = Dialect::PostgreSQL;
     }
     Result<std::unique_ptr<Connection>> connection = openConnection(db->m_target);
@@ -71,6 +72,8 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Backend backend, std::string 
         return nullptr;
     }
     db->m_connection = std::move(*connection);
+    // Later connections (the tests' pools) open the file made here.
+    db->m_target.access = Access::ReadWrite;
     Status migrated = migrateSchema(*db->m_connection);
     if (!migrated) {
         *whyNot = migrated.error().detail;
@@ -87,7 +90,7 @@ TestDatabase::~TestDatabase()
         std::filesystem::remove_all(m_folder, ignored);
     } else if (!m_schema.empty()) {
         Result<std::unique_ptr<Connection>> admin =
-            openConnection(DatabaseTarget::parse(m_baseConninfo));
+            openConnection(DatabaseTarget::parse(m_baseConninfo, Access::ReadWrite));
         if (admin)
             (void)(*admin)->execute("DROP SCHEMA IF EXISTS " + m_schema + " CASCADE");
     }
@@ -136,6 +139,12 @@ void insertRow(Connection &db, const std::string &table, const std::vector<std::
     }
     Result<bool> done = run->step();
     ASSERT_TRUE(done.ok()) << done.error().detail;
+}
+
+std::string readAll(const std::filesystem::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::int64_t at(int year, int month, int day, int hour, int minute, int second, int msec)

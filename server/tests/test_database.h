@@ -65,6 +65,9 @@ using Cell = std::variant<Null, std::string, const char *, double, int, When>;
 void insertRow(Connection &db, const std::string &table, const std::vector<std::string> &columns,
                const std::vector<Cell> &values);
 
+// A whole file's bytes; empty when it cannot be read.
+std::string readAll(const std::filesystem::path &path);
+
 // Civil msecs of a date and time.
 std::int64_t at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
                 int msec = 0);

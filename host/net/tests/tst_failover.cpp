@@ -1,0 +1,57 @@
+#include "app_server_process.h"
+#include "net_connection.h"
+#include "pg_cluster.h"
+
+#include <QTest>
+
+using host::ServerReply;
+using host::TNetConnection;
+using host::testing::AppServerProcess;
+
+// Two stateless servers on one PostgreSQL database, the host's connection
+// given both.
+class TestFailover : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Catches a connection that sends every call to one server, or shows
+    // the user a failure when that server dies while another one answers.
+    void callsGoRoundTheServersAndSurviveOneDying()
+    {
+        if (qEnvironmentVariableIsEmpty("ATE_TEST_PG"))
+            QSKIP("PostgreSQL cases are off (ATE_TEST_PG is not set)");
+        appserver::testing::ThrowawayCluster cluster;
+        QString conninfo;
+        const QString noCluster = host::testing::startDemoCluster(cluster, QDate::currentDate(), &conninfo);
+        QVERIFY2(noCluster.isEmpty(), qPrintable(noCluster));
+        AppServerProcess first, second;
+        for (AppServerProcess *server : {&first, &second}) {
+            const QString failed = server->start(conninfo, {"--threads", "2", "--log-calls", "all"});
+            QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        }
+
+        TNetConnection connection;
+        connection.setServerName(QStringLiteral("Ate25400.rdmPosFDiPlav"));
+        connection.SetHost(QStringLiteral("127.0.0.1:%1, 127.0.0.1:%2").arg(first.port()).arg(second.port()));
+        connection.connect();
+        int failures = 0;
+        QString lastFailure;
+        for (int i = 0; i < 200; ++i) {
+            if (i == 60) {
+                QVERIFY2(first.log().contains("GetCia") && second.log().contains("GetCia"), "the calls all went to one server");
+                first.kill();
+            }
+            const ServerReply reply = connection.appServer().invoke(QStringLiteral("GetCia"), {QStringLiteral("GRU")});
+            if (!reply.ok()) {
+                ++failures;
+                lastFailure = reply.message;
+            }
+        }
+        QVERIFY2(failures == 0, qPrintable(QStringLiteral("%1 failures, the last: %2").arg(failures).arg(lastFailure)));
+        QCOMPARE(connection.serverAddress(), QStringLiteral("127.0.0.1:%1, 127.0.0.1:%2").arg(first.port()).arg(second.port()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFailover)
+#include "tst_failover.moc"

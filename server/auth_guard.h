@@ -1,0 +1,53 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace appserver {
+
+// Slows down token guessing: each peer (its address without the port) may
+// fail a few times in a row, then one more time per second. A peer over
+// that budget is refused without its token being looked at, so guesses
+// from one machine run at about one a second however fast they come.
+// Also decides which refusals are logged: a peer's first, then one line
+// per interval with the count of those not logged.
+class AuthGuard
+{
+public:
+    using Clock = std::chrono::steady_clock;
+
+    static constexpr int kBurst = 5;
+    static constexpr std::chrono::milliseconds kRefill{1000};
+    static constexpr std::chrono::seconds kLogInterval{10};
+
+    // False while the peer has spent its budget of failures.
+    bool admits(std::string_view peer, Clock::time_point now);
+
+    // Records a refusal. Returns the number of refusals to report in one
+    // log line (1 or more), or 0 when this one is only counted.
+    int refused(std::string_view peer, Clock::time_point now);
+
+    // "ipv4:10.0.0.7:51234" -> "ipv4:10.0.0.7"; each connection of a
+    // machine comes from another port.
+    static std::string_view peerHost(std::string_view peer);
+
+private:
+    struct PeerState
+    {
+        double budget = kBurst;
+        Clock::time_point updated;
+        Clock::time_point logged;
+        int unlogged = 0;
+        bool everLogged = false;
+    };
+    PeerState &stateOf(std::string_view peer, Clock::time_point now);
+
+    std::mutex m_mutex;
+    std::unordered_map<std::string, PeerState> m_peers;
+};
+
+}  // namespace appserver
