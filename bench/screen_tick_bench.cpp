@@ -340,7 +340,7 @@ int main(int argc, char **argv)
     const QString serverDb = folder.filePath(QStringLiteral("server.db"));
     const QString localDb = folder.filePath(QStringLiteral("local.db"));
     {
-        auto local = openConnection(DatabaseTarget::parse(localDb.toStdString()));
+        auto local = openConnection(DatabaseTarget::parse(localDb.toStdString(), Access::Create));
         check(local.ok() && demo::writeLocalBranches(**local).ok(), "local database");
     }
     NoDialogs dialogs;
@@ -363,10 +363,10 @@ int main(int argc, char **argv)
                 ticks, sysconf(_SC_NPROCESSORS_ONLN));
     Bench bench(ticks, longRun);
     std::vector<Database> databases = {
-        {"SQLite", DatabaseTarget::parse(serverDb.toStdString()), serverDb}};
+        {"SQLite", DatabaseTarget::parse(serverDb.toStdString(), Access::Create), serverDb}};
     const QString pg = qEnvironmentVariable("ATE_BENCH_PG");
     if (!pg.isEmpty())
-        databases.push_back({"PostgreSQL", DatabaseTarget::parse(pg.toStdString()), pg});
+        databases.push_back({"PostgreSQL", DatabaseTarget::parse(pg.toStdString(), Access::ReadWrite), pg});
     bool first = true;
     for (const Database &database : databases) {
         bench.run(database, first);

@@ -21,6 +21,7 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTest>
 
 
@@ -69,6 +70,8 @@ private:
 
 void EndToEndTest::initTestCase()
 {
+    // The in-process host keeps its layouts in the test's own settings.
+    QStandardPaths::setTestModeEnabled(true);
     const QString failure = m_server.start(QDate::currentDate(), 7);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
@@ -108,8 +111,14 @@ QProcess::ExitStatus EndToEndTest::runHost(const QStringList &arguments, int &ex
     QProcess hostProcess;
     hostProcess.setProcessChannelMode(QProcess::MergedChannels);
     host::testing::dieWithParent(hostProcess);
+    // The host keeps the user's layouts: this run's go to its own folder.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_server.filePath(QStringLiteral("config")));
+    hostProcess.setProcessEnvironment(environment);
     hostProcess.start(QStringLiteral(ATE_HOST), arguments);
-    if (!hostProcess.waitForFinished(30000)) {
+    // Only a net for a host that hangs: a whole day's report on a busy
+    // machine takes its time.
+    if (!hostProcess.waitForFinished(240000)) {
         hostProcess.kill();
         hostProcess.waitForFinished(2000);
         output = "ate-host did not finish: " + hostProcess.readAll();
