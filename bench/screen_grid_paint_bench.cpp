@@ -30,9 +30,8 @@ DataPacket planPacket(const ClientDataSet &planoVoo)
     DataPacket packet;
     for (const auto &field : planoVoo.fields())
         packet.fields.append({field->name(), field->type(), field->size()});
-    packet.rowCount = Rows;
-    packet.columns.resize(packet.fields.size());
     for (int r = 0; r < Rows; ++r) {
+        QVariantList row;
         const QTime departure(r / 60 % 24, r % 60);
         for (int f = 0; f < packet.fields.size(); ++f) {
             const QString &name = packet.fields[f].name;
@@ -53,8 +52,9 @@ DataPacket planPacket(const ClientDataSet &planoVoo)
                 value = r % 2 ? QStringLiteral("GRU") : QStringLiteral("GIG");
             else
                 value = name.left(packet.fields[f].size);
-            packet.columns[f].push_back(value);
+            row << value;
         }
+        packet.appendRow(row);
     }
     return packet;
 }
