@@ -99,15 +99,15 @@ QVariant PacketColumn::value(int row) const
     if (isNull(row))
         return {};
     switch (m_type) {
-        case FieldType::String:
-        case FieldType::FixedString:
-            return text(row);
-        case FieldType::Float:
-            return m_numbers[row];
-        case FieldType::DateTime:
-            return dateTime(row);
-        case FieldType::Integer:
-            return QVariant::fromValue(m_integers[row]);
+    case FieldType::String:
+    case FieldType::FixedString:
+        return text(row);
+    case FieldType::Float:
+        return m_numbers[row];
+    case FieldType::DateTime:
+        return dateTime(row);
+    case FieldType::Integer:
+        return QVariant::fromValue(m_integers[row]);
     }
     return {};
 }
@@ -131,17 +131,17 @@ void PacketColumn::appendNull()
 {
     setNull(m_rows);
     switch (m_type) {
-        case FieldType::String:
-        case FieldType::FixedString:
-            appendUtf8({});
-            break;
-        case FieldType::Float:
-            m_numbers.push_back(0.0);
-            break;
-        case FieldType::DateTime:
-        case FieldType::Integer:
-            m_integers.push_back(0);
-            break;
+    case FieldType::String:
+    case FieldType::FixedString:
+        appendUtf8({});
+        break;
+    case FieldType::Float:
+        m_numbers.push_back(0.0);
+        break;
+    case FieldType::DateTime:
+    case FieldType::Integer:
+        m_integers.push_back(0);
+        break;
     }
     ++m_rows;
 }
@@ -154,36 +154,42 @@ void PacketColumn::append(const QVariant &value)
     }
     const int typeId = value.typeId();
     switch (m_type) {
-        case FieldType::String:
-        case FieldType::FixedString:
-            if (typeId == QMetaType::QString) {
-                const QByteArray bytes = value.toString().toUtf8();
-                appendUtf8(std::string_view(bytes.constData(), std::size_t(bytes.size())));
-                ++m_rows;
+    case FieldType::String:
+    case FieldType::FixedString:
+        if (typeId == QMetaType::QString) {
+            const QByteArray bytes = value.toString().toUtf8();
+            appendUtf8(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+            ++m_rows;
+            return;
+        }
+        break;
+    case FieldType::Float:
+        if (typeId == QMetaType::Double) {
+            m_numbers.push_back(value.toDouble());
+            ++m_rows;
+            return;
+        }
+        break;
+    case FieldType::DateTime:
+        if (typeId == QMetaType::QDateTime) {
+            // An empty date-time is no date: null, as on the wire.
+            const QDateTime dateTime = value.toDateTime();
+            if (!dateTime.isValid()) {
+                appendNull();
                 return;
             }
-            break;
-        case FieldType::Float:
-            if (typeId == QMetaType::Double) {
-                m_numbers.push_back(value.toDouble());
-                ++m_rows;
-                return;
-            }
-            break;
-        case FieldType::DateTime:
-            if (typeId == QMetaType::QDateTime && value.toDateTime().isValid()) {
-                m_integers.push_back(civilMsecs(value.toDateTime()));
-                ++m_rows;
-                return;
-            }
-            break;
-        case FieldType::Integer:
-            if (typeId == QMetaType::LongLong) {
-                m_integers.push_back(value.toLongLong());
-                ++m_rows;
-                return;
-            }
-            break;
+            m_integers.push_back(civilMsecs(dateTime));
+            ++m_rows;
+            return;
+        }
+        break;
+    case FieldType::Integer:
+        if (typeId == QMetaType::LongLong) {
+            m_integers.push_back(value.toLongLong());
+            ++m_rows;
+            return;
+        }
+        break;
     }
     if (m_invalidRow < 0)
         m_invalidRow = m_rows;
@@ -193,17 +199,17 @@ void PacketColumn::append(const QVariant &value)
 void PacketColumn::reserve(int rowCount)
 {
     switch (m_type) {
-        case FieldType::String:
-        case FieldType::FixedString:
-            m_offsets.reserve(std::size_t(rowCount) + 1);
-            break;
-        case FieldType::Float:
-            m_numbers.reserve(std::size_t(rowCount));
-            break;
-        case FieldType::DateTime:
-        case FieldType::Integer:
-            m_integers.reserve(std::size_t(rowCount));
-            break;
+    case FieldType::String:
+    case FieldType::FixedString:
+        m_offsets.reserve(std::size_t(rowCount) + 1);
+        break;
+    case FieldType::Float:
+        m_numbers.reserve(std::size_t(rowCount));
+        break;
+    case FieldType::DateTime:
+    case FieldType::Integer:
+        m_integers.reserve(std::size_t(rowCount));
+        break;
     }
 }
 

@@ -94,7 +94,8 @@ public:
     QVariant value(int row) const;
 
     // Row by row. A value of another type than the column's is kept as a
-    // null and remembered: loading refuses the packet, naming its row.
+    // null and remembered: loading refuses the packet, naming its row. An
+    // empty (invalid) date-time is a null.
     void append(const QVariant &value);
     void appendNull();
     void reserve(int rowCount);
