@@ -39,22 +39,19 @@ const QList<PacketField> &planFields()
 
 DataPacket planPacket()
 {
-    DataPacket packet;
-    packet.fields = planFields();
-    packet.rowCount = Rows;
-    packet.columns.resize(packet.fields.size());
-    for (int f = 0; f < packet.fields.size(); ++f) {
-        auto &column = packet.columns[f];
-        column.reserve(Rows);
-        for (int r = 0; r < Rows; ++r) {
-            if (packet.fields[f].type == FieldType::DateTime)
-                column.emplace_back(civilDateTime(QDate(2024, 3, 1), QTime(r % 24, r % 60)));
+    const QList<PacketField> &fields = planFields();
+    QList<QVariantList> rows;
+    for (int r = 0; r < Rows; ++r) {
+        QVariantList row;
+        for (int f = 0; f < fields.size(); ++f) {
+            if (fields[f].type == FieldType::DateTime)
+                row << civilDateTime(QDate(2024, 3, 1), QTime(r % 24, r % 60));
             else
-                column.emplace_back(
-                    QString::number((r * 7 + f) % 100000).left(packet.fields[f].size));
+                row << QString::number((r * 7 + f) % 100000).left(fields[f].size);
         }
+        rows << row;
     }
-    return packet;
+    return DataPacket::fromRows(fields, rows);
 }
 
 double millis(const std::function<void()> &work)
@@ -133,7 +130,7 @@ int main(int argc, char **argv)
         const int shown[] = {4, 8, 1, 3, 9, 10, 5};
         for (int r = 0; r < Rows; ++r) {
             for (int c = 0; c < 7; ++c)
-                standard.setItem(r, c, new QStandardItem(packet.columns[shown[c]][r].toString()));
+                standard.setItem(r, c, new QStandardItem(packet.columns[shown[c]].value(r).toString()));
         }
     });
     for (int c = 0; c < 7; ++c)

@@ -3,13 +3,17 @@
 // packets loaded into the record sets, the locate of the kept flight and the
 // repaint of the three grids. Each tick is interleaved with its floor,
 // measured on the same channel in the same run: eight bare round trips (an
-// empty call) plus the bare SQL of GetPlanoVoo for that day.
+// empty call) plus the bare SQL of GetPlanoVoo for that day. Beside them, the
+// tick's own eight calls made bare on a channel of their own (the same
+// requests, each reply parsed and nothing more): the tick less those calls
+// is what the client adds (converting, loading, locating, repainting).
 //
 //   screen_tick_bench [--ticks N (500)] [--long N (1000)]
 //
 // SQLite always, in a temporary folder; PostgreSQL too when ATE_BENCH_PG
 // names a database (libpq connection string) whose tables may be replaced.
 
+#include "appserver.grpc.pb.h"
 #include "cli_ate25400.h"
 #include "demo_data.h"
 #include "demo_server.h"
@@ -19,6 +23,7 @@
 #include "net_connection.h"
 #include "queries.h"
 #include "sql_time.h"
+#include "wire_values.h"
 
 #include "abort.h"
 #include "application.h"
@@ -35,6 +40,8 @@
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <grpcpp/grpcpp.h>
 
 #include <malloc.h>
 #include <unistd.h>
@@ -127,6 +134,68 @@ std::uint32_t bareQuery(Connection &db, const std::string &sql, std::int64_t day
     return rows;
 }
 
+// The eight calls of one tick, as the screen makes them, on a channel of
+// their own: the flight plans; the forecast and services of the first
+// flight, which the load makes current, twice more the services and once
+// more the forecast, as the retrieval reads them again; then the forecast
+// and services of the kept flight that the locate goes back to.
+class TickCalls
+{
+public:
+    explicit TickCalls(int port)
+    {
+        grpc::ChannelArguments arguments;
+        arguments.SetMaxReceiveMessageSize(64 << 20);
+        m_stub = ate::appserver::v1::AppServer::NewStub(grpc::CreateCustomChannel(
+            "127.0.0.1:" + std::to_string(port), grpc::InsecureChannelCredentials(), arguments));
+    }
+
+    void prepare(const TfrmPosFecDiaPlaVoo &form, int keptRow)
+    {
+        const platform::ClientDataSet &plans = *form.cdsPlanoVoo;
+        const auto keys = [&](int row) {
+            const auto text = [&](const char *name) {
+                return QVariant(plans.fieldByName(QLatin1String(name)).asStringAt(row));
+            };
+            return QVariantList{text("CDCIA"), text("CDFILIAL"), text("NRVOO"), text("CDTRECHO"),
+                                plans.fieldByName(QStringLiteral("DTHRPLAVOOPV")).asDateTimeAt(row)};
+        };
+        m_requests.clear();
+        add("GetPlanoVoo", {QString(), QStringLiteral("T"), form.depVoo->GetDate(),
+                            plans.fieldByName(QStringLiteral("CDFILIAL")).asStringAt(0)});
+        for (const char *method : {"GetPrevPax", "GetServPlano", "GetPrevPax", "GetServPlano",
+                                   "GetServPlano"})
+            add(method, keys(0));
+        add("GetPrevPax", keys(keptRow));
+        add("GetServPlano", keys(keptRow));
+    }
+
+    void run()
+    {
+        for (const ate::appserver::v1::CallRequest &request : m_requests) {
+            grpc::ClientContext context;
+            context.set_deadline(std::chrono::system_clock::now() + std::chrono::seconds(5));
+            ate::appserver::v1::CallReply reply;
+            check(m_stub->Call(&context, request, &reply).ok() && reply.has_packet(),
+                  "a bare tick call failed");
+        }
+    }
+
+private:
+    void add(const char *method, const QVariantList &values)
+    {
+        ate::appserver::v1::CallRequest &request = m_requests.emplace_back();
+        request.set_module("Ate25400.rdmPosFDiPlav");
+        request.set_method(method);
+        for (const QVariant &value : values)
+            check(host::toWireValue(value, request.add_arguments()->mutable_value()),
+                  "argument not sendable");
+    }
+
+    std::unique_ptr<ate::appserver::v1::AppServer::Stub> m_stub;
+    std::vector<ate::appserver::v1::CallRequest> m_requests;
+};
+
 struct Database
 {
     const char *name;
@@ -147,7 +216,7 @@ private:
     void tick();
     void floor(Connection &db, std::int64_t day);
     void scenario(const Database &database, Connection &db, std::int64_t day, int flights,
-                  bool written);
+                  bool written, TickCalls &bare);
     void writeOneFlight(Connection &db);
 
     int m_ticks;
@@ -231,7 +300,7 @@ void Bench::writeOneFlight(Connection &db)
 }
 
 void Bench::scenario(const Database &database, Connection &db, std::int64_t day, int flights,
-                     bool written)
+                     bool written, TickCalls &bare)
 {
     m_form->depVoo->SetDate(civil(day));
     platform::guarded([this] { m_form->sbtVerificarClick(m_form); });
@@ -239,14 +308,24 @@ void Bench::scenario(const Database &database, Connection &db, std::int64_t day,
     // A flight in the middle of the list is the supervisor's.
     m_form->cdsPlanoVoo->setRecNo(flights / 2);
     const QString kept = m_form->cdsPlanoVoo->fieldByName(QStringLiteral("NRVOO")).asString();
+    bare.prepare(*m_form, flights / 2);
+    int calls = 0;
+    const QMetaObject::Connection counting = QObject::connect(
+        m_form->netPosFDiPlav, &host::TNetConnection::callFinished, [&calls] { ++calls; });
+    tick();
+    QObject::disconnect(counting);
+    check(calls == 8, "a tick made " + std::to_string(calls) + " calls, not the 8 measured bare");
 
     for (int i = 0; i < 20; ++i) {
         tick();
         floor(db, day);
+        bare.run();
     }
-    std::vector<double> ticks, floors;
+    std::vector<double> ticks, floors, bareTicks, clientShares;
     QElapsedTimer clock;
     for (int i = 0; i < m_ticks; ++i) {
+        // A write before the bare calls too, so that they meet the same
+        // server work as the tick.
         if (written)
             writeOneFlight(db);
         clock.start();
@@ -255,14 +334,21 @@ void Bench::scenario(const Database &database, Connection &db, std::int64_t day,
         clock.start();
         floor(db, day);
         floors.push_back(double(clock.nsecsElapsed()) / 1e6);
+        if (written)
+            writeOneFlight(db);
+        clock.start();
+        bare.run();
+        bareTicks.push_back(double(clock.nsecsElapsed()) / 1e6);
+        clientShares.push_back(ticks.back() - bareTicks.back());
     }
     check(m_form->cdsPlanoVoo->recNo() == flights / 2
               && m_form->cdsPlanoVoo->fieldByName(QStringLiteral("NRVOO")).asString() == kept,
           "the tick lost the selected flight");
-    const Stats tick = stats(ticks), base = stats(floors);
-    std::printf("| %-10s | %7d | %-9s | %8.2f | %8.2f | %8.2f | %8.2f | %5.2f |\n", database.name,
-                flights, written ? "written" : "unchanged", tick.p50, tick.p99, base.p50, base.p99,
-                tick.p50 / base.p50);
+    const Stats tick = stats(ticks), base = stats(floors), calls8 = stats(bareTicks),
+                client = stats(clientShares);
+    std::printf("| %-10s | %7d | %-9s | %8.2f | %8.2f | %9.2f | %9.2f | %5.2f | %10.2f | %9.2f | %9.2f |\n",
+                database.name, flights, written ? "written" : "unchanged", tick.p50, tick.p99,
+                base.p50, base.p99, tick.p50 / base.p50, calls8.p50, client.p50, client.p99);
     std::fflush(stdout);
 }
 
@@ -302,14 +388,17 @@ void Bench::run(const Database &database, bool first)
         std::printf("flight-plan set: %.0f bytes of heap per flight row "
                     "(4,000-row day less 2,000-row day, over 2,000 rows)\n\n",
                     double(std::int64_t(heap4000) - std::int64_t(heap2000)) / 2000.0);
+        std::printf("client = tick less the same 8 calls made bare (per round, p50 and p99 of "
+                    "the differences)\n\n");
         std::printf("| database   | flights | day       | tick p50 | tick p99 | floor p50 | "
-                    "floor p99 | ratio |\n");
+                    "floor p99 | ratio | calls p50  | client p50 | client p99 |\n");
         std::printf("|------------|---------|-----------|----------|----------|-----------|"
-                    "-----------|-------|\n");
+                    "-----------|-------|------------|-----------|-----------|\n");
     }
+    TickCalls bare(server.port());
     for (const auto &[day, flights] : {std::pair{day2000, 2000}, std::pair{day4000, 4000}}) {
-        scenario(database, **db, day, flights, false);
-        scenario(database, **db, day, flights, true);
+        scenario(database, **db, day, flights, false, bare);
+        scenario(database, **db, day, flights, true, bare);
     }
     closeScreen();
     server.stop();

@@ -276,11 +276,12 @@ void TADOIBQuery::Open()
                 }
             }
         }
-        packet.columns.resize(map.size());
+        QVariantList row;
         while (query.next()) {
+            row.clear();
             for (size_t f = 0; f < map.size(); ++f)
-                packet.columns[f].push_back(fromDatabase(query.value(map[f].second), *map[f].first));
-            ++packet.rowCount;
+                row.append(fromDatabase(query.value(map[f].second), *map[f].first));
+            packet.appendRow(row);
         }
         if (query.lastError().isValid())
             throw platform::Error(

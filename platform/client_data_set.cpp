@@ -20,29 +20,60 @@ bool compatible(FieldType declared, FieldType received)
     return false;
 }
 
-int metaTypeOf(FieldType type)
+bool isText(FieldType type)
 {
-    switch (type) {
-    case FieldType::String:
-    case FieldType::FixedString:
-        return QMetaType::QString;
-    case FieldType::Float:
-        return QMetaType::Double;
-    case FieldType::DateTime:
-        return QMetaType::QDateTime;
-    case FieldType::Integer:
-        return QMetaType::LongLong;
-    }
-    return QMetaType::UnknownType;
+    return type == FieldType::String || type == FieldType::FixedString;
 }
 
-// Civil comparison: a value built in local time still matches the stored UTC one.
-bool sameCivilDateTime(const QDateTime &a, const QDateTime &b)
+// The column holds the values its field says it holds.
+bool holds(const PacketColumn &column, FieldType declared)
 {
-    return a.date() == b.date() && a.time() == b.time();
+    return column.type() == declared || (column.holdsText() && isText(declared));
+}
+
+bool isAscii(std::string_view bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+// ASCII on both sides: the same answer as comparing the decoded texts.
+bool asciiMatches(std::string_view text, std::string_view key, bool caseInsensitive, bool partial)
+{
+    if (partial ? text.size() < key.size() : text.size() != key.size())
+        return false;
+    if (!caseInsensitive)
+        return text.substr(0, key.size()) == key;
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        if (asciiLower(text[i]) != asciiLower(key[i]))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
+
+// One key of a locate, worked out once for all the rows it is compared with.
+struct ClientDataSet::LocateKey
+{
+    const Field *field = nullptr;
+    bool null = false;
+    QString text;
+    QByteArray utf8;
+    bool asciiText = false;
+    bool numberOk = false;
+    double number = 0.0;
+    bool dateTimeOk = false;
+    qint64 msecs = 0;
+};
 
 ClientDataSet::ClientDataSet(QObject *parent)
     : QObject(parent)
@@ -103,20 +134,25 @@ std::vector<int> ClientDataSet::checkPacket(const DataPacket &packet) const
             throw Error(
                 QStringLiteral("Tipo incompatível para o campo '%1': esperado %2, recebido %3.")
                     .arg(field->name(), fieldTypeName(field->type()), fieldTypeName(received)));
+        // A packet without rows may come without columns (nothing to hold).
+        if (packet.columns.empty() && packet.rowCount == 0) {
+            sources.push_back(-1);
+            continue;
+        }
         const bool shaped = size_t(source) < packet.columns.size()
-                            && packet.columns[source].size() == size_t(packet.rowCount);
+                            && packet.columns[source].size() == packet.rowCount;
         if (!shaped)
             throw Error(QStringLiteral("Pacote de dados inválido no campo '%1': número de valores "
                                        "diferente do número de linhas.")
                             .arg(field->name()));
-        const int expected = metaTypeOf(received);
-        const auto &column = packet.columns[source];
-        for (size_t row = 0; row < column.size(); ++row) {
-            if (!column[row].isNull() && column[row].typeId() != expected)
-                throw Error(QStringLiteral("Valor inválido no campo '%1', linha %2.")
-                                .arg(field->name())
-                                .arg(row + 1));
-        }
+        if (!holds(packet.columns[source], received))
+            throw Error(QStringLiteral("Pacote de dados inválido no campo '%1': valores de tipo "
+                                       "diferente do declarado.")
+                            .arg(field->name()));
+        if (const int row = packet.columns[source].invalidRow(); row >= 0)
+            throw Error(QStringLiteral("Valor inválido no campo '%1', linha %2.")
+                            .arg(field->name())
+                            .arg(row + 1));
         sources.push_back(source);
     }
     return sources;
@@ -126,21 +162,20 @@ template<typename Packet>
 void ClientDataSet::load(Packet &&packet)
 {
     const std::vector<int> sources = checkPacket(packet);
-    Columns columns(m_fields.size());
+    Columns columns;
+    columns.reserve(m_fields.size());
     for (size_t i = 0; i < m_fields.size(); ++i) {
-        if constexpr (std::is_rvalue_reference_v<Packet &&>)
-            columns[i] = std::move(packet.columns[sources[i]]);
+        if (sources[i] < 0)
+            columns.emplace_back(m_fields[i]->type());
+        else if constexpr (std::is_rvalue_reference_v<Packet &&>)
+            columns.push_back(std::move(packet.columns[sources[i]]));
         else
-            columns[i] = packet.columns[sources[i]];
+            columns.push_back(packet.columns[sources[i]]);
+        // A string field holds at most its size in characters; the longest
+        // value tells whether any needs cutting.
         const int size = m_fields[i]->size();
-        const bool text = m_fields[i]->type() == FieldType::String
-                          || m_fields[i]->type() == FieldType::FixedString;
-        if (!text || size <= 0)
-            continue;
-        for (QVariant &value : columns[i]) {
-            if (!value.isNull() && value.toString().size() > size)
-                value = value.toString().left(size);
-        }
+        if (size > 0 && isText(m_fields[i]->type()) && columns[i].longestText() > size)
+            columns[i].truncateTexts(size);
     }
     replaceRows(std::move(columns), packet.rowCount);
     if (m_rowCount > 0 && m_afterScroll)
@@ -161,6 +196,7 @@ void ClientDataSet::replaceRows(Columns columns, int rowCount)
 {
     emit aboutToReset();
     m_columns = std::move(columns);
+    ++m_generation;
     m_rowCount = rowCount;
     m_active = true;
     m_recNo = rowCount > 0 ? 0 : -1;
@@ -175,6 +211,7 @@ void ClientDataSet::close()
         return;
     emit aboutToReset();
     m_columns.clear();
+    ++m_generation;
     m_rowCount = 0;
     m_recNo = -1;
     m_active = false;
@@ -242,43 +279,46 @@ void ClientDataSet::setRecNo(int row)
     moveTo(row);
 }
 
-bool ClientDataSet::matches(int row, const std::vector<Field *> &keys, const QVariantList &values,
+bool ClientDataSet::matches(int row, const std::vector<LocateKey> &keys,
                             LocateOptions options) const
 {
-    const Qt::CaseSensitivity cs = options.testFlag(LocateOption::CaseInsensitive)
-                                       ? Qt::CaseInsensitive
-                                       : Qt::CaseSensitive;
-    for (size_t i = 0; i < keys.size(); ++i) {
-        const Field &field = *keys[i];
-        const QVariant &wanted = values[int(i)];
-        if (wanted.isNull()) {
-            if (!field.isNullAt(row))
+    const bool caseInsensitive = options.testFlag(LocateOption::CaseInsensitive);
+    const bool partial = options.testFlag(LocateOption::PartialKey);
+    for (const LocateKey &key : keys) {
+        const Field &field = *key.field;
+        const bool null = field.isNullAt(row);
+        if (key.null) {
+            if (!null)
                 return false;
             continue;
         }
         switch (field.type()) {
         case FieldType::String:
         case FieldType::FixedString: {
+            // A null text reads as "", as asString() gives it.
+            const std::string_view stored =
+                null ? std::string_view() : m_columns[field.index()].utf8(row);
+            if (key.asciiText && isAscii(stored)) {
+                if (!asciiMatches(stored, std::string_view(key.utf8.constData(), key.utf8.size()),
+                                  caseInsensitive, partial))
+                    return false;
+                break;
+            }
             const QString text = field.asStringAt(row);
-            const QString key = wanted.toString();
-            const bool equal = options.testFlag(LocateOption::PartialKey)
-                                   ? text.startsWith(key, cs)
-                                   : text.compare(key, cs) == 0;
+            const Qt::CaseSensitivity cs = caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
+            const bool equal = partial ? text.startsWith(key.text, cs) : text.compare(key.text, cs) == 0;
             if (!equal)
                 return false;
             break;
         }
         case FieldType::Float:
-        case FieldType::Integer: {
-            bool ok = false;
-            const double key = wanted.toDouble(&ok);
-            if (!ok || field.isNullAt(row) || field.valueAt(row).toDouble() != key)
+        case FieldType::Integer:
+            if (!key.numberOk || null || m_columns[field.index()].number(row) != key.number)
                 return false;
             break;
-        }
         case FieldType::DateTime:
-            if (field.isNullAt(row)
-                || !sameCivilDateTime(field.valueAt(row).toDateTime(), wanted.toDateTime()))
+            // Civil comparison: a value built in local time still matches.
+            if (!key.dateTimeOk || null || m_columns[field.index()].integer(row) != key.msecs)
                 return false;
             break;
         }
@@ -289,15 +329,34 @@ bool ClientDataSet::matches(int row, const std::vector<Field *> &keys, const QVa
 bool ClientDataSet::locate(const QString &keyFields, const QVariantList &values,
                            LocateOptions options)
 {
-    std::vector<Field *> keys;
-    for (const QString &name : keyFields.split(u';', Qt::SkipEmptyParts))
-        keys.push_back(&fieldByName(name.trimmed()));
+    std::vector<LocateKey> keys;
+    for (const QString &name : keyFields.split(u';', Qt::SkipEmptyParts)) {
+        LocateKey key;
+        key.field = &fieldByName(name.trimmed());
+        keys.push_back(std::move(key));
+    }
     if (keys.empty() || size_t(values.size()) != keys.size())
         throw Error(QStringLiteral("Localizar: %1 valor(es) para %2 campo(s).")
                         .arg(values.size())
                         .arg(keys.size()));
+    // Each key once, not once per row it is compared with.
+    for (size_t i = 0; i < keys.size(); ++i) {
+        LocateKey &key = keys[i];
+        const QVariant &wanted = values[int(i)];
+        key.null = wanted.isNull();
+        if (key.null)
+            continue;
+        key.text = wanted.toString();
+        key.utf8 = key.text.toUtf8();
+        key.asciiText = isAscii(std::string_view(key.utf8.constData(), key.utf8.size()));
+        key.number = wanted.toDouble(&key.numberOk);
+        const QDateTime dateTime = wanted.toDateTime();
+        key.dateTimeOk = dateTime.isValid();
+        if (key.dateTimeOk)
+            key.msecs = civilMsecs(dateTime);
+    }
     for (int row = 0; row < m_rowCount; ++row) {
-        if (matches(row, keys, values, options)) {
+        if (matches(row, keys, options)) {
             m_bof = m_eof = false;
             moveTo(row);
             return true;

@@ -44,8 +44,9 @@ public:
     Field &fieldByName(const QString &name) const;
 
     // Checks that the packet carries every field, by name and with a
-    // compatible type, and well-formed columns; on any fault throws an Error
-    // naming the field and keeps the rows it had. Otherwise replaces the
+    // compatible type, and well-formed columns (once per packet and column,
+    // never per value); on any fault throws an Error naming the field and
+    // keeps the rows it had. Otherwise replaces the
     // rows, opens the set, makes the first row current and, when there are
     // rows, runs the after-scroll handler. The rvalue overload takes the
     // packet's columns without copying them.
@@ -96,8 +97,12 @@ public:
         int m_previous;
     };
 
-    // Storage access for fields; row checked by the caller.
-    const QVariant &cell(int fieldIndex, int row) const { return m_columns[fieldIndex][row]; }
+    // Storage access for fields; the field's index, rows checked by the caller.
+    const PacketColumn &column(int fieldIndex) const { return m_columns[fieldIndex]; }
+
+    // Changes whenever the rows are replaced or dropped: what is worked out
+    // from the rows can be kept until it changes.
+    quint64 generation() const { return m_generation; }
 
 signals:
     void aboutToReset(); // rows about to be replaced or dropped
@@ -107,13 +112,13 @@ signals:
     void fieldsChanged();
 
 private:
-    using Columns = std::vector<std::vector<QVariant>>;
+    using Columns = std::vector<PacketColumn>;
+    struct LocateKey;
     template<typename Packet> void load(Packet &&packet);
     std::vector<int> checkPacket(const DataPacket &packet) const;
     void replaceRows(Columns columns, int rowCount);
     void moveTo(int row);
-    bool matches(int row, const std::vector<Field *> &keys, const QVariantList &values,
-                 LocateOptions options) const;
+    bool matches(int row, const std::vector<LocateKey> &keys, LocateOptions options) const;
 
     std::vector<std::unique_ptr<Field>> m_fields;
     Columns m_columns; // m_columns[field index][row]
@@ -125,6 +130,7 @@ private:
     bool m_bof = true;
     bool m_eof = true;
     int m_disabledCount = 0;
+    quint64 m_generation = 0;
     AfterScroll m_afterScroll;
 };
 

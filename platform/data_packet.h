@@ -4,17 +4,21 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <QVariantList>
 
+#include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
 
 enum class FieldType {
-    String,      // variable length, at most `size` characters
-    FixedString, // fixed length `size`
-    Float,       // double
-    DateTime,    // civil date-time, see civilDateTime()
-    Integer,     // qint64
+    String,       // variable length, at most `size` characters
+    FixedString,  // fixed length `size`
+    Float,        // double
+    DateTime,     // civil date-time, see civilDateTime()
+    Integer,      // qint64
 };
 
 struct PacketField
@@ -24,19 +28,9 @@ struct PacketField
     int size = 0;
 };
 
-// A whole data packet as a record set loads it: the field list and, per
-// field, one value per row. A null QVariant is a null value; otherwise the
-// value holds QString, double, QDateTime or qint64 by the field's type.
-struct DataPacket
-{
-    QList<PacketField> fields;
-    int rowCount = 0;
-    std::vector<std::vector<QVariant>> columns; // columns[field][row]
-};
-
-// Date-times carry civil time with no zone. They are held as QDateTime in
-// UTC so that no local-time rule (a DST gap at midnight, for one) can move
-// or invalidate them.
+// Date-times carry civil time with no zone. They are handed out as
+// QDateTime in UTC so that no local-time rule (a DST gap at midnight, for
+// one) can move or invalidate them.
 inline QDateTime civilDateTime(QDate date, QTime time = QTime(0, 0))
 {
     return QDateTime(date, time, Qt::UTC);
@@ -48,4 +42,100 @@ inline QDateTime zeroDateTime()
     return civilDateTime(QDate(1899, 12, 30));
 }
 
-} // namespace platform
+// Civil date-times as milliseconds since the zero date-time, the date and
+// time of day the value shows whatever its zone; and back, in UTC.
+qint64 civilMsecs(const QDateTime &dateTime);
+QDateTime civilFromMsecs(qint64 msecs);
+
+// The values of one field for all rows, kept as they travel rather than one
+// QVariant per cell: text as UTF-8 bytes with each value's offset, numbers
+// as doubles, integers and date-times (milliseconds since the zero
+// date-time) as 64-bit integers, and a mask of the null rows. A value is
+// made only when it is read.
+class PacketColumn
+{
+public:
+    explicit PacketColumn(FieldType type = FieldType::String);
+
+    // Whole columns as they arrive. Bit r of `nulls` (least significant
+    // first within each byte) set: row r is null; missing bytes mean "not
+    // null". Text columns take each value's byte length (0 for a null row).
+    // A column that does not hold together reads as holding a wrong value
+    // in its first row, which loading refuses.
+    static PacketColumn texts(FieldType type, std::string utf8, const std::uint32_t *lengths,
+                              int rowCount, std::string nulls);
+    static PacketColumn numbers(std::vector<double> values, std::string nulls);
+    static PacketColumn integers(FieldType type, std::vector<qint64> values, std::string nulls);
+
+    FieldType type() const { return m_type; }
+    bool holdsText() const
+    {
+        return m_type == FieldType::String || m_type == FieldType::FixedString;
+    }
+    int size() const { return m_rows; }
+
+    // Rows checked by the caller.
+    bool isNull(int row) const
+    {
+        const std::size_t byte = std::size_t(row) / 8;
+        return byte < m_nulls.size() &&
+               (static_cast<unsigned char>(m_nulls[byte]) >> (row % 8)) & 1u;
+    }
+    std::string_view utf8(int row) const
+    {
+        return std::string_view(m_text).substr(m_offsets[row], m_offsets[row + 1] - m_offsets[row]);
+    }
+    QString text(int row) const;
+    double number(int row) const;   // an integer column reads as double
+    qint64 integer(int row) const;  // integer and date-time (msecs) columns
+    QDateTime dateTime(int row) const { return civilFromMsecs(integer(row)); }
+    // QString, double, QDateTime or qint64 by the column's type; invalid
+    // for a null row.
+    QVariant value(int row) const;
+
+    // Row by row. A value of another type than the column's is kept as a
+    // null and remembered: loading refuses the packet, naming its row. An
+    // empty (invalid) date-time is a null.
+    void append(const QVariant &value);
+    void appendNull();
+    void reserve(int rowCount);
+    // The first row given a value of the wrong type; -1 when none.
+    int invalidRow() const { return m_invalidRow; }
+
+    // Text columns: the byte length of the longest value, an upper bound
+    // of its length in characters.
+    int longestText() const { return m_longestText; }
+    // Cuts every text longer than `length` characters to that length.
+    void truncateTexts(int length);
+
+private:
+    void setNull(int row);
+    void appendUtf8(std::string_view bytes);
+
+    FieldType m_type;
+    int m_rows = 0;
+    std::string m_nulls;
+    std::string m_text;
+    std::vector<std::uint32_t> m_offsets{0};  // text columns: rows + 1 entries
+    std::vector<double> m_numbers;
+    std::vector<qint64> m_integers;
+    int m_longestText = 0;
+    int m_invalidRow = -1;
+};
+
+// A whole data packet as a record set loads it: the field list and, per
+// field, its column of values.
+struct DataPacket
+{
+    QList<PacketField> fields;
+    int rowCount = 0;
+    std::vector<PacketColumn> columns;  // one per field, same order
+
+    // Builds row by row, one value per field in field order (see
+    // PacketColumn::append); the columns are made from `fields` on the
+    // first row.
+    void appendRow(const QVariantList &values);
+    static DataPacket fromRows(const QList<PacketField> &fields, const QList<QVariantList> &rows);
+};
+
+}  // namespace platform

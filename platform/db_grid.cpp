@@ -21,11 +21,13 @@ public:
     {
     }
 
+    // An owner-drawn cell is painted by its hook alone: the default drawing
+    // would only be painted over (and would lay out its text for nothing).
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override
     {
-        QStyledItemDelegate::paint(painter, option, index);
-        m_grid->drawColumnCell(*painter, option, index);
+        if (!m_grid->drawColumnCell(*painter, option, index))
+            QStyledItemDelegate::paint(painter, option, index);
     }
 
 private:
@@ -161,15 +163,15 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
     guarded([&] { set->setRecNo(current.row()); });
 }
 
-void DBGrid::drawColumnCell(QPainter &painter, const QStyleOptionViewItem &option,
+bool DBGrid::drawColumnCell(QPainter &painter, const QStyleOptionViewItem &option,
                             const QModelIndex &index) const
 {
     if (!m_onDrawColumnCell)
-        return;
+        return false;
     const GridColumn *column = m_model->columnAt(index.column());
     const ClientDataSet *set = dataSet();
     if (!column || !set || index.row() >= set->recordCount())
-        return;
+        return false;
     GridDrawState state;
     state.selected = option.state.testFlag(QStyle::State_Selected);
     state.focused = option.state.testFlag(QStyle::State_HasFocus);
@@ -184,6 +186,7 @@ void DBGrid::drawColumnCell(QPainter &painter, const QStyleOptionViewItem &optio
         });
     }
     painter.restore();
+    return true;
 }
 
 } // namespace platform

@@ -35,8 +35,10 @@ class DBGrid : public QTableView
     Q_OBJECT
 
 public:
-    // Runs after the default drawing of each cell, with the painter set to
-    // the grid's font; the set's active row is the painted row meanwhile.
+    // Paints each cell instead of the default drawing (background,
+    // selection, text and focus frame are all the handler's), with the
+    // painter set to the grid's font and its pen to the cell's text colour;
+    // the set's active row is the painted row meanwhile.
     using DrawColumnCell = std::function<void(QPainter &painter, const QRect &cellRect, int row,
                                               const GridColumn &column, GridDrawState state)>;
 
@@ -86,7 +88,8 @@ private:
     friend class CellDelegate;
     void followCursor();
     void addCopyAndExport();
-    void drawColumnCell(QPainter &painter, const QStyleOptionViewItem &option,
+    // False when the cell is not owner-drawn (no handler, or no such row).
+    bool drawColumnCell(QPainter &painter, const QStyleOptionViewItem &option,
                         const QModelIndex &index) const;
     void adjustLook();
 

@@ -51,12 +51,12 @@ Field::Field(ClientDataSet *dataSet, const QString &name, FieldType type, int si
 {
 }
 
-const QVariant *Field::cell(int row) const
+const PacketColumn *Field::cell(int row) const
 {
     if (row < 0 || row >= m_dataSet->recordCount())
         return nullptr;
-    const QVariant &value = m_dataSet->cell(m_index, row);
-    return value.isNull() ? nullptr : &value;
+    const PacketColumn &column = m_dataSet->column(m_index);
+    return column.isNull(row) ? nullptr : &column;
 }
 
 int Field::activeRow() const
@@ -71,46 +71,46 @@ bool Field::isNullAt(int row) const
 
 QVariant Field::valueAt(int row) const
 {
-    const QVariant *value = cell(row);
-    return value ? *value : QVariant();
+    const PacketColumn *column = cell(row);
+    return column ? column->value(row) : QVariant();
 }
 
 QString Field::asStringAt(int row) const
 {
-    const QVariant *value = cell(row);
-    if (!value)
+    const PacketColumn *column = cell(row);
+    if (!column)
         return {};
     switch (m_type) {
     case FieldType::String:
     case FieldType::FixedString:
-        return value->toString();
+        return column->text(row);
     case FieldType::Float:
-        return generalFloatText(value->toDouble());
+        return generalFloatText(column->number(row));
     case FieldType::DateTime:
-        return defaultDateTimeText(value->toDateTime());
+        return defaultDateTimeText(column->dateTime(row));
     case FieldType::Integer:
-        return QString::number(value->toLongLong());
+        return QString::number(column->integer(row));
     }
     return {};
 }
 
 double Field::asFloatAt(int row) const
 {
-    const QVariant *value = cell(row);
-    if (!value)
+    const PacketColumn *column = cell(row);
+    if (!column)
         return 0.0;
     switch (m_type) {
     case FieldType::Float:
     case FieldType::Integer:
-        return value->toDouble();
+        return column->number(row);
     case FieldType::DateTime:
-        return double(zeroDateTime().msecsTo(value->toDateTime())) / 86400000.0;
+        return double(column->integer(row)) / 86400000.0;
     case FieldType::String:
     case FieldType::FixedString:
         break;
     }
     bool ok = false;
-    const QString text = value->toString().trimmed();
+    const QString text = column->text(row).trimmed();
     const double number = text.isEmpty() ? 0.0 : QLocale().toDouble(text, &ok);
     if (!ok && !text.isEmpty())
         throw Error(QStringLiteral("'%1' não é um valor numérico válido.").arg(text));
@@ -119,37 +119,37 @@ double Field::asFloatAt(int row) const
 
 QDateTime Field::asDateTimeAt(int row) const
 {
-    const QVariant *value = cell(row);
-    if (!value)
+    const PacketColumn *column = cell(row);
+    if (!column)
         return zeroDateTime();
     switch (m_type) {
     case FieldType::DateTime:
-        return value->toDateTime();
+        return column->dateTime(row);
     case FieldType::Float:
     case FieldType::Integer:
-        return dateTimeFromDays(value->toDouble());
+        return dateTimeFromDays(column->number(row));
     case FieldType::String:
     case FieldType::FixedString:
         break;
     }
-    throw Error(QStringLiteral("'%1' não é uma data válida.").arg(value->toString()));
+    throw Error(QStringLiteral("'%1' não é uma data válida.").arg(column->text(row)));
 }
 
 QString Field::formattedText(int row, bool displayText) const
 {
-    const QVariant *value = cell(row);
-    if (!value)
+    const PacketColumn *column = cell(row);
+    if (!column)
         return {};
     switch (m_type) {
     case FieldType::Float: {
         const FloatFormat &format =
             displayText || m_editFormat.isEmpty() ? m_displayFormat : m_editFormat;
-        return format.format(value->toDouble());
+        return format.format(column->number(row));
     }
     case FieldType::DateTime:
         if (displayText && !m_displayFormat.isEmpty())
-            return value->toDateTime().toString(m_displayFormat.pattern());
-        return defaultDateTimeText(value->toDateTime());
+            return column->dateTime(row).toString(m_displayFormat.pattern());
+        return defaultDateTimeText(column->dateTime(row));
     case FieldType::String:
     case FieldType::FixedString:
     case FieldType::Integer:
@@ -202,8 +202,9 @@ double Field::asFloat() const
 qint64 Field::asInteger() const
 {
     if (m_type == FieldType::Integer) {
-        const QVariant *value = cell(activeRow());
-        return value ? value->toLongLong() : 0;
+        const int row = activeRow();
+        const PacketColumn *column = cell(row);
+        return column ? column->integer(row) : 0;
     }
     return qint64(std::llround(asFloat()));
 }

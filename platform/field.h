@@ -86,7 +86,9 @@ private:
     friend class ClientDataSet;
     Field(ClientDataSet *dataSet, const QString &name, FieldType type, int size, int index);
 
-    const QVariant *cell(int row) const;
+    // The column holding the field's values when `row` is one of its rows
+    // and not null; nullptr otherwise.
+    const PacketColumn *cell(int row) const;
     int activeRow() const;
     QString formattedText(int row, bool displayText) const;
     QString getText(int row, bool displayText) const;

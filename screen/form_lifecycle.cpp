@@ -78,6 +78,7 @@ void TfrmPosFecDiaPlaVoo::wireEvents()
     cdsServPlano->fieldByName(QStringLiteral("IDSITSERSP"))
         .setOnGetText(std::bind(&TfrmPosFecDiaPlaVoo::cdsServPlanoIDSITSERSPGetText, this, _1, _2, _3));
 
+    prepareStatusDisplay();
     dbgPlanoVoo->setOnDrawColumnCell(
         std::bind(&TfrmPosFecDiaPlaVoo::dbgPlanoVooDrawColumnCell, this, _1, _2, _3, _4, _5));
     dbgServPlano->setOnDrawColumnCell(

@@ -6,6 +6,7 @@
 #include "date_edit_plus.h"
 #include "db_grid.h"
 #include "frm_padrao_simples.h"
+#include "painted_rows.h"
 #include "server_arg.h"
 #include "spin_edit.h"
 
@@ -17,6 +18,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
 #include <vector>
 
 namespace platform {
@@ -170,6 +172,8 @@ private:
     void setUpConnectionAndTimer();
     // Events (form_lifecycle.cpp).
     void wireEvents();
+    // What the two painters keep of each row between repaints (status_display.cpp).
+    void prepareStatusDisplay();
     void bindSpeAtualizaChange();
 
     // One server call: invoke, check the reply, load the packet (navigation.cpp).
@@ -182,6 +186,8 @@ private:
     // The timer's tick, never inside another tick (or its error box).
     void onRefreshTick();
 
+    std::unique_ptr<PaintedRows> m_planoVooRows;
+    std::unique_ptr<PaintedRows> m_servPlanoRows;
     platform::FocusRouter *m_focusRouter = nullptr;
     bool m_tickRunning = false;
     // The running (or last) panFiltroExit got past its checks.

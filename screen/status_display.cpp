@@ -7,26 +7,34 @@
 #include "field.h"
 #include "float_format.h"
 #include "functions.h"
+#include "painted_rows.h"
 #include "status_colors.h"
 
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
+#include <memory>
 #include <optional>
 
 namespace Cli_ate25400 {
 namespace {
 
-struct CellText
-{
-    QString text;
-    bool rightAligned = false;
+// The fields the two painters tell columns by, in the order PaintedRows
+// is given their names (prepareStatusDisplay).
+enum PlanoVooName { PlanoVooSituation, PlanoVooDeparture };
+enum ServPlanoName {
+    ServPlanoSituation,
+    ServPlanoInvoiceEntry,
+    ServPlanoReais,
+    ServPlanoDollars,
+    ServPlanoFirstQuantity,
 };
+constexpr int ServPlanoQuantities = 5;
 
-// Paints one cell over the grid's own drawing: background, status colour,
-// selection, text 2 pixels in (or ending 2 pixels before the column's
-// right edge), focus rectangle last.
+// Paints one whole cell, instead of the grid's own drawing: background,
+// status colour, selection, text 2 pixels in (or ending 2 pixels before the
+// column's right edge), focus rectangle last.
 void paintCell(QPainter &canvas, const QWidget &grid, const QRect &rect,
                const std::optional<QColor> &statusColor, const CellText &cell, int columnWidth,
                platform::GridDrawState state)
@@ -63,58 +71,75 @@ void paintCell(QPainter &canvas, const QWidget &grid, const QRect &rect,
     }
 }
 
-// The painters tell columns by the field they show, never by position: the
-// price column changes its field at run time.
-bool shows(const platform::GridColumn &column, const platform::ClientDataSet &set,
-           const char *fieldName)
+QString textOf(const platform::Field *field)
 {
-    return column.field() && column.field() == set.findField(QLatin1String(fieldName));
+    return field ? field->asString() : QString();
 }
 
-CellText planoVooText(const platform::GridColumn &column, const platform::ClientDataSet &set)
+// The painters tell columns by the field they show, never by position (the
+// price column changes its field at run time); the fields of those names
+// were looked up once for the set.
+CellText planoVooText(const platform::Field &field, const PaintedRows &rows)
 {
-    const platform::Field *field = column.field();
-    if (!field)
-        return {};
-    if (shows(column, set, "HRDECOLVOO")) {
+    if (&field == rows.named(PlanoVooDeparture)) {
         // Stored as four digits; no time at all shows an empty cell.
-        const QString time = field->isNull() ? QString() : field->asString();
+        const QString time = field.isNull() ? QString() : field.asString();
         if (time.isEmpty())
             return {};
         return {time.mid(0, 2) + QLatin1Char(':') + time.mid(2, 2)};
     }
-    return {field->text()};
+    return {field.text()};
 }
 
-CellText servPlanoText(const platform::GridColumn &column, const platform::ClientDataSet &set)
+CellText servPlanoText(const platform::Field &field, const PaintedRows &rows)
 {
     static const platform::FloatFormat quantity(QStringLiteral("###0.00"));
     static const platform::FloatFormat reais(QStringLiteral("R$ ###0.00"));
     static const platform::FloatFormat dollars(QStringLiteral("US$ ###0.00"));
 
-    const platform::Field *field = column.field();
-    if (!field)
-        return {};
-    if (!field->isNull()) {
-        for (const char *name :
-             {"QTSESBYPRSP", "QTSESOLICSP", "QTSERFATSP", "QTCORTSERVSP", "QTSERVFIXSP"}) {
-            if (shows(column, set, name))
-                return {quantity.format(field->asFloat()), true};
+    if (!field.isNull()) {
+        for (int i = 0; i < ServPlanoQuantities; ++i) {
+            if (&field == rows.named(ServPlanoFirstQuantity + i))
+                return {quantity.format(field.asFloat()), true};
         }
-        if (shows(column, set, "VRPRURESESP"))
-            return {reais.format(field->asFloat()), true};
-        if (shows(column, set, "VRPRUDOLSESP"))
-            return {dollars.format(field->asFloat()), true};
+        if (&field == rows.named(ServPlanoReais))
+            return {reais.format(field.asFloat()), true};
+        if (&field == rows.named(ServPlanoDollars))
+            return {dollars.format(field.asFloat()), true};
     }
-    return {field->text()};
+    return {field.text()};
 }
 
-QString textOf(const platform::ClientDataSet &set, const char *fieldName)
+// The cell's text as kept for its row, worked out on first use. The set's
+// active row is the row meanwhile.
+template<typename MakeText>
+const CellText &cellText(PaintedRows::Row &row, const platform::GridColumn &column,
+                         MakeText makeText)
 {
-    return set.fieldByName(QLatin1String(fieldName)).asString();
+    static const CellText none;
+    const platform::Field *field = column.field();
+    if (!field)
+        return none;
+    const std::size_t index = std::size_t(field->index());
+    if (row.cells.size() <= index)
+        row.cells.resize(field->dataSet().fields().size());
+    std::optional<CellText> &cell = row.cells[index];
+    if (!cell)
+        cell = makeText(*field);
+    return *cell;
 }
 
 } // namespace
+
+void TfrmPosFecDiaPlaVoo::prepareStatusDisplay()
+{
+    // In the order of PlanoVooName and ServPlanoName.
+    m_planoVooRows = std::make_unique<PaintedRows>(
+        std::initializer_list<const char *>{"IDSITABASPV", "HRDECOLVOO"});
+    m_servPlanoRows = std::make_unique<PaintedRows>(std::initializer_list<const char *>{
+        "IDSITSERSP", "NRLANCTONF", "VRPRURESESP", "VRPRUDOLSESP", "QTSESBYPRSP", "QTSESOLICSP",
+        "QTSERFATSP", "QTCORTSERVSP", "QTSERVFIXSP"});
+}
 
 void TfrmPosFecDiaPlaVoo::cdsPlanoVooIDSITABASPVGetText(platform::Field &sender, QString &text,
                                                          bool)
@@ -138,7 +163,8 @@ void TfrmPosFecDiaPlaVoo::cdsServPlanoIDSITSERSPGetText(platform::Field &sender,
     const QString situation = sender.asString();
     if (situation == QLatin1String("3"))
         text = msg("Sit3");
-    else if (!host::EmptyString(textOf(sender.dataSet(), "NRLANCTONF")))
+    else if (!host::EmptyString(
+                 sender.dataSet().fieldByName(QStringLiteral("NRLANCTONF")).asString()))
         text = msg("Sit4");
     else if (situation == QLatin1String("1"))
         text = msg("Sit1");
@@ -146,39 +172,65 @@ void TfrmPosFecDiaPlaVoo::cdsServPlanoIDSITSERSPGetText(platform::Field &sender,
         text = msg("Sit2");
 }
 
-QString TfrmPosFecDiaPlaVoo::dbgPlanoVooCellText(int, const platform::GridColumn &column) const
+QString TfrmPosFecDiaPlaVoo::dbgPlanoVooCellText(int row, const platform::GridColumn &column) const
 {
     const platform::ClientDataSet *set = dbgPlanoVoo->dataSet();
-    return set ? planoVooText(column, *set).text : QString();
+    if (!set)
+        return {};
+    PaintedRows &rows = *m_planoVooRows;
+    return cellText(rows.row(*set, row), column,
+                    [&](const platform::Field &field) { return planoVooText(field, rows); })
+        .text;
 }
 
-QString TfrmPosFecDiaPlaVoo::dbgServPlanoCellText(int, const platform::GridColumn &column) const
+QString TfrmPosFecDiaPlaVoo::dbgServPlanoCellText(int row, const platform::GridColumn &column) const
 {
     const platform::ClientDataSet *set = dbgServPlano->dataSet();
-    return set ? servPlanoText(column, *set).text : QString();
+    if (!set)
+        return {};
+    PaintedRows &rows = *m_servPlanoRows;
+    return cellText(rows.row(*set, row), column,
+                    [&](const platform::Field &field) { return servPlanoText(field, rows); })
+        .text;
 }
 
-void TfrmPosFecDiaPlaVoo::dbgPlanoVooDrawColumnCell(QPainter &canvas, const QRect &rect, int,
+void TfrmPosFecDiaPlaVoo::dbgPlanoVooDrawColumnCell(QPainter &canvas, const QRect &rect, int row,
                                                     const platform::GridColumn &column,
                                                     platform::GridDrawState state)
 {
     const platform::ClientDataSet *set = dbgPlanoVoo->dataSet();
     if (!set)
         return;
-    paintCell(canvas, *dbgPlanoVoo, rect, planoVooColor(textOf(*set, "IDSITABASPV")),
-              planoVooText(column, *set), column.width(), state);
+    PaintedRows &rows = *m_planoVooRows;
+    PaintedRows::Row &painted = rows.row(*set, row);
+    if (!painted.colorKnown) {
+        painted.color = planoVooColor(textOf(rows.named(PlanoVooSituation)));
+        painted.colorKnown = true;
+    }
+    const CellText &text = cellText(painted, column, [&](const platform::Field &field) {
+        return planoVooText(field, rows);
+    });
+    paintCell(canvas, *dbgPlanoVoo, rect, painted.color, text, column.width(), state);
 }
 
-void TfrmPosFecDiaPlaVoo::dbgServPlanoDrawColumnCell(QPainter &canvas, const QRect &rect, int,
+void TfrmPosFecDiaPlaVoo::dbgServPlanoDrawColumnCell(QPainter &canvas, const QRect &rect, int row,
                                                      const platform::GridColumn &column,
                                                      platform::GridDrawState state)
 {
     const platform::ClientDataSet *set = dbgServPlano->dataSet();
     if (!set)
         return;
-    paintCell(canvas, *dbgServPlano, rect,
-              servPlanoColor(textOf(*set, "IDSITSERSP"), textOf(*set, "NRLANCTONF")),
-              servPlanoText(column, *set), column.width(), state);
+    PaintedRows &rows = *m_servPlanoRows;
+    PaintedRows::Row &painted = rows.row(*set, row);
+    if (!painted.colorKnown) {
+        painted.color = servPlanoColor(textOf(rows.named(ServPlanoSituation)),
+                                       textOf(rows.named(ServPlanoInvoiceEntry)));
+        painted.colorKnown = true;
+    }
+    const CellText &text = cellText(painted, column, [&](const platform::Field &field) {
+        return servPlanoText(field, rows);
+    });
+    paintCell(canvas, *dbgServPlano, rect, painted.color, text, column.width(), state);
 }
 
 } // namespace Cli_ate25400

@@ -483,7 +483,7 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
     }
 
     QString error;
-    std::optional<platform::DataPacket> packet = toDataPacket(answer.packet(), &error);
+    std::optional<platform::DataPacket> packet = toDataPacket(std::move(*answer.mutable_packet()), &error);
     if (!packet)
         return invalid(error);
     if (answer.by_reference_size() != byReference)

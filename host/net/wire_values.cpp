@@ -5,7 +5,7 @@
 
 #include <limits>
 #include <string_view>
-#include <unordered_map>
+#include <type_traits>
 
 namespace host {
 namespace {
@@ -39,49 +39,49 @@ platform::FieldType fieldType(pb::FieldType type)
     }
 }
 
-// Screens repeat the same few texts down a column (airline, branch, leg,
-// situation): a value already seen in the column shares that string instead
-// of decoding and allocating again. Long or too many distinct values are
-// decoded as they come.
-void readTextColumn(const wire::PacketReader &reader, int column, std::vector<QVariant> &values)
-{
-    constexpr std::size_t kMaxShared = 256;
-    constexpr std::size_t kMaxSharedLength = 64;
-    std::unordered_map<std::string_view, QString> seen;
-    std::string_view previousBytes;
-    QString previous;
-    bool havePrevious = false;
-    for (std::uint32_t row = 0; row < reader.rowCount(); ++row) {
-        if (reader.isNull(column, row)) {
-            values.emplace_back();
-            continue;
-        }
-        const std::string_view bytes = reader.text(column, row);
-        if (!havePrevious || bytes != previousBytes) {
-            const auto found = bytes.size() <= kMaxSharedLength ? seen.find(bytes) : seen.end();
-            if (found != seen.end()) {
-                previous = found->second;
-            } else {
-                previous = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-                if (bytes.size() <= kMaxSharedLength && seen.size() < kMaxShared)
-                    seen.emplace(bytes, previous);
-            }
-            previousBytes = bytes;
-            havePrevious = true;
-        }
-        values.emplace_back(previous);
-    }
-}
+// The wire's bytes are taken over when the packet is ours to spend, and
+// copied otherwise.
+std::string textOf(const pb::Column &column) { return column.text(); }
+std::string textOf(pb::Column &column) { return std::move(*column.mutable_text()); }
+std::string nullsOf(const pb::Column &column) { return column.nulls(); }
+std::string nullsOf(pb::Column &column) { return std::move(*column.mutable_nulls()); }
 
-template<typename Read>
-void readColumn(const wire::PacketReader &reader, int column, std::vector<QVariant> &values, Read read)
+// One column as the record set keeps it. The reader has checked the
+// column's shape; a date-time outside the civil range is refused here.
+template<typename Column>
+std::optional<platform::PacketColumn> toColumn(platform::FieldType type, std::uint32_t rows,
+                                               Column &column)
 {
-    for (std::uint32_t row = 0; row < reader.rowCount(); ++row) {
-        if (reader.isNull(column, row))
-            values.emplace_back();
-        else
-            values.emplace_back(read(row));
+    const int rowCount = static_cast<int>(rows);
+    switch (type) {
+    case platform::FieldType::String:
+    case platform::FieldType::FixedString:
+        return platform::PacketColumn::texts(type, textOf(column),
+                                             column.text_lengths().data(), rowCount,
+                                             nullsOf(column));
+    case platform::FieldType::Float:
+        return platform::PacketColumn::numbers(
+            std::vector<double>(column.numbers().begin(), column.numbers().end()),
+            nullsOf(column));
+    case platform::FieldType::DateTime: {
+        std::vector<qint64> msecs(column.date_times().begin(), column.date_times().end());
+        const std::string &nulls = column.nulls();
+        for (std::size_t row = 0; row < msecs.size(); ++row) {
+            const std::size_t byte = row / 8;
+            const bool null = byte < nulls.size() && ((static_cast<unsigned char>(nulls[byte]) >> (row % 8)) & 1u);
+            if (null)
+                msecs[row] = 0;
+            else if (!inCivilRange(msecs[row]))
+                return std::nullopt;
+        }
+        return platform::PacketColumn::integers(type, std::move(msecs), nullsOf(column));
     }
+    case platform::FieldType::Integer:
+        return platform::PacketColumn::integers(
+            type, std::vector<qint64>(column.integers().begin(), column.integers().end()),
+            nullsOf(column));
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -170,7 +170,10 @@ QVariant fromWireValue(const pb::Value &value)
     }
 }
 
-std::optional<platform::DataPacket> toDataPacket(const pb::DataPacket &packet, QString *error)
+namespace {
+
+template<typename Packet>
+std::optional<platform::DataPacket> convertPacket(Packet &&packet, QString *error)
 {
     const wire::PacketReader reader(packet);
     if (!reader.ok()) {
@@ -185,42 +188,38 @@ std::optional<platform::DataPacket> toDataPacket(const pb::DataPacket &packet, Q
     platform::DataPacket out;
     out.rowCount = static_cast<int>(reader.rowCount());
     out.fields.reserve(reader.fieldCount());
-    out.columns.resize(static_cast<std::size_t>(reader.fieldCount()));
+    out.columns.reserve(static_cast<std::size_t>(reader.fieldCount()));
     for (int column = 0; column < reader.fieldCount(); ++column) {
         const pb::FieldDef &def = reader.field(column);
         const platform::FieldType type = fieldType(def.type());
         out.fields.append({QString::fromStdString(def.name()), type,
                            static_cast<int>(std::min<std::uint32_t>(def.size(), std::numeric_limits<int>::max()))});
-        std::vector<QVariant> &values = out.columns[static_cast<std::size_t>(column)];
-        values.reserve(reader.rowCount());
-        switch (type) {
-        case platform::FieldType::String:
-        case platform::FieldType::FixedString:
-            readTextColumn(reader, column, values);
-            break;
-        case platform::FieldType::Float:
-            readColumn(reader, column, values, [&](std::uint32_t row) { return reader.number(column, row); });
-            break;
-        case platform::FieldType::DateTime: {
-            bool inRange = true;
-            readColumn(reader, column, values, [&](std::uint32_t row) {
-                QDateTime value = civilFromWire(reader.dateTime(column, row));
-                inRange = inRange && value.isValid();
-                return value;
-            });
-            if (!inRange) {
-                *error = QStringLiteral("coluna %1 do pacote com data fora do intervalo").arg(out.fields.last().name);
-                return std::nullopt;
-            }
-            break;
+        // Spent column by column: the reader is not asked again about one taken.
+        std::optional<platform::PacketColumn> values = [&] {
+            if constexpr (std::is_const_v<std::remove_reference_t<Packet>>)
+                return toColumn(type, reader.rowCount(), packet.columns(column));
+            else
+                return toColumn(type, reader.rowCount(), *packet.mutable_columns(column));
+        }();
+        if (!values) {
+            *error = QStringLiteral("coluna %1 do pacote com data fora do intervalo").arg(out.fields.last().name);
+            return std::nullopt;
         }
-        case platform::FieldType::Integer:
-            readColumn(reader, column, values,
-                       [&](std::uint32_t row) { return static_cast<qint64>(reader.integer(column, row)); });
-            break;
-        }
+        out.columns.push_back(std::move(*values));
     }
     return out;
+}
+
+} // namespace
+
+std::optional<platform::DataPacket> toDataPacket(const pb::DataPacket &packet, QString *error)
+{
+    return convertPacket(packet, error);
+}
+
+std::optional<platform::DataPacket> toDataPacket(pb::DataPacket &&packet, QString *error)
+{
+    return convertPacket(std::move(packet), error);
 }
 
 } // namespace host

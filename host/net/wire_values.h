@@ -28,6 +28,8 @@ QVariant fromWireValue(const pb::Value &value);
 
 // A received packet as a record set loads it. A packet that does not hold
 // together gives nullopt and says why in `error` (Portuguese).
+// The rvalue overload takes the packet's bytes over instead of copying them.
 std::optional<platform::DataPacket> toDataPacket(const pb::DataPacket &packet, QString *error);
+std::optional<platform::DataPacket> toDataPacket(pb::DataPacket &&packet, QString *error);
 
 } // namespace host

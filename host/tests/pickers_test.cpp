@@ -25,12 +25,8 @@ platform::DataPacket packetOf(const QList<platform::PacketField> &fields, const 
 {
     platform::DataPacket packet;
     packet.fields = fields;
-    packet.rowCount = int(rows.size());
-    packet.columns.resize(size_t(fields.size()));
-    for (const QStringList &row : rows) {
-        for (int f = 0; f < fields.size(); ++f)
-            packet.columns[size_t(f)].push_back(row.at(f));
-    }
+    for (const QStringList &row : rows)
+        packet.appendRow(QVariantList(row.begin(), row.end()));
     return packet;
 }
 

@@ -11,15 +11,15 @@ namespace platform::test {
 
 inline DataPacket makePacket(const QList<PacketField> &fields, const QList<QVariantList> &rows)
 {
-    DataPacket packet;
-    packet.fields = fields;
-    packet.rowCount = int(rows.size());
-    packet.columns.resize(fields.size());
-    for (const QVariantList &row : rows) {
-        for (int i = 0; i < fields.size(); ++i)
-            packet.columns[i].push_back(row.value(i));
-    }
-    return packet;
+    return DataPacket::fromRows(fields, rows);
+}
+
+inline PacketColumn makeColumn(FieldType type, const QVariantList &values)
+{
+    PacketColumn column(type);
+    for (const QVariant &value : values)
+        column.append(value);
+    return column;
 }
 
 // The flight-plan shape, shortened: code, number, situation, quantity, date.

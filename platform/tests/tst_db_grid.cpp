@@ -27,7 +27,7 @@ private slots:
     void pageKeysMoveTheSetByAPage();
     void reloadPutsTheCursorBackIntoTheGrid();
     void rebindingAColumnUpdatesTitleAndCells();
-    void ownerDrawRunsAfterDefaultWithRowColumnAndState();
+    void ownerDrawReplacesDefaultWithRowColumnAndState();
     void disabledControlsFreezeTheGridAndCatchUp();
     void afterScrollFailureInNavigationIsShown();
     void dbTextFollowsTheCurrentRow();
@@ -198,11 +198,26 @@ void DBGridTest::rebindingAColumnUpdatesTitleAndCells()
     QVERIFY_THROWS_EXCEPTION(Error, m_grid->column(3));
 }
 
-// The owner-draw hook must run after the default drawing, once per visible
-// cell, with the grid's font, the painted row active in the set and the
+// The owner-draw hook must replace the default drawing (which would read
+// every cell's text only to be painted over), run once per visible cell,
+// with the grid's font, the painted row active in the set and the
 // selected/focused state of the grid's current cell.
-void DBGridTest::ownerDrawRunsAfterDefaultWithRowColumnAndState()
+void DBGridTest::ownerDrawReplacesDefaultWithRowColumnAndState()
 {
+    int textsAsked = 0;
+    m_set->fieldByName("NRVOO").setOnGetText([&](Field &field, QString &text, bool) {
+        ++textsAsked;
+        text = field.asString();
+    });
+    m_grid->setOnDrawColumnCell([&](QPainter &painter, const QRect &rect, int, const GridColumn &,
+                                    GridDrawState) { painter.fillRect(rect, Qt::blue); });
+    m_grid->viewport()->grab();
+    QCOMPARE(textsAsked, 0);
+    m_grid->setOnDrawColumnCell({});
+    m_grid->viewport()->grab();
+    QVERIFY(textsAsked > 0);
+    m_set->fieldByName("NRVOO").setOnGetText({});
+
     struct Call
     {
         int row, column;

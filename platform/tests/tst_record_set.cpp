@@ -21,6 +21,7 @@ private slots:
     void afterScrollCounts();
     void afterScrollFailureReachesMoverAfterTheMove();
     void locateCaseInsensitiveWholeValues();
+    void locateAccentedAndNullKeys();
     void locateFailsWithoutMoving();
     void emptyAndClosedSetsReadEmpty();
     void getTextReadsThePaintedRow();
@@ -91,31 +92,38 @@ void RecordSetTest::loadPacketRefusesMissingOrMistypedField()
 void RecordSetTest::loadPacketRefusesMalformedColumns()
 {
     DataPacket shortColumn = flightPacket(3);
-    shortColumn.columns[1].pop_back();
+    shortColumn.columns[1] = makeColumn(FieldType::String, {QStringLiteral("1000"), QStringLiteral("1001")});
     QVERIFY_THROWS_EXCEPTION(Error, m_set->loadPacket(shortColumn));
 
     DataPacket wrongValue = flightPacket(3);
-    wrongValue.columns[3][1] = QStringLiteral("many");
+    wrongValue.columns[3] = makeColumn(FieldType::Float, {0.0, QStringLiteral("many"), 3.0});
     QVERIFY_THROWS_EXCEPTION(Error, m_set->loadPacket(wrongValue));
     QVERIFY(!m_set->isActive());
 
     // Extra packet fields and a float field fed with integers are fine.
     DataPacket wider = flightPacket(2);
     wider.fields[3].type = FieldType::Integer;
-    wider.columns[3] = {QVariant(qint64(7)), QVariant()};
+    wider.columns[3] = makeColumn(FieldType::Integer, {QVariant(qint64(7)), QVariant()});
     wider.fields << PacketField{QStringLiteral("EXTRA"), FieldType::String, 2};
-    wider.columns.push_back({QStringLiteral("x"), QStringLiteral("y")});
+    wider.columns.push_back(makeColumn(FieldType::String, {QStringLiteral("x"), QStringLiteral("y")}));
     m_set->loadPacket(std::move(wider));
     QCOMPARE(m_set->fieldByName("QTPAX").asFloat(), 7.0);
 }
 
-// A string field holds at most its size in characters.
+// A string field holds at most its size in characters: accented letters
+// count as one each, and the values around a cut one stay whole.
 void RecordSetTest::loadPacketTruncatesLongStrings()
 {
-    DataPacket packet = flightPacket(1);
-    packet.columns[0][0] = QStringLiteral("ABCDEFG");
+    DataPacket packet = flightPacket(4);
+    packet.columns[0] = makeColumn(FieldType::String, {QStringLiteral("ABCDEFG"), QStringLiteral("AÇÃO"),
+                                                       QStringLiteral("ÇÃOXY"), QVariant()});
     m_set->loadPacket(packet);
-    QCOMPARE(m_set->fieldByName("CDCIA").asString(), QStringLiteral("ABCD"));
+    const Field &airline = m_set->fieldByName("CDCIA");
+    QCOMPARE(airline.asStringAt(0), QStringLiteral("ABCD"));
+    QCOMPARE(airline.asStringAt(1), QStringLiteral("AÇÃO"));
+    QCOMPARE(airline.asStringAt(2), QStringLiteral("ÇÃOX"));
+    QVERIFY(airline.isNullAt(3));
+    QCOMPARE(m_set->fieldByName("NRVOO").asStringAt(2), QStringLiteral("1002"));
 }
 
 // After-scroll must fire once per change of the current row and never for
@@ -205,6 +213,32 @@ void RecordSetTest::locateCaseInsensitiveWholeValues()
     // Already there: no move, no event.
     QVERIFY(m_set->locate(QStringLiteral("NRVOO"), {QStringLiteral("1002")}, ci));
     QCOMPARE(m_scrolls, 4);
+}
+
+// Accented keys must match as the texts read, letter case aside only when
+// asked; an empty key finds a null text, a null key only a null value.
+void RecordSetTest::locateAccentedAndNullKeys()
+{
+    m_set->loadPacket(makePacket(flightFields(),
+                                 {{QStringLiteral("GOL"), QStringLiteral("1"), {}, 1.0},
+                                  {QStringLiteral("AÇÃO"), QStringLiteral("2"), {}, QVariant()},
+                                  {QVariant(), QStringLiteral("3"), {}, 2.0},
+                                  {QStringLiteral("AÇB"), QStringLiteral("4"), {}, 3.0}}));
+    const auto ci = LocateOptions(LocateOption::CaseInsensitive);
+    QVERIFY(!m_set->locate(QStringLiteral("CDCIA"), {QStringLiteral("açÃo")}));
+    QVERIFY(m_set->locate(QStringLiteral("CDCIA"), {QStringLiteral("açÃo")}, ci));
+    QCOMPARE(m_set->recNo(), 1);
+    QVERIFY(m_set->locate(QStringLiteral("CDCIA"), {QStringLiteral("aç")},
+                          ci | LocateOption::PartialKey));
+    QCOMPARE(m_set->recNo(), 1);
+    QVERIFY(m_set->locate(QStringLiteral("CDCIA"), {QStringLiteral("gol")}, ci));
+    QCOMPARE(m_set->recNo(), 0);
+    QVERIFY(m_set->locate(QStringLiteral("CDCIA"), {QString(QLatin1String(""))}));
+    QCOMPARE(m_set->recNo(), 2);
+    QVERIFY(m_set->locate(QStringLiteral("QTPAX"), {QVariant()}));
+    QCOMPARE(m_set->recNo(), 1);
+    QVERIFY(m_set->locate(QStringLiteral("QTPAX;NRVOO"), {2.0, QStringLiteral("3")}));
+    QCOMPARE(m_set->recNo(), 2);
 }
 
 // A failed locate leaves the cursor; a bad request is an error, not a miss.

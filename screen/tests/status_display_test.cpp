@@ -100,6 +100,7 @@ private slots:
     void servicesShowSituationTextsAndRowColours();
     void quantitiesAndPricesAreFormattedFlushRight();
     void pricesFollowTheLocalesDecimalSeparator();
+    void refreshedRowsRepaintWithTheirNewSituations();
     void demoScreenRendersToPng();
 
 private:
@@ -249,6 +250,45 @@ void StatusDisplayTest::pricesFollowTheLocalesDecimalSeparator()
     const PaintRecorder painted(m_form->dbgServPlano);
     QCOMPARE(cellOf(painted, m_form->dbgServPlano, 0, 7).text, QStringLiteral("R$ 12,50"));
     QCOMPARE(cellOf(painted, m_form->dbgServPlano, 0, 3).text, QStringLiteral("1234,50"));
+}
+
+// Catches texts and colours kept from the rows painted before a refresh
+// (the painters keep what they worked out per row until the rows change),
+// in the grids and in what is copied, and amounts kept in the old locale.
+void StatusDisplayTest::refreshedRowsRepaintWithTheirNewSituations()
+{
+    {
+        const PaintRecorder flights(m_form->dbgPlanoVoo);
+        QCOMPARE(cellOf(flights, m_form->dbgPlanoVoo, 1, 0).text, QStringLiteral("At"));
+        QCOMPARE(cellOf(flights, m_form->dbgPlanoVoo, 1, 3).color, Color::Green);
+        const PaintRecorder services(m_form->dbgServPlano);
+        QCOMPARE(cellOf(services, m_form->dbgServPlano, 1, 0).text, QStringLiteral("At"));
+        QCOMPARE(cellOf(services, m_form->dbgServPlano, 0, 3).text, QStringLiteral("1234.50"));
+    }
+    DemoDay day = m_fixture->day;
+    day.flights[1].situation = QStringLiteral("3");
+    day.flights[1].departure = QStringLiteral("0615");
+    QList<Service> &services = day.services[day.flights[0].nrvoo];
+    services[1].situation = QStringLiteral("3");
+    services[0].requested = 99.0;
+    m_fixture->serve(day);
+    QMetaObject::invokeMethod(m_form->timAtualizacaoPv, "timeout");
+    QVERIFY(m_fixture->dialogs->messages().isEmpty());
+
+    const PaintRecorder flights(m_form->dbgPlanoVoo);
+    QCOMPARE(cellOf(flights, m_form->dbgPlanoVoo, 1, 0).text, QStringLiteral("Ca"));
+    QCOMPARE(cellOf(flights, m_form->dbgPlanoVoo, 1, 3).color, Color::Red);
+    QCOMPARE(cellOf(flights, m_form->dbgPlanoVoo, 1, 1).text, QStringLiteral("06:15"));
+    QCOMPARE(m_form->dbgPlanoVoo->cellText(1, 0), QStringLiteral("Ca"));
+    const PaintRecorder painted(m_form->dbgServPlano);
+    QCOMPARE(cellOf(painted, m_form->dbgServPlano, 1, 0).text, QStringLiteral("Ca"));
+    QCOMPARE(cellOf(painted, m_form->dbgServPlano, 1, 1).color, Color::Red);
+    QCOMPARE(cellOf(painted, m_form->dbgServPlano, 0, 3).text, QStringLiteral("99.00"));
+    QCOMPARE(m_form->dbgServPlano->cellText(0, 3), QStringLiteral("99.00"));
+
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    const PaintRecorder comma(m_form->dbgServPlano);
+    QCOMPARE(cellOf(comma, m_form->dbgServPlano, 0, 3).text, QStringLiteral("99,00"));
 }
 
 // Not a check: the picture of the whole screen with a demo day, to look at.

@@ -45,12 +45,8 @@ std::unique_ptr<platform::ClientDataSet> rows(const QList<QVariantList> &values)
                      {QStringLiteral("QTSOL"), platform::FieldType::Float, 0},
                      {QStringLiteral("VRPRECO"), platform::FieldType::Float, 0},
                      {QStringLiteral("SGMOEDA"), platform::FieldType::String, 4}};
-    packet.rowCount = int(values.size());
-    packet.columns.resize(packet.fields.size());
-    for (const QVariantList &row : values) {
-        for (int c = 0; c < int(packet.fields.size()); ++c)
-            packet.columns[c].push_back(row.at(c));
-    }
+    for (const QVariantList &row : values)
+        packet.appendRow(row);
     auto set = std::make_unique<platform::ClientDataSet>();
     for (const platform::PacketField &field : packet.fields)
         set->addField(field.name, field.type, field.size);

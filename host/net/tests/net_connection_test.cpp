@@ -127,7 +127,7 @@ TEST_F(NetConnectionTest, CheckResultServReturnsPacketOrRaisesServerMessage)
     const platform::DataPacket packet = host::CheckResultServ(m_connection.appServer().invoke("GetCia", {"0001"}), true, 0);
     ASSERT_EQ(packet.rowCount, 1);
     EXPECT_EQ(packet.fields[1].name, "NMCIA");
-    EXPECT_EQ(packet.columns[1][0].toString(), "Gol");
+    EXPECT_EQ(packet.columns[1].text(0), "Gol");
 
     const ServerReply refused = m_connection.appServer().invoke("GetCia", {"0009"});
     EXPECT_EQ(refused.status, ServerReply::Status::ServerFailure);

@@ -1,0 +1,269 @@
+#include "data_packet.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace platform {
+namespace {
+
+constexpr qint64 kMsecsPerDay = 86'400'000;
+
+// The zero date-time in milliseconds since the Unix epoch.
+const qint64 kZeroFromEpoch = zeroDateTime().toMSecsSinceEpoch();
+const qint64 kZeroJulianDay = QDate(1899, 12, 30).toJulianDay();
+
+}  // namespace
+
+qint64 civilMsecs(const QDateTime &dateTime)
+{
+    return (dateTime.date().toJulianDay() - kZeroJulianDay) * kMsecsPerDay +
+           dateTime.time().msecsSinceStartOfDay();
+}
+
+QDateTime civilFromMsecs(qint64 msecs)
+{
+    return QDateTime::fromMSecsSinceEpoch(msecs + kZeroFromEpoch, Qt::UTC);
+}
+
+PacketColumn::PacketColumn(FieldType type) : m_type(type) {}
+
+PacketColumn PacketColumn::texts(FieldType type, std::string utf8, const std::uint32_t *lengths,
+                                 int rowCount, std::string nulls)
+{
+    PacketColumn column(type);
+    column.m_text = std::move(utf8);
+    column.m_nulls = std::move(nulls);
+    column.m_rows = std::max(rowCount, 0);
+    column.m_offsets.resize(std::size_t(column.m_rows) + 1);
+    std::uint64_t end = 0;
+    std::uint32_t longest = 0;
+    for (int row = 0; row < column.m_rows; ++row) {
+        column.m_offsets[row] = std::uint32_t(end);
+        end += lengths[row];
+        longest = std::max(longest, lengths[row]);
+        if (end > column.m_text.size())
+            break;
+    }
+    if (end != column.m_text.size() || !column.holdsText()) {
+        // Nothing of it can be trusted.
+        column.m_text.clear();
+        std::fill(column.m_offsets.begin(), column.m_offsets.end(), 0);
+        column.m_invalidRow = 0;
+        return column;
+    }
+    column.m_offsets[column.m_rows] = std::uint32_t(end);
+    column.m_longestText = int(std::min<std::uint32_t>(longest, std::numeric_limits<int>::max()));
+    return column;
+}
+
+PacketColumn PacketColumn::numbers(std::vector<double> values, std::string nulls)
+{
+    PacketColumn column(FieldType::Float);
+    column.m_rows = int(std::min<std::size_t>(values.size(), std::numeric_limits<int>::max()));
+    column.m_numbers = std::move(values);
+    column.m_nulls = std::move(nulls);
+    return column;
+}
+
+PacketColumn PacketColumn::integers(FieldType type, std::vector<qint64> values, std::string nulls)
+{
+    PacketColumn column(type);
+    column.m_rows = int(std::min<std::size_t>(values.size(), std::numeric_limits<int>::max()));
+    column.m_integers = std::move(values);
+    column.m_nulls = std::move(nulls);
+    if (type != FieldType::Integer && type != FieldType::DateTime) {
+        column.m_integers.assign(std::size_t(column.m_rows), 0);
+        column.m_invalidRow = 0;
+    }
+    return column;
+}
+
+QString PacketColumn::text(int row) const
+{
+    const std::string_view bytes = utf8(row);
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+}
+
+double PacketColumn::number(int row) const
+{
+    return m_type == FieldType::Float ? m_numbers[row] : double(m_integers[row]);
+}
+
+qint64 PacketColumn::integer(int row) const
+{
+    return m_type == FieldType::Float ? qint64(m_numbers[row]) : m_integers[row];
+}
+
+QVariant PacketColumn::value(int row) const
+{
+    if (isNull(row))
+        return {};
+    switch (m_type) {
+    case FieldType::String:
+    case FieldType::FixedString:
+        return text(row);
+    case FieldType::Float:
+        return m_numbers[row];
+    case FieldType::DateTime:
+        return dateTime(row);
+    case FieldType::Integer:
+        return QVariant::fromValue(m_integers[row]);
+    }
+    return {};
+}
+
+void PacketColumn::setNull(int row)
+{
+    const std::size_t byte = std::size_t(row) / 8;
+    if (m_nulls.size() <= byte)
+        m_nulls.resize(byte + 1, '\0');
+    m_nulls[byte] = char(static_cast<unsigned char>(m_nulls[byte]) | (1u << (row % 8)));
+}
+
+void PacketColumn::appendUtf8(std::string_view bytes)
+{
+    m_text.append(bytes);
+    m_offsets.push_back(std::uint32_t(m_text.size()));
+    m_longestText = std::max(m_longestText, int(bytes.size()));
+}
+
+void PacketColumn::appendNull()
+{
+    setNull(m_rows);
+    switch (m_type) {
+    case FieldType::String:
+    case FieldType::FixedString:
+        appendUtf8({});
+        break;
+    case FieldType::Float:
+        m_numbers.push_back(0.0);
+        break;
+    case FieldType::DateTime:
+    case FieldType::Integer:
+        m_integers.push_back(0);
+        break;
+    }
+    ++m_rows;
+}
+
+void PacketColumn::append(const QVariant &value)
+{
+    if (value.isNull()) {
+        appendNull();
+        return;
+    }
+    const int typeId = value.typeId();
+    switch (m_type) {
+    case FieldType::String:
+    case FieldType::FixedString:
+        if (typeId == QMetaType::QString) {
+            const QByteArray bytes = value.toString().toUtf8();
+            appendUtf8(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+            ++m_rows;
+            return;
+        }
+        break;
+    case FieldType::Float:
+        if (typeId == QMetaType::Double) {
+            m_numbers.push_back(value.toDouble());
+            ++m_rows;
+            return;
+        }
+        break;
+    case FieldType::DateTime:
+        if (typeId == QMetaType::QDateTime) {
+            // An empty date-time is no date: null, as on the wire.
+            const QDateTime dateTime = value.toDateTime();
+            if (!dateTime.isValid()) {
+                appendNull();
+                return;
+            }
+            m_integers.push_back(civilMsecs(dateTime));
+            ++m_rows;
+            return;
+        }
+        break;
+    case FieldType::Integer:
+        if (typeId == QMetaType::LongLong) {
+            m_integers.push_back(value.toLongLong());
+            ++m_rows;
+            return;
+        }
+        break;
+    }
+    if (m_invalidRow < 0)
+        m_invalidRow = m_rows;
+    appendNull();
+}
+
+void PacketColumn::reserve(int rowCount)
+{
+    switch (m_type) {
+    case FieldType::String:
+    case FieldType::FixedString:
+        m_offsets.reserve(std::size_t(rowCount) + 1);
+        break;
+    case FieldType::Float:
+        m_numbers.reserve(std::size_t(rowCount));
+        break;
+    case FieldType::DateTime:
+    case FieldType::Integer:
+        m_integers.reserve(std::size_t(rowCount));
+        break;
+    }
+}
+
+void PacketColumn::truncateTexts(int length)
+{
+    if (!holdsText() || m_longestText <= length)
+        return;
+    std::string text;
+    text.reserve(m_text.size());
+    std::vector<std::uint32_t> offsets{0};
+    offsets.reserve(m_offsets.size());
+    int longest = 0;
+    for (int row = 0; row < m_rows; ++row) {
+        std::string_view bytes = utf8(row);
+        QByteArray cut;
+        // Bytes never number fewer than characters: only a longer value
+        // needs decoding to count them.
+        if (int(bytes.size()) > length) {
+            const QString value = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+            if (value.size() > length) {
+                cut = value.left(length).toUtf8();
+                bytes = std::string_view(cut.constData(), std::size_t(cut.size()));
+            }
+        }
+        text.append(bytes);
+        offsets.push_back(std::uint32_t(text.size()));
+        longest = std::max(longest, int(bytes.size()));
+    }
+    m_text = std::move(text);
+    m_offsets = std::move(offsets);
+    m_longestText = longest;
+}
+
+void DataPacket::appendRow(const QVariantList &values)
+{
+    if (columns.empty()) {
+        columns.reserve(std::size_t(fields.size()));
+        for (const PacketField &field : fields) columns.emplace_back(field.type);
+    }
+    for (std::size_t i = 0; i < columns.size(); ++i) columns[i].append(values.value(qsizetype(i)));
+    ++rowCount;
+}
+
+DataPacket DataPacket::fromRows(const QList<PacketField> &fields, const QList<QVariantList> &rows)
+{
+    DataPacket packet;
+    packet.fields = fields;
+    packet.columns.reserve(std::size_t(fields.size()));
+    for (const PacketField &field : fields) {
+        packet.columns.emplace_back(field.type);
+        packet.columns.back().reserve(int(rows.size()));
+    }
+    for (const QVariantList &row : rows) packet.appendRow(row);
+    return packet;
+}
+
+}  // namespace platform
