@@ -102,7 +102,7 @@ QVariant column(const platform::DataPacket &packet, const QString &field, int ro
 {
     for (int i = 0; i < packet.fields.size(); ++i) {
         if (packet.fields[i].name == field)
-            return packet.columns[static_cast<std::size_t>(i)][static_cast<std::size_t>(row)];
+            return packet.columns[static_cast<std::size_t>(i)].value(row);
     }
     return {};
 }
