@@ -342,6 +342,8 @@ void TNetConnection::connect()
     m_channel = std::move(channel);
 }
 
+constexpr int kReconnectProbes = 3;
+
 bool TNetConnection::awaitReconnection(std::chrono::system_clock::time_point deadline, bool retryFailed)
 {
     grpc::Channel &channel = *m_channel->channel;
@@ -357,12 +359,13 @@ bool TNetConnection::awaitReconnection(std::chrono::system_clock::time_point dea
     // another one would show as connected.
     const auto limit = std::min(deadline, deadlineFromNow(kReconnectWaitMs));
     // An attempt begun before the server listened again fails after the
-    // call began: one more try then, once, when a server accepts.
-    bool probed = false;
+    // call began, and so may one made while the server is still starting:
+    // a few more tries then, each only when a server accepts.
+    int probes = 0;
     const auto tryAgain = [&] {
-        if (!retryFailed || probed)
+        if (!retryFailed || probes >= kReconnectProbes)
             return false;
-        probed = true;
+        ++probes;
         if (!anyServerListening(endpoints(), limit))
             return false;
         grpc::experimental::ChannelResetConnectionBackoff(&channel);
