@@ -3,6 +3,7 @@
 // the same database and an empty gRPC round trip.
 
 #include "appserver.grpc.pb.h"
+#include "bare_query.h"
 #include "call_handler.h"
 #include "connection_pool.h"
 #include "demo_data.h"
@@ -116,23 +117,9 @@ std::uint32_t bareQuery(Connection &db, const std::string &sql,
                         const std::vector<std::string> &texts,
                         const std::vector<std::int64_t> &dates)
 {
-    Result<Statement *> prepared = db.prepare(sql);
-    check(prepared.ok(), "prepare");
-    StatementRun run(**prepared);
-    int index = 0;
-    for (const std::string &t : texts) run->bindText(index++, t);
-    for (std::int64_t d : dates) run->bindDateTime(index++, d);
-    std::uint32_t rows = 0;
-    std::size_t sink = 0;
-    const int columns = run->columnCount();
-    while (*run->step()) {
-        for (int c = 0; c < columns; ++c) sink += run->isNull(c) ? 0 : run->text(c).size();
-        ++rows;
-    }
-    // Keeps the reads from being optimised away.
-    if (sink == 1)
-        std::puts("");
-    return rows;
+    const std::optional<std::uint32_t> rows = bench::bareQuery(db, sql, texts, dates);
+    check(rows.has_value(), "bare query failed");
+    return *rows;
 }
 
 double throughput(int port, int clients, double seconds, const pb::CallRequest &req)

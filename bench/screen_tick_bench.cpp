@@ -14,6 +14,7 @@
 // names a database (libpq connection string) whose tables may be replaced.
 
 #include "appserver.grpc.pb.h"
+#include "bare_query.h"
 #include "cli_ate25400.h"
 #include "demo_data.h"
 #include "demo_server.h"
@@ -116,22 +117,10 @@ QDateTime civil(std::int64_t day)
 // The bare query: the same SQL, every column of every row read.
 std::uint32_t bareQuery(Connection &db, const std::string &sql, std::int64_t day)
 {
-    Result<Statement *> prepared = db.prepare(sql);
-    check(prepared.ok(), "prepare");
-    StatementRun run(**prepared);
-    run->bindText(0, "GRU");
-    run->bindDateTime(1, day);
-    run->bindDateTime(2, day + kMsecsPerDay - 1);
-    std::uint32_t rows = 0;
-    std::size_t sink = 0;
-    const int columns = run->columnCount();
-    while (*run->step()) {
-        for (int c = 0; c < columns; ++c) sink += run->isNull(c) ? 0 : run->text(c).size();
-        ++rows;
-    }
-    if (sink == 1)
-        std::puts("");
-    return rows;
+    const std::optional<std::uint32_t> rows =
+        bench::bareQuery(db, sql, {"GRU"}, {day, day + kMsecsPerDay - 1});
+    check(rows.has_value(), "bare query failed");
+    return *rows;
 }
 
 // The eight calls of one tick, as the screen makes them, on a channel of
