@@ -1,5 +1,6 @@
 #include "host_options.h"
 #include "host_session.h"
+#include "message_log.h"
 
 #include <QApplication>
 
@@ -17,5 +18,6 @@ int main(int argc, char **argv)
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ate-host"));
+    host::installMessageLog();
     return app::runHost(application);
 }

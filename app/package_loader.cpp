@@ -3,11 +3,16 @@
 #include "abort.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QLoggingCategory>
 
 namespace app {
 namespace {
+
+// "ate.package": which packages were loaded from where, and why one was not.
+Q_LOGGING_CATEGORY(lcPackage, "ate.package", QtInfoMsg)
 
 constexpr QLatin1String kPackagePrefix("PKG_");
 
@@ -48,6 +53,7 @@ QStringList PackageLoader::loadFolder(const QString &folder)
     QStringList failures;
     const QStringList files =
         dir.entryList({kPackagePrefix + QStringLiteral("*.so")}, QDir::Files, QDir::Name);
+    qCInfo(lcPackage).noquote() << "loading" << files.size() << "package(s) from" << dir.absolutePath();
     for (const QString &file : files) {
         try {
             load(dir.absoluteFilePath(file));
@@ -59,6 +65,21 @@ QStringList PackageLoader::loadFolder(const QString &folder)
 }
 
 LoadedPackage &PackageLoader::load(const QString &fileName)
+{
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        LoadedPackage &package = loadPackage(fileName);
+        qCInfo(lcPackage).noquote() << "loaded" << package.name << "from" << package.fileName << "in"
+                                    << clock.elapsed() << "ms, screen" << package.screenCode;
+        return package;
+    } catch (const platform::Error &error) {
+        qCInfo(lcPackage).noquote() << "not loaded:" << fileName << "-" << error.message();
+        throw;
+    }
+}
+
+LoadedPackage &PackageLoader::loadPackage(const QString &fileName)
 {
     const QFileInfo file(fileName);
     auto package = std::make_unique<LoadedPackage>();
@@ -118,6 +139,7 @@ void PackageLoader::unloadAll()
         // Resolving anything after this would silently load the library
         // again: the record goes with it.
         package->library->unload();
+        qCInfo(lcPackage).noquote() << "unloaded" << package->name;
     }
 }
 

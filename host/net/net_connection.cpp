@@ -2,10 +2,12 @@
 
 #include "abort.h"
 #include "appserver.grpc.pb.h"
+#include "net_log.h"
 #include "wire_values.h"
 
 #include <grpcpp/grpcpp.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <fcntl.h>
@@ -17,6 +19,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
+
+Q_LOGGING_CATEGORY(host::lcNet, "ate.net", QtInfoMsg)
 
 namespace host {
 namespace {
@@ -277,6 +281,21 @@ void TNetConnection::connect()
         return;
     if (m_beforeConnect)
         m_beforeConnect(*this);
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        openChannel();
+    } catch (const platform::Error &error) {
+        qCInfo(lcNet).noquote() << "connect to" << serverAddress() << "failed after" << clock.elapsed() << "ms:"
+                                << error.message();
+        throw;
+    }
+    qCInfo(lcNet).noquote() << "connected to" << serverAddress() << (m_options.tls ? "over TLS in" : "in")
+                            << clock.elapsed() << "ms";
+}
+
+void TNetConnection::openChannel()
+{
 
     const auto refuse = [this](const QString &reason) {
         return platform::Error(QStringLiteral("Não foi possível conectar ao servidor de aplicação %1 (%2).")
@@ -358,6 +377,12 @@ bool TNetConnection::awaitReconnection(std::chrono::system_clock::time_point dea
     // A resend after a lost call does not: its server has just gone, and
     // another one would show as connected.
     const auto limit = std::min(deadline, deadlineFromNow(kReconnectWaitMs));
+    QElapsedTimer clock;
+    clock.start();
+    const auto gaveUp = [&] {
+        qCInfo(lcNet).noquote() << "reconnection to" << serverAddress() << "not made after" << clock.elapsed() << "ms";
+        return false;
+    };
     // An attempt begun before the server listened again fails after the
     // call began, and so may one made while the server is still starting:
     // a few more tries then, each only when a server accepts.
@@ -372,21 +397,54 @@ bool TNetConnection::awaitReconnection(std::chrono::system_clock::time_point dea
         return true;
     };
     if (state == GRPC_CHANNEL_TRANSIENT_FAILURE && !tryAgain())
-        return false;
+        return gaveUp();
     while (state != GRPC_CHANNEL_READY) {
         if (!channel.WaitForStateChange(state, limit))
-            return false;
+            return gaveUp();
         state = channel.GetState(true);
         // The attempt failed: the call then fails at once too.
         if (state == GRPC_CHANNEL_TRANSIENT_FAILURE && !tryAgain())
-            return false;
+            return gaveUp();
     }
+    qCInfo(lcNet).noquote() << "reconnected to" << serverAddress() << "in" << clock.elapsed() << "ms";
     return true;
 }
 
+namespace {
+
+const char *statusName(ServerReply::Status status)
+{
+    switch (status) {
+    case ServerReply::Status::Ok:
+        return "ok";
+    case ServerReply::Status::ServerFailure:
+        return "refused by the server";
+    case ServerReply::Status::TransportFailure:
+        return "transport failure";
+    case ServerReply::Status::InvalidReply:
+        return "invalid reply";
+    case ServerReply::Status::InvalidArgument:
+        return "invalid argument";
+    }
+    return "?";
+}
+
+} // namespace
+
 ServerReply AppServer::invoke(const QString &method, const std::vector<ServerArg> &arguments)
 {
+    QElapsedTimer clock;
+    clock.start();
     ServerReply reply = m_connection.call(method, arguments);
+    // Failures are info lines as well: the box the user sees logs them as
+    // an error, and a dead server must not flood the log with warnings.
+    if (reply.ok())
+        qCInfo(lcNet).noquote() << "call" << m_connection.serverName() + QLatin1Char('.') + method << "on"
+                                << m_connection.serverAddress() << "ok:" << reply.packet.rowCount << "rows in"
+                                << clock.elapsed() << "ms";
+    else
+        qCInfo(lcNet).noquote() << "call" << m_connection.serverName() + QLatin1Char('.') + method << "on"
+                                << m_connection.serverAddress() << QStringLiteral("failed (%1) in").arg(QLatin1String(statusName(reply.status))) << clock.elapsed() << "ms:" << reply.message;
     m_connection.noteOutcome(reply);
     if (!reply.ok() && m_connection.throwException())
         throw platform::Error(reply.message);
