@@ -1,6 +1,7 @@
 #include "host_options.h"
 #include "host_session.h"
 #include "message_log.h"
+#include "translations.h"
 
 #include <QApplication>
 
@@ -19,5 +20,6 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ate-host"));
     host::installMessageLog();
+    app::installTranslations();
     return app::runHost(application);
 }

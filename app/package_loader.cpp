@@ -2,6 +2,7 @@
 
 #include "abort.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -21,7 +22,7 @@ Proc resolve(QLibrary &library, const char *symbol, const QString &packageName)
 {
     auto proc = reinterpret_cast<Proc>(library.resolve(symbol));
     if (!proc)
-        throw platform::Error(QStringLiteral("O pacote %1 não exporta %2.")
+        throw platform::Error(QCoreApplication::translate("PackageLoader", "O pacote %1 não exporta %2.")
                                   .arg(packageName, QString::fromLatin1(symbol)));
     return proc;
 }
@@ -49,7 +50,7 @@ QStringList PackageLoader::loadFolder(const QString &folder)
 {
     const QDir dir(folder);
     if (!dir.exists())
-        throw platform::Error(QStringLiteral("Pasta de pacotes não encontrada: %1").arg(folder));
+        throw platform::Error(QCoreApplication::translate("PackageLoader", "Pasta de pacotes não encontrada: %1").arg(folder));
     QStringList failures;
     const QStringList files =
         dir.entryList({kPackagePrefix + QStringLiteral("*.so")}, QDir::Files, QDir::Name);
@@ -92,7 +93,7 @@ LoadedPackage &PackageLoader::loadPackage(const QString &fileName)
     for (const auto &loaded : m_packages) {
         if (loaded->fileName == package->fileName)
             throw platform::Error(
-                QStringLiteral("O pacote %1 já está carregado.").arg(package->name));
+                QCoreApplication::translate("PackageLoader", "O pacote %1 já está carregado.").arg(package->name));
     }
 
     // Every symbol bound at load, so that a package built against another
@@ -100,7 +101,7 @@ LoadedPackage &PackageLoader::loadPackage(const QString &fileName)
     package->library = std::make_unique<QLibrary>(package->fileName);
     package->library->setLoadHints(QLibrary::ResolveAllSymbolsHint);
     if (!package->library->load())
-        throw platform::Error(QStringLiteral("Não foi possível carregar o pacote %1: %2")
+        throw platform::Error(QCoreApplication::translate("PackageLoader", "Não foi possível carregar o pacote %1: %2")
                                   .arg(package->name, package->library->errorString()));
     try {
         QLibrary &library = *package->library;
@@ -111,7 +112,7 @@ LoadedPackage &PackageLoader::loadPackage(const QString &fileName)
             resolve<AteGetPackageInfoTableProc>(library, "GetPackageInfoTable", package->name);
         const AtePackageInfo *info = package->packageInfoTable();
         if (!info || info->abiVersion != ATE_PACKAGE_ABI_VERSION)
-            throw platform::Error(QStringLiteral("O pacote %1 foi feito para outra versão do host.")
+            throw platform::Error(QCoreApplication::translate("PackageLoader", "O pacote %1 foi feito para outra versão do host.")
                                       .arg(package->name));
     } catch (...) {
         package->library->unload();

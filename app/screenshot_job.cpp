@@ -78,10 +78,10 @@ void ScreenshotJob::poll()
 {
     if (m_done)
         return;
-    if (failedWith(QStringLiteral("a tela não abriu: %1")))
+    if (failedWith(QCoreApplication::translate("ScreenshotJob", "a tela não abriu: %1")))
         return;
     if (!m_window) {
-        fail(QStringLiteral("a janela principal foi fechada."));
+        fail(QCoreApplication::translate("ScreenshotJob", "a janela principal foi fechada."));
         return;
     }
     if (m_probe.ready && m_probe.ready()) {
@@ -90,14 +90,14 @@ void ScreenshotJob::poll()
             m_probe.prepare();
             // The preparation reads from the server too; after a failed read
             // the screen is not the one asked for.
-            if (failedWith(QStringLiteral("a tela falhou antes da captura: %1")))
+            if (failedWith(QCoreApplication::translate("ScreenshotJob", "a tela falhou antes da captura: %1")))
                 return;
         }
         capture();
         return;
     }
     if (m_elapsed.elapsed() > m_timeoutMs)
-        fail(QStringLiteral("a tela não terminou a primeira carga em %1 s.")
+        fail(QCoreApplication::translate("ScreenshotJob", "a tela não terminou a primeira carga em %1 s.")
                  .arg(m_timeoutMs / 1000.0, 0, 'f', 1));
 }
 

@@ -7,6 +7,7 @@
 
 #include <grpcpp/grpcpp.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -80,19 +81,19 @@ QString transportReason(const grpc::Status &status)
 {
     switch (status.error_code()) {
     case grpc::StatusCode::UNAVAILABLE:
-        return QStringLiteral("servidor indisponível");
+        return QCoreApplication::translate("TNetConnection", "servidor indisponível");
     case grpc::StatusCode::DEADLINE_EXCEEDED:
-        return QStringLiteral("tempo de resposta esgotado");
+        return QCoreApplication::translate("TNetConnection", "tempo de resposta esgotado");
     case grpc::StatusCode::UNAUTHENTICATED:
-        return QStringLiteral("acesso não autenticado");
+        return QCoreApplication::translate("TNetConnection", "acesso não autenticado");
     case grpc::StatusCode::PERMISSION_DENIED:
-        return QStringLiteral("acesso negado");
+        return QCoreApplication::translate("TNetConnection", "acesso negado");
     case grpc::StatusCode::RESOURCE_EXHAUSTED:
-        return QStringLiteral("limite de recursos excedido: %1").arg(QString::fromStdString(status.error_message()));
+        return QCoreApplication::translate("TNetConnection", "limite de recursos excedido: %1").arg(QString::fromStdString(status.error_message()));
     case grpc::StatusCode::UNIMPLEMENTED:
-        return QStringLiteral("serviço desconhecido por este servidor");
+        return QCoreApplication::translate("TNetConnection", "serviço desconhecido por este servidor");
     default:
-        return QStringLiteral("erro %1: %2")
+        return QCoreApplication::translate("TNetConnection", "erro %1: %2")
             .arg(static_cast<int>(status.error_code()))
             .arg(QString::fromStdString(status.error_message()));
     }
@@ -259,7 +260,7 @@ void TNetConnection::setTlsRootCertificateFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw platform::Error(QStringLiteral("Não foi possível ler o certificado do servidor de aplicação %1 (%2).")
+        throw platform::Error(QCoreApplication::translate("TNetConnection", "Não foi possível ler o certificado do servidor de aplicação %1 (%2).")
                                   .arg(path, file.errorString()));
     m_options.tlsRootCertificates = file.readAll();
     m_options.tls = true;
@@ -298,23 +299,23 @@ void TNetConnection::openChannel()
 {
 
     const auto refuse = [this](const QString &reason) {
-        return platform::Error(QStringLiteral("Não foi possível conectar ao servidor de aplicação %1 (%2).")
+        return platform::Error(QCoreApplication::translate("TNetConnection", "Não foi possível conectar ao servidor de aplicação %1 (%2).")
                                    .arg(serverAddress(), reason));
     };
     const std::vector<Endpoint> list = endpoints();
     for (const Endpoint &endpoint : list) {
         if (endpoint.host.isEmpty())
-            throw refuse(QStringLiteral("endereço do servidor não informado"));
+            throw refuse(QCoreApplication::translate("TNetConnection", "endereço do servidor não informado"));
         if (endpoint.port < 1 || endpoint.port > 65535)
-            throw refuse(QStringLiteral("porta inválida"));
+            throw refuse(QCoreApplication::translate("TNetConnection", "porta inválida"));
         if (!m_options.bearerToken.isEmpty() && !m_options.tls && !isLoopback(endpoint.host))
-            throw refuse(QStringLiteral("o token de acesso só é enviado por conexão segura; ative o TLS"));
+            throw refuse(QCoreApplication::translate("TNetConnection", "o token de acesso só é enviado por conexão segura; ative o TLS"));
     }
     std::string target = serverAddress().toStdString();
     if (list.size() > 1) {
         target = addressListTarget(list);
         if (target.empty())
-            throw refuse(QStringLiteral("nenhum dos endereços foi encontrado"));
+            throw refuse(QCoreApplication::translate("TNetConnection", "nenhum dos endereços foi encontrado"));
     }
 
     std::shared_ptr<grpc::ChannelCredentials> credentials;
@@ -350,10 +351,10 @@ void TNetConnection::openChannel()
         // The first failed attempt settles it: waiting on for the deadline
         // would only freeze the screen longer.
         if (state == GRPC_CHANNEL_TRANSIENT_FAILURE || state == GRPC_CHANNEL_SHUTDOWN)
-            throw refuse(m_options.tls ? QStringLiteral("servidor indisponível ou certificado não aceito")
-                                       : QStringLiteral("servidor indisponível"));
+            throw refuse(m_options.tls ? QCoreApplication::translate("TNetConnection", "servidor indisponível ou certificado não aceito")
+                                       : QCoreApplication::translate("TNetConnection", "servidor indisponível"));
         if (!channel->channel->WaitForStateChange(state, deadline))
-            throw refuse(QStringLiteral("tempo de conexão esgotado"));
+            throw refuse(QCoreApplication::translate("TNetConnection", "tempo de conexão esgotado"));
     }
     channel->stub = ate::appserver::v1::AppServer::NewStub(channel->channel);
     if (!m_options.bearerToken.isEmpty())
@@ -494,7 +495,7 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
         byReference += arguments[i].byReference() ? 1 : 0;
         if (!toWireValue(arguments[i].value(), argument->mutable_value()))
             return ServerReply::failure(ServerReply::Status::InvalidArgument,
-                                        QStringLiteral("O argumento %1 de %2 tem um valor que não pode ser enviado ao "
+                                        QCoreApplication::translate("TNetConnection", "O argumento %1 de %2 tem um valor que não pode ser enviado ao "
                                                        "servidor de aplicação.")
                                             .arg(i + 1)
                                             .arg(method));
@@ -522,25 +523,25 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
     }
     if (!status.ok())
         return ServerReply::failure(ServerReply::Status::TransportFailure,
-                                    QStringLiteral("Não foi possível comunicar com o servidor de aplicação %1 (%2).")
+                                    QCoreApplication::translate("TNetConnection", "Não foi possível comunicar com o servidor de aplicação %1 (%2).")
                                         .arg(serverAddress(), transportReason(status)));
 
     const auto invalid = [&](const QString &why) {
         return ServerReply::failure(ServerReply::Status::InvalidReply,
-                                    QStringLiteral("O servidor de aplicação %1 enviou uma resposta inválida para %2 (%3).")
+                                    QCoreApplication::translate("TNetConnection", "O servidor de aplicação %1 enviou uma resposta inválida para %2 (%3).")
                                         .arg(serverAddress(), method, why));
     };
     switch (answer.result_case()) {
     case pb::CallReply::kFailure: {
         QString message = QString::fromStdString(answer.failure().message());
         if (message.trimmed().isEmpty())
-            message = QStringLiteral("O servidor de aplicação %1 recusou %2 sem dizer o motivo.").arg(serverAddress(), method);
+            message = QCoreApplication::translate("TNetConnection", "O servidor de aplicação %1 recusou %2 sem dizer o motivo.").arg(serverAddress(), method);
         return ServerReply::failure(ServerReply::Status::ServerFailure, message);
     }
     case pb::CallReply::kPacket:
         break;
     default:
-        return invalid(QStringLiteral("sem pacote de dados nem falha"));
+        return invalid(QCoreApplication::translate("TNetConnection", "sem pacote de dados nem falha"));
     }
 
     QString error;
@@ -548,7 +549,7 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
     if (!packet)
         return invalid(error);
     if (answer.by_reference_size() != byReference)
-        return invalid(QStringLiteral("%1 valores por referência, eram esperados %2")
+        return invalid(QCoreApplication::translate("TNetConnection", "%1 valores por referência, eram esperados %2")
                            .arg(answer.by_reference_size())
                            .arg(byReference));
 
@@ -560,7 +561,7 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
             continue;
         QVariant value = fromWireValue(answer.by_reference(static_cast<int>(writes.size())));
         if (!argument.accepts(value))
-            return invalid(QStringLiteral("valor devolvido no argumento %1 de tipo incompatível")
+            return invalid(QCoreApplication::translate("TNetConnection", "valor devolvido no argumento %1 de tipo incompatível")
                                .arg(&argument - arguments.data() + 1));
         writes.emplace_back(&argument, std::move(value));
     }
