@@ -104,8 +104,10 @@ void ReportPdfJob::print()
         fail(QCoreApplication::translate("ReportPdfJob", "o relatório não gravou %1.").arg(m_fileName));
         return;
     }
-    std::fprintf(stderr, "ate-host: relatório gravado em %s (%lld bytes)\n",
-                 qPrintable(m_fileName), static_cast<long long>(written.size()));
+    std::fprintf(stderr, "ate-host: %s\n",
+                 qPrintable(QCoreApplication::translate("ReportPdfJob", "relatório gravado em %1 (%2 bytes)")
+                                .arg(m_fileName)
+                                .arg(written.size())));
     emit finished(0);
 }
 
@@ -136,7 +138,8 @@ void ReportPdfJob::fail(const QString &message)
     m_done = true;
     m_timer.stop();
     m_formTimer.stop();
-    std::fprintf(stderr, "ate-host: relatório não gravado: %s\n", qPrintable(message));
+    std::fprintf(stderr, "ate-host: %s\n",
+                 qPrintable(QCoreApplication::translate("ReportPdfJob", "relatório não gravado: %1").arg(message)));
     emit finished(1);
 }
 

@@ -57,6 +57,14 @@
         <source>o relatório não gravou %1.</source>
         <translation>the report did not write %1.</translation>
     </message>
+    <message>
+        <source>relatório gravado em %1 (%2 bytes)</source>
+        <translation>report written to %1 (%2 bytes)</translation>
+    </message>
+    <message>
+        <source>relatório não gravado: %1</source>
+        <translation>report not written: %1</translation>
+    </message>
 </context>
 <context>
     <name>ScreenshotJob</name>
@@ -75,6 +83,37 @@
     <message>
         <source>a tela não terminou a primeira carga em %1 s.</source>
         <translation>the screen did not finish its first load in %1 s.</translation>
+    </message>
+    <message>
+        <source>captura não feita: %1</source>
+        <translation>no picture taken: %1</translation>
+    </message>
+    <message>
+        <source>não foi possível gravar %1</source>
+        <translation>could not write %1</translation>
+    </message>
+    <message>
+        <source>tela gravada em %1 (%2x%3)</source>
+        <translation>screen written to %1 (%2x%3)</translation>
+    </message>
+</context>
+<context>
+    <name>UnattendedDialogs</name>
+    <message>
+        <source>erro</source>
+        <translation>error</translation>
+    </message>
+    <message>
+        <source>aviso</source>
+        <translation>notice</translation>
+    </message>
+    <message>
+        <source>seleção cancelada: %1</source>
+        <translation>selection cancelled: %1</translation>
+    </message>
+    <message>
+        <source>pesquisa cancelada: %1</source>
+        <translation>lookup cancelled: %1</translation>
     </message>
 </context>
 <context>
