@@ -35,8 +35,8 @@ bool install(const QLocale &locale, const QString &baseName, const QStringList &
 QStringList translationFolders()
 {
     const QDir bin(QCoreApplication::applicationDirPath());
-    return {bin.absoluteFilePath(QStringLiteral("../translations")),
-            bin.absoluteFilePath(QStringLiteral("../share/ate25400/translations"))};
+    return {QDir::cleanPath(bin.absoluteFilePath(QStringLiteral("../translations"))),
+            QDir::cleanPath(bin.absoluteFilePath(QStringLiteral("../share/ate25400/translations")))};
 }
 
 QStringList installTranslations(const QLocale &locale)

@@ -12,6 +12,7 @@
 #include <mutex>
 
 Q_LOGGING_CATEGORY(host::lcScreen, "ate.screen", QtInfoMsg)
+Q_LOGGING_CATEGORY(host::lcHost, "ate.host", QtInfoMsg)
 
 namespace host {
 namespace {
@@ -23,10 +24,12 @@ struct Log
     QtMessageHandler previous = nullptr;
 };
 
+// Never destroyed: Qt logs from its own static destructors too, after
+// this file's statics would be gone. Every line is flushed as written.
 Log &log()
 {
-    static Log instance;
-    return instance;
+    static Log *instance = new Log;
+    return *instance;
 }
 
 const char *typeName(QtMsgType type)
@@ -120,6 +123,9 @@ QString installMessageLog(const MessageLogSettings &settings)
         const std::lock_guard lock(l.mutex);
         l.previous = previous;
     }
+    qCInfo(lcHost).noquote() << QCoreApplication::applicationName() << QCoreApplication::applicationVersion()
+                             << "started, pid" << QCoreApplication::applicationPid() << "log"
+                             << (path.isEmpty() ? QStringLiteral("on standard error only") : path);
     return path;
 }
 

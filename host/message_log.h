@@ -9,6 +9,7 @@ namespace host {
 // and whole categories are tuned with QT_LOGGING_RULES, for example
 // "ate.net.info=false" or "ate.*.debug=true".
 Q_DECLARE_LOGGING_CATEGORY(lcScreen) // "ate.screen": the screens' failures, every box the user sees
+Q_DECLARE_LOGGING_CATEGORY(lcHost)   // "ate.host": the process's start, so that runs tell apart
 
 struct MessageLogSettings
 {
