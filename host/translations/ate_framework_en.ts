@@ -377,31 +377,31 @@
     <name>TDateEditPlus</name>
     <message>
         <source>Domingo</source>
-        <translation>Sunday</translation>
+        <translation>Sun</translation>
     </message>
     <message>
         <source>Segunda</source>
-        <translation>Monday</translation>
+        <translation>Mon</translation>
     </message>
     <message>
         <source>Terça</source>
-        <translation>Tuesday</translation>
+        <translation>Tue</translation>
     </message>
     <message>
         <source>Quarta</source>
-        <translation>Wednesday</translation>
+        <translation>Wed</translation>
     </message>
     <message>
         <source>Quinta</source>
-        <translation>Thursday</translation>
+        <translation>Thu</translation>
     </message>
     <message>
         <source>Sexta</source>
-        <translation>Friday</translation>
+        <translation>Fri</translation>
     </message>
     <message>
         <source>Sábado</source>
-        <translation>Saturday</translation>
+        <translation>Sat</translation>
     </message>
     <message>
         <source>%1 não é uma data válida.</source>
