@@ -12,6 +12,7 @@
 #include "unattended_dialogs.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLayout>
 #include <QMdiArea>
@@ -77,7 +78,7 @@ LoadedPackage &HostSession::openScreen(const QString &screenCode)
 {
     LoadedPackage *package = m_packages.findScreen(screenCode);
     if (!package)
-        throw platform::Error(QStringLiteral("Tela não encontrada: %1.").arg(screenCode));
+        throw platform::Error(QCoreApplication::translate("HostSession", "Tela não encontrada: %1.").arg(screenCode));
     package->iniProc();
     if (m_options.maximizeScreen) {
         // The screen just opened is the newest sub-window.

@@ -1,5 +1,7 @@
 #include "host_options.h"
 #include "host_session.h"
+#include "message_log.h"
+#include "translations.h"
 
 #include <QApplication>
 
@@ -17,5 +19,7 @@ int main(int argc, char **argv)
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ate-host"));
+    host::installMessageLog();
+    app::installTranslations();
     return app::runHost(application);
 }

@@ -4,6 +4,7 @@
 #include "server_status.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -50,8 +51,8 @@ QString MainWindow::titleFor(const QString &code, const QString &name)
     if (code.isEmpty())
         return QStringLiteral("Catering");
     if (name.isEmpty())
-        return QStringLiteral("Catering — Filial %1").arg(code);
-    return QStringLiteral("Catering — Filial %1 %2").arg(code, name);
+        return QCoreApplication::translate("app::MainWindow", "Catering — Filial %1").arg(code);
+    return QCoreApplication::translate("app::MainWindow", "Catering — Filial %1 %2").arg(code, name);
 }
 
 void MainWindow::setBranch(const QString &code, const QString &name)

@@ -2,12 +2,18 @@
 
 #include "abort.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QLoggingCategory>
 
 namespace app {
 namespace {
+
+// "ate.package": which packages were loaded from where, and why one was not.
+Q_LOGGING_CATEGORY(lcPackage, "ate.package", QtInfoMsg)
 
 constexpr QLatin1String kPackagePrefix("PKG_");
 
@@ -16,7 +22,7 @@ Proc resolve(QLibrary &library, const char *symbol, const QString &packageName)
 {
     auto proc = reinterpret_cast<Proc>(library.resolve(symbol));
     if (!proc)
-        throw platform::Error(QStringLiteral("O pacote %1 não exporta %2.")
+        throw platform::Error(QCoreApplication::translate("PackageLoader", "O pacote %1 não exporta %2.")
                                   .arg(packageName, QString::fromLatin1(symbol)));
     return proc;
 }
@@ -44,10 +50,11 @@ QStringList PackageLoader::loadFolder(const QString &folder)
 {
     const QDir dir(folder);
     if (!dir.exists())
-        throw platform::Error(QStringLiteral("Pasta de pacotes não encontrada: %1").arg(folder));
+        throw platform::Error(QCoreApplication::translate("PackageLoader", "Pasta de pacotes não encontrada: %1").arg(folder));
     QStringList failures;
     const QStringList files =
         dir.entryList({kPackagePrefix + QStringLiteral("*.so")}, QDir::Files, QDir::Name);
+    qCInfo(lcPackage).noquote() << "loading" << files.size() << "package(s) from" << dir.absolutePath();
     for (const QString &file : files) {
         try {
             load(dir.absoluteFilePath(file));
@@ -60,6 +67,21 @@ QStringList PackageLoader::loadFolder(const QString &folder)
 
 LoadedPackage &PackageLoader::load(const QString &fileName)
 {
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        LoadedPackage &package = loadPackage(fileName);
+        qCInfo(lcPackage).noquote() << "loaded" << package.name << "from" << package.fileName << "in"
+                                    << clock.elapsed() << "ms, screen" << package.screenCode;
+        return package;
+    } catch (const platform::Error &error) {
+        qCInfo(lcPackage).noquote() << "not loaded:" << fileName << "-" << error.message();
+        throw;
+    }
+}
+
+LoadedPackage &PackageLoader::loadPackage(const QString &fileName)
+{
     const QFileInfo file(fileName);
     auto package = std::make_unique<LoadedPackage>();
     package->fileName = file.absoluteFilePath();
@@ -71,7 +93,7 @@ LoadedPackage &PackageLoader::load(const QString &fileName)
     for (const auto &loaded : m_packages) {
         if (loaded->fileName == package->fileName)
             throw platform::Error(
-                QStringLiteral("O pacote %1 já está carregado.").arg(package->name));
+                QCoreApplication::translate("PackageLoader", "O pacote %1 já está carregado.").arg(package->name));
     }
 
     // Every symbol bound at load, so that a package built against another
@@ -79,7 +101,7 @@ LoadedPackage &PackageLoader::load(const QString &fileName)
     package->library = std::make_unique<QLibrary>(package->fileName);
     package->library->setLoadHints(QLibrary::ResolveAllSymbolsHint);
     if (!package->library->load())
-        throw platform::Error(QStringLiteral("Não foi possível carregar o pacote %1: %2")
+        throw platform::Error(QCoreApplication::translate("PackageLoader", "Não foi possível carregar o pacote %1: %2")
                                   .arg(package->name, package->library->errorString()));
     try {
         QLibrary &library = *package->library;
@@ -90,7 +112,7 @@ LoadedPackage &PackageLoader::load(const QString &fileName)
             resolve<AteGetPackageInfoTableProc>(library, "GetPackageInfoTable", package->name);
         const AtePackageInfo *info = package->packageInfoTable();
         if (!info || info->abiVersion != ATE_PACKAGE_ABI_VERSION)
-            throw platform::Error(QStringLiteral("O pacote %1 foi feito para outra versão do host.")
+            throw platform::Error(QCoreApplication::translate("PackageLoader", "O pacote %1 foi feito para outra versão do host.")
                                       .arg(package->name));
     } catch (...) {
         package->library->unload();
@@ -118,6 +140,7 @@ void PackageLoader::unloadAll()
         // Resolving anything after this would silently load the library
         // again: the record goes with it.
         package->library->unload();
+        qCInfo(lcPackage).noquote() << "unloaded" << package->name;
     }
 }
 

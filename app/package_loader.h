@@ -66,6 +66,8 @@ public:
     LoadedPackage *findScreen(const QString &screenCode) const;
 
 private:
+    LoadedPackage &loadPackage(const QString &fileName);
+
     std::vector<std::unique_ptr<LoadedPackage>> m_packages;
 };
 

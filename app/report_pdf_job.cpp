@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -57,7 +58,7 @@ void ReportPdfJob::poll()
         return;
     const QString failure = m_probe.failure ? m_probe.failure() : QString();
     if (!failure.isEmpty()) {
-        fail(QStringLiteral("a tela não abriu: %1").arg(failure));
+        fail(QCoreApplication::translate("ReportPdfJob", "a tela não abriu: %1").arg(failure));
         return;
     }
     if (m_probe.ready && m_probe.ready()) {
@@ -68,7 +69,7 @@ void ReportPdfJob::poll()
         return;
     }
     if (m_elapsed.elapsed() > m_timeoutMs)
-        fail(QStringLiteral("a tela não terminou a primeira carga em %1 s.")
+        fail(QCoreApplication::translate("ReportPdfJob", "a tela não terminou a primeira carga em %1 s.")
                  .arg(m_timeoutMs / 1000.0, 0, 'f', 1));
 }
 
@@ -77,7 +78,7 @@ void ReportPdfJob::print()
     QMdiSubWindow *screen = m_area ? m_area->activeSubWindow() : nullptr;
     QAbstractButton *command = button(screen, QStringLiteral("sbtImprimir"));
     if (!command || !command->isEnabled()) {
-        fail(QStringLiteral("a tela aberta não tem o comando de impressão."));
+        fail(QCoreApplication::translate("ReportPdfJob", "a tela aberta não tem o comando de impressão."));
         return;
     }
     QDir().mkpath(QFileInfo(m_fileName).absolutePath());
@@ -91,20 +92,22 @@ void ReportPdfJob::print()
 
     const QString failure = m_probe.failure ? m_probe.failure() : QString();
     if (!failure.isEmpty()) {
-        fail(QStringLiteral("o relatório falhou: %1").arg(failure));
+        fail(QCoreApplication::translate("ReportPdfJob", "o relatório falhou: %1").arg(failure));
         return;
     }
     if (!m_formDriven) {
-        fail(QStringLiteral("o formulário do relatório não abriu."));
+        fail(QCoreApplication::translate("ReportPdfJob", "o formulário do relatório não abriu."));
         return;
     }
     const QFileInfo written(m_fileName);
     if (!written.exists() || written.size() == 0) {
-        fail(QStringLiteral("o relatório não gravou %1.").arg(m_fileName));
+        fail(QCoreApplication::translate("ReportPdfJob", "o relatório não gravou %1.").arg(m_fileName));
         return;
     }
-    std::fprintf(stderr, "ate-host: relatório gravado em %s (%lld bytes)\n",
-                 qPrintable(m_fileName), static_cast<long long>(written.size()));
+    std::fprintf(stderr, "ate-host: %s\n",
+                 qPrintable(QCoreApplication::translate("ReportPdfJob", "relatório gravado em %1 (%2 bytes)")
+                                .arg(m_fileName)
+                                .arg(written.size())));
     emit finished(0);
 }
 
@@ -135,7 +138,8 @@ void ReportPdfJob::fail(const QString &message)
     m_done = true;
     m_timer.stop();
     m_formTimer.stop();
-    std::fprintf(stderr, "ate-host: relatório não gravado: %s\n", qPrintable(message));
+    std::fprintf(stderr, "ate-host: %s\n",
+                 qPrintable(QCoreApplication::translate("ReportPdfJob", "relatório não gravado: %1").arg(message)));
     emit finished(1);
 }
 

@@ -78,10 +78,10 @@ void ScreenshotJob::poll()
 {
     if (m_done)
         return;
-    if (failedWith(QStringLiteral("a tela não abriu: %1")))
+    if (failedWith(QCoreApplication::translate("ScreenshotJob", "a tela não abriu: %1")))
         return;
     if (!m_window) {
-        fail(QStringLiteral("a janela principal foi fechada."));
+        fail(QCoreApplication::translate("ScreenshotJob", "a janela principal foi fechada."));
         return;
     }
     if (m_probe.ready && m_probe.ready()) {
@@ -90,14 +90,14 @@ void ScreenshotJob::poll()
             m_probe.prepare();
             // The preparation reads from the server too; after a failed read
             // the screen is not the one asked for.
-            if (failedWith(QStringLiteral("a tela falhou antes da captura: %1")))
+            if (failedWith(QCoreApplication::translate("ScreenshotJob", "a tela falhou antes da captura: %1")))
                 return;
         }
         capture();
         return;
     }
     if (m_elapsed.elapsed() > m_timeoutMs)
-        fail(QStringLiteral("a tela não terminou a primeira carga em %1 s.")
+        fail(QCoreApplication::translate("ScreenshotJob", "a tela não terminou a primeira carga em %1 s.")
                  .arg(m_timeoutMs / 1000.0, 0, 'f', 1));
 }
 
@@ -114,7 +114,8 @@ void ScreenshotJob::fail(const QString &message)
 {
     m_done = true;
     m_timer.stop();
-    std::fprintf(stderr, "ate-host: captura não feita: %s\n", qPrintable(message));
+    std::fprintf(stderr, "ate-host: %s\n",
+                 qPrintable(QCoreApplication::translate("ScreenshotJob", "captura não feita: %1").arg(message)));
     emit finished(1);
 }
 
@@ -128,13 +129,16 @@ void ScreenshotJob::capture()
     const QPixmap picture = m_window->grab();
     QDir().mkpath(QFileInfo(m_fileName).absolutePath());
     if (picture.isNull() || !picture.save(m_fileName, "PNG")) {
-        std::fprintf(stderr, "ate-host: não foi possível gravar %s\n", qPrintable(m_fileName));
+        std::fprintf(stderr, "ate-host: %s\n",
+                     qPrintable(QCoreApplication::translate("ScreenshotJob", "não foi possível gravar %1").arg(m_fileName)));
         emit finished(1);
         return;
     }
-    std::fprintf(stderr, "ate-host: tela gravada em %s (%dx%d)\n",
-                 qPrintable(QFileInfo(m_fileName).absoluteFilePath()), picture.width(),
-                 picture.height());
+    std::fprintf(stderr, "ate-host: %s\n",
+                 qPrintable(QCoreApplication::translate("ScreenshotJob", "tela gravada em %1 (%2x%3)")
+                                .arg(QFileInfo(m_fileName).absoluteFilePath())
+                                .arg(picture.width())
+                                .arg(picture.height())));
     emit finished(0);
 }
 

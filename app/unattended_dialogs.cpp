@@ -1,5 +1,7 @@
 #include "unattended_dialogs.h"
 
+#include <QCoreApplication>
+
 #include <cstdio>
 
 namespace app {
@@ -7,7 +9,9 @@ namespace app {
 void UnattendedDialogs::showMessage(host::MessageKind kind, const QString &text)
 {
     const bool error = kind == host::MessageKind::Error;
-    std::fprintf(stderr, "ate-host: %s: %s\n", error ? "erro" : "aviso", qPrintable(text));
+    const QString kindText = error ? QCoreApplication::translate("UnattendedDialogs", "erro")
+                                   : QCoreApplication::translate("UnattendedDialogs", "aviso");
+    std::fprintf(stderr, "ate-host: %s: %s\n", qPrintable(kindText), qPrintable(text));
     std::fflush(stderr);
     if (error)
         m_errors.append(text);
@@ -15,13 +19,15 @@ void UnattendedDialogs::showMessage(host::MessageKind kind, const QString &text)
 
 std::optional<QStringList> UnattendedDialogs::showListPicker(const host::ListPickRequest &request)
 {
-    std::fprintf(stderr, "ate-host: seleção cancelada: %s\n", qPrintable(request.title));
+    std::fprintf(stderr, "ate-host: %s\n",
+                 qPrintable(QCoreApplication::translate("UnattendedDialogs", "seleção cancelada: %1").arg(request.title)));
     return std::nullopt;
 }
 
 std::optional<int> UnattendedDialogs::showLookup(const host::LookupRequest &request)
 {
-    std::fprintf(stderr, "ate-host: pesquisa cancelada: %s\n", qPrintable(request.title));
+    std::fprintf(stderr, "ate-host: %s\n",
+                 qPrintable(QCoreApplication::translate("UnattendedDialogs", "pesquisa cancelada: %1").arg(request.title)));
     return std::nullopt;
 }
 

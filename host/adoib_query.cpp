@@ -4,6 +4,7 @@
 #include "client_data_set.h"
 #include "local_database.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -100,7 +101,7 @@ QVariant civilFromDatabase(const QVariant &value, const QString &fieldName)
     }
     if (!date.isValid() || !time.isValid())
         throw platform::Error(
-            QStringLiteral("Valor inválido para o campo %1: %2").arg(fieldName, text));
+            QCoreApplication::translate("TADOIBQuery", "Valor inválido para o campo %1: %2").arg(fieldName, text));
     return platform::civilDateTime(date, time);
 }
 
@@ -125,7 +126,7 @@ QVariant fromDatabase(const QVariant &value, const platform::Field &field)
     }
     if (!ok)
         throw platform::Error(
-            QStringLiteral("Valor inválido para o campo %1: %2").arg(field.name(), value.toString()));
+            QCoreApplication::translate("TADOIBQuery", "Valor inválido para o campo %1: %2").arg(field.name(), value.toString()));
     return converted;
 }
 
@@ -240,14 +241,14 @@ void TADOIBQuery::Open()
         query.setForwardOnly(true);
         if (!query.prepare(postgres ? civilTextStatement() : statement()))
             throw platform::Error(
-                QStringLiteral("Erro na consulta ao banco de dados local: %1").arg(query.lastError().text()));
+                QCoreApplication::translate("TADOIBQuery", "Erro na consulta ao banco de dados local: %1").arg(query.lastError().text()));
         for (int i = 0; i < m_params.count(); ++i) {
             const TParam &param = m_params.at(i);
             query.bindValue(QLatin1Char(':') + param.name(), forDriver(param));
         }
         if (!query.exec())
             throw platform::Error(
-                QStringLiteral("Erro na consulta ao banco de dados local: %1").arg(query.lastError().text()));
+                QCoreApplication::translate("TADOIBQuery", "Erro na consulta ao banco de dados local: %1").arg(query.lastError().text()));
 
         const QSqlRecord record = query.record();
         if (m_dataSet->fields().empty() || m_fieldsFromResult) {
@@ -285,7 +286,7 @@ void TADOIBQuery::Open()
         }
         if (query.lastError().isValid())
             throw platform::Error(
-                QStringLiteral("Erro na consulta ao banco de dados local: %1").arg(query.lastError().text()));
+                QCoreApplication::translate("TADOIBQuery", "Erro na consulta ao banco de dados local: %1").arg(query.lastError().text()));
     }
     m_dataSet->loadPacket(std::move(packet));
 }

@@ -1,5 +1,7 @@
 #include "btn_pesquisa.h"
 
+#include <QCoreApplication>
+
 #include "abort.h"
 #include "client_data_set.h"
 #include "data_source.h"
@@ -12,7 +14,7 @@ TBtnPesquisa::TBtnPesquisa(QWidget *parent)
     : TButtonFlat(parent)
 {
     setGlyph(Glyph::Search);
-    setHint(QStringLiteral("Pesquisar"));
+    setHint(QCoreApplication::translate("TBtnPesquisa", "Pesquisar"));
 }
 
 void TBtnPesquisa::handleClick()
@@ -34,7 +36,7 @@ void TBtnPesquisa::pesquisa()
 
     QPointer<platform::ClientDataSet> dataSet = m_dataSource ? m_dataSource->dataSet() : nullptr;
     if (!dataSet || !dataSet->isActive() || dataSet->isEmpty())
-        MensErro(m_emptyError.isEmpty() ? QStringLiteral("Não há registros para pesquisar.") : m_emptyError, true);
+        MensErro(m_emptyError.isEmpty() ? QCoreApplication::translate("TBtnPesquisa", "Não há registros para pesquisar.") : m_emptyError, true);
 
     const std::optional<int> row = dialogs().lookup({m_title, dataSet});
     // The lookup is modal, but a handler run by a timer meanwhile may have

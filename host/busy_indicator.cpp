@@ -1,6 +1,7 @@
 #include "busy_indicator.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
@@ -120,21 +121,21 @@ QString busyIndicatorText(int kind)
 {
     switch (kind) {
     case BusyConnecting:
-        return QStringLiteral("Conectando ao servidor...");
+        return QCoreApplication::translate("BusyIndicator", "Conectando ao servidor...");
     case BusySaving:
-        return QStringLiteral("Gravando dados...");
+        return QCoreApplication::translate("BusyIndicator", "Gravando dados...");
     case BusyDeleting:
-        return QStringLiteral("Excluindo dados...");
+        return QCoreApplication::translate("BusyIndicator", "Excluindo dados...");
     case BusyProcessing:
-        return QStringLiteral("Processando...");
+        return QCoreApplication::translate("BusyIndicator", "Processando...");
     case BusyPrinting:
-        return QStringLiteral("Imprimindo...");
+        return QCoreApplication::translate("BusyIndicator", "Imprimindo...");
     case BusySending:
-        return QStringLiteral("Enviando dados...");
+        return QCoreApplication::translate("BusyIndicator", "Enviando dados...");
     case BusyReading:
-        return QStringLiteral("Lendo dados...");
+        return QCoreApplication::translate("BusyIndicator", "Lendo dados...");
     default:
-        return QStringLiteral("Aguarde...");
+        return QCoreApplication::translate("BusyIndicator", "Aguarde...");
     }
 }
 

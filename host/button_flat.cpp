@@ -35,19 +35,26 @@ TButtonFlat::TButtonFlat(QWidget *parent)
 
 void TButtonFlat::setGlyph(Glyph glyph)
 {
-    setGlyph(glyphPixmap(glyph, true), glyphPixmap(glyph, false));
+    m_enabledGlyph = glyphIcon(glyph, true);
+    m_disabledGlyph = glyphIcon(glyph, false);
+    updateIcon();
 }
 
 void TButtonFlat::setGlyph(const QPixmap &enabled, const QPixmap &disabled)
 {
-    m_enabledGlyph = enabled;
-    m_disabledGlyph = disabled.isNull() ? greyed(enabled) : disabled;
+    const QPixmap grey = disabled.isNull() ? greyed(enabled) : disabled;
+    m_enabledGlyph = QIcon();
+    m_disabledGlyph = QIcon();
+    for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active}) {
+        m_enabledGlyph.addPixmap(enabled, mode);
+        m_disabledGlyph.addPixmap(grey, mode);
+    }
     updateIcon();
 }
 
-QPixmap TButtonFlat::currentGlyph() const
+QPixmap TButtonFlat::currentGlyph(qreal devicePixelRatio) const
 {
-    return isEnabled() ? m_enabledGlyph : m_disabledGlyph;
+    return (isEnabled() ? m_enabledGlyph : m_disabledGlyph).pixmap(iconSize(), devicePixelRatio);
 }
 
 void TButtonFlat::changeEvent(QEvent *event)
@@ -70,14 +77,9 @@ void TButtonFlat::runOnClick()
 
 void TButtonFlat::updateIcon()
 {
-    // Both modes get the state's own picture, so the style cannot substitute
-    // its generated disabled look for ours.
-    QIcon icon;
-    const QPixmap &picture = currentGlyph();
-    icon.addPixmap(picture, QIcon::Normal);
-    icon.addPixmap(picture, QIcon::Disabled);
-    icon.addPixmap(picture, QIcon::Active);
-    setIcon(icon);
+    // Each icon shows its state's own picture in every mode, so the style
+    // cannot substitute its generated disabled look for ours.
+    setIcon(isEnabled() ? m_enabledGlyph : m_disabledGlyph);
 }
 
 } // namespace host

@@ -21,11 +21,13 @@ public:
 
     explicit TButtonFlat(QWidget *parent = nullptr);
 
+    // Drawn from the glyph's SVG at the screen's scale.
     void setGlyph(Glyph glyph);
     // An empty disabled picture is made from the enabled one in grey.
     void setGlyph(const QPixmap &enabled, const QPixmap &disabled = {});
-    // The picture the button shows in its current state.
-    QPixmap currentGlyph() const;
+    // The picture the button shows in its current state, at the icon size
+    // and this pixel ratio.
+    QPixmap currentGlyph(qreal devicePixelRatio = 1.0) const;
 
     // Also the button's accessible name: a glyph alone says nothing to a
     // screen reader.
@@ -50,8 +52,8 @@ protected:
 private:
     void updateIcon();
 
-    QPixmap m_enabledGlyph;
-    QPixmap m_disabledGlyph;
+    QIcon m_enabledGlyph;
+    QIcon m_disabledGlyph;
     ClickHandler m_onClick;
 };
 

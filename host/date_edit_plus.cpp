@@ -5,6 +5,7 @@
 #include "functions.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QPainter>
 
@@ -17,9 +18,9 @@ const QString DateFormat = QStringLiteral("dd/MM/yyyy");
 
 TDateEditPlus::TDateEditPlus(QWidget *parent)
     : QLineEdit(parent)
-    , m_weekdayNames({QStringLiteral("Domingo"), QStringLiteral("Segunda"), QStringLiteral("Terça"),
-                      QStringLiteral("Quarta"), QStringLiteral("Quinta"), QStringLiteral("Sexta"),
-                      QStringLiteral("Sábado")})
+    , m_weekdayNames({QCoreApplication::translate("TDateEditPlus", "Domingo"), QCoreApplication::translate("TDateEditPlus", "Segunda"), QCoreApplication::translate("TDateEditPlus", "Terça"),
+                      QCoreApplication::translate("TDateEditPlus", "Quarta"), QCoreApplication::translate("TDateEditPlus", "Quinta"), QCoreApplication::translate("TDateEditPlus", "Sexta"),
+                      QCoreApplication::translate("TDateEditPlus", "Sábado")})
 {
     // '0' digits are optional, so the edit can be emptied; '9' would make an
     // empty date unacceptable.
@@ -51,7 +52,7 @@ bool TDateEditPlus::hasValidDate() const
 void TDateEditPlus::CheckValidDate() const
 {
     if (!isEmptyDate() && !hasValidDate())
-        throw platform::Error(QStringLiteral("%1 não é uma data válida.").arg(text()));
+        throw platform::Error(QCoreApplication::translate("TDateEditPlus", "%1 não é uma data válida.").arg(text()));
 }
 
 QDateTime TDateEditPlus::GetDate() const

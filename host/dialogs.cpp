@@ -1,6 +1,7 @@
 #include "dialogs.h"
 
 #include "abort.h"
+#include "message_log.h"
 #include "qt_dialogs.h"
 #include "screen.h"
 
@@ -36,12 +37,15 @@ Dialogs::~Dialogs() = default;
 
 void Dialogs::error(const QString &text)
 {
+    // What the user was told is what a supervisor asks about later.
+    qCInfo(lcScreen).noquote() << "error box:" << text;
     const NormalCursor normal;
     showMessage(MessageKind::Error, text);
 }
 
 void Dialogs::information(const QString &text)
 {
+    qCInfo(lcScreen).noquote() << "information box:" << text;
     const NormalCursor normal;
     showMessage(MessageKind::Information, text);
 }

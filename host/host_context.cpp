@@ -2,6 +2,7 @@
 
 #include "abort.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,7 +18,7 @@ QList<std::pair<QString, QString>> parseConninfo(const QString &conninfo)
     QList<std::pair<QString, QString>> pairs;
     const auto malformed = [&] {
         return platform::Error(
-            QStringLiteral("Conexão com o banco de dados mal formada: %1").arg(conninfo));
+            QCoreApplication::translate("HostContext", "Conexão com o banco de dados mal formada: %1").arg(conninfo));
     };
     qsizetype i = 0;
     const qsizetype n = conninfo.size();
@@ -86,7 +87,7 @@ int positiveInt(const QSettings &settings, const QString &key, int current)
     bool ok = false;
     const int value = settings.value(key).toString().trimmed().toInt(&ok);
     if (!ok || value <= 0)
-        throw platform::Error(QStringLiteral("Valor inválido para %1 no arquivo de configuração: %2")
+        throw platform::Error(QCoreApplication::translate("HostContext", "Valor inválido para %1 no arquivo de configuração: %2")
                                   .arg(key, settings.value(key).toString()));
     return value;
 }
@@ -106,7 +107,7 @@ DatabaseSettings DatabaseSettings::fromLibpq(const QString &conninfo)
             settings.port = value.toInt(&ok);
             if (!ok)
                 throw platform::Error(
-                    QStringLiteral("Porta inválida na conexão com o banco de dados: %1").arg(value));
+                    QCoreApplication::translate("HostContext", "Porta inválida na conexão com o banco de dados: %1").arg(value));
         } else if (key == QLatin1String("dbname")) {
             settings.databaseName = value;
         } else if (key == QLatin1String("user")) {
@@ -130,11 +131,11 @@ void Context::loadFromSettings(const QString &path)
 {
     if (!QFileInfo(path).isReadable())
         throw platform::Error(
-            QStringLiteral("Arquivo de configuração não encontrado: %1").arg(path));
+            QCoreApplication::translate("HostContext", "Arquivo de configuração não encontrado: %1").arg(path));
     QSettings settings(path, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
         throw platform::Error(
-            QStringLiteral("Arquivo de configuração inválido: %1").arg(path));
+            QCoreApplication::translate("HostContext", "Arquivo de configuração inválido: %1").arg(path));
 
     const auto text = [&](const QString &key, const QString &current) {
         return settings.contains(key) ? settings.value(key).toString().trimmed() : current;
@@ -156,7 +157,7 @@ void Context::loadFromSettings(const QString &path)
         QFile file(certPath);
         if (!file.open(QIODevice::ReadOnly))
             throw platform::Error(
-                QStringLiteral("Certificado raiz não encontrado: %1").arg(certPath));
+                QCoreApplication::translate("HostContext", "Certificado raiz não encontrado: %1").arg(certPath));
         m_tlsRootCertificate = file.readAll();
         m_useTls = true;
     }
@@ -174,7 +175,7 @@ void Context::loadFromSettings(const QString &path)
             m_database.sqlitePath = QFileInfo(path).dir().absoluteFilePath(file);
     } else {
         throw platform::Error(
-            QStringLiteral("Banco de dados local desconhecido no arquivo de configuração: %1").arg(driver));
+            QCoreApplication::translate("HostContext", "Banco de dados local desconhecido no arquivo de configuração: %1").arg(driver));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "picker_parts.h"
 #include "record_set_model.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -36,11 +37,11 @@ ListPickerDialog::ListPickerDialog(const ListPickRequest &request, QWidget *pare
             m_model->toggle(index.row());
     });
 
-    auto *markAll = new QPushButton(QStringLiteral("Marcar todos"), this);
+    auto *markAll = new QPushButton(QCoreApplication::translate("ListPickerDialog", "Marcar todos"), this);
     markAll->setObjectName(QStringLiteral("btnMarcarTodos"));
     markAll->setAutoDefault(false);
     connect(markAll, &QPushButton::clicked, this, [this] { m_model->setAllMarked(true); });
-    auto *unmarkAll = new QPushButton(QStringLiteral("Desmarcar todos"), this);
+    auto *unmarkAll = new QPushButton(QCoreApplication::translate("ListPickerDialog", "Desmarcar todos"), this);
     unmarkAll->setObjectName(QStringLiteral("btnDesmarcarTodos"));
     unmarkAll->setAutoDefault(false);
     connect(unmarkAll, &QPushButton::clicked, this, [this] { m_model->setAllMarked(false); });

@@ -3,6 +3,7 @@
 #include "abort.h"
 #include "host_context.h"
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <QStringList>
 
@@ -51,7 +52,7 @@ QSqlDatabase localDatabase()
     if (wanted.driver == DatabaseSettings::Driver::Sqlite) {
         if (wanted.sqlitePath.isEmpty()) {
             QSqlDatabase::removeDatabase(localConnectionName());
-            throw platform::Error(QStringLiteral("Banco de dados local não configurado."));
+            throw platform::Error(QCoreApplication::translate("LocalDatabase", "Banco de dados local não configurado."));
         }
         db.setDatabaseName(wanted.sqlitePath);
         db.setConnectOptions(wanted.readOnly
@@ -76,7 +77,7 @@ QSqlDatabase localDatabase()
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(localConnectionName());
         throw platform::Error(
-            QStringLiteral("Não foi possível abrir o banco de dados local: %1").arg(reason));
+            QCoreApplication::translate("LocalDatabase", "Não foi possível abrir o banco de dados local: %1").arg(reason));
     }
     state.open = true;
     state.settings = wanted;

@@ -5,6 +5,7 @@
 #include "record_set_model.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -31,7 +32,7 @@ LookupDialog::LookupDialog(const LookupRequest &request, QWidget *parent)
     m_filter->setFilterKeyColumn(-1);
     m_filter->setFilterCaseSensitivity(Qt::CaseInsensitive);
 
-    auto *label = new QLabel(QStringLiteral("Pesquisar:"), this);
+    auto *label = new QLabel(QCoreApplication::translate("LookupDialog", "Pesquisar:"), this);
     label->setObjectName(QStringLiteral("lblPesquisa"));
     m_search = new QLineEdit(this);
     m_search->setObjectName(QStringLiteral("edtPesquisa"));

@@ -1,5 +1,6 @@
 #include "message_dialog.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,7 +15,7 @@ MessageDialog::MessageDialog(MessageKind kind, const QString &text, QWidget *par
 {
     const bool error = kind == MessageKind::Error;
     setObjectName(error ? QStringLiteral("msgErro") : QStringLiteral("msgInformacao"));
-    setWindowTitle(error ? QStringLiteral("Erro") : QStringLiteral("Informação"));
+    setWindowTitle(error ? QCoreApplication::translate("MessageDialog", "Erro") : QCoreApplication::translate("MessageDialog", "Informação"));
     setWindowModality(Qt::ApplicationModal);
 
     auto *icon = new QLabel(this);

@@ -1,5 +1,7 @@
 #include "params.h"
 
+#include <QCoreApplication>
+
 #include "abort.h"
 #include "data_packet.h"
 
@@ -145,7 +147,7 @@ TParam &TParams::paramByName(const QString &name) const
 {
     if (TParam *param = findParam(name))
         return *param;
-    throw platform::Error(QStringLiteral("Parâmetro %1 não encontrado.").arg(name));
+    throw platform::Error(QCoreApplication::translate("TParams", "Parâmetro %1 não encontrado.").arg(name));
 }
 
 QStringList TParams::names() const

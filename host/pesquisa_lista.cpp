@@ -1,5 +1,7 @@
 #include "pesquisa_lista.h"
 
+#include <QCoreApplication>
+
 #include "abort.h"
 #include "client_data_set.h"
 #include "data_source.h"
@@ -32,12 +34,12 @@ bool PesquisaLista(platform::DataSource *dataSource, const QString &keyField, co
 
     platform::ClientDataSet *dataSet = dataSource ? dataSource->dataSet() : nullptr;
     if (!dataSet || !dataSet->isActive() || dataSet->isEmpty()) {
-        dialogs().error(emptyText.isEmpty() ? QStringLiteral("Não há registros para pesquisar.") : emptyText);
+        dialogs().error(emptyText.isEmpty() ? QCoreApplication::translate("PesquisaLista", "Não há registros para pesquisar.") : emptyText);
         return false;
     }
     const platform::Field *key = dataSet->findField(keyField);
     if (!key)
-        throw platform::Error(QStringLiteral("Campo %1 não encontrado.").arg(keyField));
+        throw platform::Error(QCoreApplication::translate("PesquisaLista", "Campo %1 não encontrado.").arg(keyField));
 
     QStringList marked = splitCodeList(list);
     if (allMarked) {

@@ -1,5 +1,6 @@
 #include "picker_parts.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -29,7 +30,7 @@ QDialogButtonBox *makeOkCancel(QDialog *dialog, QPushButton **ok)
     *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     (*ok)->setObjectName(QStringLiteral("btnOk"));
     (*ok)->setDefault(true);
-    QPushButton *cancel = buttons->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel = buttons->addButton(QCoreApplication::translate("PickerParts", "Cancelar"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("btnCancelar"));
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;

@@ -61,7 +61,7 @@ bool guarded(const std::function<void()> &handler) noexcept
     } catch (const std::exception &e) {
         show(QString::fromUtf8(e.what()));
     } catch (...) {
-        show(QStringLiteral("Erro inesperado."));
+        show(QCoreApplication::translate("Platform", "Erro inesperado."));
     }
     return false;
 }

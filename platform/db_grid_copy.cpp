@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -35,12 +36,12 @@ void DBGrid::addCopyAndExport()
 {
     // The key is named in the menu but read by keyPressEvent, so that a
     // form's key preview sees it as it sees every other key.
-    m_copy = new QAction(QStringLiteral("Copiar\t")
+    m_copy = new QAction(QCoreApplication::translate("DbGrid", "Copiar") + QLatin1Char('\t')
                              + QKeySequence(QKeySequence::Copy).toString(QKeySequence::NativeText),
                          this);
     m_copy->setObjectName(QStringLiteral("actCopiar"));
     connect(m_copy, &QAction::triggered, this, [this] { guarded([this] { copySelection(); }); });
-    m_export = new QAction(QStringLiteral("Exportar para CSV…"), this);
+    m_export = new QAction(QCoreApplication::translate("DbGrid", "Exportar para CSV…"), this);
     m_export->setObjectName(QStringLiteral("actExportarCsv"));
     connect(m_export, &QAction::triggered, this, [this] { guarded([this] { exportToCsv(); }); });
     addAction(m_copy);
@@ -84,7 +85,7 @@ void DBGrid::exportToCsv()
                               + QStringLiteral(".csv"));
     const QString path = exportPathPrompt()
                              ? exportPathPrompt()(this, suggested)
-                             : QFileDialog::getSaveFileName(this, QStringLiteral("Exportar para CSV"),
+                             : QFileDialog::getSaveFileName(this, QCoreApplication::translate("DbGrid", "Exportar para CSV"),
                                                             suggested, QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty())
         return;

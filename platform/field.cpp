@@ -1,5 +1,7 @@
 #include "field.h"
 
+#include <QCoreApplication>
+
 #include "abort.h"
 #include "client_data_set.h"
 
@@ -113,7 +115,7 @@ double Field::asFloatAt(int row) const
     const QString text = column->text(row).trimmed();
     const double number = text.isEmpty() ? 0.0 : QLocale().toDouble(text, &ok);
     if (!ok && !text.isEmpty())
-        throw Error(QStringLiteral("'%1' não é um valor numérico válido.").arg(text));
+        throw Error(QCoreApplication::translate("ClientDataSet", "'%1' não é um valor numérico válido.").arg(text));
     return number;
 }
 
@@ -132,7 +134,7 @@ QDateTime Field::asDateTimeAt(int row) const
     case FieldType::FixedString:
         break;
     }
-    throw Error(QStringLiteral("'%1' não é uma data válida.").arg(column->text(row)));
+    throw Error(QCoreApplication::translate("ClientDataSet", "'%1' não é uma data válida.").arg(column->text(row)));
 }
 
 QString Field::formattedText(int row, bool displayText) const

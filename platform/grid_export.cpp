@@ -4,6 +4,7 @@
 #include "db_grid.h"
 #include "grid_model.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QSaveFile>
 
@@ -94,12 +95,12 @@ void writeTextFileAtomically(const QString &path, const QString &text)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        throw Error(QStringLiteral("Não foi possível gravar o arquivo \"%1\": %2.")
+        throw Error(QCoreApplication::translate("DbGrid", "Não foi possível gravar o arquivo \"%1\": %2.")
                         .arg(path, file.errorString()));
     }
     const QByteArray bytes = QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
     if (file.write(bytes) != bytes.size() || !file.commit()) {
-        throw Error(QStringLiteral("Não foi possível gravar o arquivo \"%1\": %2.")
+        throw Error(QCoreApplication::translate("DbGrid", "Não foi possível gravar o arquivo \"%1\": %2.")
                         .arg(path, file.errorString()));
     }
 }

@@ -1,5 +1,7 @@
 #include "grid_model.h"
 
+#include <QCoreApplication>
+
 #include "abort.h"
 #include "client_data_set.h"
 #include "data_link.h"
@@ -61,7 +63,7 @@ GridColumn &GridModel::column(int index) const
 {
     if (GridColumn *column = columnAt(index))
         return *column;
-    throw Error(QStringLiteral("Coluna %1 inexistente na grade.").arg(index));
+    throw Error(QCoreApplication::translate("DbGrid", "Coluna %1 inexistente na grade.").arg(index));
 }
 
 void GridModel::columnRebound(GridColumn &column)

@@ -17,12 +17,19 @@
 namespace host {
 namespace {
 
-const QStringList baseMessages = {
-    QStringLiteral("Arq_Rel_Err|O arquivo contendo a definição do relatório de código '%s' não foi "
-                   "encontrado no diretório '%s'."),
-    QStringLiteral("NovoCaption|Título do relatório"),
-    QStringLiteral("NovoPrompt|Informe o título do relatório:"),
-};
+// Built when a form is made, so that they come in the user's language.
+QStringList baseMessages()
+{
+    return translatedMessageLines(
+        "host::TfrmDadosGerRel",
+        {
+            {"Arq_Rel_Err", QT_TRANSLATE_NOOP("host::TfrmDadosGerRel",
+                                              "O arquivo contendo a definição do relatório de código '%s' não foi "
+                                              "encontrado no diretório '%s'.")},
+            {"NovoCaption", QT_TRANSLATE_NOOP("host::TfrmDadosGerRel", "Título do relatório")},
+            {"NovoPrompt", QT_TRANSLATE_NOOP("host::TfrmDadosGerRel", "Informe o título do relatório:")},
+        });
+}
 
 constexpr int MenuPanelHeight = 27;
 
@@ -35,7 +42,7 @@ TfrmDadosGerRel::TfrmDadosGerRel(QWidget *parent)
 
     msgPadrao = new TMessages(this);
     msgPadrao->setObjectName(QStringLiteral("msgPadrao"));
-    msgPadrao->setLines(baseMessages);
+    msgPadrao->setLines(baseMessages());
     msgMensagens = new TMessages(this);
     msgMensagens->setObjectName(QStringLiteral("msgMensagens"));
     rpddPadrao = new TReportDesignerDialog(this);

@@ -60,11 +60,17 @@ private:
 
 namespace {
 
-const QStringList baseMessages = {
-    QStringLiteral("AJUDA|Ajuda desta tela: arquivo \"%s\", tópico %s."),
-    QStringLiteral("SEM_AJUDA|Não há ajuda disponível para esta tela."),
-    QStringLiteral("IMPRESSORA_ERRO|Não foi possível iniciar a impressão."),
-};
+// Built when a form is made, so that they come in the user's language.
+QStringList baseMessages()
+{
+    return translatedMessageLines(
+        "host::TfrmPadraoSimples",
+        {
+            {"AJUDA", QT_TRANSLATE_NOOP("host::TfrmPadraoSimples", "Ajuda desta tela: arquivo \"%s\", tópico %s.")},
+            {"SEM_AJUDA", QT_TRANSLATE_NOOP("host::TfrmPadraoSimples", "Não há ajuda disponível para esta tela.")},
+            {"IMPRESSORA_ERRO", QT_TRANSLATE_NOOP("host::TfrmPadraoSimples", "Não foi possível iniciar a impressão.")},
+        });
+}
 
 } // namespace
 
@@ -78,7 +84,7 @@ TfrmPadraoSimples::TfrmPadraoSimples(QWidget *parent)
     msgPadrao->setObjectName(QStringLiteral("msgPadrao"));
     msgMensagensPadroes = new TMessages(this);
     msgMensagensPadroes->setObjectName(QStringLiteral("msgMensagensPadroes"));
-    msgMensagensPadroes->setLines(baseMessages);
+    msgMensagensPadroes->setLines(baseMessages());
     dtsPadrao = new platform::DataSource(this);
     dtsPadrao->setObjectName(QStringLiteral("dtsPadrao"));
     prdImprimir = new TPrintDialog(this);

@@ -3,6 +3,7 @@
 #include "abort.h"
 #include "adoib_query.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -32,7 +33,7 @@ const QList<QPair<QString, Section>> &sectionTags()
 
 [[noreturn]] void invalid(const QString &origin, int line, const QString &reason)
 {
-    throw platform::Error(QStringLiteral("Definição de relatório inválida (%1, linha %2): %3")
+    throw platform::Error(QCoreApplication::translate("ReportDefinition", "Definição de relatório inválida (%1, linha %2): %3")
                               .arg(origin)
                               .arg(line)
                               .arg(reason));
@@ -47,11 +48,11 @@ ReportColumn parseColumn(const QString &text, const QString &origin, int line)
 {
     const QStringList parts = text.split(u'|');
     if (parts.size() > 5)
-        invalid(origin, line, QStringLiteral("coluna com mais de cinco partes."));
+        invalid(origin, line, QCoreApplication::translate("ReportDefinition", "coluna com mais de cinco partes."));
     ReportColumn column;
     column.field = parts.at(0).trimmed();
     if (column.field.isEmpty())
-        invalid(origin, line, QStringLiteral("coluna sem nome."));
+        invalid(origin, line, QCoreApplication::translate("ReportDefinition", "coluna sem nome."));
     column.title = parts.size() > 1 ? parts.at(1).trimmed() : QString();
     if (column.title.isEmpty())
         column.title = column.field;
@@ -59,7 +60,7 @@ ReportColumn parseColumn(const QString &text, const QString &origin, int line)
         bool ok = false;
         column.width = parts.at(2).trimmed().toInt(&ok);
         if (!ok || column.width <= 0)
-            invalid(origin, line, QStringLiteral("largura \"%1\" inválida.").arg(parts.at(2).trimmed()));
+            invalid(origin, line, QCoreApplication::translate("ReportDefinition", "largura \"%1\" inválida.").arg(parts.at(2).trimmed()));
     }
     if (parts.size() > 3) {
         const QString alignment = parts.at(3).trimmed().toLower();
@@ -70,7 +71,7 @@ ReportColumn parseColumn(const QString &text, const QString &origin, int line)
         else if (alignment.isEmpty() || alignment == QLatin1String("left"))
             column.alignment = Qt::AlignLeft;
         else
-            invalid(origin, line, QStringLiteral("alinhamento \"%1\" inválido.").arg(alignment));
+            invalid(origin, line, QCoreApplication::translate("ReportDefinition", "alinhamento \"%1\" inválido.").arg(alignment));
     }
     if (parts.size() > 4)
         column.format = parts.at(4).trimmed();
@@ -90,7 +91,7 @@ void parseGroupLine(ReportGroup &group, const QString &text, const QString &orig
 {
     const qsizetype bar = text.indexOf(u'|');
     if (bar < 0)
-        invalid(origin, line, QStringLiteral("linha de grupo sem \"|\"."));
+        invalid(origin, line, QCoreApplication::translate("ReportDefinition", "linha de grupo sem \"|\"."));
     const QString item = text.left(bar).trimmed().toLower();
     const QString value = text.mid(bar + 1).trimmed();
     if (item == QLatin1String("key"))
@@ -104,25 +105,25 @@ void parseGroupLine(ReportGroup &group, const QString &text, const QString &orig
     else if (item == QLatin1String("grand"))
         group.grandTotal = value;
     else
-        invalid(origin, line, QStringLiteral("item de grupo \"%1\" desconhecido.").arg(item));
+        invalid(origin, line, QCoreApplication::translate("ReportDefinition", "item de grupo \"%1\" desconhecido.").arg(item));
 }
 
 void checkComplete(const ReportDefinition &report, const QString &origin, int line)
 {
     if (report.query.trimmed().isEmpty())
-        invalid(origin, line, QStringLiteral("o relatório \"%1\" não tem consulta.").arg(report.title));
+        invalid(origin, line, QCoreApplication::translate("ReportDefinition", "o relatório \"%1\" não tem consulta.").arg(report.title));
     if (report.columns.isEmpty())
-        invalid(origin, line, QStringLiteral("o relatório \"%1\" não tem colunas.").arg(report.title));
+        invalid(origin, line, QCoreApplication::translate("ReportDefinition", "o relatório \"%1\" não tem colunas.").arg(report.title));
     const ReportGroup &group = report.group;
     if (group.isEmpty() && (!group.header.isEmpty() || !group.totals.isEmpty()))
-        invalid(origin, line, QStringLiteral("o grupo do relatório \"%1\" não tem \"key\".").arg(report.title));
+        invalid(origin, line, QCoreApplication::translate("ReportDefinition", "o grupo do relatório \"%1\" não tem \"key\".").arg(report.title));
     for (const QString &total : group.totals) {
         const bool isColumn = std::any_of(report.columns.begin(), report.columns.end(),
                                           [&](const ReportColumn &column) {
                                               return column.field.compare(total, Qt::CaseInsensitive) == 0;
                                           });
         if (!isColumn)
-            invalid(origin, line, QStringLiteral("o total \"%1\" não é uma coluna do relatório.").arg(total));
+            invalid(origin, line, QCoreApplication::translate("ReportDefinition", "o total \"%1\" não é uma coluna do relatório.").arg(total));
     }
 }
 
@@ -174,7 +175,7 @@ QList<ReportDefinition> parseReports(const QString &text, const QString &origin)
             ReportDefinition report;
             report.title = trimmed.mid(ReportTag.size()).trimmed();
             if (report.title.isEmpty())
-                invalid(origin, number, QStringLiteral("relatório sem título."));
+                invalid(origin, number, QCoreApplication::translate("ReportDefinition", "relatório sem título."));
             reports.append(report);
             reportLine = number;
             section = Section::None;
@@ -184,7 +185,7 @@ QList<ReportDefinition> parseReports(const QString &text, const QString &origin)
                                       [&](const auto &entry) { return startsWithTag(trimmed, entry.first); });
         if (tag != sectionTags().end()) {
             if (reports.isEmpty())
-                invalid(origin, number, QStringLiteral("seção antes de \"[report]\"."));
+                invalid(origin, number, QCoreApplication::translate("ReportDefinition", "seção antes de \"[report]\"."));
             finishQuery();
             section = tag->second;
             continue;
@@ -208,7 +209,7 @@ QList<ReportDefinition> parseReports(const QString &text, const QString &origin)
             parseGroupLine(reports.last().group, trimmed, origin, number);
             continue;
         }
-        invalid(origin, number, QStringLiteral("texto fora de uma seção."));
+        invalid(origin, number, QCoreApplication::translate("ReportDefinition", "texto fora de uma seção."));
     }
     finishQuery();
     if (!reports.isEmpty())
@@ -276,7 +277,7 @@ QList<ReportDefinition> readReportFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        throw platform::Error(QStringLiteral("Não foi possível ler o arquivo de relatórios \"%1\": %2")
+        throw platform::Error(QCoreApplication::translate("ReportDefinition", "Não foi possível ler o arquivo de relatórios \"%1\": %2")
                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
     }
     return parseReports(QString::fromUtf8(file.readAll()), QFileInfo(path).fileName());
@@ -286,12 +287,12 @@ void writeReportFile(const QString &path, const QList<ReportDefinition> &reports
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        throw platform::Error(QStringLiteral("Não foi possível gravar o arquivo de relatórios \"%1\": %2")
+        throw platform::Error(QCoreApplication::translate("ReportDefinition", "Não foi possível gravar o arquivo de relatórios \"%1\": %2")
                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
     }
     file.write(reportsText(reports).toUtf8());
     if (!file.commit()) {
-        throw platform::Error(QStringLiteral("Não foi possível gravar o arquivo de relatórios \"%1\": %2")
+        throw platform::Error(QCoreApplication::translate("ReportDefinition", "Não foi possível gravar o arquivo de relatórios \"%1\": %2")
                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
     }
 }

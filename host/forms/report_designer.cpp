@@ -50,12 +50,12 @@ void addPdfExport(QPrintPreviewDialog &preview, const QTextDocument &document, c
     if (!toolbar)
         return;
     toolbar->addSeparator();
-    QAction *action = toolbar->addAction(QStringLiteral("Exportar PDF..."));
+    QAction *action = toolbar->addAction(QCoreApplication::translate("ReportDesigner", "Exportar PDF..."));
     action->setObjectName(QStringLiteral("actExportarPdf"));
-    action->setToolTip(QStringLiteral("Exportar o relatório para um arquivo PDF"));
+    action->setToolTip(QCoreApplication::translate("ReportDesigner", "Exportar o relatório para um arquivo PDF"));
     QObject::connect(action, &QAction::triggered, &preview, [&preview, &document, title] {
         platform::guarded([&] {
-            QString path = QFileDialog::getSaveFileName(&preview, QStringLiteral("Exportar PDF"),
+            QString path = QFileDialog::getSaveFileName(&preview, QCoreApplication::translate("ReportDesigner", "Exportar PDF"),
                                                         title + QStringLiteral(".pdf"),
                                                         QStringLiteral("PDF (*.pdf)"));
             if (path.isEmpty())
@@ -115,12 +115,12 @@ const ReportDefinition &reportOrAbort(const QList<ReportDefinition> &reports, co
 {
     // MensErro with its abort flag never returns.
     if (title.trimmed().isEmpty()) {
-        MensErro(QStringLiteral("Escolha o relatório."), true);
+        MensErro(QCoreApplication::translate("ReportDesigner", "Escolha o relatório."), true);
         platform::abortSilently();
     }
     const ReportDefinition *report = findReport(reports, title);
     if (!report) {
-        MensErro(QStringLiteral("O relatório \"%1\" não está mais no arquivo de definição.")
+        MensErro(QCoreApplication::translate("ReportDesigner", "O relatório \"%1\" não está mais no arquivo de definição.")
                      .arg(title),
                  true);
         platform::abortSilently();
@@ -252,7 +252,7 @@ QString TReportDesignerDialog::newReport(const QString &from)
     if (title.isEmpty())
         return {};
     if (findReport(reports, title))
-        MensErro(QStringLiteral("Já existe um relatório com o título \"%1\".").arg(title), true);
+        MensErro(QCoreApplication::translate("ReportDesigner", "Já existe um relatório com o título \"%1\".").arg(title), true);
     copy.title = title;
     reports.append(copy);
     writeReportFile(path, reports);

@@ -9,6 +9,7 @@
 #include "report_format.h"
 #include "report_printing.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
 #include <QTextCursor>
@@ -60,7 +61,7 @@ public:
         heading.title = m_report.title;
         for (const QString &line : m_report.heading)
             heading.lines.append(m_formatter.format(line, {}, m_rowCount > 0 ? 0 : -1));
-        heading.issued = QStringLiteral("Emitido em %1")
+        heading.issued = QCoreApplication::translate("ReportDesigner", "Emitido em %1")
                              .arg(QLocale(QLocale::Portuguese, QLocale::Brazil)
                                       .toString(QDateTime::currentDateTime(),
                                                 QStringLiteral("dd/MM/yyyy HH:mm")));
@@ -76,8 +77,8 @@ public:
         QTextBlockFormat spaced;
         spaced.setTopMargin(6);
         cursor.insertBlock(spaced);
-        cursor.insertText(m_rowCount == 1 ? QStringLiteral("1 registro")
-                                          : QStringLiteral("%1 registros").arg(m_rowCount),
+        cursor.insertText(m_rowCount == 1 ? QCoreApplication::translate("ReportDesigner", "1 registro")
+                                          : QCoreApplication::translate("ReportDesigner", "%1 registros").arg(m_rowCount),
                           charFormat(false));
         return document;
     }
@@ -88,7 +89,7 @@ private:
         const platform::Field *field = m_rows.findField(name);
         if (!field) {
             throw platform::Error(
-                QStringLiteral("A coluna \"%1\" do relatório \"%2\" não está no resultado da consulta.")
+                QCoreApplication::translate("ReportDesigner", "A coluna \"%1\" do relatório \"%2\" não está no resultado da consulta.")
                     .arg(name, m_report.title));
         }
         return field;

@@ -5,6 +5,7 @@
 #include "field.h"
 #include "params.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -56,7 +57,7 @@ QString ReportFormatter::fieldText(const QString &name, const QString &numberFor
     const platform::Field *field = m_rows.findField(name);
     if (!field) {
         throw platform::Error(
-            QStringLiteral("A coluna \"%1\" do relatório \"%2\" não está no resultado da consulta.")
+            QCoreApplication::translate("ReportDesigner", "A coluna \"%1\" do relatório \"%2\" não está no resultado da consulta.")
                 .arg(name, m_title));
     }
     if (row < 0)
@@ -75,7 +76,7 @@ QString ReportFormatter::paramText(const QString &name) const
     const TParam *param = m_params ? m_params->findParam(name) : nullptr;
     if (!param) {
         throw platform::Error(
-            QStringLiteral("O parâmetro \"%1\" do relatório \"%2\" não está na consulta.")
+            QCoreApplication::translate("ReportDesigner", "O parâmetro \"%1\" do relatório \"%2\" não está na consulta.")
                 .arg(name, m_title));
     }
     return param->asString();

@@ -3,6 +3,7 @@
 #include "abort.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
@@ -80,7 +81,7 @@ void printReport(const QTextDocument &source, QPagedPaintDevice &device)
 {
     QPainter painter;
     if (!painter.begin(&device))
-        throw platform::Error(QStringLiteral("Não foi possível iniciar a impressão do relatório."));
+        throw platform::Error(QCoreApplication::translate("ReportDesigner", "Não foi possível iniciar a impressão do relatório."));
 
     const qreal width = device.width();
     const qreal height = device.height();
@@ -114,7 +115,7 @@ void printReport(const QTextDocument &source, QPagedPaintDevice &device)
         painter.setFont(footFont);
         painter.drawText(QRectF(0, height - footHeight, width, footHeight),
                          Qt::AlignRight | Qt::AlignBottom,
-                         QStringLiteral("Página %1 de %2").arg(page + 1).arg(pages));
+                         QCoreApplication::translate("ReportDesigner", "Página %1 de %2").arg(page + 1).arg(pages));
     }
     painter.end();
 }
@@ -124,7 +125,7 @@ void exportReportPdf(const QTextDocument &document, const QString &path)
     {
         QFile probe(path);
         if (!probe.open(QIODevice::WriteOnly)) {
-            throw platform::Error(QStringLiteral("Não foi possível gravar o PDF \"%1\": %2")
+            throw platform::Error(QCoreApplication::translate("ReportDesigner", "Não foi possível gravar o PDF \"%1\": %2")
                                       .arg(QDir::toNativeSeparators(path), probe.errorString()));
         }
     }

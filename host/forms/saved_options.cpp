@@ -2,6 +2,7 @@
 
 #include "abort.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -106,11 +107,11 @@ void saveOptions(const QString &formName, const TOptionList &options)
 {
     const QString path = optionsFilePath(formName);
     const auto fail = [&](const QString &reason) {
-        throw platform::Error(QStringLiteral("Não foi possível gravar as opções em \"%1\": %2")
+        throw platform::Error(QCoreApplication::translate("SavedOptions", "Não foi possível gravar as opções em \"%1\": %2")
                                   .arg(QDir::toNativeSeparators(path), reason));
     };
     if (!QDir().mkpath(optionsFolder()))
-        fail(QStringLiteral("a pasta não pôde ser criada."));
+        fail(QCoreApplication::translate("SavedOptions", "a pasta não pôde ser criada."));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         fail(file.errorString());
@@ -129,7 +130,7 @@ std::optional<TOptionList> loadOptions(const QString &formName)
     if (!file.exists())
         return std::nullopt;
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        throw platform::Error(QStringLiteral("Não foi possível ler as opções de \"%1\": %2")
+        throw platform::Error(QCoreApplication::translate("SavedOptions", "Não foi possível ler as opções de \"%1\": %2")
                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
     }
     QStringList lines;

@@ -2,10 +2,13 @@
 
 #include "abort.h"
 #include "appserver.grpc.pb.h"
+#include "net_log.h"
 #include "wire_values.h"
 
 #include <grpcpp/grpcpp.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <fcntl.h>
@@ -17,6 +20,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
+
+Q_LOGGING_CATEGORY(host::lcNet, "ate.net", QtInfoMsg)
 
 namespace host {
 namespace {
@@ -76,19 +81,19 @@ QString transportReason(const grpc::Status &status)
 {
     switch (status.error_code()) {
     case grpc::StatusCode::UNAVAILABLE:
-        return QStringLiteral("servidor indisponível");
+        return QCoreApplication::translate("TNetConnection", "servidor indisponível");
     case grpc::StatusCode::DEADLINE_EXCEEDED:
-        return QStringLiteral("tempo de resposta esgotado");
+        return QCoreApplication::translate("TNetConnection", "tempo de resposta esgotado");
     case grpc::StatusCode::UNAUTHENTICATED:
-        return QStringLiteral("acesso não autenticado");
+        return QCoreApplication::translate("TNetConnection", "acesso não autenticado");
     case grpc::StatusCode::PERMISSION_DENIED:
-        return QStringLiteral("acesso negado");
+        return QCoreApplication::translate("TNetConnection", "acesso negado");
     case grpc::StatusCode::RESOURCE_EXHAUSTED:
-        return QStringLiteral("limite de recursos excedido: %1").arg(QString::fromStdString(status.error_message()));
+        return QCoreApplication::translate("TNetConnection", "limite de recursos excedido: %1").arg(QString::fromStdString(status.error_message()));
     case grpc::StatusCode::UNIMPLEMENTED:
-        return QStringLiteral("serviço desconhecido por este servidor");
+        return QCoreApplication::translate("TNetConnection", "serviço desconhecido por este servidor");
     default:
-        return QStringLiteral("erro %1: %2")
+        return QCoreApplication::translate("TNetConnection", "erro %1: %2")
             .arg(static_cast<int>(status.error_code()))
             .arg(QString::fromStdString(status.error_message()));
     }
@@ -255,7 +260,7 @@ void TNetConnection::setTlsRootCertificateFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw platform::Error(QStringLiteral("Não foi possível ler o certificado do servidor de aplicação %1 (%2).")
+        throw platform::Error(QCoreApplication::translate("TNetConnection", "Não foi possível ler o certificado do servidor de aplicação %1 (%2).")
                                   .arg(path, file.errorString()));
     m_options.tlsRootCertificates = file.readAll();
     m_options.tls = true;
@@ -277,25 +282,40 @@ void TNetConnection::connect()
         return;
     if (m_beforeConnect)
         m_beforeConnect(*this);
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        openChannel();
+    } catch (const platform::Error &error) {
+        qCInfo(lcNet).noquote() << "connect to" << serverAddress() << "failed after" << clock.elapsed() << "ms:"
+                                << error.message();
+        throw;
+    }
+    qCInfo(lcNet).noquote() << "connected to" << serverAddress() << (m_options.tls ? "over TLS in" : "in")
+                            << clock.elapsed() << "ms";
+}
+
+void TNetConnection::openChannel()
+{
 
     const auto refuse = [this](const QString &reason) {
-        return platform::Error(QStringLiteral("Não foi possível conectar ao servidor de aplicação %1 (%2).")
+        return platform::Error(QCoreApplication::translate("TNetConnection", "Não foi possível conectar ao servidor de aplicação %1 (%2).")
                                    .arg(serverAddress(), reason));
     };
     const std::vector<Endpoint> list = endpoints();
     for (const Endpoint &endpoint : list) {
         if (endpoint.host.isEmpty())
-            throw refuse(QStringLiteral("endereço do servidor não informado"));
+            throw refuse(QCoreApplication::translate("TNetConnection", "endereço do servidor não informado"));
         if (endpoint.port < 1 || endpoint.port > 65535)
-            throw refuse(QStringLiteral("porta inválida"));
+            throw refuse(QCoreApplication::translate("TNetConnection", "porta inválida"));
         if (!m_options.bearerToken.isEmpty() && !m_options.tls && !isLoopback(endpoint.host))
-            throw refuse(QStringLiteral("o token de acesso só é enviado por conexão segura; ative o TLS"));
+            throw refuse(QCoreApplication::translate("TNetConnection", "o token de acesso só é enviado por conexão segura; ative o TLS"));
     }
     std::string target = serverAddress().toStdString();
     if (list.size() > 1) {
         target = addressListTarget(list);
         if (target.empty())
-            throw refuse(QStringLiteral("nenhum dos endereços foi encontrado"));
+            throw refuse(QCoreApplication::translate("TNetConnection", "nenhum dos endereços foi encontrado"));
     }
 
     std::shared_ptr<grpc::ChannelCredentials> credentials;
@@ -331,10 +351,10 @@ void TNetConnection::connect()
         // The first failed attempt settles it: waiting on for the deadline
         // would only freeze the screen longer.
         if (state == GRPC_CHANNEL_TRANSIENT_FAILURE || state == GRPC_CHANNEL_SHUTDOWN)
-            throw refuse(m_options.tls ? QStringLiteral("servidor indisponível ou certificado não aceito")
-                                       : QStringLiteral("servidor indisponível"));
+            throw refuse(m_options.tls ? QCoreApplication::translate("TNetConnection", "servidor indisponível ou certificado não aceito")
+                                       : QCoreApplication::translate("TNetConnection", "servidor indisponível"));
         if (!channel->channel->WaitForStateChange(state, deadline))
-            throw refuse(QStringLiteral("tempo de conexão esgotado"));
+            throw refuse(QCoreApplication::translate("TNetConnection", "tempo de conexão esgotado"));
     }
     channel->stub = ate::appserver::v1::AppServer::NewStub(channel->channel);
     if (!m_options.bearerToken.isEmpty())
@@ -358,6 +378,12 @@ bool TNetConnection::awaitReconnection(std::chrono::system_clock::time_point dea
     // A resend after a lost call does not: its server has just gone, and
     // another one would show as connected.
     const auto limit = std::min(deadline, deadlineFromNow(kReconnectWaitMs));
+    QElapsedTimer clock;
+    clock.start();
+    const auto gaveUp = [&] {
+        qCInfo(lcNet).noquote() << "reconnection to" << serverAddress() << "not made after" << clock.elapsed() << "ms";
+        return false;
+    };
     // An attempt begun before the server listened again fails after the
     // call began, and so may one made while the server is still starting:
     // a few more tries then, each only when a server accepts.
@@ -372,21 +398,54 @@ bool TNetConnection::awaitReconnection(std::chrono::system_clock::time_point dea
         return true;
     };
     if (state == GRPC_CHANNEL_TRANSIENT_FAILURE && !tryAgain())
-        return false;
+        return gaveUp();
     while (state != GRPC_CHANNEL_READY) {
         if (!channel.WaitForStateChange(state, limit))
-            return false;
+            return gaveUp();
         state = channel.GetState(true);
         // The attempt failed: the call then fails at once too.
         if (state == GRPC_CHANNEL_TRANSIENT_FAILURE && !tryAgain())
-            return false;
+            return gaveUp();
     }
+    qCInfo(lcNet).noquote() << "reconnected to" << serverAddress() << "in" << clock.elapsed() << "ms";
     return true;
 }
 
+namespace {
+
+const char *statusName(ServerReply::Status status)
+{
+    switch (status) {
+    case ServerReply::Status::Ok:
+        return "ok";
+    case ServerReply::Status::ServerFailure:
+        return "refused by the server";
+    case ServerReply::Status::TransportFailure:
+        return "transport failure";
+    case ServerReply::Status::InvalidReply:
+        return "invalid reply";
+    case ServerReply::Status::InvalidArgument:
+        return "invalid argument";
+    }
+    return "?";
+}
+
+} // namespace
+
 ServerReply AppServer::invoke(const QString &method, const std::vector<ServerArg> &arguments)
 {
+    QElapsedTimer clock;
+    clock.start();
     ServerReply reply = m_connection.call(method, arguments);
+    // Failures are info lines as well: the box the user sees logs them as
+    // an error, and a dead server must not flood the log with warnings.
+    if (reply.ok())
+        qCInfo(lcNet).noquote() << "call" << m_connection.serverName() + QLatin1Char('.') + method << "on"
+                                << m_connection.serverAddress() << "ok:" << reply.packet.rowCount << "rows in"
+                                << clock.elapsed() << "ms";
+    else
+        qCInfo(lcNet).noquote() << "call" << m_connection.serverName() + QLatin1Char('.') + method << "on"
+                                << m_connection.serverAddress() << QStringLiteral("failed (%1) in").arg(QLatin1String(statusName(reply.status))) << clock.elapsed() << "ms:" << reply.message;
     m_connection.noteOutcome(reply);
     if (!reply.ok() && m_connection.throwException())
         throw platform::Error(reply.message);
@@ -436,7 +495,7 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
         byReference += arguments[i].byReference() ? 1 : 0;
         if (!toWireValue(arguments[i].value(), argument->mutable_value()))
             return ServerReply::failure(ServerReply::Status::InvalidArgument,
-                                        QStringLiteral("O argumento %1 de %2 tem um valor que não pode ser enviado ao "
+                                        QCoreApplication::translate("TNetConnection", "O argumento %1 de %2 tem um valor que não pode ser enviado ao "
                                                        "servidor de aplicação.")
                                             .arg(i + 1)
                                             .arg(method));
@@ -464,25 +523,25 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
     }
     if (!status.ok())
         return ServerReply::failure(ServerReply::Status::TransportFailure,
-                                    QStringLiteral("Não foi possível comunicar com o servidor de aplicação %1 (%2).")
+                                    QCoreApplication::translate("TNetConnection", "Não foi possível comunicar com o servidor de aplicação %1 (%2).")
                                         .arg(serverAddress(), transportReason(status)));
 
     const auto invalid = [&](const QString &why) {
         return ServerReply::failure(ServerReply::Status::InvalidReply,
-                                    QStringLiteral("O servidor de aplicação %1 enviou uma resposta inválida para %2 (%3).")
+                                    QCoreApplication::translate("TNetConnection", "O servidor de aplicação %1 enviou uma resposta inválida para %2 (%3).")
                                         .arg(serverAddress(), method, why));
     };
     switch (answer.result_case()) {
     case pb::CallReply::kFailure: {
         QString message = QString::fromStdString(answer.failure().message());
         if (message.trimmed().isEmpty())
-            message = QStringLiteral("O servidor de aplicação %1 recusou %2 sem dizer o motivo.").arg(serverAddress(), method);
+            message = QCoreApplication::translate("TNetConnection", "O servidor de aplicação %1 recusou %2 sem dizer o motivo.").arg(serverAddress(), method);
         return ServerReply::failure(ServerReply::Status::ServerFailure, message);
     }
     case pb::CallReply::kPacket:
         break;
     default:
-        return invalid(QStringLiteral("sem pacote de dados nem falha"));
+        return invalid(QCoreApplication::translate("TNetConnection", "sem pacote de dados nem falha"));
     }
 
     QString error;
@@ -490,7 +549,7 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
     if (!packet)
         return invalid(error);
     if (answer.by_reference_size() != byReference)
-        return invalid(QStringLiteral("%1 valores por referência, eram esperados %2")
+        return invalid(QCoreApplication::translate("TNetConnection", "%1 valores por referência, eram esperados %2")
                            .arg(answer.by_reference_size())
                            .arg(byReference));
 
@@ -502,7 +561,7 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
             continue;
         QVariant value = fromWireValue(answer.by_reference(static_cast<int>(writes.size())));
         if (!argument.accepts(value))
-            return invalid(QStringLiteral("valor devolvido no argumento %1 de tipo incompatível")
+            return invalid(QCoreApplication::translate("TNetConnection", "valor devolvido no argumento %1 de tipo incompatível")
                                .arg(&argument - arguments.data() + 1));
         writes.emplace_back(&argument, std::move(value));
     }

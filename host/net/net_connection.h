@@ -121,6 +121,7 @@ private:
     friend class AppServer;
     struct Channel;
 
+    void openChannel();
     ServerReply call(const QString &method, const std::vector<ServerArg> &arguments);
     ServerReply callConnected(const QString &method, const std::vector<ServerArg> &arguments);
     void noteOutcome(const ServerReply &reply);

@@ -1,5 +1,7 @@
 #include "wire_values.h"
 
+#include <QCoreApplication>
+
 #include "civil_datetime.h"
 #include "packet_reader.h"
 
@@ -181,7 +183,7 @@ std::optional<platform::DataPacket> convertPacket(Packet &&packet, QString *erro
         return std::nullopt;
     }
     if (reader.rowCount() > static_cast<std::uint32_t>(std::numeric_limits<int>::max())) {
-        *error = QStringLiteral("pacote com linhas demais (%1)").arg(reader.rowCount());
+        *error = QCoreApplication::translate("TNetConnection", "pacote com linhas demais (%1)").arg(reader.rowCount());
         return std::nullopt;
     }
 
@@ -202,7 +204,7 @@ std::optional<platform::DataPacket> convertPacket(Packet &&packet, QString *erro
                 return toColumn(type, reader.rowCount(), *packet.mutable_columns(column));
         }();
         if (!values) {
-            *error = QStringLiteral("coluna %1 do pacote com data fora do intervalo").arg(out.fields.last().name);
+            *error = QCoreApplication::translate("TNetConnection", "coluna %1 do pacote com data fora do intervalo").arg(out.fields.last().name);
             return std::nullopt;
         }
         out.columns.push_back(std::move(*values));

@@ -1,7 +1,8 @@
-# Fails when a text of the screen (or the package's menu caption) has no
-# English translation: gathers the texts from the sources into a copy of
-# the package's .ts and lists those lupdate leaves unfinished.
-#   cmake -DLUPDATE=... -DTS=... -DWORK=... -DSOURCES="dir;file" -P check_translation.cmake
+# Fails when a text of the sources has no translation in the .ts: gathers
+# the texts from the sources into a copy of the .ts and lists those lupdate
+# leaves unfinished. TARGET names the target whose <TARGET>_lupdate
+# refreshes the .ts.
+#   cmake -DLUPDATE=... -DTS=... -DWORK=... -DSOURCES="dir;file" -DTARGET=... -P CheckTranslation.cmake
 file(MAKE_DIRECTORY ${WORK})
 set(check ${WORK}/check_en.ts)
 file(COPY_FILE ${TS} ${check})
@@ -16,6 +17,6 @@ string(REGEX MATCHALL "<source>[^<]*</source>[ \t\r\n]*<translation type=\"unfin
 if(missing)
   string(REGEX REPLACE "[ \t\r\n]*<translation type=\"unfinished\"" "" missing "${missing}")
   string(REPLACE ";" "\n  " missing "${missing}")
-  message(FATAL_ERROR "Texts without an English translation (build PKG_ATE25400_lupdate, "
+  message(FATAL_ERROR "Texts without an English translation (build ${TARGET}_lupdate, "
                       "then translate them in ${TS}):\n  ${missing}")
 endif()
