@@ -1,5 +1,7 @@
 #include "grpc_server.h"
 
+#include "accept_loop.h"
+
 #include "appserver.grpc.pb.h"
 
 #include <grpcpp/grpcpp.h>
@@ -47,14 +49,15 @@ public:
 
     // Runs on the worker that received the call; `done` may run on a
     // database thread.
-    void answer(CallHandler &handler, CallHandler::Done done)
+    void answer(CallHandler &handler, const AcceptLoop *acceptor, CallHandler::Done done)
     {
         std::string_view authorization;
         const auto &metadata = m_context.client_metadata();
         if (auto found = metadata.find("authorization"); found != metadata.end())
             authorization = std::string_view(found->second.data(), found->second.size());
-        handler.handle(m_request, &m_reply, authorization, m_context.peer(), m_context.deadline(),
-                       &m_record, std::move(done));
+        const std::string peer = acceptor ? acceptor->peerOf(m_context.peer()) : m_context.peer();
+        handler.handle(m_request, &m_reply, authorization, peer, m_context.deadline(), &m_record,
+                       std::move(done));
     }
 
     // Sends the reply; its completion comes back through the call's queue.
@@ -111,6 +114,8 @@ class Listener
 {
 public:
     AsyncService service;
+    // Plain TCP: connections accepted here, counted and handed to `server`.
+    std::unique_ptr<AcceptLoop> acceptor;
     std::unique_ptr<grpc::Server> server;
     std::vector<std::unique_ptr<grpc::ServerCompletionQueue>> queues;
     std::vector<std::thread> workers;
@@ -180,7 +185,7 @@ public:
             }
             // Answer first, then offer the next slot: while this worker is
             // busy, new calls go to an idle worker's queue.
-            call->answer(*handler,
+            call->answer(*handler, acceptor.get(),
                          [this, call](const grpc::Status &status) { reply(call, status); });
             offerSlot(cq);
         }
@@ -194,6 +199,8 @@ public:
             std::lock_guard lock(postMutex);
             stopping = true;
         }
+        if (acceptor)
+            acceptor->stop();
         server->Shutdown(std::chrono::system_clock::now() + grace);
         {
             // Database work still running ends by its deadline.
@@ -262,7 +269,16 @@ public:
         builder.AddChannelArgument(GRPC_ARG_HTTP2_MAX_PINGS_WITHOUT_DATA, 0);
         builder.AddChannelArgument(GRPC_ARG_SERVER_HANDSHAKE_TIMEOUT_MS, 10000);
         const std::string where = address(listenPort);
-        builder.AddListeningPort(where, credentials, &next->port);
+        if (options.tlsCertFile.empty()) {
+            Result<std::unique_ptr<AcceptLoop>> acceptor =
+                AcceptLoop::listen(options.address, listenPort, options.maxConnections, *log);
+            if (!acceptor)
+                return acceptor.error();
+            next->acceptor = std::move(*acceptor);
+            next->port = next->acceptor->port();
+        } else {
+            builder.AddListeningPort(where, credentials, &next->port);
+        }
         builder.RegisterService(&next->service);
         // Requests are a few small arguments; a month of flight plans may be
         // several megabytes.
@@ -279,6 +295,8 @@ public:
         }
         if (auto *health = next->server->GetHealthCheckService())
             health->SetServingStatus(true);
+        if (next->acceptor)
+            next->acceptor->start(*next->server);
         for (auto &queue : next->queues)
             next->workers.emplace_back([raw = next.get(), cq = queue.get()] { raw->work(*cq); });
         return next;

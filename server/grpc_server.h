@@ -16,6 +16,9 @@ struct ServerOptions
     std::string tlsKeyFile;
     int idleTimeoutMs = 5 * 60 * 1000;  // an idle connection is closed after it
     int keepAliveMs = 60 * 1000;        // a silent peer is pinged after it
+    // Connections held at most (plain TCP only); 0: the open-file limit
+    // less a reserve.
+    int maxConnections = 0;
 };
 
 // The gRPC front: a fixed set of worker threads, each with its own
