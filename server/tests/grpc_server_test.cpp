@@ -165,6 +165,31 @@ TEST_F(GrpcServerTest, TokenIsRequiredWhenConfigured)
     EXPECT_EQ(reply.packet().row_count(), 3u);
 }
 
+// Catches wrong tokens counted per connection ("fd:N") instead of per
+// machine, which let a guesser escape the slowdown by reconnecting.
+TEST_F(GrpcServerTest, ThePeerIsTheClientsAddress)
+{
+    std::FILE *logFile = std::tmpfile();
+    CallLog log(logFile, CallLogLevel::All);
+    CallHandler handler(*m_pool, log, "s3cret");
+    handler.addModule(rdmPosFDiPlav());
+    ServerOptions options;
+    options.port = 0;
+    Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(options, handler, log);
+    ASSERT_TRUE(server.ok()) << server.error().message;
+    auto stub = ate::appserver::v1::AppServer::NewStub(channelTo((*server)->port()));
+    pb::CallReply reply;
+    EXPECT_EQ(invoke(*stub, request("GetCia", {textArg("GRU")}), &reply, "wrong").error_code(),
+              grpc::StatusCode::UNAUTHENTICATED);
+    (*server)->shutdown();
+    std::fflush(logFile);
+    std::rewind(logFile);
+    std::string text(1 << 16, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), logFile));
+    std::fclose(logFile);
+    EXPECT_NE(text.find("peer=ipv4:127.0.0.1:"), std::string::npos) << text;
+}
+
 // Catches a TLS set-up that does not serve a client trusting the
 // certificate.
 TEST_F(GrpcServerTest, ServesOverTls)
