@@ -131,11 +131,7 @@ TEST(CallOutcomeTest, ALockedFileEndsTheCallAtItsDeadline)
     ASSERT_TRUE((*writer)->execute("COMMIT").ok());
     (*server)->shutdown();
 
-    std::fflush(logFile);
-    std::rewind(logFile);
-    std::string text(1 << 16, '\0');
-    text.resize(std::fread(text.data(), 1, text.size(), logFile));
-    std::fclose(logFile);
+    const std::string text = readAndClose(logFile);
     EXPECT_NE(text.find("GetCia"), std::string::npos) << text;
     EXPECT_NE(text.find("failure \"" + deadlineError({}).message), std::string::npos) << text;
     EXPECT_EQ(text.find("rows=3 ok"), std::string::npos) << text;

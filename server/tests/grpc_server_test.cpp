@@ -41,31 +41,6 @@ grpc::Status invoke(Stub &stub, const pb::CallRequest &req, pb::CallReply *reply
     return stub.Call(&context, req, reply);
 }
 
-// grpc.health.v1.Health/Check with an empty service name; the reply's
-// status 1 is SERVING.
-std::string healthCheck(const std::shared_ptr<grpc::Channel> &channel)
-{
-    grpc::GenericStub stub(channel);
-    grpc::ClientContext context;
-    context.set_deadline(std::chrono::system_clock::now() + std::chrono::seconds(5));
-    // An empty HealthCheckRequest; a default ByteBuffer would be no message.
-    grpc::Slice nothing(std::string{});
-    grpc::ByteBuffer request(&nothing, 1);
-    grpc::ByteBuffer response;
-    std::promise<grpc::Status> done;
-    stub.UnaryCall(&context, "/grpc.health.v1.Health/Check", grpc::StubOptions(), &request,
-                   &response, [&](grpc::Status status) { done.set_value(status); });
-    const grpc::Status status = done.get_future().get();
-    if (!status.ok())
-        return "error: " + status.error_message();
-    std::vector<grpc::Slice> slices;
-    (void)response.Dump(&slices);
-    std::string bytes;
-    for (const grpc::Slice &s : slices)
-        bytes.append(reinterpret_cast<const char *>(s.begin()), s.size());
-    return bytes == std::string("\x08\x01", 2) ? "SERVING" : "other";
-}
-
 class GrpcServerTest : public ::testing::Test
 {
 protected:
@@ -182,11 +157,7 @@ TEST_F(GrpcServerTest, ThePeerIsTheClientsAddress)
     EXPECT_EQ(invoke(*stub, request("GetCia", {textArg("GRU")}), &reply, "wrong").error_code(),
               grpc::StatusCode::UNAUTHENTICATED);
     (*server)->shutdown();
-    std::fflush(logFile);
-    std::rewind(logFile);
-    std::string text(1 << 16, '\0');
-    text.resize(std::fread(text.data(), 1, text.size(), logFile));
-    std::fclose(logFile);
+    const std::string text = readAndClose(logFile);
     EXPECT_NE(text.find("peer=ipv4:127.0.0.1:"), std::string::npos) << text;
 }
 
