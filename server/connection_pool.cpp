@@ -1,7 +1,6 @@
 #include "connection_pool.h"
 
 #include <algorithm>
-#include <future>
 
 namespace appserver {
 
@@ -70,16 +69,6 @@ void ConnectionPool::submit(Work work)
         m_free.pop_front();
     }
     runWith(slot, work);
-}
-
-void ConnectionPool::run(Work work)
-{
-    std::promise<void> done;
-    submit([&](Lease &lease) {
-        work(lease);
-        done.set_value();
-    });
-    done.get_future().wait();
 }
 
 void ConnectionPool::runWith(int slot, Work &work)

@@ -63,8 +63,6 @@ public:
     // Runs `work` now on this thread if a connection is free and no work
     // waits, otherwise on a pool thread once one is.
     void submit(Work work);
-    // Runs `work` and returns once it has run (tools and tests).
-    void run(Work work);
 
 private:
     void runWith(int slot, Work &work);
