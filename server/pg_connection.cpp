@@ -52,8 +52,10 @@ PGresult *await(Session &session, bool sent, std::string *error)
     }
     while (PQisBusy(session.conn)) {
         const auto left = session.deadline - SteadyClock::now();
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(left).count();
-        if (ms <= 0) {
+        // Rounded up: a deadline declared reached must have passed, or the
+        // caller, seeing time left, would retry the read on a new connection.
+        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+        if (left <= SteadyClock::duration::zero()) {
             session.broken = true;
             session.timedOut = true;
             *error = "postgresql: no reply before the call's deadline";
