@@ -13,6 +13,8 @@
 #include "sql_time.h"
 
 #include <grpcpp/grpcpp.h>
+#include <grpcpp/impl/client_unary_call.h>
+#include <grpcpp/impl/rpc_method.h>
 
 #include <unistd.h>
 #include <algorithm>
@@ -37,6 +39,7 @@ struct Options
     int iterations = 300;
     double seconds = 2.0;
     int threads = 0;
+    bool handOffsOnly = false;
 };
 
 struct Stats
@@ -150,7 +153,84 @@ double throughput(int port, int clients, double seconds, const pb::CallRequest &
     return static_cast<double>(calls) / elapsed;
 }
 
-void row(const char *what, const Stats &s, const std::string &note = {})
+// grpc.health.v1.Health/Check with an empty request, through the same
+// blocking path as the service's own stub: the bare round trip of gRPC.
+void healthCheck(grpc::Channel &channel)
+{
+    static const grpc::internal::RpcMethod method("/grpc.health.v1.Health/Check",
+                                                  grpc::internal::RpcMethod::NORMAL_RPC);
+    grpc::ClientContext context;
+    context.set_deadline(std::chrono::system_clock::now() + std::chrono::seconds(5));
+    grpc::Slice nothing(std::string{});
+    const grpc::ByteBuffer request(&nothing, 1);
+    grpc::ByteBuffer response;
+    const grpc::Status status =
+        grpc::internal::BlockingUnaryCall<grpc::ByteBuffer, grpc::ByteBuffer>(
+            &channel, method, &context, request, &response);
+    check(status.ok(), "health check failed: " + status.error_message());
+}
+
+// Several kinds of call measured in turn, one of each per round, so that a
+// busy machine slows them alike.
+std::vector<Stats> interleaved(int iterations, const std::vector<std::function<void()>> &works)
+{
+    for (int i = 0; i < 20; ++i)
+        for (const auto &work : works) work();
+    std::vector<std::vector<double>> ms(works.size());
+    for (int i = 0; i < iterations; ++i) {
+        for (std::size_t w = 0; w < works.size(); ++w) {
+            const auto start = Clock::now();
+            works[w]();
+            ms[w].push_back(
+                std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        }
+    }
+    std::vector<Stats> stats;
+    for (auto &m : ms) {
+        std::sort(m.begin(), m.end());
+        stats.push_back({m[m.size() / 2], m[std::min(m.size() - 1, m.size() * 99 / 100)]});
+    }
+    return stats;
+}
+
+void row(const char *what, const Stats &s, const std::string &note = {});
+
+// What the server's threading adds to a call: an empty call (one indexed
+// query that finds nothing) and a call refused before any database work,
+// beside gRPC's own health check and the empty call's work done in-process.
+void measureHandOffs(pb::AppServer::Stub &stub, grpc::Channel &channel, Connection &db,
+                     int iterations)
+{
+    const pb::CallRequest empty = request("GetCia", {text("")});
+    const pb::CallRequest refused = request("GetCia", {});
+    const auto refusedCall = [&] {
+        grpc::ClientContext context;
+        context.set_deadline(std::chrono::system_clock::now() + std::chrono::seconds(5));
+        pb::CallReply reply;
+        check(stub.Call(&context, refused, &reply).ok() && reply.has_failure(), "refused call");
+    };
+    const std::vector<Stats> s = interleaved(
+        iterations, {[&] { healthCheck(channel); },
+                     [&] {
+                         pb::DataPacket packet;
+                         check(selectCia(db, "", &packet).ok(), "in-process GetCia");
+                     },
+                     [&] { call(stub, empty); }, refusedCall});
+    const Stats &health = s[0], &local = s[1], &emptyCall = s[2], &refusedStats = s[3];
+    char note[128];
+    std::printf("hand-offs, one client, %d calls of each kind, interleaved\n", iterations);
+    row("floor: gRPC health check round trip", health);
+    row("floor: empty call's work in-process", local);
+    std::snprintf(note, sizeof note, "= %.2f x health check", refusedStats.median / health.median);
+    row("call refused before the database", refusedStats, note);
+    std::snprintf(note, sizeof note, "= %.2f x health check, %.2f x (health check + work)",
+                  emptyCall.median / health.median,
+                  emptyCall.median / (health.median + local.median));
+    row("empty call (GetCia, 0 rows)", emptyCall, note);
+    std::printf("\n");
+}
+
+void row(const char *what, const Stats &s, const std::string &note)
 {
     std::printf("  %-46s median %8.3f ms   p99 %8.3f ms   %s\n", what, s.median, s.p99,
                 note.c_str());
@@ -174,13 +254,16 @@ int main(int argc, char **argv)
             number(options.iterations);
         else if (arg == "--threads")
             number(options.threads);
+        else if (arg == "--hand-offs")
+            options.handOffsOnly = true;
         else if (arg == "--seconds") {
             check(i + 1 < argc, "missing value");
             options.seconds = std::atof(argv[++i]);
         } else {
             std::cout
                 << "Usage: ate-appserver-bench [--days N (7)] [--iterations N (300)]\n"
-                   "       [--seconds S per throughput run (2)] [--threads N server workers]\n";
+                   "       [--seconds S per throughput run (2)] [--threads N server workers]\n"
+                   "       [--hand-offs: only the threading's cost per call]\n";
             return arg == "--help" ? 0 : 2;
         }
     }
@@ -225,7 +308,7 @@ int main(int argc, char **argv)
     auto server = GrpcServer::start(serverOptions, handler, log);
     check(server.ok(), "server start");
     const int port = (*server)->port();
-    std::printf("server: 127.0.0.1:%d, %d workers, SQLite, busy timeout %d ms; %u cores\n\n",
+    std::printf("server: 127.0.0.1:%d, %d threads receiving calls, SQLite, busy timeout %d ms; %u cores\n\n",
                 port, (*server)->workerCount(), dbTarget.busyTimeoutMs,
                 std::thread::hardware_concurrency());
 
@@ -256,7 +339,19 @@ int main(int argc, char **argv)
                                  date(key.dthrplavoopv)});
     const pb::CallRequest empty = request("GetCia", {text("")});
 
-    auto stub = pb::AppServer::NewStub(newChannel(port));
+    const auto channel = newChannel(port);
+    auto stub = pb::AppServer::NewStub(channel);
+    measureHandOffs(*stub, *channel, db, options.iterations * 3);
+    const auto finish = [&] {
+        (*server)->shutdown();
+        std::fclose(devNull);
+        direct->reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+        return 0;
+    };
+    if (options.handOffsOnly)
+        return finish();
     check(call(*stub, planoVoo(day2000)) == 2000, "2000 rows");
     check(call(*stub, planoVoo(day4000)) == 4000, "4000 rows");
     check(call(*stub, servPlano) == 100, "100 services");
@@ -311,10 +406,5 @@ int main(int argc, char **argv)
             clients, plano, serv, floor);
     }
 
-    (*server)->shutdown();
-    std::fclose(devNull);
-    direct->reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-    return 0;
+    return finish();
 }

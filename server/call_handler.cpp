@@ -1,6 +1,7 @@
 #include "call_handler.h"
 
 #include <chrono>
+#include <future>
 
 namespace appserver {
 namespace {
@@ -50,81 +51,44 @@ std::string_view loggableName(std::string_view name)
     return name;
 }
 
-}  // namespace
-
-CallHandler::CallHandler(ConnectionPool &pool, CallLog &log, std::string token)
-    : m_pool(pool), m_log(log), m_token(std::move(token))
-{}
-
-void CallHandler::addModule(const RemoteDataModule &module)
+// Stands in for the database while a method checks its arguments on the
+// thread that received the call: the first statement it is asked for ends
+// that run, and the method runs again on a real connection of the pool.
+// So refused arguments never wait for the database, and the methods need
+// no separate checking step.
+class NoDatabaseYet final : public Connection
 {
-    m_modules.push_back(&module);
-}
+public:
+    explicit NoDatabaseYet(Dialect dialect) : m_dialect(dialect) {}
 
-Status CallHandler::prepareWorker()
+    bool needed() const { return m_needed; }
+
+    Dialect dialect() const override { return m_dialect; }
+    Result<Statement *> prepare(std::string_view) override { return need(); }
+    Status execute(std::string_view) override { return need(); }
+    bool isUsable() override { return true; }
+    std::string describe() const override { return "no database yet"; }
+
+private:
+    Error need()
+    {
+        m_needed = true;
+        return Error{{}, "the method needs the database"};
+    }
+
+    Dialect m_dialect;
+    bool m_needed = false;
+};
+
+Result<std::uint32_t> runGuarded(const RemoteMethod &method, Connection &connection,
+                                 const Arguments &arguments, pb::DataPacket *packet)
 {
-    Result<Connection *> connection = m_pool.connection();
-    if (!connection)
-        return connection.error();
-    return success();
+    try {
+        return method.run(connection, arguments, packet);
+    } catch (const std::exception &e) {
+        return Error{"Erro interno do servidor de aplicação.", e.what()};
+    }
 }
-
-bool CallHandler::authorized(std::string_view authorization) const
-{
-    if (m_token.empty())
-        return true;
-    // The scheme's name is case-insensitive; blanks separate it from the
-    // token.
-    const auto blank = authorization.find_first_of(" \t");
-    if (blank == std::string_view::npos ||
-        !sameNameIgnoringCase(authorization.substr(0, blank), "Bearer"))
-        return false;
-    std::string_view credentials = authorization.substr(blank);
-    credentials.remove_prefix(std::min(credentials.size(), credentials.find_first_not_of(" \t")));
-    return sameSecret(credentials, m_token);
-}
-
-Result<std::uint32_t> CallHandler::dispatch(const pb::CallRequest &request, pb::DataPacket *packet,
-                                            std::string_view *methodName,
-                                            std::chrono::steady_clock::time_point deadline)
-{
-    const RemoteDataModule *module = nullptr;
-    for (const RemoteDataModule *candidate : m_modules) {
-        if (sameNameIgnoringCase(candidate->name, request.module()))
-            module = candidate;
-    }
-    if (!module) {
-        return Error{"Módulo remoto \"" + std::string(loggableName(request.module())) +
-                         "\" não existe no servidor de aplicação.",
-                     {}};
-    }
-    const RemoteMethod *method = module->find(request.method());
-    if (!method) {
-        return Error{"O método \"" + std::string(loggableName(request.method())) +
-                         "\" não existe no módulo " + std::string(module->name) + ".",
-                     {}};
-    }
-    *methodName = method->name;
-    Result<Connection *> connection = m_pool.connection();
-    if (!connection)
-        return connection.error();
-    const Arguments arguments(method->name, request.arguments());
-    (*connection)->setDeadline(deadline);
-    Result<std::uint32_t> rows = method->run(**connection, arguments, packet);
-    // Every method only reads: one that failed because its connection broke
-    // (the database restarted under it) runs again once on a new one.
-    if (!rows && !(*connection)->isUsable() && std::chrono::steady_clock::now() < deadline) {
-        connection = m_pool.connection();
-        if (!connection)
-            return connection.error();
-        packet->Clear();
-        (*connection)->setDeadline(deadline);
-        rows = method->run(**connection, arguments, packet);
-    }
-    return rows;
-}
-
-namespace {
 
 std::chrono::steady_clock::time_point databaseDeadline(std::chrono::system_clock::time_point callDeadline)
 {
@@ -142,51 +106,88 @@ std::chrono::steady_clock::time_point databaseDeadline(std::chrono::system_clock
 
 }  // namespace
 
-grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *reply,
-                                 std::string_view authorization, std::string_view peer,
-                                 std::chrono::system_clock::time_point deadline,
-                                 CallRecord *deferred)
+CallHandler::CallHandler(ConnectionPool &pool, CallLog &log, std::string token)
+    : m_pool(pool), m_log(log), m_token(std::move(token))
+{}
+
+void CallHandler::addModule(const RemoteDataModule &module)
 {
-    const auto started = std::chrono::steady_clock::now();
-    CallRecord local;
-    CallRecord &record = deferred ? *deferred : local;
-    record.module = loggableName(request.module());
-    record.method = loggableName(request.method());
-    record.peer = peer;
-    const auto finish = [&](grpc::Status status) {
-        record.duration = std::chrono::steady_clock::now() - started;
-        if (!deferred)
-            m_log.call(record);
-        return status;
-    };
+    m_modules.push_back(&module);
+}
 
-    if (!m_token.empty()) {
-        // A peer that has spent its failures is refused before its token
-        // is even compared.
-        const bool admitted = m_guard.admits(peer, started);
-        if (!admitted || !authorized(authorization)) {
-            record.outcome = CallRecord::Outcome::Unauthenticated;
-            // Rate-limited: a guessing peer must not fill the log.
-            const int refusals = m_guard.refused(peer, started);
-            record.silent = refusals == 0;
-            if (refusals > 1)
-                record.detail = std::to_string(refusals) + " refusals since the last line";
-            return finish(grpc::Status(grpc::StatusCode::UNAUTHENTICATED,
-                                       std::string(admitted ? kUnauthenticatedMessage
-                                                            : kThrottledMessage)));
-        }
+Status CallHandler::openConnections()
+{
+    return m_pool.open();
+}
+
+bool CallHandler::authorized(std::string_view authorization) const
+{
+    if (m_token.empty())
+        return true;
+    // The scheme's name is case-insensitive; blanks separate it from the
+    // token.
+    const auto blank = authorization.find_first_of(" \t");
+    if (blank == std::string_view::npos ||
+        !sameNameIgnoringCase(authorization.substr(0, blank), "Bearer"))
+        return false;
+    std::string_view credentials = authorization.substr(blank);
+    credentials.remove_prefix(std::min(credentials.size(), credentials.find_first_not_of(" \t")));
+    return sameSecret(credentials, m_token);
+}
+
+Result<const RemoteMethod *> CallHandler::find(const pb::CallRequest &request) const
+{
+    const RemoteDataModule *module = nullptr;
+    for (const RemoteDataModule *candidate : m_modules) {
+        if (sameNameIgnoringCase(candidate->name, request.module()))
+            module = candidate;
     }
+    if (!module) {
+        return Error{"Módulo remoto \"" + std::string(loggableName(request.module())) +
+                         "\" não existe no servidor de aplicação.",
+                     {}};
+    }
+    const RemoteMethod *method = module->find(request.method());
+    if (!method) {
+        return Error{"O método \"" + std::string(loggableName(request.method())) +
+                         "\" não existe no módulo " + std::string(module->name) + ".",
+                     {}};
+    }
+    return method;
+}
 
-    std::string_view methodName = record.method;
-    Result<std::uint32_t> rows = [&]() -> Result<std::uint32_t> {
-        try {
-            return dispatch(request, reply->mutable_packet(), &methodName,
-                            databaseDeadline(deadline));
-        } catch (const std::exception &e) {
-            return Error{"Erro interno do servidor de aplicação.", e.what()};
-        }
-    }();
-    record.method = std::string(methodName);
+Result<std::uint32_t> CallHandler::runOnDatabase(ConnectionPool::Lease &lease,
+                                                 const RemoteMethod &method,
+                                                 const pb::CallRequest &request,
+                                                 pb::DataPacket *packet,
+                                                 std::chrono::steady_clock::time_point deadline)
+{
+    // Work that waited for a connection until its deadline is not started.
+    if (std::chrono::steady_clock::now() >= deadline)
+        return deadlineError("no database connection free before the call's deadline");
+    Result<Connection *> connection = lease.connection();
+    if (!connection)
+        return connection.error();
+    const Arguments arguments(method.name, request.arguments());
+    (*connection)->setDeadline(deadline);
+    Result<std::uint32_t> rows = runGuarded(method, **connection, arguments, packet);
+    // Every method only reads: one that failed because its connection broke
+    // (the database restarted under it) runs again once on a new one.
+    if (!rows && !(*connection)->isUsable() && std::chrono::steady_clock::now() < deadline) {
+        connection = lease.connection();
+        if (!connection)
+            return connection.error();
+        packet->Clear();
+        (*connection)->setDeadline(deadline);
+        rows = runGuarded(method, **connection, arguments, packet);
+    }
+    return rows;
+}
+
+grpc::Status CallHandler::complete(const pb::CallRequest &request, pb::CallReply *reply,
+                                   Result<std::uint32_t> rows, CallRecord &record,
+                                   std::chrono::steady_clock::time_point started)
+{
     if (rows) {
         record.rows = *rows;
         record.replyBytes = reply->ByteSizeLong();
@@ -205,7 +206,75 @@ grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *
         record.detail = rows.error().detail;
     }
     echoByReference(request, reply);
-    return finish(grpc::Status::OK);
+    record.duration = std::chrono::steady_clock::now() - started;
+    return grpc::Status::OK;
+}
+
+void CallHandler::handle(const pb::CallRequest &request, pb::CallReply *reply,
+                         std::string_view authorization, std::string_view peer,
+                         std::chrono::system_clock::time_point deadline, CallRecord *record,
+                         Done done)
+{
+    const auto started = std::chrono::steady_clock::now();
+    record->module = loggableName(request.module());
+    record->method = loggableName(request.method());
+    record->peer = peer;
+
+    if (!m_token.empty()) {
+        // A peer that has spent its failures is refused before its token
+        // is even compared.
+        const bool admitted = m_guard.admits(peer, started);
+        if (!admitted || !authorized(authorization)) {
+            record->outcome = CallRecord::Outcome::Unauthenticated;
+            // Rate-limited: a guessing peer must not fill the log.
+            const int refusals = m_guard.refused(peer, started);
+            record->silent = refusals == 0;
+            if (refusals > 1)
+                record->detail = std::to_string(refusals) + " refusals since the last line";
+            record->duration = std::chrono::steady_clock::now() - started;
+            done(grpc::Status(grpc::StatusCode::UNAUTHENTICATED,
+                              std::string(admitted ? kUnauthenticatedMessage : kThrottledMessage)));
+            return;
+        }
+    }
+
+    Result<const RemoteMethod *> method = find(request);
+    if (!method) {
+        done(complete(request, reply, method.error(), *record, started));
+        return;
+    }
+    record->method = std::string((*method)->name);
+    NoDatabaseYet probe(m_pool.databaseTarget().dialect);
+    Result<std::uint32_t> checked = runGuarded(
+        **method, probe, Arguments((*method)->name, request.arguments()), reply->mutable_packet());
+    if (!probe.needed()) {
+        done(complete(request, reply, std::move(checked), *record, started));
+        return;
+    }
+    reply->clear_packet();
+    m_pool.submit([this, &request, reply, record, started, method = *method,
+                   dbDeadline = databaseDeadline(deadline),
+                   done = std::move(done)](ConnectionPool::Lease &lease) {
+        Result<std::uint32_t> rows =
+            runOnDatabase(lease, *method, request, reply->mutable_packet(), dbDeadline);
+        done(complete(request, reply, std::move(rows), *record, started));
+    });
+}
+
+grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *reply,
+                                 std::string_view authorization, std::string_view peer,
+                                 std::chrono::system_clock::time_point deadline,
+                                 CallRecord *deferred)
+{
+    CallRecord local;
+    CallRecord &record = deferred ? *deferred : local;
+    std::promise<grpc::Status> answered;
+    handle(request, reply, authorization, peer, deadline, &record,
+           [&](grpc::Status status) { answered.set_value(std::move(status)); });
+    grpc::Status status = answered.get_future().get();
+    if (!deferred)
+        m_log.call(record);
+    return status;
 }
 
 }  // namespace appserver

@@ -7,13 +7,14 @@
 
 #include <grpcpp/support/status.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace appserver {
 
 // Answers one late-bound call: authorises it, finds module and method, runs
-// it on this thread's connection and logs one line. Whatever the user should
+// it on a connection of the pool and logs one line. Whatever the user should
 // read comes back as a Failure reply with gRPC status OK; only a missing or
 // wrong token gives UNAUTHENTICATED (with a Portuguese message).
 class CallHandler
@@ -24,17 +25,28 @@ public:
 
     void addModule(const RemoteDataModule &module);
 
-    // Run by each worker before it serves: opens its database connection,
-    // so that a database every worker cannot open stops the start.
-    Status prepareWorker();
+    // Opens the pool's connections before serving, so that a database that
+    // cannot be opened stops the start.
+    Status openConnections();
+    int databaseConnections() const { return m_pool.size(); }
 
+    using Done = std::function<void(grpc::Status)>;
+
+    // Answers the call. What needs no database (a refused token, an unknown
+    // module or method, arguments refused) is answered at once on this
+    // thread; the rest runs on a connection of the pool, on this thread
+    // when one is free, so `done` runs either here or on a pool thread.
     // `authorization` is the caller's "authorization" metadata, e.g.
-    // "Bearer s3cret".
-    // The database work ends a little before the caller's `deadline`, so
-    // that a hung database reaches the caller as a message, not as a
-    // timeout.
-    // With `record`, the log line is left to the caller, who knows whether
-    // the client got the reply.
+    // "Bearer s3cret", and is read before this returns; `request`, `reply`
+    // and `record` must live until `done` has run. The database work ends a
+    // little before the caller's `deadline`, so that a hung database
+    // reaches the caller as a message, not as a timeout. The log line is
+    // left to the caller, who knows whether the client got the reply.
+    void handle(const pb::CallRequest &request, pb::CallReply *reply,
+                std::string_view authorization, std::string_view peer,
+                std::chrono::system_clock::time_point deadline, CallRecord *record, Done done);
+
+    // The same, waited for; without `record` it logs the call itself.
     grpc::Status handle(const pb::CallRequest &request, pb::CallReply *reply,
                         std::string_view authorization = {}, std::string_view peer = {},
                         std::chrono::system_clock::time_point deadline =
@@ -54,9 +66,13 @@ public:
 
 private:
     bool authorized(std::string_view authorization) const;
-    Result<std::uint32_t> dispatch(const pb::CallRequest &request, pb::DataPacket *packet,
-                                   std::string_view *methodName,
-                                   std::chrono::steady_clock::time_point deadline);
+    Result<const RemoteMethod *> find(const pb::CallRequest &request) const;
+    Result<std::uint32_t> runOnDatabase(ConnectionPool::Lease &lease, const RemoteMethod &method,
+                                        const pb::CallRequest &request, pb::DataPacket *packet,
+                                        std::chrono::steady_clock::time_point deadline);
+    grpc::Status complete(const pb::CallRequest &request, pb::CallReply *reply,
+                          Result<std::uint32_t> rows, CallRecord &record,
+                          std::chrono::steady_clock::time_point started);
 
     ConnectionPool &m_pool;
     CallLog &m_log;

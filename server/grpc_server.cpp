@@ -1,5 +1,7 @@
 #include "grpc_server.h"
 
+#include "accept_loop.h"
+
 #include "appserver.grpc.pb.h"
 
 #include <grpcpp/grpcpp.h>
@@ -14,7 +16,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <future>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -46,21 +47,25 @@ public:
         service.RequestCall(&m_context, &m_request, &m_responder, &cq, &cq, this);
     }
 
-    // Runs on the worker that owns the queue.
-    void answer(CallHandler &handler)
+    // Runs on the worker that received the call; `done` may run on a
+    // database thread.
+    void answer(CallHandler &handler, const AcceptLoop *acceptor, CallHandler::Done done)
     {
         std::string_view authorization;
         const auto &metadata = m_context.client_metadata();
         if (auto found = metadata.find("authorization"); found != metadata.end())
             authorization = std::string_view(found->second.data(), found->second.size());
-        const std::string peer = m_context.peer();
-        m_status = handler.handle(m_request, &m_reply, authorization, peer,
-                                  m_context.deadline(), &m_record);
-        m_answered = true;
+        const std::string peer = acceptor ? acceptor->peerOf(m_context.peer()) : m_context.peer();
+        handler.handle(m_request, &m_reply, authorization, peer, m_context.deadline(), &m_record,
+                       std::move(done));
     }
 
-    // Sends the reply; its completion comes back through the queue.
-    void finish() { m_responder.Finish(m_reply, m_status, this); }
+    // Sends the reply; its completion comes back through the call's queue.
+    void finish(const grpc::Status &status)
+    {
+        m_answered = true;
+        m_responder.Finish(m_reply, status, this);
+    }
 
     bool answered() const { return m_answered; }
 
@@ -86,9 +91,18 @@ private:
     ate::appserver::v1::CallReply m_reply;
     grpc::ServerAsyncResponseWriter<ate::appserver::v1::CallReply> m_responder;
     CallRecord m_record;
-    grpc::Status m_status;
     bool m_answered = false;
 };
+
+// Threads that receive calls: enough beyond the database connections that
+// calls needing no database are answered while every connection is held by
+// a database that hangs (a worker runs a call's database work itself when
+// a connection is free).
+int receiverCount(const CallHandler &handler)
+{
+    return handler.databaseConnections() +
+           static_cast<int>(std::max(2u, std::thread::hardware_concurrency()));
+}
 
 }  // namespace
 
@@ -100,6 +114,8 @@ class Listener
 {
 public:
     AsyncService service;
+    // Plain TCP: connections accepted here, counted and handed to `server`.
+    std::unique_ptr<AcceptLoop> acceptor;
     std::unique_ptr<grpc::Server> server;
     std::vector<std::unique_ptr<grpc::ServerCompletionQueue>> queues;
     std::vector<std::thread> workers;
@@ -110,14 +126,35 @@ public:
     // once the queue is shut down (gRPC aborts the process): posting and
     // these decisions are ordered by this mutex.
     std::mutex postMutex;
+    std::condition_variable allReplied;
     bool stopping = false;
     bool queuesClosed = false;
+    int unanswered = 0;  // received, reply not yet posted
 
     void offerSlot(grpc::ServerCompletionQueue &cq)
     {
         std::lock_guard lock(postMutex);
         if (!stopping)
             new PendingCall(service, cq);
+    }
+
+    void reply(PendingCall *call, const grpc::Status &status)
+    {
+        bool posted = false;
+        {
+            std::lock_guard lock(postMutex);
+            posted = !queuesClosed;
+            if (posted)
+                call->finish(status);
+        }
+        if (!posted) {
+            // The server stopped while this call ran past its grace.
+            call->delivered(false, *log);
+            delete call;
+        }
+        std::lock_guard lock(postMutex);
+        if (--unanswered == 0)
+            allReplied.notify_all();
     }
 
     void work(grpc::ServerCompletionQueue &cq)
@@ -142,21 +179,14 @@ public:
                 delete call;
                 continue;
             }
-            // Answer first, then offer the next slot: while this worker is
-            // busy, new calls go to an idle worker's queue.
-            call->answer(*handler);
-            bool posted = false;
             {
                 std::lock_guard lock(postMutex);
-                posted = !queuesClosed;
-                if (posted)
-                    call->finish();
+                ++unanswered;
             }
-            if (!posted) {
-                // The server stopped while this call ran past its grace.
-                call->delivered(false, *log);
-                delete call;
-            }
+            // Answer first, then offer the next slot: while this worker is
+            // busy, new calls go to an idle worker's queue.
+            call->answer(*handler, acceptor.get(),
+                         [this, call](const grpc::Status &status) { reply(call, status); });
             offerSlot(cq);
         }
     }
@@ -169,9 +199,13 @@ public:
             std::lock_guard lock(postMutex);
             stopping = true;
         }
+        if (acceptor)
+            acceptor->stop();
         server->Shutdown(std::chrono::system_clock::now() + grace);
         {
-            std::lock_guard lock(postMutex);
+            // Database work still running ends by its deadline.
+            std::unique_lock lock(postMutex);
+            allReplied.wait(lock, [this] { return unanswered == 0; });
             queuesClosed = true;
         }
         for (auto &queue : queues) queue->Shutdown();
@@ -235,17 +269,24 @@ public:
         builder.AddChannelArgument(GRPC_ARG_HTTP2_MAX_PINGS_WITHOUT_DATA, 0);
         builder.AddChannelArgument(GRPC_ARG_SERVER_HANDSHAKE_TIMEOUT_MS, 10000);
         const std::string where = address(listenPort);
-        builder.AddListeningPort(where, credentials, &next->port);
+        if (options.tlsCertFile.empty()) {
+            Result<std::unique_ptr<AcceptLoop>> acceptor =
+                AcceptLoop::listen(options.address, listenPort, options.maxConnections, *log);
+            if (!acceptor)
+                return acceptor.error();
+            next->acceptor = std::move(*acceptor);
+            next->port = next->acceptor->port();
+        } else {
+            builder.AddListeningPort(where, credentials, &next->port);
+        }
         builder.RegisterService(&next->service);
         // Requests are a few small arguments; a month of flight plans may be
         // several megabytes.
         builder.SetMaxReceiveMessageSize(1 << 20);
         builder.SetMaxSendMessageSize(static_cast<int>(
             std::min<std::size_t>(handler->maxReplyBytes() + (1u << 20), INT32_MAX)));
-        int threads = options.threads;
-        if (threads <= 0)
-            threads = static_cast<int>(std::max(2u, 2 * std::thread::hardware_concurrency()));
-        for (int i = 0; i < threads; ++i) next->queues.push_back(builder.AddCompletionQueue());
+        for (int i = 0; i < receiverCount(*handler); ++i)
+            next->queues.push_back(builder.AddCompletionQueue());
 
         next->server = builder.BuildAndStart();
         if (!next->server || next->port == 0) {
@@ -254,23 +295,10 @@ public:
         }
         if (auto *health = next->server->GetHealthCheckService())
             health->SetServingStatus(true);
-        // Each worker opens its connection before it serves; the first
-        // refusal stops the start.
-        std::vector<std::promise<Status>> prepared(next->queues.size());
-        for (std::size_t i = 0; i < next->queues.size(); ++i) {
-            next->workers.emplace_back(
-                [raw = next.get(), cq = next->queues[i].get(), ready = &prepared[i]] {
-                    ready->set_value(raw->handler->prepareWorker());
-                    raw->work(*cq);
-                });
-        }
-        for (auto &ready : prepared) {
-            Status status = ready.get_future().get();
-            if (!status) {
-                next->stop(std::chrono::milliseconds(0));
-                return status.error();
-            }
-        }
+        if (next->acceptor)
+            next->acceptor->start(*next->server);
+        for (auto &queue : next->queues)
+            next->workers.emplace_back([raw = next.get(), cq = queue.get()] { raw->work(*cq); });
         return next;
     }
 
@@ -401,6 +429,9 @@ Result<std::unique_ptr<GrpcServer>> GrpcServer::start(const ServerOptions &optio
         impl->credentials = grpc::InsecureServerCredentials();
     }
     std::call_once(g_logHooked, [] { gpr_set_log_function(noticeAcceptFailure); });
+    // A database that cannot be opened stops the start.
+    if (Status opened = handler.openConnections(); !opened)
+        return opened.error();
 
     Result<std::unique_ptr<Listener>> listener = impl->listen(options.port);
     if (!listener)
@@ -414,7 +445,8 @@ Result<std::unique_ptr<GrpcServer>> GrpcServer::start(const ServerOptions &optio
     impl->supervisor = std::thread([raw = impl.get()] { raw->supervise(); });
 
     log.info("listening on " + options.address + ":" + std::to_string(impl->port) + " (" +
-             std::to_string(impl->listener->workers.size()) + " workers" +
+             std::to_string(impl->listener->workers.size()) + " threads receiving calls, " +
+             std::to_string(handler.databaseConnections()) + " database connections" +
              (options.tlsCertFile.empty() ? "" : ", TLS") + ")");
     return std::unique_ptr<GrpcServer>(new GrpcServer(std::move(impl)));
 }

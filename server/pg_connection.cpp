@@ -30,7 +30,13 @@ struct Session
     PGconn *conn = nullptr;
     SteadyClock::time_point deadline = SteadyClock::time_point::max();
     bool broken = false;
+    bool timedOut = false;  // the last statement reached the deadline
 };
+
+Error failure(const Session &session, std::string detail)
+{
+    return session.timedOut ? deadlineError(std::move(detail)) : databaseError(std::move(detail));
+}
 
 // libpq's blocking calls wait for ever on a database that hangs (a
 // statement_timeout cannot help: the hung server would enforce it). Sent
@@ -38,6 +44,7 @@ struct Session
 // connection that reached it is given up, since its reply may still come.
 PGresult *await(Session &session, bool sent, std::string *error)
 {
+    session.timedOut = false;
     if (!sent) {
         *error = connectionError(session.conn);
         session.broken = PQstatus(session.conn) != CONNECTION_OK;
@@ -45,9 +52,12 @@ PGresult *await(Session &session, bool sent, std::string *error)
     }
     while (PQisBusy(session.conn)) {
         const auto left = session.deadline - SteadyClock::now();
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(left).count();
-        if (ms <= 0) {
+        // Rounded up: a deadline declared reached must have passed, or the
+        // caller, seeing time left, would retry the read on a new connection.
+        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+        if (left <= SteadyClock::duration::zero()) {
             session.broken = true;
+            session.timedOut = true;
             *error = "postgresql: no reply before the call's deadline";
             return nullptr;
         }
@@ -126,7 +136,7 @@ public:
             if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
                 std::string detail = resultError("postgresql: ", m_result, error);
                 clearResult();
-                return databaseError(std::move(detail));
+                return failure(m_session, std::move(detail));
             }
             m_rows = PQntuples(m_result);
             m_row = -1;
@@ -223,7 +233,7 @@ public:
         std::string detail = ok ? std::string() : resultError("postgresql prepare: ", result, error);
         PQclear(result);
         if (!ok)
-            return databaseError(std::move(detail));
+            return failure(m_session, std::move(detail));
         auto statement = std::make_unique<PgStatement>(m_session, name, count);
         Statement *raw = statement.get();
         m_statements.emplace(std::string(sql), std::move(statement));
@@ -240,7 +250,7 @@ public:
         std::string detail = ok ? std::string() : resultError("postgresql: ", result, error);
         PQclear(result);
         if (!ok)
-            return databaseError(std::move(detail));
+            return failure(m_session, std::move(detail));
         return success();
     }
 

@@ -55,4 +55,12 @@ inline Error databaseError(std::string detail)
     return Error{"Erro ao consultar o banco de dados do servidor de aplicação.", std::move(detail)};
 }
 
+// A statement stopped at the call's deadline: the database is slow or hangs.
+inline Error deadlineError(std::string detail)
+{
+    return Error{"O banco de dados do servidor de aplicação não respondeu a tempo; tente de novo "
+                 "em alguns instantes.",
+                 std::move(detail)};
+}
+
 }  // namespace appserver

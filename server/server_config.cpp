@@ -13,9 +13,12 @@ const char *const kUsage =
     "  --port PORTA            porta (padrão 50051; 0 escolhe uma livre)\n"
     "  --database BANCO        arquivo SQLite (padrão ate25400.db) ou conexão PostgreSQL\n"
     "                          (postgresql://… ou \"host=… dbname=…\")\n"
-    "  --threads N             trabalhadores (padrão: dois por núcleo)\n"
+    "  --threads N             conexões ao banco de dados (padrão: duas por núcleo, no\n"
+    "                          máximo 8 no PostgreSQL)\n"
     "  --busy-timeout-ms N     espera por um banco SQLite ocupado (padrão 2000)\n"
     "  --idle-timeout-s N      fecha conexões ociosas após N segundos (padrão 300)\n"
+    "  --max-connections N     recusa conexões além de N (padrão: limite de arquivos abertos\n"
+    "                          menos uma reserva; sem TLS)\n"
     "  --tls-cert ARQUIVO      certificado PEM do servidor (com --tls-key liga o TLS)\n"
     "  --tls-key ARQUIVO       chave PEM do servidor\n"
     "  --token TEXTO           exige \"authorization: Bearer TEXTO\" em cada chamada\n"
@@ -102,6 +105,11 @@ Status apply(ServerConfig &config, const std::string &name, const std::string &v
         if (!seconds)
             return seconds.error();
         config.server.idleTimeoutMs = *seconds * 1000;
+    } else if (name == "max-connections") {
+        Result<int> connections = toInt(name, value, 1, 1 << 20);
+        if (!connections)
+            return connections.error();
+        config.server.maxConnections = *connections;
     } else if (name == "tls-cert") {
         config.server.tlsCertFile = value;
     } else if (name == "tls-key") {

@@ -109,7 +109,7 @@ int runServer(const std::vector<std::string> &args)
         return 1;
     }
 
-    ConnectionPool pool(config->database);
+    ConnectionPool pool(config->database, config->server.threads);
     CallHandler handler(pool, log, config->token);
     handler.setMaxReplyBytes(static_cast<std::size_t>(config->maxReplyMb) << 20);
     handler.addModule(rdmPosFDiPlav());

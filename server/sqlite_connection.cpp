@@ -6,16 +6,63 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 namespace appserver {
 namespace {
 
+using SteadyClock = std::chrono::steady_clock;
+
+// What the statements share with their connection: the running call's
+// deadline, past which SQLite is told to give up (a heavy statement through
+// the progress handler, a locked file through the busy handler).
+struct Bounds
+{
+    SteadyClock::time_point deadline = SteadyClock::time_point::max();
+    std::chrono::milliseconds busyTimeout{0};
+
+    bool pastDeadline() const { return SteadyClock::now() >= deadline; }
+};
+
+// Called every kProgressSteps virtual-machine steps: non-zero interrupts the
+// statement (SQLITE_INTERRUPT).
+constexpr int kProgressSteps = 1000;
+
+int stopAtDeadline(void *bounds)
+{
+    return static_cast<const Bounds *>(bounds)->pastDeadline() ? 1 : 0;
+}
+
+// As SQLite's own busy timeout, but never waits past the call's deadline.
+int waitWhileBusy(void *data, int attempt)
+{
+    const auto &bounds = *static_cast<const Bounds *>(data);
+    constexpr auto kStep = std::chrono::milliseconds(5);
+    if (attempt * kStep >= bounds.busyTimeout || bounds.pastDeadline())
+        return 0;
+    std::this_thread::sleep_for(
+        std::min<SteadyClock::duration>(kStep, bounds.deadline - SteadyClock::now()));
+    return 1;
+}
+
+// A statement stopped by the deadline says so; anything else is the usual
+// database failure.
+Error failure(int rc, std::string detail, const Bounds &bounds)
+{
+    if ((rc == SQLITE_INTERRUPT || rc == SQLITE_BUSY) && bounds.pastDeadline())
+        return deadlineError(detail + " at the call's deadline");
+    return databaseError(std::move(detail));
+}
+
 class SqliteStatement final : public Statement
 {
 public:
-    SqliteStatement(sqlite3 *db, sqlite3_stmt *stmt) : m_db(db), m_stmt(stmt) {}
+    SqliteStatement(sqlite3 *db, sqlite3_stmt *stmt, const Bounds &bounds)
+        : m_db(db), m_stmt(stmt), m_bounds(bounds)
+    {}
     ~SqliteStatement() override { sqlite3_finalize(m_stmt); }
 
     void bindText(int index, std::string_view value) override
@@ -44,7 +91,7 @@ public:
             return true;
         if (rc == SQLITE_DONE)
             return false;
-        return databaseError(std::string("sqlite: ") + sqlite3_errmsg(m_db));
+        return failure(rc, std::string("sqlite: ") + sqlite3_errmsg(m_db), m_bounds);
     }
 
     int columnCount() const override { return sqlite3_column_count(m_stmt); }
@@ -75,6 +122,7 @@ public:
 private:
     sqlite3 *m_db;
     sqlite3_stmt *m_stmt;
+    const Bounds &m_bounds;
 };
 
 // Which file a path names: a file replaced (renamed over) or deleted under
@@ -97,9 +145,14 @@ std::optional<FileIdentity> identityOf(const std::string &path)
 class SqliteConnection final : public Connection
 {
 public:
-    SqliteConnection(sqlite3 *db, std::string path, std::optional<FileIdentity> identity)
+    SqliteConnection(sqlite3 *db, std::string path, std::optional<FileIdentity> identity,
+                     std::chrono::milliseconds busyTimeout)
         : m_db(db), m_path(std::move(path)), m_identity(identity)
-    {}
+    {
+        m_bounds.busyTimeout = busyTimeout;
+        sqlite3_busy_handler(m_db, waitWhileBusy, &m_bounds);
+        sqlite3_progress_handler(m_db, kProgressSteps, stopAtDeadline, &m_bounds);
+    }
     ~SqliteConnection() override
     {
         m_statements.clear();
@@ -118,7 +171,7 @@ public:
                                SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
             return databaseError(std::string("sqlite prepare: ") + sqlite3_errmsg(m_db));
         }
-        auto statement = std::make_unique<SqliteStatement>(m_db, stmt);
+        auto statement = std::make_unique<SqliteStatement>(m_db, stmt, m_bounds);
         Statement *raw = statement.get();
         m_statements.emplace(std::string(sql), std::move(statement));
         return raw;
@@ -128,15 +181,18 @@ public:
     {
         char *message = nullptr;
         const std::string text(sql);
-        if (sqlite3_exec(m_db, text.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        if (const int rc = sqlite3_exec(m_db, text.c_str(), nullptr, nullptr, &message);
+            rc != SQLITE_OK) {
             std::string detail = std::string("sqlite: ") + (message ? message : "?");
             sqlite3_free(message);
-            return databaseError(std::move(detail));
+            return failure(rc, std::move(detail), m_bounds);
         }
         return success();
     }
 
     bool isUsable() override { return identityOf(m_path) == m_identity; }
+
+    void setDeadline(SteadyClock::time_point deadline) override { m_bounds.deadline = deadline; }
 
     std::string describe() const override
     {
@@ -158,6 +214,7 @@ private:
     sqlite3 *m_db;
     std::string m_path;
     std::optional<FileIdentity> m_identity;
+    Bounds m_bounds;
     std::map<std::string, std::unique_ptr<SqliteStatement>, std::less<>> m_statements;
 };
 
@@ -207,8 +264,8 @@ Result<std::unique_ptr<Connection>> openSqlite(const DatabaseTarget &dbTarget)
         sqlite3_close_v2(db);
         return databaseError(std::move(detail));
     }
-    sqlite3_busy_timeout(db, dbTarget.busyTimeoutMs);
-    auto connection = std::make_unique<SqliteConnection>(db, path, identityOf(path));
+    auto connection = std::make_unique<SqliteConnection>(
+        db, path, identityOf(path), std::chrono::milliseconds(dbTarget.busyTimeoutMs));
     // Only settings of this connection: the journal mode is the file's own,
     // and changing it would write to a file the server only reads. mmap
     // avoids a copy per page read.

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <grpcpp/generic/generic_stub.h>
+#include <grpcpp/grpcpp.h>
+
+#include <future>
+
 namespace appserver::testing {
 
 pb::Argument textArg(const std::string &value, bool byReference)
@@ -63,6 +68,39 @@ std::vector<std::string> fieldNames(const pb::DataPacket &packet)
     std::vector<std::string> names;
     for (const auto &field : packet.fields()) names.push_back(field.name());
     return names;
+}
+
+std::string healthCheck(const std::shared_ptr<grpc::Channel> &channel)
+{
+    grpc::GenericStub stub(channel);
+    grpc::ClientContext context;
+    context.set_deadline(std::chrono::system_clock::now() + std::chrono::seconds(5));
+    // An empty HealthCheckRequest; a default ByteBuffer would be no message.
+    grpc::Slice nothing(std::string{});
+    grpc::ByteBuffer request(&nothing, 1);
+    grpc::ByteBuffer response;
+    std::promise<grpc::Status> done;
+    stub.UnaryCall(&context, "/grpc.health.v1.Health/Check", grpc::StubOptions(), &request,
+                   &response, [&](grpc::Status status) { done.set_value(status); });
+    const grpc::Status status = done.get_future().get();
+    if (!status.ok())
+        return "error: " + status.error_message();
+    std::vector<grpc::Slice> slices;
+    (void)response.Dump(&slices);
+    std::string bytes;
+    for (const grpc::Slice &s : slices)
+        bytes.append(reinterpret_cast<const char *>(s.begin()), s.size());
+    return bytes == std::string("\x08\x01", 2) ? "SERVING" : "other";
+}
+
+std::string readAndClose(std::FILE *file)
+{
+    std::fflush(file);
+    std::rewind(file);
+    std::string text(1 << 16, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    std::fclose(file);
+    return text;
 }
 
 }  // namespace appserver::testing

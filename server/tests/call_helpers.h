@@ -3,7 +3,11 @@
 #include "appserver.pb.h"
 #include "packet_reader.h"
 
+#include <grpcpp/channel.h>
+
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,5 +28,12 @@ std::vector<std::string> texts(const pb::DataPacket &packet, const std::string &
 
 // The names of the packet's fields, in order.
 std::vector<std::string> fieldNames(const pb::DataPacket &packet);
+
+// grpc.health.v1.Health/Check with an empty service name: "SERVING", or
+// what came instead.
+std::string healthCheck(const std::shared_ptr<grpc::Channel> &channel);
+
+// What a log written to a temporary file holds; closes the file.
+std::string readAndClose(std::FILE *file);
 
 }  // namespace appserver::testing

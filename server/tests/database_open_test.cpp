@@ -151,7 +151,7 @@ TEST_F(DatabaseOpenTest, EveryWorkerSeesAReplacedOrDeletedFile)
 
     DatabaseTarget target = served->databaseTarget();
     target.access = Access::Read;
-    ConnectionPool pool(target);
+    ConnectionPool pool(target, 2);
     CallLog log(stderr);
     CallHandler handler(pool, log);
     handler.addModule(rdmPosFDiPlav());
@@ -168,8 +168,7 @@ TEST_F(DatabaseOpenTest, EveryWorkerSeesAReplacedOrDeletedFile)
         }
         return seen;
     };
-    for (WorkerThread &worker : workers)
-        worker.run([&] { ASSERT_TRUE(handler.prepareWorker().ok()); });
+    ASSERT_TRUE(handler.openConnections().ok());
     EXPECT_EQ(rowsSeenByEachWorker(), (std::vector<std::string>{"3", "3"}));
 
     fs::rename(replacement->databaseTarget().target, target.target);

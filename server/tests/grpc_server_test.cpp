@@ -41,31 +41,6 @@ grpc::Status invoke(Stub &stub, const pb::CallRequest &req, pb::CallReply *reply
     return stub.Call(&context, req, reply);
 }
 
-// grpc.health.v1.Health/Check with an empty service name; the reply's
-// status 1 is SERVING.
-std::string healthCheck(const std::shared_ptr<grpc::Channel> &channel)
-{
-    grpc::GenericStub stub(channel);
-    grpc::ClientContext context;
-    context.set_deadline(std::chrono::system_clock::now() + std::chrono::seconds(5));
-    // An empty HealthCheckRequest; a default ByteBuffer would be no message.
-    grpc::Slice nothing(std::string{});
-    grpc::ByteBuffer request(&nothing, 1);
-    grpc::ByteBuffer response;
-    std::promise<grpc::Status> done;
-    stub.UnaryCall(&context, "/grpc.health.v1.Health/Check", grpc::StubOptions(), &request,
-                   &response, [&](grpc::Status status) { done.set_value(status); });
-    const grpc::Status status = done.get_future().get();
-    if (!status.ok())
-        return "error: " + status.error_message();
-    std::vector<grpc::Slice> slices;
-    (void)response.Dump(&slices);
-    std::string bytes;
-    for (const grpc::Slice &s : slices)
-        bytes.append(reinterpret_cast<const char *>(s.begin()), s.size());
-    return bytes == std::string("\x08\x01", 2) ? "SERVING" : "other";
-}
-
 class GrpcServerTest : public ::testing::Test
 {
 protected:
@@ -163,6 +138,27 @@ TEST_F(GrpcServerTest, TokenIsRequiredWhenConfigured)
     pb::CallReply reply;
     ASSERT_TRUE(invoke(*stub, req, &reply, "s3cret").ok());
     EXPECT_EQ(reply.packet().row_count(), 3u);
+}
+
+// Catches wrong tokens counted per connection ("fd:N") instead of per
+// machine, which let a guesser escape the slowdown by reconnecting.
+TEST_F(GrpcServerTest, ThePeerIsTheClientsAddress)
+{
+    std::FILE *logFile = std::tmpfile();
+    CallLog log(logFile, CallLogLevel::All);
+    CallHandler handler(*m_pool, log, "s3cret");
+    handler.addModule(rdmPosFDiPlav());
+    ServerOptions options;
+    options.port = 0;
+    Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(options, handler, log);
+    ASSERT_TRUE(server.ok()) << server.error().message;
+    auto stub = ate::appserver::v1::AppServer::NewStub(channelTo((*server)->port()));
+    pb::CallReply reply;
+    EXPECT_EQ(invoke(*stub, request("GetCia", {textArg("GRU")}), &reply, "wrong").error_code(),
+              grpc::StatusCode::UNAUTHENTICATED);
+    (*server)->shutdown();
+    const std::string text = readAndClose(logFile);
+    EXPECT_NE(text.find("peer=ipv4:127.0.0.1:"), std::string::npos) << text;
 }
 
 // Catches a TLS set-up that does not serve a client trusting the

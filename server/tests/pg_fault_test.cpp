@@ -31,11 +31,10 @@ protected:
         ASSERT_TRUE(writer.ok()) << writer.error().detail;
         ASSERT_TRUE(migrateSchema(**writer).ok());
         loadFixture(**writer);
-        m_pool = std::make_unique<ConnectionPool>(DatabaseTarget::parse(m_cluster.conninfo()));
+        m_pool = std::make_unique<ConnectionPool>(DatabaseTarget::parse(m_cluster.conninfo()), 2);
         m_handler = std::make_unique<CallHandler>(*m_pool, m_log);
         m_handler->addModule(rdmPosFDiPlav());
-        for (WorkerThread &worker : m_workers)
-            worker.run([&] { ASSERT_TRUE(m_handler->prepareWorker().ok()); });
+        ASSERT_TRUE(m_handler->openConnections().ok());
     }
 
     pb::CallReply callOn(WorkerThread &worker, const std::string &method = "GetCia",
@@ -98,7 +97,7 @@ TEST_F(PgFaultTest, AHungDatabaseEndsCallsAtTheirDeadline)
     ASSERT_TRUE(m_cluster.pause());
     const pb::CallReply hung = callOn(m_workers[0], "GetCia", 1500ms);
     ASSERT_TRUE(hung.has_failure());
-    EXPECT_EQ(hung.failure().message(), databaseError({}).message);
+    EXPECT_EQ(hung.failure().message(), deadlineError({}).message);
     // Refused before any database work.
     const pb::CallReply unknown = callOn(m_workers[1], "GetNada");
     ASSERT_TRUE(unknown.has_failure());

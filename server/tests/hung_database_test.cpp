@@ -1,0 +1,140 @@
+#include "appserver.grpc.pb.h"
+#include "call_handler.h"
+#include "call_helpers.h"
+#include "fixture.h"
+#include "grpc_server.h"
+#include "pg_cluster.h"
+#include "rdm_pos_fdi_plav.h"
+#include "schema.h"
+
+#include <gtest/gtest.h>
+
+#include <grpcpp/grpcpp.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+
+namespace appserver::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using Stub = ate::appserver::v1::AppServer::Stub;
+
+// Calls left running: their replies are counted as they come.
+class CallsInFlight
+{
+public:
+    void start(Stub &stub, const pb::CallRequest &req, std::chrono::milliseconds deadline)
+    {
+        auto call = std::make_unique<Call>();
+        call->context.set_deadline(std::chrono::system_clock::now() + deadline);
+        call->context.AddMetadata("authorization", "Bearer s3cret");
+        Call *raw = call.get();
+        {
+            std::lock_guard lock(m_mutex);
+            m_calls.push_back(std::move(call));
+        }
+        stub.async()->Call(&raw->context, &req, &raw->reply, [this, raw](grpc::Status status) {
+            std::lock_guard lock(m_mutex);
+            raw->status = std::move(status);
+            ++m_done;
+            m_changed.notify_all();
+        });
+    }
+
+    int done()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_done;
+    }
+
+    // Waits for every reply; how many were a packet of `rows` rows.
+    int waitAll(std::uint32_t rows)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_done == static_cast<int>(m_calls.size()); });
+        int good = 0;
+        for (const auto &call : m_calls)
+            good += call->status.ok() && call->reply.packet().row_count() == rows ? 1 : 0;
+        return good;
+    }
+
+private:
+    struct Call
+    {
+        grpc::ClientContext context;
+        pb::CallReply reply;
+        grpc::Status status;
+    };
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<std::unique_ptr<Call>> m_calls;
+    int m_done = 0;
+};
+
+grpc::Status callNow(Stub &stub, const pb::CallRequest &req, pb::CallReply *reply,
+                     const std::string &token)
+{
+    grpc::ClientContext context;
+    context.set_deadline(std::chrono::system_clock::now() + 10s);
+    context.AddMetadata("authorization", "Bearer " + token);
+    return stub.Call(&context, req, reply);
+}
+
+// Catches calls that need no database (health check, a wrong token, an
+// unknown method, refused arguments) queuing behind workers that a hung
+// PostgreSQL holds, until their deadline.
+TEST(HungDatabaseTest, CallsThatNeedNoDatabaseAreAnsweredWhileItHangs)
+{
+    if (!std::getenv("ATE_TEST_PG"))
+        GTEST_SKIP() << "PostgreSQL cases are off (ATE_TEST_PG is not set)";
+    ThrowawayCluster cluster;
+    const std::string whyNot = cluster.create();
+    ASSERT_TRUE(whyNot.empty()) << whyNot;
+    {
+        auto writer = openConnection(DatabaseTarget::parse(cluster.conninfo(), Access::ReadWrite));
+        ASSERT_TRUE(writer.ok()) << writer.error().detail;
+        ASSERT_TRUE(migrateSchema(**writer).ok());
+        loadFixture(**writer);
+    }
+    ConnectionPool pool(DatabaseTarget::parse(cluster.conninfo()));
+    CallLog log(stderr, CallLogLevel::Errors);
+    CallHandler handler(pool, log, "s3cret");
+    handler.addModule(rdmPosFDiPlav());
+    ServerOptions options;
+    options.port = 0;
+    options.threads = 2;
+    Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(options, handler, log);
+    ASSERT_TRUE(server.ok()) << server.error().message;
+    auto channel = grpc::CreateChannel("127.0.0.1:" + std::to_string((*server)->port()),
+                                       grpc::InsecureChannelCredentials());
+    auto stub = ate::appserver::v1::AppServer::NewStub(channel);
+
+    ASSERT_TRUE(cluster.pause());
+    // More database calls than the server has connections or threads; they
+    // last until the database is resumed.
+    CallsInFlight hung;
+    const pb::CallRequest cia = request("GetCia", {textArg("GRU")});
+    for (int i = 0; i < 12; ++i) hung.start(*stub, cia, 30s);
+
+    EXPECT_EQ(healthCheck(channel), "SERVING");
+    pb::CallReply reply;
+    EXPECT_EQ(callNow(*stub, cia, &reply, "wrong").error_code(),
+              grpc::StatusCode::UNAUTHENTICATED);
+    EXPECT_TRUE(callNow(*stub, request("GetNada", {}), &reply, "s3cret").ok());
+    EXPECT_NE(reply.failure().message().find("não existe"), std::string::npos);
+    EXPECT_TRUE(callNow(*stub, request("GetCia", {}), &reply, "s3cret").ok());
+    EXPECT_NE(reply.failure().message().find("O método GetCia espera 1"), std::string::npos);
+    // Answered while the database still hangs, not after it.
+    EXPECT_EQ(hung.done(), 0);
+
+    // The calls still running must end before what they use is destroyed.
+    EXPECT_TRUE(cluster.resume());
+    EXPECT_EQ(hung.waitAll(3), 12);
+    (*server)->shutdown();
+}
+
+}  // namespace
+}  // namespace appserver::testing
