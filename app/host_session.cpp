@@ -19,7 +19,6 @@
 #include <QMdiSubWindow>
 #include <QStandardPaths>
 
-
 namespace app {
 
 HostSession::HostSession(HostOptions options) : m_options(std::move(options)) {}
