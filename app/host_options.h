@@ -26,6 +26,7 @@ struct HostOptions
     std::optional<QString> serverHost;
     std::optional<int> serverPort;
     std::optional<QString> token;
+    QString tokenFile;  // the token on the file's first line, kept out of the process list
     std::optional<bool> tls;
     QString rootCertificateFile;
     std::optional<int> deadlineMs;
@@ -41,15 +42,12 @@ struct HostOptions
     int screenshotTimeoutMs = 20000;
 
     bool help = false;
+    bool version = false;
 };
 
-// Reads the arguments (without the program name): "--name value" or
-// "--name=value". Throws platform::Error, in Portuguese, on an unknown
-// option, a missing or invalid value, or contradictory options.
-HostOptions parseHostOptions(const QStringList &arguments);
-
-// The options and their meaning, for --help.
-QString hostUsage();
+// Codes are stored trimmed and in upper case; a longer or odd code would
+// silently select another branch or none. Throws platform::Error.
+QString branchCode(const QString &text);
 
 // Fills the context: the configuration file first, then the command line
 // over it. The branch code ends trimmed and in upper case. Throws

@@ -7,6 +7,7 @@
 #include "host_context.h"
 #include "main_window.h"
 #include "net_connection.h"
+#include "report_designer.h"
 #include "report_pdf_job.h"
 #include "screenshot_job.h"
 #include "unattended_dialogs.h"
@@ -19,10 +20,6 @@
 #include <QMdiSubWindow>
 #include <QStandardPaths>
 
-#include <algorithm>
-
-#include <cstdio>
-
 namespace app {
 
 HostSession::HostSession(HostOptions options) : m_options(std::move(options)) {}
@@ -32,10 +29,24 @@ HostSession::~HostSession()
     stop();
 }
 
+namespace {
+
+// Beside the executable's folder: <prefix>/lib/ate25400/plugins when
+// installed (<prefix>/bin/ate-host), else `buildTreeName` (build/bin →
+// build/plugins).
+QString besideExecutable(const char *installedName, const QString &buildTreeName)
+{
+    const QDir bin(QCoreApplication::applicationDirPath());
+    const QString installed =
+        QDir::cleanPath(bin.absoluteFilePath(QStringLiteral("../") + QLatin1String(installedName)));
+    return QDir(installed).exists() ? installed : QDir::cleanPath(bin.absoluteFilePath(buildTreeName));
+}
+
+}  // namespace
+
 QString HostSession::defaultPluginDir()
 {
-    return QDir(QCoreApplication::applicationDirPath())
-        .absoluteFilePath(QStringLiteral("../plugins"));
+    return besideExecutable(ATE_INSTALL_PLUGINDIR, QStringLiteral("../plugins"));
 }
 
 void HostSession::start()
@@ -48,6 +59,12 @@ void HostSession::start()
     const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     if (!config.isEmpty() && QDir().mkpath(config))
         host::setLayoutSettingsFile(QDir(config).filePath(QStringLiteral("layout.ini")));
+
+    // The report files: "relatorios" beside the executable in the build
+    // tree, the shared data folder in an installed one.
+    if (!QDir(host::defaultReportFolder()).exists())
+        host::setDefaultReportFolder(
+            besideExecutable(ATE_INSTALL_REPORTDIR, QStringLiteral("relatorios")));
 
     m_mainWindow = std::make_unique<MainWindow>();
     // The packages find their owner here, so it is set before any loads.
@@ -147,34 +164,14 @@ int runSession(QApplication &application, const HostOptions &options,
 
 }  // namespace
 
-int runHost(QApplication &application)
+int runHost(QApplication &application, const HostOptions &options)
 {
-    const QStringList arguments = application.arguments().mid(1);
-
     // Nobody answers a message box in a run that only takes a picture or
     // prints a report.
     UnattendedDialogs unattended;
-    const bool screenshotRun =
-        std::any_of(arguments.begin(), arguments.end(), [](const QString &a) {
-            return a.startsWith(QLatin1String("--screenshot"))
-                || a.startsWith(QLatin1String("--report-pdf"));
-        });
-    const DialogsScope dialogs(screenshotRun ? &unattended : nullptr);
-
-    HostOptions options;
-    try {
-        options = parseHostOptions(arguments);
-    } catch (const platform::Error &error) {
-        std::fprintf(stderr, "%s\n\n%s", qPrintable(error.message()), qPrintable(hostUsage()));
-        if (!screenshotRun)
-            host::dialogs().error(error.message());
-        return 2;
-    }
-    if (options.help) {
-        std::fputs(qPrintable(hostUsage()), stdout);
-        return 0;
-    }
-    return runSession(application, options, screenshotRun ? &unattended : nullptr);
+    const bool unattendedRun = !options.screenshotFile.isEmpty() || !options.reportPdfFile.isEmpty();
+    const DialogsScope dialogs(unattendedRun ? &unattended : nullptr);
+    return runSession(application, options, unattendedRun ? &unattended : nullptr);
 }
 
 }  // namespace app

@@ -47,8 +47,9 @@ private:
     PackageLoader m_packages;
 };
 
-// The whole application: reads the command line, runs a session and, with
-// --screenshot, the picture. Returns the process's exit code.
-int runHost(QApplication &application);
+// The whole application once its command line is read: runs a session and,
+// with --screenshot or --report-pdf, the unattended job. Returns the
+// process's exit code.
+int runHost(QApplication &application, const HostOptions &options);
 
 }  // namespace app

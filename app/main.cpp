@@ -1,25 +1,24 @@
-#include "host_options.h"
+#include "command_line.h"
 #include "host_session.h"
 #include "message_log.h"
 #include "translations.h"
 
 #include <QApplication>
 
-#include <cstdio>
-#include <cstring>
-
 int main(int argc, char **argv)
 {
-    // Help needs no display.
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(qPrintable(app::hostUsage()), stdout);
-            return 0;
-        }
-    }
+    // Read before the application exists: a wrong option, --help and
+    // --version need no display, and a refusal never waits on a message box.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+    app::HostOptions options;
+    if (const std::optional<int> exitCode = app::readCommandLine(arguments, options))
+        return *exitCode;
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ate-host"));
+    QApplication::setApplicationVersion(QStringLiteral(ATE_VERSION));
     host::installMessageLog();
     app::installTranslations();
-    return app::runHost(application);
+    return app::runHost(application, options);
 }

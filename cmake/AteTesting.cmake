@@ -1,7 +1,18 @@
 # Test helpers. Every test is one executable registered with CTest.
 
+# The PostgreSQL cases skip themselves without ATE_TEST_PG; this one says so
+# in ctest's summary instead of letting a plain ctest look complete.
+if(BUILD_TESTING)
+  add_test(NAME postgresql_cases_need_ATE_TEST_PG COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/pg_cases.sh)
+  set_tests_properties(postgresql_cases_need_ATE_TEST_PG PROPERTIES SKIP_RETURN_CODE 77)
+endif()
+
 # GoogleTest executable for code without a GUI.
+# Without BUILD_TESTING both helpers add nothing.
 function(ate_add_gtest target)
+  if(NOT BUILD_TESTING)
+    return()
+  endif()
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
@@ -17,6 +28,9 @@ file(CHMOD ${ATE_TEST_RUNTIME_DIR} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXEC
 # Qt Test executable. Runs offscreen; any Qt warning aborts the test, so a
 # warning fails it; a hung modal dialog is ended by the function timeout.
 function(ate_add_qtest target)
+  if(NOT BUILD_TESTING)
+    return()
+  endif()
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} Qt6::Test)

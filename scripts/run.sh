@@ -38,10 +38,13 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   chmod 700 "$XDG_RUNTIME_DIR"
 fi
 
-# The server takes a free port on 127.0.0.1 and names it in its log.
+# The server takes a free port on 127.0.0.1 and writes it to the port file
+# once it listens.
 server_log=$demo_dir/ate-appserver.log
+port_file=$demo_dir/ate-appserver.port
 : > "$server_log"
-"$build_dir/bin/ate-appserver" --address 127.0.0.1 --port 0 \
+rm -f "$port_file"
+"$build_dir/bin/ate-appserver" --address 127.0.0.1 --port 0 --port-file "$port_file" \
   --database "$demo_dir/ate25400.db" 2> "$server_log" &
 server_pid=$!
 stop_server() {
@@ -54,8 +57,8 @@ trap stop_server EXIT
 trap 'exit 130' INT TERM
 
 port=
-for _ in $(seq 1 100); do
-  port=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$server_log" | head -n 1)
+for _ in $(seq 1 300); do
+  [ -s "$port_file" ] && port=$(cat "$port_file")
   [ -n "$port" ] && break
   kill -0 "$server_pid" 2>/dev/null || break
   sleep 0.1

@@ -3,17 +3,49 @@
 #include "pg_connection.h"
 #include "sqlite_connection.h"
 
+#include <libpq-fe.h>
+
 namespace appserver {
+
+namespace {
+
+// libpq decides what a connection string is: any of its keywords or a URI.
+bool isConnectionString(const std::string &text)
+{
+    char *error = nullptr;
+    PQconninfoOption *options = PQconninfoParse(text.c_str(), &error);
+    PQfreemem(error);
+    bool any = false;
+    for (const PQconninfoOption *option = options; option && option->keyword; ++option)
+        any = any || (option->val && *option->val);
+    PQconninfoFree(options);
+    return any;
+}
+
+// "keyword=" at the start: meant for libpq even when libpq refuses the rest,
+// so that the refusal reaches the user as libpq words it instead of as a
+// missing SQLite file.
+bool looksLikeKeywords(std::string_view text)
+{
+    const auto start = text.find_first_not_of(" \t");
+    if (start == std::string_view::npos)
+        return false;
+    const auto end = text.find_first_not_of("abcdefghijklmnopqrstuvwxyz_", start);
+    if (end == start || end == std::string_view::npos)
+        return false;
+    const auto equals = text.find_first_not_of(" \t", end);
+    return equals != std::string_view::npos && text[equals] == '=';
+}
+
+}  // namespace
 
 DatabaseTarget DatabaseTarget::parse(std::string_view text, Access access)
 {
     DatabaseTarget dbTarget;
     dbTarget.access = access;
     dbTarget.target = std::string(text);
-    const bool uri = text.starts_with("postgresql://") || text.starts_with("postgres://");
-    const bool keywords = text.find("dbname=") != std::string_view::npos ||
-                          text.find("host=") != std::string_view::npos;
-    dbTarget.dialect = uri || keywords ? Dialect::PostgreSQL : Dialect::SQLite;
+    const bool postgres = isConnectionString(dbTarget.target) || looksLikeKeywords(text);
+    dbTarget.dialect = postgres ? Dialect::PostgreSQL : Dialect::SQLite;
     return dbTarget;
 }
 

@@ -449,7 +449,7 @@ private:
             plan.leg = m_random.chance(0.85) ? "01" : "02";
             const int minute = departureMinute(m_random);
             plan.at = day + minute * kMinute;
-            char hhmm[8];
+            char hhmm[24];  // room for any int, as the compiler checks
             std::snprintf(hhmm, sizeof hhmm, "%02d%02d", minute / 60, minute % 60);
             plan.departure = hhmm;
             const std::vector<std::string> hubs = words(airline->hubs);

@@ -1,5 +1,6 @@
 #include "server_config.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <map>
@@ -11,6 +12,7 @@ const char *const kUsage =
     "Uso: ate-appserver [opções]\n"
     "  --address ENDEREÇO      endereço de escuta (padrão 127.0.0.1)\n"
     "  --port PORTA            porta (padrão 50051; 0 escolhe uma livre)\n"
+    "  --port-file ARQUIVO     grava a porta escolhida no arquivo quando o servidor escuta\n"
     "  --database BANCO        arquivo SQLite (padrão ate25400.db) ou conexão PostgreSQL\n"
     "                          (postgresql://… ou \"host=… dbname=…\")\n"
     "  --threads N             conexões ao banco de dados (padrão: duas por núcleo, no\n"
@@ -31,6 +33,7 @@ const char *const kUsage =
     "  --config ARQUIVO        arquivo com linhas \"nome = valor\" (mesmos nomes)\n"
     "  --init-schema           cria ou atualiza o esquema do banco (cria o arquivo SQLite se\n"
     "                          não existir) e termina; sem ela o banco só é lido\n"
+    "  --version               mostra a versão\n"
     "  --help                  mostra esta ajuda\n";
 
 std::string trim(std::string_view text)
@@ -54,6 +57,17 @@ Result<int> toInt(const std::string &name, const std::string &value, int min, in
     return number;
 }
 
+// The options that take a value, on the command line and in the file.
+constexpr std::string_view kValued[] = {
+    "address",   "port",     "port-file",  "database",   "threads",      "busy-timeout-ms",
+    "log-calls", "log-file", "log-max-mb", "max-reply-mb", "idle-timeout-s", "tls-cert",
+    "tls-key",   "token",    "token-file", "config",     "max-connections"};
+
+bool takesValue(std::string_view name)
+{
+    return std::find(std::begin(kValued), std::end(kValued), name) != std::end(kValued);
+}
+
 Status apply(ServerConfig &config, const std::string &name, const std::string &value)
 {
     if (name == "address") {
@@ -63,6 +77,10 @@ Status apply(ServerConfig &config, const std::string &name, const std::string &v
         if (!port)
             return port.error();
         config.server.port = *port;
+    } else if (name == "port-file") {
+        if (trim(value).empty())
+            return Error{"O arquivo da porta (--port-file) não pode ser vazio.", {}};
+        config.portFile = value;
     } else if (name == "database") {
         const int busy = config.database.busyTimeoutMs;
         config.database = DatabaseTarget::parse(value);
@@ -163,6 +181,11 @@ std::string serverUsage()
     return kUsage;
 }
 
+std::string serverVersion()
+{
+    return "ate-appserver " ATE_VERSION "\n";
+}
+
 Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
 {
     ServerConfig config;
@@ -172,6 +195,10 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
         const std::string &arg = args[i];
         if (arg == "--help" || arg == "-h") {
             config.help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            config.version = true;
             continue;
         }
         if (arg == "--init-schema") {
@@ -186,13 +213,19 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
             return Error{"Argumento inesperado: " + arg + ".", {}};
         std::string name = arg.substr(2);
         std::string value;
-        if (const auto equals = name.find('='); equals != std::string::npos) {
+        const auto equals = name.find('=');
+        if (equals != std::string::npos) {
             value = name.substr(equals + 1);
             name.resize(equals);
-        } else if (i + 1 < args.size()) {
+        }
+        // Checked before a value is taken: a mistyped flag is named as such,
+        // not reported as a flag missing its value.
+        if (!takesValue(name))
+            return Error{"Opção desconhecida: --" + name + ".", {}};
+        if (equals == std::string::npos) {
+            if (i + 1 >= args.size())
+                return Error{"Falta o valor de --" + name + ".", {}};
             value = args[++i];
-        } else {
-            return Error{"Falta o valor de --" + name + ".", {}};
         }
         if (name == "config")
             configFile = value;

@@ -22,6 +22,10 @@ struct ServerConfig
     int logMaxMb = 100;
     int maxReplyMb = 60;
     bool help = false;
+    bool version = false;
+    // Where the chosen port is written once the server listens, so that a
+    // script started with --port 0 reads it instead of matching a log line.
+    std::string portFile;
     // Creates or upgrades the schema, then exits: the only way the server
     // writes to its database.
     bool initSchema = false;
@@ -38,6 +42,9 @@ struct ServerConfig
 Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args);
 
 std::string serverUsage();
+
+// "ate-appserver 1.0", for --version.
+std::string serverVersion();
 
 bool isLoopbackAddress(std::string_view address);
 

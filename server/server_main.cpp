@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 
 namespace appserver {
@@ -63,6 +64,22 @@ Status checkDatabase(const DatabaseTarget &dbTarget, CallLog &log)
     return success();
 }
 
+// Written whole under a temporary name and renamed, so that a reader never
+// sees half a number.
+Status writePortFile(const std::string &path, int port)
+{
+    const std::string temporary = path + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << port << "\n";
+        if (!out.flush())
+            return Error{"cannot write the port file " + temporary, {}};
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0)
+        return Error{"cannot rename the port file to " + path, {}};
+    return success();
+}
+
 }  // namespace
 
 int runServer(const std::vector<std::string> &args)
@@ -82,6 +99,10 @@ int runServer(const std::vector<std::string> &args)
     }
     if (config->help) {
         std::cout << serverUsage();
+        return 0;
+    }
+    if (config->version) {
+        std::cout << serverVersion();
         return 0;
     }
 
@@ -117,6 +138,14 @@ int runServer(const std::vector<std::string> &args)
     if (!server) {
         log.info("cannot start: " + server.error().message + " " + server.error().detail);
         return 1;
+    }
+
+    if (!config->portFile.empty()) {
+        if (Status written = writePortFile(config->portFile, (*server)->port()); !written) {
+            log.info(written.error().message);
+            (*server)->shutdown();
+            return 1;
+        }
     }
 
     int received = 0;

@@ -1,4 +1,5 @@
 #include "client_data_set.h"
+#include "command_line.h"
 #include "db_grid.h"
 #include "demo_server.h"
 #include "field.h"

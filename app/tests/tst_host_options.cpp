@@ -1,4 +1,5 @@
 #include "abort.h"
+#include "command_line.h"
 #include "error_message.h"
 #include "host_context.h"
 #include "host_options.h"
@@ -89,6 +90,9 @@ void HostOptionsTest::badFlagsAreRefusedWithAReason_data()
     QTest::newRow("picture and report")
         << QStringList{"--open", "ATE25400", "--screenshot", "x.png", "--report-pdf", "x.pdf"}
         << "Use --screenshot ou --report-pdf, não os dois.";
+    QTest::newRow("unknown alone") << QStringList{"--bogus"} << "Opção desconhecida: --bogus.";
+    QTest::newRow("two tokens") << QStringList{"--token", "a", "--token-file", "t.txt"}
+                                << "Use --token ou --token-file, não os dois.";
     QTest::newRow("stray word") << QStringList{"ATE25400"} << "Argumento inesperado: \"ATE25400\".";
 }
 
@@ -137,6 +141,25 @@ void HostOptionsTest::flagsWinOverTheConfigurationFile()
     QVERIFY_THROWS_EXCEPTION(
         platform::Error, app::applyHostOptions(
                              parseHostOptions({"--root-cert", dir.filePath("none.pem")}), missing));
+
+    // The token file's first line wins over the file's token; a missing or
+    // blank file stops the start instead of calling without a token.
+    QFile tokenFile(dir.filePath("token"));
+    QVERIFY(tokenFile.open(QIODevice::WriteOnly));
+    tokenFile.write("  s3cret \nignored\n");
+    tokenFile.close();
+    app::applyHostOptions(
+        parseHostOptions({"--config", ini.fileName(), "--token-file", tokenFile.fileName()}),
+        context);
+    QCOMPARE(app::connectionOptions(context).bearerToken, QStringLiteral("s3cret"));
+    QFile blank(dir.filePath("blank"));
+    QVERIFY(blank.open(QIODevice::WriteOnly));
+    blank.close();
+    for (const QString &file : {blank.fileName(), dir.filePath("none")}) {
+        QVERIFY_THROWS_EXCEPTION(platform::Error,
+                                 app::applyHostOptions(parseHostOptions({"--token-file", file}),
+                                                       missing));
+    }
 }
 
 // The title must show the branch's name even when only its code is given.

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "db_grid.h"
 #include "screen_fixture.h"
 
+#include <QAbstractItemModelTester>
 #include <QObject>
 #include <QTest>
 
@@ -21,6 +23,12 @@ private slots:
         m_fixture = std::make_unique<ScreenFixture>();
         m_form = m_fixture->open();
         QVERIFY(m_form);
+        // Alive as long as the grids, so that every reload, tick and
+        // scroll of a test is checked, not only the first picture.
+        for (platform::DBGrid *grid : {m_form->dbgPlanoVoo, m_form->dbgPrevisaoPax, m_form->dbgServPlano})
+            new QAbstractItemModelTester(grid->model(),
+                                         QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                         grid);
         m_fixture->server.clearCalls();
     }
     void cleanup()

@@ -89,10 +89,24 @@ TEST(ServerConfigTest, FlagsOverrideTheConfigFile)
     EXPECT_FALSE(parseServerConfig({"--port", "70000"}).ok());
     EXPECT_FALSE(parseServerConfig({"--port"}).ok());
     EXPECT_FALSE(parseServerConfig({"--colour", "blue"}).ok());
+    // A mistyped flag is named, not taken for a flag missing its value.
+    Result<ServerConfig> bogus = parseServerConfig({"--bogus"});
+    ASSERT_FALSE(bogus.ok());
+    EXPECT_NE(bogus.error().message.find("desconhecida: --bogus"), std::string::npos);
+    Result<ServerConfig> version = parseServerConfig({"--version"});
+    ASSERT_TRUE(version.ok());
+    EXPECT_TRUE(version->version);
     EXPECT_FALSE(parseServerConfig({"--tls-cert", "a.pem"}).ok());
     EXPECT_FALSE(parseServerConfig({"--busy-timeout-ms", "9000"}).ok());
     EXPECT_EQ(DatabaseTarget::parse("postgresql://u@h/db").dialect, Dialect::PostgreSQL);
     EXPECT_EQ(DatabaseTarget::parse("/var/lib/ate/ate25400.db").dialect, Dialect::SQLite);
+    // Any libpq keyword names PostgreSQL, not only host and dbname; a file
+    // name with "=" in it stays a file.
+    for (const char *pg : {"postgres://h/db", "service=ate", "dbname = 'a b' user=x",
+                           "port=5433", "host=/tmp dbname='unclosed"})
+        EXPECT_EQ(DatabaseTarget::parse(pg).dialect, Dialect::PostgreSQL) << pg;
+    for (const char *file : {"ate25400.db", "/data/a=b.db", "./host=x.db", ""})
+        EXPECT_EQ(DatabaseTarget::parse(file).dialect, Dialect::SQLite) << file;
 }
 
 // Catches access control switched off by an empty token from any source, and

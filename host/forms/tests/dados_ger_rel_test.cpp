@@ -407,7 +407,7 @@ void DadosGerRelTest::defaultRunnerBindsTheParameters()
     host::ReportDefinition wrong;
     wrong.title = QStringLiteral("Errado");
     wrong.query = QStringLiteral("SELECT CDCIA FROM VOOS");
-    wrong.columns.append({QStringLiteral("NMCIA"), QStringLiteral("Nome"), 10, Qt::AlignLeft});
+    wrong.columns.append({QStringLiteral("NMCIA"), QStringLiteral("Nome"), 10, Qt::AlignLeft, {}});
     QString message;
     try {
         host::LocalDatabaseReportRunner().run(wrong, TParams());

@@ -22,19 +22,14 @@ QString AppServerProcess::start(const QString &database, const QStringList &extr
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setStandardOutputFile(logPath());
     dieWithParent(m_process);
-    m_process.start(QStringLiteral(ATE_APPSERVER), QStringList{"--database", database, "--port", "0"} + extraArguments);
+    const QString portFile = logPath() + QStringLiteral(".port");
+    QFile::remove(portFile);
+    m_process.start(QStringLiteral(ATE_APPSERVER),
+                    QStringList{"--database", database, "--port", "0", "--port-file", portFile} +
+                        extraArguments);
     if (!m_process.waitForStarted(10000))
         return QStringLiteral("ate-appserver did not start");
-    static const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
-    // The outcome is read from m_port below.
-    (void)QTest::qWaitFor(
-        [&] {
-            const auto match = listening.match(QString::fromUtf8(log()));
-            if (match.hasMatch())
-                m_port = match.captured(1).toInt();
-            return m_port > 0 || m_process.state() == QProcess::NotRunning;
-        },
-        30000);
+    m_port = waitForPortFile(m_process, portFile, 30000);
     return m_port > 0 ? QString() : QStringLiteral("ate-appserver did not listen: ") + QString::fromUtf8(log());
 }
 

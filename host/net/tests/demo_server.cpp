@@ -15,6 +15,22 @@ void dieWithParent(QProcess &process)
     process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
 }
 
+int waitForPortFile(const QProcess &server, const QString &path, int timeoutMs)
+{
+    int port = 0;
+    // The outcome is read from port below.
+    (void)QTest::qWaitFor(
+        [&] {
+            QFile file(path);
+            // Written under another name and renamed: never half a number.
+            if (file.open(QIODevice::ReadOnly))
+                port = file.readAll().trimmed().toInt();
+            return port > 0 || server.state() == QProcess::NotRunning;
+        },
+        timeoutMs);
+    return port;
+}
+
 DemoServer::~DemoServer()
 {
     stop();
@@ -51,33 +67,28 @@ QString DemoServer::launch(int port)
 {
     // The server logs a line per call: into a file, so that a full pipe
     // never stalls it while a screen waits for a reply. With port 0 it takes
-    // a free one and logs which.
+    // a free one and writes it to the port file.
     const QString logPath = filePath(QStringLiteral("server.log"));
+    const QString portFile = filePath(QStringLiteral("server.port"));
+    QFile::remove(portFile);
+    // A restart appends to the log: only what this run wrote is shown.
+    const qint64 logStart = QFileInfo(logPath).size();
     m_server.setProcessChannelMode(QProcess::MergedChannels);
     m_server.setStandardOutputFile(logPath, QIODevice::Append);
     dieWithParent(m_server);
     m_server.start(QStringLiteral(ATE_APPSERVER),
-                   {"--database", m_database, "--port", QString::number(port), "--threads", "2"});
+                   {"--database", m_database, "--port", QString::number(port), "--port-file",
+                    portFile, "--threads", "2"});
     if (!m_server.waitForStarted(10000))
         return QStringLiteral("ate-appserver did not start");
-    static const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
-    // A restart appends to the log: only what this run wrote counts.
-    const qint64 logStart = QFileInfo(logPath).size();
-    m_port = 0;
+    m_port = waitForPortFile(m_server, portFile, 20000);
+    if (m_port > 0)
+        return {};
+    QFile file(logPath);
     QByteArray log;
-    // The outcome is read from m_port below.
-    (void)QTest::qWaitFor(
-        [&] {
-            QFile file(logPath);
-            if (file.open(QIODevice::ReadOnly) && file.seek(logStart))
-                log = file.readAll();
-            const auto match = listening.match(QString::fromUtf8(log));
-            if (match.hasMatch())
-                m_port = match.captured(1).toInt();
-            return m_port > 0 || m_server.state() == QProcess::NotRunning;
-        },
-        20000);
-    return m_port > 0 ? QString() : QStringLiteral("ate-appserver did not listen: ") + QString::fromUtf8(log);
+    if (file.open(QIODevice::ReadOnly) && file.seek(logStart))
+        log = file.readAll();
+    return QStringLiteral("ate-appserver did not listen: ") + QString::fromUtf8(log);
 }
 
 void DemoServer::kill()

@@ -45,4 +45,8 @@ private:
 // Makes a child process end when the test process ends.
 void dieWithParent(QProcess &process);
 
+// The port a server started with "--port-file `path`" listens on, once it
+// has written it; 0 when the process ended first or `timeoutMs` passed.
+int waitForPortFile(const QProcess &server, const QString &path, int timeoutMs);
+
 } // namespace host::testing

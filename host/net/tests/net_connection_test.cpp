@@ -7,7 +7,14 @@
 
 #include <QElapsedTimer>
 
+#include <cstdint>
+#include <stdexcept>
 #include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using host::ServerArg;
 using host::ServerReply;
@@ -24,15 +31,40 @@ QDateTime civil(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms =
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC);
 }
 
-// A port nobody listens on: one the system just handed out and took back.
-int deadPort()
+// A port of 127.0.0.1 that refuses connections for as long as this lives:
+// bound, never listened on, so nothing else can take it meanwhile. With
+// `port` given it is shared (SO_REUSEPORT, as gRPC's own servers bind), so
+// that a server can be started on that port again while it is held.
+class HeldPort
 {
-    ScriptedServer server;
-    server.start();
-    const int port = server.port();
-    server.stop();
-    return port;
-}
+public:
+    explicit HeldPort(int port = 0)
+    {
+        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (port != 0) {
+            const int on = 1;
+            ::setsockopt(m_socket, SOL_SOCKET, SO_REUSEPORT, &on, sizeof on);
+        }
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<std::uint16_t>(port));
+        socklen_t length = sizeof address;
+        if (m_socket < 0 || ::bind(m_socket, reinterpret_cast<sockaddr *>(&address), length) != 0
+            || ::getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+            throw std::runtime_error("cannot hold a port of 127.0.0.1");
+        m_port = ntohs(address.sin_port);
+    }
+    ~HeldPort() { ::close(m_socket); }
+    HeldPort(const HeldPort &) = delete;
+    HeldPort &operator=(const HeldPort &) = delete;
+
+    int port() const { return m_port; }
+
+private:
+    int m_socket = -1;
+    int m_port = 0;
+};
 
 class NetConnectionTest : public ::testing::Test
 {
@@ -141,15 +173,19 @@ TEST_F(NetConnectionTest, CheckResultServReturnsPacketOrRaisesServerMessage)
     EXPECT_EQ(m_server.methods(), QStringList({"GetCia", "GetCia"}));
 }
 
-// A dead server fails connect and calls at once, in Portuguese, naming the address; nothing hangs.
+// A dead server fails connect and calls without waiting out the deadline, in
+// Portuguese, naming the address; nothing hangs.
 TEST_F(NetConnectionTest, ServerDownFailsQuicklyNamingTheAddress)
 {
-    const int port = deadPort();
+    const HeldPort dead;
+    const int port = dead.port();
     m_connection.setBeforeConnect([port](TNetConnection &connection) {
         connection.setPort(port);
         connection.SetHost("127.0.0.1");
     });
-    m_connection.setDeadline(5000);
+    // Far beyond what a refused connection takes even on a loaded machine:
+    // the limits below only tell a refusal from a wait for the deadline.
+    m_connection.setDeadline(120000);
     const QString address = QStringLiteral("127.0.0.1:%1").arg(port);
 
     QElapsedTimer clock;
@@ -162,14 +198,16 @@ TEST_F(NetConnectionTest, ServerDownFailsQuicklyNamingTheAddress)
         EXPECT_TRUE(error.message().contains(address)) << error.what();
     }
     EXPECT_FALSE(m_connection.isConnected());
-    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_LT(clock.elapsed(), 60000);
 
     // A call made while closed tries to connect again and reports the same way.
     clock.restart();
     const ServerReply reply = m_connection.appServer().invoke("GetCia", {"0001"});
     EXPECT_EQ(reply.status, ServerReply::Status::TransportFailure);
     EXPECT_TRUE(reply.message.contains(address)) << reply.message.toStdString();
-    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_FALSE(reply.message.contains(QString::fromUtf8("tempo de resposta esgotado")))
+        << reply.message.toStdString();
+    EXPECT_LT(clock.elapsed(), 60000);
 }
 
 // A server that goes away under an open connection gives a failure naming it, not a hang.
@@ -180,14 +218,13 @@ TEST_F(NetConnectionTest, ServerStoppedWhileConnected)
     ASSERT_TRUE(m_connection.appServer().invoke("GetCia", {"0001"}).ok());
     m_server.stop();
 
-    QElapsedTimer clock;
-    clock.start();
+    // "Unavailable", not the deadline's "no reply in time": the loss is seen
+    // at once.
     const ServerReply reply = m_connection.appServer().invoke("GetCia", {"0001"});
     EXPECT_EQ(reply.status, ServerReply::Status::TransportFailure);
     EXPECT_EQ(reply.message, QString::fromUtf8("Não foi possível comunicar com o servidor de aplicação %1 "
                                                "(servidor indisponível).")
                                  .arg(address()));
-    EXPECT_LT(clock.elapsed(), 1000);
 }
 
 // A hung server costs the deadline and no more; the connection serves the next call.
@@ -207,12 +244,14 @@ TEST_F(NetConnectionTest, DeadlineBoundsAHungServer)
                                                "(tempo de resposta esgotado).")
                                  .arg(address()));
     EXPECT_GE(elapsed, 290);
-    EXPECT_LT(elapsed, 1000);
+    // The hung answer comes after 10 s: well before it, the deadline ended the call.
+    EXPECT_LT(elapsed, 8000);
 
     EXPECT_TRUE(m_connection.appServer().invoke("GetPrevPax", {"G3", "0001", "1234", "GRU", civil(2024, 5, 1)}).ok());
 }
 
-// After the server comes back on the same port the connection gets through within a second.
+// After the server comes back on the same port, the first refresh gets
+// through: it does not fail while the channel waits out a grown backoff.
 TEST_F(NetConnectionTest, RecoversQuicklyAfterServerRestart)
 {
     m_server.setDefault("GetPlanoVoo", Answer::emptyPacket());
@@ -220,26 +259,23 @@ TEST_F(NetConnectionTest, RecoversQuicklyAfterServerRestart)
     ASSERT_TRUE(m_connection.appServer().invoke("GetPlanoVoo").ok());
 
     // Down for over a second of failing refreshes: gRPC's default backoff
-    // would have grown past a second by then.
-    m_server.stop();
-    QElapsedTimer down;
-    down.start();
-    while (down.elapsed() < 1200) {
-        EXPECT_FALSE(m_connection.appServer().invoke("GetPlanoVoo").ok());
-        std::this_thread::sleep_for(100ms);
+    // would have grown past a second by then. The port stays held, refusing,
+    // so that no other program takes it meanwhile.
+    const int port = m_server.port();
+    {
+        m_server.stop();
+        const HeldPort held(port);
+        QElapsedTimer down;
+        down.start();
+        while (down.elapsed() < 1200) {
+            EXPECT_FALSE(m_connection.appServer().invoke("GetPlanoVoo").ok());
+            std::this_thread::sleep_for(100ms);
+        }
+        m_server.start();
+        ASSERT_EQ(m_server.port(), port);
     }
 
-    m_server.start();
-    QElapsedTimer clock;
-    clock.start();
-    bool ok = false;
-    while (!ok && clock.elapsed() < 3000) {
-        ok = m_connection.appServer().invoke("GetPlanoVoo").ok();
-        if (!ok)
-            std::this_thread::sleep_for(20ms);
-    }
-    ASSERT_TRUE(ok);
-    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_TRUE(m_connection.appServer().invoke("GetPlanoVoo").ok());
     EXPECT_TRUE(m_connection.isConnected());
 }
 
