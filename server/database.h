@@ -84,6 +84,25 @@ public:
     // longer usable.
     virtual void setDeadline(std::chrono::steady_clock::time_point deadline) { (void)deadline; }
 
+    // Whether anything may have been committed to the database by another
+    // connection since this connection last asked; the first answer of a
+    // connection is always "changed". Asking consumes the answer, so only
+    // the reply cache may ask; it asks before every
+    // read, so a write committed before a call began is always noticed.
+    // Unknown when this database cannot tell (then nothing read through it
+    // may be reused); `why` then says so.
+    enum class Change { Unchanged, Changed, Unknown };
+    virtual Change changeSinceLastAsked(std::string *why)
+    {
+        if (why)
+            *why = "no change detection";
+        return Change::Unknown;
+    }
+
+    // Tells databases apart within the process, cheaply: the file's path or
+    // the connection string.
+    virtual const std::string &identity() const = 0;
+
     // What the start-up log shows: kind and absolute path, or host, port
     // and database (never a password).
     virtual std::string describe() const = 0;

@@ -103,6 +103,7 @@ public:
     ~SqliteConnection() override
     {
         m_statements.clear();
+        sqlite3_finalize(m_dataVersion);
         sqlite3_close_v2(m_db);
     }
 
@@ -138,6 +139,38 @@ public:
 
     bool isUsable() override { return identityOf(m_path) == m_identity; }
 
+    const std::string &identity() const override { return m_path; }
+
+    // data_version moves only for commits by other connections, which is
+    // all there are: the server opens the file read-only. Its value means
+    // nothing across connections, so only this connection's last one is
+    // compared.
+    Change changeSinceLastAsked(std::string *why) override
+    {
+        if (!m_dataVersion) {
+            if (sqlite3_prepare_v3(m_db, "PRAGMA data_version", -1, SQLITE_PREPARE_PERSISTENT,
+                                   &m_dataVersion, nullptr) != SQLITE_OK) {
+                if (why)
+                    *why = std::string("sqlite data_version: ") + sqlite3_errmsg(m_db);
+                sqlite3_finalize(m_dataVersion);
+                m_dataVersion = nullptr;
+                return Change::Unknown;
+            }
+        }
+        const int rc = sqlite3_step(m_dataVersion);
+        const std::int64_t version = rc == SQLITE_ROW ? sqlite3_column_int64(m_dataVersion, 0) : 0;
+        sqlite3_reset(m_dataVersion);
+        if (rc != SQLITE_ROW) {
+            if (why)
+                *why = std::string("sqlite data_version: ") + sqlite3_errmsg(m_db);
+            m_lastDataVersion.reset();
+            return Change::Unknown;
+        }
+        const bool same = m_lastDataVersion == version;
+        m_lastDataVersion = version;
+        return same ? Change::Unchanged : Change::Changed;
+    }
+
     std::string describe() const override
     {
         const char *mode = "?";
@@ -158,6 +191,8 @@ private:
     sqlite3 *m_db;
     std::string m_path;
     std::optional<FileIdentity> m_identity;
+    sqlite3_stmt *m_dataVersion = nullptr;
+    std::optional<std::int64_t> m_lastDataVersion;
     std::map<std::string, std::unique_ptr<SqliteStatement>, std::less<>> m_statements;
 };
 
