@@ -33,6 +33,13 @@ public:
     virtual int columnCount() const = 0;
     virtual bool isNull(int column) const = 0;
     virtual std::string_view text(int column) const = 0;
+    // nullopt for null; one read where a database can tell both at once.
+    virtual std::optional<std::string_view> textOrNull(int column) const
+    {
+        if (isNull(column))
+            return std::nullopt;
+        return text(column);
+    }
     virtual double number(int column) const = 0;
     virtual std::int64_t integer(int column) const = 0;
     // nullopt when the stored text is no date-time.

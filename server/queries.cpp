@@ -9,18 +9,25 @@ namespace {
 // The day's plans come in the screen's order from IX_PLANOVOO_DIA alone:
 // the day is matched as the index holds it (equality, so the index's order
 // below it is the reply's), and every column is in the index. The
-// abbreviations are looked up per plan from indexes that hold them: a join
-// would let PostgreSQL hash the small tables and sort the day again.
-constexpr std::string_view kPlanoVooSelect =
+// abbreviations come from indexes that hold them too: SQLite joins them in
+// the index's order, PostgreSQL looks them up per plan (a join would let it
+// hash the small tables and sort the day again).
+constexpr std::string_view kSqlitePlanoVooSelect =
+    "SELECT P.CDCIA, C.SGCIA, P.CDTRECHO, P.NRVOO, P.IDSITABASPV, P.IDBREAKGERA, "
+    "P.CDBASEORI, P.CDBASEDES, P.HRDECOLVOO, BO.SGBASE, BD.SGBASE, P.DTHRPLAVOOPV, P.CDFILIAL "
+    "FROM PLANOVOO P "
+    "LEFT JOIN COMPANHIA C ON C.CDCIA = P.CDCIA "
+    "LEFT JOIN BASE BO ON BO.CDBASE = P.CDBASEORI "
+    "LEFT JOIN BASE BD ON BD.CDBASE = P.CDBASEDES "
+    "WHERE P.CDFILIAL = ? AND SUBSTR(P.DTHRPLAVOOPV, 1, 10) = ?";
+
+constexpr std::string_view kPostgresPlanoVooSelect =
     "SELECT P.CDCIA, (SELECT C.SGCIA FROM COMPANHIA C WHERE C.CDCIA = P.CDCIA), "
     "P.CDTRECHO, P.NRVOO, P.IDSITABASPV, P.IDBREAKGERA, P.CDBASEORI, P.CDBASEDES, P.HRDECOLVOO, "
     "(SELECT BO.SGBASE FROM BASE BO WHERE BO.CDBASE = P.CDBASEORI), "
     "(SELECT BD.SGBASE FROM BASE BD WHERE BD.CDBASE = P.CDBASEDES), P.DTHRPLAVOOPV, P.CDFILIAL "
     "FROM PLANOVOO P "
-    "WHERE P.CDFILIAL = ? AND ";
-
-constexpr std::string_view kSqliteDay = "SUBSTR(P.DTHRPLAVOOPV, 1, 10) = ?";
-constexpr std::string_view kPostgresDay = "CAST(P.DTHRPLAVOOPV AS DATE) = CAST(? AS DATE)";
+    "WHERE P.CDFILIAL = ? AND CAST(P.DTHRPLAVOOPV AS DATE) = CAST(? AS DATE)";
 
 constexpr std::string_view kPlanoVooOrder =
     " ORDER BY COALESCE(P.HRDECOLVOO, ''), P.CDCIA, P.NRVOO, P.CDTRECHO, P.DTHRPLAVOOPV";
@@ -111,8 +118,7 @@ std::string planoVooDay(std::int64_t date)
 
 std::string planoVooSql(Dialect dialect, std::size_t listSize)
 {
-    std::string sql(kPlanoVooSelect);
-    sql += dialect == Dialect::SQLite ? kSqliteDay : kPostgresDay;
+    std::string sql(dialect == Dialect::SQLite ? kSqlitePlanoVooSelect : kPostgresPlanoVooSelect);
     if (listSize > 0) {
         sql += " AND P.CDCIA IN (?";
         for (std::size_t i = 1; i < paddedListSize(listSize); ++i) sql += ", ?";
@@ -141,11 +147,20 @@ Result<std::uint32_t> fillPacket(Statement &statement, std::span<const FieldDecl
         if (!*row)
             break;
         for (int c = 0; c < columns; ++c) {
+            const pb::FieldType type = fields[static_cast<std::size_t>(c)].type;
+            // Texts, most of the cells, are read once with their nullness.
+            if (type == pb::FIELD_TYPE_STRING || type == pb::FIELD_TYPE_FIXED_STRING) {
+                if (const std::optional<std::string_view> value = statement.textOrNull(c))
+                    builder.appendText(c, *value);
+                else
+                    builder.appendNull(c);
+                continue;
+            }
             if (statement.isNull(c)) {
                 builder.appendNull(c);
                 continue;
             }
-            switch (fields[static_cast<std::size_t>(c)].type) {
+            switch (type) {
                 case pb::FIELD_TYPE_FLOAT:
                     builder.appendNumber(c, statement.number(c));
                     break;

@@ -59,6 +59,17 @@ public:
             return {};
         return {data, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, column))};
     }
+    std::optional<std::string_view> textOrNull(int column) const override
+    {
+        const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+        // Only a null, or no memory for the conversion, gives no pointer.
+        if (!data) {
+            if (sqlite3_column_type(m_stmt, column) == SQLITE_NULL)
+                return std::nullopt;
+            return std::string_view{};
+        }
+        return std::string_view{data, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, column))};
+    }
     double number(int column) const override { return sqlite3_column_double(m_stmt, column); }
     std::int64_t integer(int column) const override { return sqlite3_column_int64(m_stmt, column); }
     std::optional<std::int64_t> dateTime(int column) const override
