@@ -8,6 +8,22 @@ std::string megabytes(std::size_t bytes)
     return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";
 }
 
+// What the packet holds, without ByteSizeLong's pass over every value (gRPC
+// makes that pass again when it sends the reply).
+std::size_t approximateBytes(const pb::DataPacket &packet)
+{
+    std::size_t bytes = sizeof(pb::DataPacket);
+    for (const pb::Column &column : packet.columns()) {
+        bytes += sizeof(pb::Column) + column.nulls().size() + column.text().size() +
+                 sizeof(std::uint32_t) * static_cast<std::size_t>(column.text_lengths_size()) +
+                 sizeof(double) * static_cast<std::size_t>(column.numbers_size()) +
+                 sizeof(std::int64_t) * static_cast<std::size_t>(column.date_times_size() +
+                                                                 column.integers_size());
+    }
+    for (const pb::FieldDef &field : packet.fields()) bytes += sizeof(pb::FieldDef) + field.name().size();
+    return bytes;
+}
+
 }  // namespace
 
 ReplyCache::ReplyCache(ReplyCacheLimits limits) : m_limits(limits) {}
@@ -88,7 +104,7 @@ Result<std::uint32_t> ReplyCache::run(
     entry.key = std::move(key);
     entry.generation = generation;
     entry.rows = *answered;
-    entry.bytes = packet->ByteSizeLong() + entry.key.size();
+    entry.bytes = approximateBytes(*packet) + entry.key.size();
     {
         std::lock_guard lock(m_mutex);
         if (entry.bytes > m_limits.maxBytes || m_limits.maxEntries == 0)
