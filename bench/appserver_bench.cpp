@@ -162,30 +162,7 @@ void target(const char *what, double value, const char *relation, double limit,
 
 double throughput(int port, int clients, double seconds, const pb::CallRequest &req)
 {
-    std::atomic<bool> go{false}, stop{false};
-    std::atomic<long> calls{0};
-    std::vector<std::thread> threads;
-    for (int i = 0; i < clients; ++i) {
-        threads.emplace_back([&] {
-            auto stub = pb::AppServer::NewStub(newChannel(port));
-            call(*stub, req);
-            while (!go) std::this_thread::yield();
-            long mine = 0;
-            while (!stop) {
-                call(*stub, req);
-                ++mine;
-            }
-            calls += mine;
-        });
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    const auto start = Clock::now();
-    go = true;
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-    stop = true;
-    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    for (auto &t : threads) t.join();
-    return static_cast<double>(calls) / elapsed;
+    return throughput(port, clients, seconds, std::vector<pb::CallRequest>{req});
 }
 
 void row(const char *what, const Stats &s, const std::string &note = {})
