@@ -48,6 +48,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -118,7 +119,7 @@ QDateTime civil(std::int64_t day)
 std::uint32_t bareQuery(Connection &db, const std::string &sql, std::int64_t day)
 {
     const std::optional<std::uint32_t> rows =
-        bench::bareQuery(db, sql, {"GRU"}, {day, day + kMsecsPerDay - 1});
+        bench::bareQuery(db, sql, {"GRU", planoVooDay(day)}, {});
     check(rows.has_value(), "bare query failed");
     return *rows;
 }
@@ -198,14 +199,30 @@ public:
     Bench(int ticks, int longRun) : m_ticks(ticks), m_longRun(longRun) {}
 
     void run(const Database &database, bool first);
+    // After the tables, one block per database.
+    void printAllTargets()
+    {
+        for (const auto &print : m_targets) print();
+    }
 
 private:
     TfrmPosFecDiaPlaVoo *openScreen(int port);
     void closeScreen();
     void tick();
-    void floor(Connection &db, std::int64_t day);
-    void scenario(const Database &database, Connection &db, std::int64_t day, int flights,
-                  bool written, TickCalls &bare);
+    // Times the eight empty calls and the bare SQL apart.
+    void floor(Connection &db, std::int64_t day, double *roundTripsMs = nullptr,
+               double *sqlMs = nullptr);
+public:
+    struct Figures
+    {
+        double tick = 0;        // p50, ms
+        double roundTrips = 0;  // eight bare round trips, p50
+        double sql = 0;         // bare GetPlanoVoo SQL, p50
+    };
+
+private:
+    Figures scenario(const Database &database, Connection &db, std::int64_t day, int flights,
+                     bool written, TickCalls &bare);
     void writeOneFlight(Connection &db);
 
     int m_ticks;
@@ -214,7 +231,7 @@ private:
     QMdiArea *m_area = nullptr;
     TfrmPosFecDiaPlaVoo *m_form = nullptr;
     int m_writes = 0;
-    std::string m_planoVooSql = planoVooSql(0);
+    std::vector<std::function<void()>> m_targets;
 };
 
 TfrmPosFecDiaPlaVoo *Bench::openScreen(int port)
@@ -255,12 +272,22 @@ void Bench::tick()
     m_form->dbgServPlano->viewport()->repaint();
 }
 
-void Bench::floor(Connection &db, std::int64_t day)
+void Bench::floor(Connection &db, std::int64_t day, double *roundTripsMs, double *sqlMs)
 {
+    QElapsedTimer clock;
+    clock.start();
     host::AppServer &server = m_form->netPosFDiPlav->appServer();
     for (int i = 0; i < 8; ++i)
         check(server.invoke(QStringLiteral("GetCia"), {QString()}).ok(), "empty call failed");
-    check(bareQuery(db, m_planoVooSql, day) > 0, "bare SQL found no flight");
+    if (roundTripsMs)
+        *roundTripsMs = double(clock.nsecsElapsed()) / 1e6;
+    clock.start();
+    static const std::string sql[] = {planoVooSql(Dialect::SQLite, 0),
+                                      planoVooSql(Dialect::PostgreSQL, 0)};
+    check(bareQuery(db, sql[db.dialect() == Dialect::SQLite ? 0 : 1], day) > 0,
+          "bare SQL found no flight");
+    if (sqlMs)
+        *sqlMs = double(clock.nsecsElapsed()) / 1e6;
 }
 
 // Flips the situation of the first flight of the day on display, as a
@@ -288,8 +315,8 @@ void Bench::writeOneFlight(Connection &db)
     check(run->step().ok(), "update failed");
 }
 
-void Bench::scenario(const Database &database, Connection &db, std::int64_t day, int flights,
-                     bool written, TickCalls &bare)
+Bench::Figures Bench::scenario(const Database &database, Connection &db, std::int64_t day,
+                               int flights, bool written, TickCalls &bare)
 {
     m_form->depVoo->SetDate(civil(day));
     platform::guarded([this] { m_form->sbtVerificarClick(m_form); });
@@ -310,7 +337,7 @@ void Bench::scenario(const Database &database, Connection &db, std::int64_t day,
         floor(db, day);
         bare.run();
     }
-    std::vector<double> ticks, floors, bareTicks, clientShares;
+    std::vector<double> ticks, floors, bareTicks, clientShares, roundTrips, sqls;
     QElapsedTimer clock;
     for (int i = 0; i < m_ticks; ++i) {
         // A write before the bare calls too, so that they meet the same
@@ -320,9 +347,11 @@ void Bench::scenario(const Database &database, Connection &db, std::int64_t day,
         clock.start();
         tick();
         ticks.push_back(double(clock.nsecsElapsed()) / 1e6);
-        clock.start();
-        floor(db, day);
-        floors.push_back(double(clock.nsecsElapsed()) / 1e6);
+        double roundTripMs = 0, sqlMs = 0;
+        floor(db, day, &roundTripMs, &sqlMs);
+        floors.push_back(roundTripMs + sqlMs);
+        roundTrips.push_back(roundTripMs);
+        sqls.push_back(sqlMs);
         if (written)
             writeOneFlight(db);
         clock.start();
@@ -339,7 +368,34 @@ void Bench::scenario(const Database &database, Connection &db, std::int64_t day,
                 database.name, flights, written ? "written" : "unchanged", tick.p50, tick.p99,
                 base.p50, base.p99, tick.p50 / base.p50, calls8.p50, client.p50, client.p99);
     std::fflush(stdout);
+    return {tick.p50, stats(roundTrips).p50, stats(sqls).p50};
 }
+
+namespace {
+
+void target(const char *what, double value, double limit, const char *floorText)
+{
+    std::printf("  %-58s %8.2f ms <= %-40s %8.2f ms  %s\n", what, value, floorText, limit,
+                value <= limit ? "met" : "MISSED");
+}
+
+void printTargets(const char *database, const Bench::Figures &unchanged2000,
+                  const Bench::Figures &written2000, const Bench::Figures &unchanged4000,
+                  const Bench::Figures &written4000)
+{
+    std::printf("\ntargets, %s (floors measured in the same run, interleaved):\n", database);
+    target("tick p50, unchanged 2,000-flight day", unchanged2000.tick,
+           2 * unchanged2000.roundTrips, "2 x eight bare round trips");
+    target("tick p50 after a write, 2,000 flights", written2000.tick,
+           1.3 * (written2000.roundTrips + written2000.sql), "1.3 x (eight round trips + bare SQL)");
+    target("tick p50 after a write, 4,000 flights", written4000.tick, 2.1 * written2000.tick,
+           "2.1 x the same with 2,000");
+    target("tick p50, unchanged 4,000-flight day", unchanged4000.tick, 2.1 * unchanged2000.tick,
+           "2.1 x the same with 2,000");
+    std::printf("\n");
+}
+
+}  // namespace
 
 void Bench::run(const Database &database, bool first)
 {
@@ -385,10 +441,15 @@ void Bench::run(const Database &database, bool first)
                     "-----------|-------|------------|-----------|-----------|\n");
     }
     TickCalls bare(server.port());
+    Figures figures[4];
+    int n = 0;
     for (const auto &[day, flights] : {std::pair{day2000, 2000}, std::pair{day4000, 4000}}) {
-        scenario(database, **db, day, flights, false, bare);
-        scenario(database, **db, day, flights, true, bare);
+        figures[n++] = scenario(database, **db, day, flights, false, bare);
+        figures[n++] = scenario(database, **db, day, flights, true, bare);
     }
+    m_targets.push_back([=, name = database.name] {
+        printTargets(name, figures[0], figures[1], figures[2], figures[3]);
+    });
     closeScreen();
     server.stop();
 }
@@ -450,6 +511,7 @@ int main(int argc, char **argv)
         bench.run(database, first);
         first = false;
     }
+    bench.printAllTargets();
     if (pg.isEmpty())
         std::printf("\n(PostgreSQL skipped: set ATE_BENCH_PG)\n");
     host::setDialogs(nullptr);

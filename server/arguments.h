@@ -22,7 +22,9 @@ public:
     Arguments(std::string_view method,
               const google::protobuf::RepeatedPtrField<pb::Argument> &args);
 
+    const std::string &method() const { return m_method; }
     int count() const { return m_args.size(); }
+    const google::protobuf::RepeatedPtrField<pb::Argument> &values() const { return m_args; }
     Status expectCount(int expected) const;
 
     // A text of at most `maxChars` characters, trailing blanks removed (a

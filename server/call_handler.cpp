@@ -68,6 +68,8 @@ public:
     Status execute(std::string_view) override { return need(); }
     bool isUsable() override { return true; }
     std::string describe() const override { return "no database yet"; }
+    const std::string &identity() const override { return m_identity; }
+    bool reachesDatabase() const override { return false; }
 
 private:
     Error need()
@@ -77,6 +79,7 @@ private:
     }
 
     Dialect m_dialect;
+    const std::string m_identity;
     bool m_needed = false;
 };
 

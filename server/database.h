@@ -33,6 +33,13 @@ public:
     virtual int columnCount() const = 0;
     virtual bool isNull(int column) const = 0;
     virtual std::string_view text(int column) const = 0;
+    // nullopt for null; one read where a database can tell both at once.
+    virtual std::optional<std::string_view> textOrNull(int column) const
+    {
+        if (isNull(column))
+            return std::nullopt;
+        return text(column);
+    }
     virtual double number(int column) const = 0;
     virtual std::int64_t integer(int column) const = 0;
     // nullopt when the stored text is no date-time.
@@ -83,6 +90,31 @@ public:
     // fail, and a connection that had to give up on a statement is no
     // longer usable.
     virtual void setDeadline(std::chrono::steady_clock::time_point deadline) { (void)deadline; }
+
+    // Whether anything may have been committed to the database by another
+    // connection since this connection last asked; the first answer of a
+    // connection is always "changed". Asking consumes the answer, so only
+    // the reply cache may ask; it asks before every
+    // read, so a write committed before a call began is always noticed.
+    // Unknown when this database cannot tell (then nothing read through it
+    // may be reused); `why` then says so. An error when the connection
+    // itself failed while asking: the call fails with it.
+    enum class Change { Unchanged, Changed, Unknown };
+    virtual Result<Change> changeSinceLastAsked(std::string *why)
+    {
+        if (why)
+            *why = "no change detection";
+        return Change::Unknown;
+    }
+
+    // Tells databases apart within the process, cheaply: the file's path or
+    // the connection string.
+    virtual const std::string &identity() const = 0;
+
+    // False for a stand-in that only sees a call as far as its first
+    // statement (to check its arguments without waiting for a connection):
+    // nothing may be kept from it or answered from the cache through it.
+    virtual bool reachesDatabase() const { return true; }
 
     // What the start-up log shows: kind and absolute path, or host, port
     // and database (never a password).

@@ -47,7 +47,9 @@ PGresult *await(Session &session, bool sent, std::string *error)
     session.timedOut = false;
     if (!sent) {
         *error = connectionError(session.conn);
-        session.broken = PQstatus(session.conn) != CONNECTION_OK;
+        // A connection given up earlier stays given up: its reply may
+        // still come.
+        session.broken = session.broken || PQstatus(session.conn) != CONNECTION_OK;
         return nullptr;
     }
     while (PQisBusy(session.conn)) {
@@ -208,7 +210,10 @@ private:
 class PgConnection final : public Connection
 {
 public:
-    explicit PgConnection(PGconn *conn) { m_session.conn = conn; }
+    PgConnection(PGconn *conn, std::string target) : m_target(std::move(target))
+    {
+        m_session.conn = conn;
+    }
     ~PgConnection() override
     {
         m_statements.clear();
@@ -272,6 +277,50 @@ public:
 
     void setDeadline(SteadyClock::time_point deadline) override { m_session.deadline = deadline; }
 
+    const std::string &identity() const override { return m_target; }
+
+    // The counter the schema's triggers move in every writing statement's
+    // transaction: read in its own snapshot before the call's query, a
+    // commit that came before it always shows. A database from before the
+    // counter existed cannot tell.
+    Result<Change> changeSinceLastAsked(std::string *why) override
+    {
+        if (!m_counterError.empty()) {
+            if (why)
+                *why = m_counterError;
+            return Change::Unknown;
+        }
+        Result<Statement *> prepared = prepare("SELECT NRALTERACAO FROM CONTADOR_ALTERACAO");
+        if (!prepared) {
+            // A connection that failed fails the call; the call's own query
+            // would only meet the same broken or hung session.
+            if (m_session.broken || m_session.timedOut || PQstatus(m_session.conn) != CONNECTION_OK)
+                return prepared.error();
+            // Asked once per connection: a database without the counter
+            // would otherwise cost a failed round trip per call.
+            m_counterError = prepared.error().detail;
+            if (why)
+                *why = m_counterError;
+            return Change::Unknown;
+        }
+        StatementRun run(**prepared);
+        Result<bool> row = run->step();
+        if (!row) {
+            m_lastCounter.reset();
+            return row.error();
+        }
+        if (!*row || run->isNull(0)) {
+            if (why)
+                *why = "CONTADOR_ALTERACAO has no row";
+            m_lastCounter.reset();
+            return Change::Unknown;
+        }
+        const std::int64_t counter = run->integer(0);
+        const bool same = m_lastCounter == counter;
+        m_lastCounter = counter;
+        return same ? Change::Unchanged : Change::Changed;
+    }
+
     std::string describe() const override
     {
         PGconn *conn = m_session.conn;
@@ -281,6 +330,9 @@ public:
 
 private:
     Session m_session;
+    std::string m_target;
+    std::optional<std::int64_t> m_lastCounter;
+    std::string m_counterError;
     std::map<std::string, std::unique_ptr<PgStatement>, std::less<>> m_statements;
 };
 
@@ -325,7 +377,7 @@ Result<std::unique_ptr<Connection>> openPostgres(const DatabaseTarget &dbTarget)
     // Notices (a restart's "terminating connection" among them) would go
     // to standard error unformatted; what matters reaches the call's log.
     PQsetNoticeProcessor(conn, [](void *, const char *) {}, nullptr);
-    auto connection = std::make_unique<PgConnection>(conn);
+    auto connection = std::make_unique<PgConnection>(conn, dbTarget.target);
     connection->setDeadline(SteadyClock::now() + std::chrono::seconds(2));
     // ISO output is what parseSqlDateTime reads; the statement timeout keeps
     // a stuck query below the client's deadline.

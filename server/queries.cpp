@@ -6,14 +6,28 @@
 namespace appserver {
 namespace {
 
-constexpr std::string_view kPlanoVooSelect =
+// The day's plans come in the screen's order from IX_PLANOVOO_DIA alone:
+// the day is matched as the index holds it (equality, so the index's order
+// below it is the reply's), and every column is in the index. The
+// abbreviations come from indexes that hold them too: SQLite joins them in
+// the index's order, PostgreSQL looks them up per plan (a join would let it
+// hash the small tables and sort the day again).
+constexpr std::string_view kSqlitePlanoVooSelect =
     "SELECT P.CDCIA, C.SGCIA, P.CDTRECHO, P.NRVOO, P.IDSITABASPV, P.IDBREAKGERA, "
     "P.CDBASEORI, P.CDBASEDES, P.HRDECOLVOO, BO.SGBASE, BD.SGBASE, P.DTHRPLAVOOPV, P.CDFILIAL "
     "FROM PLANOVOO P "
     "LEFT JOIN COMPANHIA C ON C.CDCIA = P.CDCIA "
     "LEFT JOIN BASE BO ON BO.CDBASE = P.CDBASEORI "
     "LEFT JOIN BASE BD ON BD.CDBASE = P.CDBASEDES "
-    "WHERE P.CDFILIAL = ? AND P.DTHRPLAVOOPV >= ? AND P.DTHRPLAVOOPV <= ?";
+    "WHERE P.CDFILIAL = ? AND SUBSTR(P.DTHRPLAVOOPV, 1, 10) = ?";
+
+constexpr std::string_view kPostgresPlanoVooSelect =
+    "SELECT P.CDCIA, (SELECT C.SGCIA FROM COMPANHIA C WHERE C.CDCIA = P.CDCIA), "
+    "P.CDTRECHO, P.NRVOO, P.IDSITABASPV, P.IDBREAKGERA, P.CDBASEORI, P.CDBASEDES, P.HRDECOLVOO, "
+    "(SELECT BO.SGBASE FROM BASE BO WHERE BO.CDBASE = P.CDBASEORI), "
+    "(SELECT BD.SGBASE FROM BASE BD WHERE BD.CDBASE = P.CDBASEDES), P.DTHRPLAVOOPV, P.CDFILIAL "
+    "FROM PLANOVOO P "
+    "WHERE P.CDFILIAL = ? AND CAST(P.DTHRPLAVOOPV AS DATE) = CAST(? AS DATE)";
 
 constexpr std::string_view kPlanoVooOrder =
     " ORDER BY COALESCE(P.HRDECOLVOO, ''), P.CDCIA, P.NRVOO, P.CDTRECHO, P.DTHRPLAVOOPV";
@@ -97,9 +111,14 @@ Result<std::uint32_t> runFlightKeyQuery(Connection &db, const std::string &sql,
 
 }  // namespace
 
-std::string planoVooSql(std::size_t listSize)
+std::string planoVooDay(std::int64_t date)
 {
-    std::string sql(kPlanoVooSelect);
+    return formatSqlDateTime(startOfDay(date)).substr(0, 10);
+}
+
+std::string planoVooSql(Dialect dialect, std::size_t listSize)
+{
+    std::string sql(dialect == Dialect::SQLite ? kSqlitePlanoVooSelect : kPostgresPlanoVooSelect);
     if (listSize > 0) {
         sql += " AND P.CDCIA IN (?";
         for (std::size_t i = 1; i < paddedListSize(listSize); ++i) sql += ", ?";
@@ -128,11 +147,20 @@ Result<std::uint32_t> fillPacket(Statement &statement, std::span<const FieldDecl
         if (!*row)
             break;
         for (int c = 0; c < columns; ++c) {
+            const pb::FieldType type = fields[static_cast<std::size_t>(c)].type;
+            // Texts, most of the cells, are read once with their nullness.
+            if (type == pb::FIELD_TYPE_STRING || type == pb::FIELD_TYPE_FIXED_STRING) {
+                if (const std::optional<std::string_view> value = statement.textOrNull(c))
+                    builder.appendText(c, *value);
+                else
+                    builder.appendNull(c);
+                continue;
+            }
             if (statement.isNull(c)) {
                 builder.appendNull(c);
                 continue;
             }
-            switch (fields[static_cast<std::size_t>(c)].type) {
+            switch (type) {
                 case pb::FIELD_TYPE_FLOAT:
                     builder.appendNumber(c, statement.number(c));
                     break;
@@ -168,25 +196,24 @@ Result<std::uint32_t> selectPlanoVoo(Connection &db, const PlanoVooSelection &se
     }
     const std::size_t listSize = selection.allAirlines ? 0 : selection.airlines.size();
     // Few distinct texts: the connection's statement cache keeps them.
-    thread_local std::vector<std::string> sqlBySize;
+    thread_local std::vector<std::string> sqlBySize[2];
+    std::vector<std::string> &texts = sqlBySize[db.dialect() == Dialect::SQLite ? 0 : 1];
     const std::size_t slot = listSize == 0 ? 0 : paddedListSize(listSize);
-    if (sqlBySize.size() <= slot)
-        sqlBySize.resize(slot + 1);
-    if (sqlBySize[slot].empty())
-        sqlBySize[slot] = planoVooSql(listSize);
+    if (texts.size() <= slot)
+        texts.resize(slot + 1);
+    if (texts[slot].empty())
+        texts[slot] = planoVooSql(db.dialect(), listSize);
 
-    Result<Statement *> prepared = db.prepare(sqlBySize[slot]);
+    Result<Statement *> prepared = db.prepare(texts[slot]);
     if (!prepared)
         return prepared.error();
     StatementRun run(**prepared);
-    const std::int64_t day = startOfDay(selection.date);
     run->bindText(0, selection.branch);
-    run->bindDateTime(1, day);
-    run->bindDateTime(2, lastMsecOfDay(day));
+    run->bindText(1, planoVooDay(selection.date));
     if (listSize > 0) {
         const std::size_t padded = paddedListSize(listSize);
         for (std::size_t i = 0; i < padded; ++i)
-            run->bindText(static_cast<int>(3 + i), selection.airlines[std::min(i, listSize - 1)]);
+            run->bindText(static_cast<int>(2 + i), selection.airlines[std::min(i, listSize - 1)]);
     }
     return fillPacket(*run, planoVooFields(), packet);
 }

@@ -53,8 +53,11 @@ Result<std::uint32_t> fillPacket(Statement &statement, std::span<const FieldDecl
 void emptyPacket(std::span<const FieldDecl> fields, pb::DataPacket *packet);
 
 // The SQL behind selectPlanoVoo, for a list of `listSize` airlines (0: all);
-// lists are padded to a few sizes so that few statements are prepared.
-std::string planoVooSql(std::size_t listSize);
+// lists are padded to a few sizes so that few statements are prepared. It is
+// bound with the branch, planoVooDay and the airlines.
+std::string planoVooSql(Dialect dialect, std::size_t listSize);
+// The day holding `date` as the flight-plan statement matches it.
+std::string planoVooDay(std::int64_t date);
 // The SQL behind selectServPlano (bound with the flight key).
 const std::string &servPlanoSql();
 

@@ -1,6 +1,7 @@
 #include "rdm_pos_fdi_plav.h"
 
 #include "queries.h"
+#include "reply_cache.h"
 
 #include <array>
 
@@ -110,12 +111,24 @@ Result<std::uint32_t> getCompanhia(Connection &db, const Arguments &args, pb::Da
     return selectCompanhia(db, *date, packet);
 }
 
+using MethodBody = Result<std::uint32_t> (*)(Connection &, const Arguments &, pb::DataPacket *);
+
+// Every method only reads, and its reply depends on nothing but its
+// arguments and the database: a repeated call on an unchanged database is
+// answered from the reply cache.
+template <MethodBody body>
+Result<std::uint32_t> cached(Connection &db, const Arguments &args, pb::DataPacket *packet)
+{
+    return replyCache().run(db, args.method(), args.values(), packet,
+                            [&](pb::DataPacket *out) { return body(db, args, out); });
+}
+
 const std::array<RemoteMethod, 5> kMethods = {{
-    {"GetPlanoVoo", getPlanoVoo},
-    {"GetPrevPax", getPrevPax},
-    {"GetServPlano", getServPlano},
-    {"GetCia", getCia},
-    {"GetCompanhia", getCompanhia},
+    {"GetPlanoVoo", cached<getPlanoVoo>},
+    {"GetPrevPax", cached<getPrevPax>},
+    {"GetServPlano", cached<getServPlano>},
+    {"GetCia", cached<getCia>},
+    {"GetCompanhia", cached<getCompanhia>},
 }};
 
 }  // namespace

@@ -14,7 +14,15 @@ struct Migration
 {
     int version;
     std::vector<std::string_view> statements;
+    std::vector<std::string_view> sqliteOnly = {};
+    std::vector<std::string_view> postgresOnly = {};
 };
+
+// The tables the remote methods read; every write to them must move the
+// change counter the reply cache compares.
+constexpr std::string_view kWatchedTables[] = {"FILIAL",    "COMPANHIA", "CIAFILIAL",
+                                               "BASE",      "CLASSE",    "SERVICO",
+                                               "PLANOVOO",  "PREVISAOPAX", "SERVPLANO"};
 
 const std::vector<Migration> &migrations()
 {
@@ -108,6 +116,43 @@ const std::vector<Migration> &migrations()
                 TXOBSUSRSP VARCHAR(1),
                 PRIMARY KEY (CDFILIAL, DTHRPLAVOOPV, CDCIA, NRVOO, CDTRECHO, NRITEMPLANSP)))",
          }},
+        // The day's flight plans straight from one index, in the screen's
+        // order and with every column the reply needs; the codes the plans
+        // name resolve from indexes that hold the abbreviation too.
+        {2,
+         {
+             "CREATE INDEX IX_COMPANHIA_SIGLA ON COMPANHIA (CDCIA, SGCIA)",
+             "CREATE INDEX IX_BASE_SIGLA ON BASE (CDBASE, SGBASE)",
+         },
+         {
+             // Date-times are stored as canonical text: the day is its first
+             // ten characters.
+             R"(CREATE INDEX IX_PLANOVOO_DIA ON PLANOVOO (CDFILIAL, SUBSTR(DTHRPLAVOOPV, 1, 10),
+                COALESCE(HRDECOLVOO, ''), CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV, IDSITABASPV,
+                IDBREAKGERA, CDBASEORI, CDBASEDES, HRDECOLVOO))",
+         },
+         {
+             R"(CREATE INDEX IX_PLANOVOO_DIA ON PLANOVOO (CDFILIAL, CAST(DTHRPLAVOOPV AS DATE),
+                COALESCE(HRDECOLVOO, ''), CDCIA, NRVOO, CDTRECHO, DTHRPLAVOOPV)
+                INCLUDE (IDSITABASPV, IDBREAKGERA, CDBASEORI, CDBASEDES, HRDECOLVOO))",
+             // One row that every committed write moves, whoever writes:
+             // servers compare it before answering from their reply cache.
+             // Moved once per transaction (a bulk load would otherwise pile
+             // up versions of the row); the trigger names the counter by the
+             // changed table's schema, so a writer with another search_path
+             // still moves it.
+             "CREATE TABLE CONTADOR_ALTERACAO (NRALTERACAO BIGINT NOT NULL)",
+             "INSERT INTO CONTADOR_ALTERACAO (NRALTERACAO) VALUES (0)",
+             R"(CREATE FUNCTION CONTA_ALTERACAO() RETURNS trigger LANGUAGE plpgsql AS $$
+                BEGIN
+                    IF current_setting('ate.alteracao_contada', true) IS DISTINCT FROM '1' THEN
+                        EXECUTE format('UPDATE %I.contador_alteracao
+                                        SET nralteracao = nralteracao + 1', TG_TABLE_SCHEMA);
+                        PERFORM set_config('ate.alteracao_contada', '1', true);
+                    END IF;
+                    RETURN NULL;
+                END $$)",
+         }},
     };
     return all;
 }
@@ -119,6 +164,12 @@ Status ensureVersionTable(Connection &connection)
         "NRVERSAO INTEGER NOT NULL PRIMARY KEY, "
         "DTHRAPLICACAO VARCHAR(30) NOT NULL)");
 }
+
+// Where PostgreSQL's change counter and its triggers came in.
+constexpr int kChangeCounterVersion = 2;
+// Older databases are still served, more slowly and without the reply
+// cache on PostgreSQL, until someone runs the schema command.
+constexpr int kOldestServedVersion = 1;
 
 }  // namespace
 
@@ -178,7 +229,7 @@ Status checkSchema(Connection &connection)
                      "ate-appserver --init-schema.",
                      "no SCHEMA_VERSAO"};
     }
-    if (*current < latestSchemaVersion()) {
+    if (*current < kOldestServedVersion) {
         return Error{"O banco de dados tem o esquema na versão " + std::to_string(*current) +
                          " e o servidor precisa da versão " + latest +
                          "; atualize-o com ate-appserver --init-schema.",
@@ -226,10 +277,25 @@ Status migrateSchema(Connection &connection)
         for (const Migration &migration : migrations()) {
             if (migration.version <= *current)
                 continue;
-            for (std::string_view sql : migration.statements) {
-                Status applied = connection.execute(sql);
-                if (!applied)
-                    return applied;
+            const bool sqlite = connection.dialect() == Dialect::SQLite;
+            for (const auto *list : {&migration.statements, sqlite ? &migration.sqliteOnly
+                                                                   : &migration.postgresOnly}) {
+                for (std::string_view sql : *list) {
+                    Status applied = connection.execute(sql);
+                    if (!applied)
+                        return applied;
+                }
+            }
+            if (migration.version == kChangeCounterVersion && !sqlite) {
+                for (std::string_view table : kWatchedTables) {
+                    const std::string name(table);
+                    Status applied = connection.execute(
+                        "CREATE TRIGGER ALTERA_" + name + " AFTER INSERT OR UPDATE OR DELETE OR "
+                        "TRUNCATE ON " + name + " FOR EACH STATEMENT EXECUTE FUNCTION "
+                        "CONTA_ALTERACAO()");
+                    if (!applied)
+                        return applied;
+                }
             }
             Result<Statement *> insert = connection.prepare(
                 "INSERT INTO SCHEMA_VERSAO (NRVERSAO, DTHRAPLICACAO) VALUES (?, "

@@ -30,6 +30,8 @@ const char *const kUsage =
     "  --log-file ARQUIVO      log num arquivo (padrão: saída de erros)\n"
     "  --log-max-mb N          tamanho do arquivo de log antes de passar a ARQUIVO.1 (padrão 100)\n"
     "  --max-reply-mb N        maior resposta enviada (padrão 60; o cliente aceita até 64)\n"
+    "  --reply-cache-mb N      memória das respostas guardadas (padrão 64)\n"
+    "  --no-reply-cache        responde sempre do banco, sem guardar respostas\n"
     "  --config ARQUIVO        arquivo com linhas \"nome = valor\" (mesmos nomes)\n"
     "  --init-schema           cria ou atualiza o esquema do banco (cria o arquivo SQLite se\n"
     "                          não existir) e termina; sem ela o banco só é lido\n"
@@ -118,6 +120,11 @@ Status apply(ServerConfig &config, const std::string &name, const std::string &v
         if (!mb)
             return mb.error();
         config.maxReplyMb = *mb;
+    } else if (name == "reply-cache-mb") {
+        Result<int> mb = toInt(name, value, 1, 4096);
+        if (!mb)
+            return mb.error();
+        config.replyCacheMb = *mb;
     } else if (name == "idle-timeout-s") {
         Result<int> seconds = toInt(name, value, 1, 24 * 3600);
         if (!seconds)
@@ -207,6 +214,10 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
         }
         if (arg == "--allow-insecure") {
             config.allowInsecure = true;
+            continue;
+        }
+        if (arg == "--no-reply-cache") {
+            config.replyCache = false;
             continue;
         }
         if (!arg.starts_with("--"))

@@ -21,6 +21,8 @@ struct ServerConfig
     std::string logFile;  // empty: standard error
     int logMaxMb = 100;
     int maxReplyMb = 60;
+    bool replyCache = true;
+    int replyCacheMb = 64;
     bool help = false;
     bool version = false;
     // Where the chosen port is written once the server listens, so that a

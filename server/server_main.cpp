@@ -3,6 +3,7 @@
 #include "call_handler.h"
 #include "grpc_server.h"
 #include "rdm_pos_fdi_plav.h"
+#include "reply_cache.h"
 #include "schema.h"
 #include "server_config.h"
 
@@ -59,8 +60,12 @@ Status checkDatabase(const DatabaseTarget &dbTarget, CallLog &log)
     Result<std::string> rows = tableRowCounts(**connection);
     if (!rows)
         return rows.error();
+    Result<int> version = schemaVersion(**connection);
+    if (!version)
+        return version.error();
     log.info("database " + (*connection)->describe() + ", schema version " +
-             std::to_string(latestSchemaVersion()) + ", rows " + *rows);
+             std::to_string(*version) + ", rows " + *rows);
+    replyCache().probe(**connection);
     return success();
 }
 
@@ -124,6 +129,12 @@ int runServer(const std::vector<std::string> &args)
     }
     if (config->initSchema)
         return initSchema(config->database, log);
+    ReplyCacheLimits cacheLimits;
+    cacheLimits.enabled = config->replyCache;
+    cacheLimits.maxBytes = static_cast<std::size_t>(config->replyCacheMb) << 20;
+    replyCache().setLimits(cacheLimits);
+    replyCache().setNotice([&log](const std::string &line) { log.info(line); });
+    log.info(replyCache().describe());
     if (Status ready = checkDatabase(config->database, log); !ready) {
         log.info("cannot open database: " + ready.error().message + " (" + ready.error().detail +
                  ")");
@@ -153,6 +164,7 @@ int runServer(const std::vector<std::string> &args)
     log.info(std::string("received ") + (received == SIGTERM ? "SIGTERM" : "SIGINT") +
              ", shutting down");
     (*server)->shutdown();
+    replyCache().setNotice({});
     return 0;
 }
 

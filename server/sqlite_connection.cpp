@@ -106,6 +106,17 @@ public:
             return {};
         return {data, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, column))};
     }
+    std::optional<std::string_view> textOrNull(int column) const override
+    {
+        const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+        // Only a null, or no memory for the conversion, gives no pointer.
+        if (!data) {
+            if (sqlite3_column_type(m_stmt, column) == SQLITE_NULL)
+                return std::nullopt;
+            return std::string_view{};
+        }
+        return std::string_view{data, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, column))};
+    }
     double number(int column) const override { return sqlite3_column_double(m_stmt, column); }
     std::int64_t integer(int column) const override { return sqlite3_column_int64(m_stmt, column); }
     std::optional<std::int64_t> dateTime(int column) const override
@@ -156,6 +167,7 @@ public:
     ~SqliteConnection() override
     {
         m_statements.clear();
+        sqlite3_finalize(m_dataVersion);
         sqlite3_close_v2(m_db);
     }
 
@@ -193,6 +205,37 @@ public:
     bool isUsable() override { return identityOf(m_path) == m_identity; }
 
     void setDeadline(SteadyClock::time_point deadline) override { m_bounds.deadline = deadline; }
+    const std::string &identity() const override { return m_path; }
+
+    // data_version moves only for commits by other connections, which is
+    // all there are: the server opens the file read-only. Its value means
+    // nothing across connections, so only this connection's last one is
+    // compared.
+    Result<Change> changeSinceLastAsked(std::string *why) override
+    {
+        if (!m_dataVersion) {
+            if (sqlite3_prepare_v3(m_db, "PRAGMA data_version", -1, SQLITE_PREPARE_PERSISTENT,
+                                   &m_dataVersion, nullptr) != SQLITE_OK) {
+                if (why)
+                    *why = std::string("sqlite data_version: ") + sqlite3_errmsg(m_db);
+                sqlite3_finalize(m_dataVersion);
+                m_dataVersion = nullptr;
+                return Change::Unknown;
+            }
+        }
+        const int rc = sqlite3_step(m_dataVersion);
+        const std::int64_t version = rc == SQLITE_ROW ? sqlite3_column_int64(m_dataVersion, 0) : 0;
+        sqlite3_reset(m_dataVersion);
+        if (rc != SQLITE_ROW) {
+            if (why)
+                *why = std::string("sqlite data_version: ") + sqlite3_errmsg(m_db);
+            m_lastDataVersion.reset();
+            return Change::Unknown;
+        }
+        const bool same = m_lastDataVersion == version;
+        m_lastDataVersion = version;
+        return same ? Change::Unchanged : Change::Changed;
+    }
 
     std::string describe() const override
     {
@@ -215,6 +258,8 @@ private:
     std::string m_path;
     std::optional<FileIdentity> m_identity;
     Bounds m_bounds;
+    sqlite3_stmt *m_dataVersion = nullptr;
+    std::optional<std::int64_t> m_lastDataVersion;
     std::map<std::string, std::unique_ptr<SqliteStatement>, std::less<>> m_statements;
 };
 

@@ -1,3 +1,4 @@
+#include "command_line.h"
 #include "demo_server.h"
 #include "fake_dialogs.h"
 #include "host_session.h"

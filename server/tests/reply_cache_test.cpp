@@ -1,0 +1,307 @@
+#include "reply_cache.h"
+#include "call_handler.h"
+#include "call_helpers.h"
+#include "demo_data.h"
+#include "fixture.h"
+#include "queries.h"
+#include "rdm_pos_fdi_plav.h"
+#include "server_process.h"
+#include "sql_time.h"
+
+#include <gtest/gtest.h>
+
+#include <grpcpp/grpcpp.h>
+
+#include <signal.h>
+
+#include "appserver.grpc.pb.h"
+
+namespace appserver::testing {
+namespace {
+
+pb::CallRequest dayRequest()
+{
+    return request("GetPlanoVoo",
+                   {textArg("", true), textArg("T"), dateArg(fixtureDay()), textArg("GRU")});
+}
+
+// The reply cache over a database of the test's own, with readers opened
+// as the server opens them and a writer of the test's.
+class ReplyCacheTest : public BackendTest
+{
+protected:
+    void SetUp() override
+    {
+        BackendTest::SetUp();
+        if (IsSkipped())
+            return;
+        loadFixture(m_db->connection());
+        for (auto *reader : {&m_reader, &m_otherReader}) {
+            Result<std::unique_ptr<Connection>> opened = openConnection(m_db->databaseTarget());
+            ASSERT_TRUE(opened.ok()) << opened.error().detail;
+            *reader = std::move(*opened);
+        }
+    }
+
+    // The day's situations, as GetPlanoVoo through the cache answers them.
+    std::vector<std::string> situations(Connection &reader)
+    {
+        pb::DataPacket packet;
+        Result<std::uint32_t> rows = dayThroughCache(reader, &packet, [&] { ++m_queries; });
+        EXPECT_TRUE(rows.ok()) << rows.error().detail;
+        return texts(packet, "IDSITABASPV");
+    }
+
+    // The queries themselves: the module's methods go through the server's
+    // own cache, which would ask the connection too.
+    template <typename Counted>
+    Result<std::uint32_t> dayThroughCache(Connection &reader, pb::DataPacket *packet,
+                                          Counted counted)
+    {
+        const pb::CallRequest req = dayRequest();
+        return m_cache.run(reader, "GetPlanoVoo", req.arguments(), packet,
+                           [&](pb::DataPacket *out) {
+                               counted();
+                               PlanoVooSelection selection;
+                               selection.branch = "GRU";
+                               selection.date = fixtureDay();
+                               selection.allAirlines = true;
+                               return selectPlanoVoo(reader, selection, out);
+                           });
+    }
+
+    void write(const std::string &sql)
+    {
+        Status done = m_db->connection().execute(sql);
+        ASSERT_TRUE(done.ok()) << done.error().detail;
+    }
+
+    ReplyCache m_cache;
+    int m_queries = 0;
+    std::unique_ptr<Connection> m_reader;
+    std::unique_ptr<Connection> m_otherReader;
+};
+
+// Catches a cached day served after another client's write: the next call,
+// on the connection that cached it or on another, shows the write.
+TEST_P(ReplyCacheTest, AWriteByAnotherConnectionIsSeenByTheNextCall)
+{
+    const std::vector<std::string> before = situations(*m_reader);
+    ASSERT_EQ(before.size(), 7u);
+    EXPECT_EQ(situations(*m_reader), before);
+    EXPECT_EQ(m_queries, 1) << "an unchanged day is read from the database again";
+    // The other reader's first call cannot know what came before it.
+    EXPECT_EQ(situations(*m_otherReader), before);
+    EXPECT_EQ(m_queries, 2);
+    EXPECT_EQ(situations(*m_otherReader), before);
+    EXPECT_EQ(m_queries, 2);
+
+    write("UPDATE PLANOVOO SET IDSITABASPV = '9' WHERE CDFILIAL = 'GRU'");
+    EXPECT_EQ(situations(*m_otherReader), std::vector<std::string>(7, "9"));
+    EXPECT_EQ(situations(*m_reader), std::vector<std::string>(7, "9"));
+
+    // A table the plan only joins counts as much as the plan's own.
+    write("UPDATE PLANOVOO SET IDSITABASPV = '1' WHERE CDFILIAL = 'GRU'");
+    EXPECT_EQ(situations(*m_reader), std::vector<std::string>(7, "1"));
+    write("DELETE FROM PLANOVOO WHERE CDFILIAL = 'GRU' AND NRVOO = '88'");
+    EXPECT_EQ(situations(*m_otherReader).size(), 6u);
+    EXPECT_EQ(situations(*m_reader).size(), 6u);
+    const ReplyCache::Counts counts = m_cache.counts();
+    EXPECT_GE(counts.hits, 2u);
+    EXPECT_EQ(counts.uncached, 0u);
+}
+
+// Catches an airline's new abbreviation hidden behind the cached plans
+// that show it.
+TEST_P(ReplyCacheTest, AWriteToAJoinedTableIsSeen)
+{
+    const auto airlines = [&] {
+        pb::DataPacket packet;
+        EXPECT_TRUE(dayThroughCache(*m_reader, &packet, [] {}).ok());
+        return texts(packet, "SGCIA");
+    };
+    const std::vector<std::string> before = airlines();
+    ASSERT_FALSE(before.empty());
+    write("UPDATE COMPANHIA SET SGCIA = 'NEW' WHERE CDCIA = 'AA'");
+    const std::vector<std::string> after = airlines();
+    EXPECT_NE(after, before);
+    EXPECT_NE(std::find(after.begin(), after.end(), "NEW"), after.end());
+}
+
+// Catches a cache that grows without bound: past its limits the least
+// recently used replies go.
+TEST_P(ReplyCacheTest, StaysWithinItsLimits)
+{
+    ReplyCacheLimits limits;
+    limits.maxEntries = 2;
+    m_cache.setLimits(limits);
+    for (const char *branch : {"GRU", "POA", "CGH", "GRU"}) {
+        const pb::CallRequest req = request("GetCia", {textArg(branch)});
+        pb::DataPacket packet;
+        ASSERT_TRUE(m_cache
+                        .run(*m_reader, "GetCia", req.arguments(), &packet,
+                             [&](pb::DataPacket *out) { return selectCia(*m_reader, branch, out); })
+                        .ok());
+    }
+    ReplyCache::Counts counts = m_cache.counts();
+    EXPECT_EQ(counts.entries, 2u);
+    EXPECT_EQ(counts.hits, 0u) << "GRU was the oldest and should have gone";
+    limits.maxBytes = counts.bytes - 1;
+    m_cache.setLimits(limits);
+    counts = m_cache.counts();
+    EXPECT_LE(counts.bytes, limits.maxBytes);
+    EXPECT_EQ(counts.entries, 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, ReplyCacheTest,
+                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
+                         [](const auto &info) { return backendName(info.param); });
+
+using OldPostgresTest = ReplyCacheTest;
+
+// Catches a stale reply (or a refusal to serve) on a PostgreSQL database
+// made before the change counter existed: every call reads the database.
+TEST_P(OldPostgresTest, ADatabaseWithoutTheCounterIsServedUncached)
+{
+    if (GetParam() != Backend::PostgreSQL)
+        GTEST_SKIP() << "only PostgreSQL keeps a change counter";
+    for (const char *table : {"FILIAL", "COMPANHIA", "CIAFILIAL", "BASE", "CLASSE", "SERVICO",
+                              "PLANOVOO", "PREVISAOPAX", "SERVPLANO"})
+        write(std::string("DROP TRIGGER ALTERA_") + table + " ON " + table);
+    write("DROP FUNCTION CONTA_ALTERACAO()");
+    write("DROP TABLE CONTADOR_ALTERACAO");
+    std::vector<std::string> notices;
+    m_cache.setNotice([&](const std::string &line) { notices.push_back(line); });
+
+    EXPECT_EQ(situations(*m_reader).size(), 7u);
+    EXPECT_EQ(situations(*m_reader).size(), 7u);
+    write("UPDATE PLANOVOO SET IDSITABASPV = '9' WHERE CDFILIAL = 'GRU'");
+    EXPECT_EQ(situations(*m_reader), std::vector<std::string>(7, "9"));
+    EXPECT_EQ(m_queries, 3);
+    EXPECT_EQ(m_cache.counts().uncached, 3u);
+    ASSERT_EQ(notices.size(), 1u) << "one log line per database";
+    EXPECT_NE(notices[0].find("--init-schema"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, OldPostgresTest, ::testing::Values(Backend::PostgreSQL),
+                         [](const auto &info) { return backendName(info.param); });
+
+pb::CallReply callProcess(int port, const pb::CallRequest &req)
+{
+    auto stub = pb::AppServer::NewStub(grpc::CreateChannel("127.0.0.1:" + std::to_string(port),
+                                                           grpc::InsecureChannelCredentials()));
+    grpc::ClientContext context;
+    context.set_deadline(std::chrono::system_clock::now() + std::chrono::seconds(10));
+    pb::CallReply reply;
+    const grpc::Status status = stub->Call(&context, req, &reply);
+    EXPECT_TRUE(status.ok()) << status.error_message();
+    EXPECT_TRUE(reply.has_packet()) << reply.failure().message();
+    return reply;
+}
+
+using ServerProcessesTest = BackendTest;
+
+// Catches a server that keeps answering from its cache after a write that
+// another server's client (or any other program) committed to the same
+// database.
+TEST_P(ServerProcessesTest, TwoServersOnOneDatabaseBothSeeEveryWrite)
+{
+    loadFixture(m_db->connection());
+    ServerProcess first;
+    ServerProcess second;
+    int ports[2] = {};
+    int index = 0;
+    for (ServerProcess *server : {&first, &second}) {
+        ASSERT_TRUE(server->start({"--port", "0", "--database", m_db->databaseTarget().target,
+                                   "--threads", "2"}));
+        ports[index] = server->waitListening();
+        ASSERT_GT(ports[index], 0) << server->output();
+        ++index;
+    }
+    EXPECT_NE(first.output().find("reply cache holds up to"), std::string::npos)
+        << first.output();
+    const auto situations = [&](int port) {
+        return texts(callProcess(port, dayRequest()).packet(), "IDSITABASPV");
+    };
+    for (int round = 0; round < 3; ++round) {
+        for (int port : ports) ASSERT_EQ(situations(port).size(), 7u);
+    }
+    for (const char *value : {"7", "8"}) {
+        ASSERT_TRUE(m_db->connection()
+                        .execute(std::string("UPDATE PLANOVOO SET IDSITABASPV = '") + value +
+                                 "' WHERE CDFILIAL = 'GRU'")
+                        .ok());
+        // Several calls each: whichever worker (and connection) answers.
+        for (int round = 0; round < 4; ++round) {
+            for (int port : ports) EXPECT_EQ(situations(port), std::vector<std::string>(7, value));
+        }
+    }
+    EXPECT_EQ(first.stop(SIGTERM), 0);
+    EXPECT_EQ(second.stop(SIGTERM), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, ServerProcessesTest,
+                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
+                         [](const auto &info) { return backendName(info.param); });
+
+using PlanoVooPlanTest = BackendTest;
+
+// The plan of the day query, one line per step.
+std::string dayPlan(Connection &db, std::size_t listSize)
+{
+    std::string sql = planoVooSql(db.dialect(), listSize);
+    std::string explained;
+    if (db.dialect() == Dialect::SQLite) {
+        explained = "EXPLAIN QUERY PLAN " + sql;
+    } else {
+        explained = "EXPLAIN " + sql;
+    }
+    Result<Statement *> prepared = db.prepare(explained);
+    EXPECT_TRUE(prepared.ok()) << prepared.error().detail;
+    if (!prepared)
+        return {};
+    StatementRun run(**prepared);
+    run->bindText(0, "GRU");
+    run->bindText(1, planoVooDay(fixtureDay()));
+    for (std::size_t i = 0; i < listSize; ++i) run->bindText(static_cast<int>(2 + i), "JJ");
+    std::string plan;
+    for (;;) {
+        Result<bool> row = run->step();
+        EXPECT_TRUE(row.ok()) << row.error().detail;
+        if (!row || !*row)
+            break;
+        plan += std::string(run->text(run->columnCount() - 1)) + "\n";
+    }
+    return plan;
+}
+
+// Catches a flight-plan statement that sorts the day or scans the whole
+// table: with thousands of plans a day the screen's every tick pays it.
+TEST_P(PlanoVooPlanTest, TheDayComesInOrderFromTheIndex)
+{
+    Connection &db = m_db->connection();
+    ASSERT_TRUE(demo::writeServerData(db, {fixtureDay() - 3 * kMsecsPerDay, 7, 25400}).ok());
+    ASSERT_TRUE(demo::addFlightPlans(db, "GRU", fixtureDay(), 2000, 0, 1).ok());
+    // As autovacuum leaves a table: statistics and the visibility map.
+    ASSERT_TRUE(db.execute(db.dialect() == Dialect::SQLite ? "ANALYZE" : "VACUUM ANALYZE").ok());
+    for (std::size_t listSize : {0, 3}) {
+        const std::string plan = dayPlan(db, listSize);
+        SCOPED_TRACE(plan);
+        if (db.dialect() == Dialect::SQLite) {
+            EXPECT_NE(plan.find("SEARCH P USING COVERING INDEX IX_PLANOVOO_DIA"), std::string::npos);
+            EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos);
+            EXPECT_EQ(plan.find("SCAN "), std::string::npos);
+        } else {
+            EXPECT_NE(plan.find("ix_planovoo_dia"), std::string::npos);
+            EXPECT_EQ(plan.find("Sort"), std::string::npos);
+            EXPECT_EQ(plan.find("Seq Scan on planovoo"), std::string::npos);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, PlanoVooPlanTest,
+                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
+                         [](const auto &info) { return backendName(info.param); });
+
+}  // namespace
+}  // namespace appserver::testing
