@@ -1,6 +1,6 @@
-#include "command_line.h"
+#include "app/command_line.h"
 
-#include "abort.h"
+#include "platform/abort.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

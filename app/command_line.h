@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host_options.h"
+#include "app/host_options.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,9 @@
-#include "host_options.h"
+#include "app/host_options.h"
 
-#include "abort.h"
-#include "host_context.h"
-#include "local_database.h"
-#include "net_connection.h"
+#include "platform/abort.h"
+#include "host/host_context.h"
+#include "host/local_database.h"
+#include "host/net/net_connection.h"
 
 #include <QFile>
 #include <QRegularExpression>

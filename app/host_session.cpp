@@ -1,16 +1,16 @@
-#include "host_session.h"
+#include "app/host_session.h"
 
-#include "abort.h"
-#include "application.h"
-#include "dialogs.h"
-#include "form_layout_memory.h"
-#include "host_context.h"
-#include "main_window.h"
-#include "net_connection.h"
-#include "report_designer.h"
-#include "report_pdf_job.h"
-#include "screenshot_job.h"
-#include "unattended_dialogs.h"
+#include "platform/abort.h"
+#include "host/application.h"
+#include "host/dialogs.h"
+#include "host/forms/form_layout_memory.h"
+#include "host/host_context.h"
+#include "app/main_window.h"
+#include "host/net/net_connection.h"
+#include "host/forms/report_designer.h"
+#include "app/report_pdf_job.h"
+#include "app/screenshot_job.h"
+#include "app/unattended_dialogs.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host_options.h"
-#include "package_loader.h"
+#include "app/host_options.h"
+#include "app/package_loader.h"
 
 #include <memory>
 

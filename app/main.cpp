@@ -1,7 +1,7 @@
-#include "command_line.h"
-#include "host_session.h"
-#include "message_log.h"
-#include "translations.h"
+#include "app/command_line.h"
+#include "app/host_session.h"
+#include "host/message_log.h"
+#include "app/translations.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
-#include "main_window.h"
+#include "app/main_window.h"
 
-#include "abort.h"
-#include "server_status.h"
+#include "platform/abort.h"
+#include "app/server_status.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "package_loader.h"
+#include "app/package_loader.h"
 
-#include "abort.h"
+#include "platform/abort.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ate_package.h"
+#include "package/include/ate_package.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "report_pdf_job.h"
+#include "app/report_pdf_job.h"
 
-#include "abort.h"
-#include "report_designer.h"
+#include "platform/abort.h"
+#include "host/forms/report_designer.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "screenshot_job.h"
+#include "app/screenshot_job.h"
 
 #include <QElapsedTimer>
 #include <QObject>

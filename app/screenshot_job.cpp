@@ -1,6 +1,6 @@
-#include "screenshot_job.h"
+#include "app/screenshot_job.h"
 
-#include "abort.h"
+#include "platform/abort.h"
 
 #include <QAbstractItemView>
 #include <QCoreApplication>

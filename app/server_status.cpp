@@ -1,6 +1,6 @@
-#include "server_status.h"
+#include "app/server_status.h"
 
-#include "net_connection.h"
+#include "host/net/net_connection.h"
 
 #include <QLabel>
 #include <QMdiArea>

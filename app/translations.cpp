@@ -1,4 +1,4 @@
-#include "translations.h"
+#include "app/translations.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,15 +3,15 @@
 // the same database and an empty gRPC round trip.
 
 #include "appserver.grpc.pb.h"
-#include "bare_query.h"
-#include "call_handler.h"
-#include "connection_pool.h"
-#include "demo_data.h"
-#include "grpc_server.h"
-#include "queries.h"
-#include "reply_cache.h"
-#include "rdm_pos_fdi_plav.h"
-#include "sql_time.h"
+#include "bench/bare_query.h"
+#include "server/call_handler.h"
+#include "server/connection_pool.h"
+#include "server/demo_data.h"
+#include "server/grpc_server.h"
+#include "server/queries.h"
+#include "server/reply_cache.h"
+#include "server/rdm_pos_fdi_plav.h"
+#include "server/sql_time.h"
 
 #include <grpcpp/grpcpp.h>
 #include <grpcpp/impl/client_unary_call.h>

@@ -3,10 +3,10 @@
 // process. 1,500,000 flights make a reply of about 80 MB.
 //   ate-appserver-memory-bench [--flights N]
 #include "appserver.grpc.pb.h"
-#include "call_handler.h"
-#include "demo_data.h"
-#include "schema.h"
-#include "sql_time.h"
+#include "server/call_handler.h"
+#include "server/demo_data.h"
+#include "server/schema.h"
+#include "server/sql_time.h"
 
 #include <grpcpp/grpcpp.h>
 

@@ -4,9 +4,9 @@
 // measured in the same run: each round parses a fresh reply (the floor),
 // then converts it as the connection does and loads it (the figure), so
 // both are interleaved and equally warm.
-#include "client_data_set.h"
-#include "test_packet.h"
-#include "wire_values.h"
+#include "platform/client_data_set.h"
+#include "host/net/tests/test_packet.h"
+#include "host/net/wire_values.h"
 
 #include <QElapsedTimer>
 

@@ -2,9 +2,9 @@
 // beside a plain QStandardItemModel and QTableView holding the same rows,
 // measured in the same run.
 
-#include "client_data_set.h"
-#include "data_source.h"
-#include "db_grid.h"
+#include "platform/client_data_set.h"
+#include "platform/data_source.h"
+#include "platform/db_grid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,8 +5,8 @@
 // Twice: repainting rows already painted, and the first repaint after a
 // load (what the refresh tick shows), when the painter works its rows out.
 
-#include "client_data_set.h"
-#include "frm_pos_fec_dia_pla_voo.h"
+#include "platform/client_data_set.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

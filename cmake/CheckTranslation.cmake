@@ -7,7 +7,7 @@ file(MAKE_DIRECTORY ${WORK})
 set(check ${WORK}/check_en.ts)
 file(COPY_FILE ${TS} ${check})
 execute_process(
-  COMMAND ${LUPDATE} -extensions cpp,h -no-obsolete -locations none ${SOURCES} -ts ${check}
+  COMMAND ${LUPDATE} -I ${CMAKE_CURRENT_LIST_DIR}/.. -extensions cpp,h -no-obsolete -locations none ${SOURCES} -ts ${check}
   RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE errors)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "lupdate failed: ${errors}")

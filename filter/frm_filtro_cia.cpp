@@ -1,16 +1,16 @@
-#include "frm_filtro_cia.h"
+#include "filter/frm_filtro_cia.h"
 
-#include "abort.h"
-#include "application.h"
-#include "busy_indicator.h"
-#include "check_result_serv.h"
-#include "design_font.h"
-#include "filter_text.h"
-#include "frm_pos_fec_dia_pla_voo.h"
-#include "functions.h"
-#include "mask_edit.h"
-#include "net_connection.h"
-#include "pesquisa_lista.h"
+#include "platform/abort.h"
+#include "host/application.h"
+#include "host/busy_indicator.h"
+#include "host/net/check_result_serv.h"
+#include "host/forms/design_font.h"
+#include "filter/filter_text.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
+#include "host/functions.h"
+#include "screen/mask_edit.h"
+#include "host/net/net_connection.h"
+#include "host/pesquisa_lista.h"
 
 #include <QMainWindow>
 

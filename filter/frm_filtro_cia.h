@@ -1,11 +1,11 @@
 #pragma once
 
-#include "cli_ate25401.h"
+#include "filter/cli_ate25401.h"
 
-#include "btn_pesquisa.h"
-#include "client_data_set.h"
-#include "data_source.h"
-#include "frm_filtro_padrao.h"
+#include "host/btn_pesquisa.h"
+#include "platform/client_data_set.h"
+#include "platform/data_source.h"
+#include "host/forms/frm_filtro_padrao.h"
 
 #include <QGroupBox>
 #include <QRadioButton>

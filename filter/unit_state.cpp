@@ -1,12 +1,12 @@
 // The unit's state and the creator of the airline filter dialog.
 
-#include "cli_ate25401.h"
+#include "filter/cli_ate25401.h"
 
-#include "abort.h"
-#include "create_form.h"
-#include "frm_filtro_cia.h"
-#include "frm_pos_fec_dia_pla_voo.h"
-#include "screen.h"
+#include "platform/abort.h"
+#include "host/forms/create_form.h"
+#include "filter/frm_filtro_cia.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
+#include "platform/screen.h"
 
 #include <QCoreApplication>
 

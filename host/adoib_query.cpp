@@ -1,8 +1,8 @@
-#include "adoib_query.h"
+#include "host/adoib_query.h"
 
-#include "abort.h"
-#include "client_data_set.h"
-#include "local_database.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "host/local_database.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data_packet.h"
-#include "params.h"
+#include "platform/data_packet.h"
+#include "host/params.h"
 
 #include <QObject>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "application.h"
+#include "host/application.h"
 
 #include <QApplication>
 #include <QMainWindow>

@@ -1,12 +1,12 @@
-#include "btn_pesquisa.h"
+#include "host/btn_pesquisa.h"
 
 #include <QCoreApplication>
 
-#include "abort.h"
-#include "client_data_set.h"
-#include "data_source.h"
-#include "dialogs.h"
-#include "functions.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/data_source.h"
+#include "host/dialogs.h"
+#include "host/functions.h"
 
 namespace host {
 

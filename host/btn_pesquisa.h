@@ -1,8 +1,8 @@
 #pragma once
 
-#include "button_flat.h"
-#include "client_data_set.h"
-#include "data_source.h"
+#include "host/button_flat.h"
+#include "platform/client_data_set.h"
+#include "platform/data_source.h"
 
 #include <QPointer>
 

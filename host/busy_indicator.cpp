@@ -1,4 +1,4 @@
-#include "busy_indicator.h"
+#include "host/busy_indicator.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "button_flat.h"
+#include "host/button_flat.h"
 
-#include "abort.h"
+#include "platform/abort.h"
 
 #include <QEvent>
 #include <QImage>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "glyphs.h"
+#include "host/glyphs.h"
 
 #include <QPixmap>
 #include <QToolButton>

@@ -1,8 +1,8 @@
-#include "date_edit_plus.h"
+#include "host/date_edit_plus.h"
 
-#include "abort.h"
-#include "data_packet.h"
-#include "functions.h"
+#include "platform/abort.h"
+#include "platform/data_packet.h"
+#include "host/functions.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
-#include "dialogs.h"
+#include "host/dialogs.h"
 
-#include "abort.h"
-#include "message_log.h"
-#include "qt_dialogs.h"
-#include "screen.h"
+#include "platform/abort.h"
+#include "host/message_log.h"
+#include "host/qt_dialogs.h"
+#include "platform/screen.h"
 
 #include <QGuiApplication>
 

@@ -1,7 +1,7 @@
-#include "functions.h"
+#include "host/functions.h"
 
-#include "abort.h"
-#include "dialogs.h"
+#include "platform/abort.h"
+#include "host/dialogs.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "glyphs.h"
+#include "host/glyphs.h"
 
 #include <QFile>
 #include <QIconEngine>

@@ -1,6 +1,6 @@
-#include "host_context.h"
+#include "host/host_context.h"
 
-#include "abort.h"
+#include "platform/abort.h"
 
 #include <QCoreApplication>
 #include <QDir>

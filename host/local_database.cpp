@@ -1,7 +1,7 @@
-#include "local_database.h"
+#include "host/local_database.h"
 
-#include "abort.h"
-#include "host_context.h"
+#include "platform/abort.h"
+#include "host/host_context.h"
 
 #include <QCoreApplication>
 #include <QSqlError>

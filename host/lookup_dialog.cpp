@@ -1,8 +1,8 @@
-#include "lookup_dialog.h"
+#include "host/lookup_dialog.h"
 
-#include "client_data_set.h"
-#include "picker_parts.h"
-#include "record_set_model.h"
+#include "platform/client_data_set.h"
+#include "host/picker_parts.h"
+#include "host/record_set_model.h"
 
 #include <QApplication>
 #include <QCoreApplication>

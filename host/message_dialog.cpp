@@ -1,4 +1,4 @@
-#include "message_dialog.h"
+#include "host/message_dialog.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>

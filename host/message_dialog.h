@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogs.h"
+#include "host/dialogs.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "message_log.h"
+#include "host/message_log.h"
 
-#include "rotating_log_file.h"
+#include "host/rotating_log_file.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,9 +1,9 @@
-#include "params.h"
+#include "host/params.h"
 
 #include <QCoreApplication>
 
-#include "abort.h"
-#include "data_packet.h"
+#include "platform/abort.h"
+#include "platform/data_packet.h"
 
 namespace host {
 

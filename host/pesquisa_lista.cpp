@@ -1,11 +1,11 @@
-#include "pesquisa_lista.h"
+#include "host/pesquisa_lista.h"
 
 #include <QCoreApplication>
 
-#include "abort.h"
-#include "client_data_set.h"
-#include "data_source.h"
-#include "dialogs.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/data_source.h"
+#include "host/dialogs.h"
 
 namespace host {
 

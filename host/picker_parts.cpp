@@ -1,4 +1,4 @@
-#include "picker_parts.h"
+#include "host/picker_parts.h"
 
 #include <QCoreApplication>
 #include <QDialog>

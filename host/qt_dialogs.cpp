@@ -1,9 +1,9 @@
-#include "qt_dialogs.h"
+#include "host/qt_dialogs.h"
 
-#include "application.h"
-#include "list_picker_dialog.h"
-#include "lookup_dialog.h"
-#include "message_dialog.h"
+#include "host/application.h"
+#include "host/list_picker_dialog.h"
+#include "host/lookup_dialog.h"
+#include "host/message_dialog.h"
 
 namespace host {
 

@@ -1,6 +1,6 @@
-#include "record_set_model.h"
+#include "host/record_set_model.h"
 
-#include "client_data_set.h"
+#include "platform/client_data_set.h"
 
 namespace host {
 

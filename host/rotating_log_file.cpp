@@ -1,4 +1,4 @@
-#include "rotating_log_file.h"
+#include "host/rotating_log_file.h"
 
 #include <QDir>
 #include <QFileInfo>

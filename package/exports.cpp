@@ -1,13 +1,13 @@
 // The package's exported entry points: plain C names, each a thin shell that
 // keeps every exception on this side of the host.
 
-#include "package_info.h"
-#include "unit_table.h"
+#include "package/package_info.h"
+#include "package/unit_table.h"
 
-#include "abort.h"
-#include "cli_ate25400.h"
-#include "cli_ate25401.h"
-#include "cli_ate25402.h"
+#include "platform/abort.h"
+#include "screen/cli_ate25400.h"
+#include "filter/cli_ate25401.h"
+#include "report/cli_ate25402.h"
 
 #define ATE_EXPORT extern "C" __attribute__((visibility("default")))
 

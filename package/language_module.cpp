@@ -1,6 +1,6 @@
-#include "language_module.h"
+#include "package/language_module.h"
 
-#include "abort.h"
+#include "platform/abort.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
-#include "package_info.h"
+#include "package/package_info.h"
 
-#include "unit_table.h"
+#include "package/unit_table.h"
 
-#include "cli_ate25400.h"
+#include "screen/cli_ate25400.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

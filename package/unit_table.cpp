@@ -1,15 +1,15 @@
-#include "unit_table.h"
+#include "package/unit_table.h"
 
-#include "language_module.h"
-#include "unit_life.h"
+#include "package/language_module.h"
+#include "package/unit_life.h"
 
-#include "abort.h"
-#include "cli_ate25400.h"
-#include "cli_ate25401.h"
-#include "frm_filtro_cia.h"
-#include "cli_ate25402.h"
-#include "frm_pos_fec_dia_pla_voo.h"
-#include "frm_rel_pos_fec_dia_pv.h"
+#include "platform/abort.h"
+#include "screen/cli_ate25400.h"
+#include "filter/cli_ate25401.h"
+#include "filter/frm_filtro_cia.h"
+#include "report/cli_ate25402.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
+#include "report/frm_rel_pos_fec_dia_pv.h"
 
 #include <QMdiSubWindow>
 

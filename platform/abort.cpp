@@ -1,6 +1,6 @@
-#include "abort.h"
+#include "platform/abort.h"
 
-#include "screen.h"
+#include "platform/screen.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -1,8 +1,8 @@
-#include "client_data_set.h"
+#include "platform/client_data_set.h"
 
 #include <QCoreApplication>
 
-#include "abort.h"
+#include "platform/abort.h"
 
 namespace platform {
 namespace {

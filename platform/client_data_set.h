@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data_packet.h"
-#include "field.h"
+#include "platform/data_packet.h"
+#include "platform/field.h"
 
 #include <QObject>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "data_link.h"
+#include "platform/data_link.h"
 
-#include "client_data_set.h"
-#include "data_source.h"
+#include "platform/client_data_set.h"
+#include "platform/data_source.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
-#include "data_source.h"
+#include "platform/data_source.h"
 
-#include "client_data_set.h"
+#include "platform/client_data_set.h"
 
 namespace platform {
 

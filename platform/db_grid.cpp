@@ -1,9 +1,9 @@
-#include "db_grid.h"
+#include "platform/db_grid.h"
 
-#include "abort.h"
-#include "client_data_set.h"
-#include "data_link.h"
-#include "grid_model.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/data_link.h"
+#include "platform/grid_model.h"
 
 #include <QEvent>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "grid_column.h"
+#include "platform/grid_column.h"
 
 #include <QTableView>
 

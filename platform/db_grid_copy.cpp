@@ -1,12 +1,12 @@
 // Copying and exporting a data-aware grid as the user reads it.
 
-#include "db_grid.h"
+#include "platform/db_grid.h"
 
-#include "abort.h"
-#include "client_data_set.h"
-#include "field.h"
-#include "grid_export.h"
-#include "grid_model.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/field.h"
+#include "platform/grid_export.h"
+#include "platform/grid_model.h"
 
 #include <QAction>
 #include <QApplication>

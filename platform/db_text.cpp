@@ -1,8 +1,8 @@
-#include "db_text.h"
+#include "platform/db_text.h"
 
-#include "abort.h"
-#include "client_data_set.h"
-#include "data_link.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/data_link.h"
 
 namespace platform {
 

@@ -1,9 +1,9 @@
-#include "field.h"
+#include "platform/field.h"
 
 #include <QCoreApplication>
 
-#include "abort.h"
-#include "client_data_set.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data_packet.h"
-#include "float_format.h"
+#include "platform/data_packet.h"
+#include "platform/float_format.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "float_format.h"
+#include "platform/float_format.h"
 
 #include <cmath>
 #include <cstdio>

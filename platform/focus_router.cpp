@@ -1,6 +1,6 @@
-#include "focus_router.h"
+#include "platform/focus_router.h"
 
-#include "abort.h"
+#include "platform/abort.h"
 
 #include <QApplication>
 #include <QMouseEvent>

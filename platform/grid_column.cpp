@@ -1,7 +1,7 @@
-#include "grid_column.h"
+#include "platform/grid_column.h"
 
-#include "field.h"
-#include "grid_model.h"
+#include "platform/field.h"
+#include "platform/grid_model.h"
 
 namespace platform {
 

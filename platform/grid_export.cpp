@@ -1,8 +1,8 @@
-#include "grid_export.h"
+#include "platform/grid_export.h"
 
-#include "abort.h"
-#include "db_grid.h"
-#include "grid_model.h"
+#include "platform/abort.h"
+#include "platform/db_grid.h"
+#include "platform/grid_model.h"
 
 #include <QCoreApplication>
 #include <QLocale>

@@ -1,10 +1,10 @@
-#include "grid_model.h"
+#include "platform/grid_model.h"
 
 #include <QCoreApplication>
 
-#include "abort.h"
-#include "client_data_set.h"
-#include "data_link.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/data_link.h"
 
 namespace platform {
 

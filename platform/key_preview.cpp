@@ -1,6 +1,6 @@
-#include "key_preview.h"
+#include "platform/key_preview.h"
 
-#include "abort.h"
+#include "platform/abort.h"
 
 #include <QApplication>
 #include <QKeyEvent>

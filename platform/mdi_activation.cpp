@@ -1,6 +1,6 @@
-#include "mdi_activation.h"
+#include "platform/mdi_activation.h"
 
-#include "abort.h"
+#include "platform/abort.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

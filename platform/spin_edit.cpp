@@ -1,4 +1,4 @@
-#include "spin_edit.h"
+#include "platform/spin_edit.h"
 
 #include <QLineEdit>
 

@@ -1,14 +1,14 @@
 // The form's controls as they were designed: positions in pixels at 96 dpi
 // inside the inherited group box, below the report chooser.
 
-#include "frm_rel_pos_fec_dia_pv.h"
+#include "report/frm_rel_pos_fec_dia_pv.h"
 
-#include "client_data_set.h"
-#include "data_source.h"
-#include "design_font.h"
-#include "field.h"
-#include "message_table.h"
-#include "report_text.h"
+#include "platform/client_data_set.h"
+#include "platform/data_source.h"
+#include "host/forms/design_font.h"
+#include "platform/field.h"
+#include "report/message_table.h"
+#include "report/report_text.h"
 
 #include <QPalette>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "cli_ate25402.h"
+#include "report/cli_ate25402.h"
 
-#include "btn_pesquisa.h"
-#include "date_edit_plus.h"
-#include "frm_dados_ger_rel.h"
+#include "host/btn_pesquisa.h"
+#include "host/date_edit_plus.h"
+#include "host/forms/frm_dados_ger_rel.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,21 +1,21 @@
 // The form's events and the handover of its choices to the report designer.
 
-#include "frm_rel_pos_fec_dia_pv.h"
+#include "report/frm_rel_pos_fec_dia_pv.h"
 
-#include "abort.h"
-#include "application.h"
-#include "busy_indicator.h"
-#include "check_result_serv.h"
-#include "client_data_set.h"
-#include "focus_router.h"
-#include "frm_pos_fec_dia_pla_voo.h"
-#include "functions.h"
-#include "mask_edit.h"
-#include "net_connection.h"
+#include "platform/abort.h"
+#include "host/application.h"
+#include "host/busy_indicator.h"
+#include "host/net/check_result_serv.h"
+#include "platform/client_data_set.h"
+#include "platform/focus_router.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
+#include "host/functions.h"
+#include "screen/mask_edit.h"
+#include "host/net/net_connection.h"
 
 #include <QMainWindow>
-#include "params.h"
-#include "pesquisa_lista.h"
+#include "host/params.h"
+#include "host/pesquisa_lista.h"
 
 #include <array>
 #include <cstdlib>

@@ -1,8 +1,8 @@
-#include "message_table.h"
+#include "report/message_table.h"
 
-#include "messages.h"
+#include "host/messages.h"
 
-#include "report_text.h"
+#include "report/report_text.h"
 
 namespace Cli_ate25402 {
 QStringList messageTableLines()

@@ -1,11 +1,11 @@
 // The unit's state, its start and end work, and the creator of the report
 // parameter form.
 
-#include "cli_ate25402.h"
+#include "report/cli_ate25402.h"
 
-#include "create_form.h"
-#include "frm_rel_pos_fec_dia_pv.h"
-#include "screen.h"
+#include "host/forms/create_form.h"
+#include "report/frm_rel_pos_fec_dia_pv.h"
+#include "platform/screen.h"
 
 #include <QPointer>
 

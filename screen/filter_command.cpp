@@ -1,9 +1,9 @@
 // The airline filter command: the toolbar button and the menu item (Ctrl+L)
 // open the airline filter dialog for the date on display.
 
-#include "frm_pos_fec_dia_pla_voo.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "cli_ate25401.h"
+#include "filter/cli_ate25401.h"
 
 namespace Cli_ate25400 {
 

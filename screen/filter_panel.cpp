@@ -1,15 +1,15 @@
 // The filter panel: branch, flight-plan date and refresh period. Entering
 // it suspends the screen; leaving it with valid input loads everything anew.
 
-#include "frm_pos_fec_dia_pla_voo.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "abort.h"
-#include "adoib_query.h"
-#include "application.h"
-#include "busy_indicator.h"
-#include "field.h"
-#include "functions.h"
-#include "mask_edit.h"
+#include "platform/abort.h"
+#include "host/adoib_query.h"
+#include "host/application.h"
+#include "host/busy_indicator.h"
+#include "platform/field.h"
+#include "host/functions.h"
+#include "screen/mask_edit.h"
 
 #include <QMainWindow>
 

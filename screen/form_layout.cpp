@@ -2,14 +2,14 @@
 // dpi inside the filter panel, the rest aligned to the top, the right or the
 // remaining client area.
 
-#include "frm_pos_fec_dia_pla_voo.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "design_font.h"
-#include "mask_edit.h"
-#include "message_table.h"
-#include "screen_text.h"
-#include "status_colors.h"
-#include "toolbar.h"
+#include "host/forms/design_font.h"
+#include "screen/mask_edit.h"
+#include "screen/message_table.h"
+#include "screen/screen_text.h"
+#include "screen/status_colors.h"
+#include "host/forms/toolbar.h"
 
 #include <QHeaderView>
 #include <QVBoxLayout>

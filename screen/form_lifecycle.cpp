@@ -1,16 +1,16 @@
 // Creation, showing, activation and closing of the screen, and the binding
 // of its components' events to the handlers.
 
-#include "frm_pos_fec_dia_pla_voo.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "abort.h"
-#include "application.h"
-#include "busy_indicator.h"
-#include "focus_router.h"
-#include "host_context.h"
-#include "mask_edit.h"
-#include "net_connection.h"
-#include "screen.h"
+#include "platform/abort.h"
+#include "host/application.h"
+#include "host/busy_indicator.h"
+#include "platform/focus_router.h"
+#include "host/host_context.h"
+#include "screen/mask_edit.h"
+#include "host/net/net_connection.h"
+#include "platform/screen.h"
 
 #include <QMainWindow>
 

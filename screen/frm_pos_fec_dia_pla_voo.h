@@ -1,14 +1,14 @@
 #pragma once
 
-#include "cli_ate25400.h"
+#include "screen/cli_ate25400.h"
 
-#include "btn_pesquisa.h"
-#include "date_edit_plus.h"
-#include "db_grid.h"
-#include "frm_padrao_simples.h"
-#include "painted_rows.h"
-#include "server_arg.h"
-#include "spin_edit.h"
+#include "host/btn_pesquisa.h"
+#include "host/date_edit_plus.h"
+#include "platform/db_grid.h"
+#include "host/forms/frm_padrao_simples.h"
+#include "screen/painted_rows.h"
+#include "host/net/server_arg.h"
+#include "platform/spin_edit.h"
 
 #include <QFrame>
 #include <QLabel>

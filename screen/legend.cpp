@@ -1,10 +1,10 @@
 // What the short situation texts and their colours mean, shown as the
 // tooltip of the situation and breakdown columns' titles.
 
-#include "frm_pos_fec_dia_pla_voo.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "screen_text.h"
-#include "status_colors.h"
+#include "screen/screen_text.h"
+#include "screen/status_colors.h"
 
 namespace Cli_ate25400 {
 namespace {

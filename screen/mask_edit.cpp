@@ -1,4 +1,4 @@
-#include "mask_edit.h"
+#include "screen/mask_edit.h"
 
 #include <QFocusEvent>
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
-#include "message_table.h"
+#include "screen/message_table.h"
 
-#include "messages.h"
+#include "host/messages.h"
 
-#include "screen_text.h"
+#include "screen/screen_text.h"
 
 namespace Cli_ate25400 {
 QStringList messageTableLines()

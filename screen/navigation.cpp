@@ -2,13 +2,13 @@
 // and the services of that flight, each read anew from the application
 // server when the current row above it changes.
 
-#include "frm_pos_fec_dia_pla_voo.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "check_result_serv.h"
-#include "client_data_set.h"
-#include "field.h"
-#include "mask_edit.h"
-#include "net_connection.h"
+#include "host/net/check_result_serv.h"
+#include "platform/client_data_set.h"
+#include "platform/field.h"
+#include "screen/mask_edit.h"
+#include "host/net/net_connection.h"
 
 namespace Cli_ate25400 {
 namespace {

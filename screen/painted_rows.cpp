@@ -1,6 +1,6 @@
-#include "painted_rows.h"
+#include "screen/painted_rows.h"
 
-#include "client_data_set.h"
+#include "platform/client_data_set.h"
 
 namespace Cli_ate25400 {
 

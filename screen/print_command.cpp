@@ -1,8 +1,8 @@
 // The print command: the report parameter form over the screen's date.
 
-#include "frm_pos_fec_dia_pla_voo.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "cli_ate25402.h"
+#include "report/cli_ate25402.h"
 
 namespace Cli_ate25400 {
 

@@ -2,14 +2,14 @@
 // application server, the branch query on the host's local database, the
 // server connection and the refresh timer.
 
-#include "frm_pos_fec_dia_pla_voo.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "adoib_query.h"
-#include "client_data_set.h"
-#include "data_source.h"
-#include "field.h"
-#include "net_connection.h"
-#include "screen_text.h"
+#include "host/adoib_query.h"
+#include "platform/client_data_set.h"
+#include "platform/data_source.h"
+#include "platform/field.h"
+#include "host/net/net_connection.h"
+#include "screen/screen_text.h"
 
 #include <initializer_list>
 

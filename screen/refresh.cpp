@@ -1,11 +1,11 @@
 // The automatic refresh: every period the position is read again and the
 // flight the supervisor was looking at becomes current again.
 
-#include "frm_pos_fec_dia_pla_voo.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "abort.h"
-#include "client_data_set.h"
-#include "field.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/field.h"
 
 #include <QPointer>
 

@@ -4,13 +4,13 @@
 // airline filter dialog all run this one chain; they differ only in the
 // airline selection they pass and in what surrounds the call.
 
-#include "frm_pos_fec_dia_pla_voo.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "cli_ate25401.h"
-#include "data_packet.h"
-#include "frm_filtro_cia.h"
-#include "functions.h"
-#include "mask_edit.h"
+#include "filter/cli_ate25401.h"
+#include "platform/data_packet.h"
+#include "filter/frm_filtro_cia.h"
+#include "host/functions.h"
+#include "screen/mask_edit.h"
 
 namespace Cli_ate25400 {
 

@@ -1,7 +1,7 @@
 // The screen's keys, seen before the focused control: F12 to the date, and
 // Alt with Page Up or Page Down to move between the three grids.
 
-#include "frm_pos_fec_dia_pla_voo.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
 namespace Cli_ate25400 {
 

@@ -1,6 +1,6 @@
-#include "status_colors.h"
+#include "screen/status_colors.h"
 
-#include "functions.h"
+#include "host/functions.h"
 
 #include <QPalette>
 #include <QWidget>

@@ -1,14 +1,14 @@
 // Situation codes turned into short texts and row colours; quantities,
 // prices and departure times formatted for the two owner-drawn grids.
 
-#include "frm_pos_fec_dia_pla_voo.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "client_data_set.h"
-#include "field.h"
-#include "float_format.h"
-#include "functions.h"
-#include "painted_rows.h"
-#include "status_colors.h"
+#include "platform/client_data_set.h"
+#include "platform/field.h"
+#include "platform/float_format.h"
+#include "host/functions.h"
+#include "screen/painted_rows.h"
+#include "screen/status_colors.h"
 
 #include <QPainter>
 #include <QStyle>

@@ -1,11 +1,11 @@
 // The unit's state shared by the package's three forms, its start and end
 // work, and the creator of the closing position screen.
 
-#include "cli_ate25400.h"
+#include "screen/cli_ate25400.h"
 
-#include "abort.h"
-#include "frm_pos_fec_dia_pla_voo.h"
-#include "screen.h"
+#include "platform/abort.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
+#include "platform/screen.h"
 
 namespace Cli_ate25400 {
 

@@ -1,4 +1,4 @@
-#include "accept_loop.h"
+#include "server/accept_loop.h"
 
 #include <grpcpp/server.h>
 #include <grpcpp/server_posix.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "call_log.h"
-#include "result.h"
+#include "server/call_log.h"
+#include "server/result.h"
 
 #include <atomic>
 #include <map>

@@ -1,6 +1,6 @@
-#include "arguments.h"
+#include "server/arguments.h"
 
-#include "civil_datetime.h"
+#include "wire/civil_datetime.h"
 
 #include <algorithm>
 

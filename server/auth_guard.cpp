@@ -1,4 +1,4 @@
-#include "auth_guard.h"
+#include "server/auth_guard.h"
 
 #include <algorithm>
 #include <iterator>

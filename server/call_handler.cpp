@@ -1,4 +1,4 @@
-#include "call_handler.h"
+#include "server/call_handler.h"
 
 #include <chrono>
 #include <future>

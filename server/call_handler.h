@@ -1,9 +1,9 @@
 #pragma once
 
-#include "auth_guard.h"
-#include "call_log.h"
-#include "connection_pool.h"
-#include "remote_data_module.h"
+#include "server/auth_guard.h"
+#include "server/call_log.h"
+#include "server/connection_pool.h"
+#include "server/remote_data_module.h"
 
 #include <grpcpp/support/status.h>
 

@@ -1,4 +1,4 @@
-#include "call_log.h"
+#include "server/call_log.h"
 
 #include <algorithm>
 #include <ctime>

@@ -1,4 +1,4 @@
-#include "connection_pool.h"
+#include "server/connection_pool.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "database.h"
+#include "server/database.h"
 
-#include "pg_connection.h"
-#include "sqlite_connection.h"
+#include "server/pg_connection.h"
+#include "server/sqlite_connection.h"
 
 #include <libpq-fe.h>
 

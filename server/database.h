@@ -1,6 +1,6 @@
 #pragma once
 
-#include "result.h"
+#include "server/result.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "demo_data.h"
+#include "server/demo_data.h"
 
-#include "civil_datetime.h"
-#include "schema.h"
-#include "sql_time.h"
+#include "wire/civil_datetime.h"
+#include "server/schema.h"
+#include "server/sql_time.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
-#include "demo_main.h"
+#include "server/demo_main.h"
 
-#include "demo_data.h"
-#include "sql_time.h"
+#include "server/demo_data.h"
+#include "server/sql_time.h"
 
 #include <charconv>
 #include <chrono>

@@ -1,6 +1,6 @@
-#include "grpc_server.h"
+#include "server/grpc_server.h"
 
-#include "accept_loop.h"
+#include "server/accept_loop.h"
 
 #include "appserver.grpc.pb.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "call_handler.h"
+#include "server/call_handler.h"
 
 #include <memory>
 #include <string>

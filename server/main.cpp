@@ -1,4 +1,4 @@
-#include "server_main.h"
+#include "server/server_main.h"
 
 int main(int argc, char **argv)
 {

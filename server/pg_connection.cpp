@@ -1,6 +1,6 @@
-#include "pg_connection.h"
+#include "server/pg_connection.h"
 
-#include "sql_time.h"
+#include "server/sql_time.h"
 
 #include <libpq-fe.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "database.h"
+#include "server/database.h"
 
 namespace appserver {
 

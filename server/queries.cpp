@@ -1,7 +1,7 @@
-#include "queries.h"
+#include "server/queries.h"
 
-#include "packet_builder.h"
-#include "sql_time.h"
+#include "wire/packet_builder.h"
+#include "server/sql_time.h"
 
 namespace appserver {
 namespace {

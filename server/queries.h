@@ -1,7 +1,7 @@
 #pragma once
 
-#include "database.h"
-#include "record_sets.h"
+#include "server/database.h"
+#include "server/record_sets.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
-#include "rdm_pos_fdi_plav.h"
+#include "server/rdm_pos_fdi_plav.h"
 
-#include "queries.h"
-#include "reply_cache.h"
+#include "server/queries.h"
+#include "server/reply_cache.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "remote_data_module.h"
+#include "server/remote_data_module.h"
 
 namespace appserver {
 

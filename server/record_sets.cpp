@@ -1,4 +1,4 @@
-#include "record_sets.h"
+#include "server/record_sets.h"
 
 #include <array>
 

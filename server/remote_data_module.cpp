@@ -1,4 +1,4 @@
-#include "remote_data_module.h"
+#include "server/remote_data_module.h"
 
 #include <algorithm>
 

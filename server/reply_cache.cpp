@@ -1,4 +1,4 @@
-#include "reply_cache.h"
+#include "server/reply_cache.h"
 
 namespace appserver {
 namespace {

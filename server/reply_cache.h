@@ -1,7 +1,7 @@
 #pragma once
 
-#include "arguments.h"
-#include "database.h"
+#include "server/arguments.h"
+#include "server/database.h"
 
 #include <atomic>
 #include <cstdint>

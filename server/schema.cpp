@@ -1,4 +1,4 @@
-#include "schema.h"
+#include "server/schema.h"
 
 #include <string_view>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "server_config.h"
+#include "server/server_config.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "call_log.h"
-#include "database.h"
-#include "grpc_server.h"
+#include "server/call_log.h"
+#include "server/database.h"
+#include "server/grpc_server.h"
 
 #include <string>
 #include <string_view>

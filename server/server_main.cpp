@@ -1,11 +1,11 @@
-#include "server_main.h"
+#include "server/server_main.h"
 
-#include "call_handler.h"
-#include "grpc_server.h"
-#include "rdm_pos_fdi_plav.h"
-#include "reply_cache.h"
-#include "schema.h"
-#include "server_config.h"
+#include "server/call_handler.h"
+#include "server/grpc_server.h"
+#include "server/rdm_pos_fdi_plav.h"
+#include "server/reply_cache.h"
+#include "server/schema.h"
+#include "server/server_config.h"
 
 #include <sys/resource.h>
 

@@ -1,6 +1,6 @@
-#include "sql_time.h"
+#include "server/sql_time.h"
 
-#include "civil_datetime.h"
+#include "wire/civil_datetime.h"
 
 #include <cstdio>
 

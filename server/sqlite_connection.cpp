@@ -1,6 +1,6 @@
-#include "sqlite_connection.h"
+#include "server/sqlite_connection.h"
 
-#include "sql_time.h"
+#include "server/sql_time.h"
 
 #include <sqlite3.h>
 

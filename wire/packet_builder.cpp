@@ -1,4 +1,4 @@
-#include "packet_builder.h"
+#include "wire/packet_builder.h"
 
 namespace wire {
 

@@ -1,4 +1,4 @@
-#include "packet_reader.h"
+#include "wire/packet_reader.h"
 
 namespace wire {
 

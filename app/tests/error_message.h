@@ -1,6 +1,6 @@
 #pragma once
 
-#include "abort.h"
+#include "platform/abort.h"
 
 #include <QString>
 

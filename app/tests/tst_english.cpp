@@ -1,10 +1,10 @@
-#include "command_line.h"
-#include "demo_server.h"
-#include "fake_dialogs.h"
-#include "host_session.h"
-#include "main_window.h"
-#include "package_loader.h"
-#include "translations.h"
+#include "app/command_line.h"
+#include "host/net/tests/demo_server.h"
+#include "host/tests/fake_dialogs.h"
+#include "app/host_session.h"
+#include "app/main_window.h"
+#include "app/package_loader.h"
+#include "app/translations.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -1,11 +1,11 @@
-#include "abort.h"
-#include "command_line.h"
-#include "error_message.h"
-#include "host_context.h"
-#include "host_options.h"
-#include "local_database.h"
-#include "main_window.h"
-#include "net_connection.h"
+#include "platform/abort.h"
+#include "app/command_line.h"
+#include "app/tests/error_message.h"
+#include "host/host_context.h"
+#include "app/host_options.h"
+#include "host/local_database.h"
+#include "app/main_window.h"
+#include "host/net/net_connection.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

@@ -1,6 +1,6 @@
-#include "abort.h"
-#include "error_message.h"
-#include "package_loader.h"
+#include "platform/abort.h"
+#include "app/tests/error_message.h"
+#include "app/package_loader.h"
 
 #include <QFile>
 #include <QLibrary>

@@ -1,12 +1,12 @@
 // The main window's status bar: what the active screen's connection knows
 // of its server, shown without a single call of its own.
 
-#include "main_window.h"
-#include "server_status.h"
+#include "app/main_window.h"
+#include "app/server_status.h"
 
-#include "application.h"
-#include "net_connection.h"
-#include "scripted_server.h"
+#include "host/application.h"
+#include "host/net/net_connection.h"
+#include "host/net/tests/scripted_server.h"
 
 #include <QLabel>
 #include <QLayout>

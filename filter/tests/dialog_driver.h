@@ -1,9 +1,9 @@
 #pragma once
 
-#include "open_screen_test.h"
+#include "screen/tests/open_screen_test.h"
 
-#include "frm_filtro_cia.h"
-#include "modal_driver.h"
+#include "filter/frm_filtro_cia.h"
+#include "host/tests/modal_driver.h"
 
 #include <QApplication>
 #include <QTest>

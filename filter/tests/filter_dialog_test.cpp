@@ -2,11 +2,11 @@
 // screen's toolbar, airlines picked, confirmed or closed, and what the
 // screen then reads.
 
-#include "dialog_driver.h"
+#include "filter/tests/dialog_driver.h"
 
-#include "busy_indicator.h"
-#include "qt_dialogs.h"
-#include "saved_options.h"
+#include "host/busy_indicator.h"
+#include "host/qt_dialogs.h"
+#include "host/forms/saved_options.h"
 
 #include <QTableView>
 #include <QTest>

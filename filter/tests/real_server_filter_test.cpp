@@ -2,10 +2,10 @@
 // the airlines the server offers are the ones the screen then shows, and
 // F5 keeps to them.
 
-#include "dialog_driver.h"
+#include "filter/tests/dialog_driver.h"
 
-#include "demo_server.h"
-#include "host_context.h"
+#include "host/net/tests/demo_server.h"
+#include "host/host_context.h"
 
 #include <QSet>
 #include <QTest>

@@ -2,10 +2,10 @@
 // around the airline filter dialog: which airlines they ask for, when they
 // read nothing, and the dialog's life across screens.
 
-#include "dialog_driver.h"
+#include "filter/tests/dialog_driver.h"
 
-#include "abort.h"
-#include "cli_ate25401.h"
+#include "platform/abort.h"
+#include "filter/cli_ate25401.h"
 
 #include <QMenu>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "design_font.h"
+#include "host/forms/design_font.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
-#include "form_dialog.h"
+#include "host/forms/form_dialog.h"
 
-#include "abort.h"
-#include "application.h"
-#include "window_activation.h"
+#include "platform/abort.h"
+#include "host/application.h"
+#include "host/forms/window_activation.h"
 
 #include <QLayout>
 #include <QMainWindow>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "close_action.h"
+#include "host/forms/close_action.h"
 
 #include <QDialog>
 

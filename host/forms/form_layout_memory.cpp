@@ -1,6 +1,6 @@
-#include "form_layout_memory.h"
+#include "host/forms/form_layout_memory.h"
 
-#include "db_grid.h"
+#include "platform/db_grid.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "format_text.h"
+#include "host/forms/format_text.h"
 
 namespace host {
 

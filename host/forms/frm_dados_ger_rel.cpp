@@ -1,10 +1,10 @@
-#include "frm_dados_ger_rel.h"
+#include "host/forms/frm_dados_ger_rel.h"
 
-#include "abort.h"
-#include "button_flat.h"
-#include "messages.h"
-#include "report_designer.h"
-#include "toolbar.h"
+#include "platform/abort.h"
+#include "host/button_flat.h"
+#include "host/messages.h"
+#include "host/forms/report_designer.h"
+#include "host/forms/toolbar.h"
 
 #include <QAction>
 #include <QComboBox>

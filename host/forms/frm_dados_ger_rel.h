@@ -2,11 +2,11 @@
 
 // The components' own headers, so that a derived form can use every
 // inherited component at once.
-#include "button_flat.h"
-#include "form_dialog.h"
-#include "messages.h"
-#include "params.h"
-#include "report_designer.h"
+#include "host/button_flat.h"
+#include "host/forms/form_dialog.h"
+#include "host/messages.h"
+#include "host/params.h"
+#include "host/forms/report_designer.h"
 
 #include <QAction>
 #include <QComboBox>

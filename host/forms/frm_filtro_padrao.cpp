@@ -1,11 +1,11 @@
-#include "frm_filtro_padrao.h"
+#include "host/forms/frm_filtro_padrao.h"
 
-#include "abort.h"
-#include "button_flat.h"
-#include "dialogs.h"
-#include "functions.h"
-#include "messages.h"
-#include "toolbar.h"
+#include "platform/abort.h"
+#include "host/button_flat.h"
+#include "host/dialogs.h"
+#include "host/functions.h"
+#include "host/messages.h"
+#include "host/forms/toolbar.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -2,10 +2,10 @@
 
 // The components' own headers, so that a derived form can use every
 // inherited component at once.
-#include "button_flat.h"
-#include "form_dialog.h"
-#include "messages.h"
-#include "saved_options.h"
+#include "host/button_flat.h"
+#include "host/forms/form_dialog.h"
+#include "host/messages.h"
+#include "host/forms/saved_options.h"
 
 #include <QFrame>
 #include <QGroupBox>

@@ -1,4 +1,4 @@
-#include "print_dialogs.h"
+#include "host/forms/print_dialogs.h"
 
 #include <QGuiApplication>
 #include <QPageSetupDialog>

@@ -1,7 +1,7 @@
-#include "report_definition.h"
+#include "host/forms/report_definition.h"
 
-#include "abort.h"
-#include "adoib_query.h"
+#include "platform/abort.h"
+#include "host/adoib_query.h"
 
 #include <QCoreApplication>
 #include <QDir>

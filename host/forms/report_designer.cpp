@@ -1,14 +1,14 @@
-#include "report_designer.h"
+#include "host/forms/report_designer.h"
 
-#include "abort.h"
-#include "application.h"
-#include "format_text.h"
-#include "functions.h"
-#include "messages.h"
-#include "params.h"
-#include "report_definition.h"
-#include "report_printing.h"
-#include "report_runner.h"
+#include "platform/abort.h"
+#include "host/application.h"
+#include "host/forms/format_text.h"
+#include "host/functions.h"
+#include "host/messages.h"
+#include "host/params.h"
+#include "host/forms/report_definition.h"
+#include "host/forms/report_printing.h"
+#include "host/forms/report_runner.h"
 
 #include <QCoreApplication>
 #include <QAction>

@@ -1,13 +1,13 @@
 // The report's document: its tables as report_definition.h describes them.
 
-#include "report_runner.h"
+#include "host/forms/report_runner.h"
 
-#include "abort.h"
-#include "client_data_set.h"
-#include "field.h"
-#include "report_definition.h"
-#include "report_format.h"
-#include "report_printing.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/field.h"
+#include "host/forms/report_definition.h"
+#include "host/forms/report_format.h"
+#include "host/forms/report_printing.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,9 +1,9 @@
-#include "report_format.h"
+#include "host/forms/report_format.h"
 
-#include "abort.h"
-#include "client_data_set.h"
-#include "field.h"
-#include "params.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/field.h"
+#include "host/params.h"
 
 #include <QCoreApplication>
 #include <QLocale>

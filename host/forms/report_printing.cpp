@@ -1,6 +1,6 @@
-#include "report_printing.h"
+#include "host/forms/report_printing.h"
 
-#include "abort.h"
+#include "platform/abort.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>

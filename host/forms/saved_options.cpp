@@ -1,6 +1,6 @@
-#include "saved_options.h"
+#include "host/forms/saved_options.h"
 
-#include "abort.h"
+#include "platform/abort.h"
 
 #include <QCoreApplication>
 #include <QDir>

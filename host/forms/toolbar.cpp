@@ -1,6 +1,6 @@
-#include "toolbar.h"
+#include "host/forms/toolbar.h"
 
-#include "button_flat.h"
+#include "host/button_flat.h"
 
 #include <QAction>
 #include <QKeyCombination>

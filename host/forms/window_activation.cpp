@@ -1,6 +1,6 @@
-#include "window_activation.h"
+#include "host/forms/window_activation.h"
 
-#include "abort.h"
+#include "platform/abort.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "server_arg.h"
-#include "server_reply.h"
+#include "host/net/server_arg.h"
+#include "host/net/server_reply.h"
 
 #include <QString>
 

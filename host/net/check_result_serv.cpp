@@ -1,6 +1,6 @@
-#include "check_result_serv.h"
+#include "host/net/check_result_serv.h"
 
-#include "abort.h"
+#include "platform/abort.h"
 
 namespace host {
 

@@ -1,9 +1,9 @@
-#include "net_connection.h"
+#include "host/net/net_connection.h"
 
-#include "abort.h"
+#include "platform/abort.h"
 #include "appserver.grpc.pb.h"
-#include "net_log.h"
-#include "wire_values.h"
+#include "host/net/net_log.h"
+#include "host/net/wire_values.h"
 
 #include <grpcpp/grpcpp.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app_server.h"
+#include "host/net/app_server.h"
 
 #include <QByteArray>
 #include <QDateTime>

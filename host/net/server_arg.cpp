@@ -1,6 +1,6 @@
-#include "server_arg.h"
+#include "host/net/server_arg.h"
 
-#include "data_packet.h"
+#include "platform/data_packet.h"
 
 #include <type_traits>
 

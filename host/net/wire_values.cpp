@@ -1,9 +1,9 @@
-#include "wire_values.h"
+#include "host/net/wire_values.h"
 
 #include <QCoreApplication>
 
-#include "civil_datetime.h"
-#include "packet_reader.h"
+#include "wire/civil_datetime.h"
+#include "wire/packet_reader.h"
 
 #include <limits>
 #include <string_view>

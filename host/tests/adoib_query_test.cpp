@@ -1,10 +1,10 @@
-#include "abort.h"
-#include "adoib_query.h"
-#include "client_data_set.h"
-#include "data_packet.h"
-#include "host_context.h"
-#include "local_database.h"
-#include "params.h"
+#include "platform/abort.h"
+#include "host/adoib_query.h"
+#include "platform/client_data_set.h"
+#include "platform/data_packet.h"
+#include "host/host_context.h"
+#include "host/local_database.h"
+#include "host/params.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

@@ -1,6 +1,6 @@
-#include "abort.h"
-#include "button_flat.h"
-#include "fake_dialogs.h"
+#include "platform/abort.h"
+#include "host/button_flat.h"
+#include "host/tests/fake_dialogs.h"
 
 #include <QLineEdit>
 #include <QTest>

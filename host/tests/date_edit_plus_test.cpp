@@ -1,8 +1,8 @@
-#include "abort.h"
-#include "data_packet.h"
-#include "date_edit_plus.h"
-#include "fake_dialogs.h"
-#include "functions.h"
+#include "platform/abort.h"
+#include "platform/data_packet.h"
+#include "host/date_edit_plus.h"
+#include "host/tests/fake_dialogs.h"
+#include "host/functions.h"
 
 #include <QLineEdit>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "fake_dialogs.h"
+#include "host/tests/fake_dialogs.h"
 
-#include "client_data_set.h"
-#include "record_set_model.h"
+#include "platform/client_data_set.h"
+#include "host/record_set_model.h"
 
 #include <QApplication>
 #include <QLayout>

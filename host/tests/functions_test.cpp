@@ -1,12 +1,12 @@
-#include "abort.h"
-#include "application.h"
-#include "busy_indicator.h"
-#include "fake_dialogs.h"
-#include "functions.h"
-#include "host_context.h"
-#include "messages.h"
-#include "modal_driver.h"
-#include "screen.h"
+#include "platform/abort.h"
+#include "host/application.h"
+#include "host/busy_indicator.h"
+#include "host/tests/fake_dialogs.h"
+#include "host/functions.h"
+#include "host/host_context.h"
+#include "host/messages.h"
+#include "host/tests/modal_driver.h"
+#include "platform/screen.h"
 
 #include <QLabel>
 #include <QMainWindow>

@@ -1,6 +1,6 @@
-#include "btn_pesquisa.h"
-#include "button_flat.h"
-#include "glyphs.h"
+#include "host/btn_pesquisa.h"
+#include "host/button_flat.h"
+#include "host/glyphs.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -1,10 +1,10 @@
-#include "abort.h"
-#include "fake_dialogs.h"
-#include "functions.h"
-#include "message_log.h"
-#include "net_connection.h"
-#include "rotating_log_file.h"
-#include "scripted_server.h"
+#include "platform/abort.h"
+#include "host/tests/fake_dialogs.h"
+#include "host/functions.h"
+#include "host/message_log.h"
+#include "host/net/net_connection.h"
+#include "host/rotating_log_file.h"
+#include "host/net/tests/scripted_server.h"
 
 #include <QDir>
 #include <QFile>

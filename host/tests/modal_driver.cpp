@@ -1,4 +1,4 @@
-#include "modal_driver.h"
+#include "host/tests/modal_driver.h"
 
 #include <QApplication>
 #include <QDialog>

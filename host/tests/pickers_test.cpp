@@ -1,12 +1,12 @@
-#include "abort.h"
-#include "btn_pesquisa.h"
-#include "client_data_set.h"
-#include "data_source.h"
-#include "fake_dialogs.h"
-#include "list_picker_dialog.h"
-#include "modal_driver.h"
-#include "pesquisa_lista.h"
-#include "record_set_model.h"
+#include "platform/abort.h"
+#include "host/btn_pesquisa.h"
+#include "platform/client_data_set.h"
+#include "platform/data_source.h"
+#include "host/tests/fake_dialogs.h"
+#include "host/list_picker_dialog.h"
+#include "host/tests/modal_driver.h"
+#include "host/pesquisa_lista.h"
+#include "host/record_set_model.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

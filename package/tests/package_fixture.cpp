@@ -1,7 +1,7 @@
-#include "package_fixture.h"
+#include "package/tests/package_fixture.h"
 
-#include "application.h"
-#include "host_context.h"
+#include "host/application.h"
+#include "host/host_context.h"
 
 #include <QMdiArea>
 

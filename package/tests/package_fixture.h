@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ate_package.h"
-#include "scripted_server.h"
+#include "package/include/ate_package.h"
+#include "host/net/tests/scripted_server.h"
 
 #include <QLibrary>
 #include <QMainWindow>

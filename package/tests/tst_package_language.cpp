@@ -1,4 +1,4 @@
-#include "package_fixture.h"
+#include "package/tests/package_fixture.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -1,9 +1,9 @@
-#include "package_fixture.h"
+#include "package/tests/package_fixture.h"
 
-#include "fake_dialogs.h"
-#include "host_context.h"
-#include "modal_driver.h"
-#include "net_connection.h"
+#include "host/tests/fake_dialogs.h"
+#include "host/host_context.h"
+#include "host/tests/modal_driver.h"
+#include "host/net/net_connection.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

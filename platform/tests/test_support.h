@@ -1,8 +1,8 @@
 #pragma once
 
-#include "abort.h"
-#include "client_data_set.h"
-#include "data_packet.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/data_packet.h"
 
 #include <QStringList>
 #include <QVariantList>

@@ -1,9 +1,9 @@
-#include "client_data_set.h"
-#include "data_source.h"
-#include "db_grid.h"
-#include "db_text.h"
-#include "grid_model.h"
-#include "test_support.h"
+#include "platform/client_data_set.h"
+#include "platform/data_source.h"
+#include "platform/db_grid.h"
+#include "platform/db_text.h"
+#include "platform/grid_model.h"
+#include "platform/tests/test_support.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
-#include "focus_router.h"
-#include "modal_closer.h"
-#include "spin_edit.h"
-#include "test_support.h"
+#include "platform/focus_router.h"
+#include "platform/tests/modal_closer.h"
+#include "platform/spin_edit.h"
+#include "platform/tests/test_support.h"
 
 #include <QFrame>
 #include <QLineEdit>

@@ -1,12 +1,12 @@
-#include "client_data_set.h"
-#include "data_source.h"
-#include "db_grid.h"
-#include "key_preview.h"
-#include "mdi_activation.h"
-#include "modal_closer.h"
-#include "screen.h"
-#include "spin_edit.h"
-#include "test_support.h"
+#include "platform/client_data_set.h"
+#include "platform/data_source.h"
+#include "platform/db_grid.h"
+#include "platform/key_preview.h"
+#include "platform/mdi_activation.h"
+#include "platform/tests/modal_closer.h"
+#include "platform/screen.h"
+#include "platform/spin_edit.h"
+#include "platform/tests/test_support.h"
 
 #include <QLineEdit>
 #include <QMdiArea>

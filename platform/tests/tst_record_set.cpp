@@ -1,6 +1,6 @@
-#include "client_data_set.h"
-#include "float_format.h"
-#include "test_support.h"
+#include "platform/client_data_set.h"
+#include "platform/float_format.h"
+#include "platform/tests/test_support.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
-#include "company_database.h"
+#include "report/tests/company_database.h"
 
-#include "database.h"
-#include "host_context.h"
-#include "local_database.h"
-#include "schema.h"
+#include "server/database.h"
+#include "host/host_context.h"
+#include "host/local_database.h"
+#include "server/schema.h"
 
 #include <QCoreApplication>
 #include <QDir>

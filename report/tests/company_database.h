@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host_context.h"
+#include "host/host_context.h"
 
 #include <QString>
 #include <QStringList>

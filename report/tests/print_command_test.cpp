@@ -1,14 +1,14 @@
 // The screen's print command and the form's creator: modal, made anew at
 // every opening, the cursor and the screen's refresh as they should be.
 
-#include "screen_fixture.h"
+#include "screen/tests/screen_fixture.h"
 
-#include "frm_rel_pos_fec_dia_pv.h"
-#include "modal_driver.h"
-#include "open_screen_test.h"
-#include "report_designer.h"
-#include "abort.h"
-#include "screen.h"
+#include "report/frm_rel_pos_fec_dia_pv.h"
+#include "host/tests/modal_driver.h"
+#include "screen/tests/open_screen_test.h"
+#include "host/forms/report_designer.h"
+#include "platform/abort.h"
+#include "platform/screen.h"
 
 #include <QApplication>
 #include <QPointer>

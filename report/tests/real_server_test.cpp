@@ -1,13 +1,13 @@
 // The report form against the real application server on a demo day: the
 // airlines it offers must be the day's, in a packet that fits cdsCompanhia.
 
-#include "report_fixture.h"
+#include "report/tests/report_fixture.h"
 
-#include "client_data_set.h"
-#include "demo_server.h"
-#include "field.h"
-#include "host_context.h"
-#include "net_connection.h"
+#include "platform/client_data_set.h"
+#include "host/net/tests/demo_server.h"
+#include "platform/field.h"
+#include "host/host_context.h"
+#include "host/net/net_connection.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

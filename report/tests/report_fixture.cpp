@@ -1,9 +1,9 @@
-#include "report_fixture.h"
+#include "report/tests/report_fixture.h"
 
-#include "create_form.h"
-#include "fake_dialogs.h"
-#include "report_definition.h"
-#include "report_designer.h"
+#include "host/forms/create_form.h"
+#include "host/tests/fake_dialogs.h"
+#include "host/forms/report_definition.h"
+#include "host/forms/report_designer.h"
 
 #include <QApplication>
 #include <QTest>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "frm_rel_pos_fec_dia_pv.h"
-#include "params.h"
-#include "recording_runner.h"
-#include "screen_fixture.h"
+#include "report/frm_rel_pos_fec_dia_pv.h"
+#include "host/params.h"
+#include "host/forms/tests/recording_runner.h"
+#include "screen/tests/screen_fixture.h"
 
 #include <memory>
 

@@ -1,12 +1,12 @@
 // The report parameter form over the closing position screen: its layout,
 // its checks and the parameters it hands to the report designer.
 
-#include "report_fixture.h"
+#include "report/tests/report_fixture.h"
 
-#include "busy_indicator.h"
-#include "client_data_set.h"
-#include "field.h"
-#include "test_packet.h"
+#include "host/busy_indicator.h"
+#include "platform/client_data_set.h"
+#include "platform/field.h"
+#include "host/net/tests/test_packet.h"
 
 #include <QDir>
 #include <QTemporaryDir>

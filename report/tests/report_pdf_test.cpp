@@ -2,11 +2,11 @@
 // report designer from a small company database on SQLite and PostgreSQL,
 // written to PDF and read back as text.
 
-#include "company_database.h"
-#include "report_fixture.h"
+#include "report/tests/company_database.h"
+#include "report/tests/report_fixture.h"
 
-#include "report_designer.h"
-#include "test_packet.h"
+#include "host/forms/report_designer.h"
+#include "host/net/tests/test_packet.h"
 
 #include <QProcess>
 #include <QRegularExpression>

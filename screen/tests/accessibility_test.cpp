@@ -1,7 +1,7 @@
 // The screen without a mouse and with a screen reader: every command in a
 // menu with its key, every control named.
 
-#include "open_screen_test.h"
+#include "screen/tests/open_screen_test.h"
 
 #include <QAccessible>
 #include <QAbstractButton>

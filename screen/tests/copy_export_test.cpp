@@ -1,11 +1,11 @@
 // Copying the screen's grids into a mail or a spreadsheet: the texts as the
 // supervisor sees them, never another call to the server.
 
-#include "open_screen_test.h"
-#include "paint_recorder.h"
+#include "screen/tests/open_screen_test.h"
+#include "screen/tests/paint_recorder.h"
 
-#include "db_grid.h"
-#include "grid_export.h"
+#include "platform/db_grid.h"
+#include "platform/grid_export.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,14 +1,14 @@
 // Creating, showing, activating and closing the closing position screen.
 
-#include "screen_fixture.h"
-#include "real_boxes.h"
+#include "screen/tests/screen_fixture.h"
+#include "screen/tests/real_boxes.h"
 
-#include "busy_indicator.h"
-#include "create_form.h"
-#include "host_context.h"
-#include "mask_edit.h"
-#include "net_connection.h"
-#include "screen.h"
+#include "host/busy_indicator.h"
+#include "host/forms/create_form.h"
+#include "host/host_context.h"
+#include "screen/mask_edit.h"
+#include "host/net/net_connection.h"
+#include "platform/screen.h"
 
 #include <QTest>
 

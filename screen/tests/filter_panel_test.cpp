@@ -1,10 +1,10 @@
 // The filter panel as a user works it: branch code, lookup, date, refresh
 // period; its checks, where the focus is at each message, and the loads.
 
-#include "open_screen_test.h"
+#include "screen/tests/open_screen_test.h"
 
-#include "busy_indicator.h"
-#include "mask_edit.h"
+#include "host/busy_indicator.h"
+#include "screen/mask_edit.h"
 
 #include <QApplication>
 #include <QTest>

@@ -1,9 +1,9 @@
 // The screen's keys: F12 to the date from anywhere, Alt with Page Up or
 // Page Down between the three grids, and what each key leaves to the grid.
 
-#include "open_screen_test.h"
+#include "screen/tests/open_screen_test.h"
 
-#include "client_data_set.h"
+#include "platform/client_data_set.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 // The layout a supervisor arranges (column widths, splitters, the window's
 // place) found again at the next opening of the screen.
 
-#include "open_screen_test.h"
+#include "screen/tests/open_screen_test.h"
 
-#include "form_layout_memory.h"
+#include "host/forms/form_layout_memory.h"
 
 #include <QFile>
 #include <QHeaderView>

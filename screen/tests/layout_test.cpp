@@ -2,15 +2,15 @@
 // controls' places and states, the grids' columns and the record sets'
 // fields, the branch query and the message table.
 
-#include "screen_fixture.h"
+#include "screen/tests/screen_fixture.h"
 
-#include "adoib_query.h"
-#include "create_form.h"
-#include "db_text.h"
-#include "field.h"
-#include "grid_column.h"
-#include "mask_edit.h"
-#include "net_connection.h"
+#include "host/adoib_query.h"
+#include "host/forms/create_form.h"
+#include "platform/db_text.h"
+#include "platform/field.h"
+#include "platform/grid_column.h"
+#include "screen/mask_edit.h"
+#include "host/net/net_connection.h"
 
 #include <QAbstractItemModelTester>
 #include <QTranslator>

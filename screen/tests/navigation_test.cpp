@@ -1,10 +1,10 @@
 // Moving in the flight plans and in the forecast reads the rows below anew;
 // the price column follows the airline of the services on display.
 
-#include "open_screen_test.h"
+#include "screen/tests/open_screen_test.h"
 
-#include "db_text.h"
-#include "grid_column.h"
+#include "platform/db_text.h"
+#include "platform/grid_column.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "db_grid.h"
-#include "screen_fixture.h"
+#include "platform/db_grid.h"
+#include "screen/tests/screen_fixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QObject>

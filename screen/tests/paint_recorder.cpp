@@ -1,4 +1,4 @@
-#include "paint_recorder.h"
+#include "screen/tests/paint_recorder.h"
 
 #include <QPainterPath>
 #include <QTextItem>

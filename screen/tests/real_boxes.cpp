@@ -1,6 +1,6 @@
-#include "real_boxes.h"
+#include "screen/tests/real_boxes.h"
 
-#include "modal_driver.h"
+#include "host/tests/modal_driver.h"
 
 #include <QAbstractButton>
 #include <QApplication>

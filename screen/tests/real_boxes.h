@@ -1,6 +1,6 @@
 #pragma once
 
-#include "qt_dialogs.h"
+#include "host/qt_dialogs.h"
 
 #include <QStringList>
 

@@ -2,10 +2,10 @@
 // packet it sends must fit the screen's record sets, and a day's position
 // must show without a message.
 
-#include "screen_fixture.h"
+#include "screen/tests/screen_fixture.h"
 
-#include "demo_server.h"
-#include "host_context.h"
+#include "host/net/tests/demo_server.h"
+#include "host/host_context.h"
 
 #include <QProcess>
 #include <QSqlDatabase>

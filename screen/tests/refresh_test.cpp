@@ -1,11 +1,11 @@
 // The refresh tick and the period: the position read again on the timer,
 // the supervisor's flight kept, and a server that is down shown once.
 
-#include "open_screen_test.h"
+#include "screen/tests/open_screen_test.h"
 
-#include "client_data_set.h"
-#include "field.h"
-#include "mask_edit.h"
+#include "platform/client_data_set.h"
+#include "platform/field.h"
+#include "screen/mask_edit.h"
 
 #include <QSignalSpy>
 #include <QTest>

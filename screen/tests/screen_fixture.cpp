@@ -1,13 +1,13 @@
-#include "screen_fixture.h"
+#include "screen/tests/screen_fixture.h"
 
-#include "abort.h"
-#include "form_layout_memory.h"
-#include "frm_filtro_cia.h"
-#include "application.h"
-#include "host_context.h"
-#include "local_database.h"
-#include "net_connection.h"
-#include "screen.h"
+#include "platform/abort.h"
+#include "host/forms/form_layout_memory.h"
+#include "filter/frm_filtro_cia.h"
+#include "host/application.h"
+#include "host/host_context.h"
+#include "host/local_database.h"
+#include "host/net/net_connection.h"
+#include "platform/screen.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

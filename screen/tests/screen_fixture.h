@@ -1,8 +1,8 @@
 #pragma once
 
-#include "fake_dialogs.h"
-#include "frm_pos_fec_dia_pla_voo.h"
-#include "scripted_server.h"
+#include "host/tests/fake_dialogs.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
+#include "host/net/tests/scripted_server.h"
 
 #include <QDate>
 #include <QHash>

@@ -1,11 +1,11 @@
 // What the two owner-drawn grids show: texts, colours, alignment and number
 // formats of real painted cells, the selected and focused cell.
 
-#include "screen_fixture.h"
-#include "paint_recorder.h"
+#include "screen/tests/screen_fixture.h"
+#include "screen/tests/paint_recorder.h"
 
-#include "grid_column.h"
-#include "status_colors.h"
+#include "platform/grid_column.h"
+#include "screen/status_colors.h"
 
 #include <QDir>
 #include <QLocale>

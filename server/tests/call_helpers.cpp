@@ -1,4 +1,4 @@
-#include "call_helpers.h"
+#include "server/tests/call_helpers.h"
 
 #include <gtest/gtest.h>
 

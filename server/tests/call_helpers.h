@@ -1,7 +1,7 @@
 #pragma once
 
 #include "appserver.pb.h"
-#include "packet_reader.h"
+#include "wire/packet_reader.h"
 
 #include <grpcpp/channel.h>
 

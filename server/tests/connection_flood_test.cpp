@@ -1,7 +1,7 @@
 #include "appserver.grpc.pb.h"
-#include "call_helpers.h"
-#include "fixture.h"
-#include "server_process.h"
+#include "server/tests/call_helpers.h"
+#include "server/tests/fixture.h"
+#include "server/tests/server_process.h"
 
 #include <gtest/gtest.h>
 

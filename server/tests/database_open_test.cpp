@@ -1,9 +1,9 @@
-#include "call_handler.h"
-#include "call_helpers.h"
-#include "fixture.h"
-#include "rdm_pos_fdi_plav.h"
-#include "server_process.h"
-#include "worker_thread.h"
+#include "server/call_handler.h"
+#include "server/tests/call_helpers.h"
+#include "server/tests/fixture.h"
+#include "server/rdm_pos_fdi_plav.h"
+#include "server/tests/server_process.h"
+#include "server/tests/worker_thread.h"
 
 #include <gtest/gtest.h>
 

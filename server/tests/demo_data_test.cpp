@@ -1,9 +1,9 @@
-#include "demo_data.h"
-#include "call_helpers.h"
-#include "queries.h"
-#include "schema.h"
-#include "sql_time.h"
-#include "test_database.h"
+#include "server/demo_data.h"
+#include "server/tests/call_helpers.h"
+#include "server/queries.h"
+#include "server/schema.h"
+#include "server/sql_time.h"
+#include "server/tests/test_database.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "fixture.h"
+#include "server/tests/fixture.h"
 
 namespace appserver::testing {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "test_database.h"
+#include "server/tests/test_database.h"
 
 namespace appserver::testing {
 

@@ -1,8 +1,8 @@
-#include "grpc_server.h"
+#include "server/grpc_server.h"
 #include "appserver.grpc.pb.h"
-#include "call_helpers.h"
-#include "fixture.h"
-#include "rdm_pos_fdi_plav.h"
+#include "server/tests/call_helpers.h"
+#include "server/tests/fixture.h"
+#include "server/rdm_pos_fdi_plav.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 #include "appserver.grpc.pb.h"
-#include "call_handler.h"
-#include "call_helpers.h"
-#include "fixture.h"
-#include "grpc_server.h"
-#include "pg_cluster.h"
-#include "rdm_pos_fdi_plav.h"
-#include "schema.h"
+#include "server/call_handler.h"
+#include "server/tests/call_helpers.h"
+#include "server/tests/fixture.h"
+#include "server/grpc_server.h"
+#include "server/tests/pg_cluster.h"
+#include "server/rdm_pos_fdi_plav.h"
+#include "server/schema.h"
 
 #include <gtest/gtest.h>
 

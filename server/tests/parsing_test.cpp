@@ -1,8 +1,8 @@
-#include "arguments.h"
-#include "pg_connection.h"
-#include "server_config.h"
-#include "sql_time.h"
-#include "test_database.h"
+#include "server/arguments.h"
+#include "server/pg_connection.h"
+#include "server/server_config.h"
+#include "server/sql_time.h"
+#include "server/tests/test_database.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "pg_cluster.h"
+#include "server/tests/pg_cluster.h"
 
 #include <signal.h>
 #include <unistd.h>

@@ -1,10 +1,10 @@
-#include "call_handler.h"
-#include "call_helpers.h"
-#include "fixture.h"
-#include "pg_cluster.h"
-#include "rdm_pos_fdi_plav.h"
-#include "schema.h"
-#include "worker_thread.h"
+#include "server/call_handler.h"
+#include "server/tests/call_helpers.h"
+#include "server/tests/fixture.h"
+#include "server/tests/pg_cluster.h"
+#include "server/rdm_pos_fdi_plav.h"
+#include "server/schema.h"
+#include "server/tests/worker_thread.h"
 
 #include <gtest/gtest.h>
 

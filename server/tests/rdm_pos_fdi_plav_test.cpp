@@ -1,8 +1,8 @@
-#include "rdm_pos_fdi_plav.h"
-#include "call_handler.h"
-#include "call_helpers.h"
-#include "fixture.h"
-#include "record_sets.h"
+#include "server/rdm_pos_fdi_plav.h"
+#include "server/call_handler.h"
+#include "server/tests/call_helpers.h"
+#include "server/tests/fixture.h"
+#include "server/record_sets.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "reply_cache.h"
-#include "call_handler.h"
-#include "call_helpers.h"
-#include "demo_data.h"
-#include "fixture.h"
-#include "queries.h"
-#include "rdm_pos_fdi_plav.h"
-#include "server_process.h"
-#include "sql_time.h"
+#include "server/reply_cache.h"
+#include "server/call_handler.h"
+#include "server/tests/call_helpers.h"
+#include "server/demo_data.h"
+#include "server/tests/fixture.h"
+#include "server/queries.h"
+#include "server/rdm_pos_fdi_plav.h"
+#include "server/tests/server_process.h"
+#include "server/sql_time.h"
 
 #include <gtest/gtest.h>
 

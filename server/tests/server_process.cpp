@@ -1,4 +1,4 @@
-#include "server_process.h"
+#include "server/tests/server_process.h"
 
 #include <poll.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "test_database.h"
+#include "server/tests/test_database.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "test_database.h"
+#include "server/tests/test_database.h"
 
-#include "civil_datetime.h"
-#include "schema.h"
+#include "wire/civil_datetime.h"
+#include "server/schema.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "connection_pool.h"
-#include "database.h"
+#include "server/connection_pool.h"
+#include "server/database.h"
 
 #include <gtest/gtest.h>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "civil_datetime.h"
+#include "wire/civil_datetime.h"
 
 #include <gtest/gtest.h>
 

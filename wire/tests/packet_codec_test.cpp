@@ -1,5 +1,5 @@
-#include "packet_builder.h"
-#include "packet_reader.h"
+#include "wire/packet_builder.h"
+#include "wire/packet_reader.h"
 
 #include <gtest/gtest.h>
 

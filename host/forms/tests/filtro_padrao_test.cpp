@@ -1,12 +1,12 @@
-#include "abort.h"
-#include "button_flat.h"
-#include "create_form.h"
-#include "dialogs.h"
-#include "fake_dialogs.h"
-#include "frm_filtro_padrao.h"
-#include "functions.h"
-#include "modal_driver.h"
-#include "saved_options.h"
+#include "platform/abort.h"
+#include "host/button_flat.h"
+#include "host/forms/create_form.h"
+#include "host/dialogs.h"
+#include "host/tests/fake_dialogs.h"
+#include "host/forms/frm_filtro_padrao.h"
+#include "host/functions.h"
+#include "host/tests/modal_driver.h"
+#include "host/forms/saved_options.h"
 
 #include <QFile>
 #include <QGroupBox>

@@ -1,13 +1,13 @@
-#include "abort.h"
-#include "application.h"
-#include "button_flat.h"
-#include "create_form.h"
-#include "db_text.h"
-#include "dialogs.h"
-#include "fake_dialogs.h"
-#include "frm_padrao_simples.h"
-#include "modal_driver.h"
-#include "toolbar.h"
+#include "platform/abort.h"
+#include "host/application.h"
+#include "host/button_flat.h"
+#include "host/forms/create_form.h"
+#include "platform/db_text.h"
+#include "host/dialogs.h"
+#include "host/tests/fake_dialogs.h"
+#include "host/forms/frm_padrao_simples.h"
+#include "host/tests/modal_driver.h"
+#include "host/forms/toolbar.h"
 
 #include <QAction>
 #include <QDialog>

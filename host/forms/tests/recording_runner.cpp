@@ -1,7 +1,7 @@
-#include "recording_runner.h"
+#include "host/forms/tests/recording_runner.h"
 
-#include "params.h"
-#include "report_definition.h"
+#include "host/params.h"
+#include "host/forms/report_definition.h"
 
 #include <QTextDocument>
 

@@ -1,13 +1,13 @@
 // Report files with heading, groups and formats, the document they make,
 // and its pages as printed to PDF.
 
-#include "abort.h"
-#include "client_data_set.h"
-#include "field.h"
-#include "params.h"
-#include "report_definition.h"
-#include "report_printing.h"
-#include "report_runner.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/field.h"
+#include "host/params.h"
+#include "host/forms/report_definition.h"
+#include "host/forms/report_printing.h"
+#include "host/forms/report_runner.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -1,6 +1,6 @@
-#include "app_server_process.h"
+#include "host/net/tests/app_server_process.h"
 
-#include "demo_server.h"
+#include "host/net/tests/demo_server.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pg_cluster.h"
+#include "server/tests/pg_cluster.h"
 
 #include <QDate>
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "demo_server.h"
+#include "host/net/tests/demo_server.h"
 
 #include <QFile>
 #include <QFileInfo>

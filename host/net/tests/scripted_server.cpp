@@ -1,7 +1,7 @@
-#include "scripted_server.h"
+#include "host/net/tests/scripted_server.h"
 
 #include "appserver.grpc.pb.h"
-#include "wire_values.h"
+#include "host/net/wire_values.h"
 
 #include <grpcpp/grpcpp.h>
 

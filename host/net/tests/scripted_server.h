@@ -1,6 +1,6 @@
 #pragma once
 
-#include "test_packet.h"
+#include "host/net/tests/test_packet.h"
 
 #include "appserver.pb.h"
 

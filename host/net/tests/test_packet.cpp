@@ -1,7 +1,7 @@
-#include "test_packet.h"
+#include "host/net/tests/test_packet.h"
 
-#include "packet_builder.h"
-#include "wire_values.h"
+#include "wire/packet_builder.h"
+#include "host/net/wire_values.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "appserver.pb.h"
-#include "data_packet.h"
+#include "platform/data_packet.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "app_server_process.h"
-#include "net_connection.h"
-#include "pg_cluster.h"
+#include "host/net/tests/app_server_process.h"
+#include "host/net/net_connection.h"
+#include "server/tests/pg_cluster.h"
 
 #include <QTest>
 

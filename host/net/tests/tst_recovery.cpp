@@ -1,5 +1,5 @@
-#include "demo_server.h"
-#include "net_connection.h"
+#include "host/net/tests/demo_server.h"
+#include "host/net/net_connection.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "app_server_process.h"
-#include "demo_server.h"
-#include "net_connection.h"
-#include "pg_cluster.h"
+#include "host/net/tests/app_server_process.h"
+#include "host/net/tests/demo_server.h"
+#include "host/net/net_connection.h"
+#include "server/tests/pg_cluster.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "civil_datetime.h"
-#include "server_arg.h"
-#include "test_packet.h"
-#include "wire_values.h"
+#include "wire/civil_datetime.h"
+#include "host/net/server_arg.h"
+#include "host/net/tests/test_packet.h"
+#include "host/net/wire_values.h"
 
 #include <gtest/gtest.h>
 
