@@ -33,12 +33,10 @@ QString nonEmpty(const QString &name, const QString &value)
 }
 
 const QStringList kFlags = {"bound", "unbound", "tls", "maximize-screen", "help", "version"};
-const QStringList kValued = {"config",     "branch",      "branch-name",
-                             "server",     "port",        "token",
-                             "token-file", "root-cert",   "deadline-ms",
-                             "local-db",   "local-pg",    "plugins",
-                             "open",       "screenshot",  "screenshot-timeout-ms",
-                             "report-pdf"};
+const QStringList kValued = {
+    "config",     "branch",     "branch-name",           "server",    "port",     "token",
+    "token-file", "root-cert",  "deadline-ms",           "local-db",  "local-pg", "plugins",
+    "open",       "screenshot", "screenshot-timeout-ms", "report-pdf"};
 
 // QCommandLineParser words its refusals in English and without the option
 // the user typed; the host says in Portuguese which one is wrong.
@@ -58,13 +56,14 @@ platform::Error refusal(const QCommandLineParser &parser, const QStringList &arg
     return platform::Error(parser.errorText());
 }
 
-}  // namespace
+} // namespace
 
 HostOptions parseHostOptions(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const QString &name : kFlags) parser.addOption(QCommandLineOption(name));
+    for (const QString &name : kFlags)
+        parser.addOption(QCommandLineOption(name));
     for (const QString &name : kValued)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
     // The parser skips the first argument as the program's name.
@@ -198,4 +197,4 @@ std::optional<int> readCommandLine(const QStringList &arguments, HostOptions &op
     return std::nullopt;
 }
 
-}  // namespace app
+} // namespace app

@@ -26,4 +26,4 @@ QString hostVersion();
 // the host should not start. Needs neither a display nor an application.
 std::optional<int> readCommandLine(const QStringList &arguments, HostOptions &options);
 
-}  // namespace app
+} // namespace app

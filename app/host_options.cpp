@@ -1,9 +1,9 @@
 #include "app/host_options.h"
 
-#include "platform/abort.h"
 #include "host/host_context.h"
 #include "host/local_database.h"
 #include "host/net/net_connection.h"
+#include "platform/abort.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -38,7 +38,7 @@ QString readTokenFile(const QString &path)
     return token;
 }
 
-}  // namespace
+} // namespace
 
 void applyHostOptions(const HostOptions &options, host::Context &context)
 {
@@ -114,4 +114,4 @@ void completeBranchName(host::Context &context)
     context.setBranchName(readBranchName(context.branchCode()));
 }
 
-}  // namespace app
+} // namespace app

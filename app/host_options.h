@@ -8,7 +8,7 @@
 namespace host {
 class Context;
 struct ConnectionOptions;
-}  // namespace host
+} // namespace host
 
 namespace app {
 
@@ -26,19 +26,19 @@ struct HostOptions
     std::optional<QString> serverHost;
     std::optional<int> serverPort;
     std::optional<QString> token;
-    QString tokenFile;  // the token on the file's first line, kept out of the process list
+    QString tokenFile; // the token on the file's first line, kept out of the process list
     std::optional<bool> tls;
     QString rootCertificateFile;
     std::optional<int> deadlineMs;
 
-    QString localSqlite;    // local database as an SQLite file
-    QString localPostgres;  // or as a libpq connection string
+    QString localSqlite;   // local database as an SQLite file
+    QString localPostgres; // or as a libpq connection string
 
-    QString pluginDir;            // empty: "plugins" beside the executable's folder
-    QString openScreen;           // screen code to open at start, e.g. ATE25400
-    bool maximizeScreen = false;  // that screen's sub-window opens maximised
-    QString screenshotFile;       // render the main window here, then quit
-    QString reportPdfFile;        // print the screen's report to this PDF, then quit
+    QString pluginDir;           // empty: "plugins" beside the executable's folder
+    QString openScreen;          // screen code to open at start, e.g. ATE25400
+    bool maximizeScreen = false; // that screen's sub-window opens maximised
+    QString screenshotFile;      // render the main window here, then quit
+    QString reportPdfFile;       // print the screen's report to this PDF, then quit
     int screenshotTimeoutMs = 20000;
 
     bool help = false;
@@ -67,4 +67,4 @@ QString readBranchName(const QString &branchCode);
 // set, its name is not, and a local database is configured.
 void completeBranchName(host::Context &context);
 
-}  // namespace app
+} // namespace app

@@ -1,16 +1,16 @@
 #include "app/host_session.h"
 
-#include "platform/abort.h"
-#include "host/application.h"
-#include "host/dialogs.h"
-#include "host/forms/form_layout_memory.h"
-#include "host/host_context.h"
 #include "app/main_window.h"
-#include "host/net/net_connection.h"
-#include "host/forms/report_designer.h"
 #include "app/report_pdf_job.h"
 #include "app/screenshot_job.h"
 #include "app/unattended_dialogs.h"
+#include "host/application.h"
+#include "host/dialogs.h"
+#include "host/forms/form_layout_memory.h"
+#include "host/forms/report_designer.h"
+#include "host/host_context.h"
+#include "host/net/net_connection.h"
+#include "platform/abort.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -22,7 +22,10 @@
 
 namespace app {
 
-HostSession::HostSession(HostOptions options) : m_options(std::move(options)) {}
+HostSession::HostSession(HostOptions options)
+    : m_options(std::move(options))
+{
+}
 
 HostSession::~HostSession()
 {
@@ -39,10 +42,11 @@ QString besideExecutable(const char *installedName, const QString &buildTreeName
     const QDir bin(QCoreApplication::applicationDirPath());
     const QString installed =
         QDir::cleanPath(bin.absoluteFilePath(QStringLiteral("../") + QLatin1String(installedName)));
-    return QDir(installed).exists() ? installed : QDir::cleanPath(bin.absoluteFilePath(buildTreeName));
+    return QDir(installed).exists() ? installed
+                                    : QDir::cleanPath(bin.absoluteFilePath(buildTreeName));
 }
 
-}  // namespace
+} // namespace
 
 QString HostSession::defaultPluginDir()
 {
@@ -84,7 +88,8 @@ void HostSession::start()
     m_mainWindow->setBranch(context.branchCode(), context.branchName());
 
     const QString folder = m_options.pluginDir.isEmpty() ? defaultPluginDir() : m_options.pluginDir;
-    for (const QString &failure : m_packages.loadFolder(folder)) host::dialogs().error(failure);
+    for (const QString &failure : m_packages.loadFolder(folder))
+        host::dialogs().error(failure);
     for (const auto &package : m_packages.packages()) {
         const AteEntryProc open = package->iniProc;
         m_mainWindow->addScreen(package->screenCode, package->caption, [open] { open(); });
@@ -95,7 +100,8 @@ LoadedPackage &HostSession::openScreen(const QString &screenCode)
 {
     LoadedPackage *package = m_packages.findScreen(screenCode);
     if (!package)
-        throw platform::Error(QCoreApplication::translate("HostSession", "Tela não encontrada: %1.").arg(screenCode));
+        throw platform::Error(
+            QCoreApplication::translate("HostSession", "Tela não encontrada: %1.").arg(screenCode));
     package->iniProc();
     if (m_options.maximizeScreen) {
         // The screen just opened is the newest sub-window.
@@ -134,8 +140,9 @@ int runSession(QApplication &application, const HostOptions &options,
     if (!platform::guarded([&] { session.start(); }))
         return 1;
     LoadedPackage *opened = nullptr;
-    if (!options.openScreen.isEmpty() &&
-        !platform::guarded([&] { opened = &session.openScreen(options.openScreen); }) && unattended)
+    if (!options.openScreen.isEmpty()
+        && !platform::guarded([&] { opened = &session.openScreen(options.openScreen); })
+        && unattended)
         return 1;
     if (!unattended)
         return application.exec();
@@ -162,16 +169,17 @@ int runSession(QApplication &application, const HostOptions &options,
     return application.exec();
 }
 
-}  // namespace
+} // namespace
 
 int runHost(QApplication &application, const HostOptions &options)
 {
     // Nobody answers a message box in a run that only takes a picture or
     // prints a report.
     UnattendedDialogs unattended;
-    const bool unattendedRun = !options.screenshotFile.isEmpty() || !options.reportPdfFile.isEmpty();
+    const bool unattendedRun =
+        !options.screenshotFile.isEmpty() || !options.reportPdfFile.isEmpty();
     const DialogsScope dialogs(unattendedRun ? &unattended : nullptr);
     return runSession(application, options, unattendedRun ? &unattended : nullptr);
 }
 
-}  // namespace app
+} // namespace app

@@ -18,7 +18,7 @@ class HostSession
 {
 public:
     explicit HostSession(HostOptions options);
-    ~HostSession();  // stop()
+    ~HostSession(); // stop()
 
     // Throws platform::Error when the options cannot be applied or the
     // plug-in folder does not exist; packages that fail to load are
@@ -52,4 +52,4 @@ private:
 // process's exit code.
 int runHost(QApplication &application, const HostOptions &options);
 
-}  // namespace app
+} // namespace app

@@ -1,7 +1,7 @@
 #include "app/command_line.h"
 #include "app/host_session.h"
-#include "host/message_log.h"
 #include "app/translations.h"
+#include "host/message_log.h"
 
 #include <QApplication>
 
@@ -10,7 +10,8 @@ int main(int argc, char **argv)
     // Read before the application exists: a wrong option, --help and
     // --version need no display, and a refusal never waits on a message box.
     QStringList arguments;
-    for (int i = 1; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
     app::HostOptions options;
     if (const std::optional<int> exitCode = app::readCommandLine(arguments, options))
         return *exitCode;

@@ -1,7 +1,7 @@
 #include "app/main_window.h"
 
-#include "platform/abort.h"
 #include "app/server_status.h"
+#include "platform/abort.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -12,7 +12,8 @@
 
 namespace app {
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmPrincipal"));
     m_mdiArea = new QMdiArea(this);
@@ -52,7 +53,8 @@ QString MainWindow::titleFor(const QString &code, const QString &name)
         return QStringLiteral("Catering");
     if (name.isEmpty())
         return QCoreApplication::translate("app::MainWindow", "Catering — Filial %1").arg(code);
-    return QCoreApplication::translate("app::MainWindow", "Catering — Filial %1 %2").arg(code, name);
+    return QCoreApplication::translate("app::MainWindow", "Catering — Filial %1 %2")
+        .arg(code, name);
 }
 
 void MainWindow::setBranch(const QString &code, const QString &name)
@@ -69,4 +71,4 @@ void MainWindow::addScreen(const QString &code, const QString &caption, std::fun
             [open = std::move(open)] { platform::guarded(open); });
 }
 
-}  // namespace app
+} // namespace app

@@ -37,4 +37,4 @@ private:
     ServerStatus *m_serverStatus;
 };
 
-}  // namespace app
+} // namespace app

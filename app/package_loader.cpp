@@ -17,17 +17,18 @@ Q_LOGGING_CATEGORY(lcPackage, "ate.package", QtInfoMsg)
 
 constexpr QLatin1String kPackagePrefix("PKG_");
 
-template <typename Proc>
+template<typename Proc>
 Proc resolve(QLibrary &library, const char *symbol, const QString &packageName)
 {
     auto proc = reinterpret_cast<Proc>(library.resolve(symbol));
     if (!proc)
-        throw platform::Error(QCoreApplication::translate("PackageLoader", "O pacote %1 não exporta %2.")
-                                  .arg(packageName, QString::fromLatin1(symbol)));
+        throw platform::Error(
+            QCoreApplication::translate("PackageLoader", "O pacote %1 não exporta %2.")
+                .arg(packageName, QString::fromLatin1(symbol)));
     return proc;
 }
 
-}  // namespace
+} // namespace
 
 LoadedPackage::LoadedPackage() = default;
 LoadedPackage::~LoadedPackage() = default;
@@ -50,11 +51,14 @@ QStringList PackageLoader::loadFolder(const QString &folder)
 {
     const QDir dir(folder);
     if (!dir.exists())
-        throw platform::Error(QCoreApplication::translate("PackageLoader", "Pasta de pacotes não encontrada: %1").arg(folder));
+        throw platform::Error(
+            QCoreApplication::translate("PackageLoader", "Pasta de pacotes não encontrada: %1")
+                .arg(folder));
     QStringList failures;
     const QStringList files =
         dir.entryList({kPackagePrefix + QStringLiteral("*.so")}, QDir::Files, QDir::Name);
-    qCInfo(lcPackage).noquote() << "loading" << files.size() << "package(s) from" << dir.absolutePath();
+    qCInfo(lcPackage).noquote() << "loading" << files.size() << "package(s) from"
+                                << dir.absolutePath();
     for (const QString &file : files) {
         try {
             load(dir.absoluteFilePath(file));
@@ -71,8 +75,9 @@ LoadedPackage &PackageLoader::load(const QString &fileName)
     clock.start();
     try {
         LoadedPackage &package = loadPackage(fileName);
-        qCInfo(lcPackage).noquote() << "loaded" << package.name << "from" << package.fileName << "in"
-                                    << clock.elapsed() << "ms, screen" << package.screenCode;
+        qCInfo(lcPackage).noquote()
+            << "loaded" << package.name << "from" << package.fileName << "in" << clock.elapsed()
+            << "ms, screen" << package.screenCode;
         return package;
     } catch (const platform::Error &error) {
         qCInfo(lcPackage).noquote() << "not loaded:" << fileName << "-" << error.message();
@@ -93,7 +98,8 @@ LoadedPackage &PackageLoader::loadPackage(const QString &fileName)
     for (const auto &loaded : m_packages) {
         if (loaded->fileName == package->fileName)
             throw platform::Error(
-                QCoreApplication::translate("PackageLoader", "O pacote %1 já está carregado.").arg(package->name));
+                QCoreApplication::translate("PackageLoader", "O pacote %1 já está carregado.")
+                    .arg(package->name));
     }
 
     // Every symbol bound at load, so that a package built against another
@@ -101,7 +107,8 @@ LoadedPackage &PackageLoader::loadPackage(const QString &fileName)
     package->library = std::make_unique<QLibrary>(package->fileName);
     package->library->setLoadHints(QLibrary::ResolveAllSymbolsHint);
     if (!package->library->load())
-        throw platform::Error(QCoreApplication::translate("PackageLoader", "Não foi possível carregar o pacote %1: %2")
+        throw platform::Error(QCoreApplication::translate(
+                                  "PackageLoader", "Não foi possível carregar o pacote %1: %2")
                                   .arg(package->name, package->library->errorString()));
     try {
         QLibrary &library = *package->library;
@@ -112,8 +119,10 @@ LoadedPackage &PackageLoader::loadPackage(const QString &fileName)
             resolve<AteGetPackageInfoTableProc>(library, "GetPackageInfoTable", package->name);
         const AtePackageInfo *info = package->packageInfoTable();
         if (!info || info->abiVersion != ATE_PACKAGE_ABI_VERSION)
-            throw platform::Error(QCoreApplication::translate("PackageLoader", "O pacote %1 foi feito para outra versão do host.")
-                                      .arg(package->name));
+            throw platform::Error(
+                QCoreApplication::translate("PackageLoader",
+                                            "O pacote %1 foi feito para outra versão do host.")
+                    .arg(package->name));
     } catch (...) {
         package->library->unload();
         throw;
@@ -153,4 +162,4 @@ LoadedPackage *PackageLoader::findScreen(const QString &screenCode) const
     return nullptr;
 }
 
-}  // namespace app
+} // namespace app

@@ -15,16 +15,16 @@ namespace app {
 // One package loaded into the process, with its entry points.
 struct LoadedPackage
 {
-    QString fileName;    // full path of the library
-    QString name;        // base name, e.g. PKG_ATE25400
-    QString screenCode;  // the name without "PKG_", e.g. ATE25400
-    QString caption;     // the main screen's caption for the menu
+    QString fileName;   // full path of the library
+    QString name;       // base name, e.g. PKG_ATE25400
+    QString screenCode; // the name without "PKG_", e.g. ATE25400
+    QString caption;    // the main screen's caption for the menu
 
     AteEntryProc initialize = nullptr;
     AteEntryProc finalize = nullptr;
     AteEntryProc iniProc = nullptr;
     AteGetPackageInfoTableProc packageInfoTable = nullptr;
-    const AtePackageInfo *info = nullptr;  // lives inside the library
+    const AtePackageInfo *info = nullptr; // lives inside the library
 
     std::unique_ptr<QLibrary> library;
 
@@ -71,4 +71,4 @@ private:
     std::vector<std::unique_ptr<LoadedPackage>> m_packages;
 };
 
-}  // namespace app
+} // namespace app

@@ -1,7 +1,7 @@
 #include "app/report_pdf_job.h"
 
-#include "platform/abort.h"
 #include "host/forms/report_designer.h"
+#include "platform/abort.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -23,7 +23,7 @@ QAbstractButton *button(QWidget *form, const QString &name)
     return form ? form->findChild<QAbstractButton *>(name) : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 ReportPdfJob::ReportPdfJob(QMdiArea *area, QString fileName, ScreenshotJob::Probe probe,
                            int timeoutMs, QObject *parent)
@@ -69,7 +69,8 @@ void ReportPdfJob::poll()
         return;
     }
     if (m_elapsed.elapsed() > m_timeoutMs)
-        fail(QCoreApplication::translate("ReportPdfJob", "a tela não terminou a primeira carga em %1 s.")
+        fail(QCoreApplication::translate("ReportPdfJob",
+                                         "a tela não terminou a primeira carga em %1 s.")
                  .arg(m_timeoutMs / 1000.0, 0, 'f', 1));
 }
 
@@ -78,7 +79,8 @@ void ReportPdfJob::print()
     QMdiSubWindow *screen = m_area ? m_area->activeSubWindow() : nullptr;
     QAbstractButton *command = button(screen, QStringLiteral("sbtImprimir"));
     if (!command || !command->isEnabled()) {
-        fail(QCoreApplication::translate("ReportPdfJob", "a tela aberta não tem o comando de impressão."));
+        fail(QCoreApplication::translate("ReportPdfJob",
+                                         "a tela aberta não tem o comando de impressão."));
         return;
     }
     QDir().mkpath(QFileInfo(m_fileName).absolutePath());
@@ -101,13 +103,15 @@ void ReportPdfJob::print()
     }
     const QFileInfo written(m_fileName);
     if (!written.exists() || written.size() == 0) {
-        fail(QCoreApplication::translate("ReportPdfJob", "o relatório não gravou %1.").arg(m_fileName));
+        fail(QCoreApplication::translate("ReportPdfJob", "o relatório não gravou %1.")
+                 .arg(m_fileName));
         return;
     }
-    std::fprintf(stderr, "ate-host: %s\n",
-                 qPrintable(QCoreApplication::translate("ReportPdfJob", "relatório gravado em %1 (%2 bytes)")
-                                .arg(m_fileName)
-                                .arg(written.size())));
+    std::fprintf(
+        stderr, "ate-host: %s\n",
+        qPrintable(QCoreApplication::translate("ReportPdfJob", "relatório gravado em %1 (%2 bytes)")
+                       .arg(m_fileName)
+                       .arg(written.size())));
     emit finished(0);
 }
 
@@ -138,9 +142,11 @@ void ReportPdfJob::fail(const QString &message)
     m_done = true;
     m_timer.stop();
     m_formTimer.stop();
-    std::fprintf(stderr, "ate-host: %s\n",
-                 qPrintable(QCoreApplication::translate("ReportPdfJob", "relatório não gravado: %1").arg(message)));
+    std::fprintf(
+        stderr, "ate-host: %s\n",
+        qPrintable(
+            QCoreApplication::translate("ReportPdfJob", "relatório não gravado: %1").arg(message)));
     emit finished(1);
 }
 
-}  // namespace app
+} // namespace app

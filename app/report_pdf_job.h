@@ -51,4 +51,4 @@ private:
     bool m_formDriven = false;
 };
 
-}  // namespace app
+} // namespace app

@@ -42,7 +42,7 @@ void pressKey(QWidget *target, Qt::Key key)
     QCoreApplication::sendEvent(target, &release);
 }
 
-}  // namespace
+} // namespace
 
 // A picture of a screen nobody has touched misses what follows the first
 // move of its main grid (details read again, columns rebound). The keys go
@@ -86,18 +86,20 @@ void ScreenshotJob::poll()
     }
     if (m_probe.ready && m_probe.ready()) {
         if (m_probe.prepare) {
-            m_done = true;  // no second round while the preparation runs
+            m_done = true; // no second round while the preparation runs
             m_probe.prepare();
             // The preparation reads from the server too; after a failed read
             // the screen is not the one asked for.
-            if (failedWith(QCoreApplication::translate("ScreenshotJob", "a tela falhou antes da captura: %1")))
+            if (failedWith(QCoreApplication::translate("ScreenshotJob",
+                                                       "a tela falhou antes da captura: %1")))
                 return;
         }
         capture();
         return;
     }
     if (m_elapsed.elapsed() > m_timeoutMs)
-        fail(QCoreApplication::translate("ScreenshotJob", "a tela não terminou a primeira carga em %1 s.")
+        fail(QCoreApplication::translate("ScreenshotJob",
+                                         "a tela não terminou a primeira carga em %1 s.")
                  .arg(m_timeoutMs / 1000.0, 0, 'f', 1));
 }
 
@@ -114,8 +116,10 @@ void ScreenshotJob::fail(const QString &message)
 {
     m_done = true;
     m_timer.stop();
-    std::fprintf(stderr, "ate-host: %s\n",
-                 qPrintable(QCoreApplication::translate("ScreenshotJob", "captura não feita: %1").arg(message)));
+    std::fprintf(
+        stderr, "ate-host: %s\n",
+        qPrintable(
+            QCoreApplication::translate("ScreenshotJob", "captura não feita: %1").arg(message)));
     emit finished(1);
 }
 
@@ -129,17 +133,20 @@ void ScreenshotJob::capture()
     const QPixmap picture = m_window->grab();
     QDir().mkpath(QFileInfo(m_fileName).absolutePath());
     if (picture.isNull() || !picture.save(m_fileName, "PNG")) {
-        std::fprintf(stderr, "ate-host: %s\n",
-                     qPrintable(QCoreApplication::translate("ScreenshotJob", "não foi possível gravar %1").arg(m_fileName)));
+        std::fprintf(
+            stderr, "ate-host: %s\n",
+            qPrintable(QCoreApplication::translate("ScreenshotJob", "não foi possível gravar %1")
+                           .arg(m_fileName)));
         emit finished(1);
         return;
     }
-    std::fprintf(stderr, "ate-host: %s\n",
-                 qPrintable(QCoreApplication::translate("ScreenshotJob", "tela gravada em %1 (%2x%3)")
-                                .arg(QFileInfo(m_fileName).absoluteFilePath())
-                                .arg(picture.width())
-                                .arg(picture.height())));
+    std::fprintf(
+        stderr, "ate-host: %s\n",
+        qPrintable(QCoreApplication::translate("ScreenshotJob", "tela gravada em %1 (%2x%3)")
+                       .arg(QFileInfo(m_fileName).absoluteFilePath())
+                       .arg(picture.width())
+                       .arg(picture.height())));
     emit finished(0);
 }
 
-}  // namespace app
+} // namespace app

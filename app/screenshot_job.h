@@ -26,9 +26,9 @@ class ScreenshotJob : public QObject
 public:
     struct Probe
     {
-        std::function<bool()> ready;       // the first load has finished
-        std::function<QString()> failure;  // an error the user would have seen, or empty
-        std::function<void()> prepare;     // once ready, what a user does before looking
+        std::function<bool()> ready;      // the first load has finished
+        std::function<QString()> failure; // an error the user would have seen, or empty
+        std::function<void()> prepare;    // once ready, what a user does before looking
     };
 
     ScreenshotJob(QWidget *window, QString fileName, Probe probe, int timeoutMs,
@@ -41,7 +41,7 @@ signals:
 
 private:
     void poll();
-    bool failedWith(const QString &format);  // fails when the probe reports an error
+    bool failedWith(const QString &format); // fails when the probe reports an error
     void fail(const QString &message);
     void capture();
 
@@ -59,4 +59,4 @@ private:
 // grid has fewer than two rows or its current row is not the first.
 void browseFirstGrid(QMdiArea *area);
 
-}  // namespace app
+} // namespace app

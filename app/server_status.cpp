@@ -26,7 +26,8 @@ int refreshPeriodMs(const QWidget *form)
     if (!form)
         return 0;
     for (const QTimer *timer : form->findChildren<QTimer *>()) {
-        if (timer->isActive() && timer->interval() > 0 && (period == 0 || timer->interval() < period))
+        if (timer->isActive() && timer->interval() > 0
+            && (period == 0 || timer->interval() < period))
             period = timer->interval();
     }
     return period;
@@ -56,8 +57,10 @@ ServerStatus::ServerStatus(QStatusBar *bar, QMdiArea *area)
 
 void ServerStatus::setBranch(const QString &code, const QString &name)
 {
-    m_branch->setText(code.isEmpty() ? QString()
-                                     : tr("Filial %1").arg(name.isEmpty() ? code : code + QStringLiteral(" ") + name));
+    m_branch->setText(
+        code.isEmpty()
+            ? QString()
+            : tr("Filial %1").arg(name.isEmpty() ? code : code + QStringLiteral(" ") + name));
 }
 
 // A null window (the area passes one between windows) keeps the last
@@ -70,7 +73,8 @@ void ServerStatus::follow(QMdiSubWindow *window)
     disconnect(m_callFinished);
     m_connection = m_form ? m_form->findChild<host::TNetConnection *>() : nullptr;
     if (m_connection)
-        m_callFinished = connect(m_connection, &host::TNetConnection::callFinished, this, &ServerStatus::refresh);
+        m_callFinished = connect(m_connection, &host::TNetConnection::callFinished, this,
+                                 &ServerStatus::refresh);
     refresh();
 }
 
@@ -91,7 +95,8 @@ void ServerStatus::refresh()
     if (health.lastCallOk) {
         text = tr("Última leitura às %1: ok.").arg(timeOf(health.lastSuccess));
     } else {
-        text = tr("Servidor sem resposta desde %1: %2").arg(timeOf(health.failingSince), health.lastFailure);
+        text = tr("Servidor sem resposta desde %1: %2")
+                   .arg(timeOf(health.failingSince), health.lastFailure);
         if (!health.lastSuccess.isNull())
             text += tr(" Última leitura com sucesso às %1.").arg(timeOf(health.lastSuccess));
     }

@@ -19,16 +19,20 @@ void UnattendedDialogs::showMessage(host::MessageKind kind, const QString &text)
 
 std::optional<QStringList> UnattendedDialogs::showListPicker(const host::ListPickRequest &request)
 {
-    std::fprintf(stderr, "ate-host: %s\n",
-                 qPrintable(QCoreApplication::translate("UnattendedDialogs", "seleção cancelada: %1").arg(request.title)));
+    std::fprintf(
+        stderr, "ate-host: %s\n",
+        qPrintable(QCoreApplication::translate("UnattendedDialogs", "seleção cancelada: %1")
+                       .arg(request.title)));
     return std::nullopt;
 }
 
 std::optional<int> UnattendedDialogs::showLookup(const host::LookupRequest &request)
 {
-    std::fprintf(stderr, "ate-host: %s\n",
-                 qPrintable(QCoreApplication::translate("UnattendedDialogs", "pesquisa cancelada: %1").arg(request.title)));
+    std::fprintf(
+        stderr, "ate-host: %s\n",
+        qPrintable(QCoreApplication::translate("UnattendedDialogs", "pesquisa cancelada: %1")
+                       .arg(request.title)));
     return std::nullopt;
 }
 
-}  // namespace app
+} // namespace app

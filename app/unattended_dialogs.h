@@ -23,4 +23,4 @@ private:
     QStringList m_errors;
 };
 
-}  // namespace app
+} // namespace app

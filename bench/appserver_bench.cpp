@@ -9,15 +9,14 @@
 #include "server/demo_data.h"
 #include "server/grpc_server.h"
 #include "server/queries.h"
-#include "server/reply_cache.h"
 #include "server/rdm_pos_fdi_plav.h"
+#include "server/reply_cache.h"
 #include "server/sql_time.h"
 
 #include <grpcpp/grpcpp.h>
 #include <grpcpp/impl/client_unary_call.h>
 #include <grpcpp/impl/rpc_method.h>
 
-#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <charconv>
@@ -27,6 +26,7 @@
 #include <functional>
 #include <iostream>
 #include <thread>
+#include <unistd.h>
 
 namespace pb = ate::appserver::v1;
 using namespace appserver;
@@ -51,7 +51,8 @@ struct Stats
 
 Stats measure(int iterations, const std::function<void()> &work)
 {
-    for (int i = 0; i < 20; ++i) work();
+    for (int i = 0; i < 20; ++i)
+        work();
     std::vector<double> ms;
     ms.reserve(static_cast<std::size_t>(iterations));
     for (int i = 0; i < iterations; ++i) {
@@ -90,7 +91,8 @@ pb::CallRequest request(const std::string &method, std::vector<pb::Argument> arg
     pb::CallRequest r;
     r.set_module("Ate25400.rdmPosFDiPlav");
     r.set_method(method);
-    for (auto &a : args) *r.add_arguments() = std::move(a);
+    for (auto &a : args)
+        *r.add_arguments() = std::move(a);
     return r;
 }
 
@@ -135,11 +137,14 @@ double throughput(int port, int clients, double seconds, const std::vector<pb::C
     for (int i = 0; i < clients; ++i) {
         threads.emplace_back([&] {
             auto stub = pb::AppServer::NewStub(newChannel(port));
-            for (const pb::CallRequest &req : round) call(*stub, req);
-            while (!go) std::this_thread::yield();
+            for (const pb::CallRequest &req : round)
+                call(*stub, req);
+            while (!go)
+                std::this_thread::yield();
             long mine = 0;
             while (!stop) {
-                for (const pb::CallRequest &req : round) call(*stub, req);
+                for (const pb::CallRequest &req : round)
+                    call(*stub, req);
                 ++mine;
             }
             rounds += mine;
@@ -151,7 +156,8 @@ double throughput(int port, int clients, double seconds, const std::vector<pb::C
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     stop = true;
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    for (auto &t : threads) t.join();
+    for (auto &t : threads)
+        t.join();
     return static_cast<double>(rounds) / elapsed;
 }
 
@@ -190,7 +196,8 @@ void healthCheck(grpc::Channel &channel)
 std::vector<Stats> interleaved(int iterations, const std::vector<std::function<void()>> &works)
 {
     for (int i = 0; i < 20; ++i)
-        for (const auto &work : works) work();
+        for (const auto &work : works)
+            work();
     std::vector<std::vector<double>> ms(works.size());
     for (int i = 0; i < iterations; ++i) {
         for (std::size_t w = 0; w < works.size(); ++w) {
@@ -224,13 +231,13 @@ void measureHandOffs(pb::AppServer::Stub &stub, grpc::Channel &channel, Connecti
         pb::CallReply reply;
         check(stub.Call(&context, refused, &reply).ok() && reply.has_failure(), "refused call");
     };
-    const std::vector<Stats> s = interleaved(
-        iterations, {[&] { healthCheck(channel); },
-                     [&] {
-                         pb::DataPacket packet;
-                         check(selectCia(db, "", &packet).ok(), "in-process GetCia");
-                     },
-                     [&] { call(stub, empty); }, refusedCall});
+    const std::vector<Stats> s =
+        interleaved(iterations, {[&] { healthCheck(channel); },
+                                 [&] {
+                                     pb::DataPacket packet;
+                                     check(selectCia(db, "", &packet).ok(), "in-process GetCia");
+                                 },
+                                 [&] { call(stub, empty); }, refusedCall});
     const Stats &health = s[0], &local = s[1], &emptyCall = s[2], &refusedStats = s[3];
     char note[128];
     std::printf("hand-offs, one client, %d calls of each kind, interleaved\n", iterations);
@@ -251,7 +258,7 @@ void row(const char *what, const Stats &s, const std::string &note)
                 note.c_str());
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -323,7 +330,8 @@ int main(int argc, char **argv)
     auto server = GrpcServer::start(serverOptions, handler, log);
     check(server.ok(), "server start");
     const int port = (*server)->port();
-    std::printf("server: 127.0.0.1:%d, %d threads receiving calls, SQLite, busy timeout %d ms; %u cores\n\n",
+    std::printf("server: 127.0.0.1:%d, %d threads receiving calls, SQLite, busy timeout %d ms; %u "
+                "cores\n\n",
                 port, (*server)->workerCount(), dbTarget.busyTimeoutMs,
                 std::thread::hardware_concurrency());
 
@@ -377,17 +385,16 @@ int main(int argc, char **argv)
 
     std::printf("latency, one client, %d calls each (client's 5 s deadline)\n", n);
     const Stats sql2000 = measure(n, [&] {
-        check(bareQuery(db, planoSql, {"GRU", planoVooDay(day2000)}, {}) == 2000,
-              "sql");
+        check(bareQuery(db, planoSql, {"GRU", planoVooDay(day2000)}, {}) == 2000, "sql");
     });
     const Stats sql4000 = measure(n / 2, [&] {
-        check(bareQuery(db, planoSql, {"GRU", planoVooDay(day4000)}, {}) == 4000,
-              "sql");
+        check(bareQuery(db, planoSql, {"GRU", planoVooDay(day4000)}, {}) == 4000, "sql");
     });
     const Stats sql100 = measure(n, [&] {
-        check(bareQuery(db, servSql, {key.cdcia, "GRU", key.nrvoo, key.cdtrecho},
-                        {key.dthrplavoopv}) == 100,
-              "sql");
+        check(
+            bareQuery(db, servSql, {key.cdcia, "GRU", key.nrvoo, key.cdtrecho}, {key.dthrplavoopv})
+                == 100,
+            "sql");
     });
     const Stats rtt = measure(n, [&] { call(*stub, empty); });
     const Stats plano2000 = measure(n, [&] { call(*stub, planoVoo(day2000)); });
@@ -426,9 +433,8 @@ int main(int argc, char **argv)
     const pb::CallRequest prevPax =
         request("GetPrevPax", {text(key.cdcia), text("GRU"), text(key.nrvoo), text(key.cdtrecho),
                                date(key.dthrplavoopv)});
-    const std::vector<pb::CallRequest> refresh = {planoVoo(day2000), prevPax, servPlano,
-                                                  prevPax,           servPlano, servPlano,
-                                                  prevPax,           servPlano};
+    const std::vector<pb::CallRequest> refresh = {
+        planoVoo(day2000), prevPax, servPlano, prevPax, servPlano, servPlano, prevPax, servPlano};
     constexpr int kClients = 8;
     std::printf("\ntargets, %d clients, %.1f s per run, %u cores (reply cache on; a changed day "
                 "is a call the cache cannot answer: it asks the database, misses and reads)\n",
@@ -452,10 +458,10 @@ int main(int argc, char **argv)
     target("unchanged day: whole refresh (8 calls), refreshes/s", unchangedRefresh, ">=", 1500,
            "refreshes");
     target("changed day: GetPlanoVoo 2,000 rows, calls/s", changedDay, ">=", 500, "calls");
-    target("changed day: GetPlanoVoo 4,000 rows p50, ms", changed4000.median, "<=",
-           2.1 * changed2000.median, "2.1 x the 2,000-row call");
-    target("unchanged day: GetPlanoVoo 4,000 rows p50, ms", plano4000.median, "<=",
-           2.1 * plano2000.median, "2.1 x the 2,000-row call");
+    target("changed day: GetPlanoVoo 4,000 rows p50, ms", changed4000.median,
+           "<=", 2.1 * changed2000.median, "2.1 x the 2,000-row call");
+    target("unchanged day: GetPlanoVoo 4,000 rows p50, ms", plano4000.median,
+           "<=", 2.1 * plano2000.median, "2.1 x the 2,000-row call");
 
     return finish();
 }

@@ -45,9 +45,9 @@ long statusKb(pid_t pid, const std::string &field)
 // database pages (file) are the page cache's and come and go with it.
 std::string rss(pid_t pid)
 {
-    return std::to_string(statusKb(pid, "VmRSS")) + " KB (heap " +
-           std::to_string(statusKb(pid, "RssAnon")) + " KB, mapped file " +
-           std::to_string(statusKb(pid, "RssFile")) + " KB)";
+    return std::to_string(statusKb(pid, "VmRSS")) + " KB (heap "
+           + std::to_string(statusKb(pid, "RssAnon")) + " KB, mapped file "
+           + std::to_string(statusKb(pid, "RssFile")) + " KB)";
 }
 
 void check(bool ok, const char *what)
@@ -65,7 +65,7 @@ pb::Argument text(const std::string &value)
     return argument;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -74,8 +74,8 @@ int main(int argc, char **argv)
         if (std::string(argv[i]) == "--flights")
             flights = std::stoi(argv[++i]);
     }
-    const auto folder = std::filesystem::temp_directory_path() /
-                        ("ate-memory-bench-" + std::to_string(getpid()));
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("ate-memory-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
     const std::string path = (folder / "server.db").string();
     const std::int64_t day = demo::localToday() - 40 * kMsecsPerDay;
@@ -85,16 +85,16 @@ int main(int argc, char **argv)
         check(demo::writeServerData(**db, {demo::localToday(), 1, 25400}).ok(), "demo data");
         // Flight numbers 00001 to N on one airline keep every key distinct.
         const std::string sql =
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-            std::to_string(flights) +
-            ") INSERT INTO PLANOVOO (CDCIA, CDFILIAL, NRVOO, CDTRECHO, DTHRPLAVOOPV, "
-            "IDSITABASPV, IDBREAKGERA, CDBASEORI, CDBASEDES, HRDECOLVOO) "
-            "SELECT (SELECT MIN(CDCIA) FROM CIAFILIAL WHERE CDFILIAL = 'GRU'), 'GRU', "
-            "printf('%05d', i), '01', '" +
-            formatSqlDateTime(day).substr(0, 10) +
-            " ' || printf('%02d:%02d:00', (i / 60) % 24, i % 60), '1', 'S', "
-            "(SELECT MIN(CDBASE) FROM BASE), (SELECT MAX(CDBASE) FROM BASE), "
-            "printf('%02d%02d', (i / 60) % 24, i % 60) FROM n";
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+            + std::to_string(flights)
+            + ") INSERT INTO PLANOVOO (CDCIA, CDFILIAL, NRVOO, CDTRECHO, DTHRPLAVOOPV, "
+              "IDSITABASPV, IDBREAKGERA, CDBASEORI, CDBASEDES, HRDECOLVOO) "
+              "SELECT (SELECT MIN(CDCIA) FROM CIAFILIAL WHERE CDFILIAL = 'GRU'), 'GRU', "
+              "printf('%05d', i), '01', '"
+            + formatSqlDateTime(day).substr(0, 10)
+            + " ' || printf('%02d:%02d:00', (i / 60) % 24, i % 60), '1', 'S', "
+              "(SELECT MIN(CDBASE) FROM BASE), (SELECT MAX(CDBASE) FROM BASE), "
+              "printf('%02d%02d', (i / 60) % 24, i % 60) FROM n";
         check((*db)->execute(sql).ok(), "large day");
     }
 
@@ -104,13 +104,15 @@ int main(int argc, char **argv)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
     std::string binary = ATE_APPSERVER_PATH;
-    std::vector<std::string> args = {binary, "--database", path, "--port", "0", "--threads", "2",
-                                     "--max-reply-mb", "500"};
+    std::vector<std::string> args = {binary, "--database",     path, "--port", "0", "--threads",
+                                     "2",    "--max-reply-mb", "500"};
     std::vector<char *> argv2;
-    for (auto &a : args) argv2.push_back(a.data());
+    for (auto &a : args)
+        argv2.push_back(a.data());
     argv2.push_back(nullptr);
     pid_t pid = 0;
-    check(posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv2.data(), environ) == 0, "spawn");
+    check(posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv2.data(), environ) == 0,
+          "spawn");
     close(errPipe[1]);
     std::string output;
     std::smatch match;

@@ -25,8 +25,10 @@ inline std::optional<std::uint32_t> bareQuery(appserver::Connection &db, const s
         return std::nullopt;
     appserver::StatementRun run(**prepared);
     int index = 0;
-    for (const std::string &t : texts) run->bindText(index++, t);
-    for (std::int64_t d : dates) run->bindDateTime(index++, d);
+    for (const std::string &t : texts)
+        run->bindText(index++, t);
+    for (std::int64_t d : dates)
+        run->bindDateTime(index++, d);
     std::uint32_t rows = 0;
     std::size_t sink = 0;
     const int columns = run->columnCount();
@@ -36,7 +38,8 @@ inline std::optional<std::uint32_t> bareQuery(appserver::Connection &db, const s
             return std::nullopt;
         if (!*row)
             break;
-        for (int c = 0; c < columns; ++c) sink += run->isNull(c) ? 0 : run->text(c).size();
+        for (int c = 0; c < columns; ++c)
+            sink += run->isNull(c) ? 0 : run->text(c).size();
         ++rows;
     }
     // Keeps the reads from being optimised away.

@@ -4,9 +4,9 @@
 // measured in the same run: each round parses a fresh reply (the floor),
 // then converts it as the connection does and loads it (the figure), so
 // both are interleaved and equally warm.
-#include "platform/client_data_set.h"
 #include "host/net/tests/test_packet.h"
 #include "host/net/wire_values.h"
+#include "platform/client_data_set.h"
 
 #include <QElapsedTimer>
 
@@ -36,16 +36,17 @@ ate::appserver::v1::DataPacket flightPlans(int rows)
     const QStringList airlines = {"G3", "JJ", "AD", "LA"};
     for (int r = 0; r < rows; ++r) {
         const QDateTime when(QDate(2024, 5, 1), QTime(0, 0).addSecs(r * 37 % 86400), Qt::UTC);
-        packet.row({airlines[r % 4], QString::fromUtf8("Companhia Aérea %1").arg(r % 4), "0001",
-                    QString::number(1000 + r), "GRU", when, when.addSecs(3600), QString::fromUtf8("São Paulo"),
-                    r % 7 == 0 ? QVariant() : QVariant(QStringLiteral("Rio de Janeiro %1").arg(r % 50)), 150.0 + r % 30,
-                    r * 12.75, r, QString::number(1 + r % 5)});
+        packet.row(
+            {airlines[r % 4], QString::fromUtf8("Companhia Aérea %1").arg(r % 4), "0001",
+             QString::number(1000 + r), "GRU", when, when.addSecs(3600),
+             QString::fromUtf8("São Paulo"),
+             r % 7 == 0 ? QVariant() : QVariant(QStringLiteral("Rio de Janeiro %1").arg(r % 50)),
+             150.0 + r % 30, r * 12.75, r, QString::number(1 + r % 5)});
     }
     return packet.toWire();
 }
 
-template<typename Work>
-double bestMicroseconds(int repeats, Work work)
+template<typename Work> double bestMicroseconds(int repeats, Work work)
 {
     std::vector<double> times;
     for (int i = 0; i < repeats; ++i) {
@@ -95,10 +96,12 @@ int main()
     // holds the previous reply's rows (so freeing those is counted).
     platform::ClientDataSet set;
     for (const ate::appserver::v1::FieldDef &field : packet.fields()) {
-        const auto type = field.type() == ate::appserver::v1::FIELD_TYPE_FLOAT       ? platform::FieldType::Float
-                          : field.type() == ate::appserver::v1::FIELD_TYPE_DATE_TIME ? platform::FieldType::DateTime
-                          : field.type() == ate::appserver::v1::FIELD_TYPE_INTEGER   ? platform::FieldType::Integer
-                                                                                      : platform::FieldType::String;
+        const auto type =
+            field.type() == ate::appserver::v1::FIELD_TYPE_FLOAT ? platform::FieldType::Float
+            : field.type() == ate::appserver::v1::FIELD_TYPE_DATE_TIME
+                ? platform::FieldType::DateTime
+            : field.type() == ate::appserver::v1::FIELD_TYPE_INTEGER ? platform::FieldType::Integer
+                                                                     : platform::FieldType::String;
         set.addField(QString::fromStdString(field.name()), type, static_cast<int>(field.size()));
     }
     constexpr int Rounds = 200;
@@ -111,7 +114,8 @@ int main()
         const double parsing = static_cast<double>(clock.nsecsElapsed()) / 1000.0;
         clock.start();
         QString error;
-        std::optional<platform::DataPacket> converted = host::toDataPacket(std::move(parsed), &error);
+        std::optional<platform::DataPacket> converted =
+            host::toDataPacket(std::move(parsed), &error);
         if (!converted) {
             std::fprintf(stderr, "conversion failed: %s\n", qPrintable(error));
             return 1;
@@ -123,7 +127,8 @@ int main()
             loads.push_back(loading);
         }
     }
-    if (set.recordCount() != 2000 || set.fieldByName(QStringLiteral("NRVOO")).asStringAt(1999) != "2999") {
+    if (set.recordCount() != 2000
+        || set.fieldByName(QStringLiteral("NRVOO")).asStringAt(1999) != "2999") {
         std::fprintf(stderr, "the loaded rows are not the sent ones\n");
         return 1;
     }
@@ -138,7 +143,8 @@ int main()
                 "the parse of a fresh reply, %d rounds after 20 warm-up ones (medians)\n",
                 Rounds);
     std::printf("  floor: parse from the wire             %6.1f us\n", parseP50);
-    std::printf("  convert and load                       %6.1f us   ratio %5.2f   target <= 3.00: %s\n",
-                loadP50, ratio, ratio <= 3.0 ? "met" : "MISSED");
+    std::printf(
+        "  convert and load                       %6.1f us   ratio %5.2f   target <= 3.00: %s\n",
+        loadP50, ratio, ratio <= 3.0 ? "met" : "MISSED");
     return 0;
 }

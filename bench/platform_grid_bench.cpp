@@ -26,12 +26,12 @@ constexpr int Repeats = 20;
 const QList<PacketField> &planFields()
 {
     static const QList<PacketField> fields = {
-        {"CDCIA", FieldType::String, 4},      {"SGCIA", FieldType::String, 5},
-        {"CDTRECHO", FieldType::String, 4},   {"NRVOO", FieldType::String, 5},
+        {"CDCIA", FieldType::String, 4},       {"SGCIA", FieldType::String, 5},
+        {"CDTRECHO", FieldType::String, 4},    {"NRVOO", FieldType::String, 5},
         {"IDSITABASPV", FieldType::String, 1}, {"IDBREAKGERA", FieldType::String, 1},
-        {"CDBASEORI", FieldType::String, 4},  {"CDBASEDES", FieldType::String, 4},
-        {"HRDECOLVOO", FieldType::String, 4}, {"SGBASEO", FieldType::String, 5},
-        {"SGBASED", FieldType::String, 5},    {"DTHRPLAVOOPV", FieldType::DateTime, 0},
+        {"CDBASEORI", FieldType::String, 4},   {"CDBASEDES", FieldType::String, 4},
+        {"HRDECOLVOO", FieldType::String, 4},  {"SGBASEO", FieldType::String, 5},
+        {"SGBASED", FieldType::String, 5},     {"DTHRPLAVOOPV", FieldType::DateTime, 0},
         {"CDFILIAL", FieldType::String, 4},
     };
     return fields;
@@ -99,11 +99,11 @@ int main(int argc, char **argv)
     grid.resize(640, 480);
     grid.setDataSource(&source);
     addPlanColumns(grid);
-    grid.setOnDrawColumnCell([](QPainter &painter, const QRect &rect, int, const GridColumn &column,
-                                GridDrawState) {
-        painter.fillRect(rect, QColor(255, 255, 225));
-        painter.drawText(rect.adjusted(2, 2, 0, 0), column.field()->text());
-    });
+    grid.setOnDrawColumnCell(
+        [](QPainter &painter, const QRect &rect, int, const GridColumn &column, GridDrawState) {
+            painter.fillRect(rect, QColor(255, 255, 225));
+            painter.drawText(rect.adjusted(2, 2, 0, 0), column.field()->text());
+        });
     for (int c = 0; c < 7; ++c)
         plainWidths.push_back(grid.columnWidth(c));
     grid.show();
@@ -130,7 +130,8 @@ int main(int argc, char **argv)
         const int shown[] = {4, 8, 1, 3, 9, 10, 5};
         for (int r = 0; r < Rows; ++r) {
             for (int c = 0; c < 7; ++c)
-                standard.setItem(r, c, new QStandardItem(packet.columns[shown[c]].value(r).toString()));
+                standard.setItem(r, c,
+                                 new QStandardItem(packet.columns[shown[c]].value(r).toString()));
         }
     });
     for (int c = 0; c < 7; ++c)

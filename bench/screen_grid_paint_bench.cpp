@@ -10,8 +10,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QImage>
 #include <QHeaderView>
+#include <QImage>
 #include <QPainter>
 
 #include <algorithm>
@@ -79,8 +79,9 @@ double millisOf(const std::function<void()> &work)
 void report(const char *what, double owner, double plain)
 {
     const double ratio = plain > 0 ? owner / plain : 0.0;
-    std::printf("  %-34s %9.2f ms   floor, no owner draw %9.2f ms   ratio %5.2f   target <= 1.30: %s\n",
-                what, owner, plain, ratio, ratio <= 1.3 ? "met" : "MISSED");
+    std::printf(
+        "  %-34s %9.2f ms   floor, no owner draw %9.2f ms   ratio %5.2f   target <= 1.30: %s\n",
+        what, owner, plain, ratio, ratio <= 1.3 ? "met" : "MISSED");
 }
 
 } // namespace
@@ -97,7 +98,8 @@ int main(int argc, char **argv)
     // On its own and tall enough for every row, so one repaint paints all
     // 2,000 (inside the hidden form its viewport keeps a few rows).
     grid->setParent(nullptr);
-    grid->resize(400, grid->horizontalHeader()->sizeHint().height() + Rows * grid->rowHeight(0) + 4);
+    grid->resize(400,
+                 grid->horizontalHeader()->sizeHint().height() + Rows * grid->rowHeight(0) + 4);
     grid->show();
     QCoreApplication::processEvents();
     QImage canvas(grid->size(), QImage::Format_ARGB32_Premultiplied);
@@ -114,8 +116,8 @@ int main(int argc, char **argv)
     repaint();
     const long cellsPerRepaint = cells;
 
-    const DBGrid::DrawColumnCell screenPainter = [&](QPainter &painter, const QRect &rect,
-                                                     int row, const GridColumn &column,
+    const DBGrid::DrawColumnCell screenPainter = [&](QPainter &painter, const QRect &rect, int row,
+                                                     const GridColumn &column,
                                                      GridDrawState state) {
         form.dbgPlanoVooDrawColumnCell(painter, rect, row, column, state);
     };

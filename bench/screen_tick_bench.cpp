@@ -15,22 +15,22 @@
 
 #include "appserver.grpc.pb.h"
 #include "bench/bare_query.h"
-#include "screen/cli_ate25400.h"
-#include "server/demo_data.h"
-#include "host/net/tests/demo_server.h"
 #include "host/dialogs.h"
-#include "screen/frm_pos_fec_dia_pla_voo.h"
 #include "host/host_context.h"
 #include "host/net/net_connection.h"
+#include "host/net/tests/demo_server.h"
+#include "host/net/wire_values.h"
+#include "screen/cli_ate25400.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
+#include "server/demo_data.h"
 #include "server/queries.h"
 #include "server/sql_time.h"
-#include "host/net/wire_values.h"
 
-#include "platform/abort.h"
 #include "host/application.h"
+#include "host/date_edit_plus.h"
+#include "platform/abort.h"
 #include "platform/client_data_set.h"
 #include "platform/data_packet.h"
-#include "host/date_edit_plus.h"
 #include "platform/field.h"
 #include "platform/screen.h"
 
@@ -48,7 +48,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -147,14 +146,15 @@ public:
             const auto text = [&](const char *name) {
                 return QVariant(plans.fieldByName(QLatin1String(name)).asStringAt(row));
             };
-            return QVariantList{text("CDCIA"), text("CDFILIAL"), text("NRVOO"), text("CDTRECHO"),
-                                plans.fieldByName(QStringLiteral("DTHRPLAVOOPV")).asDateTimeAt(row)};
+            return QVariantList{
+                text("CDCIA"), text("CDFILIAL"), text("NRVOO"), text("CDTRECHO"),
+                plans.fieldByName(QStringLiteral("DTHRPLAVOOPV")).asDateTimeAt(row)};
         };
         m_requests.clear();
         add("GetPlanoVoo", {QString(), QStringLiteral("T"), form.depVoo->GetDate(),
                             plans.fieldByName(QStringLiteral("CDFILIAL")).asStringAt(0)});
-        for (const char *method : {"GetPrevPax", "GetServPlano", "GetPrevPax", "GetServPlano",
-                                   "GetServPlano"})
+        for (const char *method :
+             {"GetPrevPax", "GetServPlano", "GetPrevPax", "GetServPlano", "GetServPlano"})
             add(method, keys(0));
         add("GetPrevPax", keys(keptRow));
         add("GetServPlano", keys(keptRow));
@@ -196,13 +196,18 @@ struct Database
 class Bench
 {
 public:
-    Bench(int ticks, int longRun) : m_ticks(ticks), m_longRun(longRun) {}
+    Bench(int ticks, int longRun)
+        : m_ticks(ticks)
+        , m_longRun(longRun)
+    {
+    }
 
     void run(const Database &database, bool first);
     // After the tables, one block per database.
     void printAllTargets()
     {
-        for (const auto &print : m_targets) print();
+        for (const auto &print : m_targets)
+            print();
     }
 
 private:
@@ -212,12 +217,13 @@ private:
     // Times the eight empty calls and the bare SQL apart.
     void floor(Connection &db, std::int64_t day, double *roundTripsMs = nullptr,
                double *sqlMs = nullptr);
+
 public:
     struct Figures
     {
-        double tick = 0;        // p50, ms
-        double roundTrips = 0;  // eight bare round trips, p50
-        double sql = 0;         // bare GetPlanoVoo SQL, p50
+        double tick = 0;       // p50, ms
+        double roundTrips = 0; // eight bare round trips, p50
+        double sql = 0;        // bare GetPlanoVoo SQL, p50
     };
 
 private:
@@ -304,8 +310,7 @@ void Bench::writeOneFlight(Connection &db)
         return set.fieldByName(QLatin1String(name)).asStringAt(0).toStdString();
     };
     const QDateTime when = set.fieldByName(QStringLiteral("DTHRPLAVOOPV")).asDateTimeAt(0);
-    const std::int64_t msecs =
-        QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC).msecsTo(when);
+    const std::int64_t msecs = QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC).msecsTo(when);
     run->bindText(0, (++m_writes % 2) ? "2" : "1");
     run->bindText(1, text("CDFILIAL"));
     run->bindText(2, text("CDCIA"));
@@ -364,9 +369,10 @@ Bench::Figures Bench::scenario(const Database &database, Connection &db, std::in
           "the tick lost the selected flight");
     const Stats tick = stats(ticks), base = stats(floors), calls8 = stats(bareTicks),
                 client = stats(clientShares);
-    std::printf("| %-10s | %7d | %-9s | %8.2f | %8.2f | %9.2f | %9.2f | %5.2f | %10.2f | %9.2f | %9.2f |\n",
-                database.name, flights, written ? "written" : "unchanged", tick.p50, tick.p99,
-                base.p50, base.p99, tick.p50 / base.p50, calls8.p50, client.p50, client.p99);
+    std::printf(
+        "| %-10s | %7d | %-9s | %8.2f | %8.2f | %9.2f | %9.2f | %5.2f | %10.2f | %9.2f | %9.2f |\n",
+        database.name, flights, written ? "written" : "unchanged", tick.p50, tick.p99, base.p50,
+        base.p99, tick.p50 / base.p50, calls8.p50, client.p50, client.p99);
     std::fflush(stdout);
     return {tick.p50, stats(roundTrips).p50, stats(sqls).p50};
 }
@@ -384,10 +390,11 @@ void printTargets(const char *database, const Bench::Figures &unchanged2000,
                   const Bench::Figures &written4000)
 {
     std::printf("\ntargets, %s (floors measured in the same run, interleaved):\n", database);
-    target("tick p50, unchanged 2,000-flight day", unchanged2000.tick,
-           2 * unchanged2000.roundTrips, "2 x eight bare round trips");
+    target("tick p50, unchanged 2,000-flight day", unchanged2000.tick, 2 * unchanged2000.roundTrips,
+           "2 x eight bare round trips");
     target("tick p50 after a write, 2,000 flights", written2000.tick,
-           1.3 * (written2000.roundTrips + written2000.sql), "1.3 x (eight round trips + bare SQL)");
+           1.3 * (written2000.roundTrips + written2000.sql),
+           "1.3 x (eight round trips + bare SQL)");
     target("tick p50 after a write, 4,000 flights", written4000.tick, 2.1 * written2000.tick,
            "2.1 x the same with 2,000");
     target("tick p50, unchanged 4,000-flight day", unchanged4000.tick, 2.1 * unchanged2000.tick,
@@ -395,7 +402,7 @@ void printTargets(const char *database, const Bench::Figures &unchanged2000,
     std::printf("\n");
 }
 
-}  // namespace
+} // namespace
 
 void Bench::run(const Database &database, bool first)
 {
@@ -505,7 +512,8 @@ int main(int argc, char **argv)
         {"SQLite", DatabaseTarget::parse(serverDb.toStdString(), Access::Create), serverDb}};
     const QString pg = qEnvironmentVariable("ATE_BENCH_PG");
     if (!pg.isEmpty())
-        databases.push_back({"PostgreSQL", DatabaseTarget::parse(pg.toStdString(), Access::ReadWrite), pg});
+        databases.push_back(
+            {"PostgreSQL", DatabaseTarget::parse(pg.toStdString(), Access::ReadWrite), pg});
     bool first = true;
     for (const Database &database : databases) {
         bench.run(database, first);

@@ -1,16 +1,16 @@
 #include "filter/frm_filtro_cia.h"
 
-#include "platform/abort.h"
+#include "filter/filter_text.h"
 #include "host/application.h"
 #include "host/busy_indicator.h"
-#include "host/net/check_result_serv.h"
 #include "host/forms/design_font.h"
-#include "filter/filter_text.h"
-#include "screen/frm_pos_fec_dia_pla_voo.h"
 #include "host/functions.h"
-#include "screen/mask_edit.h"
+#include "host/net/check_result_serv.h"
 #include "host/net/net_connection.h"
 #include "host/pesquisa_lista.h"
+#include "platform/abort.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
+#include "screen/mask_edit.h"
 
 #include <QMainWindow>
 
@@ -19,12 +19,14 @@ namespace {
 
 QStringList messageTableLines()
 {
-    return host::translatedMessageLines("TfrmFiltroCia", {
-        {"CIA_NC", QT_TRANSLATE_NOOP("TfrmFiltroCia",
-                                     "Não há companhia cadastrada para a filial informada.")},
-        {"Companhia", QT_TRANSLATE_NOOP("TfrmFiltroCia", "Companhia")},
-        {"COMPANHIA_INF", QT_TRANSLATE_NOOP("TfrmFiltroCia", "Companhia deve ser informada.")},
-    });
+    return host::translatedMessageLines(
+        "TfrmFiltroCia",
+        {
+            {"CIA_NC", QT_TRANSLATE_NOOP("TfrmFiltroCia",
+                                         "Não há companhia cadastrada para a filial informada.")},
+            {"Companhia", QT_TRANSLATE_NOOP("TfrmFiltroCia", "Companhia")},
+            {"COMPANHIA_INF", QT_TRANSLATE_NOOP("TfrmFiltroCia", "Companhia deve ser informada.")},
+        });
 }
 
 QRadioButton *makeRadio(QWidget *parent, const char *name, const QString &caption,
@@ -69,7 +71,8 @@ void TfrmFiltroCia::declareRecordSet()
     // reads it.
     cdsCia->addField(QStringLiteral("IDMARCADO"), platform::FieldType::FixedString, 1)
         ->setReadOnly(true);
-    platform::Field *code = cdsCia->addField(QStringLiteral("CDCIA"), platform::FieldType::String, 4);
+    platform::Field *code =
+        cdsCia->addField(QStringLiteral("CDCIA"), platform::FieldType::String, 4);
     code->setDisplayLabel(FilterText::tr("Código"));
     code->setVisible(false);
     cdsCia->addField(QStringLiteral("SGCIA"), platform::FieldType::String, 5)
@@ -136,9 +139,7 @@ void TfrmFiltroCia::FormShow(QObject *)
     Cli_ate25400::stLista = ListaFiltro.stCias;
 }
 
-void TfrmFiltroCia::FormActivate(QObject *)
-{
-}
+void TfrmFiltroCia::FormActivate(QObject *) { }
 
 void TfrmFiltroCia::rbtTodasClick(QObject *)
 {
@@ -158,10 +159,10 @@ void TfrmFiltroCia::btnCiaClick(QObject *)
     Cli_ate25400::stLista = ListaFiltro.stCias;
     {
         host::BusyIndicator busy(host::mainWindow(), host::BusyReading);
-        cdsCia->loadPacket(host::CheckResultServ(
-            form.netPosFDiPlav->appServer().invoke(QStringLiteral("GetCia"),
-                                                   {form.medCdFilial->text()}),
-            true, 0));
+        cdsCia->loadPacket(
+            host::CheckResultServ(form.netPosFDiPlav->appServer().invoke(
+                                      QStringLiteral("GetCia"), {form.medCdFilial->text()}),
+                                  true, 0));
     }
     host::PesquisaLista(dtsCia, QStringLiteral("CDCIA"),
                         msg("Companhia") + QLatin1Char('|') + msg("CIA_NC"), false,

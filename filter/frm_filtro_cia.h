@@ -3,9 +3,9 @@
 #include "filter/cli_ate25401.h"
 
 #include "host/btn_pesquisa.h"
+#include "host/forms/frm_filtro_padrao.h"
 #include "platform/client_data_set.h"
 #include "platform/data_source.h"
-#include "host/forms/frm_filtro_padrao.h"
 
 #include <QGroupBox>
 #include <QRadioButton>

@@ -2,11 +2,11 @@
 
 #include "filter/cli_ate25401.h"
 
-#include "platform/abort.h"
-#include "host/forms/create_form.h"
 #include "filter/frm_filtro_cia.h"
-#include "screen/frm_pos_fec_dia_pla_voo.h"
+#include "host/forms/create_form.h"
+#include "platform/abort.h"
 #include "platform/screen.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
 #include <QCoreApplication>
 
@@ -14,13 +14,9 @@ namespace Cli_ate25401 {
 
 TfrmFiltroCia *frmFiltroCia = nullptr;
 
-void initialization()
-{
-}
+void initialization() { }
 
-void finalization()
-{
-}
+void finalization() { }
 
 // The dialog reads the screen's branch, date and connection and reloads its
 // record sets: without the screen there is nothing to filter.

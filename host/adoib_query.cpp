@@ -1,8 +1,8 @@
 #include "host/adoib_query.h"
 
+#include "host/local_database.h"
 #include "platform/abort.h"
 #include "platform/client_data_set.h"
-#include "host/local_database.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -101,7 +101,8 @@ QVariant civilFromDatabase(const QVariant &value, const QString &fieldName)
     }
     if (!date.isValid() || !time.isValid())
         throw platform::Error(
-            QCoreApplication::translate("TADOIBQuery", "Valor inválido para o campo %1: %2").arg(fieldName, text));
+            QCoreApplication::translate("TADOIBQuery", "Valor inválido para o campo %1: %2")
+                .arg(fieldName, text));
     return platform::civilDateTime(date, time);
 }
 
@@ -126,7 +127,8 @@ QVariant fromDatabase(const QVariant &value, const platform::Field &field)
     }
     if (!ok)
         throw platform::Error(
-            QCoreApplication::translate("TADOIBQuery", "Valor inválido para o campo %1: %2").arg(field.name(), value.toString()));
+            QCoreApplication::translate("TADOIBQuery", "Valor inválido para o campo %1: %2")
+                .arg(field.name(), value.toString()));
     return converted;
 }
 
@@ -192,7 +194,8 @@ QString TADOIBQuery::civilTextStatement() const
     QStringList twins;
     for (const auto &field : m_dataSet->fields()) {
         if (field->type() == platform::FieldType::DateTime)
-            twins.append(QStringLiteral("CAST(ate_q.%1 AS TEXT) AS %2").arg(field->name(), civilTextColumn(*field)));
+            twins.append(QStringLiteral("CAST(ate_q.%1 AS TEXT) AS %2")
+                             .arg(field->name(), civilTextColumn(*field)));
     }
     if (twins.isEmpty())
         return statement();
@@ -200,7 +203,8 @@ QString TADOIBQuery::civilTextStatement() const
     while (inner.endsWith(QLatin1Char(';')))
         inner.chop(1);
     // Line breaks around the inner statement keep a trailing comment closed.
-    return QStringLiteral("SELECT ate_q.*, %1 FROM (\n%2\n) AS ate_q").arg(twins.join(QStringLiteral(", ")), inner);
+    return QStringLiteral("SELECT ate_q.*, %1 FROM (\n%2\n) AS ate_q")
+        .arg(twins.join(QStringLiteral(", ")), inner);
 }
 
 void TADOIBQuery::setSQL(const QStringList &lines)
@@ -232,23 +236,25 @@ platform::Field *TADOIBQuery::addField(const QString &name, platform::FieldType 
 void TADOIBQuery::Open()
 {
     Close();
-    QSqlDatabase db = m_connectionName.isEmpty() ? localDatabase()
-                                                 : QSqlDatabase::database(m_connectionName);
+    QSqlDatabase db =
+        m_connectionName.isEmpty() ? localDatabase() : QSqlDatabase::database(m_connectionName);
     platform::DataPacket packet;
     {
         const bool postgres = db.driverName() == QLatin1String("QPSQL");
         QSqlQuery query(db);
         query.setForwardOnly(true);
         if (!query.prepare(postgres ? civilTextStatement() : statement()))
-            throw platform::Error(
-                QCoreApplication::translate("TADOIBQuery", "Erro na consulta ao banco de dados local: %1").arg(query.lastError().text()));
+            throw platform::Error(QCoreApplication::translate(
+                                      "TADOIBQuery", "Erro na consulta ao banco de dados local: %1")
+                                      .arg(query.lastError().text()));
         for (int i = 0; i < m_params.count(); ++i) {
             const TParam &param = m_params.at(i);
             query.bindValue(QLatin1Char(':') + param.name(), forDriver(param));
         }
         if (!query.exec())
-            throw platform::Error(
-                QCoreApplication::translate("TADOIBQuery", "Erro na consulta ao banco de dados local: %1").arg(query.lastError().text()));
+            throw platform::Error(QCoreApplication::translate(
+                                      "TADOIBQuery", "Erro na consulta ao banco de dados local: %1")
+                                      .arg(query.lastError().text()));
 
         const QSqlRecord record = query.record();
         if (m_dataSet->fields().empty() || m_fieldsFromResult) {
@@ -285,8 +291,9 @@ void TADOIBQuery::Open()
             packet.appendRow(row);
         }
         if (query.lastError().isValid())
-            throw platform::Error(
-                QCoreApplication::translate("TADOIBQuery", "Erro na consulta ao banco de dados local: %1").arg(query.lastError().text()));
+            throw platform::Error(QCoreApplication::translate(
+                                      "TADOIBQuery", "Erro na consulta ao banco de dados local: %1")
+                                      .arg(query.lastError().text()));
     }
     m_dataSet->loadPacket(std::move(packet));
 }

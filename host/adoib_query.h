@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/data_packet.h"
 #include "host/params.h"
+#include "platform/data_packet.h"
 
 #include <QObject>
 #include <QStringList>
@@ -9,7 +9,7 @@
 namespace platform {
 class ClientDataSet;
 class Field;
-}
+} // namespace platform
 
 namespace host {
 

@@ -2,11 +2,11 @@
 
 #include <QCoreApplication>
 
+#include "host/dialogs.h"
+#include "host/functions.h"
 #include "platform/abort.h"
 #include "platform/client_data_set.h"
 #include "platform/data_source.h"
-#include "host/dialogs.h"
-#include "host/functions.h"
 
 namespace host {
 
@@ -36,7 +36,10 @@ void TBtnPesquisa::pesquisa()
 
     QPointer<platform::ClientDataSet> dataSet = m_dataSource ? m_dataSource->dataSet() : nullptr;
     if (!dataSet || !dataSet->isActive() || dataSet->isEmpty())
-        MensErro(m_emptyError.isEmpty() ? QCoreApplication::translate("TBtnPesquisa", "Não há registros para pesquisar.") : m_emptyError, true);
+        MensErro(m_emptyError.isEmpty() ? QCoreApplication::translate(
+                     "TBtnPesquisa", "Não há registros para pesquisar.")
+                                        : m_emptyError,
+                 true);
 
     const std::optional<int> row = dialogs().lookup({m_title, dataSet});
     // The lookup is modal, but a handler run by a timer meanwhile may have

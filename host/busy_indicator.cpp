@@ -54,7 +54,9 @@ class BusyPanel : public QFrame
 {
 public:
     explicit BusyPanel(QWidget *owner)
-        : QFrame(owner, owner ? Qt::Widget : Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+        : QFrame(owner, owner ? Qt::Widget
+                              : Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+                                    | Qt::WindowDoesNotAcceptFocus)
     {
         setObjectName(QStringLiteral("panShowAvi"));
         setFrameShape(QFrame::Box);
@@ -74,8 +76,8 @@ public:
         const QSize text = m_label->sizeHint();
         const int height = qMax(text.height(), m_spinner->height()) + 16;
         m_spinner->move(12, (height - m_spinner->height()) / 2);
-        m_label->setGeometry(12 + m_spinner->width() + 8, (height - text.height()) / 2, text.width(),
-                             text.height());
+        m_label->setGeometry(12 + m_spinner->width() + 8, (height - text.height()) / 2,
+                             text.width(), text.height());
         resize(m_label->geometry().right() + 16, height);
         const QWidget *over = parentWidget();
         const QRect area = over ? over->rect()

@@ -26,7 +26,7 @@ void ActiveShowAvi(QWidget *mainWindow, int kind);
 void DeactiveShowAvi();
 
 bool busyIndicatorVisible();
-int busyIndicatorKind();           // -1 when hidden
+int busyIndicatorKind(); // -1 when hidden
 QString busyIndicatorText(int kind);
 
 // Shows the animation for a scope and hides it on every way out.

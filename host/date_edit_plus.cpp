@@ -1,8 +1,8 @@
 #include "host/date_edit_plus.h"
 
+#include "host/functions.h"
 #include "platform/abort.h"
 #include "platform/data_packet.h"
-#include "host/functions.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -18,8 +18,12 @@ const QString DateFormat = QStringLiteral("dd/MM/yyyy");
 
 TDateEditPlus::TDateEditPlus(QWidget *parent)
     : QLineEdit(parent)
-    , m_weekdayNames({QCoreApplication::translate("TDateEditPlus", "Domingo"), QCoreApplication::translate("TDateEditPlus", "Segunda"), QCoreApplication::translate("TDateEditPlus", "Terça"),
-                      QCoreApplication::translate("TDateEditPlus", "Quarta"), QCoreApplication::translate("TDateEditPlus", "Quinta"), QCoreApplication::translate("TDateEditPlus", "Sexta"),
+    , m_weekdayNames({QCoreApplication::translate("TDateEditPlus", "Domingo"),
+                      QCoreApplication::translate("TDateEditPlus", "Segunda"),
+                      QCoreApplication::translate("TDateEditPlus", "Terça"),
+                      QCoreApplication::translate("TDateEditPlus", "Quarta"),
+                      QCoreApplication::translate("TDateEditPlus", "Quinta"),
+                      QCoreApplication::translate("TDateEditPlus", "Sexta"),
                       QCoreApplication::translate("TDateEditPlus", "Sábado")})
 {
     // '0' digits are optional, so the edit can be emptied; '9' would make an
@@ -52,7 +56,8 @@ bool TDateEditPlus::hasValidDate() const
 void TDateEditPlus::CheckValidDate() const
 {
     if (!isEmptyDate() && !hasValidDate())
-        throw platform::Error(QCoreApplication::translate("TDateEditPlus", "%1 não é uma data válida.").arg(text()));
+        throw platform::Error(
+            QCoreApplication::translate("TDateEditPlus", "%1 não é uma data válida.").arg(text()));
 }
 
 QDateTime TDateEditPlus::GetDate() const
@@ -60,7 +65,8 @@ QDateTime TDateEditPlus::GetDate() const
     if (isEmptyDate())
         return platform::zeroDateTime();
     CheckValidDate();
-    return platform::civilDateTime(parsedDate(), m_saveTime && m_time.isValid() ? m_time : QTime(0, 0));
+    return platform::civilDateTime(parsedDate(),
+                                   m_saveTime && m_time.isValid() ? m_time : QTime(0, 0));
 }
 
 void TDateEditPlus::SetDate(const QDateTime &date)
@@ -140,8 +146,8 @@ void TDateEditPlus::updateLook()
     m_updatingLook = true;
     // Only the text role changes, so a background the form chose stays.
     QPalette look = palette();
-    const QColor wanted = hasValidDate() ? m_validDateColor
-                                         : QApplication::palette(this).color(QPalette::Text);
+    const QColor wanted =
+        hasValidDate() ? m_validDateColor : QApplication::palette(this).color(QPalette::Text);
     if (look.color(QPalette::Text) != wanted) {
         look.setColor(QPalette::Text, wanted);
         setPalette(look);
@@ -180,7 +186,8 @@ void TDateEditPlus::paintEvent(QPaintEvent *event)
 QSize TDateEditPlus::sizeHint() const
 {
     QSize hint = QLineEdit::sizeHint();
-    hint.setWidth(fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + weekdayWidth() + 16);
+    hint.setWidth(fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + weekdayWidth()
+                  + 16);
     return hint;
 }
 

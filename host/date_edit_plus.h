@@ -34,8 +34,8 @@ public:
     // not empty and is no valid date.
     void CheckValidDate() const;
 
-    bool isEmptyDate() const;   // nothing typed: "//" with blanks
-    bool hasValidDate() const;  // a complete, real date
+    bool isEmptyDate() const;  // nothing typed: "//" with blanks
+    bool hasValidDate() const; // a complete, real date
 
     QColor validDateColor() const { return m_validDateColor; }
     void setValidDateColor(const QColor &colour);

@@ -1,8 +1,8 @@
 #include "host/dialogs.h"
 
-#include "platform/abort.h"
 #include "host/message_log.h"
 #include "host/qt_dialogs.h"
+#include "platform/abort.h"
 #include "platform/screen.h"
 
 #include <QGuiApplication>

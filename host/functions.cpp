@@ -1,7 +1,7 @@
 #include "host/functions.h"
 
-#include "platform/abort.h"
 #include "host/dialogs.h"
+#include "platform/abort.h"
 
 namespace host {
 

@@ -60,7 +60,8 @@ QByteArray svgOf(Glyph glyph, bool enabled)
     // Disabled: every ink in one grey, as the disabled speed buttons were.
     if (!enabled)
         svg = QString::fromUtf8(svg)
-                  .replace(QRegularExpression(QStringLiteral("#[0-9a-fA-F]{6}")), QStringLiteral("#969696"))
+                  .replace(QRegularExpression(QStringLiteral("#[0-9a-fA-F]{6}")),
+                           QStringLiteral("#969696"))
                   .toUtf8();
     return svg;
 }
@@ -73,7 +74,8 @@ class GlyphIconEngine final : public QIconEngine
 public:
     explicit GlyphIconEngine(QByteArray svg)
         : m_svg(std::move(svg))
-    {}
+    {
+    }
 
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode, QIcon::State) override
     {

@@ -17,8 +17,9 @@ QList<std::pair<QString, QString>> parseConninfo(const QString &conninfo)
 {
     QList<std::pair<QString, QString>> pairs;
     const auto malformed = [&] {
-        return platform::Error(
-            QCoreApplication::translate("HostContext", "Conexão com o banco de dados mal formada: %1").arg(conninfo));
+        return platform::Error(QCoreApplication::translate(
+                                   "HostContext", "Conexão com o banco de dados mal formada: %1")
+                                   .arg(conninfo));
     };
     qsizetype i = 0;
     const qsizetype n = conninfo.size();
@@ -87,8 +88,10 @@ int positiveInt(const QSettings &settings, const QString &key, int current)
     bool ok = false;
     const int value = settings.value(key).toString().trimmed().toInt(&ok);
     if (!ok || value <= 0)
-        throw platform::Error(QCoreApplication::translate("HostContext", "Valor inválido para %1 no arquivo de configuração: %2")
-                                  .arg(key, settings.value(key).toString()));
+        throw platform::Error(
+            QCoreApplication::translate("HostContext",
+                                        "Valor inválido para %1 no arquivo de configuração: %2")
+                .arg(key, settings.value(key).toString()));
     return value;
 }
 
@@ -107,7 +110,9 @@ DatabaseSettings DatabaseSettings::fromLibpq(const QString &conninfo)
             settings.port = value.toInt(&ok);
             if (!ok)
                 throw platform::Error(
-                    QCoreApplication::translate("HostContext", "Porta inválida na conexão com o banco de dados: %1").arg(value));
+                    QCoreApplication::translate(
+                        "HostContext", "Porta inválida na conexão com o banco de dados: %1")
+                        .arg(value));
         } else if (key == QLatin1String("dbname")) {
             settings.databaseName = value;
         } else if (key == QLatin1String("user")) {
@@ -131,11 +136,13 @@ void Context::loadFromSettings(const QString &path)
 {
     if (!QFileInfo(path).isReadable())
         throw platform::Error(
-            QCoreApplication::translate("HostContext", "Arquivo de configuração não encontrado: %1").arg(path));
+            QCoreApplication::translate("HostContext", "Arquivo de configuração não encontrado: %1")
+                .arg(path));
     QSettings settings(path, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
         throw platform::Error(
-            QCoreApplication::translate("HostContext", "Arquivo de configuração inválido: %1").arg(path));
+            QCoreApplication::translate("HostContext", "Arquivo de configuração inválido: %1")
+                .arg(path));
 
     const auto text = [&](const QString &key, const QString &current) {
         return settings.contains(key) ? settings.value(key).toString().trimmed() : current;
@@ -149,7 +156,8 @@ void Context::loadFromSettings(const QString &path)
     m_serverHost = text(QStringLiteral("server/host"), m_serverHost);
     m_serverPort = positiveInt(settings, QStringLiteral("server/port"), m_serverPort);
     m_token = text(QStringLiteral("server/token"), m_token);
-    m_callDeadlineMs = positiveInt(settings, QStringLiteral("server/deadline_ms"), m_callDeadlineMs);
+    m_callDeadlineMs =
+        positiveInt(settings, QStringLiteral("server/deadline_ms"), m_callDeadlineMs);
     const QString certificate = text(QStringLiteral("server/root_certificate"), {});
     if (!certificate.isEmpty()) {
         // A relative path is taken from the configuration file's folder.
@@ -157,7 +165,8 @@ void Context::loadFromSettings(const QString &path)
         QFile file(certPath);
         if (!file.open(QIODevice::ReadOnly))
             throw platform::Error(
-                QCoreApplication::translate("HostContext", "Certificado raiz não encontrado: %1").arg(certPath));
+                QCoreApplication::translate("HostContext", "Certificado raiz não encontrado: %1")
+                    .arg(certPath));
         m_tlsRootCertificate = file.readAll();
         m_useTls = true;
     }
@@ -167,7 +176,8 @@ void Context::loadFromSettings(const QString &path)
     const QString driver = text(QStringLiteral("database/driver"), {}).toLower();
     if (driver == QLatin1String("postgresql") || driver == QLatin1String("qpsql")) {
         m_database = DatabaseSettings::fromLibpq(text(QStringLiteral("database/conninfo"), {}));
-    } else if (driver.isEmpty() || driver == QLatin1String("sqlite") || driver == QLatin1String("qsqlite")) {
+    } else if (driver.isEmpty() || driver == QLatin1String("sqlite")
+               || driver == QLatin1String("qsqlite")) {
         if (!driver.isEmpty())
             m_database.driver = DatabaseSettings::Driver::Sqlite;
         const QString file = text(QStringLiteral("database/path"), {});
@@ -175,7 +185,9 @@ void Context::loadFromSettings(const QString &path)
             m_database.sqlitePath = QFileInfo(path).dir().absoluteFilePath(file);
     } else {
         throw platform::Error(
-            QCoreApplication::translate("HostContext", "Banco de dados local desconhecido no arquivo de configuração: %1").arg(driver));
+            QCoreApplication::translate(
+                "HostContext", "Banco de dados local desconhecido no arquivo de configuração: %1")
+                .arg(driver));
     }
 }
 

@@ -12,13 +12,13 @@ struct DatabaseSettings
     enum class Driver { Sqlite, Postgres };
 
     Driver driver = Driver::Sqlite;
-    QString sqlitePath;       // SQLite: the database file
-    QString hostName;         // PostgreSQL: host name or socket directory
-    int port = 0;             // PostgreSQL: 0 keeps the driver's default
+    QString sqlitePath; // SQLite: the database file
+    QString hostName;   // PostgreSQL: host name or socket directory
+    int port = 0;       // PostgreSQL: 0 keeps the driver's default
     QString databaseName;
     QString userName;
     QString password;
-    QString connectOptions;   // further libpq options, "key=value;key=value"
+    QString connectOptions; // further libpq options, "key=value;key=value"
     // The host only reads the database: SQLite opens it read-only (a file
     // that is not there is an error, not a new empty database), PostgreSQL
     // sessions refuse writes.
@@ -91,10 +91,10 @@ private:
 Context &context();
 
 // The host context functions the modules call.
-QString FiliProc();      // current branch code
-QString NomeFiliProc();  // its name
-bool ModuFili();         // the module is bound to the current branch
-QString WebURL();        // application server host
-int WebPort();           // application server port
+QString FiliProc();     // current branch code
+QString NomeFiliProc(); // its name
+bool ModuFili();        // the module is bound to the current branch
+QString WebURL();       // application server host
+int WebPort();          // application server port
 
 } // namespace host

@@ -1,8 +1,8 @@
 #include "host/list_picker_dialog.h"
 
-#include "platform/client_data_set.h"
 #include "host/picker_parts.h"
 #include "host/record_set_model.h"
+#include "platform/client_data_set.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
@@ -23,7 +23,8 @@ ListPickerDialog::ListPickerDialog(const ListPickRequest &request, QWidget *pare
     setWindowModality(Qt::ApplicationModal);
 
     m_model = new RecordSetModel(request.dataSet, true, this);
-    const platform::Field *key = request.dataSet ? request.dataSet->findField(request.keyField) : nullptr;
+    const platform::Field *key =
+        request.dataSet ? request.dataSet->findField(request.keyField) : nullptr;
     for (int row = 0; key && row < m_model->rowCount(); ++row) {
         if (request.marked.contains(key->asStringAt(row).trimmed()))
             m_model->setMarked(row, true);
@@ -37,11 +38,13 @@ ListPickerDialog::ListPickerDialog(const ListPickRequest &request, QWidget *pare
             m_model->toggle(index.row());
     });
 
-    auto *markAll = new QPushButton(QCoreApplication::translate("ListPickerDialog", "Marcar todos"), this);
+    auto *markAll =
+        new QPushButton(QCoreApplication::translate("ListPickerDialog", "Marcar todos"), this);
     markAll->setObjectName(QStringLiteral("btnMarcarTodos"));
     markAll->setAutoDefault(false);
     connect(markAll, &QPushButton::clicked, this, [this] { m_model->setAllMarked(true); });
-    auto *unmarkAll = new QPushButton(QCoreApplication::translate("ListPickerDialog", "Desmarcar todos"), this);
+    auto *unmarkAll =
+        new QPushButton(QCoreApplication::translate("ListPickerDialog", "Desmarcar todos"), this);
     unmarkAll->setObjectName(QStringLiteral("btnDesmarcarTodos"));
     unmarkAll->setAutoDefault(false);
     connect(unmarkAll, &QPushButton::clicked, this, [this] { m_model->setAllMarked(false); });
@@ -78,7 +81,8 @@ bool ListPickerDialog::eventFilter(QObject *watched, QEvent *event)
 QStringList ListPickerDialog::markedKeys() const
 {
     QStringList keys;
-    const platform::Field *key = m_request.dataSet ? m_request.dataSet->findField(m_request.keyField) : nullptr;
+    const platform::Field *key =
+        m_request.dataSet ? m_request.dataSet->findField(m_request.keyField) : nullptr;
     for (int row = 0; key && row < m_model->rowCount(); ++row) {
         if (!m_model->isMarked(row))
             continue;

@@ -1,7 +1,7 @@
 #include "host/local_database.h"
 
-#include "platform/abort.h"
 #include "host/host_context.h"
+#include "platform/abort.h"
 
 #include <QCoreApplication>
 #include <QSqlError>
@@ -25,9 +25,9 @@ OpenSettings &current()
 bool sameSettings(const DatabaseSettings &a, const DatabaseSettings &b)
 {
     return a.driver == b.driver && a.sqlitePath == b.sqlitePath && a.hostName == b.hostName
-        && a.port == b.port && a.databaseName == b.databaseName && a.userName == b.userName
-        && a.password == b.password && a.connectOptions == b.connectOptions
-        && a.readOnly == b.readOnly;
+           && a.port == b.port && a.databaseName == b.databaseName && a.userName == b.userName
+           && a.password == b.password && a.connectOptions == b.connectOptions
+           && a.readOnly == b.readOnly;
 }
 
 } // namespace
@@ -52,7 +52,8 @@ QSqlDatabase localDatabase()
     if (wanted.driver == DatabaseSettings::Driver::Sqlite) {
         if (wanted.sqlitePath.isEmpty()) {
             QSqlDatabase::removeDatabase(localConnectionName());
-            throw platform::Error(QCoreApplication::translate("LocalDatabase", "Banco de dados local não configurado."));
+            throw platform::Error(QCoreApplication::translate(
+                "LocalDatabase", "Banco de dados local não configurado."));
         }
         db.setDatabaseName(wanted.sqlitePath);
         db.setConnectOptions(wanted.readOnly
@@ -77,7 +78,9 @@ QSqlDatabase localDatabase()
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(localConnectionName());
         throw platform::Error(
-            QCoreApplication::translate("LocalDatabase", "Não foi possível abrir o banco de dados local: %1").arg(reason));
+            QCoreApplication::translate("LocalDatabase",
+                                        "Não foi possível abrir o banco de dados local: %1")
+                .arg(reason));
     }
     state.open = true;
     state.settings = wanted;

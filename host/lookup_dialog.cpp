@@ -1,8 +1,8 @@
 #include "host/lookup_dialog.h"
 
-#include "platform/client_data_set.h"
 #include "host/picker_parts.h"
 #include "host/record_set_model.h"
+#include "platform/client_data_set.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -59,7 +59,8 @@ LookupDialog::LookupDialog(const LookupRequest &request, QWidget *parent)
     });
 
     // Start on the record set's current row.
-    const int current = request.dataSet && request.dataSet->isActive() ? request.dataSet->recNo() : -1;
+    const int current =
+        request.dataSet && request.dataSet->isActive() ? request.dataSet->recNo() : -1;
     if (current >= 0 && current < m_model->rowCount())
         m_view->setCurrentIndex(m_filter->mapFromSource(m_model->index(current, 0)));
     else

@@ -15,14 +15,16 @@ MessageDialog::MessageDialog(MessageKind kind, const QString &text, QWidget *par
 {
     const bool error = kind == MessageKind::Error;
     setObjectName(error ? QStringLiteral("msgErro") : QStringLiteral("msgInformacao"));
-    setWindowTitle(error ? QCoreApplication::translate("MessageDialog", "Erro") : QCoreApplication::translate("MessageDialog", "Informação"));
+    setWindowTitle(error ? QCoreApplication::translate("MessageDialog", "Erro")
+                         : QCoreApplication::translate("MessageDialog", "Informação"));
     setWindowModality(Qt::ApplicationModal);
 
     auto *icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("lblIcone"));
-    icon->setPixmap(style()
-                        ->standardIcon(error ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxInformation)
-                        .pixmap(32, 32));
+    icon->setPixmap(
+        style()
+            ->standardIcon(error ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxInformation)
+            .pixmap(32, 32));
     icon->setAlignment(Qt::AlignTop);
 
     m_text = new QLabel(text, this);

@@ -51,7 +51,8 @@ const char *typeName(QtMsgType type)
 
 QByteArray formatLine(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    QByteArray line = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")).toUtf8();
+    QByteArray line =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")).toUtf8();
     line += ' ';
     line += typeName(type);
     if (context.category && qstrcmp(context.category, "default") != 0) {
@@ -91,19 +92,22 @@ QString installMessageLog(const MessageLogSettings &settings)
 {
     QString folder = settings.folder;
     if (folder.isEmpty())
-        folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/logs");
+        folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                 + QStringLiteral("/logs");
     QString name = settings.fileName;
     if (name.isEmpty())
         name = (QCoreApplication::applicationName().isEmpty() ? QStringLiteral("ate-host")
                                                               : QCoreApplication::applicationName())
                + QStringLiteral(".log");
 
-    auto file = std::make_unique<RotatingLogFile>(QDir(folder).filePath(name), settings.maxBytes, settings.keptFiles);
+    auto file = std::make_unique<RotatingLogFile>(QDir(folder).filePath(name), settings.maxBytes,
+                                                  settings.keptFiles);
     QString path;
     if (file->open()) {
         path = file->path();
     } else {
-        std::fprintf(stderr, "log: %s; logging to standard error only\n", qPrintable(file->errorString()));
+        std::fprintf(stderr, "log: %s; logging to standard error only\n",
+                     qPrintable(file->errorString()));
         file.reset();
     }
 
@@ -115,7 +119,8 @@ QString installMessageLog(const MessageLogSettings &settings)
     }
     // Standard error gets the file's layout too, unless QT_MESSAGE_PATTERN
     // asks for another.
-    qSetMessagePattern(QStringLiteral("%{time yyyy-MM-dd hh:mm:ss.zzz} %{type} %{category}: %{message}"));
+    qSetMessagePattern(
+        QStringLiteral("%{time yyyy-MM-dd hh:mm:ss.zzz} %{type} %{category}: %{message}"));
     // A message another thread logs before the next lines reaches the file only.
     QtMessageHandler previous = qInstallMessageHandler(handleMessage);
     {
@@ -123,8 +128,9 @@ QString installMessageLog(const MessageLogSettings &settings)
         const std::lock_guard lock(l.mutex);
         l.previous = previous;
     }
-    qCInfo(lcHost).noquote() << QCoreApplication::applicationName() << QCoreApplication::applicationVersion()
-                             << "started, pid" << QCoreApplication::applicationPid() << "log"
+    qCInfo(lcHost).noquote() << QCoreApplication::applicationName()
+                             << QCoreApplication::applicationVersion() << "started, pid"
+                             << QCoreApplication::applicationPid() << "log"
                              << (path.isEmpty() ? QStringLiteral("on standard error only") : path);
     return path;
 }

@@ -147,7 +147,8 @@ TParam &TParams::paramByName(const QString &name) const
 {
     if (TParam *param = findParam(name))
         return *param;
-    throw platform::Error(QCoreApplication::translate("TParams", "Parâmetro %1 não encontrado.").arg(name));
+    throw platform::Error(
+        QCoreApplication::translate("TParams", "Parâmetro %1 não encontrado.").arg(name));
 }
 
 QStringList TParams::names() const

@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 
+#include "host/dialogs.h"
 #include "platform/abort.h"
 #include "platform/client_data_set.h"
 #include "platform/data_source.h"
-#include "host/dialogs.h"
 
 namespace host {
 
@@ -25,8 +25,8 @@ QString joinCodeList(const QStringList &codes)
     return splitCodeList(codes.join(QLatin1Char(','))).join(QLatin1Char(','));
 }
 
-bool PesquisaLista(platform::DataSource *dataSource, const QString &keyField, const QString &caption,
-                   bool allMarked, QString &list)
+bool PesquisaLista(platform::DataSource *dataSource, const QString &keyField,
+                   const QString &caption, bool allMarked, QString &list)
 {
     const qsizetype bar = caption.indexOf(QLatin1Char('|'));
     const QString title = bar < 0 ? caption : caption.left(bar);
@@ -34,12 +34,15 @@ bool PesquisaLista(platform::DataSource *dataSource, const QString &keyField, co
 
     platform::ClientDataSet *dataSet = dataSource ? dataSource->dataSet() : nullptr;
     if (!dataSet || !dataSet->isActive() || dataSet->isEmpty()) {
-        dialogs().error(emptyText.isEmpty() ? QCoreApplication::translate("PesquisaLista", "Não há registros para pesquisar.") : emptyText);
+        dialogs().error(emptyText.isEmpty() ? QCoreApplication::translate(
+                            "PesquisaLista", "Não há registros para pesquisar.")
+                                            : emptyText);
         return false;
     }
     const platform::Field *key = dataSet->findField(keyField);
     if (!key)
-        throw platform::Error(QCoreApplication::translate("PesquisaLista", "Campo %1 não encontrado.").arg(keyField));
+        throw platform::Error(
+            QCoreApplication::translate("PesquisaLista", "Campo %1 não encontrado.").arg(keyField));
 
     QStringList marked = splitCodeList(list);
     if (allMarked) {
@@ -47,7 +50,8 @@ bool PesquisaLista(platform::DataSource *dataSource, const QString &keyField, co
         for (int row = 0; row < dataSet->recordCount(); ++row)
             marked.append(key->asStringAt(row).trimmed());
     }
-    const std::optional<QStringList> picked = dialogs().pickList({title, dataSet, keyField, marked});
+    const std::optional<QStringList> picked =
+        dialogs().pickList({title, dataSet, keyField, marked});
     if (!picked)
         return false;
     list = joinCodeList(*picked);

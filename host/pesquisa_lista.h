@@ -22,8 +22,8 @@ namespace host {
 // Returns true when the user confirmed; on cancel, and when there are no
 // rows, the list is left unchanged. Throws platform::Error when the record
 // set has no field keyField.
-bool PesquisaLista(platform::DataSource *dataSource, const QString &keyField, const QString &caption,
-                   bool allMarked, QString &list);
+bool PesquisaLista(platform::DataSource *dataSource, const QString &keyField,
+                   const QString &caption, bool allMarked, QString &list);
 
 // The codes of a list in that format, and the list of codes.
 QStringList splitCodeList(const QString &list);

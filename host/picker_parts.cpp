@@ -30,7 +30,8 @@ QDialogButtonBox *makeOkCancel(QDialog *dialog, QPushButton **ok)
     *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     (*ok)->setObjectName(QStringLiteral("btnOk"));
     (*ok)->setDefault(true);
-    QPushButton *cancel = buttons->addButton(QCoreApplication::translate("PickerParts", "Cancelar"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel = buttons->addButton(QCoreApplication::translate("PickerParts", "Cancelar"),
+                                             QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("btnCancelar"));
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;

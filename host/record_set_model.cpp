@@ -10,7 +10,8 @@ std::vector<const platform::Field *> pickerFields(const platform::ClientDataSet 
     if (!dataSet)
         return shown;
     for (const auto &field : dataSet->fields()) {
-        if (field->isVisible() && field->name().compare(QLatin1String("IDMARCADO"), Qt::CaseInsensitive) != 0)
+        if (field->isVisible()
+            && field->name().compare(QLatin1String("IDMARCADO"), Qt::CaseInsensitive) != 0)
             shown.push_back(field.get());
     }
     return shown;
@@ -40,7 +41,8 @@ RecordSetModel::RecordSetModel(platform::ClientDataSet *dataSet, bool markColumn
 bool RecordSetModel::inRange(const QModelIndex &index) const
 {
     return index.isValid() && index.model() == this && index.row() >= 0 && index.column() >= 0
-        && index.row() < rowCount() && index.row() < int(m_marks.size()) && index.column() < columnCount();
+           && index.row() < rowCount() && index.row() < int(m_marks.size())
+           && index.column() < columnCount();
 }
 
 int RecordSetModel::rowCount(const QModelIndex &parent) const
@@ -83,7 +85,8 @@ QVariant RecordSetModel::data(const QModelIndex &index, int role) const
 
 QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columnCount())
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
+        || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
     const int column = section - (m_markColumn ? 1 : 0);
     if (column < 0)
@@ -115,7 +118,8 @@ bool RecordSetModel::isMarked(int row) const
 
 void RecordSetModel::setMarked(int row, bool marked)
 {
-    if (!m_markColumn || row < 0 || row >= int(m_marks.size()) || bool(m_marks[size_t(row)]) == marked)
+    if (!m_markColumn || row < 0 || row >= int(m_marks.size())
+        || bool(m_marks[size_t(row)]) == marked)
         return;
     m_marks[size_t(row)] = marked;
     const QModelIndex cell = index(row, 0);

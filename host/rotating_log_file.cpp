@@ -12,7 +12,8 @@ RotatingLogFile::RotatingLogFile(QString path, qint64 maxBytes, int keptFiles)
     : m_path(std::move(path))
     , m_maxBytes(std::max<qint64>(maxBytes, 256))
     , m_keptFiles(std::max(keptFiles, 0))
-{}
+{
+}
 
 RotatingLogFile::~RotatingLogFile()
 {
@@ -31,7 +32,8 @@ bool RotatingLogFile::open()
     }
     m_file = std::fopen(QFile::encodeName(m_path).constData(), "ab");
     if (!m_file) {
-        m_error = QStringLiteral("cannot open %1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno)));
+        m_error = QStringLiteral("cannot open %1: %2")
+                      .arg(m_path, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
     std::fseek(m_file, 0, SEEK_END);
@@ -62,7 +64,9 @@ void RotatingLogFile::rotate()
 {
     std::fclose(m_file);
     m_file = nullptr;
-    const auto numbered = [this](int n) { return QFile::encodeName(m_path + QLatin1Char('.') + QString::number(n)); };
+    const auto numbered = [this](int n) {
+        return QFile::encodeName(m_path + QLatin1Char('.') + QString::number(n));
+    };
     if (m_keptFiles == 0) {
         std::remove(QFile::encodeName(m_path).constData());
     } else {

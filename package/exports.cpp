@@ -4,10 +4,10 @@
 #include "package/package_info.h"
 #include "package/unit_table.h"
 
-#include "platform/abort.h"
-#include "screen/cli_ate25400.h"
 #include "filter/cli_ate25401.h"
+#include "platform/abort.h"
 #include "report/cli_ate25402.h"
+#include "screen/cli_ate25400.h"
 
 #define ATE_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -16,7 +16,7 @@ namespace {
 
 struct Translation
 {
-    std::unique_ptr<QTranslator> translator;  // null when there is none
+    std::unique_ptr<QTranslator> translator; // null when there is none
     bool installed = false;
 };
 
@@ -43,7 +43,7 @@ std::unique_ptr<QTranslator> findTranslation()
 // Lives with the library: built when it is loaded, destroyed when it goes.
 LanguageModule g_languageModule;
 
-}  // namespace
+} // namespace
 
 QString packageFilePath()
 {
@@ -95,4 +95,4 @@ QString LanguageModule::fileName()
     return t.installed ? t.translator->filePath() : QString();
 }
 
-}  // namespace Pkg_ate25400
+} // namespace Pkg_ate25400

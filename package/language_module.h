@@ -19,8 +19,8 @@ QString packageFilePath();
 class LanguageModule
 {
 public:
-    LanguageModule();   // at load: find the translation and install it
-    ~LanguageModule();  // at unload: remove it
+    LanguageModule();  // at load: find the translation and install it
+    ~LanguageModule(); // at unload: remove it
 
     LanguageModule(const LanguageModule &) = delete;
     LanguageModule &operator=(const LanguageModule &) = delete;
@@ -32,4 +32,4 @@ public:
     static QString fileName();
 };
 
-}  // namespace Pkg_ate25400
+} // namespace Pkg_ate25400

@@ -27,7 +27,7 @@ extern "C" int mainScreenReady()
     return Cli_ate25400::frmPosFecDiaPlaVoo && Cli_ate25400::boIdCriado && !Cli_ate25400::boPrimVez;
 }
 
-}  // namespace
+} // namespace
 
 const AtePackageInfo *packageInfo()
 {
@@ -51,4 +51,4 @@ const AtePackageInfo *packageInfo()
     return &info;
 }
 
-}  // namespace Pkg_ate25400
+} // namespace Pkg_ate25400

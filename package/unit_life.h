@@ -28,4 +28,4 @@ private:
     int m_starts = 0;
 };
 
-}  // namespace Pkg_ate25400
+} // namespace Pkg_ate25400

@@ -3,13 +3,13 @@
 #include "package/language_module.h"
 #include "package/unit_life.h"
 
-#include "platform/abort.h"
-#include "screen/cli_ate25400.h"
 #include "filter/cli_ate25401.h"
 #include "filter/frm_filtro_cia.h"
+#include "platform/abort.h"
 #include "report/cli_ate25402.h"
-#include "screen/frm_pos_fec_dia_pla_voo.h"
 #include "report/frm_rel_pos_fec_dia_pv.h"
+#include "screen/cli_ate25400.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
 #include <QMdiSubWindow>
 
@@ -47,8 +47,7 @@ void releaseForms()
 
 // A unit's entries in the table: its work runs only on the first start and
 // on the end that balances it, never letting an exception out to the host.
-template <UnitLife &life, void (*work)()>
-void unitInitialization()
+template<UnitLife &life, void (*work)()> void unitInitialization()
 {
     platform::guarded([] {
         if (life.start())
@@ -56,8 +55,7 @@ void unitInitialization()
     });
 }
 
-template <UnitLife &life, void (*work)()>
-void unitFinalization()
+template<UnitLife &life, void (*work)()> void unitFinalization()
 {
     platform::guarded([] {
         if (life.end())
@@ -89,7 +87,7 @@ const std::array<AtePackageUnit, 4> kUnits = {{
      unitFinalization<g_screenUnit, Cli_ate25400::finalization>},
 }};
 
-}  // namespace
+} // namespace
 
 std::span<const AtePackageUnit> unitTable()
 {
@@ -112,4 +110,4 @@ void finalizeUnits()
     }
 }
 
-}  // namespace Pkg_ate25400
+} // namespace Pkg_ate25400

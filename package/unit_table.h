@@ -17,4 +17,4 @@ std::span<const AtePackageUnit> unitTable();
 void initializeUnits();
 void finalizeUnits();
 
-}  // namespace Pkg_ate25400
+} // namespace Pkg_ate25400

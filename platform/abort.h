@@ -49,8 +49,7 @@ bool guarded(const std::function<void()> &handler) noexcept;
 void showLater(std::exception_ptr failure) noexcept;
 
 // guarded() for painting and model queries: the same catch, shown later.
-template<typename Handler>
-bool guardedInPaint(Handler &&handler) noexcept
+template<typename Handler> bool guardedInPaint(Handler &&handler) noexcept
 {
     try {
         handler();

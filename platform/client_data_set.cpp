@@ -87,13 +87,15 @@ ClientDataSet::~ClientDataSet() = default;
 Field *ClientDataSet::addField(const QString &name, FieldType type, int size)
 {
     if (m_active)
-        throw Error(
-            QCoreApplication::translate("ClientDataSet", "Não é possível incluir o campo '%1' com o conjunto de dados aberto.")
-                .arg(name));
+        throw Error(QCoreApplication::translate(
+                        "ClientDataSet",
+                        "Não é possível incluir o campo '%1' com o conjunto de dados aberto.")
+                        .arg(name));
     if (findField(name))
-        throw Error(QCoreApplication::translate("ClientDataSet", "Campo '%1' duplicado.").arg(name));
-    m_fields.push_back(std::unique_ptr<Field>(
-        new Field(this, name, type, size, int(m_fields.size()))));
+        throw Error(
+            QCoreApplication::translate("ClientDataSet", "Campo '%1' duplicado.").arg(name));
+    m_fields.push_back(
+        std::unique_ptr<Field>(new Field(this, name, type, size, int(m_fields.size()))));
     emit fieldsChanged();
     return m_fields.back().get();
 }
@@ -111,13 +113,15 @@ Field &ClientDataSet::fieldByName(const QString &name) const
 {
     if (Field *field = findField(name))
         return *field;
-    throw Error(QCoreApplication::translate("ClientDataSet", "Campo '%1' não encontrado.").arg(name));
+    throw Error(
+        QCoreApplication::translate("ClientDataSet", "Campo '%1' não encontrado.").arg(name));
 }
 
 std::vector<int> ClientDataSet::checkPacket(const DataPacket &packet) const
 {
     if (packet.rowCount < 0)
-        throw Error(QCoreApplication::translate("ClientDataSet", "Pacote de dados inválido: número de linhas negativo."));
+        throw Error(QCoreApplication::translate(
+            "ClientDataSet", "Pacote de dados inválido: número de linhas negativo."));
     std::vector<int> sources;
     sources.reserve(m_fields.size());
     for (const auto &field : m_fields) {
@@ -129,12 +133,15 @@ std::vector<int> ClientDataSet::checkPacket(const DataPacket &packet) const
             }
         }
         if (source < 0)
-            throw Error(QCoreApplication::translate("ClientDataSet", "Campo '%1' não encontrado no pacote de dados.")
+            throw Error(QCoreApplication::translate("ClientDataSet",
+                                                    "Campo '%1' não encontrado no pacote de dados.")
                             .arg(field->name()));
         const FieldType received = packet.fields[source].type;
         if (!compatible(field->type(), received))
             throw Error(
-                QCoreApplication::translate("ClientDataSet", "Tipo incompatível para o campo '%1': esperado %2, recebido %3.")
+                QCoreApplication::translate(
+                    "ClientDataSet",
+                    "Tipo incompatível para o campo '%1': esperado %2, recebido %3.")
                     .arg(field->name(), fieldTypeName(field->type()), fieldTypeName(received)));
         // A packet without rows may come without columns (nothing to hold).
         if (packet.columns.empty() && packet.rowCount == 0) {
@@ -144,15 +151,20 @@ std::vector<int> ClientDataSet::checkPacket(const DataPacket &packet) const
         const bool shaped = size_t(source) < packet.columns.size()
                             && packet.columns[source].size() == packet.rowCount;
         if (!shaped)
-            throw Error(QCoreApplication::translate("ClientDataSet", "Pacote de dados inválido no campo '%1': número de valores "
-                                       "diferente do número de linhas.")
+            throw Error(QCoreApplication::translate(
+                            "ClientDataSet",
+                            "Pacote de dados inválido no campo '%1': número de valores "
+                            "diferente do número de linhas.")
                             .arg(field->name()));
         if (!holds(packet.columns[source], received))
-            throw Error(QCoreApplication::translate("ClientDataSet", "Pacote de dados inválido no campo '%1': valores de tipo "
-                                       "diferente do declarado.")
+            throw Error(QCoreApplication::translate(
+                            "ClientDataSet",
+                            "Pacote de dados inválido no campo '%1': valores de tipo "
+                            "diferente do declarado.")
                             .arg(field->name()));
         if (const int row = packet.columns[source].invalidRow(); row >= 0)
-            throw Error(QCoreApplication::translate("ClientDataSet", "Valor inválido no campo '%1', linha %2.")
+            throw Error(QCoreApplication::translate("ClientDataSet",
+                                                    "Valor inválido no campo '%1', linha %2.")
                             .arg(field->name())
                             .arg(row + 1));
         sources.push_back(source);
@@ -160,8 +172,7 @@ std::vector<int> ClientDataSet::checkPacket(const DataPacket &packet) const
     return sources;
 }
 
-template<typename Packet>
-void ClientDataSet::load(Packet &&packet)
+template<typename Packet> void ClientDataSet::load(Packet &&packet)
 {
     const std::vector<int> sources = checkPacket(packet);
     Columns columns;
@@ -276,7 +287,8 @@ int ClientDataSet::moveBy(int distance)
 void ClientDataSet::setRecNo(int row)
 {
     if (row < 0 || row >= m_rowCount)
-        throw Error(QCoreApplication::translate("ClientDataSet", "Registro %1 inexistente.").arg(row + 1));
+        throw Error(
+            QCoreApplication::translate("ClientDataSet", "Registro %1 inexistente.").arg(row + 1));
     m_bof = m_eof = false;
     moveTo(row);
 }
@@ -307,8 +319,10 @@ bool ClientDataSet::matches(int row, const std::vector<LocateKey> &keys,
                 break;
             }
             const QString text = field.asStringAt(row);
-            const Qt::CaseSensitivity cs = caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
-            const bool equal = partial ? text.startsWith(key.text, cs) : text.compare(key.text, cs) == 0;
+            const Qt::CaseSensitivity cs =
+                caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
+            const bool equal =
+                partial ? text.startsWith(key.text, cs) : text.compare(key.text, cs) == 0;
             if (!equal)
                 return false;
             break;
@@ -338,7 +352,8 @@ bool ClientDataSet::locate(const QString &keyFields, const QVariantList &values,
         keys.push_back(std::move(key));
     }
     if (keys.empty() || size_t(values.size()) != keys.size())
-        throw Error(QCoreApplication::translate("ClientDataSet", "Localizar: %1 valor(es) para %2 campo(s).")
+        throw Error(QCoreApplication::translate("ClientDataSet",
+                                                "Localizar: %1 valor(es) para %2 campo(s).")
                         .arg(values.size())
                         .arg(keys.size()));
     // Each key once, not once per row it is compared with.

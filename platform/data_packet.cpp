@@ -12,12 +12,12 @@ constexpr qint64 kMsecsPerDay = 86'400'000;
 const qint64 kZeroFromEpoch = zeroDateTime().toMSecsSinceEpoch();
 const qint64 kZeroJulianDay = QDate(1899, 12, 30).toJulianDay();
 
-}  // namespace
+} // namespace
 
 qint64 civilMsecs(const QDateTime &dateTime)
 {
-    return (dateTime.date().toJulianDay() - kZeroJulianDay) * kMsecsPerDay +
-           dateTime.time().msecsSinceStartOfDay();
+    return (dateTime.date().toJulianDay() - kZeroJulianDay) * kMsecsPerDay
+           + dateTime.time().msecsSinceStartOfDay();
 }
 
 QDateTime civilFromMsecs(qint64 msecs)
@@ -25,7 +25,10 @@ QDateTime civilFromMsecs(qint64 msecs)
     return QDateTime::fromMSecsSinceEpoch(msecs + kZeroFromEpoch, Qt::UTC);
 }
 
-PacketColumn::PacketColumn(FieldType type) : m_type(type) {}
+PacketColumn::PacketColumn(FieldType type)
+    : m_type(type)
+{
+}
 
 PacketColumn PacketColumn::texts(FieldType type, std::string utf8, const std::uint32_t *lengths,
                                  int rowCount, std::string nulls)
@@ -247,9 +250,11 @@ void DataPacket::appendRow(const QVariantList &values)
 {
     if (columns.empty()) {
         columns.reserve(std::size_t(fields.size()));
-        for (const PacketField &field : fields) columns.emplace_back(field.type);
+        for (const PacketField &field : fields)
+            columns.emplace_back(field.type);
     }
-    for (std::size_t i = 0; i < columns.size(); ++i) columns[i].append(values.value(qsizetype(i)));
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        columns[i].append(values.value(qsizetype(i)));
     ++rowCount;
 }
 
@@ -262,8 +267,9 @@ DataPacket DataPacket::fromRows(const QList<PacketField> &fields, const QList<QV
         packet.columns.emplace_back(field.type);
         packet.columns.back().reserve(int(rows.size()));
     }
-    for (const QVariantList &row : rows) packet.appendRow(row);
+    for (const QVariantList &row : rows)
+        packet.appendRow(row);
     return packet;
 }
 
-}  // namespace platform
+} // namespace platform

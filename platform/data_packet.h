@@ -14,11 +14,11 @@
 namespace platform {
 
 enum class FieldType {
-    String,       // variable length, at most `size` characters
-    FixedString,  // fixed length `size`
-    Float,        // double
-    DateTime,     // civil date-time, see civilDateTime()
-    Integer,      // qint64
+    String,      // variable length, at most `size` characters
+    FixedString, // fixed length `size`
+    Float,       // double
+    DateTime,    // civil date-time, see civilDateTime()
+    Integer,     // qint64
 };
 
 struct PacketField
@@ -78,16 +78,16 @@ public:
     bool isNull(int row) const
     {
         const std::size_t byte = std::size_t(row) / 8;
-        return byte < m_nulls.size() &&
-               (static_cast<unsigned char>(m_nulls[byte]) >> (row % 8)) & 1u;
+        return byte < m_nulls.size()
+               && (static_cast<unsigned char>(m_nulls[byte]) >> (row % 8)) & 1u;
     }
     std::string_view utf8(int row) const
     {
         return std::string_view(m_text).substr(m_offsets[row], m_offsets[row + 1] - m_offsets[row]);
     }
     QString text(int row) const;
-    double number(int row) const;   // an integer column reads as double
-    qint64 integer(int row) const;  // integer and date-time (msecs) columns
+    double number(int row) const;  // an integer column reads as double
+    qint64 integer(int row) const; // integer and date-time (msecs) columns
     QDateTime dateTime(int row) const { return civilFromMsecs(integer(row)); }
     // QString, double, QDateTime or qint64 by the column's type; invalid
     // for a null row.
@@ -116,7 +116,7 @@ private:
     int m_rows = 0;
     std::string m_nulls;
     std::string m_text;
-    std::vector<std::uint32_t> m_offsets{0};  // text columns: rows + 1 entries
+    std::vector<std::uint32_t> m_offsets{0}; // text columns: rows + 1 entries
     std::vector<double> m_numbers;
     std::vector<qint64> m_integers;
     int m_longestText = 0;
@@ -129,7 +129,7 @@ struct DataPacket
 {
     QList<PacketField> fields;
     int rowCount = 0;
-    std::vector<PacketColumn> columns;  // one per field, same order
+    std::vector<PacketColumn> columns; // one per field, same order
 
     // Builds row by row, one value per field in field order (see
     // PacketColumn::append); the columns are made from `fields` on the
@@ -138,4 +138,4 @@ struct DataPacket
     static DataPacket fromRows(const QList<PacketField> &fields, const QList<QVariantList> &rows);
 };
 
-}  // namespace platform
+} // namespace platform

@@ -177,13 +177,12 @@ bool DBGrid::drawColumnCell(QPainter &painter, const QStyleOptionViewItem &optio
     state.focused = option.state.testFlag(QStyle::State_HasFocus);
     painter.save();
     painter.setFont(font());
-    painter.setPen(option.palette.color(state.selected ? QPalette::HighlightedText
-                                                       : QPalette::Text));
+    painter.setPen(
+        option.palette.color(state.selected ? QPalette::HighlightedText : QPalette::Text));
     {
         ClientDataSet::RowScope scope(*set, index.row());
-        guardedInPaint([&] {
-            m_onDrawColumnCell(painter, option.rect, index.row(), *column, state);
-        });
+        guardedInPaint(
+            [&] { m_onDrawColumnCell(painter, option.rect, index.row(), *column, state); });
     }
     painter.restore();
     return true;

@@ -70,7 +70,8 @@ QString DBGrid::cellText(int row, int column) const
 
 void DBGrid::copySelection()
 {
-    QModelIndexList cells = selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList();
+    QModelIndexList cells =
+        selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList();
     if (cells.isEmpty() && currentIndex().isValid())
         cells.append(currentIndex());
     const QString text = gridClipboardText(*this, cells);
@@ -80,13 +81,13 @@ void DBGrid::copySelection()
 
 void DBGrid::exportToCsv()
 {
-    const QString suggested =
-        QDir::home().filePath((objectName().isEmpty() ? QStringLiteral("grade") : objectName())
-                              + QStringLiteral(".csv"));
+    const QString suggested = QDir::home().filePath(
+        (objectName().isEmpty() ? QStringLiteral("grade") : objectName()) + QStringLiteral(".csv"));
     const QString path = exportPathPrompt()
                              ? exportPathPrompt()(this, suggested)
-                             : QFileDialog::getSaveFileName(this, QCoreApplication::translate("DbGrid", "Exportar para CSV"),
-                                                            suggested, QStringLiteral("CSV (*.csv)"));
+                             : QFileDialog::getSaveFileName(
+                                 this, QCoreApplication::translate("DbGrid", "Exportar para CSV"),
+                                 suggested, QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty())
         return;
     writeTextFileAtomically(path, gridCsv(*this, localeListSeparator()));

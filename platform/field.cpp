@@ -115,7 +115,9 @@ double Field::asFloatAt(int row) const
     const QString text = column->text(row).trimmed();
     const double number = text.isEmpty() ? 0.0 : QLocale().toDouble(text, &ok);
     if (!ok && !text.isEmpty())
-        throw Error(QCoreApplication::translate("ClientDataSet", "'%1' não é um valor numérico válido.").arg(text));
+        throw Error(
+            QCoreApplication::translate("ClientDataSet", "'%1' não é um valor numérico válido.")
+                .arg(text));
     return number;
 }
 
@@ -134,7 +136,8 @@ QDateTime Field::asDateTimeAt(int row) const
     case FieldType::FixedString:
         break;
     }
-    throw Error(QCoreApplication::translate("ClientDataSet", "'%1' não é uma data válida.").arg(column->text(row)));
+    throw Error(QCoreApplication::translate("ClientDataSet", "'%1' não é uma data válida.")
+                    .arg(column->text(row)));
 }
 
 QString Field::formattedText(int row, bool displayText) const

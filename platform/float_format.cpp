@@ -148,8 +148,7 @@ FloatFormat::Section FloatFormat::parseSection(const QString &text)
     return section;
 }
 
-QString FloatFormat::formatSection(const Section &section, double magnitude,
-                                   const QLocale &locale)
+QString FloatFormat::formatSection(const Section &section, double magnitude, const QLocale &locale)
 {
     if (!section.hasDigits)
         return section.prefix + section.suffix;

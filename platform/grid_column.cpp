@@ -5,8 +5,8 @@
 
 namespace platform {
 
-GridColumn::GridColumn(GridModel *model, int index, const QString &fieldName,
-                       const QString &title, int width, Qt::Alignment titleAlignment)
+GridColumn::GridColumn(GridModel *model, int index, const QString &fieldName, const QString &title,
+                       int width, Qt::Alignment titleAlignment)
     : m_model(model)
     , m_index(index)
     , m_fieldName(fieldName)

@@ -75,8 +75,8 @@ QString gridClipboardText(const DBGrid &grid, const QModelIndexList &cells)
     std::vector<int> columnList(columns.begin(), columns.end());
     if (rows.size() == 1 && columns.size() == 1)
         columnList = range(grid.columnCount());
-    return table(grid, std::vector<int>(rows.begin(), rows.end()), columnList,
-                 QStringLiteral("\t"), QStringLiteral("\n"), flattened);
+    return table(grid, std::vector<int>(rows.begin(), rows.end()), columnList, QStringLiteral("\t"),
+                 QStringLiteral("\n"), flattened);
 }
 
 QString gridCsv(const DBGrid &grid, QChar separator)
@@ -95,13 +95,15 @@ void writeTextFileAtomically(const QString &path, const QString &text)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        throw Error(QCoreApplication::translate("DbGrid", "Não foi possível gravar o arquivo \"%1\": %2.")
-                        .arg(path, file.errorString()));
+        throw Error(
+            QCoreApplication::translate("DbGrid", "Não foi possível gravar o arquivo \"%1\": %2.")
+                .arg(path, file.errorString()));
     }
     const QByteArray bytes = QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
     if (file.write(bytes) != bytes.size() || !file.commit()) {
-        throw Error(QCoreApplication::translate("DbGrid", "Não foi possível gravar o arquivo \"%1\": %2.")
-                        .arg(path, file.errorString()));
+        throw Error(
+            QCoreApplication::translate("DbGrid", "Não foi possível gravar o arquivo \"%1\": %2.")
+                .arg(path, file.errorString()));
     }
 }
 

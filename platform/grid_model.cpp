@@ -63,7 +63,8 @@ GridColumn &GridModel::column(int index) const
 {
     if (GridColumn *column = columnAt(index))
         return *column;
-    throw Error(QCoreApplication::translate("DbGrid", "Coluna %1 inexistente na grade.").arg(index));
+    throw Error(
+        QCoreApplication::translate("DbGrid", "Coluna %1 inexistente na grade.").arg(index));
 }
 
 void GridModel::columnRebound(GridColumn &column)

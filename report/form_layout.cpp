@@ -3,9 +3,9 @@
 
 #include "report/frm_rel_pos_fec_dia_pv.h"
 
+#include "host/forms/design_font.h"
 #include "platform/client_data_set.h"
 #include "platform/data_source.h"
-#include "host/forms/design_font.h"
 #include "platform/field.h"
 #include "report/message_table.h"
 #include "report/report_text.h"

@@ -16,7 +16,7 @@ namespace platform {
 class ClientDataSet;
 class DataSource;
 class FocusRouter;
-}
+} // namespace platform
 
 namespace Cli_ate25402 {
 

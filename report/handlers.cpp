@@ -2,20 +2,20 @@
 
 #include "report/frm_rel_pos_fec_dia_pv.h"
 
-#include "platform/abort.h"
 #include "host/application.h"
 #include "host/busy_indicator.h"
+#include "host/functions.h"
 #include "host/net/check_result_serv.h"
+#include "host/net/net_connection.h"
+#include "platform/abort.h"
 #include "platform/client_data_set.h"
 #include "platform/focus_router.h"
 #include "screen/frm_pos_fec_dia_pla_voo.h"
-#include "host/functions.h"
 #include "screen/mask_edit.h"
-#include "host/net/net_connection.h"
 
-#include <QMainWindow>
 #include "host/params.h"
 #include "host/pesquisa_lista.h"
+#include <QMainWindow>
 
 #include <array>
 #include <cstdlib>
@@ -148,10 +148,10 @@ void TfrmRelPosFecDiaPV::btpCiaClick(QObject *)
     {
         // Hidden on every way out, before the picker shows.
         host::BusyIndicator busy(host::mainWindow(), host::BusyReading);
-        cdsCompanhia->loadPacket(host::CheckResultServ(
-            closingScreen().netPosFDiPlav->appServer().invoke(QStringLiteral("GetCompanhia"),
-                                                       {depVoo->GetDate()}),
-            true, 0));
+        cdsCompanhia->loadPacket(
+            host::CheckResultServ(closingScreen().netPosFDiPlav->appServer().invoke(
+                                      QStringLiteral("GetCompanhia"), {depVoo->GetDate()}),
+                                  true, 0));
     }
     host::PesquisaLista(dtsCompanhia, QStringLiteral("CDCIA"),
                         msg("Companhia") + QLatin1Char('|') + msg("CIA_NC"), false, stListaRel);

@@ -4,8 +4,8 @@
 #include "report/cli_ate25402.h"
 
 #include "host/forms/create_form.h"
-#include "report/frm_rel_pos_fec_dia_pv.h"
 #include "platform/screen.h"
+#include "report/frm_rel_pos_fec_dia_pv.h"
 
 #include <QPointer>
 
@@ -19,9 +19,7 @@ void initialization()
     boIdCriado = false;
 }
 
-void finalization()
-{
-}
+void finalization() { }
 
 void CriaRelPosFecDiaPV()
 {

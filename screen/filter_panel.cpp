@@ -3,12 +3,12 @@
 
 #include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "platform/abort.h"
 #include "host/adoib_query.h"
 #include "host/application.h"
 #include "host/busy_indicator.h"
-#include "platform/field.h"
 #include "host/functions.h"
+#include "platform/abort.h"
+#include "platform/field.h"
 #include "screen/mask_edit.h"
 
 #include <QMainWindow>
@@ -79,9 +79,7 @@ void TfrmPosFecDiaPlaVoo::medCdFilialExit(QObject *)
     Vd_CdFilial(false);
 }
 
-void TfrmPosFecDiaPlaVoo::depVooEnter(QObject *)
-{
-}
+void TfrmPosFecDiaPlaVoo::depVooEnter(QObject *) { }
 
 void TfrmPosFecDiaPlaVoo::depVooExit(QObject *)
 {

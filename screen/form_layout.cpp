@@ -5,11 +5,11 @@
 #include "screen/frm_pos_fec_dia_pla_voo.h"
 
 #include "host/forms/design_font.h"
+#include "host/forms/toolbar.h"
 #include "screen/mask_edit.h"
 #include "screen/message_table.h"
 #include "screen/screen_text.h"
 #include "screen/status_colors.h"
-#include "host/forms/toolbar.h"
 
 #include <QHeaderView>
 #include <QVBoxLayout>
@@ -86,8 +86,8 @@ void TfrmPosFecDiaPlaVoo::changeInheritedItems()
     lblCodTela->setFixedWidth(51);
 
     // The screen only shows data: no record commands.
-    for (QWidget *button : {sbtConfirmar, sbtCancelar, sbtIncluir, sbtAlterar, sbtExcluir,
-                            sbtProcurar, sbtOrdenar})
+    for (QWidget *button :
+         {sbtConfirmar, sbtCancelar, sbtIncluir, sbtAlterar, sbtExcluir, sbtProcurar, sbtOrdenar})
         button->setEnabled(false);
     for (QAction *item : {mnuConfigImpressora, mnuIncluir, mnuAlterar, mnuExcluir, mnuProcurar,
                           mnuCancelar, mnuConfirmar})
@@ -163,8 +163,8 @@ void TfrmPosFecDiaPlaVoo::buildFilterPanel()
     // substitute font they can need a few pixels more than designed.
     depVoo->resize(qMax(100, depVoo->sizeHint().width()), 21);
 
-    lblAtualiza = makeLabel(panFiltro, "lblAtualiza", ScreenText::tr("Atualizar (seg.)"),
-                            {262, 33, 98, 13});
+    lblAtualiza =
+        makeLabel(panFiltro, "lblAtualiza", ScreenText::tr("Atualizar (seg.)"), {262, 33, 98, 13});
 
     speAtualiza = new platform::SpinEdit(panFiltro);
     speAtualiza->setObjectName(QStringLiteral("speAtualiza"));

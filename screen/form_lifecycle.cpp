@@ -3,14 +3,14 @@
 
 #include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "platform/abort.h"
 #include "host/application.h"
 #include "host/busy_indicator.h"
-#include "platform/focus_router.h"
 #include "host/host_context.h"
-#include "screen/mask_edit.h"
 #include "host/net/net_connection.h"
+#include "platform/abort.h"
+#include "platform/focus_router.h"
 #include "platform/screen.h"
+#include "screen/mask_edit.h"
 
 #include <QMainWindow>
 
@@ -41,9 +41,8 @@ void TfrmPosFecDiaPlaVoo::wireEvents()
             // so the focus stays where the user moved it.
             if (!m_filterChecksPassed)
                 throw;
-            platform::guarded([failure = std::current_exception()] {
-                std::rethrow_exception(failure);
-            });
+            platform::guarded(
+                [failure = std::current_exception()] { std::rethrow_exception(failure); });
         }
     });
     m_focusRouter->setOnExit(medCdFilial, [this] { medCdFilialExit(medCdFilial); });
@@ -68,15 +67,19 @@ void TfrmPosFecDiaPlaVoo::wireEvents()
 
     cdsPlanoVoo->setAfterScroll(
         [this](platform::ClientDataSet &set) { cdsPlanoVooAfterScroll(set); });
-    cdsPrevPax->setAfterScroll([this](platform::ClientDataSet &set) { cdsPrevPaxAfterScroll(set); });
+    cdsPrevPax->setAfterScroll(
+        [this](platform::ClientDataSet &set) { cdsPrevPaxAfterScroll(set); });
 
     using namespace std::placeholders;
     cdsPlanoVoo->fieldByName(QStringLiteral("IDSITABASPV"))
-        .setOnGetText(std::bind(&TfrmPosFecDiaPlaVoo::cdsPlanoVooIDSITABASPVGetText, this, _1, _2, _3));
+        .setOnGetText(
+            std::bind(&TfrmPosFecDiaPlaVoo::cdsPlanoVooIDSITABASPVGetText, this, _1, _2, _3));
     cdsPlanoVoo->fieldByName(QStringLiteral("IDBREAKGERA"))
-        .setOnGetText(std::bind(&TfrmPosFecDiaPlaVoo::cdsPlanoVooIDBREAKGERAGetText, this, _1, _2, _3));
+        .setOnGetText(
+            std::bind(&TfrmPosFecDiaPlaVoo::cdsPlanoVooIDBREAKGERAGetText, this, _1, _2, _3));
     cdsServPlano->fieldByName(QStringLiteral("IDSITSERSP"))
-        .setOnGetText(std::bind(&TfrmPosFecDiaPlaVoo::cdsServPlanoIDSITSERSPGetText, this, _1, _2, _3));
+        .setOnGetText(
+            std::bind(&TfrmPosFecDiaPlaVoo::cdsServPlanoIDSITSERSPGetText, this, _1, _2, _3));
 
     prepareStatusDisplay();
     dbgPlanoVoo->setOnDrawColumnCell(
@@ -84,7 +87,8 @@ void TfrmPosFecDiaPlaVoo::wireEvents()
     dbgServPlano->setOnDrawColumnCell(
         std::bind(&TfrmPosFecDiaPlaVoo::dbgServPlanoDrawColumnCell, this, _1, _2, _3, _4, _5));
     dbgPlanoVoo->setOnCellText(std::bind(&TfrmPosFecDiaPlaVoo::dbgPlanoVooCellText, this, _1, _2));
-    dbgServPlano->setOnCellText(std::bind(&TfrmPosFecDiaPlaVoo::dbgServPlanoCellText, this, _1, _2));
+    dbgServPlano->setOnCellText(
+        std::bind(&TfrmPosFecDiaPlaVoo::dbgServPlanoCellText, this, _1, _2));
 }
 
 // Bound anew on every show, replacing the binding rather than adding one.

@@ -4,11 +4,11 @@
 
 #include "host/btn_pesquisa.h"
 #include "host/date_edit_plus.h"
-#include "platform/db_grid.h"
 #include "host/forms/frm_padrao_simples.h"
-#include "screen/painted_rows.h"
 #include "host/net/server_arg.h"
+#include "platform/db_grid.h"
 #include "platform/spin_edit.h"
+#include "screen/painted_rows.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -24,12 +24,12 @@
 namespace platform {
 class Field;
 class FocusRouter;
-}
+} // namespace platform
 
 namespace host {
 class TADOIBQuery;
 class TNetConnection;
-}
+} // namespace host
 
 namespace Cli_ate25400 {
 

@@ -43,7 +43,8 @@ void setHint(platform::DBGrid *grid, const char *fieldName, const QString &hint)
 void TfrmPosFecDiaPlaVoo::setColumnLegends()
 {
     using namespace StatusColor;
-    setHint(dbgPlanoVoo, "IDSITABASPV",
+    setHint(
+        dbgPlanoVoo, "IDSITABASPV",
         legend(ScreenText::tr("Situação do plano de vôo"),
                {{"SIT1", QT_TRANSLATE_NOOP("TfrmPosFecDiaPlaVoo", "Pendente"), Blue},
                 {"SIT2", QT_TRANSLATE_NOOP("TfrmPosFecDiaPlaVoo", "Atendido"), Green},
@@ -52,13 +53,13 @@ void TfrmPosFecDiaPlaVoo::setColumnLegends()
                 {"SIT5", QT_TRANSLATE_NOOP("TfrmPosFecDiaPlaVoo", "Faturado"), Maroon}},
                *this));
     setHint(dbgServPlano, "IDSITSERSP",
-        legend(ScreenText::tr("Situação do serviço"),
-               {{"SIT1", QT_TRANSLATE_NOOP("TfrmPosFecDiaPlaVoo", "Pendente"), Blue},
-                {"SIT2", QT_TRANSLATE_NOOP("TfrmPosFecDiaPlaVoo", "Atendido"), Green},
-                {"SIT3", QT_TRANSLATE_NOOP("TfrmPosFecDiaPlaVoo", "Cancelado"), Red},
-                {"SIT4", QT_TRANSLATE_NOOP("TfrmPosFecDiaPlaVoo", "Cancelado com cobrança"),
-                 Maroon}},
-               *this));
+            legend(ScreenText::tr("Situação do serviço"),
+                   {{"SIT1", QT_TRANSLATE_NOOP("TfrmPosFecDiaPlaVoo", "Pendente"), Blue},
+                    {"SIT2", QT_TRANSLATE_NOOP("TfrmPosFecDiaPlaVoo", "Atendido"), Green},
+                    {"SIT3", QT_TRANSLATE_NOOP("TfrmPosFecDiaPlaVoo", "Cancelado"), Red},
+                    {"SIT4", QT_TRANSLATE_NOOP("TfrmPosFecDiaPlaVoo", "Cancelado com cobrança"),
+                     Maroon}},
+                   *this));
     setHint(dbgPlanoVoo, "IDBREAKGERA",
             QStringLiteral("<b>%1</b>: %2<br><b>%3</b>: %4")
                 .arg(msg("GER").toHtmlEscaped(),

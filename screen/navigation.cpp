@@ -5,10 +5,10 @@
 #include "screen/frm_pos_fec_dia_pla_voo.h"
 
 #include "host/net/check_result_serv.h"
+#include "host/net/net_connection.h"
 #include "platform/client_data_set.h"
 #include "platform/field.h"
 #include "screen/mask_edit.h"
-#include "host/net/net_connection.h"
 
 namespace Cli_ate25400 {
 namespace {

@@ -5,10 +5,10 @@
 #include "screen/frm_pos_fec_dia_pla_voo.h"
 
 #include "host/adoib_query.h"
+#include "host/net/net_connection.h"
 #include "platform/client_data_set.h"
 #include "platform/data_source.h"
 #include "platform/field.h"
-#include "host/net/net_connection.h"
 #include "screen/screen_text.h"
 
 #include <initializer_list>
@@ -65,7 +65,8 @@ void TfrmPosFecDiaPlaVoo::declareRecordSets()
                                  {"DTHRPLAVOOPV", DateTime},
                                  {"CDFILIAL", Text, 4}});
     cdsPlanoVoo->fieldByName(QStringLiteral("IDSITABASPV")).setDisplayLabel(ScreenText::tr("Sit."));
-    cdsPlanoVoo->fieldByName(QStringLiteral("HRDECOLVOO")).setEditMask(QStringLiteral("!99:99;0; "));
+    cdsPlanoVoo->fieldByName(QStringLiteral("HRDECOLVOO"))
+        .setEditMask(QStringLiteral("!99:99;0; "));
     cdsPlanoVoo->fieldByName(QStringLiteral("CDFILIAL")).setVisible(false);
 
     cdsPrevPax = makeRecordSet(this, "cdsPrevPax",
@@ -80,48 +81,25 @@ void TfrmPosFecDiaPlaVoo::declareRecordSets()
                                 {"CDFILIAL", Text, 4}});
     cdsPrevPax->fieldByName(QStringLiteral("CDFILIAL")).setVisible(false);
 
-    cdsServPlano = makeRecordSet(this, "cdsServPlano",
-                                 {{"CDCIA", Text, 4},
-                                  {"NRVOO", Text, 5},
-                                  {"CDTRECHO", Text, 4},
-                                  {"CDSERVICO", Text, 10},
-                                  {"NRDELIVERY", Float},
-                                  {"CDAGRDECO", Text, 4},
-                                  {"CDAGRDEDE", Text, 4},
-                                  {"IDSITSERSP", Text, 1},
-                                  {"IDSEREXTSP", Text, 1},
-                                  {"IDSTKDTSP", Text, 1},
-                                  {"CDUSRRESPSP", Text, 10},
-                                  {"QTANTAPRODSP", Float},
-                                  {"QTSESOLICSP", Float},
-                                  {"QTSESBYPRSP", Float},
-                                  {"QTSESBYUTSP", Float},
-                                  {"QTCORTSERVSP", Float},
-                                  {"QTATUAPRODSP", Float},
-                                  {"QTSERFATSP", Float},
-                                  {"VRPRUDOLSESP", Float},
-                                  {"VRPRURESESP", Float},
-                                  {"DTHRFEPRODSP", DateTime},
-                                  {"DTHRINCSESP", DateTime},
-                                  {"DTHRTRASESP", DateTime},
-                                  {"DTHRCANCSESP", DateTime},
-                                  {"QTSERVFIXSP", Float},
-                                  {"VRPESOSESP", Float},
-                                  {"NRLANCTONF", Text, 10},
-                                  {"CDFILIAL", Text, 4},
-                                  {"IDTIPSCBOSP", Text, 1},
-                                  {"VRLOADSESP", Float},
-                                  {"QTREALPROD", Float},
-                                  {"NRITEMPLANSP", Float},
-                                  {"NRPROPAXSP", Float},
-                                  {"TXOBSUSRSP", Text, 1},
-                                  {"IDNACCIA", Text, 1},
-                                  {"DSSERVICO", Text, 50},
-                                  {"DTHRPLAVOOPV", DateTime}});
-    for (const char *name : {"QTANTAPRODSP", "QTSESOLICSP", "QTSESBYPRSP", "QTSESBYUTSP",
-                             "QTCORTSERVSP", "QTATUAPRODSP", "QTSERFATSP", "VRPRUDOLSESP",
-                             "VRPRURESESP", "QTSERVFIXSP", "VRPESOSESP", "VRLOADSESP",
-                             "QTREALPROD"}) {
+    cdsServPlano = makeRecordSet(
+        this, "cdsServPlano",
+        {{"CDCIA", Text, 4},        {"NRVOO", Text, 5},        {"CDTRECHO", Text, 4},
+         {"CDSERVICO", Text, 10},   {"NRDELIVERY", Float},     {"CDAGRDECO", Text, 4},
+         {"CDAGRDEDE", Text, 4},    {"IDSITSERSP", Text, 1},   {"IDSEREXTSP", Text, 1},
+         {"IDSTKDTSP", Text, 1},    {"CDUSRRESPSP", Text, 10}, {"QTANTAPRODSP", Float},
+         {"QTSESOLICSP", Float},    {"QTSESBYPRSP", Float},    {"QTSESBYUTSP", Float},
+         {"QTCORTSERVSP", Float},   {"QTATUAPRODSP", Float},   {"QTSERFATSP", Float},
+         {"VRPRUDOLSESP", Float},   {"VRPRURESESP", Float},    {"DTHRFEPRODSP", DateTime},
+         {"DTHRINCSESP", DateTime}, {"DTHRTRASESP", DateTime}, {"DTHRCANCSESP", DateTime},
+         {"QTSERVFIXSP", Float},    {"VRPESOSESP", Float},     {"NRLANCTONF", Text, 10},
+         {"CDFILIAL", Text, 4},     {"IDTIPSCBOSP", Text, 1},  {"VRLOADSESP", Float},
+         {"QTREALPROD", Float},     {"NRITEMPLANSP", Float},   {"NRPROPAXSP", Float},
+         {"TXOBSUSRSP", Text, 1},   {"IDNACCIA", Text, 1},     {"DSSERVICO", Text, 50},
+         {"DTHRPLAVOOPV", DateTime}});
+    for (const char *name :
+         {"QTANTAPRODSP", "QTSESOLICSP", "QTSESBYPRSP", "QTSESBYUTSP", "QTCORTSERVSP",
+          "QTATUAPRODSP", "QTSERFATSP", "VRPRUDOLSESP", "VRPRURESESP", "QTSERVFIXSP", "VRPESOSESP",
+          "VRLOADSESP", "QTREALPROD"}) {
         platform::Field &field = cdsServPlano->fieldByName(QLatin1String(name));
         field.setDisplayFormat(QStringLiteral("##0.00"));
         field.setEditFormat(QStringLiteral("##0.00"));
@@ -136,13 +114,9 @@ void TfrmPosFecDiaPlaVoo::declareBranchQuery()
 {
     qryFilial = new host::TADOIBQuery(this);
     qryFilial->setObjectName(QStringLiteral("qryFilial"));
-    qryFilial->setSQL({QStringLiteral("SELECT"),
-                       QStringLiteral("   CDFILIAL,"),
-                       QStringLiteral("   NMFILIAL,"),
-                       QStringLiteral("   IDCNTRRESC"),
-                       QStringLiteral("FROM"),
-                       QStringLiteral("   FILIAL"),
-                       QStringLiteral("WHERE"),
+    qryFilial->setSQL({QStringLiteral("SELECT"), QStringLiteral("   CDFILIAL,"),
+                       QStringLiteral("   NMFILIAL,"), QStringLiteral("   IDCNTRRESC"),
+                       QStringLiteral("FROM"), QStringLiteral("   FILIAL"), QStringLiteral("WHERE"),
                        QStringLiteral("   ((CDFILIAL = :P_CDFILIAL) OR (:P_TCDFILIAL = 'T'))")});
     for (const char *name : {"P_CDFILIAL", "P_TCDFILIAL"})
         qryFilial->ParamByName(QLatin1String(name)).setDataType(host::TParam::DataType::String);
@@ -150,7 +124,8 @@ void TfrmPosFecDiaPlaVoo::declareBranchQuery()
     platform::Field *code = qryFilial->addField(QStringLiteral("CDFILIAL"), Text, 4);
     code->setDisplayLabel(ScreenText::tr("Código"));
     code->setRequired(true);
-    qryFilial->addField(QStringLiteral("NMFILIAL"), Text, 30)->setDisplayLabel(ScreenText::tr("Nome"));
+    qryFilial->addField(QStringLiteral("NMFILIAL"), Text, 30)
+        ->setDisplayLabel(ScreenText::tr("Nome"));
     qryFilial->addField(QStringLiteral("IDCNTRRESC"), Text, 1)->setVisible(false);
 
     dtsFilial = makeSource(this, "dtsFilial", qryFilial->Query());

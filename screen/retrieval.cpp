@@ -7,9 +7,9 @@
 #include "screen/frm_pos_fec_dia_pla_voo.h"
 
 #include "filter/cli_ate25401.h"
-#include "platform/data_packet.h"
 #include "filter/frm_filtro_cia.h"
 #include "host/functions.h"
+#include "platform/data_packet.h"
 #include "screen/mask_edit.h"
 
 namespace Cli_ate25400 {

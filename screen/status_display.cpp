@@ -3,10 +3,10 @@
 
 #include "screen/frm_pos_fec_dia_pla_voo.h"
 
+#include "host/functions.h"
 #include "platform/client_data_set.h"
 #include "platform/field.h"
 #include "platform/float_format.h"
-#include "host/functions.h"
 #include "screen/painted_rows.h"
 #include "screen/status_colors.h"
 
@@ -46,10 +46,10 @@ void paintCell(QPainter &canvas, const QWidget &grid, const QRect &rect,
     // Left: 2 pixels in. Right: ending 2 pixels before the column's right
     // edge, that is at (column width - (text width + 2)) from its left.
     // Laid out once by the painter, which clips only a text that overflows.
-    const QRect textRect = cell.rightAligned
-                               ? QRect(rect.left(), rect.top() + 2, columnWidth - 2, rect.height() - 2)
-                               : QRect(rect.left() + 2, rect.top() + 2, rect.width() - 2,
-                                       rect.height() - 2);
+    const QRect textRect =
+        cell.rightAligned
+            ? QRect(rect.left(), rect.top() + 2, columnWidth - 2, rect.height() - 2)
+            : QRect(rect.left() + 2, rect.top() + 2, rect.width() - 2, rect.height() - 2);
     if (state.selected) {
         canvas.setBrush(highlight(&grid));
         canvas.fillRect(rect, canvas.brush());
@@ -142,13 +142,13 @@ void TfrmPosFecDiaPlaVoo::prepareStatusDisplay()
 }
 
 void TfrmPosFecDiaPlaVoo::cdsPlanoVooIDSITABASPVGetText(platform::Field &sender, QString &text,
-                                                         bool)
+                                                        bool)
 {
     text = msgPadrao->Msg(QStringLiteral("SIT") + sender.asString());
 }
 
 void TfrmPosFecDiaPlaVoo::cdsPlanoVooIDBREAKGERAGetText(platform::Field &sender, QString &text,
-                                                         bool)
+                                                        bool)
 {
     const QString code = sender.asString();
     if (code == QLatin1String("1"))
@@ -158,7 +158,7 @@ void TfrmPosFecDiaPlaVoo::cdsPlanoVooIDBREAKGERAGetText(platform::Field &sender,
 }
 
 void TfrmPosFecDiaPlaVoo::cdsServPlanoIDSITSERSPGetText(platform::Field &sender, QString &text,
-                                                         bool)
+                                                        bool)
 {
     const QString situation = sender.asString();
     if (situation == QLatin1String("3"))
@@ -207,9 +207,8 @@ void TfrmPosFecDiaPlaVoo::dbgPlanoVooDrawColumnCell(QPainter &canvas, const QRec
         painted.color = planoVooColor(textOf(rows.named(PlanoVooSituation)));
         painted.colorKnown = true;
     }
-    const CellText &text = cellText(painted, column, [&](const platform::Field &field) {
-        return planoVooText(field, rows);
-    });
+    const CellText &text = cellText(
+        painted, column, [&](const platform::Field &field) { return planoVooText(field, rows); });
     paintCell(canvas, *dbgPlanoVoo, rect, painted.color, text, column.width(), state);
 }
 
@@ -227,9 +226,8 @@ void TfrmPosFecDiaPlaVoo::dbgServPlanoDrawColumnCell(QPainter &canvas, const QRe
                                        textOf(rows.named(ServPlanoInvoiceEntry)));
         painted.colorKnown = true;
     }
-    const CellText &text = cellText(painted, column, [&](const platform::Field &field) {
-        return servPlanoText(field, rows);
-    });
+    const CellText &text = cellText(
+        painted, column, [&](const platform::Field &field) { return servPlanoText(field, rows); });
     paintCell(canvas, *dbgServPlano, rect, painted.color, text, column.width(), state);
 }
 

@@ -4,8 +4,8 @@
 #include "screen/cli_ate25400.h"
 
 #include "platform/abort.h"
-#include "screen/frm_pos_fec_dia_pla_voo.h"
 #include "platform/screen.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
 
 namespace Cli_ate25400 {
 
@@ -66,9 +66,8 @@ void CriaPosFechaDiaPlanoVoo()
         boIdCriado = true;
     }
     frmPosFecDiaPlaVoo->showForm();
-    frmPosFecDiaPlaVoo->setFormWindowState(platform::screenSize() == QSize(640, 480)
-                                               ? Qt::WindowMaximized
-                                               : Qt::WindowNoState);
+    frmPosFecDiaPlaVoo->setFormWindowState(
+        platform::screenSize() == QSize(640, 480) ? Qt::WindowMaximized : Qt::WindowNoState);
 }
 
 void IniProc()

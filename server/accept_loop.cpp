@@ -24,7 +24,9 @@ namespace {
 
 unsigned long inodeOf(int fd)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::fstat(fd, &info) == 0 && S_ISSOCK(info.st_mode) ? info.st_ino : 0;
 }
 
@@ -47,7 +49,7 @@ Error cannotListen(const std::string &where, const std::string &why)
     return Error{"Não foi possível escutar em " + where + ".", "listen " + where + ": " + why};
 }
 
-}  // namespace
+} // namespace
 
 AcceptLoop::~AcceptLoop()
 {
@@ -71,8 +73,8 @@ Result<std::unique_ptr<AcceptLoop>> AcceptLoop::listen(const std::string &addres
                                                        int maxConnections, CallLog &log)
 {
     const std::string where =
-        (address.find(':') != std::string::npos ? "[" + address + "]" : address) + ":" +
-        std::to_string(port);
+        (address.find(':') != std::string::npos ? "[" + address + "]" : address) + ":"
+        + std::to_string(port);
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -102,9 +104,9 @@ Result<std::unique_ptr<AcceptLoop>> AcceptLoop::listen(const std::string &addres
     sockaddr_storage local{};
     socklen_t length = sizeof local;
     ::getsockname(fd, reinterpret_cast<sockaddr *>(&local), &length);
-    loop->m_port = ntohs(local.ss_family == AF_INET
-                             ? reinterpret_cast<sockaddr_in &>(local).sin_port
-                             : reinterpret_cast<sockaddr_in6 &>(local).sin6_port);
+    loop->m_port =
+        ntohs(local.ss_family == AF_INET ? reinterpret_cast<sockaddr_in &>(local).sin_port
+                                         : reinterpret_cast<sockaddr_in6 &>(local).sin6_port);
     if (::pipe2(loop->m_wakeFds, O_CLOEXEC) != 0)
         return cannotListen(where, std::strerror(errno));
     loop->m_spareFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
@@ -143,7 +145,8 @@ std::string AcceptLoop::peerOf(const std::string &grpcPeer) const
 int AcceptLoop::connectionsHeld()
 {
     std::lock_guard lock(m_mutex);
-    std::erase_if(m_held, [](const auto &entry) { return inodeOf(entry.first) != entry.second.inode; });
+    std::erase_if(m_held,
+                  [](const auto &entry) { return inodeOf(entry.first) != entry.second.inode; });
     return static_cast<int>(m_held.size());
 }
 
@@ -186,9 +189,9 @@ void AcceptLoop::acceptOne(grpc::Server *server)
         ++m_refusalsSinceLine;
         const auto now = std::chrono::steady_clock::now();
         if (now - m_lastRefusalLine >= std::chrono::seconds(10)) {
-            m_log->info("connection refused: " + std::to_string(m_maxConnections) +
-                        " connections or no descriptors left (" +
-                        std::to_string(m_refusalsSinceLine) + " refused since the last line)");
+            m_log->info("connection refused: " + std::to_string(m_maxConnections)
+                        + " connections or no descriptors left ("
+                        + std::to_string(m_refusalsSinceLine) + " refused since the last line)");
             m_lastRefusalLine = now;
             m_refusalsSinceLine = 0;
         }
@@ -203,4 +206,4 @@ void AcceptLoop::acceptOne(grpc::Server *server)
     grpc::AddInsecureChannelFromFd(server, fd);
 }
 
-}  // namespace appserver
+} // namespace appserver

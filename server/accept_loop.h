@@ -76,4 +76,4 @@ private:
     std::map<int, Held> m_held;
 };
 
-}  // namespace appserver
+} // namespace appserver

@@ -38,26 +38,28 @@ std::string quoteForMessage(std::string_view code)
     return "\"" + shown + "\"";
 }
 
-}  // namespace
+} // namespace
 
 Arguments::Arguments(std::string_view method,
                      const google::protobuf::RepeatedPtrField<pb::Argument> &args)
-    : m_method(method), m_args(args)
-{}
+    : m_method(method)
+    , m_args(args)
+{
+}
 
 Status Arguments::expectCount(int expected) const
 {
     if (count() == expected)
         return success();
-    return Error{"O método " + m_method + " espera " + std::to_string(expected) +
-                     " argumentos e recebeu " + std::to_string(count()) + ".",
+    return Error{"O método " + m_method + " espera " + std::to_string(expected)
+                     + " argumentos e recebeu " + std::to_string(count()) + ".",
                  {}};
 }
 
 Error Arguments::refuse(int index, std::string_view label, std::string_view what) const
 {
-    return Error{"O argumento " + std::to_string(index + 1) + " (" + std::string(label) +
-                     ") do método " + m_method + " " + std::string(what) + ".",
+    return Error{"O argumento " + std::to_string(index + 1) + " (" + std::string(label)
+                     + ") do método " + m_method + " " + std::string(what) + ".",
                  {}};
 }
 
@@ -69,7 +71,8 @@ Result<std::string> Arguments::text(int index, std::string_view label, std::size
     if (value.kind_case() != pb::Value::kText)
         return refuse(index, label, "deve ser um texto");
     std::string_view text = value.text();
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
     if (utf8Length(text) > maxChars)
         return refuse(index, label, "tem mais de " + std::to_string(maxChars) + " caracteres");
     if (hasControlCharacter(text))
@@ -100,8 +103,8 @@ Result<std::vector<std::string>> parseAirlineList(std::string_view text)
     // 200 codes of 4 characters and their commas; longer cannot be valid.
     constexpr std::size_t maxLength = kMaxAirlineCodes * 5 - 1;
     if (text.size() > maxLength) {
-        return Error{"Lista de companhias inválida: mais de " + std::to_string(kMaxAirlineCodes) +
-                         " códigos ou texto longo demais.",
+        return Error{"Lista de companhias inválida: mais de " + std::to_string(kMaxAirlineCodes)
+                         + " códigos ou texto longo demais.",
                      {}};
     }
     std::size_t start = 0;
@@ -113,13 +116,13 @@ Result<std::vector<std::string>> parseAirlineList(std::string_view text)
             return Error{"Lista de companhias inválida: há um código vazio.", {}};
         if (code.size() > 4 || !std::all_of(code.begin(), code.end(), isCodeCharacter)) {
             return Error{
-                "Lista de companhias inválida: o código " + quoteForMessage(code) +
-                    " deve ter de 1 a 4 letras maiúsculas ou dígitos, sem espaços nem aspas.",
+                "Lista de companhias inválida: o código " + quoteForMessage(code)
+                    + " deve ter de 1 a 4 letras maiúsculas ou dígitos, sem espaços nem aspas.",
                 {}};
         }
         if (codes.size() == kMaxAirlineCodes) {
-            return Error{"Lista de companhias inválida: mais de " +
-                             std::to_string(kMaxAirlineCodes) + " códigos.",
+            return Error{"Lista de companhias inválida: mais de " + std::to_string(kMaxAirlineCodes)
+                             + " códigos.",
                          {}};
         }
         codes.emplace_back(code);
@@ -132,4 +135,4 @@ Result<std::vector<std::string>> parseAirlineList(std::string_view text)
     return codes;
 }
 
-}  // namespace appserver
+} // namespace appserver

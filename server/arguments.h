@@ -49,4 +49,4 @@ constexpr std::size_t kMaxAirlineCodes = 200;
 // codes. An empty text is an empty list. Repeated codes count once.
 Result<std::vector<std::string>> parseAirlineList(std::string_view text);
 
-}  // namespace appserver
+} // namespace appserver

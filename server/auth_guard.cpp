@@ -10,7 +10,7 @@ namespace {
 // forgotten, so a scan from many addresses cannot grow the table for good.
 constexpr std::size_t kMaxPeers = 4096;
 
-}  // namespace
+} // namespace
 
 std::string_view AuthGuard::peerHost(std::string_view peer)
 {
@@ -39,8 +39,8 @@ AuthGuard::PeerState &AuthGuard::stateOf(std::string_view peer, Clock::time_poin
         found = m_peers.emplace(key, PeerState{kBurst, now, now, 0, false}).first;
     }
     PeerState &state = found->second;
-    const double grown = std::chrono::duration<double>(now - state.updated) /
-                         std::chrono::duration<double>(kRefill);
+    const double grown =
+        std::chrono::duration<double>(now - state.updated) / std::chrono::duration<double>(kRefill);
     state.budget = std::min<double>(kBurst, state.budget + std::max(0.0, grown));
     state.updated = now;
     return state;
@@ -69,4 +69,4 @@ int AuthGuard::refused(std::string_view peer, Clock::time_point now)
     return count;
 }
 
-}  // namespace appserver
+} // namespace appserver

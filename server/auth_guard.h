@@ -50,4 +50,4 @@ private:
     std::unordered_map<std::string, PeerState> m_peers;
 };
 
-}  // namespace appserver
+} // namespace appserver

@@ -59,7 +59,10 @@ std::string_view loggableName(std::string_view name)
 class NoDatabaseYet final : public Connection
 {
 public:
-    explicit NoDatabaseYet(Dialect dialect) : m_dialect(dialect) {}
+    explicit NoDatabaseYet(Dialect dialect)
+        : m_dialect(dialect)
+    {
+    }
 
     bool needed() const { return m_needed; }
 
@@ -93,7 +96,8 @@ Result<std::uint32_t> runGuarded(const RemoteMethod &method, Connection &connect
     }
 }
 
-std::chrono::steady_clock::time_point databaseDeadline(std::chrono::system_clock::time_point callDeadline)
+std::chrono::steady_clock::time_point databaseDeadline(
+    std::chrono::system_clock::time_point callDeadline)
 {
     using namespace std::chrono;
     const auto now = steady_clock::now();
@@ -107,11 +111,14 @@ std::chrono::steady_clock::time_point databaseDeadline(std::chrono::system_clock
     return now + (left - margin);
 }
 
-}  // namespace
+} // namespace
 
 CallHandler::CallHandler(ConnectionPool &pool, CallLog &log, std::string token)
-    : m_pool(pool), m_log(log), m_token(std::move(token))
-{}
+    : m_pool(pool)
+    , m_log(log)
+    , m_token(std::move(token))
+{
+}
 
 void CallHandler::addModule(const RemoteDataModule &module)
 {
@@ -130,8 +137,8 @@ bool CallHandler::authorized(std::string_view authorization) const
     // The scheme's name is case-insensitive; blanks separate it from the
     // token.
     const auto blank = authorization.find_first_of(" \t");
-    if (blank == std::string_view::npos ||
-        !sameNameIgnoringCase(authorization.substr(0, blank), "Bearer"))
+    if (blank == std::string_view::npos
+        || !sameNameIgnoringCase(authorization.substr(0, blank), "Bearer"))
         return false;
     std::string_view credentials = authorization.substr(blank);
     credentials.remove_prefix(std::min(credentials.size(), credentials.find_first_not_of(" \t")));
@@ -146,14 +153,14 @@ Result<const RemoteMethod *> CallHandler::find(const pb::CallRequest &request) c
             module = candidate;
     }
     if (!module) {
-        return Error{"Módulo remoto \"" + std::string(loggableName(request.module())) +
-                         "\" não existe no servidor de aplicação.",
+        return Error{"Módulo remoto \"" + std::string(loggableName(request.module()))
+                         + "\" não existe no servidor de aplicação.",
                      {}};
     }
     const RemoteMethod *method = module->find(request.method());
     if (!method) {
-        return Error{"O método \"" + std::string(loggableName(request.method())) +
-                         "\" não existe no módulo " + std::string(module->name) + ".",
+        return Error{"O método \"" + std::string(loggableName(request.method()))
+                         + "\" não existe no módulo " + std::string(module->name) + ".",
                      {}};
     }
     return method;
@@ -195,9 +202,9 @@ grpc::Status CallHandler::complete(const pb::CallRequest &request, pb::CallReply
         record.rows = *rows;
         record.replyBytes = reply->ByteSizeLong();
         if (const std::size_t bytes = record.replyBytes; bytes > m_maxReplyBytes) {
-            rows = Error{"A resposta de " + record.method + " tem " + sizeText(bytes) +
-                             ", acima do limite de " + sizeText(m_maxReplyBytes) +
-                             " do servidor de aplicação; consulte menos dados de uma vez.",
+            rows = Error{"A resposta de " + record.method + " tem " + sizeText(bytes)
+                             + ", acima do limite de " + sizeText(m_maxReplyBytes)
+                             + " do servidor de aplicação; consulte menos dados de uma vez.",
                          "reply of " + std::to_string(bytes) + " bytes"};
             reply->clear_packet();
         }
@@ -280,4 +287,4 @@ grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *
     return status;
 }
 
-}  // namespace appserver
+} // namespace appserver

@@ -83,4 +83,4 @@ private:
     std::vector<const RemoteDataModule *> m_modules;
 };
 
-}  // namespace appserver
+} // namespace appserver

@@ -11,8 +11,8 @@ std::string timestamp()
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
-        1000;
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count()
+        % 1000;
     std::tm utc{};
     gmtime_r(&seconds, &utc);
     char buffer[40];
@@ -32,7 +32,7 @@ void appendQuoted(std::string &line, std::string_view text)
     line += '"';
 }
 
-}  // namespace
+} // namespace
 
 std::string CallLog::formatCall(const CallRecord &record)
 {
@@ -45,22 +45,22 @@ std::string CallLog::formatCall(const CallRecord &record)
                   std::chrono::duration<double, std::milli>(record.duration).count(), record.rows);
     line += numbers;
     switch (record.outcome) {
-        case CallRecord::Outcome::Ok:
-            line += "ok";
-            break;
-        case CallRecord::Outcome::Failure:
-            line += "failure ";
-            appendQuoted(line, record.message);
-            break;
-        case CallRecord::Outcome::Unauthenticated:
-            line += "unauthenticated";
-            break;
-        case CallRecord::Outcome::Cancelled:
-            line += "cancelled by the client";
-            break;
-        case CallRecord::Outcome::DeadlineExceeded:
-            line += "deadline exceeded, the client did not get the reply";
-            break;
+    case CallRecord::Outcome::Ok:
+        line += "ok";
+        break;
+    case CallRecord::Outcome::Failure:
+        line += "failure ";
+        appendQuoted(line, record.message);
+        break;
+    case CallRecord::Outcome::Unauthenticated:
+        line += "unauthenticated";
+        break;
+    case CallRecord::Outcome::Cancelled:
+        line += "cancelled by the client";
+        break;
+    case CallRecord::Outcome::DeadlineExceeded:
+        line += "deadline exceeded, the client did not get the reply";
+        break;
     }
     if (record.replyBytes >= (1u << 20)) {
         std::snprintf(numbers, sizeof numbers, " bytes=%zu", record.replyBytes);
@@ -102,7 +102,8 @@ std::string CallLog::openFile(const std::string &path, std::uint64_t maxBytes)
 
 void CallLog::call(const CallRecord &record)
 {
-    if (record.silent || m_level == CallLogLevel::Off || (m_level == CallLogLevel::Errors && !record.failed()))
+    if (record.silent || m_level == CallLogLevel::Off
+        || (m_level == CallLogLevel::Errors && !record.failed()))
         return;
     write(formatCall(record));
 }
@@ -133,4 +134,4 @@ void CallLog::write(const std::string &line)
     m_written += full.size();
 }
 
-}  // namespace appserver
+} // namespace appserver

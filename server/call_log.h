@@ -20,11 +20,16 @@ struct CallRecord
     std::size_t replyBytes = 0;
     // Cancelled and DeadlineExceeded: the reply was ready but the client had
     // gone or given up, so it never got it.
-    enum class Outcome { Ok, Failure, Unauthenticated, Cancelled, DeadlineExceeded } outcome =
-        Outcome::Ok;
-    std::string message;  // the user's message on failure
-    std::string detail;   // what only the log may see
-    bool silent = false;  // counted elsewhere, not worth a line of its own
+    enum class Outcome {
+        Ok,
+        Failure,
+        Unauthenticated,
+        Cancelled,
+        DeadlineExceeded
+    } outcome = Outcome::Ok;
+    std::string message; // the user's message on failure
+    std::string detail;  // what only the log may see
+    bool silent = false; // counted elsewhere, not worth a line of its own
 
     bool failed() const { return outcome != Outcome::Ok; }
 };
@@ -41,8 +46,10 @@ class CallLog
 {
 public:
     explicit CallLog(std::FILE *stream = stderr, CallLogLevel level = CallLogLevel::All)
-        : m_stream(stream), m_level(level)
-    {}
+        : m_stream(stream)
+        , m_level(level)
+    {
+    }
     ~CallLog();
     CallLog(const CallLog &) = delete;
     CallLog &operator=(const CallLog &) = delete;
@@ -68,4 +75,4 @@ private:
     std::mutex m_mutex;
 };
 
-}  // namespace appserver
+} // namespace appserver

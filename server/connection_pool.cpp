@@ -14,7 +14,8 @@ ConnectionPool::ConnectionPool(DatabaseTarget dbTarget, int size)
     : m_target(std::move(dbTarget))
     , m_connections(static_cast<std::size_t>(size > 0 ? size : defaultSize(m_target.dialect)))
 {
-    for (int i = 0; i < static_cast<int>(m_connections.size()); ++i) m_free.push_back(i);
+    for (int i = 0; i < static_cast<int>(m_connections.size()); ++i)
+        m_free.push_back(i);
     for (std::size_t i = 0; i < m_connections.size(); ++i)
         m_threads.emplace_back([this] { serve(); });
 }
@@ -26,7 +27,8 @@ ConnectionPool::~ConnectionPool()
         m_quitting = true;
     }
     m_changed.notify_all();
-    for (std::thread &thread : m_threads) thread.join();
+    for (std::thread &thread : m_threads)
+        thread.join();
 }
 
 Status ConnectionPool::open()
@@ -103,4 +105,4 @@ void ConnectionPool::serve()
     }
 }
 
-}  // namespace appserver
+} // namespace appserver

@@ -53,8 +53,10 @@ public:
     private:
         friend class ConnectionPool;
         Lease(ConnectionPool &pool, std::unique_ptr<Connection> &slot)
-            : m_pool(pool), m_slot(slot)
-        {}
+            : m_pool(pool)
+            , m_slot(slot)
+        {
+        }
         ConnectionPool &m_pool;
         std::unique_ptr<Connection> &m_slot;
     };
@@ -80,4 +82,4 @@ private:
     std::vector<std::thread> m_threads;
 };
 
-}  // namespace appserver
+} // namespace appserver

@@ -37,7 +37,7 @@ bool looksLikeKeywords(std::string_view text)
     return equals != std::string_view::npos && text[equals] == '=';
 }
 
-}  // namespace
+} // namespace
 
 DatabaseTarget DatabaseTarget::parse(std::string_view text, Access access)
 {
@@ -56,4 +56,4 @@ Result<std::unique_ptr<Connection>> openConnection(const DatabaseTarget &dbTarge
     return openSqlite(dbTarget);
 }
 
-}  // namespace appserver
+} // namespace appserver

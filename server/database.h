@@ -55,7 +55,10 @@ public:
 class StatementRun
 {
 public:
-    explicit StatementRun(Statement &statement) : m_statement(statement) {}
+    explicit StatementRun(Statement &statement)
+        : m_statement(statement)
+    {
+    }
     ~StatementRun() { m_statement.reset(); }
     StatementRun(const StatementRun &) = delete;
     StatementRun &operator=(const StatementRun &) = delete;
@@ -130,7 +133,7 @@ enum class Access { Read, ReadWrite, Create };
 struct DatabaseTarget
 {
     Dialect dialect = Dialect::SQLite;
-    std::string target;  // file path or libpq connection string
+    std::string target; // file path or libpq connection string
     Access access = Access::Read;
     // Both stay below the client's 5 s deadline: a locked SQLite file is
     // waited for, a slow PostgreSQL statement is cancelled.
@@ -144,4 +147,4 @@ struct DatabaseTarget
 
 Result<std::unique_ptr<Connection>> openConnection(const DatabaseTarget &dbTarget);
 
-}  // namespace appserver
+} // namespace appserver

@@ -1,8 +1,8 @@
 #include "server/demo_data.h"
 
-#include "wire/civil_datetime.h"
 #include "server/schema.h"
 #include "server/sql_time.h"
+#include "wire/civil_datetime.h"
 
 #include <algorithm>
 #include <array>
@@ -25,7 +25,10 @@ constexpr std::int64_t kHour = 60 * kMinute;
 class Random
 {
 public:
-    explicit Random(std::uint64_t seed) : m_state(seed) {}
+    explicit Random(std::uint64_t seed)
+        : m_state(seed)
+    {
+    }
 
     std::uint64_t next()
     {
@@ -34,7 +37,7 @@ public:
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
     }
-    int between(int lo, int hi)  // inclusive
+    int between(int lo, int hi) // inclusive
     {
         return lo + static_cast<int>(next() % static_cast<std::uint64_t>(hi - lo + 1));
     }
@@ -47,7 +50,8 @@ public:
     int weighted(std::span<const int> weights)
     {
         int total = 0;
-        for (int w : weights) total += w;
+        for (int w : weights)
+            total += w;
         int pick = between(0, total - 1);
         for (std::size_t i = 0; i < weights.size(); ++i) {
             pick -= weights[i];
@@ -81,9 +85,9 @@ struct Airline
     const char *abbreviation;
     const char *name;
     const char *national;
-    int weight;        // share of a branch's flights
-    int firstFlight;   // flight numbers start here
-    const char *hubs;  // destination bases, space separated
+    int weight;       // share of a branch's flights
+    int firstFlight;  // flight numbers start here
+    const char *hubs; // destination bases, space separated
 };
 
 // IDNACCIA "1": national airline, prices in reais.
@@ -219,7 +223,8 @@ std::vector<Service> serviceCatalogue()
             services.push_back(
                 {std::string(meal.code) + cabin.code, std::string(meal.name) + " - " + cabin.name});
     }
-    for (const ServiceKind &extra : kExtras) services.push_back({extra.code, extra.name});
+    for (const ServiceKind &extra : kExtras)
+        services.push_back({extra.code, extra.name});
     return services;
 }
 
@@ -283,9 +288,9 @@ void bindMaybe(Statement &s, int index, Random &random, double nullChance, doubl
 // A service's status and what it leaves blank.
 struct ServiceCase
 {
-    int situation;              // IDSITSERSP, 1..5
-    bool invoiced;              // NRLANCTONF filled
-    bool blankAmounts = false;  // no stand-by quantity, no price
+    int situation;             // IDSITSERSP, 1..5
+    bool invoiced;             // NRLANCTONF filled
+    bool blankAmounts = false; // no stand-by quantity, no price
 };
 
 // The first services of a day's first flight, in a drawn order: every way
@@ -305,11 +310,11 @@ struct Plan
     const Airline *airline;
     std::string flight;
     std::string leg;
-    std::int64_t at;  // plan date-time
+    std::int64_t at; // plan date-time
     std::string departure;
     const char *destination;
-    int situation;   // 1..5
-    bool generated;  // breakdown generated
+    int situation;  // 1..5
+    bool generated; // breakdown generated
 };
 
 // The order the screen lists a day's plans in (the server's): departure
@@ -318,8 +323,8 @@ bool screenOrder(const Plan &a, const Plan &b)
 {
     const std::string_view airlineA = a.airline->code;
     const std::string_view airlineB = b.airline->code;
-    return std::tie(a.departure, airlineA, a.flight, a.leg) <
-           std::tie(b.departure, airlineB, b.flight, b.leg);
+    return std::tie(a.departure, airlineA, a.flight, a.leg)
+           < std::tie(b.departure, airlineB, b.flight, b.leg);
 }
 
 bool breakdownGenerated(Random &random, When when)
@@ -370,8 +375,11 @@ class Generator
 {
 public:
     Generator(Inserts inserts, std::uint64_t seed)
-        : m_inserts(inserts), m_random(seed), m_services(serviceCatalogue())
-    {}
+        : m_inserts(inserts)
+        , m_random(seed)
+        , m_services(serviceCatalogue())
+    {
+    }
 
     DemoSummary summary;
 
@@ -399,8 +407,7 @@ public:
     }
 
 private:
-    template <typename Items>
-    void shuffle(Items &items)
+    template<typename Items> void shuffle(Items &items)
     {
         for (std::size_t i = items.size(); i > 1; --i)
             std::swap(
@@ -432,7 +439,8 @@ private:
                                 std::int64_t day, When when, int count)
     {
         std::vector<int> weights;
-        for (const Airline *a : airlines) weights.push_back(a->weight);
+        for (const Airline *a : airlines)
+            weights.push_back(a->weight);
         std::vector<int> nextFlight;
         for (const Airline *a : airlines)
             nextFlight.push_back(a->firstFlight + m_random.between(0, 20));
@@ -449,7 +457,7 @@ private:
             plan.leg = m_random.chance(0.85) ? "01" : "02";
             const int minute = departureMinute(m_random);
             plan.at = day + minute * kMinute;
-            char hhmm[24];  // room for any int, as the compiler checks
+            char hhmm[24]; // room for any int, as the compiler checks
             std::snprintf(hhmm, sizeof hhmm, "%02d%02d", minute / 60, minute % 60);
             plan.departure = hhmm;
             const std::vector<std::string> hubs = words(airline->hubs);
@@ -582,15 +590,15 @@ private:
             const double standby = m_random.between(0, 12);
             const double cut =
                 situation == 3 || situation == 4 ? requested : m_random.between(0, 4);
-            bindMaybe(s, 14, m_random, 0.15, requested);                            // QTANTAPRODSP
-            bindMaybe(s, 15, m_random, 0.05, requested);                            // QTSESOLICSP
-            bindMaybe(s, 16, m_random, served.blankAmounts ? 1.0 : 0.15, standby);  // QTSESBYPRSP
+            bindMaybe(s, 14, m_random, 0.15, requested);                           // QTANTAPRODSP
+            bindMaybe(s, 15, m_random, 0.05, requested);                           // QTSESOLICSP
+            bindMaybe(s, 16, m_random, served.blankAmounts ? 1.0 : 0.15, standby); // QTSESBYPRSP
             bindMaybe(s, 17, m_random, 0.3,
-                      m_random.between(0, static_cast<int>(standby)));  // QTSESBYUTSP
-            bindMaybe(s, 18, m_random, 0.2, cut);                       // QTCORTSERVSP
-            bindMaybe(s, 19, m_random, 0.15, requested - cut);          // QTATUAPRODSP
+                      m_random.between(0, static_cast<int>(standby))); // QTSESBYUTSP
+            bindMaybe(s, 18, m_random, 0.2, cut);                      // QTCORTSERVSP
+            bindMaybe(s, 19, m_random, 0.15, requested - cut);         // QTATUAPRODSP
             if (situation == 5)
-                bindMaybe(s, 20, m_random, 0.05, requested - cut);  // QTSERFATSP
+                bindMaybe(s, 20, m_random, 0.05, requested - cut); // QTSERFATSP
             else
                 s.bindNull(20);
             const double reais = m_random.money(2.5, 180.0);
@@ -601,9 +609,9 @@ private:
                                           : 0.08,
                       std::round(reais / 5.1 * 100.0) / 100.0);
             bindMaybe(s, 22, m_random, served.blankAmounts ? 1.0 : national ? 0.08 : 0.6, reais);
-            s.bindDateTime(23, plan.at - 3 * kHour);  // DTHRFEPRODSP
-            s.bindDateTime(
-                24, plan.at - m_random.between(24, 72) * kHour - m_random.between(0, 59) * kMinute);
+            s.bindDateTime(23, plan.at - 3 * kHour); // DTHRFEPRODSP
+            s.bindDateTime(24, plan.at - m_random.between(24, 72) * kHour
+                                   - m_random.between(0, 59) * kMinute);
             if (situation == 2 || situation == 5)
                 s.bindDateTime(25, plan.at - 50 * kMinute);
             else
@@ -612,8 +620,8 @@ private:
                 s.bindDateTime(26, plan.at - m_random.between(2, 20) * kHour);
             else
                 s.bindNull(26);
-            bindMaybe(s, 27, m_random, 0.5, m_random.between(1, 20));    // QTSERVFIXSP
-            bindMaybe(s, 28, m_random, 0.2, m_random.money(0.2, 35.0));  // VRPESOSESP
+            bindMaybe(s, 27, m_random, 0.5, m_random.between(1, 20));   // QTSERVFIXSP
+            bindMaybe(s, 28, m_random, 0.2, m_random.money(0.2, 35.0)); // VRPESOSESP
             if (served.invoiced) {
                 char number[16];
                 std::snprintf(number, sizeof number, "%010d", m_random.between(1, 999999999));
@@ -622,9 +630,9 @@ private:
                 s.bindNull(29);
             }
             s.bindText(30, m_random.chance(0.7) ? "1" : "2");
-            bindMaybe(s, 31, m_random, 0.3, m_random.money(1.0, 60.0));  // VRLOADSESP
-            bindMaybe(s, 32, m_random, 0.25, requested - cut);           // QTREALPROD
-            bindMaybe(s, 33, m_random, 0.4, m_random.between(50, 100));  // NRPROPAXSP
+            bindMaybe(s, 31, m_random, 0.3, m_random.money(1.0, 60.0)); // VRLOADSESP
+            bindMaybe(s, 32, m_random, 0.25, requested - cut);          // QTREALPROD
+            bindMaybe(s, 33, m_random, 0.4, m_random.between(50, 100)); // NRPROPAXSP
             if (m_random.chance(0.5))
                 s.bindNull(34);
             else
@@ -659,7 +667,8 @@ Status insertRows(Connection &db, std::string_view sql,
 Status writeReferenceData(Connection &db, Random &random, DemoSummary &summary)
 {
     std::vector<std::vector<std::string>> rows;
-    for (const Branch &b : kBranches) rows.push_back({b.code, b.name, b.rescinded});
+    for (const Branch &b : kBranches)
+        rows.push_back({b.code, b.name, b.rescinded});
     if (Status s = insertRows(
             db, "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, IDCNTRRESC) VALUES (?, ?, ?)", rows);
         !s)
@@ -667,7 +676,8 @@ Status writeReferenceData(Connection &db, Random &random, DemoSummary &summary)
     summary.branches = static_cast<int>(kBranches.size());
 
     rows.clear();
-    for (const Airline &a : kAirlines) rows.push_back({a.code, a.abbreviation, a.name, a.national});
+    for (const Airline &a : kAirlines)
+        rows.push_back({a.code, a.abbreviation, a.name, a.national});
     if (Status s = insertRows(
             db, "INSERT INTO COMPANHIA (CDCIA, SGCIA, NMCIA, IDNACCIA) VALUES (?, ?, ?, ?)", rows);
         !s)
@@ -675,7 +685,8 @@ Status writeReferenceData(Connection &db, Random &random, DemoSummary &summary)
     summary.airlines = static_cast<int>(kAirlines.size());
 
     rows.clear();
-    for (const Base &b : kBases) rows.push_back({b.code, b.abbreviation, b.name});
+    for (const Base &b : kBases)
+        rows.push_back({b.code, b.abbreviation, b.name});
     if (Status s =
             insertRows(db, "INSERT INTO BASE (CDBASE, SGBASE, NMBASE) VALUES (?, ?, ?)", rows);
         !s)
@@ -697,7 +708,8 @@ Status writeReferenceData(Connection &db, Random &random, DemoSummary &summary)
     }
 
     rows.clear();
-    for (const Service &s : serviceCatalogue()) rows.push_back({s.code, s.name});
+    for (const Service &s : serviceCatalogue())
+        rows.push_back({s.code, s.name});
     if (Status s = insertRows(db, "INSERT INTO SERVICO (CDSERVICO, DSSERVICO) VALUES (?, ?)", rows);
         !s)
         return s;
@@ -747,7 +759,7 @@ const Branch *findBranch(const std::string &code)
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 Result<DemoSummary> writeServerData(Connection &db, const DemoOptions &options)
 {
@@ -809,7 +821,8 @@ Status writeLocalBranches(Connection &db)
         if (Status s = db.execute("DELETE FROM FILIAL"); !s)
             return s;
         std::vector<std::vector<std::string>> rows;
-        for (const Branch &b : kBranches) rows.push_back({b.code, b.name, b.rescinded});
+        for (const Branch &b : kBranches)
+            rows.push_back({b.code, b.name, b.rescinded});
         return insertRows(
             db, "INSERT INTO FILIAL (CDFILIAL, NMFILIAL, IDCNTRRESC) VALUES (?, ?, ?)", rows);
     });
@@ -827,7 +840,8 @@ Result<DemoSummary> addFlightPlans(Connection &db, const std::string &branchCode
     Generator generator(*inserts, seed);
     // Every airline flies here, so thousands of flights keep distinct numbers.
     std::vector<const Airline *> airlines;
-    for (const Airline &a : kAirlines) airlines.push_back(&a);
+    for (const Airline &a : kAirlines)
+        airlines.push_back(&a);
     Status written = inTransaction(db, [&]() -> Status {
         return generator.writeDay(*branch, airlines, startOfDay(day), When::Today, count,
                                   servicesPerFlight, servicesPerFlight, false);
@@ -854,4 +868,4 @@ Result<std::int64_t> parseDay(const std::string &text)
     return *msecs;
 }
 
-}  // namespace appserver::demo
+} // namespace appserver::demo

@@ -9,7 +9,7 @@ namespace appserver::demo {
 
 struct DemoOptions
 {
-    std::int64_t firstDay = 0;  // civil msecs of the first day's midnight
+    std::int64_t firstDay = 0; // civil msecs of the first day's midnight
     int days = 31;
     std::uint64_t seed = 25400;
 };
@@ -50,4 +50,4 @@ std::int64_t localToday();
 // "YYYY-MM-DD" to civil msecs of that midnight.
 Result<std::int64_t> parseDay(const std::string &text);
 
-}  // namespace appserver::demo
+} // namespace appserver::demo

@@ -29,14 +29,13 @@ void removeSqliteFiles(const std::string &path)
         std::filesystem::remove(path + suffix, ignored);
 }
 
-template <typename T>
-bool toNumber(const std::string &text, T &out)
+template<typename T> bool toNumber(const std::string &text, T &out)
 {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
     return ec == std::errc() && end == text.data() + text.size();
 }
 
-}  // namespace
+} // namespace
 
 int runDemoData(const std::vector<std::string> &args)
 {
@@ -95,7 +94,8 @@ int runDemoData(const std::vector<std::string> &args)
     }
     if (localDb != "-") {
         removeSqliteFiles(localDb);
-        Result<std::unique_ptr<Connection>> local = openConnection(DatabaseTarget::parse(localDb, Access::Create));
+        Result<std::unique_ptr<Connection>> local =
+            openConnection(DatabaseTarget::parse(localDb, Access::Create));
         Status written = local ? writeLocalBranches(**local) : Status(local.error());
         if (!written) {
             std::cerr << written.error().message << " " << written.error().detail << "\n";
@@ -116,4 +116,4 @@ int runDemoData(const std::vector<std::string> &args)
     return 0;
 }
 
-}  // namespace appserver::demo
+} // namespace appserver::demo

@@ -8,4 +8,4 @@ namespace appserver::demo {
 // The demo-data command. Returns the process exit code.
 int runDemoData(const std::vector<std::string> &args);
 
-}  // namespace appserver::demo
+} // namespace appserver::demo

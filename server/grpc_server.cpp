@@ -42,7 +42,8 @@ Result<std::string> readFile(const std::string &path)
 class PendingCall
 {
 public:
-    PendingCall(AsyncService &service, grpc::ServerCompletionQueue &cq) : m_responder(&m_context)
+    PendingCall(AsyncService &service, grpc::ServerCompletionQueue &cq)
+        : m_responder(&m_context)
     {
         service.RequestCall(&m_context, &m_request, &m_responder, &cq, &cq, this);
     }
@@ -100,11 +101,11 @@ private:
 // a connection is free).
 int receiverCount(const CallHandler &handler)
 {
-    return handler.databaseConnections() +
-           static_cast<int>(std::max(2u, std::thread::hardware_concurrency()));
+    return handler.databaseConnections()
+           + static_cast<int>(std::max(2u, std::thread::hardware_concurrency()));
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -129,7 +130,7 @@ public:
     std::condition_variable allReplied;
     bool stopping = false;
     bool queuesClosed = false;
-    int unanswered = 0;  // received, reply not yet posted
+    int unanswered = 0; // received, reply not yet posted
 
     void offerSlot(grpc::ServerCompletionQueue &cq)
     {
@@ -208,8 +209,10 @@ public:
             allReplied.wait(lock, [this] { return unanswered == 0; });
             queuesClosed = true;
         }
-        for (auto &queue : queues) queue->Shutdown();
-        for (auto &worker : workers) worker.join();
+        for (auto &queue : queues)
+            queue->Shutdown();
+        for (auto &worker : workers)
+            worker.join();
     }
 };
 
@@ -223,7 +226,7 @@ std::once_flag g_logHooked;
 
 void noticeAcceptFailure(gpr_log_func_args *args);
 
-}  // namespace
+} // namespace
 
 class GrpcServer::Impl
 {
@@ -246,8 +249,8 @@ public:
     std::string address(int listenPort) const
     {
         return (options.address.find(':') != std::string::npos ? "[" + options.address + "]"
-                                                               : options.address) +
-               ":" + std::to_string(listenPort);
+                                                               : options.address)
+               + ":" + std::to_string(listenPort);
     }
 
     Result<std::unique_ptr<Listener>> listen(int listenPort)
@@ -314,8 +317,8 @@ public:
             acceptFailed = false;
             std::unique_ptr<Listener> dead = std::move(listener);
             lock.unlock();
-            log->info("accept failed (too many open files?): restarting the listener on port " +
-                      std::to_string(port));
+            log->info("accept failed (too many open files?): restarting the listener on port "
+                      + std::to_string(port));
             dead->stop(std::chrono::milliseconds(1000));
             dead.reset();
             lock.lock();
@@ -378,9 +381,12 @@ void noticeAcceptFailure(gpr_log_func_args *args)
                  args->message ? args->message : "");
 }
 
-}  // namespace
+} // namespace
 
-GrpcServer::GrpcServer(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
+GrpcServer::GrpcServer(std::unique_ptr<Impl> impl)
+    : m_impl(std::move(impl))
+{
+}
 
 GrpcServer::~GrpcServer()
 {
@@ -444,11 +450,11 @@ Result<std::unique_ptr<GrpcServer>> GrpcServer::start(const ServerOptions &optio
     }
     impl->supervisor = std::thread([raw = impl.get()] { raw->supervise(); });
 
-    log.info("listening on " + options.address + ":" + std::to_string(impl->port) + " (" +
-             std::to_string(impl->listener->workers.size()) + " threads receiving calls, " +
-             std::to_string(handler.databaseConnections()) + " database connections" +
-             (options.tlsCertFile.empty() ? "" : ", TLS") + ")");
+    log.info("listening on " + options.address + ":" + std::to_string(impl->port) + " ("
+             + std::to_string(impl->listener->workers.size()) + " threads receiving calls, "
+             + std::to_string(handler.databaseConnections()) + " database connections"
+             + (options.tlsCertFile.empty() ? "" : ", TLS") + ")");
     return std::unique_ptr<GrpcServer>(new GrpcServer(std::move(impl)));
 }
 
-}  // namespace appserver
+} // namespace appserver

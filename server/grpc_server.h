@@ -10,12 +10,12 @@ namespace appserver {
 struct ServerOptions
 {
     std::string address = "127.0.0.1";
-    int port = 50051;         // 0: any free port
-    int threads = 0;          // database connections (the pool's size); 0: its default
-    std::string tlsCertFile;  // both set: TLS; both empty: plain
+    int port = 50051;        // 0: any free port
+    int threads = 0;         // database connections (the pool's size); 0: its default
+    std::string tlsCertFile; // both set: TLS; both empty: plain
     std::string tlsKeyFile;
-    int idleTimeoutMs = 5 * 60 * 1000;  // an idle connection is closed after it
-    int keepAliveMs = 60 * 1000;        // a silent peer is pinged after it
+    int idleTimeoutMs = 5 * 60 * 1000; // an idle connection is closed after it
+    int keepAliveMs = 60 * 1000;       // a silent peer is pinged after it
     // Connections held at most (plain TCP only); 0: the open-file limit
     // less a reserve.
     int maxConnections = 0;
@@ -52,4 +52,4 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
-}  // namespace appserver
+} // namespace appserver

@@ -6,10 +6,10 @@
 
 #include <poll.h>
 
+#include <cerrno>
 #include <charconv>
 #include <map>
 #include <vector>
-#include <cerrno>
 
 namespace appserver {
 namespace {
@@ -17,7 +17,8 @@ namespace {
 std::string connectionError(PGconn *conn)
 {
     std::string text = std::string("postgresql: ") + PQerrorMessage(conn);
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
     return text;
 }
 
@@ -30,7 +31,7 @@ struct Session
     PGconn *conn = nullptr;
     SteadyClock::time_point deadline = SteadyClock::time_point::max();
     bool broken = false;
-    bool timedOut = false;  // the last statement reached the deadline
+    bool timedOut = false; // the last statement reached the deadline
 };
 
 Error failure(const Session &session, std::string detail)
@@ -78,7 +79,8 @@ PGresult *await(Session &session, bool sent, std::string *error)
     }
     PGresult *result = PQgetResult(session.conn);
     // One statement, one result: the rest only ends the exchange.
-    while (PGresult *extra = PQgetResult(session.conn)) PQclear(extra);
+    while (PGresult *extra = PQgetResult(session.conn))
+        PQclear(extra);
     if (!result) {
         *error = connectionError(session.conn);
         session.broken = PQstatus(session.conn) != CONNECTION_OK;
@@ -101,7 +103,8 @@ public:
         , m_name(std::move(name))
         , m_values(static_cast<std::size_t>(parameterCount))
         , m_isNull(static_cast<std::size_t>(parameterCount), true)
-    {}
+    {
+    }
     ~PgStatement() override { clearResult(); }
 
     void bindText(int index, std::string_view value) override { set(index, std::string(value)); }
@@ -132,7 +135,8 @@ public:
             m_result = await(m_session,
                              PQsendQueryPrepared(m_session.conn, m_name.c_str(),
                                                  static_cast<int>(values.size()), values.data(),
-                                                 nullptr, nullptr, 0) == 1,
+                                                 nullptr, nullptr, 0)
+                                 == 1,
                              &error);
             const ExecStatusType status = PQresultStatus(m_result);
             if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
@@ -210,7 +214,8 @@ private:
 class PgConnection final : public Connection
 {
 public:
-    PgConnection(PGconn *conn, std::string target) : m_target(std::move(target))
+    PgConnection(PGconn *conn, std::string target)
+        : m_target(std::move(target))
     {
         m_session.conn = conn;
     }
@@ -235,7 +240,8 @@ public:
             m_session,
             PQsendPrepare(m_session.conn, name.c_str(), text.c_str(), count, nullptr) == 1, &error);
         const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
-        std::string detail = ok ? std::string() : resultError("postgresql prepare: ", result, error);
+        std::string detail =
+            ok ? std::string() : resultError("postgresql prepare: ", result, error);
         PQclear(result);
         if (!ok)
             return failure(m_session, std::move(detail));
@@ -270,7 +276,8 @@ public:
         if (::poll(&fd, 1, 0) > 0) {
             if (!PQconsumeInput(m_session.conn))
                 return false;
-            while (PGnotify *notice = PQnotifies(m_session.conn)) PQfreemem(notice);
+            while (PGnotify *notice = PQnotifies(m_session.conn))
+                PQfreemem(notice);
         }
         return PQstatus(m_session.conn) == CONNECTION_OK;
     }
@@ -324,8 +331,8 @@ public:
     std::string describe() const override
     {
         PGconn *conn = m_session.conn;
-        return std::string("postgresql host=") + PQhost(conn) + " port=" + PQport(conn) +
-               " dbname=" + PQdb(conn) + " user=" + PQuser(conn);
+        return std::string("postgresql host=") + PQhost(conn) + " port=" + PQport(conn)
+               + " dbname=" + PQdb(conn) + " user=" + PQuser(conn);
     }
 
 private:
@@ -336,7 +343,7 @@ private:
     std::map<std::string, std::unique_ptr<PgStatement>, std::less<>> m_statements;
 };
 
-}  // namespace
+} // namespace
 
 std::string toPostgresPlaceholders(std::string_view sql, int *count)
 {
@@ -364,8 +371,12 @@ Result<std::unique_ptr<Connection>> openPostgres(const DatabaseTarget &dbTarget)
     // A database that hangs must not hold a worker while connecting, and a
     // peer gone without a word must be noticed: these come first, so the
     // operator's connection string overrides them.
-    const char *keywords[] = {"connect_timeout", "keepalives",        "keepalives_idle",
-                              "keepalives_interval", "keepalives_count", "dbname",
+    const char *keywords[] = {"connect_timeout",
+                              "keepalives",
+                              "keepalives_idle",
+                              "keepalives_interval",
+                              "keepalives_count",
+                              "dbname",
                               nullptr};
     const char *values[] = {"2", "1", "10", "5", "2", dbTarget.target.c_str(), nullptr};
     PGconn *conn = PQconnectdbParams(keywords, values, 1);
@@ -376,16 +387,17 @@ Result<std::unique_ptr<Connection>> openPostgres(const DatabaseTarget &dbTarget)
     }
     // Notices (a restart's "terminating connection" among them) would go
     // to standard error unformatted; what matters reaches the call's log.
-    PQsetNoticeProcessor(conn, [](void *, const char *) {}, nullptr);
+    PQsetNoticeProcessor(
+        conn, [](void *, const char *) {}, nullptr);
     auto connection = std::make_unique<PgConnection>(conn, dbTarget.target);
     connection->setDeadline(SteadyClock::now() + std::chrono::seconds(2));
     // ISO output is what parseSqlDateTime reads; the statement timeout keeps
     // a stuck query below the client's deadline.
     const std::string setup =
         "SET DateStyle = ISO; SET client_encoding = 'UTF8'; "
-        "SET client_min_messages = warning; SET statement_timeout = " +
-        std::to_string(dbTarget.statementTimeoutMs) +
-        (dbTarget.access == Access::Read ? "; SET default_transaction_read_only = on" : "");
+        "SET client_min_messages = warning; SET statement_timeout = "
+        + std::to_string(dbTarget.statementTimeoutMs)
+        + (dbTarget.access == Access::Read ? "; SET default_transaction_read_only = on" : "");
     Status status = connection->execute(setup);
     if (!status)
         return status.error();
@@ -395,4 +407,4 @@ Result<std::unique_ptr<Connection>> openPostgres(const DatabaseTarget &dbTarget)
     return std::unique_ptr<Connection>(std::move(connection));
 }
 
-}  // namespace appserver
+} // namespace appserver

@@ -12,4 +12,4 @@ Result<std::unique_ptr<Connection>> openPostgres(const DatabaseTarget &dbTarget)
 // Rewrites `?` placeholders (outside quoted literals) to `$1`, `$2`, …
 std::string toPostgresPlaceholders(std::string_view sql, int *count);
 
-}  // namespace appserver
+} // namespace appserver

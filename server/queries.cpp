@@ -1,7 +1,7 @@
 #include "server/queries.h"
 
-#include "wire/packet_builder.h"
 #include "server/sql_time.h"
+#include "wire/packet_builder.h"
 
 namespace appserver {
 namespace {
@@ -39,32 +39,30 @@ constexpr std::string_view kFlightKeyFilter =
 const std::string &prevPaxSql()
 {
     static const std::string sql =
-        std::string(
-            "SELECT X.CDCIA, X.NRVOO, X.CDTRECHO, X.CDCLASSE, K.SGCLASSE, X.QTTOTPAXAT, "
-            "X.QTPAXSBY, X.DTHRPLAVOOPV, X.CDFILIAL "
-            "FROM PREVISAOPAX X LEFT JOIN CLASSE K ON K.CDCLASSE = X.CDCLASSE") +
-        std::string(kFlightKeyFilter) + " ORDER BY COALESCE(K.NRORDEM, 9999), X.CDCLASSE";
+        std::string("SELECT X.CDCIA, X.NRVOO, X.CDTRECHO, X.CDCLASSE, K.SGCLASSE, X.QTTOTPAXAT, "
+                    "X.QTPAXSBY, X.DTHRPLAVOOPV, X.CDFILIAL "
+                    "FROM PREVISAOPAX X LEFT JOIN CLASSE K ON K.CDCLASSE = X.CDCLASSE")
+        + std::string(kFlightKeyFilter) + " ORDER BY COALESCE(K.NRORDEM, 9999), X.CDCLASSE";
     return sql;
 }
 
-}  // namespace
+} // namespace
 
 const std::string &servPlanoSql()
 {
     static const std::string sql =
-        std::string(
-            "SELECT X.CDCIA, X.NRVOO, X.CDTRECHO, X.CDSERVICO, X.NRDELIVERY, X.CDAGRDECO, "
-            "X.CDAGRDEDE, X.IDSITSERSP, X.IDSEREXTSP, X.IDSTKDTSP, X.CDUSRRESPSP, "
-            "X.QTANTAPRODSP, X.QTSESOLICSP, X.QTSESBYPRSP, X.QTSESBYUTSP, X.QTCORTSERVSP, "
-            "X.QTATUAPRODSP, X.QTSERFATSP, X.VRPRUDOLSESP, X.VRPRURESESP, X.DTHRFEPRODSP, "
-            "X.DTHRINCSESP, X.DTHRTRASESP, X.DTHRCANCSESP, X.QTSERVFIXSP, X.VRPESOSESP, "
-            "X.NRLANCTONF, X.CDFILIAL, X.IDTIPSCBOSP, X.VRLOADSESP, X.QTREALPROD, "
-            "X.NRITEMPLANSP, X.NRPROPAXSP, X.TXOBSUSRSP, C.IDNACCIA, S.DSSERVICO, "
-            "X.DTHRPLAVOOPV "
-            "FROM SERVPLANO X "
-            "LEFT JOIN COMPANHIA C ON C.CDCIA = X.CDCIA "
-            "LEFT JOIN SERVICO S ON S.CDSERVICO = X.CDSERVICO") +
-        std::string(kFlightKeyFilter) + " ORDER BY X.NRITEMPLANSP";
+        std::string("SELECT X.CDCIA, X.NRVOO, X.CDTRECHO, X.CDSERVICO, X.NRDELIVERY, X.CDAGRDECO, "
+                    "X.CDAGRDEDE, X.IDSITSERSP, X.IDSEREXTSP, X.IDSTKDTSP, X.CDUSRRESPSP, "
+                    "X.QTANTAPRODSP, X.QTSESOLICSP, X.QTSESBYPRSP, X.QTSESBYUTSP, X.QTCORTSERVSP, "
+                    "X.QTATUAPRODSP, X.QTSERFATSP, X.VRPRUDOLSESP, X.VRPRURESESP, X.DTHRFEPRODSP, "
+                    "X.DTHRINCSESP, X.DTHRTRASESP, X.DTHRCANCSESP, X.QTSERVFIXSP, X.VRPESOSESP, "
+                    "X.NRLANCTONF, X.CDFILIAL, X.IDTIPSCBOSP, X.VRLOADSESP, X.QTREALPROD, "
+                    "X.NRITEMPLANSP, X.NRPROPAXSP, X.TXOBSUSRSP, C.IDNACCIA, S.DSSERVICO, "
+                    "X.DTHRPLAVOOPV "
+                    "FROM SERVPLANO X "
+                    "LEFT JOIN COMPANHIA C ON C.CDCIA = X.CDCIA "
+                    "LEFT JOIN SERVICO S ON S.CDSERVICO = X.CDSERVICO")
+        + std::string(kFlightKeyFilter) + " ORDER BY X.NRITEMPLANSP";
     return sql;
 }
 
@@ -89,7 +87,8 @@ std::int64_t lastMsecOfDay(std::int64_t day)
 std::size_t paddedListSize(std::size_t size)
 {
     std::size_t padded = 1;
-    while (padded < size) padded *= 2;
+    while (padded < size)
+        padded *= 2;
     return padded;
 }
 
@@ -109,7 +108,7 @@ Result<std::uint32_t> runFlightKeyQuery(Connection &db, const std::string &sql,
     return fillPacket(*run, fields, packet);
 }
 
-}  // namespace
+} // namespace
 
 std::string planoVooDay(std::int64_t date)
 {
@@ -121,7 +120,8 @@ std::string planoVooSql(Dialect dialect, std::size_t listSize)
     std::string sql(dialect == Dialect::SQLite ? kSqlitePlanoVooSelect : kPostgresPlanoVooSelect);
     if (listSize > 0) {
         sql += " AND P.CDCIA IN (?";
-        for (std::size_t i = 1; i < paddedListSize(listSize); ++i) sql += ", ?";
+        for (std::size_t i = 1; i < paddedListSize(listSize); ++i)
+            sql += ", ?";
         sql += ')';
     }
     sql += kPlanoVooOrder;
@@ -131,14 +131,16 @@ std::string planoVooSql(Dialect dialect, std::size_t listSize)
 void emptyPacket(std::span<const FieldDecl> fields, pb::DataPacket *packet)
 {
     wire::PacketBuilder builder(packet);
-    for (const FieldDecl &field : fields) builder.addField(field.name, field.type, field.size);
+    for (const FieldDecl &field : fields)
+        builder.addField(field.name, field.type, field.size);
 }
 
 Result<std::uint32_t> fillPacket(Statement &statement, std::span<const FieldDecl> fields,
                                  pb::DataPacket *packet)
 {
     wire::PacketBuilder builder(packet);
-    for (const FieldDecl &field : fields) builder.addField(field.name, field.type, field.size);
+    for (const FieldDecl &field : fields)
+        builder.addField(field.name, field.type, field.size);
     const int columns = static_cast<int>(fields.size());
     for (;;) {
         Result<bool> row = statement.step();
@@ -161,25 +163,25 @@ Result<std::uint32_t> fillPacket(Statement &statement, std::span<const FieldDecl
                 continue;
             }
             switch (type) {
-                case pb::FIELD_TYPE_FLOAT:
-                    builder.appendNumber(c, statement.number(c));
-                    break;
-                case pb::FIELD_TYPE_DATE_TIME: {
-                    const std::optional<std::int64_t> msecs = statement.dateTime(c);
-                    if (!msecs) {
-                        return databaseError("invalid date-time in column " +
-                                             std::string(fields[static_cast<std::size_t>(c)].name) +
-                                             ": '" + std::string(statement.text(c)) + "'");
-                    }
-                    builder.appendDateTime(c, *msecs);
-                    break;
+            case pb::FIELD_TYPE_FLOAT:
+                builder.appendNumber(c, statement.number(c));
+                break;
+            case pb::FIELD_TYPE_DATE_TIME: {
+                const std::optional<std::int64_t> msecs = statement.dateTime(c);
+                if (!msecs) {
+                    return databaseError("invalid date-time in column "
+                                         + std::string(fields[static_cast<std::size_t>(c)].name)
+                                         + ": '" + std::string(statement.text(c)) + "'");
                 }
-                case pb::FIELD_TYPE_INTEGER:
-                    builder.appendInteger(c, statement.integer(c));
-                    break;
-                default:
-                    builder.appendText(c, statement.text(c));
-                    break;
+                builder.appendDateTime(c, *msecs);
+                break;
+            }
+            case pb::FIELD_TYPE_INTEGER:
+                builder.appendInteger(c, statement.integer(c));
+                break;
+            default:
+                builder.appendText(c, statement.text(c));
+                break;
             }
         }
         builder.endRow();
@@ -250,4 +252,4 @@ Result<std::uint32_t> selectCompanhia(Connection &db, std::int64_t date, pb::Dat
     return fillPacket(*run, ciaFields(), packet);
 }
 
-}  // namespace appserver
+} // namespace appserver

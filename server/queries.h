@@ -22,9 +22,9 @@ struct FlightKey
 struct PlanoVooSelection
 {
     std::string branch;
-    std::int64_t date = 0;  // any time of the day; the whole day is selected
+    std::int64_t date = 0; // any time of the day; the whole day is selected
     bool allAirlines = false;
-    std::vector<std::string> airlines;  // used when allAirlines is false
+    std::vector<std::string> airlines; // used when allAirlines is false
 };
 
 // Each query fills `packet` column-wise straight from the statement, with
@@ -61,4 +61,4 @@ std::string planoVooDay(std::int64_t date);
 // The SQL behind selectServPlano (bound with the flight key).
 const std::string &servPlanoSql();
 
-}  // namespace appserver
+} // namespace appserver

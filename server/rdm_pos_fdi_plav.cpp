@@ -116,7 +116,7 @@ using MethodBody = Result<std::uint32_t> (*)(Connection &, const Arguments &, pb
 // Every method only reads, and its reply depends on nothing but its
 // arguments and the database: a repeated call on an unchanged database is
 // answered from the reply cache.
-template <MethodBody body>
+template<MethodBody body>
 Result<std::uint32_t> cached(Connection &db, const Arguments &args, pb::DataPacket *packet)
 {
     return replyCache().run(db, args.method(), args.values(), packet,
@@ -131,7 +131,7 @@ const std::array<RemoteMethod, 5> kMethods = {{
     {"GetCompanhia", cached<getCompanhia>},
 }};
 
-}  // namespace
+} // namespace
 
 const RemoteDataModule &rdmPosFDiPlav()
 {
@@ -139,4 +139,4 @@ const RemoteDataModule &rdmPosFDiPlav()
     return module;
 }
 
-}  // namespace appserver
+} // namespace appserver

@@ -8,4 +8,4 @@ namespace appserver {
 // forecast and services of one flight, and the airline lookups.
 const RemoteDataModule &rdmPosFDiPlav();
 
-}  // namespace appserver
+} // namespace appserver

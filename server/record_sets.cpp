@@ -57,7 +57,7 @@ constexpr std::array kCia = {
     FieldDecl{"NMCIA", kString, 50},
 };
 
-}  // namespace
+} // namespace
 
 std::span<const FieldDecl> planoVooFields()
 {
@@ -76,4 +76,4 @@ std::span<const FieldDecl> ciaFields()
     return kCia;
 }
 
-}  // namespace appserver
+} // namespace appserver

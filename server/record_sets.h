@@ -21,9 +21,9 @@ struct FieldDecl
 
 // The record sets the closing position screen, the airline filter and the
 // report form load; fields in the record set's order.
-std::span<const FieldDecl> planoVooFields();   // cdsPlanoVoo
-std::span<const FieldDecl> prevPaxFields();    // cdsPrevPax
-std::span<const FieldDecl> servPlanoFields();  // cdsServPlano
-std::span<const FieldDecl> ciaFields();        // cdsCia and cdsCompanhia
+std::span<const FieldDecl> planoVooFields();  // cdsPlanoVoo
+std::span<const FieldDecl> prevPaxFields();   // cdsPrevPax
+std::span<const FieldDecl> servPlanoFields(); // cdsServPlano
+std::span<const FieldDecl> ciaFields();       // cdsCia and cdsCompanhia
 
-}  // namespace appserver
+} // namespace appserver

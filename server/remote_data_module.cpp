@@ -7,8 +7,9 @@ namespace appserver {
 bool sameNameIgnoringCase(std::string_view a, std::string_view b)
 {
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+               return lower(x) == lower(y);
+           });
 }
 
 // Late-bound names are matched as the client's automation layer matches
@@ -22,4 +23,4 @@ const RemoteMethod *RemoteDataModule::find(std::string_view method) const
     return nullptr;
 }
 
-}  // namespace appserver
+} // namespace appserver

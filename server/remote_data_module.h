@@ -29,4 +29,4 @@ struct RemoteDataModule
 // ASCII comparison without regard to case.
 bool sameNameIgnoringCase(std::string_view a, std::string_view b);
 
-}  // namespace appserver
+} // namespace appserver

@@ -14,19 +14,24 @@ std::size_t approximateBytes(const pb::DataPacket &packet)
 {
     std::size_t bytes = sizeof(pb::DataPacket);
     for (const pb::Column &column : packet.columns()) {
-        bytes += sizeof(pb::Column) + column.nulls().size() + column.text().size() +
-                 sizeof(std::uint32_t) * static_cast<std::size_t>(column.text_lengths_size()) +
-                 sizeof(double) * static_cast<std::size_t>(column.numbers_size()) +
-                 sizeof(std::int64_t) * static_cast<std::size_t>(column.date_times_size() +
-                                                                 column.integers_size());
+        bytes +=
+            sizeof(pb::Column) + column.nulls().size() + column.text().size()
+            + sizeof(std::uint32_t) * static_cast<std::size_t>(column.text_lengths_size())
+            + sizeof(double) * static_cast<std::size_t>(column.numbers_size())
+            + sizeof(std::int64_t)
+                  * static_cast<std::size_t>(column.date_times_size() + column.integers_size());
     }
-    for (const pb::FieldDef &field : packet.fields()) bytes += sizeof(pb::FieldDef) + field.name().size();
+    for (const pb::FieldDef &field : packet.fields())
+        bytes += sizeof(pb::FieldDef) + field.name().size();
     return bytes;
 }
 
-}  // namespace
+} // namespace
 
-ReplyCache::ReplyCache(ReplyCacheLimits limits) : m_limits(limits) {}
+ReplyCache::ReplyCache(ReplyCacheLimits limits)
+    : m_limits(limits)
+{
+}
 
 void ReplyCache::setLimits(ReplyCacheLimits limits)
 {
@@ -156,8 +161,8 @@ void ReplyCache::noteUncached(Connection &db, const std::string &why)
             notice = m_notice;
     }
     if (notice) {
-        notice("reply cache off for this database, every call reads it (" + why +
-               "; ate-appserver --init-schema brings the change counter)");
+        notice("reply cache off for this database, every call reads it (" + why
+               + "; ate-appserver --init-schema brings the change counter)");
     }
 }
 
@@ -185,9 +190,8 @@ std::string ReplyCache::describe() const
     const ReplyCacheLimits l = limits();
     if (!l.enabled)
         return "reply cache off (--no-reply-cache)";
-    return "reply cache holds up to " + std::to_string(l.maxEntries) + " replies and " +
-           megabytes(l.maxBytes) +
-           ", checked against the database's changes before every call";
+    return "reply cache holds up to " + std::to_string(l.maxEntries) + " replies and "
+           + megabytes(l.maxBytes) + ", checked against the database's changes before every call";
 }
 
 ReplyCache &replyCache()
@@ -196,4 +200,4 @@ ReplyCache &replyCache()
     return cache;
 }
 
-}  // namespace appserver
+} // namespace appserver

@@ -47,7 +47,7 @@ public:
     {
         std::uint64_t hits = 0;
         std::uint64_t misses = 0;
-        std::uint64_t uncached = 0;  // calls on a database that cannot tell changes
+        std::uint64_t uncached = 0; // calls on a database that cannot tell changes
         std::size_t entries = 0;
         std::size_t bytes = 0;
     };
@@ -82,7 +82,7 @@ private:
     mutable std::mutex m_mutex;
     ReplyCacheLimits m_limits;
     std::atomic<std::uint64_t> m_generation{1};
-    std::list<Entry> m_lru;  // most recently used first
+    std::list<Entry> m_lru; // most recently used first
     std::unordered_map<std::string_view, std::list<Entry>::iterator> m_index;
     std::size_t m_bytes = 0;
     Counts m_counts;
@@ -93,4 +93,4 @@ private:
 // The server's cache, shared by its workers.
 ReplyCache &replyCache();
 
-}  // namespace appserver
+} // namespace appserver

@@ -17,12 +17,17 @@ struct Error
 
 // Value or error; the server returns errors as values and never throws
 // across a call.
-template <typename T>
-class [[nodiscard]] Result
+template<typename T> class [[nodiscard]] Result
 {
 public:
-    Result(T value) : m_data(std::in_place_index<0>, std::move(value)) {}
-    Result(Error error) : m_data(std::in_place_index<1>, std::move(error)) {}
+    Result(T value)
+        : m_data(std::in_place_index<0>, std::move(value))
+    {
+    }
+    Result(Error error)
+        : m_data(std::in_place_index<1>, std::move(error))
+    {
+    }
 
     bool ok() const { return m_data.index() == 0; }
     explicit operator bool() const { return ok(); }
@@ -63,4 +68,4 @@ inline Error deadlineError(std::string detail)
                  std::move(detail)};
 }
 
-}  // namespace appserver
+} // namespace appserver

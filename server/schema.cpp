@@ -20,9 +20,9 @@ struct Migration
 
 // The tables the remote methods read; every write to them must move the
 // change counter the reply cache compares.
-constexpr std::string_view kWatchedTables[] = {"FILIAL",    "COMPANHIA", "CIAFILIAL",
-                                               "BASE",      "CLASSE",    "SERVICO",
-                                               "PLANOVOO",  "PREVISAOPAX", "SERVPLANO"};
+constexpr std::string_view kWatchedTables[] = {"FILIAL",   "COMPANHIA",   "CIAFILIAL",
+                                               "BASE",     "CLASSE",      "SERVICO",
+                                               "PLANOVOO", "PREVISAOPAX", "SERVPLANO"};
 
 const std::vector<Migration> &migrations()
 {
@@ -159,10 +159,9 @@ const std::vector<Migration> &migrations()
 
 Status ensureVersionTable(Connection &connection)
 {
-    return connection.execute(
-        "CREATE TABLE IF NOT EXISTS SCHEMA_VERSAO ("
-        "NRVERSAO INTEGER NOT NULL PRIMARY KEY, "
-        "DTHRAPLICACAO VARCHAR(30) NOT NULL)");
+    return connection.execute("CREATE TABLE IF NOT EXISTS SCHEMA_VERSAO ("
+                              "NRVERSAO INTEGER NOT NULL PRIMARY KEY, "
+                              "DTHRAPLICACAO VARCHAR(30) NOT NULL)");
 }
 
 // Where PostgreSQL's change counter and its triggers came in.
@@ -171,7 +170,7 @@ constexpr int kChangeCounterVersion = 2;
 // cache on PostgreSQL, until someone runs the schema command.
 constexpr int kOldestServedVersion = 1;
 
-}  // namespace
+} // namespace
 
 int latestSchemaVersion()
 {
@@ -230,9 +229,9 @@ Status checkSchema(Connection &connection)
                      "no SCHEMA_VERSAO"};
     }
     if (*current < kOldestServedVersion) {
-        return Error{"O banco de dados tem o esquema na versão " + std::to_string(*current) +
-                         " e o servidor precisa da versão " + latest +
-                         "; atualize-o com ate-appserver --init-schema.",
+        return Error{"O banco de dados tem o esquema na versão " + std::to_string(*current)
+                         + " e o servidor precisa da versão " + latest
+                         + "; atualize-o com ate-appserver --init-schema.",
                      "schema version " + std::to_string(*current) + " < " + latest};
     }
     if (*current > latestSchemaVersion()) {
@@ -271,15 +270,15 @@ Status migrateSchema(Connection &connection)
             return current.error();
         if (*current > latestSchemaVersion()) {
             return Error{"Banco de dados com versão de esquema mais nova que a do servidor.",
-                         "schema version " + std::to_string(*current) + " > " +
-                             std::to_string(latestSchemaVersion())};
+                         "schema version " + std::to_string(*current) + " > "
+                             + std::to_string(latestSchemaVersion())};
         }
         for (const Migration &migration : migrations()) {
             if (migration.version <= *current)
                 continue;
             const bool sqlite = connection.dialect() == Dialect::SQLite;
-            for (const auto *list : {&migration.statements, sqlite ? &migration.sqliteOnly
-                                                                   : &migration.postgresOnly}) {
+            for (const auto *list : {&migration.statements,
+                                     sqlite ? &migration.sqliteOnly : &migration.postgresOnly}) {
                 for (std::string_view sql : *list) {
                     Status applied = connection.execute(sql);
                     if (!applied)
@@ -289,17 +288,19 @@ Status migrateSchema(Connection &connection)
             if (migration.version == kChangeCounterVersion && !sqlite) {
                 for (std::string_view table : kWatchedTables) {
                     const std::string name(table);
-                    Status applied = connection.execute(
-                        "CREATE TRIGGER ALTERA_" + name + " AFTER INSERT OR UPDATE OR DELETE OR "
-                        "TRUNCATE ON " + name + " FOR EACH STATEMENT EXECUTE FUNCTION "
-                        "CONTA_ALTERACAO()");
+                    Status applied = connection.execute("CREATE TRIGGER ALTERA_" + name
+                                                        + " AFTER INSERT OR UPDATE OR DELETE OR "
+                                                          "TRUNCATE ON "
+                                                        + name
+                                                        + " FOR EACH STATEMENT EXECUTE FUNCTION "
+                                                          "CONTA_ALTERACAO()");
                     if (!applied)
                         return applied;
                 }
             }
-            Result<Statement *> insert = connection.prepare(
-                "INSERT INTO SCHEMA_VERSAO (NRVERSAO, DTHRAPLICACAO) VALUES (?, "
-                "CURRENT_TIMESTAMP)");
+            Result<Statement *> insert =
+                connection.prepare("INSERT INTO SCHEMA_VERSAO (NRVERSAO, DTHRAPLICACAO) VALUES (?, "
+                                   "CURRENT_TIMESTAMP)");
             if (!insert)
                 return insert.error();
             StatementRun run(**insert);
@@ -312,4 +313,4 @@ Status migrateSchema(Connection &connection)
     });
 }
 
-}  // namespace appserver
+} // namespace appserver

@@ -25,8 +25,7 @@ Result<std::string> tableRowCounts(Connection &connection);
 
 // Runs `body` inside a transaction, rolling back when it fails. SQLite takes
 // the write lock at the start so two writers never deadlock.
-template <typename Body>
-Status inTransaction(Connection &connection, Body &&body)
+template<typename Body> Status inTransaction(Connection &connection, Body &&body)
 {
     Status begun =
         connection.execute(connection.dialect() == Dialect::SQLite ? "BEGIN IMMEDIATE" : "BEGIN");
@@ -40,4 +39,4 @@ Status inTransaction(Connection &connection, Body &&body)
     return connection.execute("COMMIT");
 }
 
-}  // namespace appserver
+} // namespace appserver

@@ -52,8 +52,8 @@ Result<int> toInt(const std::string &name, const std::string &value, int min, in
     int number = 0;
     const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
     if (ec != std::errc() || end != value.data() + value.size() || number < min || number > max) {
-        return Error{"Valor inválido para " + name + ": \"" + value + "\" (de " +
-                         std::to_string(min) + " a " + std::to_string(max) + ").",
+        return Error{"Valor inválido para " + name + ": \"" + value + "\" (de "
+                         + std::to_string(min) + " a " + std::to_string(max) + ").",
                      {}};
     }
     return number;
@@ -61,9 +61,9 @@ Result<int> toInt(const std::string &name, const std::string &value, int min, in
 
 // The options that take a value, on the command line and in the file.
 constexpr std::string_view kValued[] = {
-    "address",   "port",     "port-file",  "database",   "threads",      "busy-timeout-ms",
+    "address",   "port",     "port-file",  "database",     "threads",        "busy-timeout-ms",
     "log-calls", "log-file", "log-max-mb", "max-reply-mb", "idle-timeout-s", "tls-cert",
-    "tls-key",   "token",    "token-file", "config",     "max-connections"};
+    "tls-key",   "token",    "token-file", "config",       "max-connections"};
 
 bool takesValue(std::string_view name)
 {
@@ -181,7 +181,7 @@ Result<std::vector<std::pair<std::string, std::string>>> readConfigFile(const st
     return entries;
 }
 
-}  // namespace
+} // namespace
 
 std::string serverUsage()
 {
@@ -259,12 +259,12 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
     if (config.server.tlsCertFile.empty() != config.server.tlsKeyFile.empty())
         return Error{"TLS exige --tls-cert e --tls-key juntos.", {}};
     const bool secured = !config.server.tlsCertFile.empty() && !config.token.empty();
-    if (!config.initSchema && !secured && !isLoopbackAddress(config.server.address) &&
-        !config.allowInsecure) {
-        return Error{"Escutar em " + config.server.address +
-                         " (fora da máquina local) exige TLS (--tls-cert e --tls-key) e um token "
-                         "(--token ou --token-file); para aceitar assim mesmo, use "
-                         "--allow-insecure.",
+    if (!config.initSchema && !secured && !isLoopbackAddress(config.server.address)
+        && !config.allowInsecure) {
+        return Error{"Escutar em " + config.server.address
+                         + " (fora da máquina local) exige TLS (--tls-cert e --tls-key) e um token "
+                           "(--token ou --token-file); para aceitar assim mesmo, use "
+                           "--allow-insecure.",
                      {}};
     }
     return config;
@@ -282,7 +282,7 @@ bool isLoopbackAddress(std::string_view address)
     // 127.0.0.0/8 as a dotted quad.
     if (!address.starts_with("127."))
         return false;
-    int parts = 2;  // "127" and the one after it
+    int parts = 2; // "127" and the one after it
     for (const char c : address.substr(4)) {
         if (c == '.')
             ++parts;
@@ -292,4 +292,4 @@ bool isLoopbackAddress(std::string_view address)
     return parts == 4;
 }
 
-}  // namespace appserver
+} // namespace appserver

@@ -18,7 +18,7 @@ struct ServerConfig
     DatabaseTarget database = DatabaseTarget::parse("ate25400.db");
     std::string token;
     CallLogLevel logCalls = CallLogLevel::Errors;
-    std::string logFile;  // empty: standard error
+    std::string logFile; // empty: standard error
     int logMaxMb = 100;
     int maxReplyMb = 60;
     bool replyCache = true;
@@ -50,4 +50,4 @@ std::string serverVersion();
 
 bool isLoopbackAddress(std::string_view address);
 
-}  // namespace appserver
+} // namespace appserver

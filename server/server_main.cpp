@@ -39,12 +39,12 @@ int initSchema(DatabaseTarget dbTarget, CallLog &log)
     Result<std::unique_ptr<Connection>> connection = openConnection(dbTarget);
     Status migrated = connection ? migrateSchema(**connection) : Status(connection.error());
     if (!migrated) {
-        log.info("cannot create the schema: " + migrated.error().message + " (" +
-                 migrated.error().detail + ")");
+        log.info("cannot create the schema: " + migrated.error().message + " ("
+                 + migrated.error().detail + ")");
         return 1;
     }
-    log.info("schema version " + std::to_string(latestSchemaVersion()) + " ready in " +
-             (*connection)->describe());
+    log.info("schema version " + std::to_string(latestSchemaVersion()) + " ready in "
+             + (*connection)->describe());
     return 0;
 }
 
@@ -63,8 +63,8 @@ Status checkDatabase(const DatabaseTarget &dbTarget, CallLog &log)
     Result<int> version = schemaVersion(**connection);
     if (!version)
         return version.error();
-    log.info("database " + (*connection)->describe() + ", schema version " +
-             std::to_string(*version) + ", rows " + *rows);
+    log.info("database " + (*connection)->describe() + ", schema version "
+             + std::to_string(*version) + ", rows " + *rows);
     replyCache().probe(**connection);
     return success();
 }
@@ -85,7 +85,7 @@ Status writePortFile(const std::string &path, int port)
     return success();
 }
 
-}  // namespace
+} // namespace
 
 int runServer(const std::vector<std::string> &args)
 {
@@ -113,8 +113,8 @@ int runServer(const std::vector<std::string> &args)
 
     CallLog log(stderr, config->logCalls);
     if (!config->logFile.empty()) {
-        if (std::string failed = log.openFile(config->logFile,
-                                              static_cast<std::uint64_t>(config->logMaxMb) << 20);
+        if (std::string failed =
+                log.openFile(config->logFile, static_cast<std::uint64_t>(config->logMaxMb) << 20);
             !failed.empty()) {
             std::cerr << failed << "\n";
             return 1;
@@ -122,10 +122,10 @@ int runServer(const std::vector<std::string> &args)
     }
     log.info(raiseOpenFileLimit());
     if (config->servesInsecurely() && !config->initSchema) {
-        log.info("warning: serving " + config->server.address + " beyond this machine " +
-                 (config->server.tlsCertFile.empty() ? "without TLS" : "with TLS") +
-                 (config->token.empty() ? " and without a token" : "") +
-                 " (--allow-insecure): anyone on the network can read the flight plans");
+        log.info("warning: serving " + config->server.address + " beyond this machine "
+                 + (config->server.tlsCertFile.empty() ? "without TLS" : "with TLS")
+                 + (config->token.empty() ? " and without a token" : "")
+                 + " (--allow-insecure): anyone on the network can read the flight plans");
     }
     if (config->initSchema)
         return initSchema(config->database, log);
@@ -136,8 +136,8 @@ int runServer(const std::vector<std::string> &args)
     replyCache().setNotice([&log](const std::string &line) { log.info(line); });
     log.info(replyCache().describe());
     if (Status ready = checkDatabase(config->database, log); !ready) {
-        log.info("cannot open database: " + ready.error().message + " (" + ready.error().detail +
-                 ")");
+        log.info("cannot open database: " + ready.error().message + " (" + ready.error().detail
+                 + ")");
         return 1;
     }
 
@@ -161,11 +161,11 @@ int runServer(const std::vector<std::string> &args)
 
     int received = 0;
     sigwait(&signals, &received);
-    log.info(std::string("received ") + (received == SIGTERM ? "SIGTERM" : "SIGINT") +
-             ", shutting down");
+    log.info(std::string("received ") + (received == SIGTERM ? "SIGTERM" : "SIGINT")
+             + ", shutting down");
     (*server)->shutdown();
     replyCache().setNotice({});
     return 0;
 }
 
-}  // namespace appserver
+} // namespace appserver

@@ -10,4 +10,4 @@ namespace appserver {
 // Returns the process exit code.
 int runServer(const std::vector<std::string> &args);
 
-}  // namespace appserver
+} // namespace appserver

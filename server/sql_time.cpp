@@ -22,7 +22,7 @@ bool digits(std::string_view text, std::size_t pos, std::size_t count, int &out)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::string formatSqlDateTime(std::int64_t msecs)
 {
@@ -39,14 +39,14 @@ std::string formatSqlDateTime(std::int64_t msecs)
 std::optional<std::int64_t> parseSqlDateTime(std::string_view text)
 {
     wire::CivilDateTime dt;
-    if (!digits(text, 0, 4, dt.year) || text.size() < 10 || text[4] != '-' || text[7] != '-' ||
-        !digits(text, 5, 2, dt.month) || !digits(text, 8, 2, dt.day))
+    if (!digits(text, 0, 4, dt.year) || text.size() < 10 || text[4] != '-' || text[7] != '-'
+        || !digits(text, 5, 2, dt.month) || !digits(text, 8, 2, dt.day))
         return std::nullopt;
     dt.hour = dt.minute = dt.second = dt.msec = 0;
     if (text.size() > 10) {
-        if ((text[10] != ' ' && text[10] != 'T') || text.size() < 19 || text[13] != ':' ||
-            text[16] != ':' || !digits(text, 11, 2, dt.hour) || !digits(text, 14, 2, dt.minute) ||
-            !digits(text, 17, 2, dt.second))
+        if ((text[10] != ' ' && text[10] != 'T') || text.size() < 19 || text[13] != ':'
+            || text[16] != ':' || !digits(text, 11, 2, dt.hour) || !digits(text, 14, 2, dt.minute)
+            || !digits(text, 17, 2, dt.second))
             return std::nullopt;
         if (text.size() > 19) {
             if (text[19] != '.' || text.size() == 20 || text.size() > 26)
@@ -72,4 +72,4 @@ std::int64_t startOfDay(std::int64_t msecs)
     return day * kMsecsPerDay;
 }
 
-}  // namespace appserver
+} // namespace appserver

@@ -22,4 +22,4 @@ std::optional<std::int64_t> parseSqlDateTime(std::string_view text);
 // Midnight of the day holding `msecs`.
 std::int64_t startOfDay(std::int64_t msecs);
 
-}  // namespace appserver
+} // namespace appserver

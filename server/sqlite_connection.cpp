@@ -61,8 +61,11 @@ class SqliteStatement final : public Statement
 {
 public:
     SqliteStatement(sqlite3 *db, sqlite3_stmt *stmt, const Bounds &bounds)
-        : m_db(db), m_stmt(stmt), m_bounds(bounds)
-    {}
+        : m_db(db)
+        , m_stmt(stmt)
+        , m_bounds(bounds)
+    {
+    }
     ~SqliteStatement() override { sqlite3_finalize(m_stmt); }
 
     void bindText(int index, std::string_view value) override
@@ -115,7 +118,8 @@ public:
                 return std::nullopt;
             return std::string_view{};
         }
-        return std::string_view{data, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, column))};
+        return std::string_view{data,
+                                static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, column))};
     }
     double number(int column) const override { return sqlite3_column_double(m_stmt, column); }
     std::int64_t integer(int column) const override { return sqlite3_column_int64(m_stmt, column); }
@@ -147,7 +151,9 @@ struct FileIdentity
 
 std::optional<FileIdentity> identityOf(const std::string &path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(path.c_str(), &info) != 0)
         return std::nullopt;
     return FileIdentity{info.st_dev, info.st_ino};
@@ -158,7 +164,9 @@ class SqliteConnection final : public Connection
 public:
     SqliteConnection(sqlite3 *db, std::string path, std::optional<FileIdentity> identity,
                      std::chrono::milliseconds busyTimeout)
-        : m_db(db), m_path(std::move(path)), m_identity(identity)
+        : m_db(db)
+        , m_path(std::move(path))
+        , m_identity(identity)
     {
         m_bounds.busyTimeout = busyTimeout;
         sqlite3_busy_handler(m_db, waitWhileBusy, &m_bounds);
@@ -180,7 +188,8 @@ public:
             return found->second.get();
         sqlite3_stmt *stmt = nullptr;
         if (sqlite3_prepare_v3(m_db, sql.data(), static_cast<int>(sql.size()),
-                               SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+                               SQLITE_PREPARE_PERSISTENT, &stmt, nullptr)
+            != SQLITE_OK) {
             return databaseError(std::string("sqlite prepare: ") + sqlite3_errmsg(m_db));
         }
         auto statement = std::make_unique<SqliteStatement>(m_db, stmt, m_bounds);
@@ -215,7 +224,8 @@ public:
     {
         if (!m_dataVersion) {
             if (sqlite3_prepare_v3(m_db, "PRAGMA data_version", -1, SQLITE_PREPARE_PERSISTENT,
-                                   &m_dataVersion, nullptr) != SQLITE_OK) {
+                                   &m_dataVersion, nullptr)
+                != SQLITE_OK) {
                 if (why)
                     *why = std::string("sqlite data_version: ") + sqlite3_errmsg(m_db);
                 sqlite3_finalize(m_dataVersion);
@@ -242,13 +252,13 @@ public:
         const char *mode = "?";
         sqlite3_stmt *stmt = nullptr;
         std::string journal;
-        if (sqlite3_prepare_v2(m_db, "PRAGMA journal_mode", -1, &stmt, nullptr) == SQLITE_OK &&
-            sqlite3_step(stmt) == SQLITE_ROW) {
+        if (sqlite3_prepare_v2(m_db, "PRAGMA journal_mode", -1, &stmt, nullptr) == SQLITE_OK
+            && sqlite3_step(stmt) == SQLITE_ROW) {
             journal = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
             mode = journal.c_str();
         }
-        std::string text = "sqlite " + m_path + " (journal " + mode +
-                           (sqlite3_db_readonly(m_db, "main") == 1 ? ", read-only)" : ")");
+        std::string text = "sqlite " + m_path + " (journal " + mode
+                           + (sqlite3_db_readonly(m_db, "main") == 1 ? ", read-only)" : ")");
         sqlite3_finalize(stmt);
         return text;
     }
@@ -284,7 +294,7 @@ Status checkExistingFile(const std::string &path)
     return success();
 }
 
-}  // namespace
+} // namespace
 
 Result<std::unique_ptr<Connection>> openSqlite(const DatabaseTarget &dbTarget)
 {
@@ -328,4 +338,4 @@ Result<std::unique_ptr<Connection>> openSqlite(const DatabaseTarget &dbTarget)
     return std::unique_ptr<Connection>(std::move(connection));
 }
 
-}  // namespace appserver
+} // namespace appserver

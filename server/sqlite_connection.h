@@ -10,4 +10,4 @@ namespace appserver {
 // Access::Create makes a new file.
 Result<std::unique_ptr<Connection>> openSqlite(const DatabaseTarget &dbTarget);
 
-}  // namespace appserver
+} // namespace appserver

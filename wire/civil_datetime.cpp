@@ -12,8 +12,8 @@ constexpr chr::sys_days kZeroDay = chr::year{1899} / chr::December / 30;
 
 chr::year_month_day civilDate(int year, int month, int day)
 {
-    return chr::year{year} / chr::month{static_cast<unsigned>(month)} /
-           chr::day{static_cast<unsigned>(day)};
+    return chr::year{year} / chr::month{static_cast<unsigned>(month)}
+           / chr::day{static_cast<unsigned>(day)};
 }
 
 } // namespace
@@ -25,8 +25,7 @@ std::int64_t daysFromCivil(int year, int month, int day)
 
 bool isValid(const CivilDateTime &dt)
 {
-    if (dt.year < 1 || dt.year > 9999 || dt.month < 1 || dt.month > 12 || dt.day < 1
-        || dt.day > 31)
+    if (dt.year < 1 || dt.year > 9999 || dt.month < 1 || dt.month > 12 || dt.day < 1 || dt.day > 31)
         return false;
     if (!civilDate(dt.year, dt.month, dt.day).ok())
         return false;

@@ -7,7 +7,8 @@ namespace wire {
 
 // A civil (time-zone free) date-time as it travels on the wire: milliseconds
 // since 1899-12-30 00:00:00.000. The zero date-time is 0.
-struct CivilDateTime {
+struct CivilDateTime
+{
     int year = 1899;
     int month = 12;
     int day = 30;

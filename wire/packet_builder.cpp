@@ -93,7 +93,8 @@ void PacketBuilder::markNull(int column)
     const std::size_t byte = m_rows / 8;
     if (nulls->size() <= byte)
         nulls->resize(byte + 1, '\0');
-    (*nulls)[byte] = static_cast<char>(static_cast<unsigned char>((*nulls)[byte]) | (1u << (m_rows % 8)));
+    (*nulls)[byte] =
+        static_cast<char>(static_cast<unsigned char>((*nulls)[byte]) | (1u << (m_rows % 8)));
 }
 
 void PacketBuilder::endRow()

@@ -8,8 +8,7 @@ namespace app_testing {
 
 // The message of the platform::Error the call throws, empty when it throws
 // none.
-template <typename Call>
-QString errorMessage(Call &&call)
+template<typename Call> QString errorMessage(Call &&call)
 {
     try {
         call();
@@ -19,4 +18,4 @@ QString errorMessage(Call &&call)
     return {};
 }
 
-}  // namespace app_testing
+} // namespace app_testing

@@ -1,14 +1,14 @@
-#include "platform/client_data_set.h"
 #include "app/command_line.h"
-#include "platform/db_grid.h"
-#include "host/net/tests/demo_server.h"
-#include "platform/field.h"
-#include "platform/grid_column.h"
-#include "host/host_context.h"
 #include "app/host_session.h"
 #include "app/main_window.h"
 #include "app/package_loader.h"
 #include "app/screenshot_job.h"
+#include "host/host_context.h"
+#include "host/net/tests/demo_server.h"
+#include "platform/client_data_set.h"
+#include "platform/db_grid.h"
+#include "platform/field.h"
+#include "platform/grid_column.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -24,7 +24,6 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTest>
-
 
 namespace {
 
@@ -44,7 +43,7 @@ QStringList columnTexts(const QAbstractItemView *grid, const QString &title)
     return {};
 }
 
-}  // namespace
+} // namespace
 
 // The whole chain: the demo data, the real application server, the host
 // loading the real plug-in, the screen's first load.
@@ -91,14 +90,14 @@ QStringList EndToEndTest::flightsInDatabase(QDate day) const
         db.setDatabaseName(m_server.serverDatabase());
         if (db.open()) {
             QSqlQuery query(db);
-            query.prepare(
-                QStringLiteral("SELECT NRVOO FROM PLANOVOO WHERE CDFILIAL = :CDFILIAL "
-                               "AND DTHRPLAVOOPV >= :FROM AND DTHRPLAVOOPV < :TO"));
+            query.prepare(QStringLiteral("SELECT NRVOO FROM PLANOVOO WHERE CDFILIAL = :CDFILIAL "
+                                         "AND DTHRPLAVOOPV >= :FROM AND DTHRPLAVOOPV < :TO"));
             query.bindValue(QStringLiteral(":CDFILIAL"), kBranch);
             query.bindValue(QStringLiteral(":FROM"), day.toString(Qt::ISODate));
             query.bindValue(QStringLiteral(":TO"), day.addDays(1).toString(Qt::ISODate));
             if (query.exec()) {
-                while (query.next()) flights.append(query.value(0).toString().trimmed());
+                while (query.next())
+                    flights.append(query.value(0).toString().trimmed());
             }
         }
     }
@@ -114,7 +113,8 @@ QProcess::ExitStatus EndToEndTest::runHost(const QStringList &arguments, int &ex
     host::testing::dieWithParent(hostProcess);
     // The host keeps the user's layouts: this run's go to its own folder.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_server.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                       m_server.filePath(QStringLiteral("config")));
     hostProcess.setProcessEnvironment(environment);
     hostProcess.start(QStringLiteral(ATE_HOST), arguments);
     // Only a net for a host that hangs: a whole day's report on a busy
@@ -136,8 +136,9 @@ QProcess::ExitStatus EndToEndTest::runHost(const QStringList &arguments, int &ex
 void EndToEndTest::screenShowsTheDaysFlightPlans()
 {
     app::HostOptions options = app::parseHostOptions(
-        {"--branch", kBranch.toLower(), "--server", "127.0.0.1", "--port", QString::number(m_server.port()),
-         "--local-db", m_server.localDatabase(), "--plugins", QStringLiteral(ATE_PLUGIN_DIR)});
+        {"--branch", kBranch.toLower(), "--server", "127.0.0.1", "--port",
+         QString::number(m_server.port()), "--local-db", m_server.localDatabase(), "--plugins",
+         QStringLiteral(ATE_PLUGIN_DIR)});
     app::HostSession session(options);
     session.start();
     QCOMPARE(session.mainWindow()->windowTitle(),
@@ -218,8 +219,8 @@ void EndToEndTest::screenshotRunWritesThePicture()
     int exitCode = 0;
     QByteArray output;
     const QProcess::ExitStatus status =
-        runHost({"--branch", kBranch, "--port", QString::number(m_server.port()), "--server", "127.0.0.1",
-                 "--local-db", m_server.localDatabase(), "--open", "ATE25400",
+        runHost({"--branch", kBranch, "--port", QString::number(m_server.port()), "--server",
+                 "127.0.0.1", "--local-db", m_server.localDatabase(), "--open", "ATE25400",
                  "--maximize-screen", "--screenshot", picture},
                 exitCode, output);
     QVERIFY2(status == QProcess::NormalExit && exitCode == 0, output.constData());
@@ -266,8 +267,9 @@ void EndToEndTest::reportRunPrintsTheScreensDay()
     QCOMPARE(text.exitCode(), 0);
     const QString content = QString::fromUtf8(text.readAllStandardOutput());
     QVERIFY(content.contains(QStringLiteral("Posição do Fechamento Diário do Plano de Vôo")));
-    QVERIFY(content.contains(QStringLiteral("Data do plano de vôo: %1")
-                                 .arg(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")))));
+    QVERIFY(
+        content.contains(QStringLiteral("Data do plano de vôo: %1")
+                             .arg(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")))));
     static const QRegularExpression flightLine(QStringLiteral("^\\s*\\S+ (\\S+)\\s+Trecho "));
     QStringList printed;
     for (const QString &line : content.split(u'\n')) {

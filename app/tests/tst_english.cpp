@@ -1,10 +1,10 @@
 #include "app/command_line.h"
-#include "host/net/tests/demo_server.h"
-#include "host/tests/fake_dialogs.h"
 #include "app/host_session.h"
 #include "app/main_window.h"
 #include "app/package_loader.h"
 #include "app/translations.h"
+#include "host/net/tests/demo_server.h"
+#include "host/tests/fake_dialogs.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -83,7 +83,9 @@ QStringList visibleTexts(QWidget *window)
         if (auto *view = qobject_cast<QAbstractItemView *>(widget); view && view->model()) {
             for (int column = 0; column < view->model()->columnCount(); ++column)
                 texts << view->model()->headerData(column, Qt::Horizontal).toString()
-                      << view->model()->headerData(column, Qt::Horizontal, Qt::ToolTipRole).toString();
+                      << view->model()
+                             ->headerData(column, Qt::Horizontal, Qt::ToolTipRole)
+                             .toString();
         }
         for (QAction *action : widget->actions())
             texts << action->text() << action->toolTip() << action->iconText();
@@ -108,10 +110,12 @@ QString portugueseIn(const QString &text, const QList<QRegularExpression> &sourc
 {
     static const QRegularExpression accents(QStringLiteral("[áàâãéêíóôõúçÁÀÂÃÉÊÍÓÔÕÚÇ]"));
     static const QRegularExpression words(
-        QStringLiteral("\\b(de|do|da|dos|das|em|para|com|sem|não|Filial|Companhia|Plano|Serviços?|Previsão|Atualizar|"
-                       "Fechar|Imprimir|Sair|Janela|Arquivo|Telas|Ajuda|Copiar|Exportar|Pesquisar|Confirmar|"
-                       "Cancelar|Incluir|Alterar|Excluir|Procurar|Ordenar|Verificar|Filtrar|Todas|Servidor|"
-                       "Nenhuma|leitura|Gerado)\\b"),
+        QStringLiteral(
+            "\\b(de|do|da|dos|das|em|para|com|sem|não|Filial|Companhia|Plano|Serviços?|Previsão|"
+            "Atualizar|"
+            "Fechar|Imprimir|Sair|Janela|Arquivo|Telas|Ajuda|Copiar|Exportar|Pesquisar|Confirmar|"
+            "Cancelar|Incluir|Alterar|Excluir|Procurar|Ordenar|Verificar|Filtrar|Todas|Servidor|"
+            "Nenhuma|leitura|Gerado)\\b"),
         QRegularExpression::CaseInsensitiveOption);
     if (text.contains(accents))
         return QStringLiteral("accented letters");
@@ -168,8 +172,8 @@ void EnglishTest::menusAndScreenSpeakEnglish()
 {
     host::testing::FakeDialogs dialogs;
     app::HostSession session(app::parseHostOptions(
-        {"--branch", "GRU", "--server", "127.0.0.1", "--port", QString::number(m_server.port()), "--local-db",
-         m_server.localDatabase(), "--plugins", QStringLiteral(ATE_PLUGIN_DIR)}));
+        {"--branch", "GRU", "--server", "127.0.0.1", "--port", QString::number(m_server.port()),
+         "--local-db", m_server.localDatabase(), "--plugins", QStringLiteral(ATE_PLUGIN_DIR)}));
     session.start();
     auto *menuItem = session.mainWindow()->findChild<QAction *>(QStringLiteral("mnuTelaATE25400"));
     QVERIFY(menuItem);
@@ -179,7 +183,8 @@ void EnglishTest::menusAndScreenSpeakEnglish()
     QTRY_VERIFY_WITH_TIMEOUT(package->mainScreenReady(), 20000);
     QCOMPARE(dialogs.texts(), QStringList());
 
-    QCOMPARE(session.mainWindow()->windowTitle(), QStringLiteral("Catering — Branch GRU Guarulhos"));
+    QCOMPARE(session.mainWindow()->windowTitle(),
+             QStringLiteral("Catering — Branch GRU Guarulhos"));
     auto *screen = session.mainWindow()->findChild<QWidget *>(QStringLiteral("frmPosFecDiaPlaVoo"));
     QVERIFY(screen);
     QCOMPARE(screen->windowTitle(), QStringLiteral("Daily Flight Plan Closing Position"));

@@ -1,11 +1,11 @@
-#include "platform/abort.h"
 #include "app/command_line.h"
+#include "app/host_options.h"
+#include "app/main_window.h"
 #include "app/tests/error_message.h"
 #include "host/host_context.h"
-#include "app/host_options.h"
 #include "host/local_database.h"
-#include "app/main_window.h"
 #include "host/net/net_connection.h"
+#include "platform/abort.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -70,9 +70,8 @@ void HostOptionsTest::badFlagsAreRefusedWithAReason_data()
                                << "Valor inválido para --port: \"abc\" (de 1 a 65535).";
     QTest::newRow("deadline") << QStringList{"--deadline-ms", "-5"}
                               << "Valor inválido para --deadline-ms: \"-5\" (de 1 a 600000).";
-    QTest::newRow("long branch")
-        << QStringList{"--branch", "GRUXX"}
-        << "Código de filial inválido: \"GRUXX\" (até 4 letras ou dígitos).";
+    QTest::newRow("long branch") << QStringList{
+        "--branch", "GRUXX"} << "Código de filial inválido: \"GRUXX\" (até 4 letras ou dígitos).";
     QTest::newRow("quoted branch")
         << QStringList{"--branch", "G'1"}
         << "Código de filial inválido: \"G'1\" (até 4 letras ou dígitos).";
@@ -111,10 +110,9 @@ void HostOptionsTest::flagsWinOverTheConfigurationFile()
     QVERIFY(dir.isValid());
     QFile ini(dir.filePath("ate-host.ini"));
     QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write(
-        "[branch]\ncode = gig\nname = Galeão\nbound = true\n"
-        "[server]\nhost = app.example\nport = 7000\ndeadline_ms = 1500\ntoken = abc\n"
-        "[database]\ndriver = sqlite\npath = local.db\n");
+    ini.write("[branch]\ncode = gig\nname = Galeão\nbound = true\n"
+              "[server]\nhost = app.example\nport = 7000\ndeadline_ms = 1500\ntoken = abc\n"
+              "[database]\ndriver = sqlite\npath = local.db\n");
     ini.close();
 
     host::Context context;
@@ -156,9 +154,9 @@ void HostOptionsTest::flagsWinOverTheConfigurationFile()
     QVERIFY(blank.open(QIODevice::WriteOnly));
     blank.close();
     for (const QString &file : {blank.fileName(), dir.filePath("none")}) {
-        QVERIFY_THROWS_EXCEPTION(platform::Error,
-                                 app::applyHostOptions(parseHostOptions({"--token-file", file}),
-                                                       missing));
+        QVERIFY_THROWS_EXCEPTION(
+            platform::Error,
+            app::applyHostOptions(parseHostOptions({"--token-file", file}), missing));
     }
 }
 
@@ -181,10 +179,12 @@ void HostOptionsTest::localDatabaseIsOnlyRead()
 
     const QString file = dir.filePath("company.db");
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("setup"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("setup"));
         db.setDatabaseName(file);
         QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec("CREATE TABLE FILIAL (CDFILIAL VARCHAR(4), NMFILIAL VARCHAR(30))"));
+        QVERIFY(
+            QSqlQuery(db).exec("CREATE TABLE FILIAL (CDFILIAL VARCHAR(4), NMFILIAL VARCHAR(30))"));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("setup"));
     app::applyHostOptions(parseHostOptions({"--local-db", file}), context);

@@ -1,6 +1,6 @@
-#include "platform/abort.h"
-#include "app/tests/error_message.h"
 #include "app/package_loader.h"
+#include "app/tests/error_message.h"
+#include "platform/abort.h"
 
 #include <QFile>
 #include <QLibrary>

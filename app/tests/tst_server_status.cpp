@@ -31,9 +31,16 @@ private slots:
 private:
     QString reading() const
     {
-        return m_window->statusBar()->findChild<QLabel *>(QStringLiteral("lblStatusLeitura"))->text();
+        return m_window->statusBar()
+            ->findChild<QLabel *>(QStringLiteral("lblStatusLeitura"))
+            ->text();
     }
-    bool call() { return m_connection->appServer().invoke(QStringLiteral("GetCia"), {QStringLiteral("GRU")}).ok(); }
+    bool call()
+    {
+        return m_connection->appServer()
+            .invoke(QStringLiteral("GetCia"), {QStringLiteral("GRU")})
+            .ok();
+    }
 
     std::unique_ptr<app::MainWindow> m_window;
     std::unique_ptr<host::testing::ScriptedServer> m_server;
@@ -85,13 +92,16 @@ void ServerStatusTest::goodCallThenFailuresThenRecovery()
     QVERIFY(call());
     QVERIFY(reading().startsWith(QStringLiteral("Última leitura às ")));
     QVERIFY(reading().endsWith(QStringLiteral(": ok.")));
-    QVERIFY(m_window->statusBar()->findChild<QLabel *>(QStringLiteral("lblStatusServidor"))
-                ->text().contains(QString::number(m_server->port())));
+    QVERIFY(m_window->statusBar()
+                ->findChild<QLabel *>(QStringLiteral("lblStatusServidor"))
+                ->text()
+                .contains(QString::number(m_server->port())));
 
     m_server->stop();
     QVERIFY(!call());
     const QString failing = reading();
-    QVERIFY2(failing.startsWith(QStringLiteral("Servidor sem resposta desde ")), qPrintable(failing));
+    QVERIFY2(failing.startsWith(QStringLiteral("Servidor sem resposta desde ")),
+             qPrintable(failing));
     QVERIFY(failing.contains(QStringLiteral("Última leitura com sucesso às")));
     QVERIFY(!call());
     // Since the first failure, not the last.

@@ -17,12 +17,15 @@ private slots:
 // and a host that loads an English translation for a Portuguese user.
 void TranslationsTest::portugueseUserGetsQtsOwnTexts()
 {
-    const QStringList installed = app::installTranslations(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    const QStringList installed =
+        app::installTranslations(QLocale(QLocale::Portuguese, QLocale::Brazil));
     QCOMPARE(installed.size(), 1);
-    QVERIFY2(installed.first().endsWith(QStringLiteral("/qtbase_pt_BR.qm")), qPrintable(installed.first()));
+    QVERIFY2(installed.first().endsWith(QStringLiteral("/qtbase_pt_BR.qm")),
+             qPrintable(installed.first()));
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancelar"));
     // The host's own texts stay the Portuguese they are written in.
-    QCOMPARE(QCoreApplication::translate("app::MainWindow", "&Arquivo"), QStringLiteral("&Arquivo"));
+    QCOMPARE(QCoreApplication::translate("app::MainWindow", "&Arquivo"),
+             QStringLiteral("&Arquivo"));
 }
 
 QTEST_MAIN(TranslationsTest)

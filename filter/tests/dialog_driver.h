@@ -39,7 +39,8 @@ protected:
     {
         m_fixture->window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&m_fixture->window));
-        QTRY_VERIFY(QApplication::focusWidget() && m_form->isAncestorOf(QApplication::focusWidget()));
+        QTRY_VERIFY(QApplication::focusWidget()
+                    && m_form->isAncestorOf(QApplication::focusWidget()));
     }
 
     static void pickAirlines(Cli_ate25401::TfrmFiltroCia &dialog)
@@ -69,7 +70,8 @@ protected:
         QStringList airlines;
         const QAbstractItemModel *model = m_form->dbgPlanoVoo->model();
         for (int row = 0; row < model->rowCount(); ++row)
-            airlines.append(m_form->cdsPlanoVoo->fieldByName(QStringLiteral("CDCIA")).asStringAt(row));
+            airlines.append(
+                m_form->cdsPlanoVoo->fieldByName(QStringLiteral("CDCIA")).asStringAt(row));
         return airlines;
     }
 

@@ -5,8 +5,8 @@
 #include "filter/tests/dialog_driver.h"
 
 #include "host/busy_indicator.h"
-#include "host/qt_dialogs.h"
 #include "host/forms/saved_options.h"
+#include "host/qt_dialogs.h"
 
 #include <QTableView>
 #include <QTest>
@@ -88,11 +88,11 @@ void FilterDialogTest::confirmAllSendsTheFlagByReference()
 {
     QVERIFY(runDialog([&](TfrmFiltroCia &dialog) { confirm(dialog); }));
     const Flight &gol = m_fixture->day.flights.at(0);
-    QCOMPARE(m_fixture->server.callStrings(),
-             (QStringList{planoVooCall(QStringLiteral("&\"\", &\"T\"")),
-                          keysCall("GetPrevPax", gol), keysCall("GetServPlano", gol),
-                          keysCall("GetPrevPax", gol), keysCall("GetServPlano", gol),
-                          keysCall("GetServPlano", gol)}));
+    QCOMPARE(
+        m_fixture->server.callStrings(),
+        (QStringList{planoVooCall(QStringLiteral("&\"\", &\"T\"")), keysCall("GetPrevPax", gol),
+                     keysCall("GetServPlano", gol), keysCall("GetPrevPax", gol),
+                     keysCall("GetServPlano", gol), keysCall("GetServPlano", gol)}));
     QCOMPARE(Cli_ate25401::frmFiltroCia->ListaFiltro.stCias, QString());
     QVERIFY(m_form->timAtualizacaoPv->isActive());
     QVERIFY(!host::busyIndicatorVisible());
@@ -222,7 +222,8 @@ void FilterDialogTest::closingWithoutConfirmKeepsThePickForTheNextVerify()
     QCOMPARE(Cli_ate25401::frmFiltroCia->ListaFiltro.stCias, QStringLiteral("AA"));
 
     pressF5();
-    QCOMPARE(m_fixture->server.callStrings().value(0), planoVooCall(QStringLiteral("&\"AA\", \"\"")));
+    QCOMPARE(m_fixture->server.callStrings().value(0),
+             planoVooCall(QStringLiteral("&\"AA\", \"\"")));
     QCOMPARE(shownAirlines(), QStringList{"AA"});
 }
 

@@ -4,8 +4,8 @@
 
 #include "filter/tests/dialog_driver.h"
 
-#include "host/net/tests/demo_server.h"
 #include "host/host_context.h"
+#include "host/net/tests/demo_server.h"
 
 #include <QSet>
 #include <QTest>

@@ -4,8 +4,8 @@
 
 #include "filter/tests/dialog_driver.h"
 
-#include "platform/abort.h"
 #include "filter/cli_ate25401.h"
+#include "platform/abort.h"
 
 #include <QMenu>
 #include <QTest>
@@ -40,10 +40,9 @@ void RetrievalTest::verifyBeforeTheDialogAsksForAllAirlines()
     pressF5();
     const Flight &gol = m_fixture->day.flights.at(0);
     QCOMPARE(m_fixture->server.callStrings(),
-             (QStringList{planoVooCall(QStringLiteral("\"\", \"T\"")),
-                          keysCall("GetPrevPax", gol), keysCall("GetServPlano", gol),
-                          keysCall("GetPrevPax", gol), keysCall("GetServPlano", gol),
-                          keysCall("GetServPlano", gol)}));
+             (QStringList{planoVooCall(QStringLiteral("\"\", \"T\"")), keysCall("GetPrevPax", gol),
+                          keysCall("GetServPlano", gol), keysCall("GetPrevPax", gol),
+                          keysCall("GetServPlano", gol), keysCall("GetServPlano", gol)}));
     // The first flight of the new list is current; the timer puts the
     // selection back, not the verify command.
     QCOMPARE(m_form->cdsPlanoVoo->recNo(), 0);
@@ -160,7 +159,8 @@ void RetrievalTest::rememberedListOutlivesTheScreen()
     // The first load of a screen is always for all airlines.
     QCOMPARE(shownAirlines(), (QStringList{"G3", "AA", "TP"}));
     pressF5();
-    QCOMPARE(m_fixture->server.callStrings().value(0), planoVooCall(QStringLiteral("&\"TP\", \"\"")));
+    QCOMPARE(m_fixture->server.callStrings().value(0),
+             planoVooCall(QStringLiteral("&\"TP\", \"\"")));
     QCOMPARE(shownAirlines(), QStringList{"TP"});
 }
 
@@ -172,8 +172,9 @@ void RetrievalTest::dialogWithoutTheScreenReadsNothing()
     m_fixture->server.clearCalls();
     platform::guarded([] { Cli_ate25401::criaFiltroCia(); });
     QVERIFY(!Cli_ate25401::frmFiltroCia);
-    QCOMPARE(m_fixture->dialogs->texts(),
-             QStringList{"A tela de posição do fechamento diário do plano de vôo não está aberta."});
+    QCOMPARE(
+        m_fixture->dialogs->texts(),
+        QStringList{"A tela de posição do fechamento diário do plano de vôo não está aberta."});
     QCOMPARE(m_fixture->server.callCount(), 0);
 }
 

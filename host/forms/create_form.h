@@ -16,8 +16,7 @@ namespace host {
 // When a constructor or FormCreate fails, the half-made form is destroyed
 // and the failure reaches the caller, who decides what to do with it: an
 // exported creator runs this inside platform::guarded, a test may expect it.
-template<typename Form, typename... Args>
-Form *createForm(Args &&...args)
+template<typename Form, typename... Args> Form *createForm(Args &&...args)
 {
     Form *form = new Form(std::forward<Args>(args)...);
     try {

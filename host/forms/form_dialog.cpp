@@ -1,8 +1,8 @@
 #include "host/forms/form_dialog.h"
 
-#include "platform/abort.h"
 #include "host/application.h"
 #include "host/forms/window_activation.h"
+#include "platform/abort.h"
 
 #include <QLayout>
 #include <QMainWindow>
@@ -29,21 +29,13 @@ void FormDialog::discardForm()
     delete this;
 }
 
-void FormDialog::FormCreate(QObject *)
-{
-}
+void FormDialog::FormCreate(QObject *) { }
 
-void FormDialog::FormShow(QObject *)
-{
-}
+void FormDialog::FormShow(QObject *) { }
 
-void FormDialog::FormActivate(QObject *)
-{
-}
+void FormDialog::FormActivate(QObject *) { }
 
-void FormDialog::FormClose(QObject *, CloseAction &)
-{
-}
+void FormDialog::FormClose(QObject *, CloseAction &) { }
 
 void FormDialog::done(int result)
 {

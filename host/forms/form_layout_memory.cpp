@@ -46,7 +46,8 @@ QRect inside(QRect bounds, const QRect &area)
 
 bool isNormal(const QWidget &window)
 {
-    return !(window.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    return !(window.windowState()
+             & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
 }
 
 // Null when no file is set or the file cannot be read as settings.
@@ -140,7 +141,8 @@ void FormLayoutMemory::restore(QWidget &form, QWidget &window, const QString &co
     settings->beginGroup(QStringLiteral("columns"));
     for (const QString &grid : settings->childKeys()) {
         QList<int> widths;
-        for (const QString &width : settings->value(grid).toString().split(QLatin1Char(','), Qt::SkipEmptyParts))
+        for (const QString &width :
+             settings->value(grid).toString().split(QLatin1Char(','), Qt::SkipEmptyParts))
             widths.append(width.toInt());
         layout.columns.insert(grid, widths);
     }

@@ -1,10 +1,10 @@
 #include "host/forms/frm_dados_ger_rel.h"
 
-#include "platform/abort.h"
 #include "host/button_flat.h"
-#include "host/messages.h"
 #include "host/forms/report_designer.h"
 #include "host/forms/toolbar.h"
+#include "host/messages.h"
+#include "platform/abort.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -23,11 +23,13 @@ QStringList baseMessages()
     return translatedMessageLines(
         "host::TfrmDadosGerRel",
         {
-            {"Arq_Rel_Err", QT_TRANSLATE_NOOP("host::TfrmDadosGerRel",
-                                              "O arquivo contendo a definição do relatório de código '%s' não foi "
-                                              "encontrado no diretório '%s'.")},
+            {"Arq_Rel_Err",
+             QT_TRANSLATE_NOOP("host::TfrmDadosGerRel",
+                               "O arquivo contendo a definição do relatório de código '%s' não foi "
+                               "encontrado no diretório '%s'.")},
             {"NovoCaption", QT_TRANSLATE_NOOP("host::TfrmDadosGerRel", "Título do relatório")},
-            {"NovoPrompt", QT_TRANSLATE_NOOP("host::TfrmDadosGerRel", "Informe o título do relatório:")},
+            {"NovoPrompt",
+             QT_TRANSLATE_NOOP("host::TfrmDadosGerRel", "Informe o título do relatório:")},
         });
 }
 
@@ -76,10 +78,10 @@ void TfrmDadosGerRel::buildMenuPanel()
     panMenu->setObjectName(QStringLiteral("panMenu"));
     panMenu->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panMenu->setFixedHeight(MenuPanelHeight);
-    sbtImprimir = addToolButton(panMenu, QStringLiteral("sbtImprimir"), Glyph::Print,
-                                tr("Imprimir"), 4, 3);
-    sbtFechar = addToolButton(panMenu, QStringLiteral("sbtFechar"), Glyph::Close, tr("Fechar"), 25,
-                              3);
+    sbtImprimir =
+        addToolButton(panMenu, QStringLiteral("sbtImprimir"), Glyph::Print, tr("Imprimir"), 4, 3);
+    sbtFechar =
+        addToolButton(panMenu, QStringLiteral("sbtFechar"), Glyph::Close, tr("Fechar"), 25, 3);
 
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
@@ -118,14 +120,13 @@ void TfrmDadosGerRel::buildReportChooser()
 
     ppmEditReport = new QMenu(this);
     ppmEditReport->setObjectName(QStringLiteral("ppmEditReport"));
-    mnuNovoRelatorio = addMenuItem(ppmEditReport, QStringLiteral("mnuNovoRelatorio"),
-                                   tr("Novo relatório..."));
-    mnuAtualizarLista = addMenuItem(ppmEditReport, QStringLiteral("mnuAtualizarLista"),
-                                    tr("Atualizar lista"));
+    mnuNovoRelatorio =
+        addMenuItem(ppmEditReport, QStringLiteral("mnuNovoRelatorio"), tr("Novo relatório..."));
+    mnuAtualizarLista =
+        addMenuItem(ppmEditReport, QStringLiteral("mnuAtualizarLista"), tr("Atualizar lista"));
     cbbReportNames->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(cbbReportNames, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
-        ppmEditReport->popup(cbbReportNames->mapToGlobal(at));
-    });
+    connect(cbbReportNames, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { ppmEditReport->popup(cbbReportNames->mapToGlobal(at)); });
 
     // Derived forms place their controls below the chooser, from Top 45.
     auto *layout = new QVBoxLayout(grbDadosRel);

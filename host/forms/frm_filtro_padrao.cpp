@@ -1,11 +1,11 @@
 #include "host/forms/frm_filtro_padrao.h"
 
-#include "platform/abort.h"
 #include "host/button_flat.h"
 #include "host/dialogs.h"
+#include "host/forms/toolbar.h"
 #include "host/functions.h"
 #include "host/messages.h"
-#include "host/forms/toolbar.h"
+#include "platform/abort.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -38,8 +38,8 @@ TfrmFiltroPadrao::TfrmFiltroPadrao(QWidget *parent)
 
     panBotoes = new QFrame(panMenu);
     panBotoes->setObjectName(QStringLiteral("panBotoes"));
-    sbtConfirma = addToolButton(panBotoes, QStringLiteral("sbtConfirma"), Glyph::Confirm,
-                                tr("Confirmar"), 0);
+    sbtConfirma =
+        addToolButton(panBotoes, QStringLiteral("sbtConfirma"), Glyph::Confirm, tr("Confirmar"), 0);
     sbtFecha = addToolButton(panBotoes, QStringLiteral("sbtFecha"), Glyph::Close, tr("Fechar"), 0);
     btfSaveOpc = addToolButton(panBotoes, QStringLiteral("btfSaveOpc"), Glyph::SaveOptions,
                                tr("Salvar opções"), 0);

@@ -4,8 +4,8 @@
 // inherited component at once.
 #include "host/button_flat.h"
 #include "host/forms/form_dialog.h"
-#include "host/messages.h"
 #include "host/forms/saved_options.h"
+#include "host/messages.h"
 
 #include <QFrame>
 #include <QGroupBox>

@@ -1,18 +1,18 @@
 #include "host/forms/frm_padrao_simples.h"
 
-#include "platform/abort.h"
 #include "host/application.h"
 #include "host/button_flat.h"
-#include "platform/data_source.h"
-#include "platform/db_text.h"
 #include "host/dialogs.h"
 #include "host/forms/format_text.h"
-#include "platform/key_preview.h"
-#include "platform/mdi_activation.h"
-#include "host/messages.h"
 #include "host/forms/print_dialogs.h"
 #include "host/forms/toolbar.h"
 #include "host/forms/window_activation.h"
+#include "host/messages.h"
+#include "platform/abort.h"
+#include "platform/data_source.h"
+#include "platform/db_text.h"
+#include "platform/key_preview.h"
+#include "platform/mdi_activation.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -66,9 +66,12 @@ QStringList baseMessages()
     return translatedMessageLines(
         "host::TfrmPadraoSimples",
         {
-            {"AJUDA", QT_TRANSLATE_NOOP("host::TfrmPadraoSimples", "Ajuda desta tela: arquivo \"%s\", tópico %s.")},
-            {"SEM_AJUDA", QT_TRANSLATE_NOOP("host::TfrmPadraoSimples", "Não há ajuda disponível para esta tela.")},
-            {"IMPRESSORA_ERRO", QT_TRANSLATE_NOOP("host::TfrmPadraoSimples", "Não foi possível iniciar a impressão.")},
+            {"AJUDA", QT_TRANSLATE_NOOP("host::TfrmPadraoSimples",
+                                        "Ajuda desta tela: arquivo \"%s\", tópico %s.")},
+            {"SEM_AJUDA", QT_TRANSLATE_NOOP("host::TfrmPadraoSimples",
+                                            "Não há ajuda disponível para esta tela.")},
+            {"IMPRESSORA_ERRO",
+             QT_TRANSLATE_NOOP("host::TfrmPadraoSimples", "Não foi possível iniciar a impressão.")},
         });
 }
 
@@ -107,9 +110,8 @@ TfrmPadraoSimples::TfrmPadraoSimples(QWidget *parent)
     layout->addWidget(m_clientArea, 1);
 
     wireCommands();
-    new platform::KeyPreview(this, [this](int &key, Qt::KeyboardModifiers shift) {
-        FormKeyDown(this, key, shift);
-    });
+    new platform::KeyPreview(
+        this, [this](int &key, Qt::KeyboardModifiers shift) { FormKeyDown(this, key, shift); });
 }
 
 TfrmPadraoSimples::~TfrmPadraoSimples() = default;
@@ -157,25 +159,25 @@ void TfrmPadraoSimples::buildToolbar()
     // Gaps of 9 pixels part the groups: confirm and cancel, the record
     // commands, then print, help and close, which derived forms move right
     // to make room for their own commands.
-    sbtConfirmar = addToolButton(panMenu, QStringLiteral("sbtConfirmar"), Glyph::Confirm,
-                                 tr("Confirmar"), 4);
-    sbtCancelar = addToolButton(panMenu, QStringLiteral("sbtCancelar"), Glyph::Cancel,
-                                tr("Cancelar"), 25);
-    sbtIncluir = addToolButton(panMenu, QStringLiteral("sbtIncluir"), Glyph::Insert,
-                               tr("Incluir"), 55);
-    sbtAlterar = addToolButton(panMenu, QStringLiteral("sbtAlterar"), Glyph::Edit,
-                               tr("Alterar"), 76);
-    sbtExcluir = addToolButton(panMenu, QStringLiteral("sbtExcluir"), Glyph::Delete,
-                               tr("Excluir"), 97);
-    sbtProcurar = addToolButton(panMenu, QStringLiteral("sbtProcurar"), Glyph::Search,
-                                tr("Procurar"), 118);
-    sbtOrdenar = addToolButton(panMenu, QStringLiteral("sbtOrdenar"), Glyph::Sort,
-                               tr("Ordenar"), 139);
-    sbtImprimir = addToolButton(panMenu, QStringLiteral("sbtImprimir"), Glyph::Print,
-                                tr("Imprimir"), 181);
+    sbtConfirmar =
+        addToolButton(panMenu, QStringLiteral("sbtConfirmar"), Glyph::Confirm, tr("Confirmar"), 4);
+    sbtCancelar =
+        addToolButton(panMenu, QStringLiteral("sbtCancelar"), Glyph::Cancel, tr("Cancelar"), 25);
+    sbtIncluir =
+        addToolButton(panMenu, QStringLiteral("sbtIncluir"), Glyph::Insert, tr("Incluir"), 55);
+    sbtAlterar =
+        addToolButton(panMenu, QStringLiteral("sbtAlterar"), Glyph::Edit, tr("Alterar"), 76);
+    sbtExcluir =
+        addToolButton(panMenu, QStringLiteral("sbtExcluir"), Glyph::Delete, tr("Excluir"), 97);
+    sbtProcurar =
+        addToolButton(panMenu, QStringLiteral("sbtProcurar"), Glyph::Search, tr("Procurar"), 118);
+    sbtOrdenar =
+        addToolButton(panMenu, QStringLiteral("sbtOrdenar"), Glyph::Sort, tr("Ordenar"), 139);
+    sbtImprimir =
+        addToolButton(panMenu, QStringLiteral("sbtImprimir"), Glyph::Print, tr("Imprimir"), 181);
     sbtAjuda = addToolButton(panMenu, QStringLiteral("sbtAjuda"), Glyph::Help, tr("Ajuda"), 217);
-    sbtFechar = addToolButton(panMenu, QStringLiteral("sbtFechar"), Glyph::Close, tr("Fechar"),
-                              253);
+    sbtFechar =
+        addToolButton(panMenu, QStringLiteral("sbtFechar"), Glyph::Close, tr("Fechar"), 253);
 
     dbtNome = new platform::DBText(panMenu);
     dbtNome->setObjectName(QStringLiteral("dbtNome"));
@@ -204,9 +206,8 @@ void TfrmPadraoSimples::wireCommands()
         if (button)
             button->setOnClick([this, handler](QObject *sender) { (this->*handler)(sender); });
         if (item) {
-            connect(item, &QAction::triggered, this, [this, item, handler] {
-                platform::guarded([&] { (this->*handler)(item); });
-            });
+            connect(item, &QAction::triggered, this,
+                    [this, item, handler] { platform::guarded([&] { (this->*handler)(item); }); });
         }
     };
     wire(sbtConfirmar, mnuConfirmar, &TfrmPadraoSimples::sbtConfirmarClick);
@@ -221,9 +222,8 @@ void TfrmPadraoSimples::wireCommands()
     wire(sbtFechar, mnuFechar, &TfrmPadraoSimples::sbtFecharClick);
     wire(nullptr, mnuVerificar, &TfrmPadraoSimples::sbtVerificarClick);
     wire(nullptr, mnuConfigImpressora, &TfrmPadraoSimples::mnuConfigImpressoraClick);
-    connect(mnuRestaurarLayout, &QAction::triggered, this, [this] {
-        m_layoutMemory.restoreDesigned(*this, layoutWindow(), lblCodTela->text());
-    });
+    connect(mnuRestaurarLayout, &QAction::triggered, this,
+            [this] { m_layoutMemory.restoreDesigned(*this, layoutWindow(), lblCodTela->text()); });
 }
 
 void TfrmPadraoSimples::attachToHost()
@@ -263,17 +263,11 @@ void TfrmPadraoSimples::discardForm()
         delete this;
 }
 
-void TfrmPadraoSimples::FormCreate(QObject *)
-{
-}
+void TfrmPadraoSimples::FormCreate(QObject *) { }
 
-void TfrmPadraoSimples::FormShow(QObject *)
-{
-}
+void TfrmPadraoSimples::FormShow(QObject *) { }
 
-void TfrmPadraoSimples::FormActivate(QObject *)
-{
-}
+void TfrmPadraoSimples::FormActivate(QObject *) { }
 
 void TfrmPadraoSimples::FormClose(QObject *, CloseAction &action)
 {
@@ -289,37 +283,21 @@ void TfrmPadraoSimples::FormKeyDown(QObject *, int &key, Qt::KeyboardModifiers s
     }
 }
 
-void TfrmPadraoSimples::sbtVerificarClick(QObject *)
-{
-}
+void TfrmPadraoSimples::sbtVerificarClick(QObject *) { }
 
-void TfrmPadraoSimples::sbtConfirmarClick(QObject *)
-{
-}
+void TfrmPadraoSimples::sbtConfirmarClick(QObject *) { }
 
-void TfrmPadraoSimples::sbtCancelarClick(QObject *)
-{
-}
+void TfrmPadraoSimples::sbtCancelarClick(QObject *) { }
 
-void TfrmPadraoSimples::sbtIncluirClick(QObject *)
-{
-}
+void TfrmPadraoSimples::sbtIncluirClick(QObject *) { }
 
-void TfrmPadraoSimples::sbtAlterarClick(QObject *)
-{
-}
+void TfrmPadraoSimples::sbtAlterarClick(QObject *) { }
 
-void TfrmPadraoSimples::sbtExcluirClick(QObject *)
-{
-}
+void TfrmPadraoSimples::sbtExcluirClick(QObject *) { }
 
-void TfrmPadraoSimples::sbtProcurarClick(QObject *)
-{
-}
+void TfrmPadraoSimples::sbtProcurarClick(QObject *) { }
 
-void TfrmPadraoSimples::sbtOrdenarClick(QObject *)
-{
-}
+void TfrmPadraoSimples::sbtOrdenarClick(QObject *) { }
 
 void TfrmPadraoSimples::sbtImprimirClick(QObject *)
 {
@@ -389,8 +367,8 @@ void TfrmPadraoSimples::closeForm()
 void TfrmPadraoSimples::setFormWindowState(Qt::WindowState state)
 {
     QWidget *window = m_subWindow ? static_cast<QWidget *>(m_subWindow.data()) : this;
-    const Qt::WindowStates kept = window->windowState()
-        & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
+    const Qt::WindowStates kept =
+        window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
     window->setWindowState(kept | state);
 }
 

@@ -3,13 +3,13 @@
 // The components' own headers, so that a derived form can use every
 // inherited component at once.
 #include "host/button_flat.h"
-#include "platform/client_data_set.h"
 #include "host/forms/close_action.h"
-#include "platform/data_source.h"
 #include "host/forms/form_layout_memory.h"
-#include "platform/db_text.h"
-#include "host/messages.h"
 #include "host/forms/print_dialogs.h"
+#include "host/messages.h"
+#include "platform/client_data_set.h"
+#include "platform/data_source.h"
+#include "platform/db_text.h"
 
 #include <QAction>
 #include <QFrame>

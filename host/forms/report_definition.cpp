@@ -1,7 +1,7 @@
 #include "host/forms/report_definition.h"
 
-#include "platform/abort.h"
 #include "host/adoib_query.h"
+#include "platform/abort.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,10 +33,12 @@ const QList<QPair<QString, Section>> &sectionTags()
 
 [[noreturn]] void invalid(const QString &origin, int line, const QString &reason)
 {
-    throw platform::Error(QCoreApplication::translate("ReportDefinition", "Definição de relatório inválida (%1, linha %2): %3")
-                              .arg(origin)
-                              .arg(line)
-                              .arg(reason));
+    throw platform::Error(
+        QCoreApplication::translate("ReportDefinition",
+                                    "Definição de relatório inválida (%1, linha %2): %3")
+            .arg(origin)
+            .arg(line)
+            .arg(reason));
 }
 
 bool startsWithTag(const QString &trimmed, const QString &tag)
@@ -48,7 +50,9 @@ ReportColumn parseColumn(const QString &text, const QString &origin, int line)
 {
     const QStringList parts = text.split(u'|');
     if (parts.size() > 5)
-        invalid(origin, line, QCoreApplication::translate("ReportDefinition", "coluna com mais de cinco partes."));
+        invalid(
+            origin, line,
+            QCoreApplication::translate("ReportDefinition", "coluna com mais de cinco partes."));
     ReportColumn column;
     column.field = parts.at(0).trimmed();
     if (column.field.isEmpty())
@@ -60,7 +64,9 @@ ReportColumn parseColumn(const QString &text, const QString &origin, int line)
         bool ok = false;
         column.width = parts.at(2).trimmed().toInt(&ok);
         if (!ok || column.width <= 0)
-            invalid(origin, line, QCoreApplication::translate("ReportDefinition", "largura \"%1\" inválida.").arg(parts.at(2).trimmed()));
+            invalid(origin, line,
+                    QCoreApplication::translate("ReportDefinition", "largura \"%1\" inválida.")
+                        .arg(parts.at(2).trimmed()));
     }
     if (parts.size() > 3) {
         const QString alignment = parts.at(3).trimmed().toLower();
@@ -71,7 +77,9 @@ ReportColumn parseColumn(const QString &text, const QString &origin, int line)
         else if (alignment.isEmpty() || alignment == QLatin1String("left"))
             column.alignment = Qt::AlignLeft;
         else
-            invalid(origin, line, QCoreApplication::translate("ReportDefinition", "alinhamento \"%1\" inválido.").arg(alignment));
+            invalid(origin, line,
+                    QCoreApplication::translate("ReportDefinition", "alinhamento \"%1\" inválido.")
+                        .arg(alignment));
     }
     if (parts.size() > 4)
         column.format = parts.at(4).trimmed();
@@ -91,7 +99,8 @@ void parseGroupLine(ReportGroup &group, const QString &text, const QString &orig
 {
     const qsizetype bar = text.indexOf(u'|');
     if (bar < 0)
-        invalid(origin, line, QCoreApplication::translate("ReportDefinition", "linha de grupo sem \"|\"."));
+        invalid(origin, line,
+                QCoreApplication::translate("ReportDefinition", "linha de grupo sem \"|\"."));
     const QString item = text.left(bar).trimmed().toLower();
     const QString value = text.mid(bar + 1).trimmed();
     if (item == QLatin1String("key"))
@@ -105,25 +114,40 @@ void parseGroupLine(ReportGroup &group, const QString &text, const QString &orig
     else if (item == QLatin1String("grand"))
         group.grandTotal = value;
     else
-        invalid(origin, line, QCoreApplication::translate("ReportDefinition", "item de grupo \"%1\" desconhecido.").arg(item));
+        invalid(
+            origin, line,
+            QCoreApplication::translate("ReportDefinition", "item de grupo \"%1\" desconhecido.")
+                .arg(item));
 }
 
 void checkComplete(const ReportDefinition &report, const QString &origin, int line)
 {
     if (report.query.trimmed().isEmpty())
-        invalid(origin, line, QCoreApplication::translate("ReportDefinition", "o relatório \"%1\" não tem consulta.").arg(report.title));
+        invalid(
+            origin, line,
+            QCoreApplication::translate("ReportDefinition", "o relatório \"%1\" não tem consulta.")
+                .arg(report.title));
     if (report.columns.isEmpty())
-        invalid(origin, line, QCoreApplication::translate("ReportDefinition", "o relatório \"%1\" não tem colunas.").arg(report.title));
+        invalid(
+            origin, line,
+            QCoreApplication::translate("ReportDefinition", "o relatório \"%1\" não tem colunas.")
+                .arg(report.title));
     const ReportGroup &group = report.group;
     if (group.isEmpty() && (!group.header.isEmpty() || !group.totals.isEmpty()))
-        invalid(origin, line, QCoreApplication::translate("ReportDefinition", "o grupo do relatório \"%1\" não tem \"key\".").arg(report.title));
+        invalid(origin, line,
+                QCoreApplication::translate("ReportDefinition",
+                                            "o grupo do relatório \"%1\" não tem \"key\".")
+                    .arg(report.title));
     for (const QString &total : group.totals) {
-        const bool isColumn = std::any_of(report.columns.begin(), report.columns.end(),
-                                          [&](const ReportColumn &column) {
-                                              return column.field.compare(total, Qt::CaseInsensitive) == 0;
-                                          });
+        const bool isColumn = std::any_of(
+            report.columns.begin(), report.columns.end(), [&](const ReportColumn &column) {
+                return column.field.compare(total, Qt::CaseInsensitive) == 0;
+            });
         if (!isColumn)
-            invalid(origin, line, QCoreApplication::translate("ReportDefinition", "o total \"%1\" não é uma coluna do relatório.").arg(total));
+            invalid(origin, line,
+                    QCoreApplication::translate("ReportDefinition",
+                                                "o total \"%1\" não é uma coluna do relatório.")
+                        .arg(total));
     }
 }
 
@@ -175,17 +199,21 @@ QList<ReportDefinition> parseReports(const QString &text, const QString &origin)
             ReportDefinition report;
             report.title = trimmed.mid(ReportTag.size()).trimmed();
             if (report.title.isEmpty())
-                invalid(origin, number, QCoreApplication::translate("ReportDefinition", "relatório sem título."));
+                invalid(origin, number,
+                        QCoreApplication::translate("ReportDefinition", "relatório sem título."));
             reports.append(report);
             reportLine = number;
             section = Section::None;
             continue;
         }
-        const auto tag = std::find_if(sectionTags().begin(), sectionTags().end(),
-                                      [&](const auto &entry) { return startsWithTag(trimmed, entry.first); });
+        const auto tag =
+            std::find_if(sectionTags().begin(), sectionTags().end(),
+                         [&](const auto &entry) { return startsWithTag(trimmed, entry.first); });
         if (tag != sectionTags().end()) {
             if (reports.isEmpty())
-                invalid(origin, number, QCoreApplication::translate("ReportDefinition", "seção antes de \"[report]\"."));
+                invalid(origin, number,
+                        QCoreApplication::translate("ReportDefinition",
+                                                    "seção antes de \"[report]\"."));
             finishQuery();
             section = tag->second;
             continue;
@@ -209,7 +237,8 @@ QList<ReportDefinition> parseReports(const QString &text, const QString &origin)
             parseGroupLine(reports.last().group, trimmed, origin, number);
             continue;
         }
-        invalid(origin, number, QCoreApplication::translate("ReportDefinition", "texto fora de uma seção."));
+        invalid(origin, number,
+                QCoreApplication::translate("ReportDefinition", "texto fora de uma seção."));
     }
     finishQuery();
     if (!reports.isEmpty())
@@ -277,8 +306,10 @@ QList<ReportDefinition> readReportFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        throw platform::Error(QCoreApplication::translate("ReportDefinition", "Não foi possível ler o arquivo de relatórios \"%1\": %2")
-                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw platform::Error(
+            QCoreApplication::translate("ReportDefinition",
+                                        "Não foi possível ler o arquivo de relatórios \"%1\": %2")
+                .arg(QDir::toNativeSeparators(path), file.errorString()));
     }
     return parseReports(QString::fromUtf8(file.readAll()), QFileInfo(path).fileName());
 }
@@ -287,13 +318,17 @@ void writeReportFile(const QString &path, const QList<ReportDefinition> &reports
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        throw platform::Error(QCoreApplication::translate("ReportDefinition", "Não foi possível gravar o arquivo de relatórios \"%1\": %2")
-                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw platform::Error(
+            QCoreApplication::translate(
+                "ReportDefinition", "Não foi possível gravar o arquivo de relatórios \"%1\": %2")
+                .arg(QDir::toNativeSeparators(path), file.errorString()));
     }
     file.write(reportsText(reports).toUtf8());
     if (!file.commit()) {
-        throw platform::Error(QCoreApplication::translate("ReportDefinition", "Não foi possível gravar o arquivo de relatórios \"%1\": %2")
-                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw platform::Error(
+            QCoreApplication::translate(
+                "ReportDefinition", "Não foi possível gravar o arquivo de relatórios \"%1\": %2")
+                .arg(QDir::toNativeSeparators(path), file.errorString()));
     }
 }
 

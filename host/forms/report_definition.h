@@ -24,10 +24,10 @@ struct ReportColumn
 struct ReportGroup
 {
     QStringList key;
-    QString header;       // a format
-    QStringList totals;   // columns of the report
-    QString footer;       // label of a group's totals
-    QString grandTotal;   // label of the report's totals
+    QString header;     // a format
+    QStringList totals; // columns of the report
+    QString footer;     // label of a group's totals
+    QString grandTotal; // label of the report's totals
 
     bool isEmpty() const { return key.isEmpty(); }
 };

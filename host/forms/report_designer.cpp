@@ -1,17 +1,17 @@
 #include "host/forms/report_designer.h"
 
-#include "platform/abort.h"
 #include "host/application.h"
 #include "host/forms/format_text.h"
-#include "host/functions.h"
-#include "host/messages.h"
-#include "host/params.h"
 #include "host/forms/report_definition.h"
 #include "host/forms/report_printing.h"
 #include "host/forms/report_runner.h"
+#include "host/functions.h"
+#include "host/messages.h"
+#include "host/params.h"
+#include "platform/abort.h"
 
-#include <QCoreApplication>
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -50,14 +50,16 @@ void addPdfExport(QPrintPreviewDialog &preview, const QTextDocument &document, c
     if (!toolbar)
         return;
     toolbar->addSeparator();
-    QAction *action = toolbar->addAction(QCoreApplication::translate("ReportDesigner", "Exportar PDF..."));
+    QAction *action =
+        toolbar->addAction(QCoreApplication::translate("ReportDesigner", "Exportar PDF..."));
     action->setObjectName(QStringLiteral("actExportarPdf"));
-    action->setToolTip(QCoreApplication::translate("ReportDesigner", "Exportar o relatório para um arquivo PDF"));
+    action->setToolTip(
+        QCoreApplication::translate("ReportDesigner", "Exportar o relatório para um arquivo PDF"));
     QObject::connect(action, &QAction::triggered, &preview, [&preview, &document, title] {
         platform::guarded([&] {
-            QString path = QFileDialog::getSaveFileName(&preview, QCoreApplication::translate("ReportDesigner", "Exportar PDF"),
-                                                        title + QStringLiteral(".pdf"),
-                                                        QStringLiteral("PDF (*.pdf)"));
+            QString path = QFileDialog::getSaveFileName(
+                &preview, QCoreApplication::translate("ReportDesigner", "Exportar PDF"),
+                title + QStringLiteral(".pdf"), QStringLiteral("PDF (*.pdf)"));
             if (path.isEmpty())
                 return;
             if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
@@ -120,7 +122,8 @@ const ReportDefinition &reportOrAbort(const QList<ReportDefinition> &reports, co
     }
     const ReportDefinition *report = findReport(reports, title);
     if (!report) {
-        MensErro(QCoreApplication::translate("ReportDesigner", "O relatório \"%1\" não está mais no arquivo de definição.")
+        MensErro(QCoreApplication::translate(
+                     "ReportDesigner", "O relatório \"%1\" não está mais no arquivo de definição.")
                      .arg(title),
                  true);
         platform::abortSilently();
@@ -252,7 +255,10 @@ QString TReportDesignerDialog::newReport(const QString &from)
     if (title.isEmpty())
         return {};
     if (findReport(reports, title))
-        MensErro(QCoreApplication::translate("ReportDesigner", "Já existe um relatório com o título \"%1\".").arg(title), true);
+        MensErro(QCoreApplication::translate("ReportDesigner",
+                                             "Já existe um relatório com o título \"%1\".")
+                     .arg(title),
+                 true);
     copy.title = title;
     reports.append(copy);
     writeReportFile(path, reports);

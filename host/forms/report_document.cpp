@@ -2,12 +2,12 @@
 
 #include "host/forms/report_runner.h"
 
-#include "platform/abort.h"
-#include "platform/client_data_set.h"
-#include "platform/field.h"
 #include "host/forms/report_definition.h"
 #include "host/forms/report_format.h"
 #include "host/forms/report_printing.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/field.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -77,9 +77,11 @@ public:
         QTextBlockFormat spaced;
         spaced.setTopMargin(6);
         cursor.insertBlock(spaced);
-        cursor.insertText(m_rowCount == 1 ? QCoreApplication::translate("ReportDesigner", "1 registro")
-                                          : QCoreApplication::translate("ReportDesigner", "%1 registros").arg(m_rowCount),
-                          charFormat(false));
+        cursor.insertText(
+            m_rowCount == 1
+                ? QCoreApplication::translate("ReportDesigner", "1 registro")
+                : QCoreApplication::translate("ReportDesigner", "%1 registros").arg(m_rowCount),
+            charFormat(false));
         return document;
     }
 
@@ -89,7 +91,9 @@ private:
         const platform::Field *field = m_rows.findField(name);
         if (!field) {
             throw platform::Error(
-                QCoreApplication::translate("ReportDesigner", "A coluna \"%1\" do relatório \"%2\" não está no resultado da consulta.")
+                QCoreApplication::translate(
+                    "ReportDesigner",
+                    "A coluna \"%1\" do relatório \"%2\" não está no resultado da consulta.")
                     .arg(name, m_report.title));
         }
         return field;
@@ -111,8 +115,8 @@ private:
             int end = first + 1;
             while (end < m_rowCount && sameGroup(first, end))
                 ++end;
-            const std::vector<double> totals = addTable(cursor, first, end,
-                                                        m_formatter.format(m_report.group.header, {}, first));
+            const std::vector<double> totals =
+                addTable(cursor, first, end, m_formatter.format(m_report.group.header, {}, first));
             for (size_t c = 0; c < grand.size(); ++c)
                 grand[c] += totals[c];
             first = end;
@@ -132,7 +136,8 @@ private:
         format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
         QList<QTextLength> widths;
         for (const ReportColumn &column : m_report.columns)
-            widths.append(QTextLength(QTextLength::PercentageLength, 100.0 * column.width / m_totalWidth));
+            widths.append(
+                QTextLength(QTextLength::PercentageLength, 100.0 * column.width / m_totalWidth));
         format.setColumnWidthConstraints(widths);
         return format;
     }
@@ -162,7 +167,8 @@ private:
 
     // The rows [first, end) in a table of their own; with a group header,
     // that line first and the group's totals last. Gives the totals.
-    std::vector<double> addTable(QTextCursor &cursor, int first, int end, const QString &groupHeader)
+    std::vector<double> addTable(QTextCursor &cursor, int first, int end,
+                                 const QString &groupHeader)
     {
         const bool grouped = !m_report.group.isEmpty();
         const bool withTotals = grouped && !m_report.group.totals.isEmpty();
@@ -200,10 +206,12 @@ private:
         return totals;
     }
 
-    void fillTotals(QTextTable *table, int row, const QString &label, const std::vector<double> &totals) const
+    void fillTotals(QTextTable *table, int row, const QString &label,
+                    const std::vector<double> &totals) const
     {
         // The label takes the room of the columns before the first total.
-        const int firstTotal = int(std::find(m_totalled.begin(), m_totalled.end(), true) - m_totalled.begin());
+        const int firstTotal =
+            int(std::find(m_totalled.begin(), m_totalled.end(), true) - m_totalled.begin());
         if (firstTotal > 1)
             table->mergeCells(row, 0, 1, firstTotal);
         for (int c = 0; c < int(m_report.columns.size()); ++c) {

@@ -1,9 +1,9 @@
 #include "host/forms/report_format.h"
 
+#include "host/params.h"
 #include "platform/abort.h"
 #include "platform/client_data_set.h"
 #include "platform/field.h"
-#include "host/params.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -57,7 +57,9 @@ QString ReportFormatter::fieldText(const QString &name, const QString &numberFor
     const platform::Field *field = m_rows.findField(name);
     if (!field) {
         throw platform::Error(
-            QCoreApplication::translate("ReportDesigner", "A coluna \"%1\" do relatório \"%2\" não está no resultado da consulta.")
+            QCoreApplication::translate(
+                "ReportDesigner",
+                "A coluna \"%1\" do relatório \"%2\" não está no resultado da consulta.")
                 .arg(name, m_title));
     }
     if (row < 0)
@@ -76,7 +78,8 @@ QString ReportFormatter::paramText(const QString &name) const
     const TParam *param = m_params ? m_params->findParam(name) : nullptr;
     if (!param) {
         throw platform::Error(
-            QCoreApplication::translate("ReportDesigner", "O parâmetro \"%1\" do relatório \"%2\" não está na consulta.")
+            QCoreApplication::translate(
+                "ReportDesigner", "O parâmetro \"%1\" do relatório \"%2\" não está na consulta.")
                 .arg(name, m_title));
     }
     return param->asString();

@@ -81,7 +81,8 @@ void printReport(const QTextDocument &source, QPagedPaintDevice &device)
 {
     QPainter painter;
     if (!painter.begin(&device))
-        throw platform::Error(QCoreApplication::translate("ReportDesigner", "Não foi possível iniciar a impressão do relatório."));
+        throw platform::Error(QCoreApplication::translate(
+            "ReportDesigner", "Não foi possível iniciar a impressão do relatório."));
 
     const qreal width = device.width();
     const qreal height = device.height();
@@ -115,7 +116,9 @@ void printReport(const QTextDocument &source, QPagedPaintDevice &device)
         painter.setFont(footFont);
         painter.drawText(QRectF(0, height - footHeight, width, footHeight),
                          Qt::AlignRight | Qt::AlignBottom,
-                         QCoreApplication::translate("ReportDesigner", "Página %1 de %2").arg(page + 1).arg(pages));
+                         QCoreApplication::translate("ReportDesigner", "Página %1 de %2")
+                             .arg(page + 1)
+                             .arg(pages));
     }
     painter.end();
 }
@@ -125,7 +128,8 @@ void exportReportPdf(const QTextDocument &document, const QString &path)
     {
         QFile probe(path);
         if (!probe.open(QIODevice::WriteOnly)) {
-            throw platform::Error(QCoreApplication::translate("ReportDesigner", "Não foi possível gravar o PDF \"%1\": %2")
+            throw platform::Error(QCoreApplication::translate(
+                                      "ReportDesigner", "Não foi possível gravar o PDF \"%1\": %2")
                                       .arg(QDir::toNativeSeparators(path), probe.errorString()));
         }
     }

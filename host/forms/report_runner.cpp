@@ -1,9 +1,9 @@
 #include "host/forms/report_runner.h"
 
-#include "platform/abort.h"
 #include "host/adoib_query.h"
-#include "platform/client_data_set.h"
 #include "host/forms/report_definition.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
 
 #include <QTextDocument>
 

@@ -85,7 +85,7 @@ QString optionsFolder()
     if (!folderSetting().isEmpty())
         return folderSetting();
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
-        + QStringLiteral("/opcoes");
+           + QStringLiteral("/opcoes");
 }
 
 void setOptionsFolder(const QString &path)
@@ -107,7 +107,8 @@ void saveOptions(const QString &formName, const TOptionList &options)
 {
     const QString path = optionsFilePath(formName);
     const auto fail = [&](const QString &reason) {
-        throw platform::Error(QCoreApplication::translate("SavedOptions", "Não foi possível gravar as opções em \"%1\": %2")
+        throw platform::Error(QCoreApplication::translate(
+                                  "SavedOptions", "Não foi possível gravar as opções em \"%1\": %2")
                                   .arg(QDir::toNativeSeparators(path), reason));
     };
     if (!QDir().mkpath(optionsFolder()))
@@ -130,7 +131,8 @@ std::optional<TOptionList> loadOptions(const QString &formName)
     if (!file.exists())
         return std::nullopt;
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        throw platform::Error(QCoreApplication::translate("SavedOptions", "Não foi possível ler as opções de \"%1\": %2")
+        throw platform::Error(QCoreApplication::translate(
+                                  "SavedOptions", "Não foi possível ler as opções de \"%1\": %2")
                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
     }
     QStringList lines;

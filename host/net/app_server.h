@@ -29,7 +29,10 @@ public:
 
 private:
     friend class TNetConnection;
-    explicit AppServer(TNetConnection &connection) : m_connection(connection) {}
+    explicit AppServer(TNetConnection &connection)
+        : m_connection(connection)
+    {
+    }
 
     TNetConnection &m_connection;
 };

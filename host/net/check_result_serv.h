@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/data_packet.h"
 #include "host/net/server_reply.h"
+#include "platform/data_packet.h"
 
 namespace host {
 

@@ -1,9 +1,9 @@
 #include "host/net/net_connection.h"
 
-#include "platform/abort.h"
 #include "appserver.grpc.pb.h"
 #include "host/net/net_log.h"
 #include "host/net/wire_values.h"
+#include "platform/abort.h"
 
 #include <grpcpp/grpcpp.h>
 
@@ -89,9 +89,11 @@ QString transportReason(const grpc::Status &status)
     case grpc::StatusCode::PERMISSION_DENIED:
         return QCoreApplication::translate("TNetConnection", "acesso negado");
     case grpc::StatusCode::RESOURCE_EXHAUSTED:
-        return QCoreApplication::translate("TNetConnection", "limite de recursos excedido: %1").arg(QString::fromStdString(status.error_message()));
+        return QCoreApplication::translate("TNetConnection", "limite de recursos excedido: %1")
+            .arg(QString::fromStdString(status.error_message()));
     case grpc::StatusCode::UNIMPLEMENTED:
-        return QCoreApplication::translate("TNetConnection", "serviço desconhecido por este servidor");
+        return QCoreApplication::translate("TNetConnection",
+                                           "serviço desconhecido por este servidor");
     default:
         return QCoreApplication::translate("TNetConnection", "erro %1: %2")
             .arg(static_cast<int>(status.error_code()))
@@ -103,7 +105,8 @@ QString transportReason(const grpc::Status &status)
 // `limit` at most. gRPC does not tell when its own attempt fails (the
 // channel stays in its failure state), so this tells a dead server (refused
 // at once) from one that is only slow to complete the connection.
-bool anyServerListening(const std::vector<TNetConnection::Endpoint> &list, std::chrono::system_clock::time_point limit)
+bool anyServerListening(const std::vector<TNetConnection::Endpoint> &list,
+                        std::chrono::system_clock::time_point limit)
 {
     std::vector<pollfd> sockets;
     for (const TNetConnection::Endpoint &endpoint : list) {
@@ -114,7 +117,8 @@ bool anyServerListening(const std::vector<TNetConnection::Endpoint> &list, std::
         if (getaddrinfo(endpoint.host.toUtf8().constData(), port.constData(), &hints, &found) != 0)
             continue;
         for (addrinfo *a = found; a; a = a->ai_next) {
-            const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+            const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                                    a->ai_protocol);
             if (fd < 0)
                 continue;
             if (::connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
@@ -133,7 +137,9 @@ bool anyServerListening(const std::vector<TNetConnection::Endpoint> &list, std::
     }
     bool listening = false;
     while (!sockets.empty() && !listening) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(limit - std::chrono::system_clock::now()).count();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              limit - std::chrono::system_clock::now())
+                              .count();
         if (left <= 0 || ::poll(sockets.data(), sockets.size(), static_cast<int>(left)) <= 0)
             break;
         for (auto it = sockets.begin(); it != sockets.end();) {
@@ -166,7 +172,8 @@ struct TNetConnection::Channel
 TNetConnection::TNetConnection(QObject *parent)
     : QObject(parent)
     , m_options(defaultOptions())
-{}
+{
+}
 
 TNetConnection::~TNetConnection() = default;
 
@@ -192,7 +199,9 @@ std::vector<TNetConnection::Endpoint> TNetConnection::endpoints() const
         // literal has colons of its own.
         const int colon = entry.lastIndexOf(QLatin1Char(':'));
         const bool bracketed = entry.startsWith(QLatin1Char('['));
-        const bool hasPort = colon > 0 && (bracketed ? entry.lastIndexOf(QLatin1Char(']')) == colon - 1 : entry.indexOf(QLatin1Char(':')) == colon);
+        const bool hasPort = colon > 0
+                             && (bracketed ? entry.lastIndexOf(QLatin1Char(']')) == colon - 1
+                                           : entry.indexOf(QLatin1Char(':')) == colon);
         if (hasPort) {
             bool number = false;
             endpoint.port = entry.mid(colon + 1).toInt(&number);
@@ -213,7 +222,8 @@ QString TNetConnection::serverAddress() const
     for (const Endpoint &endpoint : endpoints()) {
         // An IPv6 literal needs brackets before the port.
         const bool ipv6 = endpoint.host.contains(QLatin1Char(':'));
-        shown << (ipv6 ? QStringLiteral("[%1]").arg(endpoint.host) : endpoint.host) + QLatin1Char(':') + QString::number(endpoint.port);
+        shown << (ipv6 ? QStringLiteral("[%1]").arg(endpoint.host) : endpoint.host)
+                     + QLatin1Char(':') + QString::number(endpoint.port);
     }
     return shown.join(QStringLiteral(", "));
 }
@@ -234,7 +244,9 @@ std::string addressListTarget(const std::vector<TNetConnection::Endpoint> &list)
             continue;
         for (addrinfo *a = found; a; a = a->ai_next) {
             char text[NI_MAXHOST];
-            if (getnameinfo(a->ai_addr, a->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) != 0)
+            if (getnameinfo(a->ai_addr, a->ai_addrlen, text, sizeof text, nullptr, 0,
+                            NI_NUMERICHOST)
+                != 0)
                 continue;
             const QString address = QString::fromLatin1(text);
             if (a->ai_family == AF_INET)
@@ -260,8 +272,11 @@ void TNetConnection::setTlsRootCertificateFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw platform::Error(QCoreApplication::translate("TNetConnection", "Não foi possível ler o certificado do servidor de aplicação %1 (%2).")
-                                  .arg(path, file.errorString()));
+        throw platform::Error(
+            QCoreApplication::translate(
+                "TNetConnection",
+                "Não foi possível ler o certificado do servidor de aplicação %1 (%2).")
+                .arg(path, file.errorString()));
     m_options.tlsRootCertificates = file.readAll();
     m_options.tls = true;
 }
@@ -287,35 +302,40 @@ void TNetConnection::connect()
     try {
         openChannel();
     } catch (const platform::Error &error) {
-        qCInfo(lcNet).noquote() << "connect to" << serverAddress() << "failed after" << clock.elapsed() << "ms:"
-                                << error.message();
+        qCInfo(lcNet).noquote() << "connect to" << serverAddress() << "failed after"
+                                << clock.elapsed() << "ms:" << error.message();
         throw;
     }
-    qCInfo(lcNet).noquote() << "connected to" << serverAddress() << (m_options.tls ? "over TLS in" : "in")
-                            << clock.elapsed() << "ms";
+    qCInfo(lcNet).noquote() << "connected to" << serverAddress()
+                            << (m_options.tls ? "over TLS in" : "in") << clock.elapsed() << "ms";
 }
 
 void TNetConnection::openChannel()
 {
-
     const auto refuse = [this](const QString &reason) {
-        return platform::Error(QCoreApplication::translate("TNetConnection", "Não foi possível conectar ao servidor de aplicação %1 (%2).")
-                                   .arg(serverAddress(), reason));
+        return platform::Error(
+            QCoreApplication::translate(
+                "TNetConnection", "Não foi possível conectar ao servidor de aplicação %1 (%2).")
+                .arg(serverAddress(), reason));
     };
     const std::vector<Endpoint> list = endpoints();
     for (const Endpoint &endpoint : list) {
         if (endpoint.host.isEmpty())
-            throw refuse(QCoreApplication::translate("TNetConnection", "endereço do servidor não informado"));
+            throw refuse(QCoreApplication::translate("TNetConnection",
+                                                     "endereço do servidor não informado"));
         if (endpoint.port < 1 || endpoint.port > 65535)
             throw refuse(QCoreApplication::translate("TNetConnection", "porta inválida"));
         if (!m_options.bearerToken.isEmpty() && !m_options.tls && !isLoopback(endpoint.host))
-            throw refuse(QCoreApplication::translate("TNetConnection", "o token de acesso só é enviado por conexão segura; ative o TLS"));
+            throw refuse(QCoreApplication::translate(
+                "TNetConnection",
+                "o token de acesso só é enviado por conexão segura; ative o TLS"));
     }
     std::string target = serverAddress().toStdString();
     if (list.size() > 1) {
         target = addressListTarget(list);
         if (target.empty())
-            throw refuse(QCoreApplication::translate("TNetConnection", "nenhum dos endereços foi encontrado"));
+            throw refuse(QCoreApplication::translate("TNetConnection",
+                                                     "nenhum dos endereços foi encontrado"));
     }
 
     std::shared_ptr<grpc::ChannelCredentials> credentials;
@@ -333,7 +353,8 @@ void TNetConnection::openChannel()
     arguments.SetInt(GRPC_ARG_MAX_RECONNECT_BACKOFF_MS, kMaxReconnectBackoffMs);
     // gRPC reads this one as the shortest time a connection attempt is
     // given, not as a backoff.
-    arguments.SetInt(GRPC_ARG_MIN_RECONNECT_BACKOFF_MS, std::max(kInitialReconnectBackoffMs, m_options.connectAttemptTimeoutMs));
+    arguments.SetInt(GRPC_ARG_MIN_RECONNECT_BACKOFF_MS,
+                     std::max(kInitialReconnectBackoffMs, m_options.connectAttemptTimeoutMs));
     // Two connections must not share a subchannel and its backoff state.
     arguments.SetInt(GRPC_ARG_USE_LOCAL_SUBCHANNEL_POOL, 1);
     // Several servers (a list, or a name with several addresses): calls go
@@ -346,15 +367,18 @@ void TNetConnection::openChannel()
     channel->channel = grpc::CreateCustomChannel(target, credentials, arguments);
 
     const auto deadline = deadlineFromNow(m_options.deadlineMs);
-    for (grpc_connectivity_state state = channel->channel->GetState(true); state != GRPC_CHANNEL_READY;
-         state = channel->channel->GetState(true)) {
+    for (grpc_connectivity_state state = channel->channel->GetState(true);
+         state != GRPC_CHANNEL_READY; state = channel->channel->GetState(true)) {
         // The first failed attempt settles it: waiting on for the deadline
         // would only freeze the screen longer.
         if (state == GRPC_CHANNEL_TRANSIENT_FAILURE || state == GRPC_CHANNEL_SHUTDOWN)
-            throw refuse(m_options.tls ? QCoreApplication::translate("TNetConnection", "servidor indisponível ou certificado não aceito")
-                                       : QCoreApplication::translate("TNetConnection", "servidor indisponível"));
+            throw refuse(m_options.tls ? QCoreApplication::translate(
+                             "TNetConnection", "servidor indisponível ou certificado não aceito")
+                                       : QCoreApplication::translate("TNetConnection",
+                                                                     "servidor indisponível"));
         if (!channel->channel->WaitForStateChange(state, deadline))
-            throw refuse(QCoreApplication::translate("TNetConnection", "tempo de conexão esgotado"));
+            throw refuse(
+                QCoreApplication::translate("TNetConnection", "tempo de conexão esgotado"));
     }
     channel->stub = ate::appserver::v1::AppServer::NewStub(channel->channel);
     if (!m_options.bearerToken.isEmpty())
@@ -364,7 +388,8 @@ void TNetConnection::openChannel()
 
 constexpr int kReconnectProbes = 3;
 
-bool TNetConnection::awaitReconnection(std::chrono::system_clock::time_point deadline, bool retryFailed)
+bool TNetConnection::awaitReconnection(std::chrono::system_clock::time_point deadline,
+                                       bool retryFailed)
 {
     grpc::Channel &channel = *m_channel->channel;
     grpc_connectivity_state state = channel.GetState(true);
@@ -381,7 +406,8 @@ bool TNetConnection::awaitReconnection(std::chrono::system_clock::time_point dea
     QElapsedTimer clock;
     clock.start();
     const auto gaveUp = [&] {
-        qCInfo(lcNet).noquote() << "reconnection to" << serverAddress() << "not made after" << clock.elapsed() << "ms";
+        qCInfo(lcNet).noquote() << "reconnection to" << serverAddress() << "not made after"
+                                << clock.elapsed() << "ms";
         return false;
     };
     // An attempt begun before the server listened again fails after the
@@ -407,7 +433,8 @@ bool TNetConnection::awaitReconnection(std::chrono::system_clock::time_point dea
         if (state == GRPC_CHANNEL_TRANSIENT_FAILURE && !tryAgain())
             return gaveUp();
     }
-    qCInfo(lcNet).noquote() << "reconnected to" << serverAddress() << "in" << clock.elapsed() << "ms";
+    qCInfo(lcNet).noquote() << "reconnected to" << serverAddress() << "in" << clock.elapsed()
+                            << "ms";
     return true;
 }
 
@@ -440,12 +467,16 @@ ServerReply AppServer::invoke(const QString &method, const std::vector<ServerArg
     // Failures are info lines as well: the box the user sees logs them as
     // an error, and a dead server must not flood the log with warnings.
     if (reply.ok())
-        qCInfo(lcNet).noquote() << "call" << m_connection.serverName() + QLatin1Char('.') + method << "on"
-                                << m_connection.serverAddress() << "ok:" << reply.packet.rowCount << "rows in"
-                                << clock.elapsed() << "ms";
+        qCInfo(lcNet).noquote() << "call" << m_connection.serverName() + QLatin1Char('.') + method
+                                << "on" << m_connection.serverAddress()
+                                << "ok:" << reply.packet.rowCount << "rows in" << clock.elapsed()
+                                << "ms";
     else
-        qCInfo(lcNet).noquote() << "call" << m_connection.serverName() + QLatin1Char('.') + method << "on"
-                                << m_connection.serverAddress() << QStringLiteral("failed (%1) in").arg(QLatin1String(statusName(reply.status))) << clock.elapsed() << "ms:" << reply.message;
+        qCInfo(lcNet).noquote()
+            << "call" << m_connection.serverName() + QLatin1Char('.') + method << "on"
+            << m_connection.serverAddress()
+            << QStringLiteral("failed (%1) in").arg(QLatin1String(statusName(reply.status)))
+            << clock.elapsed() << "ms:" << reply.message;
     m_connection.noteOutcome(reply);
     if (!reply.ok() && m_connection.throwException())
         throw platform::Error(reply.message);
@@ -481,7 +512,8 @@ ServerReply TNetConnection::call(const QString &method, const std::vector<Server
     return callConnected(method, arguments);
 }
 
-ServerReply TNetConnection::callConnected(const QString &method, const std::vector<ServerArg> &arguments)
+ServerReply TNetConnection::callConnected(const QString &method,
+                                          const std::vector<ServerArg> &arguments)
 {
     namespace pb = ate::appserver::v1;
 
@@ -494,11 +526,14 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
         argument->set_by_reference(arguments[i].byReference());
         byReference += arguments[i].byReference() ? 1 : 0;
         if (!toWireValue(arguments[i].value(), argument->mutable_value()))
-            return ServerReply::failure(ServerReply::Status::InvalidArgument,
-                                        QCoreApplication::translate("TNetConnection", "O argumento %1 de %2 tem um valor que não pode ser enviado ao "
-                                                       "servidor de aplicação.")
-                                            .arg(i + 1)
-                                            .arg(method));
+            return ServerReply::failure(
+                ServerReply::Status::InvalidArgument,
+                QCoreApplication::translate(
+                    "TNetConnection",
+                    "O argumento %1 de %2 tem um valor que não pode ser enviado ao "
+                    "servidor de aplicação.")
+                    .arg(i + 1)
+                    .arg(method));
     }
 
     const auto deadline = deadlineFromNow(m_options.deadlineMs);
@@ -517,39 +552,50 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
             context.AddMetadata("authorization", m_channel->authorization);
         answer.Clear();
         status = m_channel->stub->Call(&context, request, &answer);
-        if (status.error_code() != grpc::StatusCode::UNAVAILABLE || !lookedConnected ||
-            std::chrono::system_clock::now() >= deadline)
+        if (status.error_code() != grpc::StatusCode::UNAVAILABLE || !lookedConnected
+            || std::chrono::system_clock::now() >= deadline)
             break;
     }
     if (!status.ok())
-        return ServerReply::failure(ServerReply::Status::TransportFailure,
-                                    QCoreApplication::translate("TNetConnection", "Não foi possível comunicar com o servidor de aplicação %1 (%2).")
-                                        .arg(serverAddress(), transportReason(status)));
+        return ServerReply::failure(
+            ServerReply::Status::TransportFailure,
+            QCoreApplication::translate(
+                "TNetConnection", "Não foi possível comunicar com o servidor de aplicação %1 (%2).")
+                .arg(serverAddress(), transportReason(status)));
 
     const auto invalid = [&](const QString &why) {
-        return ServerReply::failure(ServerReply::Status::InvalidReply,
-                                    QCoreApplication::translate("TNetConnection", "O servidor de aplicação %1 enviou uma resposta inválida para %2 (%3).")
-                                        .arg(serverAddress(), method, why));
+        return ServerReply::failure(
+            ServerReply::Status::InvalidReply,
+            QCoreApplication::translate(
+                "TNetConnection",
+                "O servidor de aplicação %1 enviou uma resposta inválida para %2 (%3).")
+                .arg(serverAddress(), method, why));
     };
     switch (answer.result_case()) {
     case pb::CallReply::kFailure: {
         QString message = QString::fromStdString(answer.failure().message());
         if (message.trimmed().isEmpty())
-            message = QCoreApplication::translate("TNetConnection", "O servidor de aplicação %1 recusou %2 sem dizer o motivo.").arg(serverAddress(), method);
+            message =
+                QCoreApplication::translate(
+                    "TNetConnection", "O servidor de aplicação %1 recusou %2 sem dizer o motivo.")
+                    .arg(serverAddress(), method);
         return ServerReply::failure(ServerReply::Status::ServerFailure, message);
     }
     case pb::CallReply::kPacket:
         break;
     default:
-        return invalid(QCoreApplication::translate("TNetConnection", "sem pacote de dados nem falha"));
+        return invalid(
+            QCoreApplication::translate("TNetConnection", "sem pacote de dados nem falha"));
     }
 
     QString error;
-    std::optional<platform::DataPacket> packet = toDataPacket(std::move(*answer.mutable_packet()), &error);
+    std::optional<platform::DataPacket> packet =
+        toDataPacket(std::move(*answer.mutable_packet()), &error);
     if (!packet)
         return invalid(error);
     if (answer.by_reference_size() != byReference)
-        return invalid(QCoreApplication::translate("TNetConnection", "%1 valores por referência, eram esperados %2")
+        return invalid(QCoreApplication::translate("TNetConnection",
+                                                   "%1 valores por referência, eram esperados %2")
                            .arg(answer.by_reference_size())
                            .arg(byReference));
 
@@ -561,8 +607,10 @@ ServerReply TNetConnection::callConnected(const QString &method, const std::vect
             continue;
         QVariant value = fromWireValue(answer.by_reference(static_cast<int>(writes.size())));
         if (!argument.accepts(value))
-            return invalid(QCoreApplication::translate("TNetConnection", "valor devolvido no argumento %1 de tipo incompatível")
-                               .arg(&argument - arguments.data() + 1));
+            return invalid(
+                QCoreApplication::translate("TNetConnection",
+                                            "valor devolvido no argumento %1 de tipo incompatível")
+                    .arg(&argument - arguments.data() + 1));
         writes.emplace_back(&argument, std::move(value));
     }
     for (const auto &[argument, value] : writes)

@@ -38,7 +38,7 @@ struct ConnectionOptions
 // display; kept by the calls themselves, so reading it costs no call.
 struct CallHealth
 {
-    QDateTime lastCall;     // when the last call ended; null before the first
+    QDateTime lastCall; // when the last call ended; null before the first
     bool lastCallOk = false;
     QDateTime lastSuccess;  // the last call that got its data
     QDateTime failingSince; // the first failure since then; null while calls succeed
@@ -90,7 +90,10 @@ public:
     std::vector<Endpoint> endpoints() const;
 
     // Runs each time just before connecting; sets host and port.
-    void setBeforeConnect(std::function<void(TNetConnection &)> handler) { m_beforeConnect = std::move(handler); }
+    void setBeforeConnect(std::function<void(TNetConnection &)> handler)
+    {
+        m_beforeConnect = std::move(handler);
+    }
 
     void setOptions(const ConnectionOptions &options) { m_options = options; }
     const ConnectionOptions &options() const { return m_options; }

@@ -23,29 +23,65 @@ namespace host {
 class ServerArg
 {
 public:
-    ServerArg(std::nullptr_t) {}
-    ServerArg(const QString &text) : m_value(text) {}
-    ServerArg(const char *text) : m_value(QString::fromUtf8(text)) {}
-    ServerArg(bool value) : m_value(value) {}
+    ServerArg(std::nullptr_t) { }
+    ServerArg(const QString &text)
+        : m_value(text)
+    {
+    }
+    ServerArg(const char *text)
+        : m_value(QString::fromUtf8(text))
+    {
+    }
+    ServerArg(bool value)
+        : m_value(value)
+    {
+    }
     template<std::integral T>
-        requires(!std::same_as<T, bool> && !std::same_as<T, char>)
-    ServerArg(T value) : m_value(static_cast<qint64>(value))
-    {}
+    requires(!std::same_as<T, bool> && !std::same_as<T, char>) ServerArg(T value)
+        : m_value(static_cast<qint64>(value))
+    {
+    }
     template<std::floating_point T>
-    ServerArg(T value) : m_value(static_cast<double>(value))
-    {}
+    ServerArg(T value)
+        : m_value(static_cast<double>(value))
+    {
+    }
     // Date-times are civil: the date and time of day as the value shows
     // them, whatever its time zone.
-    ServerArg(const QDateTime &dateTime) : m_value(dateTime) {}
+    ServerArg(const QDateTime &dateTime)
+        : m_value(dateTime)
+    {
+    }
     // A date travels as the date-time at the start of that day.
-    ServerArg(QDate date) : m_value(date.isValid() ? QDateTime(date, QTime(0, 0), Qt::UTC) : QDateTime()) {}
+    ServerArg(QDate date)
+        : m_value(date.isValid() ? QDateTime(date, QTime(0, 0), Qt::UTC) : QDateTime())
+    {
+    }
 
-    ServerArg(QString *variable) : m_target(variable) {}
-    ServerArg(double *variable) : m_target(variable) {}
-    ServerArg(qint64 *variable) : m_target(variable) {}
-    ServerArg(bool *variable) : m_target(variable) {}
-    ServerArg(QDateTime *variable) : m_target(variable) {}
-    ServerArg(QVariant *variable) : m_target(variable) {}
+    ServerArg(QString *variable)
+        : m_target(variable)
+    {
+    }
+    ServerArg(double *variable)
+        : m_target(variable)
+    {
+    }
+    ServerArg(qint64 *variable)
+        : m_target(variable)
+    {
+    }
+    ServerArg(bool *variable)
+        : m_target(variable)
+    {
+    }
+    ServerArg(QDateTime *variable)
+        : m_target(variable)
+    {
+    }
+    ServerArg(QVariant *variable)
+        : m_target(variable)
+    {
+    }
 
     // Any value; an invalid QVariant is null.
     static ServerArg fromVariant(const QVariant &value);
@@ -67,7 +103,8 @@ private:
     ServerArg() = default;
     bool store(const QVariant &value, bool apply) const;
 
-    using Target = std::variant<std::monostate, QString *, double *, qint64 *, bool *, QDateTime *, QVariant *>;
+    using Target = std::variant<std::monostate, QString *, double *, qint64 *, bool *, QDateTime *,
+                                QVariant *>;
 
     QVariant m_value;
     Target m_target;

@@ -22,8 +22,8 @@ struct ServerReply
     };
 
     Status status = Status::Ok;
-    QString message;               // for the user, in Portuguese; empty when ok
-    platform::DataPacket packet;   // the rows; empty unless ok
+    QString message;             // for the user, in Portuguese; empty when ok
+    platform::DataPacket packet; // the rows; empty unless ok
 
     bool ok() const { return status == Status::Ok; }
 

@@ -43,10 +43,22 @@ platform::FieldType fieldType(pb::FieldType type)
 
 // The wire's bytes are taken over when the packet is ours to spend, and
 // copied otherwise.
-std::string textOf(const pb::Column &column) { return column.text(); }
-std::string textOf(pb::Column &column) { return std::move(*column.mutable_text()); }
-std::string nullsOf(const pb::Column &column) { return column.nulls(); }
-std::string nullsOf(pb::Column &column) { return std::move(*column.mutable_nulls()); }
+std::string textOf(const pb::Column &column)
+{
+    return column.text();
+}
+std::string textOf(pb::Column &column)
+{
+    return std::move(*column.mutable_text());
+}
+std::string nullsOf(const pb::Column &column)
+{
+    return column.nulls();
+}
+std::string nullsOf(pb::Column &column)
+{
+    return std::move(*column.mutable_nulls());
+}
 
 // One column as the record set keeps it. The reader has checked the
 // column's shape; a date-time outside the civil range is refused here.
@@ -58,19 +70,18 @@ std::optional<platform::PacketColumn> toColumn(platform::FieldType type, std::ui
     switch (type) {
     case platform::FieldType::String:
     case platform::FieldType::FixedString:
-        return platform::PacketColumn::texts(type, textOf(column),
-                                             column.text_lengths().data(), rowCount,
-                                             nullsOf(column));
+        return platform::PacketColumn::texts(type, textOf(column), column.text_lengths().data(),
+                                             rowCount, nullsOf(column));
     case platform::FieldType::Float:
         return platform::PacketColumn::numbers(
-            std::vector<double>(column.numbers().begin(), column.numbers().end()),
-            nullsOf(column));
+            std::vector<double>(column.numbers().begin(), column.numbers().end()), nullsOf(column));
     case platform::FieldType::DateTime: {
         std::vector<qint64> msecs(column.date_times().begin(), column.date_times().end());
         const std::string &nulls = column.nulls();
         for (std::size_t row = 0; row < msecs.size(); ++row) {
             const std::size_t byte = row / 8;
-            const bool null = byte < nulls.size() && ((static_cast<unsigned char>(nulls[byte]) >> (row % 8)) & 1u);
+            const bool null = byte < nulls.size()
+                              && ((static_cast<unsigned char>(nulls[byte]) >> (row % 8)) & 1u);
             if (null)
                 msecs[row] = 0;
             else if (!inCivilRange(msecs[row]))
@@ -183,7 +194,8 @@ std::optional<platform::DataPacket> convertPacket(Packet &&packet, QString *erro
         return std::nullopt;
     }
     if (reader.rowCount() > static_cast<std::uint32_t>(std::numeric_limits<int>::max())) {
-        *error = QCoreApplication::translate("TNetConnection", "pacote com linhas demais (%1)").arg(reader.rowCount());
+        *error = QCoreApplication::translate("TNetConnection", "pacote com linhas demais (%1)")
+                     .arg(reader.rowCount());
         return std::nullopt;
     }
 
@@ -195,7 +207,8 @@ std::optional<platform::DataPacket> convertPacket(Packet &&packet, QString *erro
         const pb::FieldDef &def = reader.field(column);
         const platform::FieldType type = fieldType(def.type());
         out.fields.append({QString::fromStdString(def.name()), type,
-                           static_cast<int>(std::min<std::uint32_t>(def.size(), std::numeric_limits<int>::max()))});
+                           static_cast<int>(std::min<std::uint32_t>(
+                               def.size(), std::numeric_limits<int>::max()))});
         // Spent column by column: the reader is not asked again about one taken.
         std::optional<platform::PacketColumn> values = [&] {
             if constexpr (std::is_const_v<std::remove_reference_t<Packet>>)
@@ -204,7 +217,9 @@ std::optional<platform::DataPacket> convertPacket(Packet &&packet, QString *erro
                 return toColumn(type, reader.rowCount(), *packet.mutable_columns(column));
         }();
         if (!values) {
-            *error = QCoreApplication::translate("TNetConnection", "coluna %1 do pacote com data fora do intervalo").arg(out.fields.last().name);
+            *error = QCoreApplication::translate("TNetConnection",
+                                                 "coluna %1 do pacote com data fora do intervalo")
+                         .arg(out.fields.last().name);
             return std::nullopt;
         }
         out.columns.push_back(std::move(*values));

@@ -1,10 +1,10 @@
-#include "platform/abort.h"
 #include "host/adoib_query.h"
-#include "platform/client_data_set.h"
-#include "platform/data_packet.h"
 #include "host/host_context.h"
 #include "host/local_database.h"
 #include "host/params.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/data_packet.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -86,13 +86,15 @@ bool AdoIbQueryTest::useDatabase(const QString &driver)
         exec(QStringLiteral("SET search_path TO host_query_test"));
     }
     exec(QStringLiteral("DROP TABLE IF EXISTS FILIAL"));
-    exec(QStringLiteral("CREATE TABLE FILIAL (CDFILIAL VARCHAR(4) PRIMARY KEY, NMFILIAL VARCHAR(30), "
-                        "IDCNTRRESC CHAR(1))"));
+    exec(QStringLiteral(
+        "CREATE TABLE FILIAL (CDFILIAL VARCHAR(4) PRIMARY KEY, NMFILIAL VARCHAR(30), "
+        "IDCNTRRESC CHAR(1))"));
     exec(QStringLiteral("INSERT INTO FILIAL VALUES ('GRU', 'Guarulhos', 'N')"));
     exec(QStringLiteral("INSERT INTO FILIAL VALUES ('GIG', 'Galeão', 'S')"));
     exec(QStringLiteral("INSERT INTO FILIAL VALUES ('CGH', 'Congonhas', NULL)"));
     exec(QStringLiteral("DROP TABLE IF EXISTS PLANO"));
-    exec(QStringLiteral("CREATE TABLE PLANO (NRVOO VARCHAR(5), DTHRPLAVOOPV TIMESTAMP, QTPAX INTEGER)"));
+    exec(QStringLiteral(
+        "CREATE TABLE PLANO (NRVOO VARCHAR(5), DTHRPLAVOOPV TIMESTAMP, QTPAX INTEGER)"));
     exec(QStringLiteral("INSERT INTO PLANO VALUES ('1001', '2024-02-29 10:30:00', 120)"));
     // Midnight of a day that had no midnight in this zone (DST began).
     exec(QStringLiteral("INSERT INTO PLANO VALUES ('1002', '2018-11-04 00:00:00', 80)"));
@@ -101,7 +103,8 @@ bool AdoIbQueryTest::useDatabase(const QString &driver)
 
 void AdoIbQueryTest::declareFilialFields(host::TADOIBQuery &query)
 {
-    platform::Field *code = query.addField(QStringLiteral("CDFILIAL"), platform::FieldType::String, 4);
+    platform::Field *code =
+        query.addField(QStringLiteral("CDFILIAL"), platform::FieldType::String, 4);
     code->setDisplayLabel(QStringLiteral("Código"));
     code->setRequired(true);
     query.addField(QStringLiteral("NMFILIAL"), platform::FieldType::String, 30)
@@ -116,12 +119,12 @@ static void addDrivers()
     QTest::newRow("postgresql") << QStringLiteral("postgresql");
 }
 
-#define USE_DATABASE()                                                                    \
-    QFETCH(QString, driver);                                                              \
-    if (!useDatabase(driver))                                                             \
-        QSKIP("ATE_TEST_PG is not set");                                                  \
-    if (QTest::currentTestFailed())                                                       \
-        return
+#define USE_DATABASE() \
+    QFETCH(QString, driver); \
+    if (!useDatabase(driver)) \
+        QSKIP("ATE_TEST_PG is not set"); \
+    if (QTest::currentTestFailed()) \
+    return
 
 void AdoIbQueryTest::filialQuery_data()
 {
@@ -136,7 +139,8 @@ void AdoIbQueryTest::filialQuery()
     host::TADOIBQuery query;
     query.setSQL(FilialSql);
     declareFilialFields(query);
-    QCOMPARE(query.Params().names(), QStringList({QStringLiteral("P_CDFILIAL"), QStringLiteral("P_TCDFILIAL")}));
+    QCOMPARE(query.Params().names(),
+             QStringList({QStringLiteral("P_CDFILIAL"), QStringLiteral("P_TCDFILIAL")}));
 
     // One branch by code.
     query.ParamByName(QStringLiteral("P_CDFILIAL")).setAsString(QStringLiteral("GIG"));
@@ -146,7 +150,8 @@ void AdoIbQueryTest::filialQuery()
     QCOMPARE(query.RecordCount(), 1);
     QCOMPARE(query.FieldByName(QStringLiteral("NMFILIAL")).asString(), QStringLiteral("Galeão"));
     QCOMPARE(query.FieldByName(QStringLiteral("IDCNTRRESC")).asString(), QStringLiteral("S"));
-    QCOMPARE(query.Query()->fieldByName(QStringLiteral("CDFILIAL")).displayLabel(), QStringLiteral("Código"));
+    QCOMPARE(query.Query()->fieldByName(QStringLiteral("CDFILIAL")).displayLabel(),
+             QStringLiteral("Código"));
 
     // No such branch.
     query.Close();
@@ -165,7 +170,8 @@ void AdoIbQueryTest::filialQuery()
     for (int row = 0; row < query.RecordCount(); ++row)
         codes.append(query.FieldByName(QStringLiteral("CDFILIAL")).asStringAt(row));
     codes.sort();
-    QCOMPARE(codes, QStringList({QStringLiteral("CGH"), QStringLiteral("GIG"), QStringLiteral("GRU")}));
+    QCOMPARE(codes,
+             QStringList({QStringLiteral("CGH"), QStringLiteral("GIG"), QStringLiteral("GRU")}));
 
     // A quote in a value is data, not SQL.
     query.Close();
@@ -187,8 +193,10 @@ void AdoIbQueryTest::dateParameters()
 {
     USE_DATABASE();
     host::TADOIBQuery query;
-    query.setSQL({QStringLiteral("SELECT NRVOO, DTHRPLAVOOPV, QTPAX FROM PLANO"),
-                  QStringLiteral("WHERE (DTHRPLAVOOPV = :DTHR) OR (CAST(:DIA AS DATE) IS NULL AND NRVOO = :NR)")});
+    query.setSQL(
+        {QStringLiteral("SELECT NRVOO, DTHRPLAVOOPV, QTPAX FROM PLANO"),
+         QStringLiteral(
+             "WHERE (DTHRPLAVOOPV = :DTHR) OR (CAST(:DIA AS DATE) IS NULL AND NRVOO = :NR)")});
     query.addField(QStringLiteral("NRVOO"), platform::FieldType::String, 5);
     query.addField(QStringLiteral("DTHRPLAVOOPV"), platform::FieldType::DateTime);
     query.addField(QStringLiteral("QTPAX"), platform::FieldType::Integer);
@@ -274,13 +282,16 @@ void AdoIbQueryTest::reportParameters()
     QVERIFY(!host::ExistParam(params, QStringLiteral("CDFILIAL")));
     QVERIFY_THROWS_EXCEPTION(platform::Error, params.paramByName(QStringLiteral("SIT1")));
 
-    params.findParam(QStringLiteral("DTHRPLAVOOPV"))->setAsDate(platform::civilDateTime(QDate(2024, 2, 29), QTime(9, 0)));
+    params.findParam(QStringLiteral("DTHRPLAVOOPV"))
+        ->setAsDate(platform::civilDateTime(QDate(2024, 2, 29), QTime(9, 0)));
     params.findParam(QStringLiteral("SIT3"))->setAsInteger(3);
     params.findParam(QStringLiteral("CDCIA"))->setAsString(QStringLiteral("AD,G3"));
     QCOMPARE(params.paramByName(QStringLiteral("DTHRPLAVOOPV")).asDateTime(),
              platform::civilDateTime(QDate(2024, 2, 29)));
-    QCOMPARE(params.paramByName(QStringLiteral("DTHRPLAVOOPV")).asString(), QStringLiteral("29/02/2024"));
-    QCOMPARE(params.paramByName(QStringLiteral("DTHRPLAVOOPV")).boundValue(), QVariant(QDate(2024, 2, 29)));
+    QCOMPARE(params.paramByName(QStringLiteral("DTHRPLAVOOPV")).asString(),
+             QStringLiteral("29/02/2024"));
+    QCOMPARE(params.paramByName(QStringLiteral("DTHRPLAVOOPV")).boundValue(),
+             QVariant(QDate(2024, 2, 29)));
     QCOMPARE(params.paramByName(QStringLiteral("SIT3")).asInteger(), 3);
     QCOMPARE(params.paramByName(QStringLiteral("CDCIA")).asString(), QStringLiteral("AD,G3"));
 

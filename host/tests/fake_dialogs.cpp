@@ -1,7 +1,7 @@
 #include "host/tests/fake_dialogs.h"
 
-#include "platform/client_data_set.h"
 #include "host/record_set_model.h"
+#include "platform/client_data_set.h"
 
 #include <QApplication>
 #include <QLayout>
@@ -107,10 +107,12 @@ std::optional<QStringList> FakeDialogs::showListPicker(const ListPickRequest &re
         break;
     }
     QStringList codes;
-    const platform::Field *key = request.dataSet ? request.dataSet->findField(request.keyField) : nullptr;
+    const platform::Field *key =
+        request.dataSet ? request.dataSet->findField(request.keyField) : nullptr;
     for (const int row : answer.rows) {
         if (!key || row < 0 || row >= rowsOf(request.dataSet)) {
-            m_scriptErrors.append(QStringLiteral("list picker \"%1\" has no row %2").arg(request.title).arg(row));
+            m_scriptErrors.append(
+                QStringLiteral("list picker \"%1\" has no row %2").arg(request.title).arg(row));
             return std::nullopt;
         }
         codes.append(key->asStringAt(row).trimmed());
@@ -120,7 +122,11 @@ std::optional<QStringList> FakeDialogs::showListPicker(const ListPickRequest &re
 
 std::optional<int> FakeDialogs::showLookup(const LookupRequest &request)
 {
-    m_pickers.append({Picker::Lookup, request.title, {}, {}, rowsOf(request.dataSet),
+    m_pickers.append({Picker::Lookup,
+                      request.title,
+                      {},
+                      {},
+                      rowsOf(request.dataSet),
                       visibleLabels(request.dataSet)});
     Answer answer;
     if (!nextAnswer(QStringLiteral("lookup \"%1\"").arg(request.title), answer))
@@ -129,7 +135,8 @@ std::optional<int> FakeDialogs::showLookup(const LookupRequest &request)
         return std::nullopt;
     if (answer.kind != Answer::Rows || answer.rows.size() != 1 || answer.rows.first() < 0
         || answer.rows.first() >= rowsOf(request.dataSet)) {
-        m_scriptErrors.append(QStringLiteral("lookup \"%1\" cannot take the scripted answer").arg(request.title));
+        m_scriptErrors.append(
+            QStringLiteral("lookup \"%1\" cannot take the scripted answer").arg(request.title));
         return std::nullopt;
     }
     return answer.rows.first();

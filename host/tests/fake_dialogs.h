@@ -29,18 +29,18 @@ public:
         enum Kind { List, Lookup };
         Kind kind;
         QString title;
-        QString keyField;     // list picker only
-        QStringList marked;   // list picker only: the codes it started with
+        QString keyField;   // list picker only
+        QStringList marked; // list picker only: the codes it started with
         int rowCount = 0;
-        QStringList columns;  // display labels of the visible fields
+        QStringList columns; // display labels of the visible fields
     };
 
     FakeDialogs();
     ~FakeDialogs() override;
 
     // Script: one answer per picker or lookup, in the order they appear.
-    void pickRow(int row);              // lookup: that row; list: mark only it
-    void pickRows(const QList<int> &rows); // list: mark these rows
+    void pickRow(int row);                    // lookup: that row; list: mark only it
+    void pickRows(const QList<int> &rows);    // list: mark these rows
     void pickCodes(const QStringList &codes); // list: answer these codes as given
     void cancel();
 
@@ -52,7 +52,10 @@ public:
     int pendingAnswers() const { return int(m_answers.size()); }
 
     // Runs while a message is "on screen", before it is recorded as closed.
-    void setOnMessage(std::function<void(const Message &)> handler) { m_onMessage = std::move(handler); }
+    void setOnMessage(std::function<void(const Message &)> handler)
+    {
+        m_onMessage = std::move(handler);
+    }
 
     void clear();
 

@@ -1,11 +1,11 @@
-#include "platform/abort.h"
 #include "host/application.h"
 #include "host/busy_indicator.h"
-#include "host/tests/fake_dialogs.h"
 #include "host/functions.h"
 #include "host/host_context.h"
 #include "host/messages.h"
+#include "host/tests/fake_dialogs.h"
 #include "host/tests/modal_driver.h"
+#include "platform/abort.h"
 #include "platform/screen.h"
 
 #include <QLabel>
@@ -49,7 +49,8 @@ void FunctionsTest::messagesMatchKeysIgnoringCase()
                        QStringLiteral("PIPE|a|b"), QStringLiteral("sit1|second")});
     QCOMPARE(messages.Msg(QStringLiteral("Sit1")), QStringLiteral("Pe"));
     QCOMPARE(messages.Msg(QStringLiteral("COMPANHIA")), QStringLiteral("Companhia"));
-    QCOMPARE(messages.Msg(QStringLiteral("fili_deve")), QStringLiteral("Filial deve ser informada."));
+    QCOMPARE(messages.Msg(QStringLiteral("fili_deve")),
+             QStringLiteral("Filial deve ser informada."));
     QCOMPARE(messages.Msg(QStringLiteral("PIPE")), QStringLiteral("a|b"));
     QCOMPARE(messages.Msg(QStringLiteral("NAO_EXISTE")), QString());
     QCOMPARE(messages.Msg(QString()), QString());
@@ -123,7 +124,8 @@ void FunctionsTest::mensErroShowsThenAbortsSilently()
 
     // The abort itself is silent: nothing more is shown when it reaches the loop.
     QVERIFY(!platform::guarded([] { host::MensErro(QStringLiteral("outra"), true); }));
-    QCOMPARE(fake.texts(), QStringList({QStringLiteral("Filial deve ser informada."), QStringLiteral("outra")}));
+    QCOMPARE(fake.texts(),
+             QStringList({QStringLiteral("Filial deve ser informada."), QStringLiteral("outra")}));
 
     host::MensErro(QStringLiteral("só aviso"), false);
     QCOMPARE(fake.messages().size(), 3);
@@ -174,7 +176,8 @@ void FunctionsTest::realBoxesShowTheText()
         shown = box->findChild<QLabel *>(QStringLiteral("lblMensagem"))->text();
         QTest::mouseClick(box->findChild<QPushButton *>(QStringLiteral("btnOk")), Qt::LeftButton);
     });
-    QVERIFY(!platform::guarded([] { throw platform::Error(QStringLiteral("Filial não cadastrada.")); }));
+    QVERIFY(!platform::guarded(
+        [] { throw platform::Error(QStringLiteral("Filial não cadastrada.")); }));
     QVERIFY2(error.failure().isEmpty(), qPrintable(error.failure()));
     QCOMPARE(shown, QStringLiteral("Filial não cadastrada."));
 
@@ -199,7 +202,8 @@ void FunctionsTest::busyIndicatorHiddenOnAFailingPath()
 
     bool upWhileReading = false;
     bool upDuringMessage = true;
-    fake.setOnMessage([&](const FakeDialogs::Message &) { upDuringMessage = host::busyIndicatorVisible(); });
+    fake.setOnMessage(
+        [&](const FakeDialogs::Message &) { upDuringMessage = host::busyIndicatorVisible(); });
     const bool completed = platform::guarded([&] {
         host::BusyIndicator busy(&window, host::BusyReading);
         upWhileReading = host::busyIndicatorVisible() && host::busyIndicatorKind() == 6;
@@ -299,7 +303,8 @@ void FunctionsTest::contextRefusesBadConfiguration()
 {
     QTemporaryDir dir;
     host::Context context;
-    QVERIFY_THROWS_EXCEPTION(platform::Error, context.loadFromSettings(dir.filePath(QStringLiteral("nada.ini"))));
+    QVERIFY_THROWS_EXCEPTION(platform::Error,
+                             context.loadFromSettings(dir.filePath(QStringLiteral("nada.ini"))));
 
     const auto write = [&](const QByteArray &content) {
         QFile file(dir.filePath(QStringLiteral("bad.ini")));
@@ -307,10 +312,12 @@ void FunctionsTest::contextRefusesBadConfiguration()
             file.write(content);
         return file.fileName();
     };
-    QVERIFY_THROWS_EXCEPTION(platform::Error, context.loadFromSettings(write("[server]\nport=abc\n")));
     QVERIFY_THROWS_EXCEPTION(platform::Error,
-                             context.loadFromSettings(write("[server]\nroot_certificate=missing.pem\n")));
-    QVERIFY_THROWS_EXCEPTION(platform::Error, context.loadFromSettings(write("[database]\ndriver=oracle\n")));
+                             context.loadFromSettings(write("[server]\nport=abc\n")));
+    QVERIFY_THROWS_EXCEPTION(platform::Error, context.loadFromSettings(write(
+                                                  "[server]\nroot_certificate=missing.pem\n")));
+    QVERIFY_THROWS_EXCEPTION(platform::Error,
+                             context.loadFromSettings(write("[database]\ndriver=oracle\n")));
 }
 
 // Catches libpq keys lost or mis-mapped on the way to the Qt driver.
@@ -327,8 +334,10 @@ void FunctionsTest::libpqConnectionStringsBecomeDriverOptions()
     QCOMPARE(settings.userName, QStringLiteral("postgres"));
     QCOMPARE(settings.password, QStringLiteral("a b'c"));
     QCOMPARE(settings.connectOptions, QStringLiteral("sslmode=disable;options='-c search_path=x'"));
-    QVERIFY_THROWS_EXCEPTION(platform::Error, host::DatabaseSettings::fromLibpq(QStringLiteral("host")));
-    QVERIFY_THROWS_EXCEPTION(platform::Error, host::DatabaseSettings::fromLibpq(QStringLiteral("password='x")));
+    QVERIFY_THROWS_EXCEPTION(platform::Error,
+                             host::DatabaseSettings::fromLibpq(QStringLiteral("host")));
+    QVERIFY_THROWS_EXCEPTION(platform::Error,
+                             host::DatabaseSettings::fromLibpq(QStringLiteral("password='x")));
 }
 
 // Catches a dangling main window after the host closed it.

@@ -10,9 +10,9 @@
 namespace {
 
 const QList<host::Glyph> kGlyphs = {
-    host::Glyph::Confirm, host::Glyph::Cancel, host::Glyph::Insert, host::Glyph::Edit,
-    host::Glyph::Delete,  host::Glyph::Search, host::Glyph::Sort,   host::Glyph::Help,
-    host::Glyph::Print,   host::Glyph::Close,  host::Glyph::Filter, host::Glyph::Verify,
+    host::Glyph::Confirm,     host::Glyph::Cancel,      host::Glyph::Insert, host::Glyph::Edit,
+    host::Glyph::Delete,      host::Glyph::Search,      host::Glyph::Sort,   host::Glyph::Help,
+    host::Glyph::Print,       host::Glyph::Close,       host::Glyph::Filter, host::Glyph::Verify,
     host::Glyph::SaveOptions, host::Glyph::LoadOptions,
 };
 
@@ -27,7 +27,8 @@ int differingPixels(const QImage &a, const QImage &b)
             const QRgb p = x.pixel(column, row);
             const QRgb q = y.pixel(column, row);
             if (qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q))
-                    + qAbs(qAlpha(p) - qAlpha(q)) > 48)
+                    + qAbs(qAlpha(p) - qAlpha(q))
+                > 48)
                 ++count;
         }
     }
@@ -72,11 +73,14 @@ void GlyphsHiDpiTest::glyphsAreDrawnAtTheScreensScale()
         // A drawing at 32 pixels has edges no enlargement of 16 can have
         // (fewest in a glyph of straight lines on the pixel grid).
         for (Qt::TransformationMode mode : {Qt::FastTransformation, Qt::SmoothTransformation}) {
-            const int differing = differingPixels(sharp.toImage(), upscaled(normal, sharp.size(), mode));
-            QVERIFY2(differing >= 8, qPrintable(QStringLiteral("%1: %2 pixels").arg(name).arg(differing)));
+            const int differing =
+                differingPixels(sharp.toImage(), upscaled(normal, sharp.size(), mode));
+            QVERIFY2(differing >= 8,
+                     qPrintable(QStringLiteral("%1: %2 pixels").arg(name).arg(differing)));
         }
         // And it is the same picture, not another one.
-        const QImage reduced = sharp.toImage().scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage reduced =
+            sharp.toImage().scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         QVERIFY2(differingPixels(reduced, normal.toImage()) < 64, qPrintable(name));
         // The disabled one is its grey twin at the same scale.
         const QPixmap grey = host::glyphPixmap(glyph, false, 2.0);
@@ -116,8 +120,10 @@ void GlyphsHiDpiTest::buttonsShowTheSharpGlyph()
         QCOMPARE(shown.size(), QSize(32, 32));
         QCOMPARE(shown.toImage(), button->currentGlyph(2.0).toImage());
     }
-    QCOMPARE(buttons.last()->currentGlyph(2.0).toImage(), host::glyphPixmap(host::Glyph::Search, true, 2.0).toImage());
-    QCOMPARE(buttons.at(2)->currentGlyph(2.0).toImage(), host::glyphPixmap(host::Glyph::Insert, false, 2.0).toImage());
+    QCOMPARE(buttons.last()->currentGlyph(2.0).toImage(),
+             host::glyphPixmap(host::Glyph::Search, true, 2.0).toImage());
+    QCOMPARE(buttons.at(2)->currentGlyph(2.0).toImage(),
+             host::glyphPixmap(host::Glyph::Insert, false, 2.0).toImage());
 
     const QPixmap picture = toolbar.grab();
     QCOMPARE(picture.devicePixelRatio(), 2.0);

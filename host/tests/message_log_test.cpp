@@ -1,10 +1,10 @@
-#include "platform/abort.h"
-#include "host/tests/fake_dialogs.h"
 #include "host/functions.h"
 #include "host/message_log.h"
 #include "host/net/net_connection.h"
-#include "host/rotating_log_file.h"
 #include "host/net/tests/scripted_server.h"
+#include "host/rotating_log_file.h"
+#include "host/tests/fake_dialogs.h"
+#include "platform/abort.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,8 +56,11 @@ private slots:
 void MessageLogTest::callLogsMethodDurationAndOutcome()
 {
     ScriptedServer server;
-    server.enqueue(QStringLiteral("GetPlanoVoo"), Answer::packet(TestPacket().text(QStringLiteral("CDCIA"), 4).row({"G3"}).row({"JJ"})));
-    server.enqueue(QStringLiteral("GetPrevPax"), Answer::failure(QStringLiteral("Filial inexistente.")));
+    server.enqueue(
+        QStringLiteral("GetPlanoVoo"),
+        Answer::packet(TestPacket().text(QStringLiteral("CDCIA"), 4).row({"G3"}).row({"JJ"})));
+    server.enqueue(QStringLiteral("GetPrevPax"),
+                   Answer::failure(QStringLiteral("Filial inexistente.")));
     server.start();
 
     const LogScope log;
@@ -71,22 +74,28 @@ void MessageLogTest::callLogsMethodDurationAndOutcome()
 
     const QString address = QStringLiteral("127.0.0.1:%1").arg(server.port());
     const QString text = log.text();
-    QVERIFY2(text.contains(QStringLiteral("info ate.net: connected to ") + address), qPrintable(text));
-    const QRegularExpression ok(QStringLiteral("info ate.net: call Ate25400.rdmPosFDiPlav.GetPlanoVoo on %1 ok: 2 "
-                                               "rows in \\d+ ms\n")
-                                    .arg(QRegularExpression::escape(address)));
+    QVERIFY2(text.contains(QStringLiteral("info ate.net: connected to ") + address),
+             qPrintable(text));
+    const QRegularExpression ok(
+        QStringLiteral("info ate.net: call Ate25400.rdmPosFDiPlav.GetPlanoVoo on %1 ok: 2 "
+                       "rows in \\d+ ms\n")
+            .arg(QRegularExpression::escape(address)));
     QVERIFY2(text.contains(ok), qPrintable(text));
-    QVERIFY2(text.contains(QRegularExpression(QStringLiteral("call Ate25400.rdmPosFDiPlav.GetPrevPax on \\S+ failed "
-                                                             "\\(refused by the server\\) in \\d+ ms: Filial "
-                                                             "inexistente.\n"))),
+    QVERIFY2(text.contains(QRegularExpression(
+                 QStringLiteral("call Ate25400.rdmPosFDiPlav.GetPrevPax on \\S+ failed "
+                                "\\(refused by the server\\) in \\d+ ms: Filial "
+                                "inexistente.\n"))),
              qPrintable(text));
 
     // A server that is gone: the failure says so too.
     server.stop();
     connection.disconnect();
     QVERIFY(!connection.appServer().invoke(QStringLiteral("GetPlanoVoo")).ok());
-    QVERIFY2(log.text().contains(QStringLiteral("connect to ") + address + QStringLiteral(" failed")), qPrintable(log.text()));
-    QVERIFY2(log.text().contains(QStringLiteral("GetPlanoVoo on ") + address + QStringLiteral(" failed (transport failure)")),
+    QVERIFY2(
+        log.text().contains(QStringLiteral("connect to ") + address + QStringLiteral(" failed")),
+        qPrintable(log.text()));
+    QVERIFY2(log.text().contains(QStringLiteral("GetPlanoVoo on ") + address
+                                 + QStringLiteral(" failed (transport failure)")),
              qPrintable(log.text()));
 }
 
@@ -97,12 +106,15 @@ void MessageLogTest::errorBoxLogsALine()
     const LogScope log;
     FakeDialogs dialogs;
     QVERIFY(!platform::guarded([] { host::MensErro(QStringLiteral("Informe a filial."), true); }));
-    QVERIFY(!platform::guarded([] { throw platform::Error(QStringLiteral("Servidor sem resposta.\nTente de novo.")); }));
+    QVERIFY(!platform::guarded(
+        [] { throw platform::Error(QStringLiteral("Servidor sem resposta.\nTente de novo.")); }));
     QCOMPARE(dialogs.texts().size(), 2);
     const QString text = log.text();
-    QVERIFY2(text.contains(QStringLiteral("info ate.screen: error box: Informe a filial.\n")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("info ate.screen: error box: Informe a filial.\n")),
+             qPrintable(text));
     // One message, one line.
-    QVERIFY2(text.contains(QStringLiteral("error box: Servidor sem resposta. | Tente de novo.\n")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("error box: Servidor sem resposta. | Tente de novo.\n")),
+             qPrintable(text));
 }
 
 // Catches a log that fills the disk of a host left running for months, and

@@ -25,7 +25,8 @@ void ModalDriver::poll()
             m_timer.stop();
         } else if (m_remainingTicks <= 0) {
             m_timer.stop();
-            fail(m_dialog, QStringLiteral("modal widget \"%1\" still open after the action").arg(m_objectName));
+            fail(m_dialog, QStringLiteral("modal widget \"%1\" still open after the action")
+                               .arg(m_objectName));
         }
         return;
     }

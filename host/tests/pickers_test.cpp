@@ -1,12 +1,12 @@
-#include "platform/abort.h"
 #include "host/btn_pesquisa.h"
-#include "platform/client_data_set.h"
-#include "platform/data_source.h"
-#include "host/tests/fake_dialogs.h"
 #include "host/list_picker_dialog.h"
-#include "host/tests/modal_driver.h"
 #include "host/pesquisa_lista.h"
 #include "host/record_set_model.h"
+#include "host/tests/fake_dialogs.h"
+#include "host/tests/modal_driver.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/data_source.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -21,7 +21,8 @@ using host::testing::ModalDriver;
 
 namespace {
 
-platform::DataPacket packetOf(const QList<platform::PacketField> &fields, const QList<QStringList> &rows)
+platform::DataPacket packetOf(const QList<platform::PacketField> &fields,
+                              const QList<QStringList> &rows)
 {
     platform::DataPacket packet;
     packet.fields = fields;
@@ -34,12 +35,15 @@ platform::DataPacket packetOf(const QList<platform::PacketField> &fields, const 
 // hidden key, abbreviation and name.
 void declareAirlines(platform::ClientDataSet &set)
 {
-    set.addField(QStringLiteral("IDMARCADO"), platform::FieldType::FixedString, 1)->setReadOnly(true);
+    set.addField(QStringLiteral("IDMARCADO"), platform::FieldType::FixedString, 1)
+        ->setReadOnly(true);
     platform::Field *code = set.addField(QStringLiteral("CDCIA"), platform::FieldType::String, 4);
     code->setDisplayLabel(QStringLiteral("Código"));
     code->setVisible(false);
-    set.addField(QStringLiteral("SGCIA"), platform::FieldType::String, 5)->setDisplayLabel(QStringLiteral("Sigla"));
-    set.addField(QStringLiteral("NMCIA"), platform::FieldType::String, 50)->setDisplayLabel(QStringLiteral("Nome"));
+    set.addField(QStringLiteral("SGCIA"), platform::FieldType::String, 5)
+        ->setDisplayLabel(QStringLiteral("Sigla"));
+    set.addField(QStringLiteral("NMCIA"), platform::FieldType::String, 50)
+        ->setDisplayLabel(QStringLiteral("Nome"));
 }
 
 void loadAirlines(platform::ClientDataSet &set, const QList<QStringList> &rows)
@@ -55,25 +59,29 @@ const QList<QStringList> Airlines = {
     {QStringLiteral("N"), QStringLiteral("AD"), QStringLiteral("AZU"), QStringLiteral("Azul")},
     {QStringLiteral("N"), QStringLiteral("G3"), QStringLiteral("GOL"), QStringLiteral("Gol")},
     {QStringLiteral("N"), QStringLiteral("JJ"), QStringLiteral("TAM"), QStringLiteral("Latam")},
-    {QStringLiteral("N"), QStringLiteral("TP "), QStringLiteral("TAP"), QStringLiteral("TAP Air Portugal")},
+    {QStringLiteral("N"), QStringLiteral("TP "), QStringLiteral("TAP"),
+     QStringLiteral("TAP Air Portugal")},
 };
 
 // The branches as the branch query declares them.
 void declareBranches(platform::ClientDataSet &set)
 {
-    set.addField(QStringLiteral("CDFILIAL"), platform::FieldType::String, 4)->setDisplayLabel(QStringLiteral("Código"));
-    set.addField(QStringLiteral("NMFILIAL"), platform::FieldType::String, 30)->setDisplayLabel(QStringLiteral("Nome"));
+    set.addField(QStringLiteral("CDFILIAL"), platform::FieldType::String, 4)
+        ->setDisplayLabel(QStringLiteral("Código"));
+    set.addField(QStringLiteral("NMFILIAL"), platform::FieldType::String, 30)
+        ->setDisplayLabel(QStringLiteral("Nome"));
     set.addField(QStringLiteral("IDCNTRRESC"), platform::FieldType::String, 1)->setVisible(false);
 }
 
 void loadBranches(platform::ClientDataSet &set)
 {
-    set.loadPacket(packetOf({{QStringLiteral("CDFILIAL"), platform::FieldType::String, 4},
-                             {QStringLiteral("NMFILIAL"), platform::FieldType::String, 30},
-                             {QStringLiteral("IDCNTRRESC"), platform::FieldType::String, 1}},
-                            {{QStringLiteral("CGH"), QStringLiteral("Congonhas"), QStringLiteral("N")},
-                             {QStringLiteral("GIG"), QStringLiteral("Rio de Janeiro"), QStringLiteral("S")},
-                             {QStringLiteral("GRU"), QStringLiteral("Guarulhos"), QStringLiteral("N")}}));
+    set.loadPacket(
+        packetOf({{QStringLiteral("CDFILIAL"), platform::FieldType::String, 4},
+                  {QStringLiteral("NMFILIAL"), platform::FieldType::String, 30},
+                  {QStringLiteral("IDCNTRRESC"), platform::FieldType::String, 1}},
+                 {{QStringLiteral("CGH"), QStringLiteral("Congonhas"), QStringLiteral("N")},
+                  {QStringLiteral("GIG"), QStringLiteral("Rio de Janeiro"), QStringLiteral("S")},
+                  {QStringLiteral("GRU"), QStringLiteral("Guarulhos"), QStringLiteral("N")}}));
 }
 
 void clickCell(QTableView *view, int row, int column)
@@ -184,18 +192,19 @@ void PickersTest::listPickerMarksWithMouseAndSpace()
             if (model->isMarked(row))
                 startedMarked.append(model->data(model->index(row, 1)).toString());
         }
-        clickCell(view, 0, 0);                        // mark Azul
-        clickCell(view, 2, 1);                        // a click on data only moves
-        QTest::keyClick(view, Qt::Key_Space);          // unmark Latam
+        clickCell(view, 0, 0);                // mark Azul
+        clickCell(view, 2, 1);                // a click on data only moves
+        QTest::keyClick(view, Qt::Key_Space); // unmark Latam
         QTest::keyClick(view, Qt::Key_Down);
-        QTest::keyClick(view, Qt::Key_Space);          // unmark TAP
+        QTest::keyClick(view, Qt::Key_Space); // unmark TAP
         QTest::keyClick(view, Qt::Key_Up);
         QTest::keyClick(view, Qt::Key_Up);
-        QTest::keyClick(view, Qt::Key_Space);          // mark Gol
+        QTest::keyClick(view, Qt::Key_Space); // mark Gol
         QTest::mouseClick(button(dialog, "btnOk"), Qt::LeftButton);
     });
     const bool confirmed =
-        host::PesquisaLista(m_source, QStringLiteral("CDCIA"), QStringLiteral("Companhia|Não há companhia."), false, list);
+        host::PesquisaLista(m_source, QStringLiteral("CDCIA"),
+                            QStringLiteral("Companhia|Não há companhia."), false, list);
     QVERIFY2(driver.failure().isEmpty(), qPrintable(driver.failure()));
     QVERIFY(confirmed);
     QCOMPARE(title, QStringLiteral("Companhia"));
@@ -215,7 +224,8 @@ void PickersTest::listPickerCancelKeepsTheList()
         QTest::mouseClick(button(dialog, "btnMarcarTodos"), Qt::LeftButton);
         QTest::mouseClick(button(dialog, "btnCancelar"), Qt::LeftButton);
     });
-    QVERIFY(!host::PesquisaLista(m_source, QStringLiteral("CDCIA"), QStringLiteral("Companhia|x"), false, list));
+    QVERIFY(!host::PesquisaLista(m_source, QStringLiteral("CDCIA"), QStringLiteral("Companhia|x"),
+                                 false, list));
     QVERIFY2(driver.failure().isEmpty(), qPrintable(driver.failure()));
     QCOMPARE(list, QStringLiteral("G3"));
 }
@@ -228,17 +238,20 @@ void PickersTest::listPickerWithNoRowsShowsTheEmptyText()
     declareAirlines(*m_set);
     loadAirlines(*m_set, {});
     QString list = QStringLiteral("AD");
-    QVERIFY(!host::PesquisaLista(m_source, QStringLiteral("CDCIA"),
-                                 QStringLiteral("Companhia|Não há companhia cadastrada para a filial informada."),
-                                 false, list));
-    QCOMPARE(fake.texts(), QStringList{QStringLiteral("Não há companhia cadastrada para a filial informada.")});
+    QVERIFY(!host::PesquisaLista(
+        m_source, QStringLiteral("CDCIA"),
+        QStringLiteral("Companhia|Não há companhia cadastrada para a filial informada."), false,
+        list));
+    QCOMPARE(fake.texts(),
+             QStringList{QStringLiteral("Não há companhia cadastrada para a filial informada.")});
     QVERIFY(fake.pickers().isEmpty());
     QCOMPARE(list, QStringLiteral("AD"));
 
     // A key field the set lacks is a programming fault, reported as such.
     loadAirlines(*m_set, Airlines);
-    QVERIFY_THROWS_EXCEPTION(platform::Error,
-                             host::PesquisaLista(m_source, QStringLiteral("CDXXX"), QStringLiteral("a|b"), false, list));
+    QVERIFY_THROWS_EXCEPTION(
+        platform::Error,
+        host::PesquisaLista(m_source, QStringLiteral("CDXXX"), QStringLiteral("a|b"), false, list));
 }
 
 // Catches the scripted picker seeing a different request than the real one
@@ -253,17 +266,22 @@ void PickersTest::listPickerThroughTheScript()
     fake.cancel();
 
     QString list = QStringLiteral("G3, JJ");
-    QVERIFY(host::PesquisaLista(m_source, QStringLiteral("CDCIA"), QStringLiteral("Companhia|x"), false, list));
+    QVERIFY(host::PesquisaLista(m_source, QStringLiteral("CDCIA"), QStringLiteral("Companhia|x"),
+                                false, list));
     QCOMPARE(fake.pickers().first().title, QStringLiteral("Companhia"));
-    QCOMPARE(fake.pickers().first().marked, QStringList({QStringLiteral("G3"), QStringLiteral("JJ")}));
+    QCOMPARE(fake.pickers().first().marked,
+             QStringList({QStringLiteral("G3"), QStringLiteral("JJ")}));
     QCOMPARE(fake.pickers().first().rowCount, 4);
-    QCOMPARE(fake.pickers().first().columns, QStringList({QStringLiteral("Sigla"), QStringLiteral("Nome")}));
+    QCOMPARE(fake.pickers().first().columns,
+             QStringList({QStringLiteral("Sigla"), QStringLiteral("Nome")}));
     QCOMPARE(list, QStringLiteral("TP,AD"));
 
-    QVERIFY(host::PesquisaLista(m_source, QStringLiteral("CDCIA"), QStringLiteral("Companhia|x"), false, list));
+    QVERIFY(host::PesquisaLista(m_source, QStringLiteral("CDCIA"), QStringLiteral("Companhia|x"),
+                                false, list));
     QCOMPARE(list, QStringLiteral("G3,JJ"));
 
-    QVERIFY(!host::PesquisaLista(m_source, QStringLiteral("CDCIA"), QStringLiteral("Companhia|x"), true, list));
+    QVERIFY(!host::PesquisaLista(m_source, QStringLiteral("CDCIA"), QStringLiteral("Companhia|x"),
+                                 true, list));
     QCOMPARE(fake.pickers().last().marked.size(), 4);
     QCOMPARE(list, QStringLiteral("G3,JJ"));
     QVERIFY(fake.scriptErrors().isEmpty());
@@ -369,7 +387,8 @@ void PickersTest::lookupBeforeAndClickHandlers()
         loadBranches(*m_set);
         go = proceed;
     });
-    m_button->setOnAfterPesq([](QObject *) { throw platform::Error(QStringLiteral("Falha depois da escolha.")); });
+    m_button->setOnAfterPesq(
+        [](QObject *) { throw platform::Error(QStringLiteral("Falha depois da escolha.")); });
     fake.pickRow(2);
     QTest::mouseClick(m_button, Qt::LeftButton);
     QCOMPARE(m_set->recNo(), 2);

@@ -39,8 +39,8 @@ typedef struct AtePackageInfo
     int abiVersion; /* ATE_PACKAGE_ABI_VERSION */
 
     /* The package description. */
-    const char *name;            /* the library's base name, e.g. "PKG_ATE25400" */
-    int runtimeOnly;             /* 1: loaded at run time only, never rebuilt on demand */
+    const char *name; /* the library's base name, e.g. "PKG_ATE25400" */
+    int runtimeOnly;  /* 1: loaded at run time only, never rebuilt on demand */
     int requiredCount;
     const char *const *requiredLibraries; /* names of the libraries it needs */
 

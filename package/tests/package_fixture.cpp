@@ -15,7 +15,10 @@ QString packageFile()
     return QStringLiteral(ATE_PACKAGE_FILE);
 }
 
-LoadedPlugin::LoadedPlugin() : m_library(packageFile()) {}
+LoadedPlugin::LoadedPlugin()
+    : m_library(packageFile())
+{
+}
 
 LoadedPlugin::~LoadedPlugin()
 {
@@ -104,4 +107,4 @@ HostAround::~HostAround()
     host::setMainWindow(nullptr);
 }
 
-}  // namespace package_testing
+} // namespace package_testing

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "package/include/ate_package.h"
 #include "host/net/tests/scripted_server.h"
+#include "package/include/ate_package.h"
 
 #include <QLibrary>
 #include <QMainWindow>
@@ -29,8 +29,7 @@ public:
     const AtePackageInfo *info();
     // A unit-level variable by its exported (mangled) name; null when the
     // package does not export it.
-    template <typename T>
-    T *variable(const char *symbol)
+    template<typename T> T *variable(const char *symbol)
     {
         return reinterpret_cast<T *>(m_library.resolve(symbol));
     }
@@ -44,7 +43,7 @@ public:
     bool &boPrimVez();
     bool &boScroll();
     QString &stLista();
-    void *frmPosFecDiaPlaVoo();  // the form's address, null when none
+    void *frmPosFecDiaPlaVoo(); // the form's address, null when none
 
 private:
     QLibrary m_library;
@@ -69,4 +68,4 @@ private:
     host::testing::ScriptedServer m_server;
 };
 
-}  // namespace package_testing
+} // namespace package_testing

@@ -15,7 +15,7 @@ namespace {
 const char *const kContext = "TfrmPosFecDiaPlaVoo";
 const char *const kCaption = "Posição do Fechamento Diário do Plano de Vôo";
 
-}  // namespace
+} // namespace
 
 // Built once per user locale (ATE_TEST_LOCALE): English finds the
 // package's translation beside the library, Portuguese has none.

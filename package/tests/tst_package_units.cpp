@@ -1,9 +1,9 @@
 #include "package/tests/package_fixture.h"
 
-#include "host/tests/fake_dialogs.h"
 #include "host/host_context.h"
-#include "host/tests/modal_driver.h"
 #include "host/net/net_connection.h"
+#include "host/tests/fake_dialogs.h"
+#include "host/tests/modal_driver.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -66,7 +66,8 @@ void PackageUnitsTest::everyExportIsThere()
     for (const char *name :
          {"_ZN12Cli_ate2540217frmRelPosFecDiaPVE", "_ZN12Cli_ate2540210boIdCriadoE",
           "_ZN12Cli_ate2540218CriaRelPosFecDiaPVEv",
-          "_ZN12Cli_ate2540218TfrmRelPosFecDiaPV30rpddPadraoBeforeGetQueryParamsERN4host7TParamsERb",
+          "_ZN12Cli_"
+          "ate2540218TfrmRelPosFecDiaPV30rpddPadraoBeforeGetQueryParamsERN4host7TParamsERb",
           "_ZN12Cli_ate2540218TfrmRelPosFecDiaPV11btpCiaClickEP7QObject"})
         QVERIFY2(m_plugin.variable<void>(name), name);
 }

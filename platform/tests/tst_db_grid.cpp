@@ -60,8 +60,7 @@ void DBGridTest::init()
     m_grid = new DBGrid(m_form.get());
     m_grid->setObjectName(QStringLiteral("dbgPlanoVoo"));
     new QAbstractItemModelTester(m_grid->gridModel(),
-                                 QAbstractItemModelTester::FailureReportingMode::QtTest,
-                                 m_grid);
+                                 QAbstractItemModelTester::FailureReportingMode::QtTest, m_grid);
     m_grid->setDataSource(m_source);
     m_grid->addColumn(QStringLiteral("IDSIT"), {}, 30);
     m_grid->addColumn(QStringLiteral("NRVOO"), QStringLiteral("Vôo"), 50);

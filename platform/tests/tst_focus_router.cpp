@@ -1,6 +1,6 @@
 #include "platform/focus_router.h"
-#include "platform/tests/modal_closer.h"
 #include "platform/spin_edit.h"
+#include "platform/tests/modal_closer.h"
 #include "platform/tests/test_support.h"
 
 #include <QFrame>

@@ -3,9 +3,9 @@
 #include "platform/db_grid.h"
 #include "platform/key_preview.h"
 #include "platform/mdi_activation.h"
-#include "platform/tests/modal_closer.h"
 #include "platform/screen.h"
 #include "platform/spin_edit.h"
+#include "platform/tests/modal_closer.h"
 #include "platform/tests/test_support.h"
 
 #include <QLineEdit>

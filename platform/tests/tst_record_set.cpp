@@ -92,7 +92,8 @@ void RecordSetTest::loadPacketRefusesMissingOrMistypedField()
 void RecordSetTest::loadPacketRefusesMalformedColumns()
 {
     DataPacket shortColumn = flightPacket(3);
-    shortColumn.columns[1] = makeColumn(FieldType::String, {QStringLiteral("1000"), QStringLiteral("1001")});
+    shortColumn.columns[1] =
+        makeColumn(FieldType::String, {QStringLiteral("1000"), QStringLiteral("1001")});
     QVERIFY_THROWS_EXCEPTION(Error, m_set->loadPacket(shortColumn));
 
     DataPacket wrongValue = flightPacket(3);
@@ -105,7 +106,8 @@ void RecordSetTest::loadPacketRefusesMalformedColumns()
     wider.fields[3].type = FieldType::Integer;
     wider.columns[3] = makeColumn(FieldType::Integer, {QVariant(qint64(7)), QVariant()});
     wider.fields << PacketField{QStringLiteral("EXTRA"), FieldType::String, 2};
-    wider.columns.push_back(makeColumn(FieldType::String, {QStringLiteral("x"), QStringLiteral("y")}));
+    wider.columns.push_back(
+        makeColumn(FieldType::String, {QStringLiteral("x"), QStringLiteral("y")}));
     m_set->loadPacket(std::move(wider));
     QCOMPARE(m_set->fieldByName("QTPAX").asFloat(), 7.0);
 }
@@ -115,8 +117,9 @@ void RecordSetTest::loadPacketRefusesMalformedColumns()
 void RecordSetTest::loadPacketTruncatesLongStrings()
 {
     DataPacket packet = flightPacket(4);
-    packet.columns[0] = makeColumn(FieldType::String, {QStringLiteral("ABCDEFG"), QStringLiteral("AÇÃO"),
-                                                       QStringLiteral("ÇÃOXY"), QVariant()});
+    packet.columns[0] =
+        makeColumn(FieldType::String, {QStringLiteral("ABCDEFG"), QStringLiteral("AÇÃO"),
+                                       QStringLiteral("ÇÃOXY"), QVariant()});
     m_set->loadPacket(packet);
     const Field &airline = m_set->fieldByName("CDCIA");
     QCOMPARE(airline.asStringAt(0), QStringLiteral("ABCD"));
@@ -200,10 +203,11 @@ void RecordSetTest::locateCaseInsensitiveWholeValues()
                            {QStringLiteral("ci1"), QStringLiteral("100")}, ci));
     QVERIFY(!m_set->locate(QStringLiteral("CDCIA;NRVOO"),
                            {QStringLiteral("ci1"), QStringLiteral("1007")}));
-    QVERIFY(m_set->locate(QStringLiteral("cdcia ; nrvoo"), {QStringLiteral("CI1"), QStringLiteral("1007")}));
+    QVERIFY(m_set->locate(QStringLiteral("cdcia ; nrvoo"),
+                          {QStringLiteral("CI1"), QStringLiteral("1007")}));
     QCOMPARE(m_set->recNo(), 7);
-    QVERIFY(m_set->locate(QStringLiteral("NRVOO"), {QStringLiteral("100")},
-                          LocateOption::PartialKey));
+    QVERIFY(
+        m_set->locate(QStringLiteral("NRVOO"), {QStringLiteral("100")}, LocateOption::PartialKey));
     QCOMPARE(m_set->recNo(), 0);
     QVERIFY(m_set->locate(QStringLiteral("QTPAX;DTHRVOO"),
                           {3.0, civilDateTime(QDate(2024, 3, 1), QTime(2, 0))}));
@@ -219,11 +223,11 @@ void RecordSetTest::locateCaseInsensitiveWholeValues()
 // asked; an empty key finds a null text, a null key only a null value.
 void RecordSetTest::locateAccentedAndNullKeys()
 {
-    m_set->loadPacket(makePacket(flightFields(),
-                                 {{QStringLiteral("GOL"), QStringLiteral("1"), {}, 1.0},
-                                  {QStringLiteral("AÇÃO"), QStringLiteral("2"), {}, QVariant()},
-                                  {QVariant(), QStringLiteral("3"), {}, 2.0},
-                                  {QStringLiteral("AÇB"), QStringLiteral("4"), {}, 3.0}}));
+    m_set->loadPacket(
+        makePacket(flightFields(), {{QStringLiteral("GOL"), QStringLiteral("1"), {}, 1.0},
+                                    {QStringLiteral("AÇÃO"), QStringLiteral("2"), {}, QVariant()},
+                                    {QVariant(), QStringLiteral("3"), {}, 2.0},
+                                    {QStringLiteral("AÇB"), QStringLiteral("4"), {}, 3.0}}));
     const auto ci = LocateOptions(LocateOption::CaseInsensitive);
     QVERIFY(!m_set->locate(QStringLiteral("CDCIA"), {QStringLiteral("açÃo")}));
     QVERIFY(m_set->locate(QStringLiteral("CDCIA"), {QStringLiteral("açÃo")}, ci));
@@ -320,21 +324,36 @@ void RecordSetTest::floatFormatPatterns_data()
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("quantity") << "###0.00" << 1234.5 << "C" << "1234.50";
-    QTest::newRow("reais") << "R$ ###0.00" << 12.5 << "C" << "R$ 12.50";
-    QTest::newRow("dollars, comma") << "US$ ###0.00" << 7.0 << "pt_BR" << "US$ 7,00";
-    QTest::newRow("half up") << "##0.00" << 0.125 << "C" << "0.13";
-    QTest::newRow("2.675") << "0.00" << 2.675 << "C" << "2.68";
-    QTest::newRow("carry") << "0.00" << 9.999 << "C" << "10.00";
-    QTest::newRow("small") << "###0.00" << 0.004 << "C" << "0.00";
-    QTest::newRow("negative") << "R$ ###0.00" << -3.456 << "C" << "-R$ 3.46";
-    QTest::newRow("negative to zero") << "0.00" << -0.001 << "C" << "0.00";
-    QTest::newRow("grouping") << "#,##0.00" << 1234567.891 << "pt_BR" << "1.234.567,89";
-    QTest::newRow("optional decimals") << "0.##" << 2.5 << "C" << "2.5";
-    QTest::newRow("sections") << "0.0;(0.0);'nada'" << -2.0 << "C" << "(2.0)";
-    QTest::newRow("zero section") << "0.0;(0.0);'nada'" << 0.0 << "C" << "nada";
-    QTest::newRow("large") << "0" << 12345678901234.0 << "C" << "12345678901234";
-    QTest::newRow("general") << "" << 0.1 << "C" << "0.1";
+    QTest::newRow("quantity") << "###0.00" << 1234.5 << "C"
+                              << "1234.50";
+    QTest::newRow("reais") << "R$ ###0.00" << 12.5 << "C"
+                           << "R$ 12.50";
+    QTest::newRow("dollars, comma") << "US$ ###0.00" << 7.0 << "pt_BR"
+                                    << "US$ 7,00";
+    QTest::newRow("half up") << "##0.00" << 0.125 << "C"
+                             << "0.13";
+    QTest::newRow("2.675") << "0.00" << 2.675 << "C"
+                           << "2.68";
+    QTest::newRow("carry") << "0.00" << 9.999 << "C"
+                           << "10.00";
+    QTest::newRow("small") << "###0.00" << 0.004 << "C"
+                           << "0.00";
+    QTest::newRow("negative") << "R$ ###0.00" << -3.456 << "C"
+                              << "-R$ 3.46";
+    QTest::newRow("negative to zero") << "0.00" << -0.001 << "C"
+                                      << "0.00";
+    QTest::newRow("grouping") << "#,##0.00" << 1234567.891 << "pt_BR"
+                              << "1.234.567,89";
+    QTest::newRow("optional decimals") << "0.##" << 2.5 << "C"
+                                       << "2.5";
+    QTest::newRow("sections") << "0.0;(0.0);'nada'" << -2.0 << "C"
+                              << "(2.0)";
+    QTest::newRow("zero section") << "0.0;(0.0);'nada'" << 0.0 << "C"
+                                  << "nada";
+    QTest::newRow("large") << "0" << 12345678901234.0 << "C"
+                           << "12345678901234";
+    QTest::newRow("general") << "" << 0.1 << "C"
+                             << "0.1";
 }
 
 // Quantities and prices on screen go through these patterns.

@@ -1,8 +1,8 @@
 #include "report/tests/company_database.h"
 
-#include "server/database.h"
 #include "host/host_context.h"
 #include "host/local_database.h"
+#include "server/database.h"
 #include "server/schema.h"
 
 #include <QCoreApplication>
@@ -55,15 +55,18 @@ std::unique_ptr<CompanyDatabase> CompanyDatabase::create(const QString &driver, 
             return nullptr;
         }
         db->m_schema = QStringLiteral("report_test_%1").arg(QCoreApplication::applicationPid());
-        runAdmin(db->m_adminConninfo, QStringLiteral("SET client_min_messages TO warning; DROP SCHEMA IF EXISTS %1 CASCADE").arg(db->m_schema));
-        if (const QString failure = runAdmin(db->m_adminConninfo,
-                                             QStringLiteral("CREATE SCHEMA %1").arg(db->m_schema));
+        runAdmin(
+            db->m_adminConninfo,
+            QStringLiteral("SET client_min_messages TO warning; DROP SCHEMA IF EXISTS %1 CASCADE")
+                .arg(db->m_schema));
+        if (const QString failure =
+                runAdmin(db->m_adminConninfo, QStringLiteral("CREATE SCHEMA %1").arg(db->m_schema));
             !failure.isEmpty()) {
             *whyNot = failure;
             return nullptr;
         }
-        const QString conninfo = db->m_adminConninfo
-                                 + QStringLiteral(" options='-csearch_path=%1'").arg(db->m_schema);
+        const QString conninfo =
+            db->m_adminConninfo + QStringLiteral(" options='-csearch_path=%1'").arg(db->m_schema);
         target.dialect = appserver::Dialect::PostgreSQL;
         target.target = conninfo.toStdString();
         settings = host::DatabaseSettings::fromLibpq(conninfo);
@@ -95,7 +98,10 @@ CompanyDatabase::~CompanyDatabase()
     host::closeLocalDatabase();
     m_connection.reset();
     if (!m_schema.isEmpty())
-        runAdmin(m_adminConninfo, QStringLiteral("SET client_min_messages TO warning; DROP SCHEMA IF EXISTS %1 CASCADE").arg(m_schema));
+        runAdmin(
+            m_adminConninfo,
+            QStringLiteral("SET client_min_messages TO warning; DROP SCHEMA IF EXISTS %1 CASCADE")
+                .arg(m_schema));
     if (!m_folder.isEmpty())
         QDir(m_folder).removeRecursively();
 }

@@ -3,12 +3,12 @@
 
 #include "screen/tests/screen_fixture.h"
 
-#include "report/frm_rel_pos_fec_dia_pv.h"
-#include "host/tests/modal_driver.h"
-#include "screen/tests/open_screen_test.h"
 #include "host/forms/report_designer.h"
+#include "host/tests/modal_driver.h"
 #include "platform/abort.h"
 #include "platform/screen.h"
+#include "report/frm_rel_pos_fec_dia_pv.h"
+#include "screen/tests/open_screen_test.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -41,12 +41,14 @@ void PrintCommandTest::printOpensANewModalFormEachTime()
     const auto close = [&](QWidget *dialog) {
         seen.append(Cli_ate25402::frmRelPosFecDiaPV);
         createdInside = Cli_ate25402::boIdCriado;
-        cursorInside = QGuiApplication::overrideCursor() ? QGuiApplication::overrideCursor()->shape() : -1;
+        cursorInside =
+            QGuiApplication::overrideCursor() ? QGuiApplication::overrideCursor()->shape() : -1;
         QVERIFY(m_form->timAtualizacaoPv->isActive());
         QCheckBox *box = dialog->findChild<QCheckBox *>(QStringLiteral("ckbPendente"));
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
         QVERIFY(!box->isChecked());
-        QTest::mouseClick(dialog->findChild<QWidget *>(QStringLiteral("sbtFechar")), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QWidget *>(QStringLiteral("sbtFechar")),
+                          Qt::LeftButton);
     };
     {
         ModalDriver driver(QStringLiteral("frmRelPosFecDiaPV"), close);

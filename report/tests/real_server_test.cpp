@@ -3,11 +3,11 @@
 
 #include "report/tests/report_fixture.h"
 
-#include "platform/client_data_set.h"
-#include "host/net/tests/demo_server.h"
-#include "platform/field.h"
 #include "host/host_context.h"
 #include "host/net/net_connection.h"
+#include "host/net/tests/demo_server.h"
+#include "platform/client_data_set.h"
+#include "platform/field.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -45,7 +45,8 @@ QStringList ReportRealServerTest::airlinesOfTheDay() const
 {
     QStringList codes;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("day"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("day"));
         db.setDatabaseName(m_server.serverDatabase());
         if (db.open()) {
             QSqlQuery query(db);

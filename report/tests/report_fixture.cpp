@@ -1,9 +1,9 @@
 #include "report/tests/report_fixture.h"
 
 #include "host/forms/create_form.h"
-#include "host/tests/fake_dialogs.h"
 #include "host/forms/report_definition.h"
 #include "host/forms/report_designer.h"
+#include "host/tests/fake_dialogs.h"
 
 #include <QApplication>
 #include <QTest>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "report/frm_rel_pos_fec_dia_pv.h"
-#include "host/params.h"
 #include "host/forms/tests/recording_runner.h"
+#include "host/params.h"
+#include "report/frm_rel_pos_fec_dia_pv.h"
 #include "screen/tests/screen_fixture.h"
 
 #include <memory>

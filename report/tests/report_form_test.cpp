@@ -4,9 +4,9 @@
 #include "report/tests/report_fixture.h"
 
 #include "host/busy_indicator.h"
+#include "host/net/tests/test_packet.h"
 #include "platform/client_data_set.h"
 #include "platform/field.h"
-#include "host/net/tests/test_packet.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -120,9 +120,9 @@ void ReportFormTest::opensOnTheScreensDateWithEverythingChosen()
     QVERIFY(!m_form->btpCia->isEnabled());
     QVERIFY(m_form->listaRel().isEmpty());
     QList<int> tags;
-    for (const Cli_ate25402::TCheckBox *box : {m_form->ckbPendente, m_form->ckbAtendido,
-                                               m_form->ckbCancelado, m_form->ckbCancelCob,
-                                               m_form->ckbFaturado}) {
+    for (const Cli_ate25402::TCheckBox *box :
+         {m_form->ckbPendente, m_form->ckbAtendido, m_form->ckbCancelado, m_form->ckbCancelCob,
+          m_form->ckbFaturado}) {
         QVERIFY(box->isChecked());
         tags.append(box->Tag);
     }
@@ -167,9 +167,9 @@ void ReportFormTest::situationsFollowTheTicks()
 // elsewhere than on "Pendente".
 void ReportFormTest::noSituationIsRefused()
 {
-    for (Cli_ate25402::TCheckBox *box : {m_form->ckbPendente, m_form->ckbAtendido,
-                                         m_form->ckbCancelado, m_form->ckbCancelCob,
-                                         m_form->ckbFaturado})
+    for (Cli_ate25402::TCheckBox *box :
+         {m_form->ckbPendente, m_form->ckbAtendido, m_form->ckbCancelado, m_form->ckbCancelCob,
+          m_form->ckbFaturado})
         tick(box);
     m_fixture->print();
     const auto &messages = m_fixture->screen.dialogs->messages();
@@ -196,8 +196,8 @@ void ReportFormTest::airlineListIsPickedAndKept()
     QTest::mouseClick(m_form->btpCia, Qt::LeftButton);
     QCOMPARE(server.callStrings(),
              QStringList{QStringLiteral("GetCompanhia(%1)")
-                             .arg(screen_testing::wireDate(QDateTime(screen_testing::today(),
-                                                                     QTime(0, 0), Qt::UTC)))});
+                             .arg(screen_testing::wireDate(
+                                 QDateTime(screen_testing::today(), QTime(0, 0), Qt::UTC)))});
     const auto &pickers = m_fixture->screen.dialogs->pickers();
     QCOMPARE(pickers.size(), 1);
     QCOMPARE(pickers.first().title, QStringLiteral("Companhia"));
@@ -253,8 +253,8 @@ void ReportFormTest::emptyDateComesFirst()
     m_fixture->typeDate(QString());
     QTest::mouseClick(m_form->rbtLCia, Qt::LeftButton);
     tick(m_form->ckbPendente);
-    for (Cli_ate25402::TCheckBox *box : {m_form->ckbAtendido, m_form->ckbCancelado,
-                                         m_form->ckbCancelCob, m_form->ckbFaturado})
+    for (Cli_ate25402::TCheckBox *box :
+         {m_form->ckbAtendido, m_form->ckbCancelado, m_form->ckbCancelCob, m_form->ckbFaturado})
         tick(box);
 
     m_fixture->print();
@@ -290,8 +290,8 @@ void ReportFormTest::failedAirlineSearchKeepsWhatWasThere()
 {
     host::testing::ScriptedServer &server = m_fixture->screen.server;
     server.enqueue(QStringLiteral("GetCompanhia"),
-                   Answer::packet(companhiaPacket({{"AA", "AAL", "American Airlines"},
-                                                   {"G3", "GOL", "Gol Linhas Aéreas"}})));
+                   Answer::packet(companhiaPacket(
+                       {{"AA", "AAL", "American Airlines"}, {"G3", "GOL", "Gol Linhas Aéreas"}})));
     server.enqueue(QStringLiteral("GetCompanhia"),
                    Answer::failure(QStringLiteral("Companhias indisponíveis.")));
     m_fixture->screen.dialogs->pickCodes({QStringLiteral("AA")});

@@ -71,8 +71,8 @@ QStringList services()
         service(american, 1, "REF", "2", "7, 180, 180, 0, 0", "250, 48"),
         service(american, 2, "KIT", "4", "0, 10, 0, 10, 1", "30, 5.5"),
         service(tap, 1, "BEB", "3", "0, 30, 0, 30, 0", "11, 2"),
-        service("'G3', 'CGH', '5555', '01', '2024-05-10 10:00:00'", 1, "REF", "1",
-                "0, 99, 0, 0, 0", "1, 1"),
+        service("'G3', 'CGH', '5555', '01', '2024-05-10 10:00:00'", 1, "REF", "1", "0, 99, 0, 0, 0",
+                "1, 1"),
         service("'G3', 'GRU', '1234', '01', '2024-05-11 09:30:00'", 1, "KIT", "3",
                 "0, 77, 0, 77, 0", "1, 1"),
     };
@@ -141,13 +141,13 @@ static void addDrivers()
     QTest::newRow("postgresql") << QStringLiteral("postgresql");
 }
 
-#define OPEN_COMPANY_DATABASE(db)                                                           \
-    QFETCH(QString, driver);                                                                \
-    QString whyNot;                                                                         \
-    std::unique_ptr<CompanyDatabase> db = CompanyDatabase::create(driver, &whyNot);         \
-    if (!db && driver == QLatin1String("postgresql") && whyNot.startsWith("ATE_TEST_PG"))   \
-        QSKIP("ATE_TEST_PG is not set");                                                    \
-    QVERIFY2(db, qPrintable(whyNot));                                                       \
+#define OPEN_COMPANY_DATABASE(db) \
+    QFETCH(QString, driver); \
+    QString whyNot; \
+    std::unique_ptr<CompanyDatabase> db = CompanyDatabase::create(driver, &whyNot); \
+    if (!db && driver == QLatin1String("postgresql") && whyNot.startsWith("ATE_TEST_PG")) \
+        QSKIP("ATE_TEST_PG is not set"); \
+    QVERIFY2(db, qPrintable(whyNot)); \
     QCOMPARE(db->run(Fixture + services()), QString())
 
 QString ReportPdfTest::printToPdf(ReportFixture &fixture)
@@ -183,7 +183,8 @@ void ReportPdfTest::closingPositionForAListAndSomeSituations()
     ReportFixture fixture;
     db->use();
     Cli_ate25402::TfrmRelPosFecDiaPV *form = fixture.form();
-    fixture.screen.server.setDefault(QStringLiteral("GetCompanhia"), Answer::packet(companhiaPacket()));
+    fixture.screen.server.setDefault(QStringLiteral("GetCompanhia"),
+                                     Answer::packet(companhiaPacket()));
     fixture.screen.dialogs->pickCodes({QStringLiteral("AA"), QStringLiteral("G3")});
     fixture.typeDate(QStringLiteral("10052024"));
     QTest::mouseClick(form->rbtLCia, Qt::LeftButton);
@@ -193,22 +194,21 @@ void ReportPdfTest::closingPositionForAListAndSomeSituations()
 
     const QString text = printToPdf(fixture);
     QVERIFY(!text.isEmpty());
-    QCOMPARE(contentLines(text),
-             (QStringList{
-                 "Posição do Fechamento Diário do Plano de Vôo",
-                 "Filial: GRU - Guarulhos Data do plano de vôo: 10/05/2024",
-                 "GOL 1234 Trecho 01 ETD 09:30 Situação do vôo: At",
-                 "Pe Refeição quente 4,00 150,00 0,00 2,00 R$ 12,50",
-                 "Ca Kit lanche 0,00 12,00 0,00 12,00 0,00 R$ 8,00",
-                 "Ft Gelo (kg) 1,00 20,00 20,00 0,00 0,00 R$ 1.234,20",
-                 "Total do vôo 5,00 182,00 20,00 12,00 2,00",
-                 "AAL 0950 Trecho 02 ETD 14:05 Situação do vôo: Cc",
-                 "Cc Kit lanche 0,00 10,00 0,00 10,00 1,00 US$ 5,50",
-                 "Total do vôo 0,00 10,00 0,00 10,00 1,00",
-                 "Total geral 5,00 192,00 20,00 22,00 3,00",
-                 "4 registros",
-                 "Página 1 de 1",
-             }));
+    QCOMPARE(contentLines(text), (QStringList{
+                                     "Posição do Fechamento Diário do Plano de Vôo",
+                                     "Filial: GRU - Guarulhos Data do plano de vôo: 10/05/2024",
+                                     "GOL 1234 Trecho 01 ETD 09:30 Situação do vôo: At",
+                                     "Pe Refeição quente 4,00 150,00 0,00 2,00 R$ 12,50",
+                                     "Ca Kit lanche 0,00 12,00 0,00 12,00 0,00 R$ 8,00",
+                                     "Ft Gelo (kg) 1,00 20,00 20,00 0,00 0,00 R$ 1.234,20",
+                                     "Total do vôo 5,00 182,00 20,00 12,00 2,00",
+                                     "AAL 0950 Trecho 02 ETD 14:05 Situação do vôo: Cc",
+                                     "Cc Kit lanche 0,00 10,00 0,00 10,00 1,00 US$ 5,50",
+                                     "Total do vôo 0,00 10,00 0,00 10,00 1,00",
+                                     "Total geral 5,00 192,00 20,00 22,00 3,00",
+                                     "4 registros",
+                                     "Página 1 de 1",
+                                 }));
 }
 
 void ReportPdfTest::cancelledServicesOfTheDay_data()
@@ -236,14 +236,14 @@ void ReportPdfTest::cancelledServicesOfTheDay()
     for (const QString &line : text.split(u'\n')) {
         const QString simple = line.simplified();
         if (simple.startsWith(QLatin1String("GRU ")) || simple.startsWith(QLatin1String("CGH "))
-            || simple.contains(QLatin1String("registro")) || simple.startsWith(QLatin1String("Data")))
+            || simple.contains(QLatin1String("registro"))
+            || simple.startsWith(QLatin1String("Data")))
             rows.append(simple);
     }
-    QCOMPARE(rows, (QStringList{"Data do plano de vôo: 10/05/2024",
-                                "CGH GOL 5555 01 Gelo (kg) 5,00",
-                                "GRU GOL 1234 01 Kit lanche 12,00",
-                                "GRU TAP 0087 03 Bebidas 30,00",
-                                "3 registros"}));
+    QCOMPARE(rows,
+             (QStringList{"Data do plano de vôo: 10/05/2024", "CGH GOL 5555 01 Gelo (kg) 5,00",
+                          "GRU GOL 1234 01 Kit lanche 12,00", "GRU TAP 0087 03 Bebidas 30,00",
+                          "3 registros"}));
 }
 
 QTEST_MAIN(ReportPdfTest)

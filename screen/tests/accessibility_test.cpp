@@ -3,10 +3,10 @@
 
 #include "screen/tests/open_screen_test.h"
 
-#include <QAccessible>
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QLineEdit>
 #include <QTest>
 

@@ -12,9 +12,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLocale>
-#include <QToolTip>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 using namespace screen_testing;
 
@@ -30,7 +30,8 @@ QList<QStringList> parseCsv(const QString &text, QChar separator)
     for (int i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (quoted) {
-            if (c == QLatin1Char('"') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
+            if (c == QLatin1Char('"') && i + 1 < text.size()
+                && text.at(i + 1) == QLatin1Char('"')) {
                 field += c;
                 ++i;
             } else if (c == QLatin1Char('"')) {
@@ -110,8 +111,8 @@ void CopyExportTest::copiedServicesAreWhatIsPainted()
     m_fixture->server.clearCalls();
     QApplication::clipboard()->clear();
     QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
-    const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'),
-                                                                      Qt::SkipEmptyParts);
+    const QStringList lines =
+        QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 6);
     QStringList titles;
     for (int column = 1; column < grid->columnCount(); ++column)
@@ -120,12 +121,14 @@ void CopyExportTest::copiedServicesAreWhatIsPainted()
     for (int row = 0; row < 5; ++row)
         QCOMPARE(lines.at(row + 1), paintedRow(grid, row).mid(1).join(QLatin1Char('\t')));
     QLocale::setDefault(QLocale::c());
-    const QString decimals = locale == QLatin1String("C") ? QStringLiteral("1234.50") : QStringLiteral("1234,50");
+    const QString decimals =
+        locale == QLatin1String("C") ? QStringLiteral("1234.50") : QStringLiteral("1234,50");
     QVERIFY2(lines.at(1).contains(decimals), qPrintable(lines.at(1)));
     // The price column still follows the services shown before the move
     // back (the foreign airline's): dollars.
-    QVERIFY2(lines.at(1).endsWith(QStringLiteral("US$ 2") + decimals.mid(4, 1) + QStringLiteral("40")),
-             qPrintable(lines.at(1)));
+    QVERIFY2(
+        lines.at(1).endsWith(QStringLiteral("US$ 2") + decimals.mid(4, 1) + QStringLiteral("40")),
+        qPrintable(lines.at(1)));
     QVERIFY(lines.at(5).contains(QStringLiteral("\t\t"))); // "Gelo": empty quantities
     QCOMPARE(m_fixture->server.callCount(), 0);
 }
@@ -135,8 +138,8 @@ void CopyExportTest::oneCellCopiesItsRow()
 {
     clickCell(m_form->dbgPlanoVoo, 1, 3);
     QTest::keyClick(m_form->dbgPlanoVoo, Qt::Key_C, Qt::ControlModifier);
-    const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'),
-                                                                      Qt::SkipEmptyParts);
+    const QStringList lines =
+        QApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines.at(1).split(QLatin1Char('\t')),
              (QStringList{"Cc", "14:05", "AAL", "0950", "GRU", "GIG", "Gerado"}));
@@ -147,7 +150,8 @@ void CopyExportTest::oneCellCopiesItsRow()
 void CopyExportTest::csvReadsBackAsTheGrid()
 {
     DemoDay day = m_fixture->day;
-    day.services[day.flights.at(0).nrvoo][0].description = QStringLiteral("Kit \"premium\"; frio, açaí");
+    day.services[day.flights.at(0).nrvoo][0].description =
+        QStringLiteral("Kit \"premium\"; frio, açaí");
     m_fixture->serve(day);
     QVERIFY(pressIn(m_form->dbgPlanoVoo, Qt::Key_F5));
     QTemporaryDir folder;
@@ -162,8 +166,8 @@ void CopyExportTest::csvReadsBackAsTheGrid()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
-    const QList<QStringList> lines = parseCsv(QString::fromUtf8(bytes.mid(3)),
-                                              platform::localeListSeparator());
+    const QList<QStringList> lines =
+        parseCsv(QString::fromUtf8(bytes.mid(3)), platform::localeListSeparator());
     platform::DBGrid *grid = m_form->dbgServPlano;
     QCOMPARE(lines.size(), grid->rowCount() + 1);
     QCOMPARE(lines.at(0).size(), grid->columnCount());
@@ -183,7 +187,8 @@ void CopyExportTest::failedExportSaysSoAndLeavesNoFile()
     m_form->dbgPlanoVoo->exportAction()->trigger();
     platform::DBGrid::setExportPathPrompt({});
     QCOMPARE(m_fixture->dialogs->texts().size(), 1);
-    QVERIFY(m_fixture->dialogs->texts().first().startsWith(QStringLiteral("Não foi possível gravar")));
+    QVERIFY(
+        m_fixture->dialogs->texts().first().startsWith(QStringLiteral("Não foi possível gravar")));
     QVERIFY(!QFile::exists(path));
 }
 
@@ -193,8 +198,8 @@ void CopyExportTest::situationTitlesExplainTheCodes()
 {
     const QString flights =
         m_form->dbgPlanoVoo->model()->headerData(0, Qt::Horizontal, Qt::ToolTipRole).toString();
-    for (const char *text : {"Pendente", "Atendido", "Cancelado", "Cancelado com cobrança", "Faturado",
-                             "#0000ff", "#00ffff", "#800000", ">Ft<"})
+    for (const char *text : {"Pendente", "Atendido", "Cancelado", "Cancelado com cobrança",
+                             "Faturado", "#0000ff", "#00ffff", "#800000", ">Ft<"})
         QVERIFY2(flights.contains(QString::fromUtf8(text)), text);
     const QString services =
         m_form->dbgServPlano->model()->headerData(0, Qt::Horizontal, Qt::ToolTipRole).toString();

@@ -1,14 +1,14 @@
 // Creating, showing, activating and closing the closing position screen.
 
-#include "screen/tests/screen_fixture.h"
 #include "screen/tests/real_boxes.h"
+#include "screen/tests/screen_fixture.h"
 
 #include "host/busy_indicator.h"
 #include "host/forms/create_form.h"
 #include "host/host_context.h"
-#include "screen/mask_edit.h"
 #include "host/net/net_connection.h"
 #include "platform/screen.h"
+#include "screen/mask_edit.h"
 
 #include <QTest>
 
@@ -192,8 +192,9 @@ void CreationTest::failedConnectLeavesAScreenToRetryFrom()
 // activation read: with boPrimVez left false the activation reads nothing.
 void CreationTest::refusedCreationReadLeavesNoRowsAndNoFirstLoad()
 {
-    m_fixture->server.enqueue(QStringLiteral("GetPlanoVoo"),
-                              host::testing::Answer::failure(QStringLiteral("Base de dados indisponível.")));
+    m_fixture->server.enqueue(
+        QStringLiteral("GetPlanoVoo"),
+        host::testing::Answer::failure(QStringLiteral("Base de dados indisponível.")));
     TfrmPosFecDiaPlaVoo *form = m_fixture->open();
     QVERIFY(form);
     QCOMPARE(m_fixture->dialogs->texts(), QStringList{"Base de dados indisponível."});

@@ -81,7 +81,8 @@ void FilterPanelTest::enteringSuspendsAndLeavingReloadsEverything()
 
     // What the loads see: the animation of kind 6, no dependent reads.
     QStringList duringLoads;
-    for (platform::ClientDataSet *set : {m_form->cdsPlanoVoo, m_form->cdsPrevPax, m_form->cdsServPlano}) {
+    for (platform::ClientDataSet *set :
+         {m_form->cdsPlanoVoo, m_form->cdsPrevPax, m_form->cdsServPlano}) {
         connect(set, &platform::ClientDataSet::reset, this, [&duringLoads, set] {
             duringLoads.append(QStringLiteral("%1 busy=%2 scroll=%3")
                                    .arg(set->objectName())

@@ -49,9 +49,12 @@ void KeysTest::altPageDownCyclesForward_data()
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
     QTest::addColumn<bool>("fromMoves"); // the grid left behind pages too
-    QTest::newRow("flights") << "dbgPlanoVoo" << "dbgPrevisaoPax" << false;
-    QTest::newRow("forecast") << "dbgPrevisaoPax" << "dbgServPlano" << true;
-    QTest::newRow("services") << "dbgServPlano" << "dbgPlanoVoo" << true;
+    QTest::newRow("flights") << "dbgPlanoVoo"
+                             << "dbgPrevisaoPax" << false;
+    QTest::newRow("forecast") << "dbgPrevisaoPax"
+                              << "dbgServPlano" << true;
+    QTest::newRow("services") << "dbgServPlano"
+                              << "dbgPlanoVoo" << true;
 }
 
 // Catches Alt+Page Down that leaves the focus, goes the wrong way, or pages
@@ -77,9 +80,12 @@ void KeysTest::altPageUpCyclesBackward_data()
 {
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
-    QTest::newRow("flights") << "dbgPlanoVoo" << "dbgServPlano";
-    QTest::newRow("forecast") << "dbgPrevisaoPax" << "dbgPlanoVoo";
-    QTest::newRow("services") << "dbgServPlano" << "dbgPrevisaoPax";
+    QTest::newRow("flights") << "dbgPlanoVoo"
+                             << "dbgServPlano";
+    QTest::newRow("forecast") << "dbgPrevisaoPax"
+                              << "dbgPlanoVoo";
+    QTest::newRow("services") << "dbgServPlano"
+                              << "dbgPrevisaoPax";
 }
 
 // Catches Alt+Page Up that goes the wrong way, or that is consumed in the
@@ -116,7 +122,8 @@ void KeysTest::f12GoesToTheDateAndSuspendsTheScreen_data()
     QTest::addColumn<int>("modifiers");
     QTest::newRow("flights") << "dbgPlanoVoo" << int(Qt::NoModifier);
     QTest::newRow("services, Shift") << "dbgServPlano" << int(Qt::ShiftModifier);
-    QTest::newRow("forecast, Ctrl+Alt") << "dbgPrevisaoPax" << int(Qt::ControlModifier | Qt::AltModifier);
+    QTest::newRow("forecast, Ctrl+Alt")
+        << "dbgPrevisaoPax" << int(Qt::ControlModifier | Qt::AltModifier);
     QTest::newRow("period") << "speAtualiza" << int(Qt::NoModifier);
 }
 

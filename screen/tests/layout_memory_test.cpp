@@ -95,7 +95,8 @@ void LayoutMemoryTest::damagedFileGivesTheDesignedLayout()
     QVERIFY(m_fixture->closeScreen());
     QFile file(host::layoutSettingsFile());
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("[ATE25400]\ncolumns\\dbgServPlano=a,b,\xff\xfe\ngeometry=@Rect(x y)\n\x01\x02[[[\n");
+    file.write(
+        "[ATE25400]\ncolumns\\dbgServPlano=a,b,\xff\xfe\ngeometry=@Rect(x y)\n\x01\x02[[[\n");
     file.close();
     m_form = m_fixture->open();
     QVERIFY(m_form);

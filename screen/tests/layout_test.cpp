@@ -6,16 +6,16 @@
 
 #include "host/adoib_query.h"
 #include "host/forms/create_form.h"
+#include "host/net/net_connection.h"
 #include "platform/db_text.h"
 #include "platform/field.h"
 #include "platform/grid_column.h"
 #include "screen/mask_edit.h"
-#include "host/net/net_connection.h"
 
 #include <QAbstractItemModelTester>
-#include <QTranslator>
 #include <QHeaderView>
 #include <QTest>
+#include <QTranslator>
 
 using namespace screen_testing;
 using Cli_ate25400::TfrmPosFecDiaPlaVoo;
@@ -52,7 +52,8 @@ QString fieldsOf(const platform::ClientDataSet *set)
 {
     QStringList fields;
     for (const auto &field : set->fields()) {
-        QString text = QStringLiteral("%1 %2").arg(field->name(), platform::fieldTypeName(field->type()));
+        QString text =
+            QStringLiteral("%1 %2").arg(field->name(), platform::fieldTypeName(field->type()));
         if (field->size())
             text += QStringLiteral("(%1)").arg(field->size());
         if (field->displayLabel() != field->name())
@@ -104,17 +105,19 @@ void LayoutTest::componentsCarryTheirNames()
 {
     QCOMPARE(m_form->objectName(), QStringLiteral("frmPosFecDiaPlaVoo"));
     for (const char *name :
-         {"panMenu", "sbtFiltrar", "sbtImprimir", "panFiltro", "lblFilial", "medCdFilial",
-          "btnPesqFilial", "edtNmFilial", "lblPlaVoo", "depVoo", "lblAtualiza", "speAtualiza",
-          "panPosicao", "panClasCia", "dbgPlanoVoo", "splCl", "dbgPrevisaoPax", "splServ",
-          "panServ", "dbgServPlano", "dbtNome", "lblCodTela"})
+         {"panMenu",     "sbtFiltrar",     "sbtImprimir", "panFiltro",  "lblFilial",
+          "medCdFilial", "btnPesqFilial",  "edtNmFilial", "lblPlaVoo",  "depVoo",
+          "lblAtualiza", "speAtualiza",    "panPosicao",  "panClasCia", "dbgPlanoVoo",
+          "splCl",       "dbgPrevisaoPax", "splServ",     "panServ",    "dbgServPlano",
+          "dbtNome",     "lblCodTela"})
         QVERIFY2(m_form->findChild<QWidget *>(QLatin1String(name)), name);
     for (const char *name : {"cdsPlanoVoo", "cdsPrevPax", "cdsServPlano", "dtsPlanoVoo",
                              "dtsPrevPax", "dtsServPlano", "dtsFilial", "qryFilial",
                              "netPosFDiPlav", "timAtualizacaoPv", "msgPadrao", "N1", "mnuFiltrar"})
         QVERIFY2(m_form->findChild<QObject *>(QLatin1String(name)), name);
     for (const auto *grid : {m_form->dbgPlanoVoo, m_form->dbgPrevisaoPax, m_form->dbgServPlano})
-        QAbstractItemModelTester tester(grid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(grid->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
 }
 
 // Catches record commands left on, the filter command on before the first
@@ -126,14 +129,15 @@ void LayoutTest::formToolbarAndMenuAsDesigned()
     QCOMPARE(m_form->lblCodTela->text(), QStringLiteral("ATE25400"));
     QCOMPARE(m_form->helpFile(), QStringLiteral("Atehelp.hlp"));
     QCOMPARE(m_form->helpContext(), 10125400);
-    for (QWidget *off : {static_cast<QWidget *>(m_form->sbtConfirmar), static_cast<QWidget *>(m_form->sbtCancelar),
-                         static_cast<QWidget *>(m_form->sbtIncluir), static_cast<QWidget *>(m_form->sbtAlterar),
-                         static_cast<QWidget *>(m_form->sbtExcluir), static_cast<QWidget *>(m_form->sbtProcurar),
-                         static_cast<QWidget *>(m_form->sbtOrdenar), static_cast<QWidget *>(m_form->sbtFiltrar)})
+    for (QWidget *off :
+         {static_cast<QWidget *>(m_form->sbtConfirmar), static_cast<QWidget *>(m_form->sbtCancelar),
+          static_cast<QWidget *>(m_form->sbtIncluir), static_cast<QWidget *>(m_form->sbtAlterar),
+          static_cast<QWidget *>(m_form->sbtExcluir), static_cast<QWidget *>(m_form->sbtProcurar),
+          static_cast<QWidget *>(m_form->sbtOrdenar), static_cast<QWidget *>(m_form->sbtFiltrar)})
         QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
-    for (QAction *off : {m_form->mnuConfigImpressora, m_form->mnuIncluir, m_form->mnuAlterar,
-                         m_form->mnuExcluir, m_form->mnuProcurar, m_form->mnuCancelar,
-                         m_form->mnuConfirmar, m_form->mnuFiltrar})
+    for (QAction *off :
+         {m_form->mnuConfigImpressora, m_form->mnuIncluir, m_form->mnuAlterar, m_form->mnuExcluir,
+          m_form->mnuProcurar, m_form->mnuCancelar, m_form->mnuConfirmar, m_form->mnuFiltrar})
         QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
     QVERIFY(m_form->sbtImprimir->isEnabled());
     QCOMPARE(m_form->sbtFiltrar->geometry(), QRect(181, 4, 21, 21));
@@ -186,8 +190,9 @@ void LayoutTest::filterPanelControlsAsDesigned()
     QCOMPARE(m_form->speAtualiza->maximum(), 999);
     QCOMPARE(m_form->speAtualiza->value(), 120);
     const QColor infoBk = m_form->palette().color(QPalette::ToolTipBase);
-    for (const QWidget *yellow : {static_cast<QWidget *>(m_form->medCdFilial), static_cast<QWidget *>(m_form->depVoo),
-                                  static_cast<QWidget *>(m_form->speAtualiza), static_cast<QWidget *>(m_form->dbgPlanoVoo)})
+    for (const QWidget *yellow :
+         {static_cast<QWidget *>(m_form->medCdFilial), static_cast<QWidget *>(m_form->depVoo),
+          static_cast<QWidget *>(m_form->speAtualiza), static_cast<QWidget *>(m_form->dbgPlanoVoo)})
         QCOMPARE(yellow->palette().color(QPalette::Base), infoBk);
 
     m_form->showForm();
@@ -197,21 +202,23 @@ void LayoutTest::filterPanelControlsAsDesigned()
     for (int i = 0; i < 5; ++i) {
         do
             next = next->nextInFocusChain();
-        while (next->focusPolicy() == Qt::NoFocus || !next->isEnabled() || !m_form->isAncestorOf(next)
-               || next->focusProxy());
+        while (next->focusPolicy() == Qt::NoFocus || !next->isEnabled()
+               || !m_form->isAncestorOf(next) || next->focusProxy());
         order.append(next->objectName());
     }
-    QCOMPARE(order, (QStringList{"depVoo", "speAtualiza", "dbgPlanoVoo", "dbgPrevisaoPax", "dbgServPlano"}));
+    QCOMPARE(order, (QStringList{"depVoo", "speAtualiza", "dbgPlanoVoo", "dbgPrevisaoPax",
+                                 "dbgServPlano"}));
 }
 
 // Catches a column bound to the wrong field, titled, sized or aligned
 // otherwise than designed.
 void LayoutTest::gridsShowTheirColumns()
 {
-    QCOMPARE(columnsOf(m_form->dbgPlanoVoo),
-             QStringLiteral("IDSITABASPV \"Sit.\" 22, HRDECOLVOO \"ETD\" 35, SGCIA \"Sigla\" 35, "
-                            "NRVOO \"Vôo\" 35, SGBASEO \"Base Origem\" 65, SGBASED \"Base Destino\" 68, "
-                            "IDBREAKGERA \"Breakdown\" 62"));
+    QCOMPARE(
+        columnsOf(m_form->dbgPlanoVoo),
+        QStringLiteral("IDSITABASPV \"Sit.\" 22, HRDECOLVOO \"ETD\" 35, SGCIA \"Sigla\" 35, "
+                       "NRVOO \"Vôo\" 35, SGBASEO \"Base Origem\" 65, SGBASED \"Base Destino\" 68, "
+                       "IDBREAKGERA \"Breakdown\" 62"));
     QCOMPARE(columnsOf(m_form->dbgPrevisaoPax),
              QStringLiteral("SGCLASSE \"Classe\" 50, QTTOTPAXAT \"Qtde Pax\" 61 R, "
                             "QTPAXSBY \"Qtde Stand-by\" 80 R"));
@@ -228,29 +235,32 @@ void LayoutTest::gridsShowTheirColumns()
 void LayoutTest::recordSetsDeclareEveryField()
 {
     QCOMPARE(fieldsOf(m_form->cdsPlanoVoo),
-             QStringLiteral("CDCIA String(4), SGCIA String(5), CDTRECHO String(4), NRVOO String(5), "
-                            "IDSITABASPV String(1) \"Sit.\", IDBREAKGERA String(1), CDBASEORI String(4), "
-                            "CDBASEDES String(4), HRDECOLVOO String(4) mask \"!99:99;0; \", "
-                            "SGBASEO String(5), SGBASED String(5), DTHRPLAVOOPV DateTime, "
-                            "CDFILIAL String(4) hidden"));
+             QStringLiteral(
+                 "CDCIA String(4), SGCIA String(5), CDTRECHO String(4), NRVOO String(5), "
+                 "IDSITABASPV String(1) \"Sit.\", IDBREAKGERA String(1), CDBASEORI String(4), "
+                 "CDBASEDES String(4), HRDECOLVOO String(4) mask \"!99:99;0; \", "
+                 "SGBASEO String(5), SGBASED String(5), DTHRPLAVOOPV DateTime, "
+                 "CDFILIAL String(4) hidden"));
     QCOMPARE(fieldsOf(m_form->cdsPrevPax),
-             QStringLiteral("CDCIA String(4), NRVOO String(5), CDTRECHO String(4), CDCLASSE String(4), "
-                            "SGCLASSE String(5), QTTOTPAXAT Float, QTPAXSBY Float, DTHRPLAVOOPV DateTime, "
-                            "CDFILIAL String(4) hidden"));
+             QStringLiteral(
+                 "CDCIA String(4), NRVOO String(5), CDTRECHO String(4), CDCLASSE String(4), "
+                 "SGCLASSE String(5), QTTOTPAXAT Float, QTPAXSBY Float, DTHRPLAVOOPV DateTime, "
+                 "CDFILIAL String(4) hidden"));
     const QString f = QStringLiteral(" ##0.00/##0.00");
     QCOMPARE(fieldsOf(m_form->cdsServPlano),
-             QStringLiteral("CDCIA String(4), NRVOO String(5), CDTRECHO String(4), CDSERVICO String(10), "
-                            "NRDELIVERY Float, CDAGRDECO String(4), CDAGRDEDE String(4), "
-                            "IDSITSERSP String(1), IDSEREXTSP String(1), IDSTKDTSP String(1), "
-                            "CDUSRRESPSP String(10), QTANTAPRODSP Float%1, QTSESOLICSP Float%1, "
-                            "QTSESBYPRSP Float%1, QTSESBYUTSP Float%1, QTCORTSERVSP Float%1, "
-                            "QTATUAPRODSP Float%1, QTSERFATSP Float%1, VRPRUDOLSESP Float%1, "
-                            "VRPRURESESP Float%1, DTHRFEPRODSP DateTime, DTHRINCSESP DateTime, "
-                            "DTHRTRASESP DateTime, DTHRCANCSESP DateTime, QTSERVFIXSP Float%1, "
-                            "VRPESOSESP Float%1, NRLANCTONF String(10), CDFILIAL String(4), "
-                            "IDTIPSCBOSP String(1), VRLOADSESP Float%1, QTREALPROD Float%1, "
-                            "NRITEMPLANSP Float, NRPROPAXSP Float, TXOBSUSRSP String(1), "
-                            "IDNACCIA String(1), DSSERVICO String(50), DTHRPLAVOOPV DateTime")
+             QStringLiteral(
+                 "CDCIA String(4), NRVOO String(5), CDTRECHO String(4), CDSERVICO String(10), "
+                 "NRDELIVERY Float, CDAGRDECO String(4), CDAGRDEDE String(4), "
+                 "IDSITSERSP String(1), IDSEREXTSP String(1), IDSTKDTSP String(1), "
+                 "CDUSRRESPSP String(10), QTANTAPRODSP Float%1, QTSESOLICSP Float%1, "
+                 "QTSESBYPRSP Float%1, QTSESBYUTSP Float%1, QTCORTSERVSP Float%1, "
+                 "QTATUAPRODSP Float%1, QTSERFATSP Float%1, VRPRUDOLSESP Float%1, "
+                 "VRPRURESESP Float%1, DTHRFEPRODSP DateTime, DTHRINCSESP DateTime, "
+                 "DTHRTRASESP DateTime, DTHRCANCSESP DateTime, QTSERVFIXSP Float%1, "
+                 "VRPESOSESP Float%1, NRLANCTONF String(10), CDFILIAL String(4), "
+                 "IDTIPSCBOSP String(1), VRLOADSESP Float%1, QTREALPROD Float%1, "
+                 "NRITEMPLANSP Float, NRPROPAXSP Float, TXOBSUSRSP String(1), "
+                 "IDNACCIA String(1), DSSERVICO String(50), DTHRPLAVOOPV DateTime")
                  .arg(f));
     QCOMPARE(m_form->timAtualizacaoPv->interval(), 120000);
     QVERIFY(!m_form->timAtualizacaoPv->isActive());
@@ -262,10 +272,10 @@ void LayoutTest::recordSetsDeclareEveryField()
 // and a message table missing, reordering or rewording a line.
 void LayoutTest::branchQueryAndMessageTableAsStored()
 {
-    QCOMPARE(m_form->qryFilial->SQL(),
-             (QStringList{"SELECT", "   CDFILIAL,", "   NMFILIAL,", "   IDCNTRRESC", "FROM",
-                          "   FILIAL", "WHERE",
-                          "   ((CDFILIAL = :P_CDFILIAL) OR (:P_TCDFILIAL = 'T'))"}));
+    QCOMPARE(
+        m_form->qryFilial->SQL(),
+        (QStringList{"SELECT", "   CDFILIAL,", "   NMFILIAL,", "   IDCNTRRESC", "FROM", "   FILIAL",
+                     "WHERE", "   ((CDFILIAL = :P_CDFILIAL) OR (:P_TCDFILIAL = 'T'))"}));
     QCOMPARE(m_form->qryFilial->Params().names(), (QStringList{"P_CDFILIAL", "P_TCDFILIAL"}));
     QVERIFY(!m_form->qryFilial->Active());
     QCOMPARE(fieldsOf(m_form->qryFilial->Query()),
@@ -273,16 +283,18 @@ void LayoutTest::branchQueryAndMessageTableAsStored()
                             "IDCNTRRESC String(1) hidden"));
     QVERIFY(m_form->qryFilial->FieldByName("CDFILIAL").isRequired());
     QCOMPARE(m_form->dtsFilial->dataSet(), m_form->qryFilial->Query());
-    QCOMPARE(m_form->msgPadrao->lines(),
-             (QStringList{
-                 "Companhia|Companhia", "SIT1|Pe", "SIT2|At", "SIT3|Ca", "SIT4|Cc",
-                 "NAO_HA_COMP|Não há companhia cadastrada com plano de vôo gerado para a data informada.",
-                 "DT_VOO|Data do plano de vôo deve ser informada.", "DT_VOO_INV|Data do plano de vôo inválida.",
-                 "N_GER|Não gerado", "GER|Gerado", "Dt_Deve|Data do plano de vôo deve ser informada.",
-                 "Atu_Deve|Atualizar (seg.) deve ser informado.",
-                 "DTVOO_ncad|Não há plano de vôo cadastrado para a data informada.", "SIT5|Ft",
-                 "FILI_DEVE|Filial deve ser informada.", "FILI_NAO_CAD|Filial não cadastrada.",
-                 "FILI_RESC|Filial com contrato rescindido."}));
+    QCOMPARE(
+        m_form->msgPadrao->lines(),
+        (QStringList{"Companhia|Companhia", "SIT1|Pe", "SIT2|At", "SIT3|Ca", "SIT4|Cc",
+                     "NAO_HA_COMP|Não há companhia cadastrada com plano de vôo gerado para a data "
+                     "informada.",
+                     "DT_VOO|Data do plano de vôo deve ser informada.",
+                     "DT_VOO_INV|Data do plano de vôo inválida.", "N_GER|Não gerado", "GER|Gerado",
+                     "Dt_Deve|Data do plano de vôo deve ser informada.",
+                     "Atu_Deve|Atualizar (seg.) deve ser informado.",
+                     "DTVOO_ncad|Não há plano de vôo cadastrado para a data informada.", "SIT5|Ft",
+                     "FILI_DEVE|Filial deve ser informada.", "FILI_NAO_CAD|Filial não cadastrada.",
+                     "FILI_RESC|Filial com contrato rescindido."}));
     QCOMPARE(m_form->msgPadrao->Msg("Sit1"), QStringLiteral("Pe"));
 }
 
@@ -294,7 +306,8 @@ void LayoutTest::textsAreTranslatedUnderTheFormsName()
     QCoreApplication::installTranslator(&translator);
     TfrmPosFecDiaPlaVoo *form = host::createForm<TfrmPosFecDiaPlaVoo>();
     QCoreApplication::removeTranslator(&translator);
-    QCOMPARE(form->windowTitle(), QStringLiteral("EN Posição do Fechamento Diário do Plano de Vôo"));
+    QCOMPARE(form->windowTitle(),
+             QStringLiteral("EN Posição do Fechamento Diário do Plano de Vôo"));
     QCOMPARE(form->lblAtualiza->text(), QStringLiteral("EN Atualizar (seg.)"));
     QCOMPARE(form->sbtFiltrar->hint(), QStringLiteral("EN Filtrar Companhia"));
     QCOMPARE(form->mnuFiltrar->text(), QStringLiteral("EN Filtrar"));

@@ -25,10 +25,10 @@ private slots:
         QVERIFY(m_form);
         // Alive as long as the grids, so that every reload, tick and
         // scroll of a test is checked, not only the first picture.
-        for (platform::DBGrid *grid : {m_form->dbgPlanoVoo, m_form->dbgPrevisaoPax, m_form->dbgServPlano})
-            new QAbstractItemModelTester(grid->model(),
-                                         QAbstractItemModelTester::FailureReportingMode::QtTest,
-                                         grid);
+        for (platform::DBGrid *grid :
+             {m_form->dbgPlanoVoo, m_form->dbgPrevisaoPax, m_form->dbgServPlano})
+            new QAbstractItemModelTester(
+                grid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, grid);
         m_fixture->server.clearCalls();
     }
     void cleanup()

@@ -58,7 +58,8 @@ public:
             other(QRectF(lines[i].p1(), lines[i].p2()).normalized());
     }
     void drawPixmap(const QRectF &r, const QPixmap &, const QRectF &) override { other(r); }
-    void drawImage(const QRectF &r, const QImage &, const QRectF &, Qt::ImageConversionFlags) override
+    void drawImage(const QRectF &r, const QImage &, const QRectF &,
+                   Qt::ImageConversionFlags) override
     {
         other(r);
     }

@@ -24,7 +24,8 @@ void RealBoxes::showMessage(host::MessageKind kind, const QString &text)
     texts.append(text);
     focusAtMessage.append(focus ? focus->objectName() : QString());
     host::testing::ModalDriver driver(
-        kind == host::MessageKind::Error ? QStringLiteral("msgErro") : QStringLiteral("msgInformacao"),
+        kind == host::MessageKind::Error ? QStringLiteral("msgErro")
+                                         : QStringLiteral("msgInformacao"),
         [](QWidget *box) {
             if (auto *ok = box->findChild<QAbstractButton *>(QStringLiteral("btnOk")))
                 QTest::mouseClick(ok, Qt::LeftButton);

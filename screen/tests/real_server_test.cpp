@@ -4,8 +4,8 @@
 
 #include "screen/tests/screen_fixture.h"
 
-#include "host/net/tests/demo_server.h"
 #include "host/host_context.h"
+#include "host/net/tests/demo_server.h"
 
 #include <QProcess>
 #include <QSqlDatabase>
@@ -55,7 +55,8 @@ int RealServerTest::flightsOfTheDay(const QString &branch) const
 {
     int count = -1;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("count"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("count"));
         db.setDatabaseName(m_server.serverDatabase());
         if (db.open()) {
             QSqlQuery query(db);
@@ -126,10 +127,11 @@ void RealServerTest::refreshSurvivesAServerRestart()
     QVERIFY2(restarted.isEmpty(), qPrintable(restarted));
     // Ticks go on after the box; one of them finds the server again.
     fixture.dialogs->setOnMessage({});
-    QTRY_VERIFY_WITH_TIMEOUT(form->cdsPrevPax->isActive() && form->cdsPlanoVoo->recordCount() == flights
-                                 && form->cdsPlanoVoo->fieldByName(QStringLiteral("NRVOO")).asString() == kept
-                                 && !form->cdsPlanoVoo->controlsDisabled(),
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        form->cdsPrevPax->isActive() && form->cdsPlanoVoo->recordCount() == flights
+            && form->cdsPlanoVoo->fieldByName(QStringLiteral("NRVOO")).asString() == kept
+            && !form->cdsPlanoVoo->controlsDisabled(),
+        10000);
     form->timAtualizacaoPv->stop();
     // One box for the server that died; the first tick after it was back
     // found it.

@@ -75,7 +75,8 @@ void RefreshTest::keptFlightFarDownStaysInView()
     QVERIFY(pressIn(m_form->dbgPlanoVoo, Qt::Key_F5));
     m_form->cdsPlanoVoo->setRecNo(70);
     const QModelIndex kept = m_form->dbgPlanoVoo->model()->index(70, 3);
-    QVERIFY(m_form->dbgPlanoVoo->viewport()->rect().contains(m_form->dbgPlanoVoo->visualRect(kept)));
+    QVERIFY(
+        m_form->dbgPlanoVoo->viewport()->rect().contains(m_form->dbgPlanoVoo->visualRect(kept)));
     bool paintedWhileFrozen = false;
     QObject::connect(m_form->cdsPlanoVoo, &platform::ClientDataSet::reset, m_form, [&] {
         paintedWhileFrozen |= m_form->dbgPlanoVoo->viewport()->updatesEnabled();

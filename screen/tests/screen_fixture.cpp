@@ -1,12 +1,12 @@
 #include "screen/tests/screen_fixture.h"
 
-#include "platform/abort.h"
-#include "host/forms/form_layout_memory.h"
 #include "filter/frm_filtro_cia.h"
 #include "host/application.h"
+#include "host/forms/form_layout_memory.h"
 #include "host/host_context.h"
 #include "host/local_database.h"
 #include "host/net/net_connection.h"
+#include "platform/abort.h"
 #include "platform/screen.h"
 
 #include <QAbstractItemView>
@@ -74,9 +74,18 @@ QString wireDate(const QDateTime &dateTime)
 TestPacket planoVooPacket(const QList<Flight> &flights)
 {
     TestPacket packet;
-    packet.text("CDCIA", 4).text("SGCIA", 5).text("CDTRECHO", 4).text("NRVOO", 5)
-        .text("IDSITABASPV", 1).text("IDBREAKGERA", 1).text("CDBASEORI", 4).text("CDBASEDES", 4)
-        .text("HRDECOLVOO", 4).text("SGBASEO", 5).text("SGBASED", 5).dateTime("DTHRPLAVOOPV")
+    packet.text("CDCIA", 4)
+        .text("SGCIA", 5)
+        .text("CDTRECHO", 4)
+        .text("NRVOO", 5)
+        .text("IDSITABASPV", 1)
+        .text("IDBREAKGERA", 1)
+        .text("CDBASEORI", 4)
+        .text("CDBASEDES", 4)
+        .text("HRDECOLVOO", 4)
+        .text("SGBASEO", 5)
+        .text("SGBASED", 5)
+        .dateTime("DTHRPLAVOOPV")
         .text("CDFILIAL", 4);
     for (const Flight &f : flights) {
         packet.row({f.cdcia, f.sgcia, f.trecho, f.nrvoo, f.situation, f.breakdown, "GRU", "GIG",
@@ -88,8 +97,14 @@ TestPacket planoVooPacket(const QList<Flight> &flights)
 TestPacket prevPaxPacket(const QList<CabinClass> &classes)
 {
     TestPacket packet;
-    packet.text("CDCIA", 4).text("NRVOO", 5).text("CDTRECHO", 4).text("CDCLASSE", 4)
-        .text("SGCLASSE", 5).number("QTTOTPAXAT").number("QTPAXSBY").dateTime("DTHRPLAVOOPV")
+    packet.text("CDCIA", 4)
+        .text("NRVOO", 5)
+        .text("CDTRECHO", 4)
+        .text("CDCLASSE", 4)
+        .text("SGCLASSE", 5)
+        .number("QTTOTPAXAT")
+        .number("QTPAXSBY")
+        .dateTime("DTHRPLAVOOPV")
         .text("CDFILIAL", 4);
     for (const CabinClass &c : classes) {
         packet.row({c.cdcia, c.nrvoo, c.trecho, c.cdclasse, c.sgclasse, c.pax, c.standBy, c.when,
@@ -101,27 +116,83 @@ TestPacket prevPaxPacket(const QList<CabinClass> &classes)
 TestPacket servPlanoPacket(const Flight &flight, const QList<Service> &services)
 {
     TestPacket packet;
-    packet.text("CDCIA", 4).text("NRVOO", 5).text("CDTRECHO", 4).text("CDSERVICO", 10)
-        .number("NRDELIVERY").text("CDAGRDECO", 4).text("CDAGRDEDE", 4).text("IDSITSERSP", 1)
-        .text("IDSEREXTSP", 1).text("IDSTKDTSP", 1).text("CDUSRRESPSP", 10)
-        .number("QTANTAPRODSP").number("QTSESOLICSP").number("QTSESBYPRSP").number("QTSESBYUTSP")
-        .number("QTCORTSERVSP").number("QTATUAPRODSP").number("QTSERFATSP")
-        .number("VRPRUDOLSESP").number("VRPRURESESP").dateTime("DTHRFEPRODSP")
-        .dateTime("DTHRINCSESP").dateTime("DTHRTRASESP").dateTime("DTHRCANCSESP")
-        .number("QTSERVFIXSP").number("VRPESOSESP").text("NRLANCTONF", 10).text("CDFILIAL", 4)
-        .text("IDTIPSCBOSP", 1).number("VRLOADSESP").number("QTREALPROD").number("NRITEMPLANSP")
-        .number("NRPROPAXSP").text("TXOBSUSRSP", 1).text("IDNACCIA", 1).text("DSSERVICO", 50)
+    packet.text("CDCIA", 4)
+        .text("NRVOO", 5)
+        .text("CDTRECHO", 4)
+        .text("CDSERVICO", 10)
+        .number("NRDELIVERY")
+        .text("CDAGRDECO", 4)
+        .text("CDAGRDEDE", 4)
+        .text("IDSITSERSP", 1)
+        .text("IDSEREXTSP", 1)
+        .text("IDSTKDTSP", 1)
+        .text("CDUSRRESPSP", 10)
+        .number("QTANTAPRODSP")
+        .number("QTSESOLICSP")
+        .number("QTSESBYPRSP")
+        .number("QTSESBYUTSP")
+        .number("QTCORTSERVSP")
+        .number("QTATUAPRODSP")
+        .number("QTSERFATSP")
+        .number("VRPRUDOLSESP")
+        .number("VRPRURESESP")
+        .dateTime("DTHRFEPRODSP")
+        .dateTime("DTHRINCSESP")
+        .dateTime("DTHRTRASESP")
+        .dateTime("DTHRCANCSESP")
+        .number("QTSERVFIXSP")
+        .number("VRPESOSESP")
+        .text("NRLANCTONF", 10)
+        .text("CDFILIAL", 4)
+        .text("IDTIPSCBOSP", 1)
+        .number("VRLOADSESP")
+        .number("QTREALPROD")
+        .number("NRITEMPLANSP")
+        .number("NRPROPAXSP")
+        .text("TXOBSUSRSP", 1)
+        .text("IDNACCIA", 1)
+        .text("DSSERVICO", 50)
         .dateTime("DTHRPLAVOOPV");
     int item = 0;
     for (const Service &s : services) {
         ++item;
-        packet.row({flight.cdcia, flight.nrvoo, flight.trecho, QStringLiteral("SRV%1").arg(item),
-                    1.0, QVariant(), QVariant(), s.situation, "N", "N", "OPER", QVariant(),
-                    s.requested, s.standBy, QVariant(), s.cut, QVariant(), s.invoiced,
-                    s.priceDollars, s.priceReais, QVariant(), QVariant(), QVariant(), QVariant(),
-                    s.fixed, QVariant(), textOrNull(s.invoiceEntry), flight.filial, "1",
-                    QVariant(), QVariant(), double(item), QVariant(), QVariant(), s.nationality,
-                    s.description, flight.when});
+        packet.row({flight.cdcia,
+                    flight.nrvoo,
+                    flight.trecho,
+                    QStringLiteral("SRV%1").arg(item),
+                    1.0,
+                    QVariant(),
+                    QVariant(),
+                    s.situation,
+                    "N",
+                    "N",
+                    "OPER",
+                    QVariant(),
+                    s.requested,
+                    s.standBy,
+                    QVariant(),
+                    s.cut,
+                    QVariant(),
+                    s.invoiced,
+                    s.priceDollars,
+                    s.priceReais,
+                    QVariant(),
+                    QVariant(),
+                    QVariant(),
+                    QVariant(),
+                    s.fixed,
+                    QVariant(),
+                    textOrNull(s.invoiceEntry),
+                    flight.filial,
+                    "1",
+                    QVariant(),
+                    QVariant(),
+                    double(item),
+                    QVariant(),
+                    QVariant(),
+                    s.nationality,
+                    s.description,
+                    flight.when});
     }
     return packet;
 }
@@ -145,10 +216,10 @@ DemoDay demoDay()
     const QDate date = today();
     DemoDay day;
     const Flight gol{"G3", "GOL", "01", "1234", "1", "1", "0930", "GRU", civil(date, QTime(9, 30))};
-    const Flight american{"AA", "AAL", "02", "0950", "4", "2", "1405", "GRU",
-                          civil(date, QTime(14, 5))};
-    const Flight tap{"TP", "TAP", "03", "0087", "5", "", QString(), "GRU",
-                     civil(date, QTime(22, 0))};
+    const Flight american{
+        "AA", "AAL", "02", "0950", "4", "2", "1405", "GRU", civil(date, QTime(14, 5))};
+    const Flight tap{
+        "TP", "TAP", "03", "0087", "5", "", QString(), "GRU", civil(date, QTime(22, 0))};
     day.flights = {gol, american, tap};
     const auto cabin = [](const Flight &f, const char *code, const char *abbreviation, double pax,
                           double standBy) {
@@ -252,7 +323,8 @@ void ScreenFixture::serve(const DemoDay &served)
         return Answer::packet(ciaPacket(served.flights));
     });
     server.setHandler(QStringLiteral("GetPrevPax"), [served](const RecordedCall &call) {
-        return Answer::packet(prevPaxPacket(served.classes.value(call.values().value(2).toString())));
+        return Answer::packet(
+            prevPaxPacket(served.classes.value(call.values().value(2).toString())));
     });
     server.setHandler(QStringLiteral("GetServPlano"), [served](const RecordedCall &call) {
         const QString number = call.values().value(2).toString();
@@ -294,7 +366,8 @@ void clickCell(QAbstractItemView *grid, int row, int column)
 void clickInto(QWidget *widget)
 {
     if (auto *view = qobject_cast<QAbstractItemView *>(widget)) {
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(4, view->viewport()->height() - 4));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          QPoint(4, view->viewport()->height() - 4));
         return;
     }
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());

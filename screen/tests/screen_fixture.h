@@ -1,8 +1,8 @@
 #pragma once
 
+#include "host/net/tests/scripted_server.h"
 #include "host/tests/fake_dialogs.h"
 #include "screen/frm_pos_fec_dia_pla_voo.h"
-#include "host/net/tests/scripted_server.h"
 
 #include <QDate>
 #include <QHash>
@@ -54,8 +54,8 @@ TestPacket ciaPacket(const QList<Flight> &flights);
 struct DemoDay
 {
     QList<Flight> flights;
-    QHash<QString, QList<CabinClass>> classes;  // by flight number
-    QHash<QString, QList<Service>> services;    // by flight number
+    QHash<QString, QList<CabinClass>> classes; // by flight number
+    QHash<QString, QList<Service>> services;   // by flight number
 };
 DemoDay demoDay();
 

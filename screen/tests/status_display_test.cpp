@@ -1,8 +1,8 @@
 // What the two owner-drawn grids show: texts, colours, alignment and number
 // formats of real painted cells, the selected and focused cell.
 
-#include "screen/tests/screen_fixture.h"
 #include "screen/tests/paint_recorder.h"
+#include "screen/tests/screen_fixture.h"
 
 #include "platform/grid_column.h"
 #include "screen/status_colors.h"
@@ -33,7 +33,9 @@ DemoDay statusDay()
     Flight cancelled = day.flights.at(2);
     cancelled.situation = QStringLiteral("3");
     cancelled.breakdown = QString();
-    day.flights = {gol, american, cancelled,
+    day.flights = {gol,
+                   american,
+                   cancelled,
                    flight("3001", "4", "9", QStringLiteral("0000")),
                    flight("3002", "5", "1", QStringLiteral("2359")),
                    flight("3003", "", "2", QStringLiteral("1200")),
@@ -83,7 +85,8 @@ private slots:
         m_form->setFormWindowState(Qt::WindowMaximized);
         m_form->splServ->setSizes({200, m_form->splServ->height() - 200});
         QVERIFY(m_form->dbgServPlano->viewport()->height()
-                > m_form->dbgServPlano->rowViewportPosition(4) + m_form->dbgServPlano->rowHeight(4));
+                > m_form->dbgServPlano->rowViewportPosition(4)
+                      + m_form->dbgServPlano->rowHeight(4));
         QVERIFY(m_form->dbgPlanoVoo->viewport()->height()
                 > m_form->dbgPlanoVoo->rowViewportPosition(7) + m_form->dbgPlanoVoo->rowHeight(7));
     }
@@ -115,10 +118,12 @@ void StatusDisplayTest::flightPlansShowSituationTextsAndRowColours()
 {
     const QColor plain = m_form->dbgPlanoVoo->palette().color(QPalette::Text);
     const PaintRecorder painted(m_form->dbgPlanoVoo);
-    const auto at = [&](int row, int column) { return cellOf(painted, m_form->dbgPlanoVoo, row, column); };
+    const auto at = [&](int row, int column) {
+        return cellOf(painted, m_form->dbgPlanoVoo, row, column);
+    };
     const QList<QPair<QString, QColor>> expected = {
-        {"Pe", Color::Blue}, {"At", Color::Green}, {"Ca", Color::Red}, {"Cc", Color::Aqua},
-        {"Ft", Color::Maroon}, {"", plain}, {"", plain}, {"", plain}};
+        {"Pe", Color::Blue},   {"At", Color::Green}, {"Ca", Color::Red}, {"Cc", Color::Aqua},
+        {"Ft", Color::Maroon}, {"", plain},          {"", plain},        {"", plain}};
     for (int row = 1; row < expected.size(); ++row) {
         const QByteArray where = "row " + QByteArray::number(row);
         QVERIFY2(at(row, 0).text == expected[row].first, where);
@@ -134,7 +139,9 @@ void StatusDisplayTest::flightPlansShowSituationTextsAndRowColours()
 void StatusDisplayTest::flightPlanTimesAndBreakdownTexts()
 {
     const PaintRecorder painted(m_form->dbgPlanoVoo);
-    const auto text = [&](int row, int column) { return cellOf(painted, m_form->dbgPlanoVoo, row, column).text; };
+    const auto text = [&](int row, int column) {
+        return cellOf(painted, m_form->dbgPlanoVoo, row, column).text;
+    };
     QCOMPARE(text(0, 1), QStringLiteral("09:30"));
     QCOMPARE(text(1, 1), QStringLiteral("14:05"));
     QCOMPARE(text(2, 1), QString());
@@ -191,7 +198,9 @@ void StatusDisplayTest::servicesShowSituationTextsAndRowColours()
 {
     const QColor plain = m_form->dbgServPlano->palette().color(QPalette::Text);
     const PaintRecorder painted(m_form->dbgServPlano);
-    const auto at = [&](int row, int column) { return cellOf(painted, m_form->dbgServPlano, row, column); };
+    const auto at = [&](int row, int column) {
+        return cellOf(painted, m_form->dbgServPlano, row, column);
+    };
     QCOMPARE(at(1, 0).text, QStringLiteral("At"));
     QCOMPARE(at(1, 1).color, Color::Green);
     QCOMPARE(at(2, 0).text, QStringLiteral("Ca"));
@@ -212,7 +221,8 @@ void StatusDisplayTest::quantitiesAndPricesAreFormattedFlushRight()
     const QFontMetrics metrics(m_form->dbgServPlano->font());
     const auto endsAtTheRight = [&](const Cell &cell, int column) {
         return qAbs(cell.x + metrics.horizontalAdvance(cell.text)
-                    - (m_form->dbgServPlano->column(column).width() - 2)) < 0.5;
+                    - (m_form->dbgServPlano->column(column).width() - 2))
+               < 0.5;
     };
     {
         const PaintRecorder painted(m_form->dbgServPlano);
@@ -297,7 +307,8 @@ void StatusDisplayTest::demoScreenRendersToPng()
     clickCell(m_form->dbgPlanoVoo, 2, 0);
     clickCell(m_form->dbgPlanoVoo, 0, 3);
     QVERIFY(QDir().mkpath(QStringLiteral(SCREEN_PNG_DIR)));
-    QVERIFY(m_fixture->window.grab().save(QStringLiteral(SCREEN_PNG_DIR "/ate25400_maximised.png")));
+    QVERIFY(
+        m_fixture->window.grab().save(QStringLiteral(SCREEN_PNG_DIR "/ate25400_maximised.png")));
     m_form->setFormWindowState(Qt::WindowNoState);
     QVERIFY(m_fixture->window.grab().save(QStringLiteral(SCREEN_PNG_DIR "/ate25400_screen.png")));
 }

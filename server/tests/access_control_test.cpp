@@ -1,7 +1,7 @@
 #include "server/call_handler.h"
+#include "server/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
-#include "server/rdm_pos_fdi_plav.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,8 @@ std::string contentOf(std::FILE *file)
     std::rewind(file);
     std::string text;
     char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, file)) text.append(buffer, n);
+    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, file))
+        text.append(buffer, n);
     return text;
 }
 
@@ -115,5 +116,5 @@ TEST(AuthGuardTest, TheBudgetGrowsBackAtOneFailurePerSecond)
     EXPECT_EQ(AuthGuard::peerHost("ipv6:[::1]:51234"), "ipv6:[::1]");
 }
 
-}  // namespace
-}  // namespace appserver::testing
+} // namespace
+} // namespace appserver::testing

@@ -1,9 +1,9 @@
 #include "appserver.grpc.pb.h"
 #include "server/call_handler.h"
-#include "server/tests/call_helpers.h"
-#include "server/tests/fixture.h"
 #include "server/grpc_server.h"
 #include "server/rdm_pos_fdi_plav.h"
+#include "server/tests/call_helpers.h"
+#include "server/tests/fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +38,8 @@ TEST(CallLogTest, LevelsAndABoundedFile)
     {
         CallLog log(stderr, CallLogLevel::All);
         ASSERT_EQ(log.openFile(path.string(), 4096), "");
-        for (int i = 0; i < 500; ++i) log.call(record(CallRecord::Outcome::Ok));
+        for (int i = 0; i < 500; ++i)
+            log.call(record(CallRecord::Outcome::Ok));
         log.info("last line");
     }
     EXPECT_LE(fs::file_size(path), 4096u);
@@ -86,9 +87,9 @@ TEST(ReplyLimitTest, ALargerReplyIsAPortugueseFailure)
     pb::CallReply refused;
     handler.handle(day, &refused);
     ASSERT_TRUE(refused.has_failure());
-    EXPECT_NE(refused.failure().message().find("A resposta de GetPlanoVoo tem " +
-                                              std::to_string(reply.ByteSizeLong()) +
-                                              " bytes, acima do limite de "),
+    EXPECT_NE(refused.failure().message().find("A resposta de GetPlanoVoo tem "
+                                               + std::to_string(reply.ByteSizeLong())
+                                               + " bytes, acima do limite de "),
               std::string::npos)
         << refused.failure().message();
 }
@@ -119,9 +120,8 @@ TEST(CallOutcomeTest, ALockedFileEndsTheCallAtItsDeadline)
     auto writer = openConnection(db->databaseTarget());
     ASSERT_TRUE(writer.ok());
     ASSERT_TRUE((*writer)->execute("BEGIN EXCLUSIVE").ok());
-    auto stub = ate::appserver::v1::AppServer::NewStub(
-        grpc::CreateChannel("127.0.0.1:" + std::to_string((*server)->port()),
-                            grpc::InsecureChannelCredentials()));
+    auto stub = ate::appserver::v1::AppServer::NewStub(grpc::CreateChannel(
+        "127.0.0.1:" + std::to_string((*server)->port()), grpc::InsecureChannelCredentials()));
     grpc::ClientContext context;
     context.set_deadline(std::chrono::system_clock::now() + std::chrono::milliseconds(1000));
     pb::CallReply reply;
@@ -137,5 +137,5 @@ TEST(CallOutcomeTest, ALockedFileEndsTheCallAtItsDeadline)
     EXPECT_EQ(text.find("rows=3 ok"), std::string::npos) << text;
 }
 
-}  // namespace
-}  // namespace appserver::testing
+} // namespace
+} // namespace appserver::testing

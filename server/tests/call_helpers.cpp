@@ -45,7 +45,8 @@ pb::CallRequest request(const std::string &method, const std::vector<pb::Argumen
     pb::CallRequest request;
     request.set_module(module);
     request.set_method(method);
-    for (const pb::Argument &arg : args) *request.add_arguments() = arg;
+    for (const pb::Argument &arg : args)
+        *request.add_arguments() = arg;
     return request;
 }
 
@@ -66,7 +67,8 @@ std::vector<std::string> texts(const pb::DataPacket &packet, const std::string &
 std::vector<std::string> fieldNames(const pb::DataPacket &packet)
 {
     std::vector<std::string> names;
-    for (const auto &field : packet.fields()) names.push_back(field.name());
+    for (const auto &field : packet.fields())
+        names.push_back(field.name());
     return names;
 }
 
@@ -103,4 +105,4 @@ std::string readAndClose(std::FILE *file)
     return text;
 }
 
-}  // namespace appserver::testing
+} // namespace appserver::testing

@@ -36,4 +36,4 @@ std::string healthCheck(const std::shared_ptr<grpc::Channel> &channel);
 // What a log written to a temporary file holds; closes the file.
 std::string readAndClose(std::FILE *file);
 
-}  // namespace appserver::testing
+} // namespace appserver::testing

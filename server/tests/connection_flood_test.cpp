@@ -58,7 +58,8 @@ void floodThenCall(std::vector<std::string> args, const std::regex &coped,
             flood.push_back(fd);
     }
     const bool survived = server.waitFor(coped);
-    for (int fd : flood) close(fd);
+    for (int fd : flood)
+        close(fd);
     ASSERT_TRUE(survived) << server.output();
 
     auto stub = ate::appserver::v1::AppServer::NewStub(
@@ -94,9 +95,10 @@ TEST(ConnectionFloodTest, ANewTlsClientIsServedAfterTheFloodIsGone)
     const std::string dir = ::testing::TempDir();
     const std::string cert = dir + "/ate-flood-cert.pem", key = dir + "/ate-flood-key.pem";
     if (std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost "
-                     "-addext subjectAltName=IP:127.0.0.1 -keyout " +
-                     key + " -out " + cert + " >/dev/null 2>&1")
-                        .c_str()) != 0)
+                     "-addext subjectAltName=IP:127.0.0.1 -keyout "
+                     + key + " -out " + cert + " >/dev/null 2>&1")
+                        .c_str())
+        != 0)
         GTEST_SKIP() << "openssl cannot make a test certificate";
     std::ifstream in(cert);
     grpc::SslCredentialsOptions ssl;
@@ -105,5 +107,5 @@ TEST(ConnectionFloodTest, ANewTlsClientIsServedAfterTheFloodIsGone)
                   grpc::SslCredentials(ssl));
 }
 
-}  // namespace
-}  // namespace appserver::testing
+} // namespace
+} // namespace appserver::testing

@@ -1,7 +1,7 @@
 #include "server/call_handler.h"
+#include "server/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
-#include "server/rdm_pos_fdi_plav.h"
 #include "server/tests/server_process.h"
 #include "server/tests/worker_thread.h"
 
@@ -105,8 +105,8 @@ TEST_F(DatabaseOpenTest, ServesAReadOnlyFileWithoutWritingToIt)
     EXPECT_TRUE(readAll(path) == before) << "the database file changed";
     EXPECT_FALSE(fs::exists(path.string() + "-wal"));
     // The start-up log names what is served.
-    EXPECT_NE(server.output().find("database sqlite " + fs::absolute(path).string() +
-                                   " (journal delete, read-only)"),
+    EXPECT_NE(server.output().find("database sqlite " + fs::absolute(path).string()
+                                   + " (journal delete, read-only)"),
               std::string::npos)
         << server.output();
     EXPECT_NE(server.output().find("rows FILIAL=2 COMPANHIA=4 PLANOVOO="), std::string::npos);
@@ -182,5 +182,5 @@ TEST_F(DatabaseOpenTest, EveryWorkerSeesAReplacedOrDeletedFile)
     EXPECT_FALSE(fs::exists(target.target));
 }
 
-}  // namespace
-}  // namespace appserver::testing
+} // namespace
+} // namespace appserver::testing

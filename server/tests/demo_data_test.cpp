@@ -1,8 +1,8 @@
 #include "server/demo_data.h"
-#include "server/tests/call_helpers.h"
 #include "server/queries.h"
 #include "server/schema.h"
 #include "server/sql_time.h"
+#include "server/tests/call_helpers.h"
 #include "server/tests/test_database.h"
 
 #include <gtest/gtest.h>
@@ -96,21 +96,18 @@ TEST_F(DemoDataTest, CoversTheScreensCases)
               0);
 
     const std::string perDay =
-        dump(c,
-             "SELECT MIN(N), MAX(N), COUNT(*) FROM (SELECT COUNT(*) AS N FROM "
-             "PLANOVOO GROUP BY CDFILIAL, SUBSTR(DTHRPLAVOOPV, 1, 10)) X");
+        dump(c, "SELECT MIN(N), MAX(N), COUNT(*) FROM (SELECT COUNT(*) AS N FROM "
+                "PLANOVOO GROUP BY CDFILIAL, SUBSTR(DTHRPLAVOOPV, 1, 10)) X");
     int lo = 0, hi = 0, groups = 0;
     ASSERT_EQ(std::sscanf(perDay.c_str(), "%d|%d|%d", &lo, &hi, &groups), 3) << perDay;
     EXPECT_GE(lo, 150);
     EXPECT_LE(hi, 400);
-    EXPECT_EQ(groups, 4 * options.days);  // active branches × days
-    EXPECT_EQ(dump(c,
-                   "SELECT MIN(N), MAX(N) FROM (SELECT COUNT(*) AS N FROM PREVISAOPAX "
-                   "GROUP BY CDFILIAL, DTHRPLAVOOPV, CDCIA, NRVOO, CDTRECHO) X"),
+    EXPECT_EQ(groups, 4 * options.days); // active branches × days
+    EXPECT_EQ(dump(c, "SELECT MIN(N), MAX(N) FROM (SELECT COUNT(*) AS N FROM PREVISAOPAX "
+                      "GROUP BY CDFILIAL, DTHRPLAVOOPV, CDCIA, NRVOO, CDTRECHO) X"),
               "2|4|\n");
-    EXPECT_EQ(dump(c,
-                   "SELECT MIN(N) >= 10, MAX(N) <= 60 FROM (SELECT COUNT(*) AS N FROM SERVPLANO "
-                   "GROUP BY CDFILIAL, DTHRPLAVOOPV, CDCIA, NRVOO, CDTRECHO) X"),
+    EXPECT_EQ(dump(c, "SELECT MIN(N) >= 10, MAX(N) <= 60 FROM (SELECT COUNT(*) AS N FROM SERVPLANO "
+                      "GROUP BY CDFILIAL, DTHRPLAVOOPV, CDCIA, NRVOO, CDTRECHO) X"),
               "1|1|\n");
 }
 
@@ -163,9 +160,9 @@ TEST_F(DemoDataTest, FirstRowsShowEveryStatus)
             std::multiset<std::string> readings;
             bool blankAmounts = false;
             for (std::uint32_t row = 0; row < 6; ++row) {
-                readings.insert(serviceReading(
-                    service.text(situation, row),
-                    !service.isNull(invoice, row) && !service.text(invoice, row).empty()));
+                readings.insert(serviceReading(service.text(situation, row),
+                                               !service.isNull(invoice, row)
+                                                   && !service.text(invoice, row).empty()));
                 bool blank = true;
                 for (const char *field : {"QTSESBYPRSP", "VRPRURESESP", "VRPRUDOLSESP"})
                     blank = blank && service.isNull(service.fieldIndex(field), row);
@@ -205,5 +202,5 @@ TEST(LocalDatabaseTest, HoldsTheBranches)
         "BSB|Brasília|N|\nGIG|Galeão|N|\nGRU|Guarulhos|N|\nPOA|Porto Alegre|S|\nREC|Recife|N|\n");
 }
 
-}  // namespace
-}  // namespace appserver::testing
+} // namespace
+} // namespace appserver::testing

@@ -14,7 +14,7 @@ void plan(Connection &db, const char *cia, const char *branch, const char *fligh
               {cia, branch, flight, leg, When{when}, situation, "1", "SBGR", "LPPT", departure});
 }
 
-}  // namespace
+} // namespace
 
 std::int64_t fixtureDay()
 {
@@ -144,4 +144,4 @@ void loadFixture(Connection &db)
     insertRow(db, "SERVPLANO", service, other);
 }
 
-}  // namespace appserver::testing
+} // namespace appserver::testing

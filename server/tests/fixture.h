@@ -15,4 +15,4 @@ std::int64_t detailedFlightAt();
 
 void loadFixture(Connection &db);
 
-}  // namespace appserver::testing
+} // namespace appserver::testing

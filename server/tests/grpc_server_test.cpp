@@ -1,22 +1,22 @@
-#include "server/grpc_server.h"
 #include "appserver.grpc.pb.h"
+#include "server/grpc_server.h"
+#include "server/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
-#include "server/rdm_pos_fdi_plav.h"
 
 #include <gtest/gtest.h>
 
 #include <grpcpp/generic/generic_stub.h>
 #include <grpcpp/grpcpp.h>
 
+#include <fstream>
+#include <future>
 #include <poll.h>
+#include <regex>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <fstream>
-#include <future>
-#include <regex>
 
 extern char **environ;
 
@@ -169,8 +169,8 @@ TEST_F(GrpcServerTest, ServesOverTls)
     const std::string cert = dir + "/ate-cert.pem", key = dir + "/ate-key.pem";
     const std::string command =
         "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=localhost "
-        "-addext subjectAltName=IP:127.0.0.1,DNS:localhost -keyout " +
-        key + " -out " + cert + " >/dev/null 2>&1";
+        "-addext subjectAltName=IP:127.0.0.1,DNS:localhost -keyout "
+        + key + " -out " + cert + " >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0)
         GTEST_SKIP() << "openssl cannot make a test certificate";
     CallHandler handler(*m_pool, m_log);
@@ -213,9 +213,12 @@ TEST(ServerExecutableTest, StartsServesAndStopsOnSigterm)
     posix_spawn_file_actions_addclose(&actions, errPipe[0]);
     const std::string binary = ATE_APPSERVER_PATH;
     std::vector<std::string> args = {
-        binary, "--port", "0", "--database", db->databaseTarget().target, "--threads", "2", "--token", "t0k", "--log-calls", "all"};
+        binary,      "--port", "0",       "--database", db->databaseTarget().target,
+        "--threads", "2",      "--token", "t0k",        "--log-calls",
+        "all"};
     std::vector<char *> argv;
-    for (std::string &a : args) argv.push_back(a.data());
+    for (std::string &a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ), 0);
@@ -262,5 +265,5 @@ TEST(ServerExecutableTest, StartsServesAndStopsOnSigterm)
     close(errPipe[0]);
 }
 
-}  // namespace
-}  // namespace appserver::testing
+} // namespace
+} // namespace appserver::testing

@@ -1,11 +1,11 @@
 #include "appserver.grpc.pb.h"
 #include "server/call_handler.h"
-#include "server/tests/call_helpers.h"
-#include "server/tests/fixture.h"
 #include "server/grpc_server.h"
-#include "server/tests/pg_cluster.h"
 #include "server/rdm_pos_fdi_plav.h"
 #include "server/schema.h"
+#include "server/tests/call_helpers.h"
+#include "server/tests/fixture.h"
+#include "server/tests/pg_cluster.h"
 
 #include <gtest/gtest.h>
 
@@ -117,12 +117,12 @@ TEST(HungDatabaseTest, CallsThatNeedNoDatabaseAreAnsweredWhileItHangs)
     // last until the database is resumed.
     CallsInFlight hung;
     const pb::CallRequest cia = request("GetCia", {textArg("GRU")});
-    for (int i = 0; i < 12; ++i) hung.start(*stub, cia, 30s);
+    for (int i = 0; i < 12; ++i)
+        hung.start(*stub, cia, 30s);
 
     EXPECT_EQ(healthCheck(channel), "SERVING");
     pb::CallReply reply;
-    EXPECT_EQ(callNow(*stub, cia, &reply, "wrong").error_code(),
-              grpc::StatusCode::UNAUTHENTICATED);
+    EXPECT_EQ(callNow(*stub, cia, &reply, "wrong").error_code(), grpc::StatusCode::UNAUTHENTICATED);
     EXPECT_TRUE(callNow(*stub, request("GetNada", {}), &reply, "s3cret").ok());
     EXPECT_NE(reply.failure().message().find("não existe"), std::string::npos);
     EXPECT_TRUE(callNow(*stub, request("GetCia", {}), &reply, "s3cret").ok());
@@ -136,5 +136,5 @@ TEST(HungDatabaseTest, CallsThatNeedNoDatabaseAreAnsweredWhileItHangs)
     (*server)->shutdown();
 }
 
-}  // namespace
-}  // namespace appserver::testing
+} // namespace
+} // namespace appserver::testing

@@ -30,7 +30,8 @@ TEST(AirlineListTest, AcceptsOnlyThePickerFormat)
 TEST(AirlineListTest, AtMostTwoHundredCodes)
 {
     std::string list = "C0";
-    for (int i = 1; i < 200; ++i) list += ",C" + std::to_string(i);
+    for (int i = 1; i < 200; ++i)
+        list += ",C" + std::to_string(i);
     EXPECT_EQ(parseAirlineList(list)->size(), 200u);
     EXPECT_FALSE(parseAirlineList(list + ",X").ok());
 }
@@ -102,8 +103,8 @@ TEST(ServerConfigTest, FlagsOverrideTheConfigFile)
     EXPECT_EQ(DatabaseTarget::parse("/var/lib/ate/ate25400.db").dialect, Dialect::SQLite);
     // Any libpq keyword names PostgreSQL, not only host and dbname; a file
     // name with "=" in it stays a file.
-    for (const char *pg : {"postgres://h/db", "service=ate", "dbname = 'a b' user=x",
-                           "port=5433", "host=/tmp dbname='unclosed"})
+    for (const char *pg : {"postgres://h/db", "service=ate", "dbname = 'a b' user=x", "port=5433",
+                           "host=/tmp dbname='unclosed"})
         EXPECT_EQ(DatabaseTarget::parse(pg).dialect, Dialect::PostgreSQL) << pg;
     for (const char *file : {"ate25400.db", "/data/a=b.db", "./host=x.db", ""})
         EXPECT_EQ(DatabaseTarget::parse(file).dialect, Dialect::SQLite) << file;
@@ -117,9 +118,10 @@ TEST(ServerConfigTest, AccessControlFailsClosed)
     std::ofstream(blankFirstLine) << "\ns3cret\n";
     const std::string emptyInConfig = ::testing::TempDir() + "/ate-token.conf";
     std::ofstream(emptyInConfig) << "token =\n";
-    for (const std::vector<std::string> &args :
-         {std::vector<std::string>{"--token", ""}, {"--token=  "}, {"--token-file", blankFirstLine},
-          {"--config", emptyInConfig}}) {
+    for (const std::vector<std::string> &args : {std::vector<std::string>{"--token", ""},
+                                                 {"--token=  "},
+                                                 {"--token-file", blankFirstLine},
+                                                 {"--config", emptyInConfig}}) {
         Result<ServerConfig> config = parseServerConfig(args);
         ASSERT_FALSE(config.ok()) << args[0];
         EXPECT_NE(config.error().message.find("token"), std::string::npos);
@@ -145,5 +147,5 @@ TEST(ServerConfigTest, AccessControlFailsClosed)
     }
 }
 
-}  // namespace
-}  // namespace appserver::testing
+} // namespace
+} // namespace appserver::testing

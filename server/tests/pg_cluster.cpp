@@ -23,7 +23,7 @@ bool run(const std::string &command)
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-}  // namespace
+} // namespace
 
 ThrowawayCluster::~ThrowawayCluster()
 {
@@ -57,9 +57,9 @@ std::string ThrowawayCluster::create()
 
 bool ThrowawayCluster::pgCtl(const std::string &action)
 {
-    return run(asPostgres(kBin + "pg_ctl -D " + m_folder + "/data -l " + m_folder +
-                          "/log -w -o \"-k " + m_folder +
-                          " -c listen_addresses='' -c fsync=off\" -m fast " + action));
+    return run(asPostgres(kBin + "pg_ctl -D " + m_folder + "/data -l " + m_folder
+                          + "/log -w -o \"-k " + m_folder
+                          + " -c listen_addresses='' -c fsync=off\" -m fast " + action));
 }
 
 bool ThrowawayCluster::start()
@@ -121,4 +121,4 @@ std::string ThrowawayCluster::conninfo() const
     return "host=" + m_folder + " port=5432 dbname=postgres user=postgres";
 }
 
-}  // namespace appserver::testing
+} // namespace appserver::testing

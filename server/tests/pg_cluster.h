@@ -37,4 +37,4 @@ private:
     bool m_paused = false;
 };
 
-}  // namespace appserver::testing
+} // namespace appserver::testing

@@ -1,9 +1,9 @@
 #include "server/call_handler.h"
+#include "server/rdm_pos_fdi_plav.h"
+#include "server/schema.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
 #include "server/tests/pg_cluster.h"
-#include "server/rdm_pos_fdi_plav.h"
-#include "server/schema.h"
 #include "server/tests/worker_thread.h"
 
 #include <gtest/gtest.h>
@@ -109,5 +109,5 @@ TEST_F(PgFaultTest, AHungDatabaseEndsCallsAtTheirDeadline)
     EXPECT_EQ(failedCalls(), 0);
 }
 
-}  // namespace
-}  // namespace appserver::testing
+} // namespace
+} // namespace appserver::testing

@@ -1,8 +1,8 @@
-#include "server/rdm_pos_fdi_plav.h"
 #include "server/call_handler.h"
+#include "server/rdm_pos_fdi_plav.h"
+#include "server/record_sets.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
-#include "server/record_sets.h"
 
 #include <gtest/gtest.h>
 
@@ -135,7 +135,8 @@ TEST_P(RdmPosFDiPlavTest, PlanoVooHonoursTheAirlineList)
     EXPECT_EQ(plans("TP", "T").size(), 7u);
     // Lists of every padded size give the same rows as the short one.
     std::string many = "AA";
-    for (int i = 0; i < 150; ++i) many += ",Z" + std::to_string(i);
+    for (int i = 0; i < 150; ++i)
+        many += ",Z" + std::to_string(i);
     EXPECT_EQ(plans(many, ""), (std::vector<std::string>{"906", "950"}));
 }
 
@@ -190,7 +191,8 @@ TEST_P(RdmPosFDiPlavTest, ServPlanoCarriesEveryField)
     EXPECT_EQ(text("CDUSRRESPSP"), "JSILVA");
     const char *quantities[] = {"QTANTAPRODSP", "QTSESOLICSP",  "QTSESBYPRSP", "QTSESBYUTSP",
                                 "QTCORTSERVSP", "QTATUAPRODSP", "QTSERFATSP"};
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(number(quantities[i]), 11.0 + i) << quantities[i];
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(number(quantities[i]), 11.0 + i) << quantities[i];
     EXPECT_EQ(number("VRPRUDOLSESP"), 3.25);
     EXPECT_EQ(number("VRPRURESESP"), 16.5);
     EXPECT_EQ(when("DTHRFEPRODSP"), at(2024, 5, 10, 6, 30));
@@ -314,7 +316,8 @@ TEST_P(RdmPosFDiPlavTest, BadInputGetsAPortugueseFailureAndTheServerGoesOn)
               0u);
     // 200 codes are fine, 201 are not.
     std::string codes = "AA";
-    for (int i = 1; i < 200; ++i) codes += ",Q" + std::to_string(i);
+    for (int i = 1; i < 200; ++i)
+        codes += ",Q" + std::to_string(i);
     EXPECT_EQ(packet("GetPlanoVoo", {textArg(codes), textArg(""), dateArg(day), textArg("GRU")})
                   .row_count(),
               2u);
@@ -373,5 +376,5 @@ INSTANTIATE_TEST_SUITE_P(Databases, RdmPosFDiPlavTest,
                          ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
                          [](const auto &info) { return backendName(info.param); });
 
-}  // namespace
-}  // namespace appserver::testing
+} // namespace
+} // namespace appserver::testing

@@ -1,12 +1,12 @@
-#include "server/reply_cache.h"
 #include "server/call_handler.h"
-#include "server/tests/call_helpers.h"
 #include "server/demo_data.h"
-#include "server/tests/fixture.h"
 #include "server/queries.h"
 #include "server/rdm_pos_fdi_plav.h"
-#include "server/tests/server_process.h"
+#include "server/reply_cache.h"
 #include "server/sql_time.h"
+#include "server/tests/call_helpers.h"
+#include "server/tests/fixture.h"
+#include "server/tests/server_process.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +54,7 @@ protected:
 
     // The queries themselves: the module's methods go through the server's
     // own cache, which would ask the connection too.
-    template <typename Counted>
+    template<typename Counted>
     Result<std::uint32_t> dayThroughCache(Connection &reader, pb::DataPacket *packet,
                                           Counted counted)
     {
@@ -212,28 +212,29 @@ TEST_P(ServerProcessesTest, TwoServersOnOneDatabaseBothSeeEveryWrite)
     int ports[2] = {};
     int index = 0;
     for (ServerProcess *server : {&first, &second}) {
-        ASSERT_TRUE(server->start({"--port", "0", "--database", m_db->databaseTarget().target,
-                                   "--threads", "2"}));
+        ASSERT_TRUE(server->start(
+            {"--port", "0", "--database", m_db->databaseTarget().target, "--threads", "2"}));
         ports[index] = server->waitListening();
         ASSERT_GT(ports[index], 0) << server->output();
         ++index;
     }
-    EXPECT_NE(first.output().find("reply cache holds up to"), std::string::npos)
-        << first.output();
+    EXPECT_NE(first.output().find("reply cache holds up to"), std::string::npos) << first.output();
     const auto situations = [&](int port) {
         return texts(callProcess(port, dayRequest()).packet(), "IDSITABASPV");
     };
     for (int round = 0; round < 3; ++round) {
-        for (int port : ports) ASSERT_EQ(situations(port).size(), 7u);
+        for (int port : ports)
+            ASSERT_EQ(situations(port).size(), 7u);
     }
     for (const char *value : {"7", "8"}) {
         ASSERT_TRUE(m_db->connection()
-                        .execute(std::string("UPDATE PLANOVOO SET IDSITABASPV = '") + value +
-                                 "' WHERE CDFILIAL = 'GRU'")
+                        .execute(std::string("UPDATE PLANOVOO SET IDSITABASPV = '") + value
+                                 + "' WHERE CDFILIAL = 'GRU'")
                         .ok());
         // Several calls each: whichever worker (and connection) answers.
         for (int round = 0; round < 4; ++round) {
-            for (int port : ports) EXPECT_EQ(situations(port), std::vector<std::string>(7, value));
+            for (int port : ports)
+                EXPECT_EQ(situations(port), std::vector<std::string>(7, value));
         }
     }
     EXPECT_EQ(first.stop(SIGTERM), 0);
@@ -263,7 +264,8 @@ std::string dayPlan(Connection &db, std::size_t listSize)
     StatementRun run(**prepared);
     run->bindText(0, "GRU");
     run->bindText(1, planoVooDay(fixtureDay()));
-    for (std::size_t i = 0; i < listSize; ++i) run->bindText(static_cast<int>(2 + i), "JJ");
+    for (std::size_t i = 0; i < listSize; ++i)
+        run->bindText(static_cast<int>(2 + i), "JJ");
     std::string plan;
     for (;;) {
         Result<bool> row = run->step();
@@ -288,7 +290,8 @@ TEST_P(PlanoVooPlanTest, TheDayComesInOrderFromTheIndex)
         const std::string plan = dayPlan(db, listSize);
         SCOPED_TRACE(plan);
         if (db.dialect() == Dialect::SQLite) {
-            EXPECT_NE(plan.find("SEARCH P USING COVERING INDEX IX_PLANOVOO_DIA"), std::string::npos);
+            EXPECT_NE(plan.find("SEARCH P USING COVERING INDEX IX_PLANOVOO_DIA"),
+                      std::string::npos);
             EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos);
             EXPECT_EQ(plan.find("SCAN "), std::string::npos);
         } else {
@@ -303,5 +306,5 @@ INSTANTIATE_TEST_SUITE_P(Databases, PlanoVooPlanTest,
                          ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
                          [](const auto &info) { return backendName(info.param); });
 
-}  // namespace
-}  // namespace appserver::testing
+} // namespace
+} // namespace appserver::testing

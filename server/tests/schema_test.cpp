@@ -1,8 +1,8 @@
-#include "server/schema.h"
 #include "server/call_handler.h"
+#include "server/rdm_pos_fdi_plav.h"
+#include "server/schema.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
-#include "server/rdm_pos_fdi_plav.h"
 
 #include <gtest/gtest.h>
 
@@ -75,5 +75,5 @@ TEST(SqliteConcurrencyTest, AWriterNeverFailsTheReaders)
     EXPECT_TRUE((*writer)->execute("COMMIT").ok());
 }
 
-}  // namespace
-}  // namespace appserver::testing
+} // namespace
+} // namespace appserver::testing

@@ -21,7 +21,8 @@ bool ServerProcess::start(std::vector<std::string> args, int openFileLimit)
 {
     args.insert(args.begin(), ATE_APPSERVER_PATH);
     std::vector<char *> argv;
-    for (std::string &a : args) argv.push_back(a.data());
+    for (std::string &a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
@@ -116,4 +117,4 @@ int ServerProcess::wait()
     return reap(true);
 }
 
-}  // namespace appserver::testing
+} // namespace appserver::testing

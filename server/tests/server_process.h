@@ -45,4 +45,4 @@ private:
     int m_exit = -1;
 };
 
-}  // namespace appserver::testing
+} // namespace appserver::testing

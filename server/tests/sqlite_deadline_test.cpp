@@ -31,8 +31,9 @@ TEST(SqliteDeadlineTest, AHeavyStatementEndsAtTheDeadline)
         ASSERT_FALSE(row.ok());
         EXPECT_EQ(row.error().message, deadlineError({}).message);
     }
-    EXPECT_FALSE(connection.execute("SELECT COUNT(*) FROM (WITH RECURSIVE n(x) AS (SELECT 1 UNION "
-                                    "ALL SELECT x + 1 FROM n) SELECT x FROM n)")
+    EXPECT_FALSE(connection
+                     .execute("SELECT COUNT(*) FROM (WITH RECURSIVE n(x) AS (SELECT 1 UNION "
+                              "ALL SELECT x + 1 FROM n) SELECT x FROM n)")
                      .ok());
 
     connection.setDeadline(std::chrono::steady_clock::now() + 60s);
@@ -44,5 +45,5 @@ TEST(SqliteDeadlineTest, AHeavyStatementEndsAtTheDeadline)
     EXPECT_TRUE(*row);
 }
 
-}  // namespace
-}  // namespace appserver::testing
+} // namespace
+} // namespace appserver::testing

@@ -1,14 +1,14 @@
 #include "server/tests/test_database.h"
 
-#include "wire/civil_datetime.h"
 #include "server/schema.h"
+#include "wire/civil_datetime.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
+#include <unistd.h>
 
 namespace appserver::testing {
 namespace {
@@ -25,7 +25,7 @@ std::string withSearchPath(const std::string &conninfo, const std::string &schem
     return conninfo + " options='-csearch_path=" + schema + "'";
 }
 
-}  // namespace
+} // namespace
 
 std::string backendName(Backend backend)
 {
@@ -38,32 +38,33 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Backend backend, std::string 
     db->m_backend = backend;
     const int n = ++g_counter;
     if (backend == Backend::SQLite) {
-        db->m_folder = std::filesystem::temp_directory_path() /
-                       ("ate-server-test-" + std::to_string(getpid()) + "-" + std::to_string(n));
+        db->m_folder = std::filesystem::temp_directory_path()
+                       / ("ate-server-test-" + std::to_string(getpid()) + "-" + std::to_string(n));
         std::filesystem::create_directories(db->m_folder);
         db->m_target = DatabaseTarget::parse((db->m_folder / "server.db").string(), Access::Create);
     } else {
         const char *conninfo = std::getenv("ATE_TEST_PG");
         if (!conninfo || !*conninfo) {
-            *whyNot =
-                "ATE_TEST_PG is not set: PostgreSQL cases skipped "
-                "(scripts/test.sh starts a throwaway cluster and sets it)";
+            *whyNot = "ATE_TEST_PG is not set: PostgreSQL cases skipped "
+                      "(scripts/test.sh starts a throwaway cluster and sets it)";
             return nullptr;
         }
         db->m_baseConninfo = conninfo;
         db->m_schema = "ate_test_" + std::to_string(getpid()) + "_" + std::to_string(n);
-        Result<std::unique_ptr<Connection>> admin = openConnection(DatabaseTarget::parse(conninfo, Access::ReadWrite));
+        Result<std::unique_ptr<Connection>> admin =
+            openConnection(DatabaseTarget::parse(conninfo, Access::ReadWrite));
         if (!admin) {
             *whyNot = "cannot connect to ATE_TEST_PG: " + admin.error().detail;
             return nullptr;
         }
-        Status created = (*admin)->execute("DROP SCHEMA IF EXISTS " + db->m_schema +
-                                           " CASCADE; CREATE SCHEMA " + db->m_schema);
+        Status created = (*admin)->execute("DROP SCHEMA IF EXISTS " + db->m_schema
+                                           + " CASCADE; CREATE SCHEMA " + db->m_schema);
         if (!created) {
             *whyNot = created.error().detail;
             return nullptr;
         }
-        db->m_target = DatabaseTarget::parse(withSearchPath(conninfo, db->m_schema), Access::ReadWrite);
+        db->m_target =
+            DatabaseTarget::parse(withSearchPath(conninfo, db->m_schema), Access::ReadWrite);
         db->m_target.dialect = Dialect::PostgreSQL;
     }
     Result<std::unique_ptr<Connection>> connection = openConnection(db->m_target);
@@ -125,8 +126,8 @@ void insertRow(Connection &db, const std::string &table, const std::vector<std::
                 using T = std::decay_t<decltype(v)>;
                 if constexpr (std::is_same_v<T, Null>)
                     run->bindNull(index);
-                else if constexpr (std::is_same_v<T, std::string> ||
-                                   std::is_same_v<T, const char *>)
+                else if constexpr (std::is_same_v<T,
+                                                  std::string> || std::is_same_v<T, const char *>)
                     run->bindText(index, v);
                 else if constexpr (std::is_same_v<T, double>)
                     run->bindNumber(index, v);
@@ -152,4 +153,4 @@ std::int64_t at(int year, int month, int day, int hour, int minute, int second, 
     return *wire::toMsecs({year, month, day, hour, minute, second, msec});
 }
 
-}  // namespace appserver::testing
+} // namespace appserver::testing

@@ -3,8 +3,8 @@
 #include "server/connection_pool.h"
 #include "server/database.h"
 
-#include <gtest/gtest.h>
 #include <cstdint>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
@@ -72,4 +72,4 @@ std::string readAll(const std::filesystem::path &path);
 std::int64_t at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
                 int msec = 0);
 
-}  // namespace appserver::testing
+} // namespace appserver::testing

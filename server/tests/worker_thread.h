@@ -13,7 +13,10 @@ namespace appserver::testing {
 class WorkerThread
 {
 public:
-    WorkerThread() : m_thread([this] { loop(); }) {}
+    WorkerThread()
+        : m_thread([this] { loop(); })
+    {
+    }
     ~WorkerThread()
     {
         {
@@ -54,4 +57,4 @@ private:
     std::thread m_thread;
 };
 
-}  // namespace appserver::testing
+} // namespace appserver::testing

@@ -1,15 +1,15 @@
-#include "platform/abort.h"
 #include "host/forms/create_form.h"
-#include "host/tests/fake_dialogs.h"
 #include "host/forms/frm_dados_ger_rel.h"
-#include "host/functions.h"
-#include "host/host_context.h"
-#include "host/local_database.h"
-#include "host/tests/modal_driver.h"
-#include "host/forms/tests/recording_runner.h"
 #include "host/forms/report_definition.h"
 #include "host/forms/report_printing.h"
 #include "host/forms/report_runner.h"
+#include "host/forms/tests/recording_runner.h"
+#include "host/functions.h"
+#include "host/host_context.h"
+#include "host/local_database.h"
+#include "host/tests/fake_dialogs.h"
+#include "host/tests/modal_driver.h"
+#include "platform/abort.h"
 
 #include <QFile>
 #include <QPointer>
@@ -61,8 +61,9 @@ public:
         lblCodRel->setText(code);
         lblCodTela->setText(QStringLiteral("ATE25402"));
         msgPadrao->addLine(QStringLiteral("DtPV_Vaz|Data do Plano de Vôo deve ser informada."));
-        rpddPadrao->setBeforeGetQueryParams(
-            [this](TParams &params, bool &proceed) { rpddPadraoBeforeGetQueryParams(params, proceed); });
+        rpddPadrao->setBeforeGetQueryParams([this](TParams &params, bool &proceed) {
+            rpddPadraoBeforeGetQueryParams(params, proceed);
+        });
     }
 
     void FormCreate(QObject *sender) override
@@ -227,11 +228,16 @@ void DadosGerRelTest::malformedReportFilesNameTheLine_data()
                                << "linha 5";
     QTest::newRow("bad alignment") << "[report] A\n[query]\nSELECT 1\n[columns]\nX | X | 5 | meio\n"
                                    << "linha 5";
-    QTest::newRow("text outside") << "SELECT 1\n" << "linha 1";
-    QTest::newRow("section first") << "\n[query]\nSELECT 1\n" << "linha 2";
-    QTest::newRow("no title") << "[report]\n" << "linha 1";
-    QTest::newRow("no columns") << "[report] A\n[query]\nSELECT 1\n[report] B\n" << "linha 1";
-    QTest::newRow("no query") << "[report] A\n[columns]\nX\n" << "linha 1";
+    QTest::newRow("text outside") << "SELECT 1\n"
+                                  << "linha 1";
+    QTest::newRow("section first") << "\n[query]\nSELECT 1\n"
+                                   << "linha 2";
+    QTest::newRow("no title") << "[report]\n"
+                              << "linha 1";
+    QTest::newRow("no columns") << "[report] A\n[query]\nSELECT 1\n[report] B\n"
+                                << "linha 1";
+    QTest::newRow("no query") << "[report] A\n[columns]\nX\n"
+                              << "linha 1";
 }
 
 // Catches a malformed report file accepted (and printed wrongly later) or
@@ -276,7 +282,8 @@ void DadosGerRelTest::formListsTheReportsAndIsFreedOnClose()
         QVERIFY2(form->findChild<QObject *>(QLatin1String(name)), name);
 
     ModalDriver close(QStringLiteral("frmRelTeste"), [](QWidget *dialog) {
-        QTest::mouseClick(dialog->findChild<QWidget *>(QStringLiteral("sbtFechar")), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QWidget *>(QStringLiteral("sbtFechar")),
+                          Qt::LeftButton);
     });
     form->exec();
     QVERIFY2(close.failure().isEmpty(), qPrintable(close.failure()));
@@ -380,9 +387,10 @@ void DadosGerRelTest::defaultRunnerBindsTheParameters()
         QSqlQuery sql(host::localDatabase());
         QVERIFY(sql.exec(QStringLiteral(
             "CREATE TABLE VOOS (CDFILIAL TEXT, CDCIA TEXT, NRVOO TEXT, QTPAX INTEGER)")));
-        QVERIFY(sql.exec(QStringLiteral("INSERT INTO VOOS VALUES "
-                                        "('GR''U', 'G3', '01234', 150), ('GR''U', 'JJ', '03300', 80),"
-                                        "('GR''U', 'AD', '04100', 120), ('CGH', 'G3', '09999', 300)")));
+        QVERIFY(
+            sql.exec(QStringLiteral("INSERT INTO VOOS VALUES "
+                                    "('GR''U', 'G3', '01234', 150), ('GR''U', 'JJ', '03300', 80),"
+                                    "('GR''U', 'AD', '04100', 120), ('CGH', 'G3', '09999', 300)")));
     }
 
     FakeDialogs fake;
@@ -401,7 +409,8 @@ void DadosGerRelTest::defaultRunnerBindsTheParameters()
     QVERIFY(!preview.text.contains(QStringLiteral("03300"))); // below QTMIN
     QVERIFY(!preview.text.contains(QStringLiteral("09999"))); // another branch
     QVERIFY(preview.text.contains(QStringLiteral("2 registros")));
-    QVERIFY(preview.text.indexOf(QStringLiteral("01234")) < preview.text.indexOf(QStringLiteral("04100")));
+    QVERIFY(preview.text.indexOf(QStringLiteral("01234"))
+            < preview.text.indexOf(QStringLiteral("04100")));
 
     // A column the query does not return is named, and nothing is shown.
     host::ReportDefinition wrong;
@@ -466,7 +475,8 @@ void DadosGerRelTest::newReportCopiesTheChosenOne()
     QCOMPARE(saved.at(1).query, QStringLiteral("SELECT 1 AS UM"));
 
     form->mnuNovoRelatorio->trigger();
-    QCOMPARE(fake.texts(), QStringList{QStringLiteral("Já existe um relatório com o título \"Cópia da base\".")});
+    QCOMPARE(fake.texts(),
+             QStringList{QStringLiteral("Já existe um relatório com o título \"Cópia da base\".")});
     answer = std::nullopt;
     form->mnuNovoRelatorio->trigger();
     QCOMPARE(host::readReportFile(m_dir.filePath(QStringLiteral("ate700.rel"))).size(), 2);

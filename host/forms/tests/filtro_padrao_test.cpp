@@ -1,12 +1,12 @@
-#include "platform/abort.h"
 #include "host/button_flat.h"
-#include "host/forms/create_form.h"
 #include "host/dialogs.h"
-#include "host/tests/fake_dialogs.h"
+#include "host/forms/create_form.h"
 #include "host/forms/frm_filtro_padrao.h"
-#include "host/functions.h"
-#include "host/tests/modal_driver.h"
 #include "host/forms/saved_options.h"
+#include "host/functions.h"
+#include "host/tests/fake_dialogs.h"
+#include "host/tests/modal_driver.h"
+#include "platform/abort.h"
 
 #include <QFile>
 #include <QGroupBox>

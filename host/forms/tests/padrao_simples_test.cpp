@@ -1,13 +1,13 @@
-#include "platform/abort.h"
 #include "host/application.h"
 #include "host/button_flat.h"
-#include "host/forms/create_form.h"
-#include "platform/db_text.h"
 #include "host/dialogs.h"
-#include "host/tests/fake_dialogs.h"
+#include "host/forms/create_form.h"
 #include "host/forms/frm_padrao_simples.h"
-#include "host/tests/modal_driver.h"
 #include "host/forms/toolbar.h"
+#include "host/tests/fake_dialogs.h"
+#include "host/tests/modal_driver.h"
+#include "platform/abort.h"
+#include "platform/db_text.h"
 
 #include <QAction>
 #include <QDialog>
@@ -173,9 +173,9 @@ void PadraoSimplesTest::creationReachesTheDerivedForm()
                              "sbtFechar", "lblCodTela", "dbtNome", "mnuMenu"}) {
         QVERIFY2(form->findChild<QWidget *>(QLatin1String(name)), name);
     }
-    for (const char *name : {"mnuIncluir", "mnuAlterar", "mnuExcluir", "mnuProcurar", "mnuCancelar",
-                             "mnuConfirmar", "mnuConfigImpressora", "mnuVerificar", "mnuImprimir",
-                             "mnuFechar"}) {
+    for (const char *name :
+         {"mnuIncluir", "mnuAlterar", "mnuExcluir", "mnuProcurar", "mnuCancelar", "mnuConfirmar",
+          "mnuConfigImpressora", "mnuVerificar", "mnuImprimir", "mnuFechar"}) {
         QVERIFY2(form->findChild<QAction *>(QLatin1String(name)), name);
     }
     QVERIFY(form->findChild<QObject *>(QStringLiteral("msgMensagensPadroes")));
@@ -408,8 +408,8 @@ void PadraoSimplesTest::helpShowsTheFormsReference()
     form->setHelpFile(QStringLiteral("Atehelp.hlp"));
     form->setHelpContext(10125400);
     QTest::mouseClick(form->sbtAjuda, Qt::LeftButton);
-    QCOMPARE(fake.texts(),
-             QStringList{QStringLiteral("Ajuda desta tela: arquivo \"Atehelp.hlp\", tópico 10125400.")});
+    QCOMPARE(fake.texts(), QStringList{QStringLiteral(
+                               "Ajuda desta tela: arquivo \"Atehelp.hlp\", tópico 10125400.")});
     QCOMPARE(fake.messages().first().kind, host::MessageKind::Information);
     delete form;
 }

@@ -1,13 +1,13 @@
 // Report files with heading, groups and formats, the document they make,
 // and its pages as printed to PDF.
 
-#include "platform/abort.h"
-#include "platform/client_data_set.h"
-#include "platform/field.h"
-#include "host/params.h"
 #include "host/forms/report_definition.h"
 #include "host/forms/report_printing.h"
 #include "host/forms/report_runner.h"
+#include "host/params.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/field.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -91,7 +91,8 @@ private slots:
 void ReportDocumentTest::groupedReportsParseAndWriteBack()
 {
     const auto check = [](const host::ReportDefinition &report) {
-        QCOMPARE(report.heading, QStringList{"Filial: {:CDFILIAL}   Dia: {:DATA}   Base: {NMBASE}"});
+        QCOMPARE(report.heading,
+                 QStringList{"Filial: {:CDFILIAL}   Dia: {:DATA}   Base: {NMBASE}"});
         QCOMPARE(report.group.key, QStringList{"NRVOO"});
         QCOMPARE(report.group.header, QStringLiteral("Vôo {NRVOO}"));
         QCOMPARE(report.group.totals, QStringList{"QTSOL"});
@@ -115,9 +116,12 @@ void ReportDocumentTest::malformedGroupsNameTheLine_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("reason");
     const QString start = QStringLiteral("[report] A\n[query]\nSELECT X FROM T\n[group]\n");
-    QTest::newRow("no bar") << start + "key NRVOO\n[columns]\nX\n" << "sem \"|\"";
-    QTest::newRow("unknown item") << start + "chave | X\n[columns]\nX\n" << "\"chave\" desconhecido";
-    QTest::newRow("no key") << start + "totals | X\n[columns]\nX\n" << "não tem \"key\"";
+    QTest::newRow("no bar") << start + "key NRVOO\n[columns]\nX\n"
+                            << "sem \"|\"";
+    QTest::newRow("unknown item") << start + "chave | X\n[columns]\nX\n"
+                                  << "\"chave\" desconhecido";
+    QTest::newRow("no key") << start + "totals | X\n[columns]\nX\n"
+                            << "não tem \"key\"";
     QTest::newRow("total not a column") << start + "key | X\ntotals | Y\n[columns]\nX\n"
                                         << "\"Y\" não é uma coluna";
 }
@@ -160,15 +164,17 @@ void ReportDocumentTest::groupsCarryTheirRowsAndTotals()
     QCOMPARE(heading.lines, QStringList{"Filial: GRU   Dia: 10/05/2024   Base: Guarulhos"});
     QVERIFY(heading.issued.startsWith(QStringLiteral("Emitido em ")));
     QCOMPARE(lines(document->toPlainText()),
-             (QStringList{"Vôo 1234", "Serviço", "Qtde", "Preço", "Refeição", "1.500,50", "R$ 12,50",
-                          "Bebidas", "Total do vôo", "1.500,50", "Vôo 0950", "Serviço", "Qtde",
-                          "Preço", "Kit", "10,00", "US$ 5,00", "Total do vôo", "10,00",
-                          "Total geral", "1.510,50", "3 registros"}));
+             (QStringList{"Vôo 1234", "Serviço",    "Qtde",         "Preço",        "Refeição",
+                          "1.500,50", "R$ 12,50",   "Bebidas",      "Total do vôo", "1.500,50",
+                          "Vôo 0950", "Serviço",    "Qtde",         "Preço",        "Kit",
+                          "10,00",    "US$ 5,00",   "Total do vôo", "10,00",        "Total geral",
+                          "1.510,50", "3 registros"}));
 
     // A query that gives no rows: the heading's columns stay empty.
     const auto none = rows({});
     const std::unique_ptr<QTextDocument> empty = host::buildReportDocument(report, *none, &filled);
-    QCOMPARE(host::pageHeading(*empty).lines, QStringList{"Filial: GRU   Dia: 10/05/2024   Base: "});
+    QCOMPARE(host::pageHeading(*empty).lines,
+             QStringList{"Filial: GRU   Dia: 10/05/2024   Base: "});
     QVERIFY(empty->toPlainText().contains(QStringLiteral("0 registros")));
 }
 
@@ -186,7 +192,8 @@ void ReportDocumentTest::everyPageHasTheHeadingAndItsNumber()
                        QStringLiteral("Serviço %1").arg(i), 1.0, 2.0, "R$ "});
     const auto set = rows(values);
     const host::TParams filled = params();
-    const std::unique_ptr<QTextDocument> document = host::buildReportDocument(report, *set, &filled);
+    const std::unique_ptr<QTextDocument> document =
+        host::buildReportDocument(report, *set, &filled);
 
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
@@ -194,7 +201,8 @@ void ReportDocumentTest::everyPageHasTheHeadingAndItsNumber()
     QProcess text;
     text.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     QVERIFY(text.waitForFinished(30000));
-    const QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(u'\f', Qt::SkipEmptyParts);
+    const QStringList pages =
+        QString::fromUtf8(text.readAllStandardOutput()).split(u'\f', Qt::SkipEmptyParts);
     QVERIFY2(pages.size() >= 3, qPrintable(QString::number(pages.size())));
     int services = 0;
     for (int i = 0; i < pages.size(); ++i) {
@@ -208,8 +216,9 @@ void ReportDocumentTest::everyPageHasTheHeadingAndItsNumber()
     QCOMPARE(services, 150);
 
     QCOMPARE(QFileInfo::exists(QStringLiteral("/nonexistent/report.pdf")), false);
-    QVERIFY_THROWS_EXCEPTION(platform::Error,
-                             host::exportReportPdf(*document, QStringLiteral("/nonexistent/report.pdf")));
+    QVERIFY_THROWS_EXCEPTION(
+        platform::Error,
+        host::exportReportPdf(*document, QStringLiteral("/nonexistent/report.pdf")));
 }
 
 QTEST_MAIN(ReportDocumentTest)

@@ -25,12 +25,13 @@ QString AppServerProcess::start(const QString &database, const QStringList &extr
     const QString portFile = logPath() + QStringLiteral(".port");
     QFile::remove(portFile);
     m_process.start(QStringLiteral(ATE_APPSERVER),
-                    QStringList{"--database", database, "--port", "0", "--port-file", portFile} +
-                        extraArguments);
+                    QStringList{"--database", database, "--port", "0", "--port-file", portFile}
+                        + extraArguments);
     if (!m_process.waitForStarted(10000))
         return QStringLiteral("ate-appserver did not start");
     m_port = waitForPortFile(m_process, portFile, 30000);
-    return m_port > 0 ? QString() : QStringLiteral("ate-appserver did not listen: ") + QString::fromUtf8(log());
+    return m_port > 0 ? QString()
+                      : QStringLiteral("ate-appserver did not listen: ") + QString::fromUtf8(log());
 }
 
 void AppServerProcess::kill()
@@ -44,14 +45,16 @@ void AppServerProcess::kill()
 QString writeDemoData(const QString &serverDatabase, QDate day)
 {
     QProcess demo;
-    demo.start(QStringLiteral(ATE_DEMODATA),
-               {"--server-db", serverDatabase, "--local-db", "-", "--start", day.toString(Qt::ISODate), "--days", "1"});
+    demo.start(QStringLiteral(ATE_DEMODATA), {"--server-db", serverDatabase, "--local-db", "-",
+                                              "--start", day.toString(Qt::ISODate), "--days", "1"});
     if (!demo.waitForFinished(120000) || demo.exitCode() != 0)
-        return QStringLiteral("ate-demodata failed: ") + QString::fromUtf8(demo.readAllStandardError());
+        return QStringLiteral("ate-demodata failed: ")
+               + QString::fromUtf8(demo.readAllStandardError());
     return {};
 }
 
-QString startDemoCluster(appserver::testing::ThrowawayCluster &cluster, QDate day, QString *conninfo)
+QString startDemoCluster(appserver::testing::ThrowawayCluster &cluster, QDate day,
+                         QString *conninfo)
 {
     const std::string whyNot = cluster.create();
     if (!whyNot.empty())

@@ -39,6 +39,7 @@ QString writeDemoData(const QString &serverDatabase, QDate day);
 
 // A throwaway PostgreSQL cluster holding the one-day demo data set; its
 // connection string in `conninfo`. Empty on success.
-QString startDemoCluster(appserver::testing::ThrowawayCluster &cluster, QDate day, QString *conninfo);
+QString startDemoCluster(appserver::testing::ThrowawayCluster &cluster, QDate day,
+                         QString *conninfo);
 
 } // namespace host::testing

@@ -45,7 +45,8 @@ QString DemoServer::start(QDate day, int seed)
                {"--server-db", serverDatabase(), "--local-db", localDatabase(), "--start",
                 day.toString(Qt::ISODate), "--days", "1", "--seed", QString::number(seed)});
     if (!demo.waitForFinished(60000) || demo.exitCode() != 0)
-        return QStringLiteral("ate-demodata failed: ") + QString::fromUtf8(demo.readAllStandardError());
+        return QStringLiteral("ate-demodata failed: ")
+               + QString::fromUtf8(demo.readAllStandardError());
     return serve(serverDatabase());
 }
 

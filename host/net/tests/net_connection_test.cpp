@@ -1,7 +1,7 @@
-#include "platform/abort.h"
 #include "host/net/check_result_serv.h"
 #include "host/net/net_connection.h"
 #include "host/net/tests/scripted_server.h"
+#include "platform/abort.h"
 
 #include <gtest/gtest.h>
 
@@ -98,14 +98,22 @@ TEST_F(NetConnectionTest, TypedArgumentsArriveAsSent)
     QString list = QString::fromUtf8("G3;JJ;AZ–ç");
     m_connection.connect();
     const ServerReply reply = m_connection.appServer().invoke(
-        "GetPlanoVoo", {&list, "", QDate(2024, 5, 1), "0001", 2.5, civil(2024, 5, 1, 23, 59, 59, 999), 42, true, nullptr});
+        "GetPlanoVoo", {&list, "", QDate(2024, 5, 1), "0001", 2.5,
+                        civil(2024, 5, 1, 23, 59, 59, 999), 42, true, nullptr});
     ASSERT_TRUE(reply.ok()) << reply.message.toStdString();
 
     const host::testing::RecordedCall call = m_server.lastCall();
     EXPECT_EQ(call.module, "Ate25400.rdmPosFDiPlav");
     EXPECT_EQ(call.method, "GetPlanoVoo");
-    const QVariantList expected = {list, QString(""), civil(2024, 5, 1), QString("0001"), 2.5,
-                                   civil(2024, 5, 1, 23, 59, 59, 999), QVariant::fromValue(qint64(42)), true, QVariant()};
+    const QVariantList expected = {list,
+                                   QString(""),
+                                   civil(2024, 5, 1),
+                                   QString("0001"),
+                                   2.5,
+                                   civil(2024, 5, 1, 23, 59, 59, 999),
+                                   QVariant::fromValue(qint64(42)),
+                                   true,
+                                   QVariant()};
     ASSERT_EQ(call.values().size(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(call.values()[i].typeId(), expected[i].typeId()) << "argument " << i;
@@ -113,8 +121,9 @@ TEST_F(NetConnectionTest, TypedArgumentsArriveAsSent)
         EXPECT_EQ(call.arguments[i].byReference, i == 0) << "argument " << i;
     }
     EXPECT_EQ(m_server.callStrings(),
-              QStringList({QString::fromUtf8("GetPlanoVoo(&\"G3;JJ;AZ–ç\", \"\", 2024-05-01 00:00, \"0001\", 2.5, "
-                                             "2024-05-01 23:59:59.999, 42, true, null)")}));
+              QStringList({QString::fromUtf8(
+                  "GetPlanoVoo(&\"G3;JJ;AZ–ç\", \"\", 2024-05-01 00:00, \"0001\", 2.5, "
+                  "2024-05-01 23:59:59.999, 42, true, null)")}));
 }
 
 // What the server writes back lands in the caller's by-reference variables, and only there.
@@ -123,8 +132,10 @@ TEST_F(NetConnectionTest, ByReferenceWriteBack)
     QString list = "G3";
     QString flag = "T";
     double amount = 0;
-    m_server.enqueue("GetPlanoVoo", Answer::emptyPacket().writingBack({QString("JJ"), QString(""), 7}));
-    ASSERT_TRUE(m_connection.appServer().invoke("GetPlanoVoo", {&list, &flag, &amount, "0001"}).ok());
+    m_server.enqueue("GetPlanoVoo",
+                     Answer::emptyPacket().writingBack({QString("JJ"), QString(""), 7}));
+    ASSERT_TRUE(
+        m_connection.appServer().invoke("GetPlanoVoo", {&list, &flag, &amount, "0001"}).ok());
     EXPECT_EQ(list, "JJ");
     EXPECT_EQ(flag, "");
     EXPECT_EQ(amount, 7.0);
@@ -141,11 +152,13 @@ TEST_F(NetConnectionTest, ByReferenceWriteBack)
     EXPECT_EQ(badType.status, ServerReply::Status::InvalidReply);
     EXPECT_EQ(list, "JJ");
     m_server.enqueue("GetPlanoVoo", Answer::emptyPacket().writingBack({QString("AZ")}));
-    EXPECT_EQ(m_connection.appServer().invoke("GetPlanoVoo", {&list, &flag}).status, ServerReply::Status::InvalidReply);
+    EXPECT_EQ(m_connection.appServer().invoke("GetPlanoVoo", {&list, &flag}).status,
+              ServerReply::Status::InvalidReply);
     EXPECT_EQ(list, "JJ");
 
     // A failed call writes nothing back.
-    m_server.enqueue("GetPlanoVoo", Answer::failure("Recusado.").writingBack({QString("AZ"), QString("X")}));
+    m_server.enqueue("GetPlanoVoo",
+                     Answer::failure("Recusado.").writingBack({QString("AZ"), QString("X")}));
     EXPECT_FALSE(m_connection.appServer().invoke("GetPlanoVoo", {&list, &flag}).ok());
     EXPECT_EQ(list, "JJ");
 }
@@ -153,10 +166,13 @@ TEST_F(NetConnectionTest, ByReferenceWriteBack)
 // The packet comes out of CheckResultServ; a refusal is raised with the server's own message.
 TEST_F(NetConnectionTest, CheckResultServReturnsPacketOrRaisesServerMessage)
 {
-    m_server.enqueue("GetCia", Answer::packet(TestPacket().fixedText("CDCIA", 4).text("NMCIA", 40).row({"G3", "Gol"})));
+    m_server.enqueue(
+        "GetCia",
+        Answer::packet(TestPacket().fixedText("CDCIA", 4).text("NMCIA", 40).row({"G3", "Gol"})));
     m_server.enqueue("GetCia", Answer::failure(QString::fromUtf8("Filial 0009 não cadastrada.")));
 
-    const platform::DataPacket packet = host::CheckResultServ(m_connection.appServer().invoke("GetCia", {"0001"}), true, 0);
+    const platform::DataPacket packet =
+        host::CheckResultServ(m_connection.appServer().invoke("GetCia", {"0001"}), true, 0);
     ASSERT_EQ(packet.rowCount, 1);
     EXPECT_EQ(packet.fields[1].name, "NMCIA");
     EXPECT_EQ(packet.columns[1].text(0), "Gol");
@@ -194,7 +210,8 @@ TEST_F(NetConnectionTest, ServerDownFailsQuicklyNamingTheAddress)
         m_connection.connect();
         FAIL() << "connected to a dead server";
     } catch (const platform::Error &error) {
-        EXPECT_TRUE(error.message().startsWith(QString::fromUtf8("Não foi possível conectar"))) << error.what();
+        EXPECT_TRUE(error.message().startsWith(QString::fromUtf8("Não foi possível conectar")))
+            << error.what();
         EXPECT_TRUE(error.message().contains(address)) << error.what();
     }
     EXPECT_FALSE(m_connection.isConnected());
@@ -222,9 +239,10 @@ TEST_F(NetConnectionTest, ServerStoppedWhileConnected)
     // at once.
     const ServerReply reply = m_connection.appServer().invoke("GetCia", {"0001"});
     EXPECT_EQ(reply.status, ServerReply::Status::TransportFailure);
-    EXPECT_EQ(reply.message, QString::fromUtf8("Não foi possível comunicar com o servidor de aplicação %1 "
-                                               "(servidor indisponível).")
-                                 .arg(address()));
+    EXPECT_EQ(reply.message,
+              QString::fromUtf8("Não foi possível comunicar com o servidor de aplicação %1 "
+                                "(servidor indisponível).")
+                  .arg(address()));
 }
 
 // A hung server costs the deadline and no more; the connection serves the next call.
@@ -237,17 +255,21 @@ TEST_F(NetConnectionTest, DeadlineBoundsAHungServer)
 
     QElapsedTimer clock;
     clock.start();
-    const ServerReply reply = m_connection.appServer().invoke("GetPrevPax", {"G3", "0001", "1234", "GRU", civil(2024, 5, 1)});
+    const ServerReply reply = m_connection.appServer().invoke(
+        "GetPrevPax", {"G3", "0001", "1234", "GRU", civil(2024, 5, 1)});
     const qint64 elapsed = clock.elapsed();
     EXPECT_EQ(reply.status, ServerReply::Status::TransportFailure);
-    EXPECT_EQ(reply.message, QString::fromUtf8("Não foi possível comunicar com o servidor de aplicação %1 "
-                                               "(tempo de resposta esgotado).")
-                                 .arg(address()));
+    EXPECT_EQ(reply.message,
+              QString::fromUtf8("Não foi possível comunicar com o servidor de aplicação %1 "
+                                "(tempo de resposta esgotado).")
+                  .arg(address()));
     EXPECT_GE(elapsed, 290);
     // The hung answer comes after 10 s: well before it, the deadline ended the call.
     EXPECT_LT(elapsed, 8000);
 
-    EXPECT_TRUE(m_connection.appServer().invoke("GetPrevPax", {"G3", "0001", "1234", "GRU", civil(2024, 5, 1)}).ok());
+    EXPECT_TRUE(m_connection.appServer()
+                    .invoke("GetPrevPax", {"G3", "0001", "1234", "GRU", civil(2024, 5, 1)})
+                    .ok());
 }
 
 // After the server comes back on the same port, the first refresh gets
@@ -361,7 +383,8 @@ TEST_F(NetConnectionTest, ThrowExceptionRaisesFailures)
 // An argument the wire cannot carry fails the call before anything is sent.
 TEST_F(NetConnectionTest, UnsupportedArgumentIsNotSent)
 {
-    const ServerReply reply = m_connection.appServer().invoke("GetCia", {ServerArg::fromVariant(QByteArray("raw"))});
+    const ServerReply reply =
+        m_connection.appServer().invoke("GetCia", {ServerArg::fromVariant(QByteArray("raw"))});
     EXPECT_EQ(reply.status, ServerReply::Status::InvalidArgument);
     EXPECT_EQ(m_server.callCount(), 0);
 }

@@ -27,7 +27,7 @@ QString describe(const QVariant &value)
     case QMetaType::QDateTime: {
         const QDateTime dt = value.toDateTime();
         const QTime t = dt.time();
-        const char *format = t.msec() != 0    ? "yyyy-MM-dd hh:mm:ss.zzz"
+        const char *format = t.msec() != 0     ? "yyyy-MM-dd hh:mm:ss.zzz"
                              : t.second() != 0 ? "yyyy-MM-dd hh:mm:ss"
                                                : "yyyy-MM-dd hh:mm";
         return dt.toString(QLatin1String(format));
@@ -60,7 +60,8 @@ QString RecordedCall::toString() const
 {
     QStringList parts;
     for (const RecordedArgument &argument : arguments)
-        parts.append((argument.byReference ? QStringLiteral("&") : QString()) + describe(argument.value));
+        parts.append((argument.byReference ? QStringLiteral("&") : QString())
+                     + describe(argument.value));
     return method + QLatin1Char('(') + parts.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
@@ -152,7 +153,8 @@ struct ScriptedServer::State
                 return handler(call);
             } catch (const std::exception &error) {
                 return Answer::status(grpc::StatusCode::INTERNAL,
-                                      QStringLiteral("scripted handler failed: %1").arg(QString::fromUtf8(error.what())));
+                                      QStringLiteral("scripted handler failed: %1")
+                                          .arg(QString::fromUtf8(error.what())));
             }
         }
         return Answer::failure(QStringLiteral("Chamada não prevista: %1").arg(call.method));
@@ -168,8 +170,8 @@ struct ScriptedServer::State
             if (now >= until)
                 return true;
             // Cancellation is not signalled to us: look again now and then.
-            stopping.wait_for(lock, std::min<std::chrono::steady_clock::duration>(until - now,
-                                                                                  std::chrono::milliseconds(10)));
+            stopping.wait_for(lock, std::min<std::chrono::steady_clock::duration>(
+                                        until - now, std::chrono::milliseconds(10)));
         }
         return false;
     }
@@ -178,9 +180,13 @@ struct ScriptedServer::State
 class ScriptedServer::Service final : public pb::AppServer::Service
 {
 public:
-    explicit Service(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+    explicit Service(std::shared_ptr<State> state)
+        : m_state(std::move(state))
+    {
+    }
 
-    grpc::Status Call(grpc::ServerContext *context, const pb::CallRequest *request, pb::CallReply *reply) override
+    grpc::Status Call(grpc::ServerContext *context, const pb::CallRequest *request,
+                      pb::CallReply *reply) override
     {
         RecordedCall call;
         call.module = QString::fromStdString(request->module());
@@ -193,7 +199,8 @@ public:
 
         const Answer answer = m_state->answerFor(call);
         if (answer.m_delay.count() > 0 && !m_state->wait(answer.m_delay, context))
-            return grpc::Status(grpc::StatusCode::CANCELLED, "scripted server stopped or client gone");
+            return grpc::Status(grpc::StatusCode::CANCELLED,
+                                "scripted server stopped or client gone");
         if (answer.m_status)
             return grpc::Status(*answer.m_status, answer.m_statusMessage.toStdString());
         if (answer.m_reply)
@@ -210,7 +217,8 @@ public:
             }
             for (const QVariant &value : values) {
                 if (!toWireValue(value, reply->add_by_reference()))
-                    return grpc::Status(grpc::StatusCode::INTERNAL, "scripted write-back value of an unsupported type");
+                    return grpc::Status(grpc::StatusCode::INTERNAL,
+                                        "scripted write-back value of an unsupported type");
             }
         }
         return grpc::Status::OK;
@@ -222,7 +230,8 @@ private:
 
 ScriptedServer::ScriptedServer()
     : m_state(std::make_shared<State>())
-{}
+{
+}
 
 ScriptedServer::~ScriptedServer()
 {
@@ -266,7 +275,8 @@ void ScriptedServer::start()
     builder.SetSyncServerOption(grpc::ServerBuilder::SyncServerOption::CQ_TIMEOUT_MSEC, 50);
     std::unique_ptr<grpc::Server> server = builder.BuildAndStart();
     if (!server || selectedPort == 0)
-        throw std::runtime_error("ScriptedServer: cannot listen on 127.0.0.1:" + std::to_string(port));
+        throw std::runtime_error("ScriptedServer: cannot listen on 127.0.0.1:"
+                                 + std::to_string(port));
     {
         const std::lock_guard lock(m_state->mutex);
         m_state->port = selectedPort;
@@ -358,8 +368,9 @@ int ScriptedServer::callCount(const QString &method) const
     const std::lock_guard lock(m_state->mutex);
     if (method.isEmpty())
         return static_cast<int>(m_state->calls.size());
-    return static_cast<int>(std::count_if(m_state->calls.cbegin(), m_state->calls.cend(),
-                                          [&](const RecordedCall &call) { return call.method == method; }));
+    return static_cast<int>(
+        std::count_if(m_state->calls.cbegin(), m_state->calls.cend(),
+                      [&](const RecordedCall &call) { return call.method == method; }));
 }
 
 RecordedCall ScriptedServer::lastCall() const

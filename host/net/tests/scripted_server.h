@@ -132,10 +132,10 @@ public:
 
     // The log.
     QList<RecordedCall> calls() const;
-    QStringList methods() const;             // method names in arrival order
-    QStringList callStrings() const;         // RecordedCall::toString() of each call
+    QStringList methods() const;     // method names in arrival order
+    QStringList callStrings() const; // RecordedCall::toString() of each call
     int callCount(const QString &method = {}) const;
-    RecordedCall lastCall() const;           // throws std::logic_error when none
+    RecordedCall lastCall() const; // throws std::logic_error when none
     void clearCalls();
 
 private:

@@ -1,7 +1,7 @@
 #include "host/net/tests/test_packet.h"
 
-#include "wire/packet_builder.h"
 #include "host/net/wire_values.h"
+#include "wire/packet_builder.h"
 
 #include <stdexcept>
 
@@ -44,7 +44,8 @@ bool isNumber(const QVariant &value)
 
 bool isInteger(const QVariant &value)
 {
-    return isNumber(value) && value.typeId() != QMetaType::Double && value.typeId() != QMetaType::Float;
+    return isNumber(value) && value.typeId() != QMetaType::Double
+           && value.typeId() != QMetaType::Float;
 }
 
 bool fits(platform::FieldType type, const QVariant &value)
@@ -93,7 +94,8 @@ pb::DataPacket TestPacket::toWire() const
     pb::DataPacket packet;
     wire::PacketBuilder builder(&packet);
     for (const platform::PacketField &f : m_fields)
-        builder.addField(f.name.toStdString(), wireType(f.type), static_cast<std::uint32_t>(f.size));
+        builder.addField(f.name.toStdString(), wireType(f.type),
+                         static_cast<std::uint32_t>(f.size));
     for (const QVariantList &values : m_rows) {
         for (int c = 0; c < values.size(); ++c) {
             const QVariant &v = values[c];

@@ -25,8 +25,14 @@ class TestPacket
 {
 public:
     TestPacket &field(const QString &name, platform::FieldType type, int size = 0);
-    TestPacket &text(const QString &name, int size = 0) { return field(name, platform::FieldType::String, size); }
-    TestPacket &fixedText(const QString &name, int size) { return field(name, platform::FieldType::FixedString, size); }
+    TestPacket &text(const QString &name, int size = 0)
+    {
+        return field(name, platform::FieldType::String, size);
+    }
+    TestPacket &fixedText(const QString &name, int size)
+    {
+        return field(name, platform::FieldType::FixedString, size);
+    }
     TestPacket &number(const QString &name) { return field(name, platform::FieldType::Float); }
     TestPacket &dateTime(const QString &name) { return field(name, platform::FieldType::DateTime); }
     TestPacket &integer(const QString &name) { return field(name, platform::FieldType::Integer); }

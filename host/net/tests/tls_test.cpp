@@ -1,6 +1,6 @@
-#include "platform/abort.h"
 #include "host/net/net_connection.h"
 #include "host/net/tests/scripted_server.h"
+#include "platform/abort.h"
 
 #include <gtest/gtest.h>
 
@@ -25,9 +25,10 @@ protected:
         const QString key = m_dir.filePath("key.pem");
         m_certificateFile = m_dir.filePath("cert.pem");
         const QString command =
-            QStringLiteral("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 1 "
-                           "-subj /CN=localhost -addext subjectAltName=IP:127.0.0.1,DNS:localhost "
-                           "-keyout '%1' -out '%2' >/dev/null 2>&1")
+            QStringLiteral(
+                "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 1 "
+                "-subj /CN=localhost -addext subjectAltName=IP:127.0.0.1,DNS:localhost "
+                "-keyout '%1' -out '%2' >/dev/null 2>&1")
                 .arg(key, m_certificateFile);
         if (std::system(command.toLocal8Bit().constData()) != 0)
             GTEST_SKIP() << "openssl could not make a test certificate";
@@ -84,6 +85,8 @@ TEST_F(TlsTest, MissingCertificateFileReported)
         m_connection.setTlsRootCertificateFile(m_dir.filePath("none.pem"));
         FAIL() << "missing file accepted";
     } catch (const platform::Error &error) {
-        EXPECT_TRUE(error.message().startsWith(QString::fromUtf8("Não foi possível ler o certificado"))) << error.what();
+        EXPECT_TRUE(
+            error.message().startsWith(QString::fromUtf8("Não foi possível ler o certificado")))
+            << error.what();
     }
 }

@@ -1,5 +1,5 @@
-#include "host/net/tests/app_server_process.h"
 #include "host/net/net_connection.h"
+#include "host/net/tests/app_server_process.h"
 #include "server/tests/pg_cluster.h"
 
 #include <QTest>
@@ -23,22 +23,26 @@ private slots:
             QSKIP("PostgreSQL cases are off (ATE_TEST_PG is not set)");
         appserver::testing::ThrowawayCluster cluster;
         QString conninfo;
-        const QString noCluster = host::testing::startDemoCluster(cluster, QDate::currentDate(), &conninfo);
+        const QString noCluster =
+            host::testing::startDemoCluster(cluster, QDate::currentDate(), &conninfo);
         QVERIFY2(noCluster.isEmpty(), qPrintable(noCluster));
         AppServerProcess first, second;
         for (AppServerProcess *server : {&first, &second}) {
-            const QString failed = server->start(conninfo, {"--threads", "2", "--log-calls", "all"});
+            const QString failed =
+                server->start(conninfo, {"--threads", "2", "--log-calls", "all"});
             QVERIFY2(failed.isEmpty(), qPrintable(failed));
         }
 
         TNetConnection connection;
         connection.setServerName(QStringLiteral("Ate25400.rdmPosFDiPlav"));
-        connection.SetHost(QStringLiteral("127.0.0.1:%1, 127.0.0.1:%2").arg(first.port()).arg(second.port()));
+        connection.SetHost(
+            QStringLiteral("127.0.0.1:%1, 127.0.0.1:%2").arg(first.port()).arg(second.port()));
         connection.connect();
         int failures = 0;
         QString lastFailure;
         const auto call = [&] {
-            const ServerReply reply = connection.appServer().invoke(QStringLiteral("GetCia"), {QStringLiteral("GRU")});
+            const ServerReply reply =
+                connection.appServer().invoke(QStringLiteral("GetCia"), {QStringLiteral("GRU")});
             if (!reply.ok()) {
                 ++failures;
                 lastFailure = reply.message;
@@ -47,13 +51,20 @@ private slots:
         // The second server gets calls once its connection is up, which on a
         // loaded machine may take more than a few calls: until both have
         // served one, not a fixed count.
-        const auto bothServed = [&] { return first.log().contains("GetCia") && second.log().contains("GetCia"); };
-        for (int i = 0; i < 2000 && !bothServed(); ++i) call();
+        const auto bothServed = [&] {
+            return first.log().contains("GetCia") && second.log().contains("GetCia");
+        };
+        for (int i = 0; i < 2000 && !bothServed(); ++i)
+            call();
         QVERIFY2(bothServed(), "the calls all went to one server");
         first.kill();
-        for (int i = 0; i < 140; ++i) call();
-        QVERIFY2(failures == 0, qPrintable(QStringLiteral("%1 failures, the last: %2").arg(failures).arg(lastFailure)));
-        QCOMPARE(connection.serverAddress(), QStringLiteral("127.0.0.1:%1, 127.0.0.1:%2").arg(first.port()).arg(second.port()));
+        for (int i = 0; i < 140; ++i)
+            call();
+        QVERIFY2(
+            failures == 0,
+            qPrintable(QStringLiteral("%1 failures, the last: %2").arg(failures).arg(lastFailure)));
+        QCOMPARE(connection.serverAddress(),
+                 QStringLiteral("127.0.0.1:%1, 127.0.0.1:%2").arg(first.port()).arg(second.port()));
     }
 };
 

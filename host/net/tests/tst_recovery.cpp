@@ -1,5 +1,5 @@
-#include "host/net/tests/demo_server.h"
 #include "host/net/net_connection.h"
+#include "host/net/tests/demo_server.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -37,7 +37,8 @@ private slots:
             const QString failed = m_server.restart();
             QVERIFY2(failed.isEmpty(), qPrintable(failed));
             const ServerReply reply = getCia();
-            QVERIFY2(reply.ok(), qPrintable(QStringLiteral("round %1: %2").arg(round).arg(reply.message)));
+            QVERIFY2(reply.ok(),
+                     qPrintable(QStringLiteral("round %1: %2").arg(round).arg(reply.message)));
         }
     }
 
@@ -60,7 +61,10 @@ private slots:
     }
 
 private:
-    ServerReply getCia() { return m_connection.appServer().invoke(QStringLiteral("GetCia"), {QStringLiteral("GRU")}); }
+    ServerReply getCia()
+    {
+        return m_connection.appServer().invoke(QStringLiteral("GetCia"), {QStringLiteral("GRU")});
+    }
 
     DemoServer m_server;
     TNetConnection m_connection;

@@ -1,6 +1,6 @@
+#include "host/net/net_connection.h"
 #include "host/net/tests/app_server_process.h"
 #include "host/net/tests/demo_server.h"
-#include "host/net/net_connection.h"
 #include "server/tests/pg_cluster.h"
 
 #include <QDir>
@@ -38,7 +38,9 @@ int envInt(const char *name, int fallback)
 
 int openDescriptors(qint64 pid)
 {
-    return static_cast<int>(QDir(QStringLiteral("/proc/%1/fd").arg(pid)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+    return static_cast<int>(QDir(QStringLiteral("/proc/%1/fd").arg(pid))
+                                .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)
+                                .size());
 }
 
 long residentKb(qint64 pid)
@@ -63,7 +65,8 @@ struct Usage
 
 Usage usageOf(qint64 serverPid)
 {
-    return {openDescriptors(serverPid), residentKb(serverPid), openDescriptors(QCoreApplication::applicationPid())};
+    return {openDescriptors(serverPid), residentKb(serverPid),
+            openDescriptors(QCoreApplication::applicationPid())};
 }
 
 // The UTC time in milliseconds of the last "listening on" line of a server
@@ -73,7 +76,8 @@ std::int64_t listenedAtMs(const QString &logPath)
     QFile file(logPath);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
-    static const QRegularExpression line(QStringLiteral("^(\\S+Z) listening on "), QRegularExpression::MultilineOption);
+    static const QRegularExpression line(QStringLiteral("^(\\S+Z) listening on "),
+                                         QRegularExpression::MultilineOption);
     std::int64_t at = 0;
     for (auto it = line.globalMatch(QString::fromUtf8(file.readAll())); it.hasNext();)
         at = QDateTime::fromString(it.next().captured(1), Qt::ISODateWithMs).toMSecsSinceEpoch();
@@ -135,7 +139,8 @@ public:
         : m_day(platform::civilDateTime(day))
         , m_port(std::move(port))
         , m_results(static_cast<std::size_t>(count))
-    {}
+    {
+    }
     ~Screens() { stop(); }
 
     QString takeExpected()
@@ -147,8 +152,10 @@ public:
             return QStringLiteral("no day to read: ") + plans.message;
         m_expected.plans = plans.packet.rowCount;
         m_expected.firstKey = firstKeyOf(plans.packet);
-        const ServerReply pax = connection.appServer().invoke(QStringLiteral("GetPrevPax"), keyArguments(m_expected.firstKey));
-        const ServerReply services = connection.appServer().invoke(QStringLiteral("GetServPlano"), keyArguments(m_expected.firstKey));
+        const ServerReply pax = connection.appServer().invoke(QStringLiteral("GetPrevPax"),
+                                                              keyArguments(m_expected.firstKey));
+        const ServerReply services = connection.appServer().invoke(
+            QStringLiteral("GetServPlano"), keyArguments(m_expected.firstKey));
         if (!pax.ok() || !services.ok())
             return QStringLiteral("no details to read");
         m_expected.forecasts = pax.packet.rowCount;
@@ -217,7 +224,8 @@ public:
                     firstSeen = true;
                     ++f.firstCallsAfterRecovery;
                     f.firstCallsAfterRecoveryOk += call.ok ? 1 : 0;
-                    f.slowestFirstCallEndMs = std::max(f.slowestFirstCallEndMs, call.endedMs - recovered);
+                    f.slowestFirstCallEndMs =
+                        std::max(f.slowestFirstCallEndMs, call.endedMs - recovered);
                 }
             }
         }
@@ -236,10 +244,13 @@ private:
 
     ServerReply getPlanoVoo(TNetConnection &connection)
     {
-        return connection.appServer().invoke(QStringLiteral("GetPlanoVoo"), {QString(), QStringLiteral("T"), m_day, QStringLiteral("GRU")});
+        return connection.appServer().invoke(
+            QStringLiteral("GetPlanoVoo"),
+            {QString(), QStringLiteral("T"), m_day, QStringLiteral("GRU")});
     }
 
-    void record(std::vector<CallResult> &calls, std::int64_t started, const ServerReply &reply, bool wrong)
+    void record(std::vector<CallResult> &calls, std::int64_t started, const ServerReply &reply,
+                bool wrong)
     {
         const std::lock_guard lock(m_mutex);
         calls.push_back({started, nowMs(), reply.ok(), wrong, reply.message});
@@ -252,15 +263,20 @@ private:
         while (!m_stop) {
             std::int64_t started = nowMs();
             const ServerReply plans = getPlanoVoo(connection);
-            const bool plansRight = plans.ok() && plans.packet.rowCount == m_expected.plans && firstKeyOf(plans.packet) == m_expected.firstKey;
+            const bool plansRight = plans.ok() && plans.packet.rowCount == m_expected.plans
+                                    && firstKeyOf(plans.packet) == m_expected.firstKey;
             record(calls, started, plans, plans.ok() && !plansRight);
             if (plansRight) {
                 started = nowMs();
-                const ServerReply pax = connection.appServer().invoke(QStringLiteral("GetPrevPax"), keyArguments(m_expected.firstKey));
-                record(calls, started, pax, pax.ok() && pax.packet.rowCount != m_expected.forecasts);
+                const ServerReply pax = connection.appServer().invoke(
+                    QStringLiteral("GetPrevPax"), keyArguments(m_expected.firstKey));
+                record(calls, started, pax,
+                       pax.ok() && pax.packet.rowCount != m_expected.forecasts);
                 started = nowMs();
-                const ServerReply services = connection.appServer().invoke(QStringLiteral("GetServPlano"), keyArguments(m_expected.firstKey));
-                record(calls, started, services, services.ok() && services.packet.rowCount != m_expected.services);
+                const ServerReply services = connection.appServer().invoke(
+                    QStringLiteral("GetServPlano"), keyArguments(m_expected.firstKey));
+                record(calls, started, services,
+                       services.ok() && services.packet.rowCount != m_expected.services);
             }
             // The screen's refresh period, shortened.
             for (int i = 0; i < 5 && !m_stop; ++i)
@@ -298,7 +314,8 @@ private slots:
     {
         m_screens = envInt("ATE_SOAK_SCREENS", 100);
         m_steady = std::chrono::seconds(envInt("ATE_SOAK_SECONDS", 6));
-        qInfo("soak: %d screens, %lld s of steady refreshing per phase", m_screens, static_cast<long long>(m_steady.count()));
+        qInfo("soak: %d screens, %lld s of steady refreshing per phase", m_screens,
+              static_cast<long long>(m_steady.count()));
     }
 
     // Catches answers lost or wrong around a server restart, calls failing
@@ -402,14 +419,18 @@ private:
         return 0;
     }
 
-    void report(const char *phase, const Screens::Figures &f, std::int64_t outageMs, const Usage &warm, const Usage &end)
+    void report(const char *phase, const Screens::Figures &f, std::int64_t outageMs,
+                const Usage &warm, const Usage &end)
     {
-        qInfo("soak %s: %d calls, %d ok, %d wrong, %d failed in the %lld ms outage, %d lost outside it; "
-              "first call after recovery ok on %d of %d screens, the slowest ended %lld ms after it; "
-              "server descriptors %d -> %d, RSS %ld -> %ld KB; client descriptors %d -> %d",
-              phase, f.calls, f.ok, f.wrong, f.failedInOutage, static_cast<long long>(outageMs), f.lostOutside,
-              f.firstCallsAfterRecoveryOk, f.firstCallsAfterRecovery, static_cast<long long>(f.slowestFirstCallEndMs),
-              warm.serverFds, end.serverFds, warm.serverRssKb, end.serverRssKb, warm.clientFds, end.clientFds);
+        qInfo(
+            "soak %s: %d calls, %d ok, %d wrong, %d failed in the %lld ms outage, %d lost outside "
+            "it; "
+            "first call after recovery ok on %d of %d screens, the slowest ended %lld ms after it; "
+            "server descriptors %d -> %d, RSS %ld -> %ld KB; client descriptors %d -> %d",
+            phase, f.calls, f.ok, f.wrong, f.failedInOutage, static_cast<long long>(outageMs),
+            f.lostOutside, f.firstCallsAfterRecoveryOk, f.firstCallsAfterRecovery,
+            static_cast<long long>(f.slowestFirstCallEndMs), warm.serverFds, end.serverFds,
+            warm.serverRssKb, end.serverRssKb, warm.clientFds, end.clientFds);
     }
 
     void check(const Screens::Figures &f, const Usage &warm, const Usage &end)
@@ -422,10 +443,13 @@ private:
         QCOMPARE(f.firstCallsAfterRecovery, m_screens);
         // Noise: a few descriptors come and go (a reconnect in flight), and
         // allocators keep some pages.
-        QVERIFY2(end.serverFds <= warm.serverFds + 10, qPrintable(QStringLiteral("%1 -> %2").arg(warm.serverFds).arg(end.serverFds)));
-        QVERIFY2(end.clientFds <= warm.clientFds + 10, qPrintable(QStringLiteral("%1 -> %2").arg(warm.clientFds).arg(end.clientFds)));
-        QVERIFY2(end.serverRssKb <= warm.serverRssKb + warm.serverRssKb / 4 + 16384,
-                 qPrintable(QStringLiteral("%1 -> %2 KB").arg(warm.serverRssKb).arg(end.serverRssKb)));
+        QVERIFY2(end.serverFds <= warm.serverFds + 10,
+                 qPrintable(QStringLiteral("%1 -> %2").arg(warm.serverFds).arg(end.serverFds)));
+        QVERIFY2(end.clientFds <= warm.clientFds + 10,
+                 qPrintable(QStringLiteral("%1 -> %2").arg(warm.clientFds).arg(end.clientFds)));
+        QVERIFY2(
+            end.serverRssKb <= warm.serverRssKb + warm.serverRssKb / 4 + 16384,
+            qPrintable(QStringLiteral("%1 -> %2 KB").arg(warm.serverRssKb).arg(end.serverRssKb)));
     }
 
     int m_screens = 100;

@@ -1,7 +1,7 @@
-#include "wire/civil_datetime.h"
 #include "host/net/server_arg.h"
 #include "host/net/tests/test_packet.h"
 #include "host/net/wire_values.h"
+#include "wire/civil_datetime.h"
 
 #include <gtest/gtest.h>
 
@@ -38,15 +38,16 @@ QString refused(const pb::DataPacket &wirePacket)
 // Field list, every type, nulls and multi-byte text survive the trip into a record set's packet.
 TEST(PacketConversion, EveryTypeWithNullsAndMultibyteText)
 {
-    const TestPacket sent = TestPacket()
-                                .text("NMCIA", 40)
-                                .fixedText("IDSITUACAO", 1)
-                                .number("VRUNIT")
-                                .dateTime("DTHRPLAVOOPV")
-                                .integer("QTPAX")
-                                .row({"Vôo São João – ação", "1", 12.5, civil(2024, 2, 29, 23, 59, 59, 999), 180})
-                                .row({QVariant(), QVariant(), QVariant(), QVariant(), QVariant()})
-                                .row({"", "5", -0.25, civil(1899, 12, 30), qint64(-7)});
+    const TestPacket sent =
+        TestPacket()
+            .text("NMCIA", 40)
+            .fixedText("IDSITUACAO", 1)
+            .number("VRUNIT")
+            .dateTime("DTHRPLAVOOPV")
+            .integer("QTPAX")
+            .row({"Vôo São João – ação", "1", 12.5, civil(2024, 2, 29, 23, 59, 59, 999), 180})
+            .row({QVariant(), QVariant(), QVariant(), QVariant(), QVariant()})
+            .row({"", "5", -0.25, civil(1899, 12, 30), qint64(-7)});
     const platform::DataPacket got = convert(sent.toWire());
 
     ASSERT_EQ(got.fields.size(), 5);
@@ -128,13 +129,15 @@ TEST(PacketConversion, RepeatedTextsKeepEveryValue)
 // The epoch offset and calendar arithmetic agree with the wire codec's own, both ways.
 TEST(PacketConversion, DateTimesAgreeWithTheWireCodec)
 {
-    for (const qint64 msecs : {qint64(0), qint64(-1), qint64(86'399'999), qint64(-693'593) * 86'400'000,
-                               qint64(45'351) * 86'400'000 + 3'723'004, qint64(2'958'465) * 86'400'000 + 1}) {
+    for (const qint64 msecs :
+         {qint64(0), qint64(-1), qint64(86'399'999), qint64(-693'593) * 86'400'000,
+          qint64(45'351) * 86'400'000 + 3'723'004, qint64(2'958'465) * 86'400'000 + 1}) {
         const wire::CivilDateTime expected = wire::fromMsecs(msecs);
         const QDateTime got = host::civilFromWire(msecs);
         ASSERT_TRUE(got.isValid()) << msecs;
         EXPECT_EQ(got.date(), QDate(expected.year, expected.month, expected.day)) << msecs;
-        EXPECT_EQ(got.time(), QTime(expected.hour, expected.minute, expected.second, expected.msec)) << msecs;
+        EXPECT_EQ(got.time(), QTime(expected.hour, expected.minute, expected.second, expected.msec))
+            << msecs;
         EXPECT_EQ(host::civilToWire(got), msecs);
     }
     // A value in another zone travels as the date and time it shows.
@@ -147,7 +150,8 @@ TEST(PacketConversion, DateTimesAgreeWithTheWireCodec)
 // A packet that does not hold together is refused with a reason, never read out of bounds.
 TEST(PacketConversion, MalformedPacketsAreRefused)
 {
-    const pb::DataPacket good = TestPacket().text("CDCIA", 4).dateTime("DTHR").row({"G3", civil(2024, 1, 1)}).toWire();
+    const pb::DataPacket good =
+        TestPacket().text("CDCIA", 4).dateTime("DTHR").row({"G3", civil(2024, 1, 1)}).toWire();
 
     pb::DataPacket missingColumn = good;
     missingColumn.mutable_columns()->RemoveLast();
@@ -173,8 +177,12 @@ TEST(PacketConversion, MalformedPacketsAreRefused)
 // Every argument type reaches the wire and comes back as the same kind of value.
 TEST(WireValues, ArgumentTypesRoundTrip)
 {
-    const QVariantList values = {QString::fromUtf8("ação"), 2.5, civil(2024, 5, 1, 10, 0, 0, 5),
-                                 QVariant::fromValue(qint64(1) << 40), true, QVariant()};
+    const QVariantList values = {QString::fromUtf8("ação"),
+                                 2.5,
+                                 civil(2024, 5, 1, 10, 0, 0, 5),
+                                 QVariant::fromValue(qint64(1) << 40),
+                                 true,
+                                 QVariant()};
     for (const QVariant &value : values) {
         pb::Value wireValue;
         ASSERT_TRUE(host::toWireValue(value, &wireValue)) << value.typeName();
@@ -191,7 +199,8 @@ TEST(WireValues, ArgumentTypesRoundTrip)
     ASSERT_TRUE(host::toWireValue(QDateTime(), &wireValue));
     EXPECT_EQ(wireValue.kind_case(), pb::Value::KIND_NOT_SET);
     EXPECT_FALSE(host::toWireValue(QByteArray("x"), &wireValue));
-    EXPECT_FALSE(host::toWireValue(QDateTime(QDate(10000, 1, 1), QTime(0, 0), Qt::UTC), &wireValue));
+    EXPECT_FALSE(
+        host::toWireValue(QDateTime(QDate(10000, 1, 1), QTime(0, 0), Qt::UTC), &wireValue));
 }
 
 // A written-back value of the wrong type never lands in the caller's variable.
