@@ -14,7 +14,7 @@ packages=(
   postgresql-15 postgresql-client-15
   fonts-dejavu-core fonts-dejavu-extra fontconfig
   xvfb xauth poppler-utils openssl
-  dpkg-dev file
+  dpkg-dev file clang-format-14
 )
 
 missing=()

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the project needs, builds everything and runs every test,
 # the server tests included against a throwaway PostgreSQL cluster.
-# With CI=true (as .ci/run sets it) warnings are errors, and the unit tests
-# run once more in build-asan/ under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# With CI=true (as .ci/run sets it) the house style is checked, warnings
+# are errors, and the unit tests run once more in build-asan/ under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +11,7 @@ ci=${CI:-false}
 bash scripts/setup.sh
 strict=(-DCMAKE_COMPILE_WARNING_AS_ERROR=OFF)
 if [ "$ci" = true ]; then strict=(-DCMAKE_COMPILE_WARNING_AS_ERROR=ON); fi
+if [ "$ci" = true ]; then bash scripts/check_format.sh; fi
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${strict[@]}"
 cmake --build build
 
