@@ -23,23 +23,6 @@ QString branchCode(const QString &text)
     return code;
 }
 
-namespace {
-
-QString readTokenFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw platform::Error(QStringLiteral("Não foi possível ler o token de %1.").arg(path));
-    const QString token = QString::fromUtf8(file.readLine()).trimmed();
-    // An empty token would silently call without one.
-    if (token.isEmpty())
-        throw platform::Error(
-            QStringLiteral("A primeira linha de %1 não tem token de acesso.").arg(path));
-    return token;
-}
-
-} // namespace
-
 void applyHostOptions(const HostOptions &options, host::Context &context)
 {
     if (!options.configFile.isEmpty())
@@ -57,7 +40,7 @@ void applyHostOptions(const HostOptions &options, host::Context &context)
     assign(options.tls, &host::Context::setUseTls);
     assign(options.deadlineMs, &host::Context::setCallDeadlineMs);
     if (!options.tokenFile.isEmpty())
-        context.setToken(readTokenFile(options.tokenFile));
+        context.setToken(host::readTokenFile(options.tokenFile));
     if (!options.rootCertificateFile.isEmpty()) {
         QFile file(options.rootCertificateFile);
         if (!file.open(QIODevice::ReadOnly))

@@ -8,65 +8,32 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <libpq-fe.h>
+
 namespace host {
 namespace {
 
-// Splits a libpq connection string into its key/value pairs. Values may be
-// single-quoted, with backslash escaping a quote or a backslash.
+// The key/value pairs of a libpq connection string (or URI), as libpq
+// itself reads them. A malformed one is refused with libpq's reason only:
+// the string itself may hold a password.
 QList<std::pair<QString, QString>> parseConninfo(const QString &conninfo)
 {
-    QList<std::pair<QString, QString>> pairs;
-    const auto malformed = [&] {
-        return platform::Error(QCoreApplication::translate(
-                                   "HostContext", "Conexão com o banco de dados mal formada: %1")
-                                   .arg(conninfo));
-    };
-    qsizetype i = 0;
-    const qsizetype n = conninfo.size();
-    while (true) {
-        while (i < n && conninfo.at(i).isSpace())
-            ++i;
-        if (i >= n)
-            break;
-        const qsizetype keyStart = i;
-        while (i < n && conninfo.at(i) != QLatin1Char('=') && !conninfo.at(i).isSpace())
-            ++i;
-        const QString key = conninfo.mid(keyStart, i - keyStart);
-        while (i < n && conninfo.at(i).isSpace())
-            ++i;
-        if (key.isEmpty() || i >= n || conninfo.at(i) != QLatin1Char('='))
-            throw malformed();
-        ++i;
-        while (i < n && conninfo.at(i).isSpace())
-            ++i;
-        QString value;
-        if (i < n && conninfo.at(i) == QLatin1Char('\'')) {
-            ++i;
-            bool closed = false;
-            while (i < n) {
-                const QChar c = conninfo.at(i++);
-                if (c == QLatin1Char('\\') && i < n) {
-                    value += conninfo.at(i++);
-                } else if (c == QLatin1Char('\'')) {
-                    closed = true;
-                    break;
-                } else {
-                    value += c;
-                }
-            }
-            if (!closed)
-                throw malformed();
-        } else {
-            while (i < n && !conninfo.at(i).isSpace()) {
-                const QChar c = conninfo.at(i++);
-                if (c == QLatin1Char('\\') && i < n)
-                    value += conninfo.at(i++);
-                else
-                    value += c;
-            }
-        }
-        pairs.append({key, value});
+    char *reason = nullptr;
+    PQconninfoOption *options = PQconninfoParse(conninfo.toUtf8().constData(), &reason);
+    if (!options) {
+        const QString why =
+            reason ? QString::fromUtf8(reason).trimmed() : QStringLiteral("out of memory");
+        PQfreemem(reason);
+        throw platform::Error(QCoreApplication::translate(
+                                  "HostContext", "Conexão com o banco de dados mal formada: %1")
+                                  .arg(why));
     }
+    QList<std::pair<QString, QString>> pairs;
+    for (const PQconninfoOption *option = options; option->keyword; ++option) {
+        if (option->val)
+            pairs.append({QString::fromUtf8(option->keyword), QString::fromUtf8(option->val)});
+    }
+    PQconninfoFree(options);
     return pairs;
 }
 
@@ -96,6 +63,22 @@ int positiveInt(const QSettings &settings, const QString &key, int current)
 }
 
 } // namespace
+
+QString readTokenFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        throw platform::Error(
+            QCoreApplication::translate("HostContext", "Não foi possível ler o token de %1.")
+                .arg(path));
+    const QString token = QString::fromUtf8(file.readLine()).trimmed();
+    // An empty token would silently call without one.
+    if (token.isEmpty())
+        throw platform::Error(QCoreApplication::translate(
+                                  "HostContext", "A primeira linha de %1 não tem token de acesso.")
+                                  .arg(path));
+    return token;
+}
 
 DatabaseSettings DatabaseSettings::fromLibpq(const QString &conninfo)
 {
@@ -156,6 +139,13 @@ void Context::loadFromSettings(const QString &path)
     m_serverHost = text(QStringLiteral("server/host"), m_serverHost);
     m_serverPort = positiveInt(settings, QStringLiteral("server/port"), m_serverPort);
     m_token = text(QStringLiteral("server/token"), m_token);
+    if (settings.contains(QStringLiteral("server/token_file"))) {
+        // Relative to the configuration file's folder, as an administrator
+        // who keeps both in one place writes it.
+        const QString tokenFile =
+            QFileInfo(path).dir().absoluteFilePath(text(QStringLiteral("server/token_file"), {}));
+        m_token = readTokenFile(tokenFile);
+    }
     m_callDeadlineMs =
         positiveInt(settings, QStringLiteral("server/deadline_ms"), m_callDeadlineMs);
     const QString certificate = text(QStringLiteral("server/root_certificate"), {});

@@ -33,6 +33,10 @@ struct DatabaseSettings
     QString qtDriverName() const;
 };
 
+// The access token on a file's first line; a missing, unreadable or empty
+// file is an error (an empty token would call without one).
+QString readTokenFile(const QString &path);
+
 // What the host knows about the session: the branch the user works at, the
 // application server and the local database. The host application fills it
 // from its configuration file and command line before any module runs.

@@ -287,6 +287,21 @@ void FunctionsTest::contextReadsItsConfigurationFile()
     QCOMPARE(context.database().driver, host::DatabaseSettings::Driver::Sqlite);
     QCOMPARE(context.database().sqlitePath, dir.filePath(QStringLiteral("local.db")));
 
+    // A token kept in a file of its own, out of the configuration file a
+    // user may be shown; an empty one is refused, not a call without one.
+    const auto writeFile = [&](const QString &name, const QByteArray &bytes) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    };
+    writeFile(QStringLiteral("token"), "t0ken\n");
+    writeFile(QStringLiteral("host.ini"), "[server]\ntoken=old\ntoken_file=token\n");
+    host::Context fromFile;
+    fromFile.loadFromSettings(ini);
+    QCOMPARE(fromFile.token(), QStringLiteral("t0ken"));
+    writeFile(QStringLiteral("token"), "\n");
+    QVERIFY_THROWS_EXCEPTION(platform::Error, fromFile.loadFromSettings(ini));
+
     // The free functions read the process's context.
     host::context() = context;
     QCOMPARE(host::FiliProc(), QStringLiteral("GRU"));
@@ -333,7 +348,25 @@ void FunctionsTest::libpqConnectionStringsBecomeDriverOptions()
     QCOMPARE(settings.databaseName, QStringLiteral("ate_test"));
     QCOMPARE(settings.userName, QStringLiteral("postgres"));
     QCOMPARE(settings.password, QStringLiteral("a b'c"));
-    QCOMPARE(settings.connectOptions, QStringLiteral("sslmode=disable;options='-c search_path=x'"));
+    QStringList options = settings.connectOptions.split(QLatin1Char(';'));
+    options.sort();
+    QCOMPARE(options, QStringList({QStringLiteral("options='-c search_path=x'"),
+                                   QStringLiteral("sslmode=disable")}));
+    // A URI is a connection string too.
+    const auto uri = host::DatabaseSettings::fromLibpq(
+        QStringLiteral("postgresql://ate@db.example:5433/ate_prod?connect_timeout=3"));
+    QCOMPARE(uri.hostName, QStringLiteral("db.example"));
+    QCOMPARE(uri.port, 5433);
+    QCOMPARE(uri.databaseName, QStringLiteral("ate_prod"));
+    QCOMPARE(uri.userName, QStringLiteral("ate"));
+    QCOMPARE(uri.connectOptions, QStringLiteral("connect_timeout=3"));
+    // A refusal never shows the string: it may hold the password.
+    try {
+        host::DatabaseSettings::fromLibpq(QStringLiteral("password='s3cret"));
+        QFAIL("an unterminated quote was accepted");
+    } catch (const platform::Error &error) {
+        QVERIFY2(!error.message().contains(QStringLiteral("s3cret")), qPrintable(error.message()));
+    }
     QVERIFY_THROWS_EXCEPTION(platform::Error,
                              host::DatabaseSettings::fromLibpq(QStringLiteral("host")));
     QVERIFY_THROWS_EXCEPTION(platform::Error,

@@ -144,6 +144,14 @@
         <source>Banco de dados local desconhecido no arquivo de configuração: %1</source>
         <translation>Unknown local database in the configuration file: %1</translation>
     </message>
+    <message>
+        <source>Não foi possível ler o token de %1.</source>
+        <translation>Could not read the access token from %1.</translation>
+    </message>
+    <message>
+        <source>A primeira linha de %1 não tem token de acesso.</source>
+        <translation>The first line of %1 holds no access token.</translation>
+    </message>
 </context>
 <context>
     <name>ListPickerDialog</name>
