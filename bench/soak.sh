@@ -20,8 +20,9 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 if [ -x /usr/lib/postgresql/15/bin/initdb ]; then
   export ATE_TEST_PG=${ATE_TEST_PG:-1}
 fi
-# Qt Test's watchdog here spans the whole run, not one test function:
-# both phases of SECONDS plus their set-up and recovery.
+# Qt Test 6.4's watchdog has ended a run at its limit counted from the
+# run's start, so the limit covers both phases of SECONDS plus their set-up
+# and recovery.
 export QTEST_FUNCTION_TIMEOUT=$(( (2 * seconds + 240) * 1000 ))
 # A few hundred connections on each side.
 ulimit -n "$(ulimit -Hn)" 2>/dev/null || true
