@@ -4,6 +4,8 @@
 
 #include "platform/abort.h"
 
+#include <algorithm>
+
 namespace platform {
 namespace {
 
@@ -205,8 +207,51 @@ void ClientDataSet::loadPacket(DataPacket &&packet)
     load(std::move(packet));
 }
 
+// A packet shaped like the rows on show replaces only their values, so
+// that views repaint only what changed. False when the shapes differ.
+bool ClientDataSet::refreshRows(Columns &columns, int rowCount)
+{
+    if (!m_active || rowCount != m_rowCount || columns.size() != m_columns.size())
+        return false;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (columns[i].type() != m_columns[i].type() || columns[i].size() != m_columns[i].size())
+            return false;
+    }
+    int first = -1;
+    int last = -1;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const PacketColumn &now = m_columns[i];
+        const PacketColumn &next = columns[i];
+        if (next.sameValues(now))
+            continue;
+        int top = 0;
+        while (next.sameValue(now, top))
+            ++top;
+        int bottom = rowCount - 1;
+        while (next.sameValue(now, bottom))
+            --bottom;
+        first = first < 0 ? top : std::min(first, top);
+        last = std::max(last, bottom);
+    }
+    if (first >= 0) {
+        m_columns = std::move(columns);
+        ++m_generation;
+    }
+    const int previous = m_recNo;
+    m_recNo = rowCount > 0 ? 0 : -1;
+    m_bof = true;
+    m_eof = rowCount == 0;
+    if (first >= 0)
+        emit rowsChanged(first, last);
+    if (m_recNo != previous)
+        emit currentRowChanged(m_recNo);
+    return true;
+}
+
 void ClientDataSet::replaceRows(Columns columns, int rowCount)
 {
+    if (refreshRows(columns, rowCount))
+        return;
     emit aboutToReset();
     m_columns = std::move(columns);
     ++m_generation;

@@ -50,6 +50,10 @@ public:
     // rows, opens the set, makes the first row current and, when there are
     // rows, runs the after-scroll handler. The rvalue overload takes the
     // packet's columns without copying them.
+    //
+    // A packet with as many rows as the set already shows is compared with
+    // them: views hear rowsChanged for the rows that differ, or nothing when
+    // none does (a refresh of a day nobody changed), instead of a reset.
     void loadPacket(const DataPacket &packet);
     void loadPacket(DataPacket &&packet);
     void close();
@@ -100,13 +104,16 @@ public:
     // Storage access for fields; the field's index, rows checked by the caller.
     const PacketColumn &column(int fieldIndex) const { return m_columns[fieldIndex]; }
 
-    // Changes whenever the rows are replaced or dropped: what is worked out
-    // from the rows can be kept until it changes.
+    // Changes whenever the rows' values change or the rows are dropped: what
+    // is worked out from the rows can be kept until it changes.
     quint64 generation() const { return m_generation; }
 
 signals:
     void aboutToReset(); // rows about to be replaced or dropped
     void reset();        // rows replaced or dropped; the cursor is on its new row
+    // Same number of rows, new values in rows first..last (others may be
+    // among them unchanged); the cursor change, if any, follows.
+    void rowsChanged(int first, int last);
     void currentRowChanged(int row);
     void controlsEnabledChanged(bool enabled);
     void fieldsChanged();
@@ -117,6 +124,7 @@ private:
     template<typename Packet> void load(Packet &&packet);
     std::vector<int> checkPacket(const DataPacket &packet) const;
     void replaceRows(Columns columns, int rowCount);
+    bool refreshRows(Columns &columns, int rowCount);
     void moveTo(int row);
     bool matches(int row, const std::vector<LocateKey> &keys, LocateOptions options) const;
 

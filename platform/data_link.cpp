@@ -3,6 +3,8 @@
 #include "platform/client_data_set.h"
 #include "platform/data_source.h"
 
+#include <algorithm>
+
 namespace platform {
 
 DataLink::DataLink(QObject *parent)
@@ -47,7 +49,9 @@ void DataLink::bindDataSet()
         m_setConnections = {
             connect(set, &ClientDataSet::aboutToReset, this,
                     [this] {
-                        if (!m_frozen)
+                        if (m_frozen)
+                            m_missedRefresh = true;
+                        else
                             emit aboutToRefresh();
                     }),
             connect(set, &ClientDataSet::reset, this,
@@ -55,12 +59,23 @@ void DataLink::bindDataSet()
                         if (!m_frozen)
                             emit refreshed();
                     }),
+            connect(set, &ClientDataSet::rowsChanged, this,
+                    [this](int first, int last) {
+                        if (!m_frozen) {
+                            emit rowsChanged(first, last);
+                            return;
+                        }
+                        m_missedFirst = m_missedFirst < 0 ? first : std::min(m_missedFirst, first);
+                        m_missedLast = std::max(m_missedLast, last);
+                    }),
             connect(set, &ClientDataSet::fieldsChanged, this,
                     [this] {
-                        if (!m_frozen) {
-                            emit aboutToRefresh();
-                            emit refreshed();
+                        if (m_frozen) {
+                            m_missedRefresh = true;
+                            return;
                         }
+                        emit aboutToRefresh();
+                        emit refreshed();
                     }),
             connect(set, &ClientDataSet::currentRowChanged, this,
                     [this](int row) {
@@ -75,6 +90,8 @@ void DataLink::bindDataSet()
     emit refreshed();
     if (frozen != m_frozen) {
         m_frozen = frozen;
+        m_missedRefresh = false;
+        m_missedFirst = m_missedLast = -1;
         emit frozenChanged(frozen);
     }
 }
@@ -83,15 +100,26 @@ void DataLink::onControlsEnabledChanged(bool enabled)
 {
     if (enabled == !m_frozen)
         return;
-    if (enabled) {
+    if (!enabled) {
+        m_frozen = true;
+        m_missedRefresh = false;
+        m_missedFirst = m_missedLast = -1;
+        emit frozenChanged(true);
+        return;
+    }
+    if (m_missedRefresh) {
         emit aboutToRefresh();
         m_frozen = false;
         emit frozenChanged(false);
         emit refreshed();
-    } else {
-        m_frozen = true;
-        emit frozenChanged(true);
+        return;
     }
+    m_frozen = false;
+    emit frozenChanged(false);
+    if (m_missedFirst >= 0)
+        emit rowsChanged(m_missedFirst, m_missedLast);
+    if (m_dataSet)
+        emit currentRowChanged(m_dataSet->recNo());
 }
 
 } // namespace platform

@@ -11,7 +11,9 @@ class DataSource;
 
 // What a data-aware control hears from its data source, with the record
 // set's disabled controls already applied: while they are disabled nothing
-// is passed on, and enabling them passes on one full refresh.
+// is passed on, and enabling them passes on what was missed at once: one
+// full refresh when the rows were replaced, otherwise the span of rows
+// whose values changed and the current row.
 class DataLink : public QObject
 {
     Q_OBJECT
@@ -25,8 +27,9 @@ public:
     bool isFrozen() const { return m_frozen; }
 
 signals:
-    void aboutToRefresh(); // rows, fields or the set itself about to change
-    void refreshed();      // ... and changed; the cursor may be anywhere
+    void aboutToRefresh();                 // rows, fields or the set itself about to change
+    void refreshed();                      // ... and changed; the cursor may be anywhere
+    void rowsChanged(int first, int last); // same rows, new values
     void currentRowChanged(int row);
     void frozenChanged(bool frozen);
 
@@ -40,6 +43,10 @@ private:
     QMetaObject::Connection m_sourceDestroyed;
     QList<QMetaObject::Connection> m_setConnections;
     bool m_frozen = false;
+    // Missed while frozen.
+    bool m_missedRefresh = false;
+    int m_missedFirst = -1;
+    int m_missedLast = -1;
 };
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/data_packet.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace platform {
@@ -113,6 +114,48 @@ QVariant PacketColumn::value(int row) const
         return QVariant::fromValue(m_integers[row]);
     }
     return {};
+}
+
+bool PacketColumn::sameValue(const PacketColumn &other, int row) const
+{
+    const bool null = isNull(row);
+    if (null != other.isNull(row))
+        return false;
+    if (null)
+        return true;
+    switch (m_type) {
+    case FieldType::String:
+    case FieldType::FixedString:
+        return utf8(row) == other.utf8(row);
+    case FieldType::Float:
+        // Bit for bit: a value that only compares equal (0.0 and -0.0) may
+        // still be shown otherwise.
+        return std::memcmp(&m_numbers[row], &other.m_numbers[row], sizeof(double)) == 0;
+    case FieldType::DateTime:
+    case FieldType::Integer:
+        return m_integers[row] == other.m_integers[row];
+    }
+    return false;
+}
+
+bool PacketColumn::sameValues(const PacketColumn &other) const
+{
+    if (m_type != other.m_type || m_rows != other.m_rows)
+        return false;
+    const bool sameStorage = m_nulls == other.m_nulls && m_text == other.m_text
+                             && m_offsets == other.m_offsets && m_integers == other.m_integers
+                             && m_numbers.size() == other.m_numbers.size()
+                             && (m_numbers.empty()
+                                 || std::memcmp(m_numbers.data(), other.m_numbers.data(),
+                                                m_numbers.size() * sizeof(double))
+                                        == 0);
+    if (sameStorage)
+        return true;
+    for (int row = 0; row < m_rows; ++row) {
+        if (!sameValue(other, row))
+            return false;
+    }
+    return true;
 }
 
 void PacketColumn::setNull(int row)

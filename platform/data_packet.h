@@ -102,6 +102,12 @@ public:
     // The first row given a value of the wrong type; -1 when none.
     int invalidRow() const { return m_invalidRow; }
 
+    // Whether the two columns (of the same type and length) hold the same
+    // value in `row`; two nulls are the same whatever is stored under them.
+    bool sameValue(const PacketColumn &other, int row) const;
+    // Every row the same, told from the stored bytes where they are equal.
+    bool sameValues(const PacketColumn &other) const;
+
     // Text columns: the byte length of the longest value, an upper bound
     // of its length in characters.
     int longestText() const { return m_longestText; }

@@ -5,6 +5,7 @@
 #include "platform/data_link.h"
 #include "platform/grid_model.h"
 
+#include <QAbstractEventDispatcher>
 #include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
@@ -57,8 +58,7 @@ DBGrid::DBGrid(QWidget *parent)
 
     connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::followCursor);
     connect(&m_model->link(), &DataLink::currentRowChanged, this, &DBGrid::followCursor);
-    connect(&m_model->link(), &DataLink::frozenChanged, this,
-            [this](bool frozen) { viewport()->setUpdatesEnabled(!frozen); });
+    connect(&m_model->link(), &DataLink::frozenChanged, this, &DBGrid::setFrozen);
     connect(m_model, &GridModel::columnWidthChanged, this,
             [this](int column, int width) { setColumnWidth(column, width); });
     connect(horizontalHeader(), &QHeaderView::sectionResized, this,
@@ -125,6 +125,51 @@ void DBGrid::changeEvent(QEvent *event)
     QTableView::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
         adjustLook();
+}
+
+// While the set's controls are disabled the grid hears nothing, so nothing
+// of it needs repainting as long as no event loop runs: updates are held
+// only once one does (a message box in the middle of a reload), since
+// holding them costs a repaint of the whole grid when they are let go.
+void DBGrid::setFrozen(bool frozen)
+{
+    if (frozen) {
+        if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance()) {
+            const auto hold = [this] {
+                disconnectEventLoopWatch();
+                m_updatesHeld = true;
+                viewport()->setUpdatesEnabled(false);
+            };
+            m_loopWatch = {connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, hold),
+                           connect(dispatcher, &QAbstractEventDispatcher::awake, this, hold)};
+        }
+        return;
+    }
+    disconnectEventLoopWatch();
+    if (m_updatesHeld) {
+        m_updatesHeld = false;
+        viewport()->setUpdatesEnabled(true);
+    }
+}
+
+void DBGrid::disconnectEventLoopWatch()
+{
+    for (const QMetaObject::Connection &connection : std::as_const(m_loopWatch))
+        disconnect(connection);
+    m_loopWatch.clear();
+}
+
+// Changed rows out of sight need no repaint.
+void DBGrid::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                         const QList<int> &roles)
+{
+    const int top = rowAt(0);
+    int bottom = rowAt(viewport()->height() - 1);
+    if (bottom < 0)
+        bottom = m_model->rowCount() - 1;
+    if (top >= 0 && (bottomRight.row() < top || topLeft.row() > bottom))
+        return;
+    QTableView::dataChanged(topLeft, bottomRight, roles);
 }
 
 // Puts the set's cursor into the view. Guarded by a flag so that the view's

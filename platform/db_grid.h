@@ -83,10 +83,14 @@ protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
 
 private:
     friend class CellDelegate;
     void followCursor();
+    void setFrozen(bool frozen);
+    void disconnectEventLoopWatch();
     void addCopyAndExport();
     // False when the cell is not owner-drawn (no handler, or no such row).
     bool drawColumnCell(QPainter &painter, const QStyleOptionViewItem &option,
@@ -100,6 +104,8 @@ private:
     QAction *m_export;
     bool m_following = false;
     int m_lastColumn = 0;
+    bool m_updatesHeld = false;
+    QList<QMetaObject::Connection> m_loopWatch;
 };
 
 } // namespace platform

@@ -12,6 +12,7 @@ DBText::DBText(QWidget *parent)
 {
     connect(m_link, &DataLink::refreshed, this, &DBText::refresh);
     connect(m_link, &DataLink::currentRowChanged, this, &DBText::refresh);
+    connect(m_link, &DataLink::rowsChanged, this, &DBText::refresh);
 }
 
 void DBText::setDataSource(DataSource *source)

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 #include "platform/abort.h"
 #include "platform/client_data_set.h"
 #include "platform/data_link.h"
@@ -18,6 +20,16 @@ GridModel::GridModel(QObject *parent)
         const ClientDataSet *set = dataSet();
         m_rowCount = set ? set->recordCount() : 0;
         endResetModel();
+    });
+    // The same rows with new values: only those rows are repainted, and the
+    // view keeps its scroll position and selection.
+    connect(m_link, &DataLink::rowsChanged, this, [this](int first, int last) {
+        if (m_columns.empty() || m_rowCount == 0)
+            return;
+        const int bottom = std::min(last, m_rowCount - 1);
+        if (first > bottom)
+            return;
+        emit dataChanged(index(first, 0), index(bottom, int(m_columns.size()) - 1));
     });
 }
 

@@ -15,7 +15,8 @@ class DataSource;
 
 // The table model behind a data-aware grid: the record set is the source of
 // truth, the model only maps columns to fields. Its row count changes only
-// through model resets, so a view never sees rows come and go unannounced,
+// through model resets, so a view never sees rows come and go unannounced;
+// a reload that keeps the rows is passed on as changed rows only,
 // and data() is bounds-checked against the live set (a nested event loop
 // can ask for a cell in the middle of an operation).
 class GridModel : public QAbstractTableModel

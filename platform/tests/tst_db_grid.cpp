@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -29,12 +30,16 @@ private slots:
     void rebindingAColumnUpdatesTitleAndCells();
     void ownerDrawReplacesDefaultWithRowColumnAndState();
     void disabledControlsFreezeTheGridAndCatchUp();
+    void reloadRepaintsOnlyTheRowsThatChanged();
+    void frozenReloadRepaintsOnlyWhatChanged();
     void afterScrollFailureInNavigationIsShown();
     void dbTextFollowsTheCurrentRow();
     void destroyedSetLeavesAnEmptyGrid();
 
 private:
     QModelIndex cell(int row, int column) const { return m_grid->gridModel()->index(row, column); }
+    // The viewport's paint events from now on: what a reload costs on screen.
+    QList<QRect> paintsOf(const std::function<void()> &work);
     void click(int row, int column)
     {
         QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, {},
@@ -277,6 +282,9 @@ void DBGridTest::disabledControlsFreezeTheGridAndCatchUp()
         m_set->loadPacket(flightPacket(20));
         QVERIFY(m_set->locate(QStringLiteral("NRVOO"), {QStringLiteral("1012")}));
         QCOMPARE(m_scrolls, 2);
+        // An event loop in the middle of the reload (a message box) must
+        // not paint the half-done grid.
+        QCoreApplication::processEvents();
         QVERIFY(!m_grid->viewport()->updatesEnabled());
         QCOMPARE(m_grid->gridModel()->rowCount(), 60);
         QCOMPARE(m_grid->currentIndex(), cell(3, 1));
@@ -288,6 +296,114 @@ void DBGridTest::disabledControlsFreezeTheGridAndCatchUp()
     QCOMPARE(m_grid->gridModel()->rowCount(), 20);
     QCOMPARE(m_grid->currentIndex(), cell(12, 1));
     QCOMPARE(m_scrolls, 2);
+}
+
+namespace {
+
+class PaintRecorder : public QObject
+{
+public:
+    QList<QRect> rects;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            rects << static_cast<QPaintEvent *>(event)->rect();
+        return false;
+    }
+};
+
+// The flights of flightPacket(rowCount), with other situations in `rows`.
+DataPacket withSituation(int rowCount, const QList<int> &rows, const QString &situation)
+{
+    DataPacket packet = flightPacket(rowCount);
+    QList<QVariantList> values;
+    for (int i = 0; i < rowCount; ++i) {
+        QVariantList row;
+        for (int field = 0; field < packet.fields.size(); ++field)
+            row << packet.columns[std::size_t(field)].value(i);
+        if (rows.contains(i))
+            row[2] = situation;
+        values << row;
+    }
+    return makePacket(flightFields(), values);
+}
+
+} // namespace
+
+QList<QRect> DBGridTest::paintsOf(const std::function<void()> &work)
+{
+    // Whatever was pending before is painted first.
+    QCoreApplication::processEvents();
+    PaintRecorder recorder;
+    m_grid->viewport()->installEventFilter(&recorder);
+    work();
+    QCoreApplication::processEvents();
+    m_grid->viewport()->removeEventFilter(&recorder);
+    return recorder.rects;
+}
+
+// A refresh that brings the same rows must not repaint the grid (a screen
+// left open all day would repaint every period for nothing), and one that
+// changes a row must repaint that row alone, keeping scroll and selection.
+void DBGridTest::reloadRepaintsOnlyTheRowsThatChanged()
+{
+    m_set->setRecNo(0);
+    QCOMPARE(paintsOf([&] { m_set->loadPacket(flightPacket(60)); }), QList<QRect>());
+    // ... while the load still runs the after-scroll that reads what
+    // depends on the current row.
+    QCOMPARE(m_scrolls, 1);
+
+    const int rowHeight = m_grid->rowHeight(2);
+    const QList<QRect> changed =
+        paintsOf([&] { m_set->loadPacket(withSituation(60, {2}, QStringLiteral("9"))); });
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.first().top(), m_grid->rowViewportPosition(2));
+    QVERIFY(changed.first().height() <= rowHeight + 1);
+    QCOMPARE(m_grid->gridModel()->index(2, 0).data().toString(), QStringLiteral("9"));
+    QCOMPARE(m_set->fieldByName("IDSIT").asString(), QStringLiteral("1"));
+
+    // Out of sight: nothing to paint, but the new value is there to scroll to.
+    QCOMPARE(paintsOf([&] {
+                 m_set->loadPacket(withSituation(60, {2, 58}, QStringLiteral("9")));
+             }),
+             QList<QRect>());
+    QCOMPARE(m_grid->gridModel()->index(58, 0).data().toString(), QStringLiteral("9"));
+
+    // Another row count is a new set of rows: all of it is repainted.
+    QVERIFY(!paintsOf([&] { m_set->loadPacket(flightPacket(59)); }).isEmpty());
+    QCOMPARE(m_grid->gridModel()->rowCount(), 59);
+}
+
+// The refresh tick's pattern: reload and move elsewhere and back while
+// frozen. Nothing changed: nothing repainted; one visible row changed: that
+// row alone.
+void DBGridTest::frozenReloadRepaintsOnlyWhatChanged()
+{
+    click(5, 1);
+    const auto reloadAndComeBack = [&](const DataPacket &packet) {
+        DisabledControls frozen(*m_set);
+        m_set->loadPacket(packet);
+        QVERIFY(m_set->locate(QStringLiteral("NRVOO"), {QStringLiteral("1005")}));
+    };
+    QCOMPARE(paintsOf([&] { reloadAndComeBack(flightPacket(60)); }), QList<QRect>());
+    QCOMPARE(m_grid->currentIndex(), cell(5, 1));
+
+    const QList<QRect> changed =
+        paintsOf([&] { reloadAndComeBack(withSituation(60, {3}, QStringLiteral("7"))); });
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.first().top(), m_grid->rowViewportPosition(3));
+    QCOMPARE(m_grid->gridModel()->index(3, 0).data().toString(), QStringLiteral("7"));
+    QCOMPARE(m_grid->currentIndex(), cell(5, 1));
+
+    // A flight gone: the rows were replaced, the grid catches up whole.
+    QVERIFY(!paintsOf([&] {
+                 DisabledControls frozen(*m_set);
+                 m_set->loadPacket(flightPacket(20));
+             }).isEmpty());
+    QCOMPARE(m_grid->gridModel()->rowCount(), 20);
+    QCOMPARE(m_grid->currentIndex(), cell(0, 1));
 }
 
 // A failing after-scroll during grid navigation must reach the error display

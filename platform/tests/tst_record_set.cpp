@@ -2,7 +2,10 @@
 #include "platform/float_format.h"
 #include "platform/tests/test_support.h"
 
+#include <QSignalSpy>
 #include <QTest>
+
+#include <limits>
 
 using namespace platform;
 using namespace platform::test;
@@ -19,6 +22,7 @@ private slots:
     void loadPacketRefusesMalformedColumns();
     void loadPacketTruncatesLongStrings();
     void afterScrollCounts();
+    void reloadTellsOnlyTheRowsThatChanged();
     void afterScrollFailureReachesMoverAfterTheMove();
     void locateCaseInsensitiveWholeValues();
     void locateAccentedAndNullKeys();
@@ -168,6 +172,67 @@ void RecordSetTest::afterScrollCounts()
 
 // A failing after-scroll must reach whoever moved the row, with the cursor
 // already moved (the screen relies on it).
+// A reload of the same shape must name exactly the rows whose values differ
+// (a missed one would show stale data, an extra one repaints for nothing),
+// read the new values, and still start again from the first row.
+void RecordSetTest::reloadTellsOnlyTheRowsThatChanged()
+{
+    const auto rows = [](double pax4, const QVariant &situation7, const QString &flight9) {
+        QList<QVariantList> values;
+        for (int i = 0; i < 12; ++i)
+            values << QVariantList{QStringLiteral("CI"), QString::number(1000 + i),
+                                   QStringLiteral("1"), i * 1.0,
+                                   civilDateTime(QDate(2024, 3, 1), QTime(i, 0))};
+        values[4][3] = pax4;
+        values[7][2] = situation7;
+        values[9][1] = flight9;
+        return makePacket(flightFields(), values);
+    };
+    m_set->loadPacket(rows(0.0, QVariant(), QStringLiteral("1009")));
+    m_set->setRecNo(6);
+    const quint64 generation = m_set->generation();
+    QSignalSpy resets(m_set.get(), &ClientDataSet::reset);
+    QSignalSpy changed(m_set.get(), &ClientDataSet::rowsChanged);
+    QSignalSpy moved(m_set.get(), &ClientDataSet::currentRowChanged);
+    m_scrolls = 0;
+
+    // A null stays a null whatever the packet stores under it.
+    m_set->loadPacket(rows(0.0, QVariant(), QStringLiteral("1009")));
+    QCOMPARE(resets.size(), 0);
+    QCOMPARE(changed.size(), 0);
+    QCOMPARE(m_set->generation(), generation);
+    QCOMPARE(m_set->recNo(), 0);
+    QCOMPARE(moved.size(), 1);
+    QCOMPARE(m_scrolls, 1);
+
+    // -0.0 equals 0.0 but is another value; a null that gets a value, a
+    // longer text.
+    m_set->loadPacket(rows(0.0, QStringLiteral("2"), QStringLiteral("10090")));
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.takeFirst(), (QVariantList{7, 9}));
+    QVERIFY(m_set->generation() != generation);
+    m_set->setRecNo(7);
+    QCOMPARE(m_set->fieldByName("IDSIT").asString(), QStringLiteral("2"));
+    m_set->setRecNo(9);
+    QCOMPARE(m_set->fieldByName("NRVOO").asString(), QStringLiteral("10090"));
+
+    m_set->loadPacket(rows(-0.0, QStringLiteral("2"), QStringLiteral("10090")));
+    QCOMPARE(changed.takeFirst(), (QVariantList{4, 4}));
+    m_set->loadPacket(rows(std::numeric_limits<double>::quiet_NaN(), QStringLiteral("2"),
+                           QStringLiteral("10090")));
+    QCOMPARE(changed.takeFirst(), (QVariantList{4, 4}));
+    // NaN is not equal to itself; the same NaN again is no change.
+    m_set->loadPacket(rows(std::numeric_limits<double>::quiet_NaN(), QStringLiteral("2"),
+                           QStringLiteral("10090")));
+    QCOMPARE(changed.size(), 0);
+    QCOMPARE(resets.size(), 0);
+
+    // Another row count replaces the rows.
+    m_set->loadPacket(flightPacket(11));
+    QCOMPARE(resets.size(), 1);
+    QCOMPARE(changed.size(), 0);
+}
+
 void RecordSetTest::afterScrollFailureReachesMoverAfterTheMove()
 {
     m_set->loadPacket(flightPacket(3));

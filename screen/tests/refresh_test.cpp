@@ -4,7 +4,10 @@
 #include "screen/tests/open_screen_test.h"
 
 #include "platform/client_data_set.h"
+#include "platform/data_link.h"
+#include "platform/db_grid.h"
 #include "platform/field.h"
+#include "platform/grid_model.h"
 #include "screen/mask_edit.h"
 
 #include <QSignalSpy>
@@ -77,12 +80,16 @@ void RefreshTest::keptFlightFarDownStaysInView()
     const QModelIndex kept = m_form->dbgPlanoVoo->model()->index(70, 3);
     QVERIFY(
         m_form->dbgPlanoVoo->viewport()->rect().contains(m_form->dbgPlanoVoo->visualRect(kept)));
-    bool paintedWhileFrozen = false;
-    QObject::connect(m_form->cdsPlanoVoo, &platform::ClientDataSet::reset, m_form, [&] {
-        paintedWhileFrozen |= m_form->dbgPlanoVoo->viewport()->updatesEnabled();
-    });
+    // The grid hears of the reload and the move back only once both are
+    // done: never of the first row, where the reload leaves the set.
+    bool toldWhileReloading = false;
+    const auto told = [&] { toldWhileReloading |= m_form->cdsPlanoVoo->recNo() != 70; };
+    platform::DataLink &link = m_form->dbgPlanoVoo->gridModel()->link();
+    QObject::connect(&link, &platform::DataLink::refreshed, m_form, told);
+    QObject::connect(&link, &platform::DataLink::rowsChanged, m_form, told);
+    QObject::connect(&link, &platform::DataLink::currentRowChanged, m_form, told);
     tick();
-    QVERIFY(!paintedWhileFrozen);
+    QVERIFY(!toldWhileReloading);
     QCOMPARE(m_form->cdsPlanoVoo->recNo(), 70);
     QCOMPARE(m_form->dbgPlanoVoo->currentIndex().row(), 70);
     QVERIFY(m_form->dbgPlanoVoo->viewport()->updatesEnabled());
