@@ -292,10 +292,12 @@ void Bench::closeScreen()
 }
 
 // What the timer's tick does, then the repaint the user sees: the posted
-// update requests, handled now instead of at the next turn of the loop.
+// events, handled now instead of at the next turns of the loop (the grids
+// settle what changed, then the update requests paint it).
 void Bench::tick()
 {
     QMetaObject::invokeMethod(m_form->timAtualizacaoPv, "timeout");
+    QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents();
 }
 

@@ -127,12 +127,15 @@ std::vector<int> ClientDataSet::checkPacket(const DataPacket &packet) const
     std::vector<int> sources;
     sources.reserve(m_fields.size());
     for (const auto &field : m_fields) {
-        int source = -1;
-        for (int i = 0; i < packet.fields.size(); ++i) {
-            if (packet.fields[i].name.compare(field->name(), Qt::CaseInsensitive) == 0) {
+        // Packets carry the fields as declared, in the same order and case,
+        // nearly always: that is tried first.
+        const int index = field->index();
+        int source = index < packet.fields.size() && packet.fields[index].name == field->name()
+                         ? index
+                         : -1;
+        for (int i = 0; source < 0 && i < packet.fields.size(); ++i) {
+            if (packet.fields[i].name.compare(field->name(), Qt::CaseInsensitive) == 0)
                 source = i;
-                break;
-            }
         }
         if (source < 0)
             throw Error(QCoreApplication::translate("ClientDataSet",
@@ -211,29 +214,11 @@ void ClientDataSet::loadPacket(DataPacket &&packet)
 // that views repaint only what changed. False when the shapes differ.
 bool ClientDataSet::refreshRows(Columns &columns, int rowCount)
 {
-    if (!m_active || rowCount != m_rowCount || columns.size() != m_columns.size())
+    if (!m_active || rowCount != m_rowCount || !sameShape(m_columns, columns))
         return false;
-    for (size_t i = 0; i < columns.size(); ++i) {
-        if (columns[i].type() != m_columns[i].type() || columns[i].size() != m_columns[i].size())
-            return false;
-    }
-    int first = -1;
-    int last = -1;
-    for (size_t i = 0; i < columns.size(); ++i) {
-        const PacketColumn &now = m_columns[i];
-        const PacketColumn &next = columns[i];
-        if (next.sameValues(now))
-            continue;
-        int top = 0;
-        while (next.sameValue(now, top))
-            ++top;
-        int bottom = rowCount - 1;
-        while (next.sameValue(now, bottom))
-            --bottom;
-        first = first < 0 ? top : std::min(first, top);
-        last = std::max(last, bottom);
-    }
+    const auto [first, last] = differingRows(m_columns, columns);
     if (first >= 0) {
+        emit rowsAboutToChange();
         m_columns = std::move(columns);
         ++m_generation;
     }

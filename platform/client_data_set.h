@@ -103,6 +103,7 @@ public:
 
     // Storage access for fields; the field's index, rows checked by the caller.
     const PacketColumn &column(int fieldIndex) const { return m_columns[fieldIndex]; }
+    const std::vector<PacketColumn> &columns() const { return m_columns; }
 
     // Changes whenever the rows' values change or the rows are dropped: what
     // is worked out from the rows can be kept until it changes.
@@ -112,7 +113,9 @@ signals:
     void aboutToReset(); // rows about to be replaced or dropped
     void reset();        // rows replaced or dropped; the cursor is on its new row
     // Same number of rows, new values in rows first..last (others may be
-    // among them unchanged); the cursor change, if any, follows.
+    // among them unchanged); the cursor change, if any, follows. Before it,
+    // while columns() still holds the old values, rowsAboutToChange.
+    void rowsAboutToChange();
     void rowsChanged(int first, int last);
     void currentRowChanged(int row);
     void controlsEnabledChanged(bool enabled);

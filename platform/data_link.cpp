@@ -59,6 +59,11 @@ void DataLink::bindDataSet()
                         if (!m_frozen)
                             emit refreshed();
                     }),
+            connect(set, &ClientDataSet::rowsAboutToChange, this,
+                    [this] {
+                        if (!m_frozen)
+                            emit rowsAboutToChange();
+                    }),
             connect(set, &ClientDataSet::rowsChanged, this,
                     [this](int first, int last) {
                         if (!m_frozen) {

@@ -29,6 +29,7 @@ public:
 signals:
     void aboutToRefresh();                 // rows, fields or the set itself about to change
     void refreshed();                      // ... and changed; the cursor may be anywhere
+    void rowsAboutToChange();              // same rows, new values coming
     void rowsChanged(int first, int last); // same rows, new values
     void currentRowChanged(int row);
     void frozenChanged(bool frozen);

@@ -38,11 +38,12 @@ PacketColumn PacketColumn::texts(FieldType type, std::string utf8, const std::ui
     column.m_text = std::move(utf8);
     column.m_nulls = std::move(nulls);
     column.m_rows = std::max(rowCount, 0);
-    column.m_offsets.resize(std::size_t(column.m_rows) + 1);
+    column.m_offsets.clear();
+    column.m_offsets.reserve(std::size_t(column.m_rows) + 1);
     std::uint64_t end = 0;
     std::uint32_t longest = 0;
     for (int row = 0; row < column.m_rows; ++row) {
-        column.m_offsets[row] = std::uint32_t(end);
+        column.m_offsets.push_back(std::uint32_t(end));
         end += lengths[row];
         longest = std::max(longest, lengths[row]);
         if (end > column.m_text.size())
@@ -51,11 +52,11 @@ PacketColumn PacketColumn::texts(FieldType type, std::string utf8, const std::ui
     if (end != column.m_text.size() || !column.holdsText()) {
         // Nothing of it can be trusted.
         column.m_text.clear();
-        std::fill(column.m_offsets.begin(), column.m_offsets.end(), 0);
+        column.m_offsets.assign(std::size_t(column.m_rows) + 1, 0);
         column.m_invalidRow = 0;
         return column;
     }
-    column.m_offsets[column.m_rows] = std::uint32_t(end);
+    column.m_offsets.push_back(std::uint32_t(end));
     column.m_longestText = int(std::min<std::uint32_t>(longest, std::numeric_limits<int>::max()));
     return column;
 }
@@ -156,6 +157,40 @@ bool PacketColumn::sameValues(const PacketColumn &other) const
             return false;
     }
     return true;
+}
+
+bool sameShape(const std::vector<PacketColumn> &before, const std::vector<PacketColumn> &after)
+{
+    if (before.size() != after.size())
+        return false;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (before[i].type() != after[i].type() || before[i].size() != after[i].size())
+            return false;
+    }
+    return true;
+}
+
+std::pair<int, int> differingRows(const std::vector<PacketColumn> &before,
+                                  const std::vector<PacketColumn> &after)
+{
+    int first = -1;
+    int last = -1;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const PacketColumn &now = before[i];
+        const PacketColumn &next = after[i];
+        if (next.sameValues(now))
+            continue;
+        // Some row differs, so both scans stop inside the column.
+        int top = 0;
+        while (next.sameValue(now, top))
+            ++top;
+        int bottom = now.size() - 1;
+        while (next.sameValue(now, bottom))
+            --bottom;
+        first = first < 0 ? top : std::min(first, top);
+        last = std::max(last, bottom);
+    }
+    return {first, last};
 }
 
 void PacketColumn::setNull(int row)

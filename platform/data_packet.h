@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -128,6 +129,13 @@ private:
     int m_longestText = 0;
     int m_invalidRow = -1;
 };
+
+// The first and last rows in which two lists of columns of the same shape
+// (types and lengths) differ; {-1, -1} when none does.
+std::pair<int, int> differingRows(const std::vector<PacketColumn> &before,
+                                  const std::vector<PacketColumn> &after);
+// Whether two lists of columns have the same types and lengths.
+bool sameShape(const std::vector<PacketColumn> &before, const std::vector<PacketColumn> &after);
 
 // A whole data packet as a record set loads it: the field list and, per
 // field, its column of values.

@@ -16,24 +16,63 @@ GridModel::GridModel(QObject *parent)
 {
     connect(m_link, &DataLink::aboutToRefresh, this, [this] { beginResetModel(); });
     connect(m_link, &DataLink::refreshed, this, [this] {
+        // A reset repaints everything: nothing is left to settle.
+        m_settling = false;
+        m_shown.clear();
         resolveFields();
         const ClientDataSet *set = dataSet();
         m_rowCount = set ? set->recordCount() : 0;
         endResetModel();
     });
-    // The same rows with new values: only those rows are repainted, and the
-    // view keeps its scroll position and selection.
-    connect(m_link, &DataLink::rowsChanged, this, [this](int first, int last) {
-        if (m_columns.empty() || m_rowCount == 0)
-            return;
-        const int bottom = std::min(last, m_rowCount - 1);
-        if (first > bottom)
-            return;
-        emit dataChanged(index(first, 0), index(bottom, int(m_columns.size()) - 1));
-    });
+    connect(m_link, &DataLink::rowsAboutToChange, this, &GridModel::rowsAboutToChange);
+    connect(m_link, &DataLink::rowsChanged, this, &GridModel::rowsChanged);
 }
 
 GridModel::~GridModel() = default;
+
+// The same rows with new values: only the rows that differ from what the
+// view shows are repainted, once the event loop comes round, and the view
+// keeps its scroll position and selection.
+void GridModel::rowsAboutToChange()
+{
+    const ClientDataSet *set = dataSet();
+    if (m_settling || !set)
+        return;
+    m_shown = set->columns();
+    m_settling = true;
+    QMetaObject::invokeMethod(this, &GridModel::settleRows, Qt::QueuedConnection);
+}
+
+void GridModel::rowsChanged(int first, int last)
+{
+    // Waiting to be compared with what the view shows.
+    if (m_settling)
+        return;
+    if (m_columns.empty() || m_rowCount == 0)
+        return;
+    const int bottom = std::min(last, m_rowCount - 1);
+    if (first <= bottom)
+        emit dataChanged(index(first, 0), index(bottom, int(m_columns.size()) - 1));
+}
+
+void GridModel::settleRows()
+{
+    if (!m_settling)
+        return;
+    m_settling = false;
+    const std::vector<PacketColumn> shown = std::move(m_shown);
+    m_shown.clear();
+    const ClientDataSet *set = dataSet();
+    if (!set || set->recordCount() != m_rowCount)
+        return; // a reset is on its way or done
+    if (!sameShape(shown, set->columns())) {
+        rowsChanged(0, m_rowCount - 1);
+        return;
+    }
+    const auto [first, last] = differingRows(shown, set->columns());
+    if (first >= 0)
+        rowsChanged(first, last);
+}
 
 void GridModel::setDataSource(DataSource *source)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/data_packet.h"
 #include "platform/grid_column.h"
 
 #include <QAbstractTableModel>
@@ -53,12 +54,20 @@ signals:
 private:
     friend class GridColumn;
     void resolveFields();
+    void rowsAboutToChange();
+    void rowsChanged(int first, int last);
+    void settleRows();
     void columnRebound(GridColumn &column);
     void columnTitleChanged(GridColumn &column);
 
     DataLink *m_link;
     std::vector<std::unique_ptr<GridColumn>> m_columns;
     int m_rowCount = 0;
+    // The values the view was last told of, while newer ones wait for the
+    // event loop to come round: reloads that end where they began (the
+    // services of another flight, then of this one again) repaint nothing.
+    std::vector<PacketColumn> m_shown;
+    bool m_settling = false;
 };
 
 } // namespace platform

@@ -2,8 +2,9 @@
 
 namespace wire {
 
-PacketReader::PacketReader(const pb::DataPacket &packet)
+PacketReader::PacketReader(const pb::DataPacket &packet, Access access)
     : m_packet(packet)
+    , m_access(access)
 {
     if (!check())
         m_textOffsets.clear();
@@ -17,7 +18,8 @@ bool PacketReader::check()
                   + std::to_string(m_packet.columns_size()) + " colunas";
         return false;
     }
-    m_textOffsets.resize(static_cast<std::size_t>(m_packet.fields_size()));
+    if (m_access == Access::Cells)
+        m_textOffsets.resize(static_cast<std::size_t>(m_packet.fields_size()));
     for (int i = 0; i < m_packet.fields_size(); ++i) {
         const pb::FieldDef &def = m_packet.fields(i);
         const pb::Column &col = m_packet.columns(i);
@@ -32,9 +34,17 @@ bool PacketReader::check()
         case pb::FIELD_TYPE_FIXED_STRING: {
             if (static_cast<std::uint32_t>(col.text_lengths_size()) != rows)
                 return bad("comprimentos");
+            std::uint64_t pos = 0;
+            if (m_access == Access::ShapeOnly) {
+                // 64-bit sum of 32-bit lengths: cannot wrap.
+                for (const std::uint32_t length : col.text_lengths())
+                    pos += length;
+                if (pos != col.text().size())
+                    return bad("texto");
+                break;
+            }
             std::vector<std::uint32_t> &offsets = m_textOffsets[static_cast<std::size_t>(i)];
             offsets.resize(rows + 1);
-            std::uint64_t pos = 0;
             for (std::uint32_t r = 0; r < rows; ++r) {
                 offsets[r] = static_cast<std::uint32_t>(pos);
                 pos += col.text_lengths(static_cast<int>(r));

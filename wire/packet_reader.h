@@ -17,7 +17,11 @@ namespace pb = ate::appserver::v1;
 class PacketReader
 {
 public:
-    explicit PacketReader(const pb::DataPacket &packet);
+    // Cells: the accessors below may be used. ShapeOnly: the packet is only
+    // checked (for a reader that takes the columns whole), so no per-row
+    // index is built.
+    enum class Access { Cells, ShapeOnly };
+    explicit PacketReader(const pb::DataPacket &packet, Access access = Access::Cells);
 
     // Empty when the packet is consistent, otherwise what is wrong with it.
     const std::string &error() const { return m_error; }
@@ -38,6 +42,7 @@ private:
     bool check();
 
     const pb::DataPacket &m_packet;
+    Access m_access;
     std::vector<std::vector<std::uint32_t>> m_textOffsets; // per column, rows+1 entries
     std::string m_error;
 };

@@ -2,10 +2,12 @@
 
 #include "appserver.grpc.pb.h"
 #include "host/net/net_log.h"
+#include "host/net/reply_memo.h"
 #include "host/net/wire_values.h"
 #include "platform/abort.h"
 
 #include <grpcpp/grpcpp.h>
+#include <grpcpp/impl/client_unary_call.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -166,6 +168,10 @@ struct TNetConnection::Channel
 {
     std::shared_ptr<grpc::Channel> channel;
     std::unique_ptr<ate::appserver::v1::AppServer::Stub> stub;
+    // The service's one method, called for its reply's bytes: a reply that
+    // repeats the last one to the same request is not decoded again.
+    std::unique_ptr<grpc::internal::RpcMethod> call;
+    ReplyMemo memo;
     std::string authorization; // metadata value, empty: none
 };
 
@@ -381,6 +387,9 @@ void TNetConnection::openChannel()
                 QCoreApplication::translate("TNetConnection", "tempo de conexão esgotado"));
     }
     channel->stub = ate::appserver::v1::AppServer::NewStub(channel->channel);
+    channel->call = std::make_unique<grpc::internal::RpcMethod>(
+        "/ate.appserver.v1.AppServer/Call", grpc::internal::RpcMethod::NORMAL_RPC,
+        channel->channel);
     if (!m_options.bearerToken.isEmpty())
         channel->authorization = "Bearer " + m_options.bearerToken.toStdString();
     m_channel = std::move(channel);
@@ -537,7 +546,7 @@ ServerReply TNetConnection::callConnected(const QString &method,
     }
 
     const auto deadline = deadlineFromNow(m_options.deadlineMs);
-    pb::CallReply answer;
+    grpc::ByteBuffer received;
     grpc::Status status;
     // Every method of the remote data module only reads, so a call the
     // transport lost is sent again, on a fresh connection or to another
@@ -550,8 +559,9 @@ ServerReply TNetConnection::callConnected(const QString &method,
         context.set_deadline(deadline);
         if (!m_channel->authorization.empty())
             context.AddMetadata("authorization", m_channel->authorization);
-        answer.Clear();
-        status = m_channel->stub->Call(&context, request, &answer);
+        received.Clear();
+        status = grpc::internal::BlockingUnaryCall<pb::CallRequest, grpc::ByteBuffer>(
+            m_channel->channel.get(), *m_channel->call, &context, request, &received);
         if (status.error_code() != grpc::StatusCode::UNAVAILABLE || !lookedConnected
             || std::chrono::system_clock::now() >= deadline)
             break;
@@ -571,28 +581,44 @@ ServerReply TNetConnection::callConnected(const QString &method,
                 "O servidor de aplicação %1 enviou uma resposta inválida para %2 (%3).")
                 .arg(serverAddress(), method, why));
     };
-    switch (answer.result_case()) {
-    case pb::CallReply::kFailure: {
-        QString message = QString::fromStdString(answer.failure().message());
-        if (message.trimmed().isEmpty())
-            message =
-                QCoreApplication::translate(
-                    "TNetConnection", "O servidor de aplicação %1 recusou %2 sem dizer o motivo.")
-                    .arg(serverAddress(), method);
-        return ServerReply::failure(ServerReply::Status::ServerFailure, message);
+    std::string requestKey;
+    request.SerializeToString(&requestKey);
+    ReplyMemo::Reply decoded;
+    const ReplyMemo::Reply *reply = m_channel->memo.find(requestKey, received);
+    if (!reply) {
+        std::string bytes = flatten(received);
+        pb::CallReply &answer = decoded.message;
+        if (!answer.ParseFromString(bytes))
+            return invalid(QCoreApplication::translate("TNetConnection", "resposta ilegível"));
+        switch (answer.result_case()) {
+        case pb::CallReply::kFailure: {
+            QString message = QString::fromStdString(answer.failure().message());
+            if (message.trimmed().isEmpty())
+                message = QCoreApplication::translate(
+                              "TNetConnection",
+                              "O servidor de aplicação %1 recusou %2 sem dizer o motivo.")
+                              .arg(serverAddress(), method);
+            return ServerReply::failure(ServerReply::Status::ServerFailure, message);
+        }
+        case pb::CallReply::kPacket:
+            break;
+        default:
+            return invalid(
+                QCoreApplication::translate("TNetConnection", "sem pacote de dados nem falha"));
+        }
+        QString error;
+        std::optional<platform::DataPacket> packet =
+            toDataPacket(std::move(*answer.mutable_packet()), &error);
+        if (!packet)
+            return invalid(error);
+        answer.clear_packet();
+        decoded.packet = std::move(*packet);
+        reply = m_channel->memo.keep(std::move(requestKey), std::move(bytes), std::move(decoded));
+        if (!reply)
+            reply = &decoded; // too large to keep
     }
-    case pb::CallReply::kPacket:
-        break;
-    default:
-        return invalid(
-            QCoreApplication::translate("TNetConnection", "sem pacote de dados nem falha"));
-    }
+    const pb::CallReply &answer = reply->message;
 
-    QString error;
-    std::optional<platform::DataPacket> packet =
-        toDataPacket(std::move(*answer.mutable_packet()), &error);
-    if (!packet)
-        return invalid(error);
     if (answer.by_reference_size() != byReference)
         return invalid(QCoreApplication::translate("TNetConnection",
                                                    "%1 valores por referência, eram esperados %2")
@@ -615,7 +641,9 @@ ServerReply TNetConnection::callConnected(const QString &method,
     }
     for (const auto &[argument, value] : writes)
         argument->writeBack(value);
-    return ServerReply::success(std::move(*packet));
+    if (reply == &decoded)
+        return ServerReply::success(std::move(decoded.packet));
+    return ServerReply::success(platform::DataPacket(reply->packet));
 }
 
 } // namespace host

@@ -188,7 +188,8 @@ namespace {
 template<typename Packet>
 std::optional<platform::DataPacket> convertPacket(Packet &&packet, QString *error)
 {
-    const wire::PacketReader reader(packet);
+    // The columns are taken whole below; the reader only checks their shape.
+    const wire::PacketReader reader(packet, wire::PacketReader::Access::ShapeOnly);
     if (!reader.ok()) {
         *error = QString::fromStdString(reader.error());
         return std::nullopt;

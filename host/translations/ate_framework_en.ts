@@ -495,6 +495,10 @@
         <translation>The application server %1 refused %2 without giving a reason.</translation>
     </message>
     <message>
+        <source>resposta ilegível</source>
+        <translation>unreadable reply</translation>
+    </message>
+    <message>
         <source>sem pacote de dados nem falha</source>
         <translation>neither a data packet nor a failure</translation>
     </message>

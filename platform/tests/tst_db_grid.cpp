@@ -32,6 +32,7 @@ private slots:
     void disabledControlsFreezeTheGridAndCatchUp();
     void reloadRepaintsOnlyTheRowsThatChanged();
     void frozenReloadRepaintsOnlyWhatChanged();
+    void reloadsWithinOneTurnRepaintOnlyTheNetChange();
     void afterScrollFailureInNavigationIsShown();
     void dbTextFollowsTheCurrentRow();
     void destroyedSetLeavesAnEmptyGrid();
@@ -339,6 +340,8 @@ QList<QRect> DBGridTest::paintsOf(const std::function<void()> &work)
     PaintRecorder recorder;
     m_grid->viewport()->installEventFilter(&recorder);
     work();
+    // One turn settles what changed, the next paints it.
+    QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     m_grid->viewport()->removeEventFilter(&recorder);
     return recorder.rects;
@@ -404,6 +407,37 @@ void DBGridTest::frozenReloadRepaintsOnlyWhatChanged()
              }).isEmpty());
     QCOMPARE(m_grid->gridModel()->rowCount(), 20);
     QCOMPARE(m_grid->currentIndex(), cell(0, 1));
+}
+
+// The services of another flight and then of this one again, read in one
+// go as the refresh does: what the user sees is the net change, so that is
+// all that may be repainted, and the cells must show the last values.
+void DBGridTest::reloadsWithinOneTurnRepaintOnlyTheNetChange()
+{
+    m_set->setRecNo(0);
+    QCOMPARE(paintsOf([&] {
+                 m_set->loadPacket(withSituation(60, {1, 2, 3}, QStringLiteral("8")));
+                 m_set->loadPacket(flightPacket(60));
+             }),
+             QList<QRect>());
+    QCOMPARE(m_grid->gridModel()->index(2, 0).data().toString(), QStringLiteral("3"));
+
+    const QList<QRect> changed = paintsOf([&] {
+        m_set->loadPacket(withSituation(60, {1, 2, 3}, QStringLiteral("8")));
+        m_set->loadPacket(withSituation(60, {4}, QStringLiteral("8")));
+    });
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.first().top(), m_grid->rowViewportPosition(4));
+    QCOMPARE(m_grid->gridModel()->index(4, 0).data().toString(), QStringLiteral("8"));
+    QCOMPARE(m_grid->gridModel()->index(2, 0).data().toString(), QStringLiteral("3"));
+
+    // Replaced rows in between: the grid is reset and repainted whole.
+    QVERIFY(!paintsOf([&] {
+                 m_set->loadPacket(withSituation(60, {1}, QStringLiteral("8")));
+                 m_set->loadPacket(flightPacket(30));
+                 m_set->loadPacket(flightPacket(60));
+             }).isEmpty());
+    QCOMPARE(m_grid->gridModel()->rowCount(), 60);
 }
 
 // A failing after-scroll during grid navigation must reach the error display
