@@ -130,9 +130,8 @@ std::vector<int> ClientDataSet::checkPacket(const DataPacket &packet) const
         // Packets carry the fields as declared, in the same order and case,
         // nearly always: that is tried first.
         const int index = field->index();
-        int source = index < packet.fields.size() && packet.fields[index].name == field->name()
-                         ? index
-                         : -1;
+        int source =
+            index < packet.fields.size() && packet.fields[index].name == field->name() ? index : -1;
         for (int i = 0; source < 0 && i < packet.fields.size(); ++i) {
             if (packet.fields[i].name.compare(field->name(), Qt::CaseInsensitive) == 0)
                 source = i;

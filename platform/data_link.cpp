@@ -49,15 +49,21 @@ void DataLink::bindDataSet()
         m_setConnections = {
             connect(set, &ClientDataSet::aboutToReset, this,
                     [this] {
-                        if (m_frozen)
+                        if (m_frozen) {
                             m_missedRefresh = true;
-                        else
-                            emit aboutToRefresh();
+                            return;
+                        }
+                        m_rowsOnly = true;
+                        emit aboutToRefresh();
+                        m_rowsOnly = false;
                     }),
             connect(set, &ClientDataSet::reset, this,
                     [this] {
-                        if (!m_frozen)
-                            emit refreshed();
+                        if (m_frozen)
+                            return;
+                        m_rowsOnly = true;
+                        emit refreshed();
+                        m_rowsOnly = false;
                     }),
             connect(set, &ClientDataSet::rowsAboutToChange, this,
                     [this] {

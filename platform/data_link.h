@@ -25,6 +25,9 @@ public:
     DataSource *dataSource() const;
     ClientDataSet *dataSet() const;
     bool isFrozen() const { return m_frozen; }
+    // During aboutToRefresh and refreshed: true when only the set's rows are
+    // being replaced (a reload), not the set or its fields.
+    bool refreshingRowsOnly() const { return m_rowsOnly; }
 
 signals:
     void aboutToRefresh();                 // rows, fields or the set itself about to change
@@ -44,6 +47,7 @@ private:
     QMetaObject::Connection m_sourceDestroyed;
     QList<QMetaObject::Connection> m_setConnections;
     bool m_frozen = false;
+    bool m_rowsOnly = false;
     // Missed while frozen.
     bool m_missedRefresh = false;
     int m_missedFirst = -1;

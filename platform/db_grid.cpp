@@ -57,6 +57,7 @@ DBGrid::DBGrid(QWidget *parent)
     addCopyAndExport();
 
     connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::followCursor);
+    connect(m_model, &GridModel::rowsSettled, this, &DBGrid::followCursor);
     connect(&m_model->link(), &DataLink::currentRowChanged, this, &DBGrid::followCursor);
     connect(&m_model->link(), &DataLink::frozenChanged, this, &DBGrid::setFrozen);
     connect(m_model, &GridModel::columnWidthChanged, this,

@@ -14,15 +14,29 @@ GridModel::GridModel(QObject *parent)
     : QAbstractTableModel(parent)
     , m_link(new DataLink(this))
 {
-    connect(m_link, &DataLink::aboutToRefresh, this, [this] { beginResetModel(); });
-    connect(m_link, &DataLink::refreshed, this, [this] {
-        // A reset repaints everything: nothing is left to settle.
+    connect(m_link, &DataLink::aboutToRefresh, this, [this] {
+        // A reload of an open set waits for the event loop like changed
+        // values do: the view may never need to hear of it.
+        if (m_link->refreshingRowsOnly() && dataSet() && dataSet()->isActive() && m_rowCount > 0) {
+            rowsAboutToChange();
+            return;
+        }
         m_settling = false;
         m_shown.clear();
-        resolveFields();
-        const ClientDataSet *set = dataSet();
-        m_rowCount = set ? set->recordCount() : 0;
-        endResetModel();
+        beginResetModel();
+        m_resetOpen = true;
+    });
+    connect(m_link, &DataLink::refreshed, this, [this] {
+        if (m_settling && !m_resetOpen) {
+            const ClientDataSet *set = dataSet();
+            if (set && set->isActive() && m_link->refreshingRowsOnly())
+                return; // settled when the event loop comes round
+            m_settling = false;
+            m_shown.clear();
+            beginResetModel();
+            m_resetOpen = true;
+        }
+        resetNow();
     });
     connect(m_link, &DataLink::rowsAboutToChange, this, &GridModel::rowsAboutToChange);
     connect(m_link, &DataLink::rowsChanged, this, &GridModel::rowsChanged);
@@ -55,6 +69,19 @@ void GridModel::rowsChanged(int first, int last)
         emit dataChanged(index(first, 0), index(bottom, int(m_columns.size()) - 1));
 }
 
+// Ends a reset begun by aboutToRefresh (or just now): the view takes the
+// set's rows as they are.
+void GridModel::resetNow()
+{
+    if (!m_resetOpen)
+        beginResetModel();
+    m_resetOpen = false;
+    resolveFields();
+    const ClientDataSet *set = dataSet();
+    m_rowCount = set ? set->recordCount() : 0;
+    endResetModel();
+}
+
 void GridModel::settleRows()
 {
     if (!m_settling)
@@ -63,15 +90,15 @@ void GridModel::settleRows()
     const std::vector<PacketColumn> shown = std::move(m_shown);
     m_shown.clear();
     const ClientDataSet *set = dataSet();
-    if (!set || set->recordCount() != m_rowCount)
-        return; // a reset is on its way or done
-    if (!sameShape(shown, set->columns())) {
-        rowsChanged(0, m_rowCount - 1);
+    if (!set || !set->isActive() || set->recordCount() != m_rowCount
+        || !sameShape(shown, set->columns())) {
+        resetNow();
         return;
     }
     const auto [first, last] = differingRows(shown, set->columns());
     if (first >= 0)
         rowsChanged(first, last);
+    emit rowsSettled();
 }
 
 void GridModel::setDataSource(DataSource *source)

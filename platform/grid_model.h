@@ -50,6 +50,8 @@ public:
 
 signals:
     void columnWidthChanged(int column, int width);
+    // A reload settled without a reset: the set's cursor may have moved.
+    void rowsSettled();
 
 private:
     friend class GridColumn;
@@ -57,6 +59,7 @@ private:
     void rowsAboutToChange();
     void rowsChanged(int first, int last);
     void settleRows();
+    void resetNow();
     void columnRebound(GridColumn &column);
     void columnTitleChanged(GridColumn &column);
 
@@ -68,6 +71,7 @@ private:
     // services of another flight, then of this one again) repaint nothing.
     std::vector<PacketColumn> m_shown;
     bool m_settling = false;
+    bool m_resetOpen = false; // beginResetModel called, endResetModel not yet
 };
 
 } // namespace platform

@@ -94,8 +94,8 @@ void CreationTest::firstActivationLoadsTheWholePosition()
     QCOMPARE(rowsOf(form->cdsPlanoVoo), 3);
     QCOMPARE(rowsOf(form->cdsPrevPax), 2);
     QCOMPARE(rowsOf(form->cdsServPlano), 5);
-    QCOMPARE(form->dbgPlanoVoo->model()->rowCount(), 3);
-    QCOMPARE(form->dbgServPlano->model()->rowCount(), 5);
+    QTRY_COMPARE(form->dbgPlanoVoo->model()->rowCount(), 3);
+    QTRY_COMPARE(form->dbgServPlano->model()->rowCount(), 5);
     QVERIFY(form->sbtFiltrar->isEnabled());
     QVERIFY(form->mnuFiltrar->isEnabled());
     QVERIFY(form->timAtualizacaoPv->isActive());

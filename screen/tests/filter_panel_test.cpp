@@ -76,8 +76,8 @@ void FilterPanelTest::enteringSuspendsAndLeavingReloadsEverything()
     clickInto(m_form->medCdFilial);
     QCOMPARE(focusName(), QStringLiteral("medCdFilial"));
     QVERIFY(suspended(m_form));
-    QCOMPARE(m_form->dbgPlanoVoo->model()->rowCount(), 0);
-    QCOMPARE(m_form->dbgServPlano->model()->rowCount(), 0);
+    QTRY_COMPARE(m_form->dbgPlanoVoo->model()->rowCount(), 0);
+    QTRY_COMPARE(m_form->dbgServPlano->model()->rowCount(), 0);
 
     // What the loads see: the animation of kind 6, no dependent reads.
     QStringList duringLoads;
@@ -103,9 +103,9 @@ void FilterPanelTest::enteringSuspendsAndLeavingReloadsEverything()
     QVERIFY(m_form->sbtFiltrar->isEnabled());
     QVERIFY(m_form->mnuFiltrar->isEnabled());
     QVERIFY(m_form->timAtualizacaoPv->isActive());
-    QCOMPARE(m_form->dbgPlanoVoo->model()->rowCount(), 3);
-    QCOMPARE(m_form->dbgPrevisaoPax->model()->rowCount(), 2);
-    QCOMPARE(m_form->dbgServPlano->model()->rowCount(), 5);
+    QTRY_COMPARE(m_form->dbgPlanoVoo->model()->rowCount(), 3);
+    QTRY_COMPARE(m_form->dbgPrevisaoPax->model()->rowCount(), 2);
+    QTRY_COMPARE(m_form->dbgServPlano->model()->rowCount(), 5);
     QVERIFY(m_fixture->dialogs->messages().isEmpty());
 }
 
@@ -260,9 +260,9 @@ void FilterPanelTest::emptyDayShowsEmptyGridsWithoutMessage()
     QCOMPARE(calls.size(), 3);
     QCOMPARE(calls.at(1), QStringLiteral("GetPrevPax(\"\", \"\", \"\", \"\", 1899-12-30 00:00)"));
     QCOMPARE(calls.at(2), QStringLiteral("GetServPlano(\"\", \"\", \"\", \"\", 1899-12-30 00:00)"));
-    QCOMPARE(m_form->dbgPlanoVoo->model()->rowCount(), 0);
-    QCOMPARE(m_form->dbgPrevisaoPax->model()->rowCount(), 0);
-    QCOMPARE(m_form->dbgServPlano->model()->rowCount(), 0);
+    QTRY_COMPARE(m_form->dbgPlanoVoo->model()->rowCount(), 0);
+    QTRY_COMPARE(m_form->dbgPrevisaoPax->model()->rowCount(), 0);
+    QTRY_COMPARE(m_form->dbgServPlano->model()->rowCount(), 0);
     QVERIFY(m_form->timAtualizacaoPv->isActive());
 }
 
@@ -279,7 +279,7 @@ void FilterPanelTest::failedForecastKeepsThePlansAndStopsTheDependentReads()
     QCOMPARE(m_fixture->server.methods(), (QStringList{"GetPlanoVoo", "GetPrevPax"}));
     // The checks passed: the focus stays where the user moved it.
     QCOMPARE(focusName(), QStringLiteral("dbgPlanoVoo"));
-    QCOMPARE(m_form->dbgPlanoVoo->model()->rowCount(), 3);
+    QTRY_COMPARE(m_form->dbgPlanoVoo->model()->rowCount(), 3);
     QVERIFY(!m_form->cdsPrevPax->isActive());
     QVERIFY(m_form->sbtFiltrar->isEnabled());
     QVERIFY(m_form->timAtualizacaoPv->isActive());

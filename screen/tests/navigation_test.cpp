@@ -36,8 +36,8 @@ void NavigationTest::eachFlightMoveReadsItsForecastThenServicesOnce()
     clickCell(m_form->dbgPlanoVoo, 1, 3);
     QCOMPARE(m_fixture->server.callStrings(),
              (QStringList{keysCall("GetPrevPax", american), keysCall("GetServPlano", american)}));
-    QCOMPARE(m_form->dbgPrevisaoPax->model()->rowCount(), 1);
-    QCOMPARE(m_form->dbgServPlano->model()->rowCount(), 1);
+    QTRY_COMPARE(m_form->dbgPrevisaoPax->model()->rowCount(), 1);
+    QTRY_COMPARE(m_form->dbgServPlano->model()->rowCount(), 1);
     QCOMPARE(m_form->dbtNome->text(), QStringLiteral("0950"));
 
     m_fixture->server.clearCalls();
@@ -45,7 +45,7 @@ void NavigationTest::eachFlightMoveReadsItsForecastThenServicesOnce()
     QCOMPARE(m_form->cdsPlanoVoo->recNo(), 0);
     QCOMPARE(m_fixture->server.callStrings(),
              (QStringList{keysCall("GetPrevPax", gol), keysCall("GetServPlano", gol)}));
-    QCOMPARE(m_form->dbgServPlano->model()->rowCount(), 5);
+    QTRY_COMPARE(m_form->dbgServPlano->model()->rowCount(), 5);
 }
 
 // Catches the price column rebound by the services read after the move (or
@@ -71,7 +71,7 @@ void NavigationTest::flightWithoutForecastKeepsTheServicesShown()
     clickCell(m_form->dbgPlanoVoo, 2, 0);
     QCOMPARE(m_fixture->server.callStrings(), QStringList{keysCall("GetPrevPax", tap)});
     QVERIFY(m_form->cdsPrevPax->isEmpty());
-    QCOMPARE(m_form->dbgServPlano->model()->rowCount(), 5);
+    QTRY_COMPARE(m_form->dbgServPlano->model()->rowCount(), 5);
     QCOMPARE(m_form->cdsServPlano->fieldByName("NRVOO").asString(), QStringLiteral("1234"));
 }
 
@@ -83,7 +83,7 @@ void NavigationTest::classMovesReadTheSameServicesAgain()
     clickCell(m_form->dbgPrevisaoPax, 0, 1);
     QCOMPARE(m_fixture->server.callStrings(),
              (QStringList{keysCall("GetServPlano", gol), keysCall("GetServPlano", gol)}));
-    QCOMPARE(m_form->dbgServPlano->model()->rowCount(), 5);
+    QTRY_COMPARE(m_form->dbgServPlano->model()->rowCount(), 5);
 }
 
 // Catches a refused reply that empties the services, is not shown, or
@@ -95,8 +95,8 @@ void NavigationTest::refusedServicesReadKeepsTheServicesShown()
     clickCell(m_form->dbgPlanoVoo, 1, 0);
     QCOMPARE(m_fixture->dialogs->texts(), QStringList{"Serviços indisponíveis."});
     QCOMPARE(m_form->cdsPlanoVoo->recNo(), 1);
-    QCOMPARE(m_form->dbgPrevisaoPax->model()->rowCount(), 1);
-    QCOMPARE(m_form->dbgServPlano->model()->rowCount(), 5);
+    QTRY_COMPARE(m_form->dbgPrevisaoPax->model()->rowCount(), 1);
+    QTRY_COMPARE(m_form->dbgServPlano->model()->rowCount(), 5);
     QCOMPARE(m_form->cdsServPlano->fieldByName("NRVOO").asString(), QStringLiteral("1234"));
 }
 
