@@ -346,6 +346,46 @@ TEST_F(NetConnectionTest, MalformedReplyRefused)
     }
 }
 
+// The connection keeps the last reply to each request so that the same bytes
+// again are not decoded again: each call must still get its own reply's
+// values, write-backs and failure, down to a single changed byte.
+TEST_F(NetConnectionTest, RepeatedRequestsGetTheirOwnReplies)
+{
+    const auto services = [](const char *airline) {
+        return Answer::packet(TestPacket().text("CDCIA", 4).row({airline}).row({"JJ"}));
+    };
+    const auto airlineOf = [](const ServerReply &reply) {
+        return reply.packet.columns.at(0).text(0);
+    };
+    for (const char *airline : {"G3", "G3", "G4", "G3"}) {
+        m_server.enqueue("GetServPlano", services(airline));
+        const ServerReply reply = m_connection.appServer().invoke("GetServPlano", {"0001"});
+        ASSERT_TRUE(reply.ok()) << reply.message.toStdString();
+        EXPECT_EQ(airlineOf(reply), airline);
+        EXPECT_EQ(reply.packet.rowCount, 2);
+    }
+    // Another request of the same method is another question.
+    m_server.enqueue("GetServPlano", services("AZ"));
+    EXPECT_EQ(airlineOf(m_connection.appServer().invoke("GetServPlano", {"0002"})), "AZ");
+    m_server.enqueue("GetServPlano", services("G3"));
+    EXPECT_EQ(airlineOf(m_connection.appServer().invoke("GetServPlano", {"0001"})), "G3");
+
+    QString list;
+    for (const char *written : {"JJ", "JJ", "JK"}) {
+        list = "G3";
+        m_server.enqueue("GetPlanoVoo", Answer::emptyPacket().writingBack({QString(written)}));
+        ASSERT_TRUE(m_connection.appServer().invoke("GetPlanoVoo", {&list}).ok());
+        EXPECT_EQ(list, written);
+    }
+
+    m_server.enqueue("GetServPlano", Answer::failure("Serviços indisponíveis."));
+    const ServerReply refused = m_connection.appServer().invoke("GetServPlano", {"0001"});
+    EXPECT_EQ(refused.status, ServerReply::Status::ServerFailure);
+    EXPECT_EQ(refused.message, "Serviços indisponíveis.");
+    m_server.enqueue("GetServPlano", services("G3"));
+    EXPECT_EQ(airlineOf(m_connection.appServer().invoke("GetServPlano", {"0001"})), "G3");
+}
+
 // A day's reply larger than gRPC's default 4 MiB receive limit still arrives.
 TEST_F(NetConnectionTest, LargeReplyArrives)
 {
