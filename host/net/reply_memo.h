@@ -36,10 +36,11 @@ public:
     std::size_t size() const { return m_entries.size(); }
     std::size_t bytes() const { return m_bytes; }
 
-    // A screen's refresh asks a handful of distinct questions; a reply of
-    // more than a few megabytes is not worth holding twice.
-    static constexpr std::size_t kMaxEntries = 16;
-    static constexpr std::size_t kMaxBytes = std::size_t(16) << 20;
+    // A screen's refresh asks five distinct questions (the day, and the
+    // forecast and services of two flights); a reply of more than a couple
+    // of megabytes is not worth holding twice.
+    static constexpr std::size_t kMaxEntries = 8;
+    static constexpr std::size_t kMaxBytes = std::size_t(8) << 20;
 
 private:
     struct Entry
