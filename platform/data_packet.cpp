@@ -28,35 +28,42 @@ QDateTime civilFromMsecs(qint64 msecs)
 
 PacketColumn::PacketColumn(FieldType type)
     : m_type(type)
+    , m_values(std::make_shared<Values>())
 {
+}
+
+void PacketColumn::detach()
+{
+    if (m_values.use_count() > 1)
+        m_values = std::make_shared<Values>(*m_values);
 }
 
 PacketColumn PacketColumn::texts(FieldType type, std::string utf8, const std::uint32_t *lengths,
                                  int rowCount, std::string nulls)
 {
     PacketColumn column(type);
-    column.m_text = std::move(utf8);
-    column.m_nulls = std::move(nulls);
+    column.m_values->text = std::move(utf8);
+    column.m_values->nulls = std::move(nulls);
     column.m_rows = std::max(rowCount, 0);
-    column.m_offsets.clear();
-    column.m_offsets.reserve(std::size_t(column.m_rows) + 1);
+    column.m_values->offsets.clear();
+    column.m_values->offsets.reserve(std::size_t(column.m_rows) + 1);
     std::uint64_t end = 0;
     std::uint32_t longest = 0;
     for (int row = 0; row < column.m_rows; ++row) {
-        column.m_offsets.push_back(std::uint32_t(end));
+        column.m_values->offsets.push_back(std::uint32_t(end));
         end += lengths[row];
         longest = std::max(longest, lengths[row]);
-        if (end > column.m_text.size())
+        if (end > column.m_values->text.size())
             break;
     }
-    if (end != column.m_text.size() || !column.holdsText()) {
+    if (end != column.m_values->text.size() || !column.holdsText()) {
         // Nothing of it can be trusted.
-        column.m_text.clear();
-        column.m_offsets.assign(std::size_t(column.m_rows) + 1, 0);
+        column.m_values->text.clear();
+        column.m_values->offsets.assign(std::size_t(column.m_rows) + 1, 0);
         column.m_invalidRow = 0;
         return column;
     }
-    column.m_offsets.push_back(std::uint32_t(end));
+    column.m_values->offsets.push_back(std::uint32_t(end));
     column.m_longestText = int(std::min<std::uint32_t>(longest, std::numeric_limits<int>::max()));
     return column;
 }
@@ -65,8 +72,8 @@ PacketColumn PacketColumn::numbers(std::vector<double> values, std::string nulls
 {
     PacketColumn column(FieldType::Float);
     column.m_rows = int(std::min<std::size_t>(values.size(), std::numeric_limits<int>::max()));
-    column.m_numbers = std::move(values);
-    column.m_nulls = std::move(nulls);
+    column.m_values->numbers = std::move(values);
+    column.m_values->nulls = std::move(nulls);
     return column;
 }
 
@@ -74,10 +81,10 @@ PacketColumn PacketColumn::integers(FieldType type, std::vector<qint64> values, 
 {
     PacketColumn column(type);
     column.m_rows = int(std::min<std::size_t>(values.size(), std::numeric_limits<int>::max()));
-    column.m_integers = std::move(values);
-    column.m_nulls = std::move(nulls);
+    column.m_values->integers = std::move(values);
+    column.m_values->nulls = std::move(nulls);
     if (type != FieldType::Integer && type != FieldType::DateTime) {
-        column.m_integers.assign(std::size_t(column.m_rows), 0);
+        column.m_values->integers.assign(std::size_t(column.m_rows), 0);
         column.m_invalidRow = 0;
     }
     return column;
@@ -91,12 +98,12 @@ QString PacketColumn::text(int row) const
 
 double PacketColumn::number(int row) const
 {
-    return m_type == FieldType::Float ? m_numbers[row] : double(m_integers[row]);
+    return m_type == FieldType::Float ? m_values->numbers[row] : double(m_values->integers[row]);
 }
 
 qint64 PacketColumn::integer(int row) const
 {
-    return m_type == FieldType::Float ? qint64(m_numbers[row]) : m_integers[row];
+    return m_type == FieldType::Float ? qint64(m_values->numbers[row]) : m_values->integers[row];
 }
 
 QVariant PacketColumn::value(int row) const
@@ -108,11 +115,11 @@ QVariant PacketColumn::value(int row) const
     case FieldType::FixedString:
         return text(row);
     case FieldType::Float:
-        return m_numbers[row];
+        return m_values->numbers[row];
     case FieldType::DateTime:
         return dateTime(row);
     case FieldType::Integer:
-        return QVariant::fromValue(m_integers[row]);
+        return QVariant::fromValue(m_values->integers[row]);
     }
     return {};
 }
@@ -131,10 +138,11 @@ bool PacketColumn::sameValue(const PacketColumn &other, int row) const
     case FieldType::Float:
         // Bit for bit: a value that only compares equal (0.0 and -0.0) may
         // still be shown otherwise.
-        return std::memcmp(&m_numbers[row], &other.m_numbers[row], sizeof(double)) == 0;
+        return std::memcmp(&m_values->numbers[row], &other.m_values->numbers[row], sizeof(double))
+               == 0;
     case FieldType::DateTime:
     case FieldType::Integer:
-        return m_integers[row] == other.m_integers[row];
+        return m_values->integers[row] == other.m_values->integers[row];
     }
     return false;
 }
@@ -143,12 +151,16 @@ bool PacketColumn::sameValues(const PacketColumn &other) const
 {
     if (m_type != other.m_type || m_rows != other.m_rows)
         return false;
-    const bool sameStorage = m_nulls == other.m_nulls && m_text == other.m_text
-                             && m_offsets == other.m_offsets && m_integers == other.m_integers
-                             && m_numbers.size() == other.m_numbers.size()
-                             && (m_numbers.empty()
-                                 || std::memcmp(m_numbers.data(), other.m_numbers.data(),
-                                                m_numbers.size() * sizeof(double))
+    if (m_values == other.m_values)
+        return true;
+    const Values &mine = *m_values;
+    const Values &theirs = *other.m_values;
+    const bool sameStorage = mine.nulls == theirs.nulls && mine.text == theirs.text
+                             && mine.offsets == theirs.offsets && mine.integers == theirs.integers
+                             && mine.numbers.size() == theirs.numbers.size()
+                             && (mine.numbers.empty()
+                                 || std::memcmp(mine.numbers.data(), theirs.numbers.data(),
+                                                mine.numbers.size() * sizeof(double))
                                         == 0);
     if (sameStorage)
         return true;
@@ -195,21 +207,25 @@ std::pair<int, int> differingRows(const std::vector<PacketColumn> &before,
 
 void PacketColumn::setNull(int row)
 {
+    detach();
     const std::size_t byte = std::size_t(row) / 8;
-    if (m_nulls.size() <= byte)
-        m_nulls.resize(byte + 1, '\0');
-    m_nulls[byte] = char(static_cast<unsigned char>(m_nulls[byte]) | (1u << (row % 8)));
+    if (m_values->nulls.size() <= byte)
+        m_values->nulls.resize(byte + 1, '\0');
+    m_values->nulls[byte] =
+        char(static_cast<unsigned char>(m_values->nulls[byte]) | (1u << (row % 8)));
 }
 
 void PacketColumn::appendUtf8(std::string_view bytes)
 {
-    m_text.append(bytes);
-    m_offsets.push_back(std::uint32_t(m_text.size()));
+    detach();
+    m_values->text.append(bytes);
+    m_values->offsets.push_back(std::uint32_t(m_values->text.size()));
     m_longestText = std::max(m_longestText, int(bytes.size()));
 }
 
 void PacketColumn::appendNull()
 {
+    detach();
     setNull(m_rows);
     switch (m_type) {
     case FieldType::String:
@@ -217,11 +233,11 @@ void PacketColumn::appendNull()
         appendUtf8({});
         break;
     case FieldType::Float:
-        m_numbers.push_back(0.0);
+        m_values->numbers.push_back(0.0);
         break;
     case FieldType::DateTime:
     case FieldType::Integer:
-        m_integers.push_back(0);
+        m_values->integers.push_back(0);
         break;
     }
     ++m_rows;
@@ -229,6 +245,7 @@ void PacketColumn::appendNull()
 
 void PacketColumn::append(const QVariant &value)
 {
+    detach();
     if (value.isNull()) {
         appendNull();
         return;
@@ -246,7 +263,7 @@ void PacketColumn::append(const QVariant &value)
         break;
     case FieldType::Float:
         if (typeId == QMetaType::Double) {
-            m_numbers.push_back(value.toDouble());
+            m_values->numbers.push_back(value.toDouble());
             ++m_rows;
             return;
         }
@@ -259,14 +276,14 @@ void PacketColumn::append(const QVariant &value)
                 appendNull();
                 return;
             }
-            m_integers.push_back(civilMsecs(dateTime));
+            m_values->integers.push_back(civilMsecs(dateTime));
             ++m_rows;
             return;
         }
         break;
     case FieldType::Integer:
         if (typeId == QMetaType::LongLong) {
-            m_integers.push_back(value.toLongLong());
+            m_values->integers.push_back(value.toLongLong());
             ++m_rows;
             return;
         }
@@ -279,17 +296,18 @@ void PacketColumn::append(const QVariant &value)
 
 void PacketColumn::reserve(int rowCount)
 {
+    detach();
     switch (m_type) {
     case FieldType::String:
     case FieldType::FixedString:
-        m_offsets.reserve(std::size_t(rowCount) + 1);
+        m_values->offsets.reserve(std::size_t(rowCount) + 1);
         break;
     case FieldType::Float:
-        m_numbers.reserve(std::size_t(rowCount));
+        m_values->numbers.reserve(std::size_t(rowCount));
         break;
     case FieldType::DateTime:
     case FieldType::Integer:
-        m_integers.reserve(std::size_t(rowCount));
+        m_values->integers.reserve(std::size_t(rowCount));
         break;
     }
 }
@@ -298,10 +316,11 @@ void PacketColumn::truncateTexts(int length)
 {
     if (!holdsText() || m_longestText <= length)
         return;
+    detach();
     std::string text;
-    text.reserve(m_text.size());
+    text.reserve(m_values->text.size());
     std::vector<std::uint32_t> offsets{0};
-    offsets.reserve(m_offsets.size());
+    offsets.reserve(m_values->offsets.size());
     int longest = 0;
     for (int row = 0; row < m_rows; ++row) {
         std::string_view bytes = utf8(row);
@@ -319,8 +338,8 @@ void PacketColumn::truncateTexts(int length)
         offsets.push_back(std::uint32_t(text.size()));
         longest = std::max(longest, int(bytes.size()));
     }
-    m_text = std::move(text);
-    m_offsets = std::move(offsets);
+    m_values->text = std::move(text);
+    m_values->offsets = std::move(offsets);
     m_longestText = longest;
 }
 

@@ -7,6 +7,7 @@
 #include <QVariantList>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -79,12 +80,14 @@ public:
     bool isNull(int row) const
     {
         const std::size_t byte = std::size_t(row) / 8;
-        return byte < m_nulls.size()
-               && (static_cast<unsigned char>(m_nulls[byte]) >> (row % 8)) & 1u;
+        const std::string &nulls = m_values->nulls;
+        return byte < nulls.size() && (static_cast<unsigned char>(nulls[byte]) >> (row % 8)) & 1u;
     }
     std::string_view utf8(int row) const
     {
-        return std::string_view(m_text).substr(m_offsets[row], m_offsets[row + 1] - m_offsets[row]);
+        const std::vector<std::uint32_t> &offsets = m_values->offsets;
+        return std::string_view(m_values->text)
+            .substr(offsets[row], offsets[row + 1] - offsets[row]);
     }
     QString text(int row) const;
     double number(int row) const;  // an integer column reads as double
@@ -118,14 +121,23 @@ public:
 private:
     void setNull(int row);
     void appendUtf8(std::string_view bytes);
+    // Before any change: values shared with a copy are copied first.
+    void detach();
+
+    // Shared between copies until one of them changes: a packet kept by the
+    // host connection and the record set loaded from it hold one copy.
+    struct Values
+    {
+        std::string nulls;
+        std::string text;
+        std::vector<std::uint32_t> offsets{0}; // text columns: rows + 1 entries
+        std::vector<double> numbers;
+        std::vector<qint64> integers;
+    };
 
     FieldType m_type;
     int m_rows = 0;
-    std::string m_nulls;
-    std::string m_text;
-    std::vector<std::uint32_t> m_offsets{0}; // text columns: rows + 1 entries
-    std::vector<double> m_numbers;
-    std::vector<qint64> m_integers;
+    std::shared_ptr<Values> m_values;
     int m_longestText = 0;
     int m_invalidRow = -1;
 };

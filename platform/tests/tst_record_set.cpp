@@ -131,6 +131,16 @@ void RecordSetTest::loadPacketTruncatesLongStrings()
     QCOMPARE(airline.asStringAt(2), QStringLiteral("ÇÃOX"));
     QVERIFY(airline.isNullAt(3));
     QCOMPARE(m_set->fieldByName("NRVOO").asStringAt(2), QStringLiteral("1002"));
+
+    // The set shares the packet's values until it cuts them: the packet (a
+    // reply the connection keeps for the next refresh) stays whole, and so
+    // do copies of it.
+    QCOMPARE(packet.columns[0].text(0), QStringLiteral("ABCDEFG"));
+    DataPacket copy = packet;
+    copy.columns[0].append(QStringLiteral("XYZ"));
+    QCOMPARE(packet.columns[0].size(), 4);
+    QCOMPARE(copy.columns[0].text(4), QStringLiteral("XYZ"));
+    QCOMPARE(copy.columns[0].text(2), QStringLiteral("ÇÃOXY"));
 }
 
 // After-scroll must fire once per change of the current row and never for
