@@ -24,7 +24,21 @@
 namespace appserver {
 namespace {
 
-using AsyncService = ate::appserver::v1::AppServer::AsyncService;
+// The generated service, its calls answered with the reply's wire bytes
+// rather than a message gRPC would serialise: a packet serialised once (or
+// kept by the reply cache) goes out as it is.
+class AsyncService final : public ate::appserver::v1::AppServer::AsyncService
+{
+public:
+    void requestCallBytes(grpc::ServerContext *context, ate::appserver::v1::CallRequest *request,
+                          grpc::ServerAsyncResponseWriter<grpc::ByteBuffer> *responder,
+                          grpc::ServerCompletionQueue *cq, void *tag)
+    {
+        // Call is the service's only method, so its index is 0, as in the
+        // generated RequestCall.
+        RequestAsyncUnary(0, context, request, responder, cq, cq, tag);
+    }
+};
 
 constexpr std::size_t kLargeReplyBytes = 8u << 20;
 
@@ -45,7 +59,7 @@ public:
     PendingCall(AsyncService &service, grpc::ServerCompletionQueue &cq)
         : m_responder(&m_context)
     {
-        service.RequestCall(&m_context, &m_request, &m_responder, &cq, &cq, this);
+        service.requestCallBytes(&m_context, &m_request, &m_responder, &cq, this);
     }
 
     // Runs on the worker that received the call; `done` may run on a
@@ -65,7 +79,10 @@ public:
     void finish(const grpc::Status &status)
     {
         m_answered = true;
-        m_responder.Finish(m_reply, status, this);
+        if (status.ok())
+            m_responder.Finish(m_reply.toByteBuffer(), status, this);
+        else
+            m_responder.FinishWithError(status, this);
     }
 
     bool answered() const { return m_answered; }
@@ -89,8 +106,8 @@ public:
 private:
     grpc::ServerContext m_context;
     ate::appserver::v1::CallRequest m_request;
-    ate::appserver::v1::CallReply m_reply;
-    grpc::ServerAsyncResponseWriter<ate::appserver::v1::CallReply> m_responder;
+    OutgoingReply m_reply;
+    grpc::ServerAsyncResponseWriter<grpc::ByteBuffer> m_responder;
     CallRecord m_record;
     bool m_answered = false;
 };
