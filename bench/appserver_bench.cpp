@@ -33,8 +33,8 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
-#include <thread>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 namespace pb = ate::appserver::v1;
@@ -137,8 +137,8 @@ std::size_t rawCall(grpc::Channel &channel, const pb::CallRequest &req)
     context.set_deadline(std::chrono::system_clock::now() + std::chrono::seconds(5));
     grpc::ByteBuffer reply;
     const grpc::Status status =
-        grpc::internal::BlockingUnaryCall<pb::CallRequest, grpc::ByteBuffer>(
-            &channel, method, &context, req, &reply);
+        grpc::internal::BlockingUnaryCall<pb::CallRequest, grpc::ByteBuffer>(&channel, method,
+                                                                             &context, req, &reply);
     check(status.ok(), "call failed: " + status.error_message());
     return reply.Length();
 }
@@ -201,7 +201,8 @@ double throughput(int port, int clients, double seconds, const std::vector<pb::C
     for (auto &t : threads)
         t.join();
     if (cpuPerRound)
-        *cpuPerRound = (cpuMicroseconds() - cpuStart) / static_cast<double>(std::max(1L, rounds.load()));
+        *cpuPerRound =
+            (cpuMicroseconds() - cpuStart) / static_cast<double>(std::max(1L, rounds.load()));
     return static_cast<double>(rounds) / elapsed;
 }
 
@@ -488,8 +489,7 @@ int main(int argc, char **argv)
     double refreshCpu = 0, floorCpu = 0;
     const double unchangedRefresh =
         throughput(port, kClients, options.seconds, refresh, &refreshCpu);
-    const double floorCalls =
-        throughput(port, kClients, options.seconds, {empty}, &floorCpu);
+    const double floorCalls = throughput(port, kClients, options.seconds, {empty}, &floorCpu);
     ReplyCacheLimits changed = replyCache().limits();
     const ReplyCacheLimits kept = changed;
     changed.maxEntries = 0;

@@ -135,8 +135,7 @@ protected:
         m_handler->addModule(rdmPosFDiPlav());
         ServerOptions options;
         options.port = 0;
-        Result<std::unique_ptr<GrpcServer>> server =
-            GrpcServer::start(options, *m_handler, m_log);
+        Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(options, *m_handler, m_log);
         ASSERT_TRUE(server.ok()) << server.error().message;
         m_server = std::move(*server);
         m_channel = grpc::CreateChannel("127.0.0.1:" + std::to_string(m_server->port()),
@@ -184,8 +183,8 @@ protected:
 
 pb::CallRequest dayByReference()
 {
-    return request("GetPlanoVoo", {textArg("", true), textArg("T", true), dateArg(fixtureDay()),
-                                   textArg("GRU")});
+    return request("GetPlanoVoo",
+                   {textArg("", true), textArg("T", true), dateArg(fixtureDay()), textArg("GRU")});
 }
 
 // Catches a cached reply that differs from the one read from the database:
@@ -218,8 +217,9 @@ TEST_F(ServedReplyTest, AHitSendsExactlyWhatTheMissSent)
 TEST_F(ServedReplyTest, AFailureArrivesAsBefore)
 {
     call(dayByReference());
-    const pb::CallReply refused = call(request(
-        "GetPlanoVoo", {textArg("a b", true), textArg("T"), dateArg(fixtureDay()), textArg("GRU")}));
+    const pb::CallReply refused =
+        call(request("GetPlanoVoo",
+                     {textArg("a b", true), textArg("T"), dateArg(fixtureDay()), textArg("GRU")}));
     EXPECT_FALSE(refused.has_packet());
     EXPECT_EQ(refused.failure().message(),
               "Lista de companhias inválida: o código \"a b\" deve ter de 1 a 4 letras "

@@ -63,8 +63,7 @@ protected:
     // The queries themselves: the module's methods go through the server's
     // own cache, which would ask the connection too.
     template<typename Counted>
-    Result<std::uint32_t> dayThroughCache(Connection &reader, ReplyPacket *packet,
-                                          Counted counted)
+    Result<std::uint32_t> dayThroughCache(Connection &reader, ReplyPacket *packet, Counted counted)
     {
         const pb::CallRequest req = dayRequest();
         return m_cache.run(reader, "GetPlanoVoo", req.arguments(), packet,
