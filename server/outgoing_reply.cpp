@@ -1,19 +1,21 @@
 #include "server/outgoing_reply.h"
 
+#include <google/protobuf/io/coded_stream.h>
+
 namespace appserver {
+
+void appendVarint(std::string &out, std::uint64_t value)
+{
+    std::uint8_t bytes[10]; // the longest varint
+    const std::uint8_t *end =
+        google::protobuf::io::CodedOutputStream::WriteVarint64ToArray(value, bytes);
+    out.append(reinterpret_cast<const char *>(bytes), static_cast<std::size_t>(end - bytes));
+}
+
 namespace {
 
 // CallReply's `packet`: field 2, length-delimited.
 constexpr char kPacketTag = (2 << 3) | 2;
-
-void appendVarint(std::string &out, std::uint64_t value)
-{
-    while (value >= 0x80) {
-        out += static_cast<char>((value & 0x7f) | 0x80);
-        value >>= 7;
-    }
-    out += static_cast<char>(value);
-}
 
 // Keeps the shared bytes alive for as long as gRPC holds the slice.
 void releaseShared(void *held)

@@ -59,4 +59,7 @@ private:
     pb::CallReply m_rest;
 };
 
+// Appends a protobuf varint (a length or a tag's number).
+void appendVarint(std::string &out, std::uint64_t value);
+
 } // namespace appserver

@@ -12,15 +12,6 @@ std::string megabytes(std::size_t bytes)
 // node and the index's.
 constexpr std::size_t kEntryOverhead = 128;
 
-void appendVarint(std::string &out, std::size_t value)
-{
-    while (value >= 0x80) {
-        out += static_cast<char>((value & 0x7f) | 0x80);
-        value >>= 7;
-    }
-    out += static_cast<char>(value);
-}
-
 // Database, method and each argument's bytes behind its length, so that no
 // two calls share a key; one pass over each argument, no allocation but the
 // key's.
