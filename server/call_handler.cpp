@@ -31,11 +31,11 @@ std::string sizeText(std::size_t bytes)
     return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";
 }
 
-void echoByReference(const pb::CallRequest &request, pb::CallReply *reply)
+void echoByReference(const pb::CallRequest &request, OutgoingReply *reply)
 {
     for (const pb::Argument &argument : request.arguments()) {
         if (argument.by_reference())
-            *reply->add_by_reference() = argument.value();
+            *reply->addByReference() = argument.value();
     }
 }
 
@@ -87,7 +87,7 @@ private:
 };
 
 Result<std::uint32_t> runGuarded(const RemoteMethod &method, Connection &connection,
-                                 const Arguments &arguments, pb::DataPacket *packet)
+                                 const Arguments &arguments, ReplyPacket *packet)
 {
     try {
         return method.run(connection, arguments, packet);
@@ -169,7 +169,7 @@ Result<const RemoteMethod *> CallHandler::find(const pb::CallRequest &request) c
 Result<std::uint32_t> CallHandler::runOnDatabase(ConnectionPool::Lease &lease,
                                                  const RemoteMethod &method,
                                                  const pb::CallRequest &request,
-                                                 pb::DataPacket *packet,
+                                                 ReplyPacket *packet,
                                                  std::chrono::steady_clock::time_point deadline)
 {
     // Work that waited for a connection until its deadline is not started.
@@ -187,40 +187,41 @@ Result<std::uint32_t> CallHandler::runOnDatabase(ConnectionPool::Lease &lease,
         connection = lease.connection();
         if (!connection)
             return connection.error();
-        packet->Clear();
+        packet->clear();
         (*connection)->setDeadline(deadline);
         rows = runGuarded(method, **connection, arguments, packet);
     }
     return rows;
 }
 
-grpc::Status CallHandler::complete(const pb::CallRequest &request, pb::CallReply *reply,
+grpc::Status CallHandler::complete(const pb::CallRequest &request, OutgoingReply *reply,
                                    Result<std::uint32_t> rows, CallRecord &record,
                                    std::chrono::steady_clock::time_point started)
 {
+    echoByReference(request, reply);
     if (rows) {
         record.rows = *rows;
-        record.replyBytes = reply->ByteSizeLong();
+        // Serialises a packet the cache did not bring, once: the bytes sent
+        // are the bytes measured.
+        record.replyBytes = reply->byteSize();
         if (const std::size_t bytes = record.replyBytes; bytes > m_maxReplyBytes) {
             rows = Error{"A resposta de " + record.method + " tem " + sizeText(bytes)
                              + ", acima do limite de " + sizeText(m_maxReplyBytes)
                              + " do servidor de aplicação; consulte menos dados de uma vez.",
                          "reply of " + std::to_string(bytes) + " bytes"};
-            reply->clear_packet();
         }
     }
     if (!rows) {
-        reply->mutable_failure()->set_message(rows.error().message);
+        reply->fail(rows.error().message);
         record.outcome = CallRecord::Outcome::Failure;
         record.message = rows.error().message;
         record.detail = rows.error().detail;
     }
-    echoByReference(request, reply);
     record.duration = std::chrono::steady_clock::now() - started;
     return grpc::Status::OK;
 }
 
-void CallHandler::handle(const pb::CallRequest &request, pb::CallReply *reply,
+void CallHandler::handle(const pb::CallRequest &request, OutgoingReply *reply,
                          std::string_view authorization, std::string_view peer,
                          std::chrono::system_clock::time_point deadline, CallRecord *record,
                          Done done)
@@ -256,17 +257,17 @@ void CallHandler::handle(const pb::CallRequest &request, pb::CallReply *reply,
     record->method = std::string((*method)->name);
     NoDatabaseYet probe(m_pool.databaseTarget().dialect);
     Result<std::uint32_t> checked = runGuarded(
-        **method, probe, Arguments((*method)->name, request.arguments()), reply->mutable_packet());
+        **method, probe, Arguments((*method)->name, request.arguments()), &reply->packet());
     if (!probe.needed()) {
         done(complete(request, reply, std::move(checked), *record, started));
         return;
     }
-    reply->clear_packet();
+    reply->packet().clear();
     m_pool.submit([this, &request, reply, record, started, method = *method,
                    dbDeadline = databaseDeadline(deadline),
                    done = std::move(done)](ConnectionPool::Lease &lease) {
         Result<std::uint32_t> rows =
-            runOnDatabase(lease, *method, request, reply->mutable_packet(), dbDeadline);
+            runOnDatabase(lease, *method, request, &reply->packet(), dbDeadline);
         done(complete(request, reply, std::move(rows), *record, started));
     });
 }
@@ -278,12 +279,16 @@ grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *
 {
     CallRecord local;
     CallRecord &record = deferred ? *deferred : local;
+    OutgoingReply outgoing;
     std::promise<grpc::Status> answered;
-    handle(request, reply, authorization, peer, deadline, &record,
+    handle(request, &outgoing, authorization, peer, deadline, &record,
            [&](grpc::Status status) { answered.set_value(std::move(status)); });
     grpc::Status status = answered.get_future().get();
     if (!deferred)
         m_log.call(record);
+    reply->Clear();
+    if (status.ok() && !reply->ParseFromString(outgoing.serialise()))
+        return grpc::Status(grpc::StatusCode::INTERNAL, "the reply does not parse");
     return status;
 }
 

@@ -3,6 +3,7 @@
 #include "server/auth_guard.h"
 #include "server/call_log.h"
 #include "server/connection_pool.h"
+#include "server/outgoing_reply.h"
 #include "server/remote_data_module.h"
 
 #include <grpcpp/support/status.h>
@@ -42,11 +43,12 @@ public:
     // little before the caller's `deadline`, so that a hung database
     // reaches the caller as a message, not as a timeout. The log line is
     // left to the caller, who knows whether the client got the reply.
-    void handle(const pb::CallRequest &request, pb::CallReply *reply,
+    void handle(const pb::CallRequest &request, OutgoingReply *reply,
                 std::string_view authorization, std::string_view peer,
                 std::chrono::system_clock::time_point deadline, CallRecord *record, Done done);
 
-    // The same, waited for; without `record` it logs the call itself.
+    // The same, waited for, and the reply read back from the bytes a client
+    // would get; without `record` it logs the call itself.
     grpc::Status handle(const pb::CallRequest &request, pb::CallReply *reply,
                         std::string_view authorization = {}, std::string_view peer = {},
                         std::chrono::system_clock::time_point deadline =
@@ -68,9 +70,9 @@ private:
     bool authorized(std::string_view authorization) const;
     Result<const RemoteMethod *> find(const pb::CallRequest &request) const;
     Result<std::uint32_t> runOnDatabase(ConnectionPool::Lease &lease, const RemoteMethod &method,
-                                        const pb::CallRequest &request, pb::DataPacket *packet,
+                                        const pb::CallRequest &request, ReplyPacket *packet,
                                         std::chrono::steady_clock::time_point deadline);
-    grpc::Status complete(const pb::CallRequest &request, pb::CallReply *reply,
+    grpc::Status complete(const pb::CallRequest &request, OutgoingReply *reply,
                           Result<std::uint32_t> rows, CallRecord &record,
                           std::chrono::steady_clock::time_point started);
 

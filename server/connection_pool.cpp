@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <pthread.h>
+
 namespace appserver {
 
 int ConnectionPool::defaultSize(Dialect dialect)
@@ -88,6 +90,8 @@ void ConnectionPool::runWith(int slot, Work &work)
 
 void ConnectionPool::serve()
 {
+    // Named for top -H and perf.
+    pthread_setname_np(pthread_self(), "ate-database");
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_changed.wait(lock, [this] {

@@ -117,7 +117,7 @@ using MethodBody = Result<std::uint32_t> (*)(Connection &, const Arguments &, pb
 // arguments and the database: a repeated call on an unchanged database is
 // answered from the reply cache.
 template<MethodBody body>
-Result<std::uint32_t> cached(Connection &db, const Arguments &args, pb::DataPacket *packet)
+Result<std::uint32_t> cached(Connection &db, const Arguments &args, ReplyPacket *packet)
 {
     return replyCache().run(db, args.method(), args.values(), packet,
                             [&](pb::DataPacket *out) { return body(db, args, out); });

@@ -2,6 +2,7 @@
 
 #include "server/arguments.h"
 #include "server/database.h"
+#include "server/outgoing_reply.h"
 
 #include <functional>
 #include <span>
@@ -9,12 +10,12 @@
 
 namespace appserver {
 
-// One late-bound method: checks its arguments, queries, fills the packet and
-// returns the number of rows.
+// One late-bound method: checks its arguments, queries, fills the packet (or
+// brings the bytes the reply cache kept) and returns the number of rows.
 struct RemoteMethod
 {
     std::string_view name;
-    std::function<Result<std::uint32_t>(Connection &, const Arguments &, pb::DataPacket *)> run;
+    std::function<Result<std::uint32_t>(Connection &, const Arguments &, ReplyPacket *)> run;
 };
 
 // A remote data module as the client names it ("Unit.Module").

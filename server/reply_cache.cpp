@@ -8,22 +8,30 @@ std::string megabytes(std::size_t bytes)
     return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";
 }
 
-// What the packet holds, without ByteSizeLong's pass over every value (gRPC
-// makes that pass again when it sends the reply).
-std::size_t approximateBytes(const pb::DataPacket &packet)
+// What an entry holds beside its key and packet: the entry, the list's
+// node and the index's.
+constexpr std::size_t kEntryOverhead = 128;
+
+// Database, method and each argument's bytes behind its length, so that no
+// two calls share a key; one pass over each argument, no allocation but the
+// key's.
+std::string keyOf(Connection &db, std::string_view method,
+                  const google::protobuf::RepeatedPtrField<pb::Argument> &arguments)
 {
-    std::size_t bytes = sizeof(pb::DataPacket);
-    for (const pb::Column &column : packet.columns()) {
-        bytes +=
-            sizeof(pb::Column) + column.nulls().size() + column.text().size()
-            + sizeof(std::uint32_t) * static_cast<std::size_t>(column.text_lengths_size())
-            + sizeof(double) * static_cast<std::size_t>(column.numbers_size())
-            + sizeof(std::int64_t)
-                  * static_cast<std::size_t>(column.date_times_size() + column.integers_size());
+    std::string key;
+    key.reserve(db.identity().size() + method.size() + 2 + 24 * arguments.size());
+    key += db.identity();
+    key += '\0';
+    key += method;
+    key += '\0';
+    for (const pb::Argument &argument : arguments) {
+        const std::size_t size = argument.ByteSizeLong();
+        appendVarint(key, size);
+        const std::size_t at = key.size();
+        key.resize(at + size);
+        argument.SerializeWithCachedSizesToArray(reinterpret_cast<std::uint8_t *>(key.data() + at));
     }
-    for (const pb::FieldDef &field : packet.fields())
-        bytes += sizeof(pb::FieldDef) + field.name().size();
-    return bytes;
+    return key;
 }
 
 } // namespace
@@ -54,11 +62,11 @@ void ReplyCache::setNotice(Notice notice)
 
 Result<std::uint32_t> ReplyCache::run(
     Connection &db, std::string_view method,
-    const google::protobuf::RepeatedPtrField<pb::Argument> &arguments, pb::DataPacket *packet,
+    const google::protobuf::RepeatedPtrField<pb::Argument> &arguments, ReplyPacket *packet,
     const Query &query)
 {
     if (!limits().enabled || !db.reachesDatabase())
-        return query(packet);
+        return query(packet->message());
 
     std::string why;
     Result<Connection::Change> asked = db.changeSinceLastAsked(&why);
@@ -67,7 +75,7 @@ Result<std::uint32_t> ReplyCache::run(
     const Connection::Change change = *asked;
     if (change == Connection::Change::Unknown) {
         noteUncached(db, why);
-        return query(packet);
+        return query(packet->message());
     }
     // Outdates every packet, of whichever connection: the others have not
     // asked yet, and this one's answer covers the same database.
@@ -75,18 +83,8 @@ Result<std::uint32_t> ReplyCache::run(
         m_generation.fetch_add(1);
     const std::uint64_t generation = m_generation.load();
 
-    std::string key = db.identity();
-    key += '\0';
-    key += method;
-    key += '\0';
-    for (const pb::Argument &argument : arguments) {
-        std::string bytes = argument.SerializeAsString();
-        key += std::to_string(bytes.size());
-        key += ':';
-        key += bytes;
-    }
-
-    std::shared_ptr<const pb::DataPacket> kept;
+    std::string key = keyOf(db, method, arguments);
+    std::shared_ptr<const std::string> kept;
     std::uint32_t rows = 0;
     {
         std::lock_guard lock(m_mutex);
@@ -101,24 +99,20 @@ Result<std::uint32_t> ReplyCache::run(
         }
     }
     if (kept) {
-        packet->CopyFrom(*kept);
+        packet->setBytes(std::move(kept));
         return rows;
     }
 
-    Result<std::uint32_t> answered = query(packet);
+    Result<std::uint32_t> answered = query(packet->message());
     if (!answered)
         return answered;
     Entry entry;
     entry.key = std::move(key);
     entry.generation = generation;
     entry.rows = *answered;
-    entry.bytes = approximateBytes(*packet) + entry.key.size();
-    {
-        std::lock_guard lock(m_mutex);
-        if (entry.bytes > m_limits.maxBytes || m_limits.maxEntries == 0)
-            return answered;
-    }
-    entry.packet = std::make_shared<const pb::DataPacket>(*packet);
+    // The reply needs these bytes anyway: kept, they cost no copy.
+    entry.packet = packet->bytes();
+    entry.cost = entry.packet->size() + entry.key.size() + kEntryOverhead;
     store(std::move(entry));
     return answered;
 }
@@ -126,17 +120,19 @@ Result<std::uint32_t> ReplyCache::run(
 void ReplyCache::store(Entry entry)
 {
     std::lock_guard lock(m_mutex);
+    if (entry.cost > m_limits.maxBytes || m_limits.maxEntries == 0)
+        return;
     auto found = m_index.find(entry.key);
     if (found != m_index.end()) {
         // A slower call of an older generation must not replace a newer
         // packet.
         if (found->second->generation > entry.generation)
             return;
-        m_bytes -= found->second->bytes;
+        m_bytes -= found->second->cost;
         m_lru.erase(found->second);
         m_index.erase(found);
     }
-    m_bytes += entry.bytes;
+    m_bytes += entry.cost;
     m_lru.push_front(std::move(entry));
     m_index.emplace(m_lru.front().key, m_lru.begin());
     evictToLimits();
@@ -145,7 +141,7 @@ void ReplyCache::store(Entry entry)
 void ReplyCache::evictToLimits()
 {
     while (!m_lru.empty() && (m_lru.size() > m_limits.maxEntries || m_bytes > m_limits.maxBytes)) {
-        m_bytes -= m_lru.back().bytes;
+        m_bytes -= m_lru.back().cost;
         m_index.erase(m_lru.back().key);
         m_lru.pop_back();
     }

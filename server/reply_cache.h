@@ -2,6 +2,7 @@
 
 #include "server/arguments.h"
 #include "server/database.h"
+#include "server/outgoing_reply.h"
 
 #include <atomic>
 #include <cstdint>
@@ -21,8 +22,9 @@ struct ReplyCacheLimits
     std::size_t maxBytes = std::size_t(64) << 20;
 };
 
-// Keeps the packet of each method call (database, method, arguments) and
-// answers a repeated call from it while the database has not changed.
+// Keeps the serialised packet of each method call (database, method,
+// arguments) and answers a repeated call with those bytes while the
+// database has not changed.
 // Before every call the connection is asked whether anything was committed
 // since it last asked; whenever one says yes (or is new), every kept packet
 // is outdated at once. A packet is kept under the generation read before
@@ -38,10 +40,12 @@ public:
     void setLimits(ReplyCacheLimits limits);
     ReplyCacheLimits limits() const;
 
-    // `arguments` are the call's raw arguments, compared byte for byte.
+    // `arguments` are the call's raw arguments, compared byte for byte. A
+    // miss runs `query` into the packet's message and keeps the bytes it is
+    // serialised to; a hit gives the packet those bytes.
     Result<std::uint32_t> run(Connection &db, std::string_view method,
                               const google::protobuf::RepeatedPtrField<pb::Argument> &arguments,
-                              pb::DataPacket *packet, const Query &query);
+                              ReplyPacket *packet, const Query &query);
 
     struct Counts
     {
@@ -71,8 +75,8 @@ private:
         std::string key;
         std::uint64_t generation = 0;
         std::uint32_t rows = 0;
-        std::size_t bytes = 0;
-        std::shared_ptr<const pb::DataPacket> packet;
+        std::size_t cost = 0; // bytes held, key included
+        std::shared_ptr<const std::string> packet;
     };
 
     void store(Entry entry);

@@ -25,6 +25,14 @@ pb::CallRequest dayRequest()
                    {textArg("", true), textArg("T"), dateArg(fixtureDay()), textArg("GRU")});
 }
 
+// A packet as the client reads it, from the bytes that would be sent.
+pb::DataPacket sent(ReplyPacket &packet)
+{
+    pb::DataPacket parsed;
+    EXPECT_TRUE(parsed.ParseFromString(*packet.bytes()));
+    return parsed;
+}
+
 // The reply cache over a database of the test's own, with readers opened
 // as the server opens them and a writer of the test's.
 class ReplyCacheTest : public BackendTest
@@ -46,17 +54,16 @@ protected:
     // The day's situations, as GetPlanoVoo through the cache answers them.
     std::vector<std::string> situations(Connection &reader)
     {
-        pb::DataPacket packet;
+        ReplyPacket packet;
         Result<std::uint32_t> rows = dayThroughCache(reader, &packet, [&] { ++m_queries; });
         EXPECT_TRUE(rows.ok()) << rows.error().detail;
-        return texts(packet, "IDSITABASPV");
+        return texts(sent(packet), "IDSITABASPV");
     }
 
     // The queries themselves: the module's methods go through the server's
     // own cache, which would ask the connection too.
     template<typename Counted>
-    Result<std::uint32_t> dayThroughCache(Connection &reader, pb::DataPacket *packet,
-                                          Counted counted)
+    Result<std::uint32_t> dayThroughCache(Connection &reader, ReplyPacket *packet, Counted counted)
     {
         const pb::CallRequest req = dayRequest();
         return m_cache.run(reader, "GetPlanoVoo", req.arguments(), packet,
@@ -116,9 +123,9 @@ TEST_P(ReplyCacheTest, AWriteByAnotherConnectionIsSeenByTheNextCall)
 TEST_P(ReplyCacheTest, AWriteToAJoinedTableIsSeen)
 {
     const auto airlines = [&] {
-        pb::DataPacket packet;
+        ReplyPacket packet;
         EXPECT_TRUE(dayThroughCache(*m_reader, &packet, [] {}).ok());
-        return texts(packet, "SGCIA");
+        return texts(sent(packet), "SGCIA");
     };
     const std::vector<std::string> before = airlines();
     ASSERT_FALSE(before.empty());
@@ -137,7 +144,7 @@ TEST_P(ReplyCacheTest, StaysWithinItsLimits)
     m_cache.setLimits(limits);
     for (const char *branch : {"GRU", "POA", "CGH", "GRU"}) {
         const pb::CallRequest req = request("GetCia", {textArg(branch)});
-        pb::DataPacket packet;
+        ReplyPacket packet;
         ASSERT_TRUE(m_cache
                         .run(*m_reader, "GetCia", req.arguments(), &packet,
                              [&](pb::DataPacket *out) { return selectCia(*m_reader, branch, out); })
