@@ -167,7 +167,6 @@ bool anyServerListening(const std::vector<TNetConnection::Endpoint> &list,
 struct TNetConnection::Channel
 {
     std::shared_ptr<grpc::Channel> channel;
-    std::unique_ptr<ate::appserver::v1::AppServer::Stub> stub;
     // The service's one method, called for its reply's bytes: a reply that
     // repeats the last one to the same request is not decoded again.
     std::unique_ptr<grpc::internal::RpcMethod> call;
@@ -386,7 +385,6 @@ void TNetConnection::openChannel()
             throw refuse(
                 QCoreApplication::translate("TNetConnection", "tempo de conexão esgotado"));
     }
-    channel->stub = ate::appserver::v1::AppServer::NewStub(channel->channel);
     channel->call = std::make_unique<grpc::internal::RpcMethod>(
         "/ate.appserver.v1.AppServer/Call", grpc::internal::RpcMethod::NORMAL_RPC,
         channel->channel);
