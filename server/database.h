@@ -1,6 +1,7 @@
 #pragma once
 
 #include "server/result.h"
+#include "server/watched_tables.h"
 
 #include <chrono>
 #include <cstdint>
@@ -48,6 +49,13 @@ public:
     // Ends the current run and forgets the bindings; the statement can be
     // run again.
     virtual void reset() = 0;
+
+    // The tables its SQL names, worked out once when it is prepared.
+    const TableSet &tables() const { return m_tables; }
+    void setTables(const TableSet &tables) { m_tables = tables; }
+
+private:
+    TableSet m_tables;
 };
 
 // Resets a statement when it goes out of scope, so an early return never
@@ -94,21 +102,33 @@ public:
     // longer usable.
     virtual void setDeadline(std::chrono::steady_clock::time_point deadline) { (void)deadline; }
 
-    // Whether anything may have been committed to the database by another
-    // connection since this connection last asked; the first answer of a
-    // connection is always "changed". Asking consumes the answer, so only
-    // the reply cache may ask; it asks before every
-    // read, so a write committed before a call began is always noticed.
-    // Unknown when this database cannot tell (then nothing read through it
-    // may be reused); `why` then says so. An error when the connection
-    // itself failed while asking: the call fails with it.
-    enum class Change { Unchanged, Changed, Unknown };
-    virtual Result<Change> changeSinceLastAsked(std::string *why)
+    // Which tables may have been written by another connection since this
+    // connection last asked: none, some, or all of them when the database
+    // cannot tell which (the first answer of a connection is always all).
+    // Asking consumes the answer, so only the reply cache may ask; it asks
+    // before every read, so a write committed before a call began is always
+    // noticed. Not `known` when this database cannot tell changes at all
+    // (then nothing read through it may be reused); `why` then says so, and
+    // it says why a database that can only tell "something" is not
+    // `perTable`. An error when the connection itself failed while asking:
+    // the call fails with it.
+    struct Changes
+    {
+        bool known = true;
+        bool perTable = true;
+        TableSet tables;
+    };
+    virtual Result<Changes> changesSinceLastAsked(std::string *why)
     {
         if (why)
             *why = "no change detection";
-        return Change::Unknown;
+        return Changes{false, false, allTables()};
     }
+
+    // The tables named by the statements prepared since the last reset:
+    // what a call read.
+    const TableSet &tablesRead() const { return m_tablesRead; }
+    void resetTablesRead() { m_tablesRead.reset(); }
 
     // Tells databases apart within the process, cheaply: the file's path or
     // the connection string.
@@ -122,6 +142,17 @@ public:
     // What the start-up log shows: kind and absolute path, or host, port
     // and database (never a password).
     virtual std::string describe() const = 0;
+
+protected:
+    // Each prepare hands its statement here, found or new.
+    Statement *noteRead(Statement *statement)
+    {
+        m_tablesRead |= statement->tables();
+        return statement;
+    }
+
+private:
+    TableSet m_tablesRead;
 };
 
 // Whether a connection may change the database. The server only reads; the

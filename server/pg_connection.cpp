@@ -6,6 +6,7 @@
 
 #include <poll.h>
 
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <map>
@@ -231,7 +232,7 @@ public:
     {
         auto found = m_statements.find(sql);
         if (found != m_statements.end())
-            return found->second.get();
+            return noteRead(found->second.get());
         int count = 0;
         const std::string text = toPostgresPlaceholders(sql, &count);
         const std::string name = "ate_" + std::to_string(m_statements.size() + 1);
@@ -246,9 +247,10 @@ public:
         if (!ok)
             return failure(m_session, std::move(detail));
         auto statement = std::make_unique<PgStatement>(m_session, name, count);
+        statement->setTables(tablesNamedIn(sql));
         Statement *raw = statement.get();
         m_statements.emplace(std::string(sql), std::move(statement));
-        return raw;
+        return noteRead(raw);
     }
 
     Status execute(std::string_view sql) override
@@ -290,7 +292,103 @@ public:
     // transaction: read in its own snapshot before the call's query, a
     // commit that came before it always shows. A database from before the
     // counter existed cannot tell.
-    Result<Change> changeSinceLastAsked(std::string *why) override
+    // Each watched table's counter row, moved by statement-level triggers
+    // once per writing transaction and table. A database made before the
+    // per-table counters has only the one counter every write moves.
+    Result<Changes> changesSinceLastAsked(std::string *why) override
+    {
+        if (m_perTableError.empty()) {
+            Result<std::optional<TableCounters>> counters = readTableCounters();
+            if (!counters)
+                return counters.error();
+            if (*counters) {
+                TableSet changed;
+                for (std::size_t t = 0; t < kWatchedTables.size(); ++t) {
+                    if (!m_tableCounters || (**counters)[t] != (*m_tableCounters)[t])
+                        changed.set(t);
+                }
+                if (!m_tableCounters)
+                    changed = allTables();
+                m_tableCounters = *counters;
+                return Changes{true, true, changed};
+            }
+            m_tableCounters.reset();
+        }
+        if (why)
+            *why = m_perTableError;
+        Result<Change> change = changeOfTheOneCounter(why);
+        if (!change)
+            return change.error();
+        switch (*change) {
+        case Change::Unchanged:
+            return Changes{true, false, {}};
+        case Change::Changed:
+            return Changes{true, false, allTables()};
+        case Change::Unknown:
+            break;
+        }
+        return Changes{false, false, allTables()};
+    }
+
+    std::string describe() const override
+    {
+        PGconn *conn = m_session.conn;
+        return std::string("postgresql host=") + PQhost(conn) + " port=" + PQport(conn)
+               + " dbname=" + PQdb(conn) + " user=" + PQuser(conn);
+    }
+
+private:
+    using TableCounters = std::array<std::int64_t, kWatchedTables.size()>;
+    enum class Change { Unchanged, Changed, Unknown };
+
+    // The session itself failed, rather than the statement: the call fails
+    // with it.
+    bool sessionFailed() const
+    {
+        return m_session.broken || m_session.timedOut || PQstatus(m_session.conn) != CONNECTION_OK;
+    }
+
+    // nullopt (and m_perTableError set, for the connection's life) when this
+    // database keeps no complete per-table counters.
+    Result<std::optional<TableCounters>> readTableCounters()
+    {
+        Result<Statement *> prepared = prepare("SELECT NMTABELA, NRALTERACAO FROM CONTADOR_TABELA");
+        if (!prepared) {
+            if (sessionFailed())
+                return prepared.error();
+            m_perTableError = prepared.error().detail;
+            return std::optional<TableCounters>();
+        }
+        StatementRun run(**prepared);
+        TableCounters counters{};
+        TableSet seen;
+        for (;;) {
+            Result<bool> row = run->step();
+            if (!row) {
+                // Dropped since it was prepared, say.
+                if (sessionFailed())
+                    return row.error();
+                m_perTableError = row.error().detail;
+                return std::optional<TableCounters>();
+            }
+            if (!*row)
+                break;
+            if (const std::optional<std::size_t> table = watchedTableIndex(run->text(0))) {
+                counters[*table] = run->integer(1);
+                seen.set(*table);
+            }
+        }
+        for (std::size_t t = 0; t < kWatchedTables.size(); ++t) {
+            if (!seen.test(t)) {
+                m_perTableError =
+                    "CONTADOR_TABELA has no row for " + std::string(kWatchedTables[t]);
+                return std::optional<TableCounters>();
+            }
+        }
+        return std::optional<TableCounters>(counters);
+    }
+
+    Result<Change> changeOfTheOneCounter(std::string *why)
     {
         if (!m_counterError.empty()) {
             if (why)
@@ -301,7 +399,7 @@ public:
         if (!prepared) {
             // A connection that failed fails the call; the call's own query
             // would only meet the same broken or hung session.
-            if (m_session.broken || m_session.timedOut || PQstatus(m_session.conn) != CONNECTION_OK)
+            if (sessionFailed())
                 return prepared.error();
             // Asked once per connection: a database without the counter
             // would otherwise cost a failed round trip per call.
@@ -314,7 +412,12 @@ public:
         Result<bool> row = run->step();
         if (!row) {
             m_lastCounter.reset();
-            return row.error();
+            if (sessionFailed())
+                return row.error();
+            m_counterError = row.error().detail;
+            if (why)
+                *why = m_counterError;
+            return Change::Unknown;
         }
         if (!*row || run->isNull(0)) {
             if (why)
@@ -328,16 +431,10 @@ public:
         return same ? Change::Unchanged : Change::Changed;
     }
 
-    std::string describe() const override
-    {
-        PGconn *conn = m_session.conn;
-        return std::string("postgresql host=") + PQhost(conn) + " port=" + PQport(conn)
-               + " dbname=" + PQdb(conn) + " user=" + PQuser(conn);
-    }
-
-private:
     Session m_session;
     std::string m_target;
+    std::optional<TableCounters> m_tableCounters;
+    std::string m_perTableError;
     std::optional<std::int64_t> m_lastCounter;
     std::string m_counterError;
     std::map<std::string, std::unique_ptr<PgStatement>, std::less<>> m_statements;

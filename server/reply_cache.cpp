@@ -69,19 +69,19 @@ Result<std::uint32_t> ReplyCache::run(
         return query(packet->message());
 
     std::string why;
-    Result<Connection::Change> asked = db.changeSinceLastAsked(&why);
+    Result<Connection::Changes> asked = db.changesSinceLastAsked(&why);
     if (!asked)
         return asked.error();
-    const Connection::Change change = *asked;
-    if (change == Connection::Change::Unknown) {
+    if (!asked->known) {
         noteUncached(db, why);
         return query(packet->message());
     }
-    // Outdates every packet, of whichever connection: the others have not
+    if (!asked->perTable)
+        noteCoarse(db, why);
+    // Outdates the packets of whichever connection: the others have not
     // asked yet, and this one's answer covers the same database.
-    if (change == Connection::Change::Changed)
-        m_generation.fetch_add(1);
-    const std::uint64_t generation = m_generation.load();
+    outdate(asked->tables);
+    const Generations seen = generations();
 
     std::string key = keyOf(db, method, arguments);
     std::shared_ptr<const std::string> kept;
@@ -89,7 +89,7 @@ Result<std::uint32_t> ReplyCache::run(
     {
         std::lock_guard lock(m_mutex);
         auto found = m_index.find(key);
-        if (found != m_index.end() && found->second->generation == generation) {
+        if (found != m_index.end() && current(*found->second)) {
             m_lru.splice(m_lru.begin(), m_lru, found->second);
             kept = found->second->packet;
             rows = found->second->rows;
@@ -103,18 +103,53 @@ Result<std::uint32_t> ReplyCache::run(
         return rows;
     }
 
+    db.resetTablesRead();
     Result<std::uint32_t> answered = query(packet->message());
     if (!answered)
         return answered;
     Entry entry;
+    entry.tables = db.tablesRead();
+    if (entry.tables.test(kUnwatchedTable)) {
+        std::lock_guard lock(m_mutex);
+        ++m_counts.unwatched;
+        return answered;
+    }
+    // Read from no table at all: kept against every table all the same.
+    if (entry.tables.none())
+        entry.tables = allTables();
     entry.key = std::move(key);
-    entry.generation = generation;
+    entry.generations = seen;
     entry.rows = *answered;
     // The reply needs these bytes anyway: kept, they cost no copy.
     entry.packet = packet->bytes();
     entry.cost = entry.packet->size() + entry.key.size() + kEntryOverhead;
     store(std::move(entry));
     return answered;
+}
+
+void ReplyCache::outdate(const TableSet &tables)
+{
+    for (std::size_t t = 0; t < m_generations.size(); ++t) {
+        if (tables.test(t))
+            m_generations[t].fetch_add(1);
+    }
+}
+
+ReplyCache::Generations ReplyCache::generations() const
+{
+    Generations now{};
+    for (std::size_t t = 0; t < now.size(); ++t)
+        now[t] = m_generations[t].load();
+    return now;
+}
+
+bool ReplyCache::current(const Entry &entry) const
+{
+    for (std::size_t t = 0; t < m_generations.size(); ++t) {
+        if (entry.tables.test(t) && m_generations[t].load() != entry.generations[t])
+            return false;
+    }
+    return true;
 }
 
 void ReplyCache::store(Entry entry)
@@ -126,8 +161,11 @@ void ReplyCache::store(Entry entry)
     if (found != m_index.end()) {
         // A slower call of an older generation must not replace a newer
         // packet.
-        if (found->second->generation > entry.generation)
-            return;
+        for (std::size_t t = 0; t < entry.generations.size(); ++t) {
+            if (found->second->tables.test(t)
+                && found->second->generations[t] > entry.generations[t])
+                return;
+        }
         m_bytes -= found->second->cost;
         m_lru.erase(found->second);
         m_index.erase(found);
@@ -147,19 +185,34 @@ void ReplyCache::evictToLimits()
     }
 }
 
-void ReplyCache::noteUncached(Connection &db, const std::string &why)
+void ReplyCache::notice(const std::string &kind, Connection &db, const std::string &line)
 {
     Notice notice;
     {
         std::lock_guard lock(m_mutex);
-        ++m_counts.uncached;
-        if (m_noticed.emplace(db.identity(), true).second)
+        if (m_noticed.emplace(kind + '\0' + db.identity(), true).second)
             notice = m_notice;
     }
-    if (notice) {
-        notice("reply cache off for this database, every call reads it (" + why
-               + "; ate-appserver --init-schema brings the change counter)");
+    if (notice)
+        notice(line);
+}
+
+void ReplyCache::noteUncached(Connection &db, const std::string &why)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_counts.uncached;
     }
+    notice("uncached", db,
+           "reply cache off for this database, every call reads it (" + why
+               + "; ate-appserver --init-schema brings the change counters)");
+}
+
+void ReplyCache::noteCoarse(Connection &db, const std::string &why)
+{
+    notice("coarse", db,
+           "reply cache: any write to this database outdates every kept reply (" + why
+               + "; ate-appserver --init-schema brings a change counter per table)");
 }
 
 void ReplyCache::probe(Connection &db)
@@ -167,9 +220,13 @@ void ReplyCache::probe(Connection &db)
     if (!limits().enabled)
         return;
     std::string why;
-    Result<Connection::Change> asked = db.changeSinceLastAsked(&why);
-    if (asked && *asked == Connection::Change::Unknown)
+    Result<Connection::Changes> asked = db.changesSinceLastAsked(&why);
+    if (!asked)
+        return;
+    if (!asked->known)
         noteUncached(db, why);
+    else if (!asked->perTable)
+        noteCoarse(db, why);
 }
 
 ReplyCache::Counts ReplyCache::counts() const
@@ -187,7 +244,8 @@ std::string ReplyCache::describe() const
     if (!l.enabled)
         return "reply cache off (--no-reply-cache)";
     return "reply cache holds up to " + std::to_string(l.maxEntries) + " replies and "
-           + megabytes(l.maxBytes) + ", checked against the database's changes before every call";
+           + megabytes(l.maxBytes)
+           + ", each checked against changes to the tables it read before every call";
 }
 
 ReplyCache &replyCache()

@@ -4,6 +4,7 @@
 #include "server/database.h"
 #include "server/outgoing_reply.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -23,12 +24,15 @@ struct ReplyCacheLimits
 };
 
 // Keeps the serialised packet of each method call (database, method,
-// arguments) and answers a repeated call with those bytes while the
-// database has not changed.
-// Before every call the connection is asked whether anything was committed
-// since it last asked; whenever one says yes (or is new), every kept packet
-// is outdated at once. A packet is kept under the generation read before
-// its query ran, so a write that landed while it ran outdates it too.
+// arguments) and answers a repeated call with those bytes while the tables
+// it read have not changed.
+// Before every call the connection is asked which tables were written since
+// it last asked; each table written (all of them when the database cannot
+// tell which, or the connection is new) outdates every kept packet that
+// read it. A packet remembers the tables its query's statements named and
+// each table's generation as it was before the query ran, so a write that
+// landed while it ran outdates it too. A query that reads a table without a
+// change counter is never kept.
 // Thread-safe; the least recently used packets go first past the limits.
 class ReplyCache
 {
@@ -51,7 +55,8 @@ public:
     {
         std::uint64_t hits = 0;
         std::uint64_t misses = 0;
-        std::uint64_t uncached = 0; // calls on a database that cannot tell changes
+        std::uint64_t uncached = 0;  // calls on a database that cannot tell changes
+        std::uint64_t unwatched = 0; // replies not kept: they read an unwatched table
         std::size_t entries = 0;
         std::size_t bytes = 0;
     };
@@ -64,34 +69,42 @@ public:
     // is named in the log at start rather than at the first call.
     void probe(Connection &db);
 
-    // Set once for a database that cannot tell changes: the reason, for one
-    // log line.
+    // Set once for a database that cannot tell changes, and once for one
+    // that cannot tell which table changed: the reason, for one log line.
     using Notice = std::function<void(const std::string &)>;
     void setNotice(Notice notice);
 
 private:
+    using Generations = std::array<std::uint64_t, kWatchedTables.size() + 1>;
+
     struct Entry
     {
         std::string key;
-        std::uint64_t generation = 0;
+        TableSet tables;
+        Generations generations{};
         std::uint32_t rows = 0;
         std::size_t cost = 0; // bytes held, key included
         std::shared_ptr<const std::string> packet;
     };
 
     void store(Entry entry);
+    void outdate(const TableSet &tables);
+    Generations generations() const;
+    bool current(const Entry &entry) const;
     void noteUncached(Connection &db, const std::string &why);
+    void noteCoarse(Connection &db, const std::string &why);
+    void notice(const std::string &kind, Connection &db, const std::string &line);
     void evictToLimits();
 
     mutable std::mutex m_mutex;
     ReplyCacheLimits m_limits;
-    std::atomic<std::uint64_t> m_generation{1};
+    std::array<std::atomic<std::uint64_t>, kWatchedTables.size() + 1> m_generations{};
     std::list<Entry> m_lru; // most recently used first
     std::unordered_map<std::string_view, std::list<Entry>::iterator> m_index;
     std::size_t m_bytes = 0;
     Counts m_counts;
     Notice m_notice;
-    std::unordered_map<std::string, bool> m_noticed;
+    std::unordered_map<std::string, bool> m_noticed; // kind and database
 };
 
 // The server's cache, shared by its workers.

@@ -1,5 +1,7 @@
 #include "server/schema.h"
 
+#include "server/watched_tables.h"
+
 #include <string_view>
 #include <vector>
 
@@ -17,12 +19,6 @@ struct Migration
     std::vector<std::string_view> sqliteOnly = {};
     std::vector<std::string_view> postgresOnly = {};
 };
-
-// The tables the remote methods read; every write to them must move the
-// change counter the reply cache compares.
-constexpr std::string_view kWatchedTables[] = {"FILIAL",   "COMPANHIA",   "CIAFILIAL",
-                                               "BASE",     "CLASSE",      "SERVICO",
-                                               "PLANOVOO", "PREVISAOPAX", "SERVPLANO"};
 
 const std::vector<Migration> &migrations()
 {
@@ -153,6 +149,38 @@ const std::vector<Migration> &migrations()
                     RETURN NULL;
                 END $$)",
          }},
+        // A change counter per watched table, so that a write to the flight
+        // plans keeps the kept services and passenger forecasts. Its rows
+        // and (on SQLite) its triggers come from kWatchedTables below.
+        {3,
+         {
+             R"(CREATE TABLE CONTADOR_TABELA (
+                NMTABELA VARCHAR(30) NOT NULL PRIMARY KEY,
+                NRALTERACAO BIGINT NOT NULL))",
+         },
+         {},
+         {
+             // The one counter still moves first: every writing transaction
+             // takes its row lock before any table's, so two writers never
+             // wait on each other's table counters in opposite orders.
+             R"(CREATE OR REPLACE FUNCTION CONTA_ALTERACAO() RETURNS trigger LANGUAGE plpgsql AS $$
+                DECLARE
+                    contada TEXT := 'ate.alteracao_' || lower(TG_TABLE_NAME);
+                BEGIN
+                    IF current_setting('ate.alteracao_contada', true) IS DISTINCT FROM '1' THEN
+                        EXECUTE format('UPDATE %I.contador_alteracao
+                                        SET nralteracao = nralteracao + 1', TG_TABLE_SCHEMA);
+                        PERFORM set_config('ate.alteracao_contada', '1', true);
+                    END IF;
+                    IF current_setting(contada, true) IS DISTINCT FROM '1' THEN
+                        EXECUTE format('UPDATE %I.contador_tabela
+                                        SET nralteracao = nralteracao + 1
+                                        WHERE nmtabela = %L', TG_TABLE_SCHEMA, upper(TG_TABLE_NAME));
+                        PERFORM set_config(contada, '1', true);
+                    END IF;
+                    RETURN NULL;
+                END $$)",
+         }},
     };
     return all;
 }
@@ -166,6 +194,30 @@ Status ensureVersionTable(Connection &connection)
 
 // Where PostgreSQL's change counter and its triggers came in.
 constexpr int kChangeCounterVersion = 2;
+// Where the per-table counters came in, with SQLite's triggers.
+constexpr int kTableCountersVersion = 3;
+
+// SQLite has no statement-level triggers: each row written moves its
+// table's counter.
+std::vector<std::string> tableCounterStatements(bool sqlite)
+{
+    std::vector<std::string> statements;
+    for (std::string_view table : kWatchedTables) {
+        const std::string name(table);
+        statements.push_back("INSERT INTO CONTADOR_TABELA (NMTABELA, NRALTERACAO) VALUES ('" + name
+                             + "', 0)");
+        if (!sqlite)
+            continue;
+        for (const char *what : {"INSERT", "UPDATE", "DELETE"}) {
+            statements.push_back("CREATE TRIGGER ALTERA_" + name + "_" + what + " AFTER " + what
+                                 + " ON " + name
+                                 + " BEGIN UPDATE CONTADOR_TABELA SET NRALTERACAO = NRALTERACAO "
+                                   "+ 1 WHERE NMTABELA = '"
+                                 + name + "'; END");
+        }
+    }
+    return statements;
+}
 // Older databases are still served, more slowly and without the reply
 // cache on PostgreSQL, until someone runs the schema command.
 constexpr int kOldestServedVersion = 1;
@@ -294,6 +346,13 @@ Status migrateSchema(Connection &connection)
                                                         + name
                                                         + " FOR EACH STATEMENT EXECUTE FUNCTION "
                                                           "CONTA_ALTERACAO()");
+                    if (!applied)
+                        return applied;
+                }
+            }
+            if (migration.version == kTableCountersVersion) {
+                for (const std::string &sql : tableCounterStatements(sqlite)) {
+                    Status applied = connection.execute(sql);
                     if (!applied)
                         return applied;
                 }

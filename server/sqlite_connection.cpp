@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -175,7 +176,6 @@ public:
     ~SqliteConnection() override
     {
         m_statements.clear();
-        sqlite3_finalize(m_dataVersion);
         sqlite3_close_v2(m_db);
     }
 
@@ -185,7 +185,7 @@ public:
     {
         auto found = m_statements.find(sql);
         if (found != m_statements.end())
-            return found->second.get();
+            return noteRead(found->second.get());
         sqlite3_stmt *stmt = nullptr;
         if (sqlite3_prepare_v3(m_db, sql.data(), static_cast<int>(sql.size()),
                                SQLITE_PREPARE_PERSISTENT, &stmt, nullptr)
@@ -193,9 +193,10 @@ public:
             return databaseError(std::string("sqlite prepare: ") + sqlite3_errmsg(m_db));
         }
         auto statement = std::make_unique<SqliteStatement>(m_db, stmt, m_bounds);
+        statement->setTables(tablesNamedIn(sql));
         Statement *raw = statement.get();
         m_statements.emplace(std::string(sql), std::move(statement));
-        return raw;
+        return noteRead(raw);
     }
 
     Status execute(std::string_view sql) override
@@ -219,32 +220,53 @@ public:
     // data_version moves only for commits by other connections, which is
     // all there are: the server opens the file read-only. Its value means
     // nothing across connections, so only this connection's last one is
-    // compared.
-    Result<Change> changeSinceLastAsked(std::string *why) override
+    // compared. When it moved, the tables' change counters (moved by
+    // triggers, whoever writes) tell which tables; a move that no counter
+    // shows, or any change to the schema, outdates them all.
+    Result<Changes> changesSinceLastAsked(std::string *why) override
     {
-        if (!m_dataVersion) {
-            if (sqlite3_prepare_v3(m_db, "PRAGMA data_version", -1, SQLITE_PREPARE_PERSISTENT,
-                                   &m_dataVersion, nullptr)
-                != SQLITE_OK) {
-                if (why)
-                    *why = std::string("sqlite data_version: ") + sqlite3_errmsg(m_db);
-                sqlite3_finalize(m_dataVersion);
-                m_dataVersion = nullptr;
-                return Change::Unknown;
+        std::string failed;
+        const std::optional<std::int64_t> version = pragmaValue("PRAGMA data_version", &failed);
+        if (!version) {
+            if (why)
+                *why = failed;
+            m_lastDataVersion.reset();
+            return Changes{false, false, allTables()};
+        }
+        if (m_lastDataVersion == version) {
+            if (why && !m_counted)
+                *why = m_uncounted;
+            return Changes{true, m_counted, {}};
+        }
+        m_lastDataVersion = version;
+        const std::optional<std::int64_t> schema = pragmaValue("PRAGMA schema_version", &failed);
+        const bool schemaMoved = !schema || schema != m_lastSchemaVersion;
+        if (schemaMoved) {
+            m_lastSchemaVersion = schema;
+            m_counted = schema && countersInstalled(&m_uncounted);
+        }
+        std::optional<TableCounters> counters;
+        if (m_counted) {
+            counters = readCounters(&m_uncounted);
+            m_counted = counters.has_value();
+        }
+        if (!m_counted) {
+            if (why)
+                *why = m_uncounted;
+            m_counters.reset();
+            return Changes{true, false, allTables()};
+        }
+        TableSet changed;
+        if (m_counters && !schemaMoved) {
+            for (std::size_t t = 0; t < kWatchedTables.size(); ++t) {
+                if ((*counters)[t] != (*m_counters)[t])
+                    changed.set(t);
             }
         }
-        const int rc = sqlite3_step(m_dataVersion);
-        const std::int64_t version = rc == SQLITE_ROW ? sqlite3_column_int64(m_dataVersion, 0) : 0;
-        sqlite3_reset(m_dataVersion);
-        if (rc != SQLITE_ROW) {
-            if (why)
-                *why = std::string("sqlite data_version: ") + sqlite3_errmsg(m_db);
-            m_lastDataVersion.reset();
-            return Change::Unknown;
-        }
-        const bool same = m_lastDataVersion == version;
-        m_lastDataVersion = version;
-        return same ? Change::Unchanged : Change::Changed;
+        if (changed.none())
+            changed = allTables();
+        m_counters = counters;
+        return Changes{true, true, changed};
     }
 
     std::string describe() const override
@@ -268,8 +290,103 @@ private:
     std::string m_path;
     std::optional<FileIdentity> m_identity;
     Bounds m_bounds;
-    sqlite3_stmt *m_dataVersion = nullptr;
+    using TableCounters = std::array<std::int64_t, kWatchedTables.size()>;
+
+    // The first column of a one-row statement of this connection's cache.
+    std::optional<std::int64_t> pragmaValue(std::string_view sql, std::string *failed)
+    {
+        Result<Statement *> prepared = prepare(sql);
+        if (!prepared) {
+            *failed = prepared.error().detail;
+            return std::nullopt;
+        }
+        StatementRun run(**prepared);
+        Result<bool> row = run->step();
+        if (!row || !*row) {
+            *failed = row ? std::string(sql) + " gave no row" : row.error().detail;
+            return std::nullopt;
+        }
+        return run->integer(0);
+    }
+
+    // The counter table with a row per watched table, and the three triggers
+    // per table that move it; `why` says what is missing.
+    bool countersInstalled(std::string *why)
+    {
+        Result<Statement *> prepared =
+            prepare("SELECT name, tbl_name FROM sqlite_master WHERE type = 'trigger'");
+        if (!prepared) {
+            *why = prepared.error().detail;
+            return false;
+        }
+        std::array<int, kWatchedTables.size()> triggers{};
+        {
+            StatementRun run(**prepared);
+            for (;;) {
+                Result<bool> row = run->step();
+                if (!row) {
+                    *why = row.error().detail;
+                    return false;
+                }
+                if (!*row)
+                    break;
+                const std::optional<std::size_t> table = watchedTableIndex(run->text(1));
+                if (!table)
+                    continue;
+                const std::string name(run->text(0));
+                const std::string expected = "ALTERA_" + std::string(kWatchedTables[*table]) + "_";
+                for (const char *what : {"INSERT", "UPDATE", "DELETE"}) {
+                    if (name == expected + what)
+                        ++triggers[*table];
+                }
+            }
+        }
+        for (std::size_t t = 0; t < kWatchedTables.size(); ++t) {
+            if (triggers[t] != 3) {
+                *why = "no change-counting triggers on " + std::string(kWatchedTables[t]);
+                return false;
+            }
+        }
+        return readCounters(why).has_value();
+    }
+
+    std::optional<TableCounters> readCounters(std::string *why)
+    {
+        Result<Statement *> prepared = prepare("SELECT NMTABELA, NRALTERACAO FROM CONTADOR_TABELA");
+        if (!prepared) {
+            *why = prepared.error().detail;
+            return std::nullopt;
+        }
+        StatementRun run(**prepared);
+        TableCounters counters{};
+        TableSet seen;
+        for (;;) {
+            Result<bool> row = run->step();
+            if (!row) {
+                *why = row.error().detail;
+                return std::nullopt;
+            }
+            if (!*row)
+                break;
+            if (const std::optional<std::size_t> table = watchedTableIndex(run->text(0))) {
+                counters[*table] = run->integer(1);
+                seen.set(*table);
+            }
+        }
+        for (std::size_t t = 0; t < kWatchedTables.size(); ++t) {
+            if (!seen.test(t)) {
+                *why = "CONTADOR_TABELA has no row for " + std::string(kWatchedTables[t]);
+                return std::nullopt;
+            }
+        }
+        return counters;
+    }
+
     std::optional<std::int64_t> m_lastDataVersion;
+    std::optional<std::int64_t> m_lastSchemaVersion;
+    bool m_counted = false;
+    std::string m_uncounted = "no change counters read yet";
+    std::optional<TableCounters> m_counters;
     std::map<std::string, std::unique_ptr<SqliteStatement>, std::less<>> m_statements;
 };
 
@@ -322,9 +439,11 @@ Result<std::unique_ptr<Connection>> openSqlite(const DatabaseTarget &dbTarget)
     auto connection = std::make_unique<SqliteConnection>(
         db, path, identityOf(path), std::chrono::milliseconds(dbTarget.busyTimeoutMs));
     // Only settings of this connection: the journal mode is the file's own,
-    // and changing it would write to a file the server only reads. mmap
-    // avoids a copy per page read.
-    for (const char *pragma : {"PRAGMA mmap_size=268435456", "PRAGMA cache_size=-65536"}) {
+    // and changing it would write to a file the server only reads. No
+    // memory map: SQLite drops the whole map whenever another process
+    // commits, and unmapping interrupts every core the process runs on;
+    // copying the pages the next query reads again costs less.
+    for (const char *pragma : {"PRAGMA mmap_size=0", "PRAGMA cache_size=-65536"}) {
         Status status = connection->execute(pragma);
         if (!status)
             return status.error();

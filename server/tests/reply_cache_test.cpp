@@ -83,8 +83,26 @@ protected:
         ASSERT_TRUE(done.ok()) << done.error().detail;
     }
 
+    // The detailed flight's services (their situations), through the cache.
+    std::vector<std::string> services(Connection &reader, const char *field = "IDSITSERSP")
+    {
+        const FlightKey key{"JJ", "GRU", "3054", "01", detailedFlightAt()};
+        const pb::CallRequest req =
+            request("GetServPlano", {textArg(key.cdcia), textArg(key.cdfilial), textArg(key.nrvoo),
+                                     textArg(key.cdtrecho), dateArg(key.dthrplavoopv)});
+        ReplyPacket packet;
+        Result<std::uint32_t> rows =
+            m_cache.run(reader, "GetServPlano", req.arguments(), &packet, [&](pb::DataPacket *out) {
+                ++m_serviceQueries;
+                return selectServPlano(reader, key, out);
+            });
+        EXPECT_TRUE(rows.ok()) << rows.error().detail;
+        return texts(sent(packet), field);
+    }
+
     ReplyCache m_cache;
     int m_queries = 0;
+    int m_serviceQueries = 0;
     std::unique_ptr<Connection> m_reader;
     std::unique_ptr<Connection> m_otherReader;
 };
@@ -135,6 +153,72 @@ TEST_P(ReplyCacheTest, AWriteToAJoinedTableIsSeen)
     EXPECT_NE(std::find(after.begin(), after.end(), "NEW"), after.end());
 }
 
+// Catches a write to one table that leaves another table's replies stale,
+// and a write to the flight plans that needlessly drops the services kept
+// for the flight on screen.
+TEST_P(ReplyCacheTest, AWriteOutdatesOnlyTheRepliesThatReadItsTable)
+{
+    const std::vector<std::string> before = services(*m_reader);
+    ASSERT_EQ(before.size(), 3u);
+    situations(*m_reader);
+    ASSERT_EQ(m_serviceQueries, 1);
+
+    write("UPDATE PLANOVOO SET IDSITABASPV = '9' WHERE CDFILIAL = 'GRU'");
+    EXPECT_EQ(situations(*m_reader), std::vector<std::string>(7, "9"));
+    EXPECT_EQ(services(*m_reader), before);
+    EXPECT_EQ(m_serviceQueries, 1) << "a write to PLANOVOO outdated the services";
+
+    write("UPDATE SERVPLANO SET IDSITSERSP = '7' WHERE NRVOO = '3054'");
+    EXPECT_EQ(services(*m_reader), std::vector<std::string>(3, "7"));
+    EXPECT_EQ(m_serviceQueries, 2);
+    // The other reader has not asked since either write.
+    EXPECT_EQ(services(*m_otherReader), std::vector<std::string>(3, "7"));
+
+    // A table the services only join.
+    write("UPDATE SERVICO SET DSSERVICO = 'Novo nome' WHERE CDSERVICO = 'REFVEG'");
+    const std::vector<std::string> names = services(*m_reader, "DSSERVICO");
+    EXPECT_NE(std::find(names.begin(), names.end(), "Novo nome"), names.end());
+    // Several writes to several tables between two calls.
+    write("UPDATE PREVISAOPAX SET QTPAXSBY = 1");
+    write("DELETE FROM SERVPLANO WHERE NRITEMPLANSP = 3");
+    write("UPDATE COMPANHIA SET SGCIA = 'NEW' WHERE CDCIA = 'TP'");
+    EXPECT_EQ(services(*m_reader).size(), 2u);
+    EXPECT_EQ(situations(*m_otherReader).size(), 7u);
+    EXPECT_EQ(m_cache.counts().unwatched, 0u);
+}
+
+// Catches a reply kept although its query read a table no counter
+// watches: no write to that table would ever outdate it.
+TEST_P(ReplyCacheTest, AReplyFromAnUnwatchedTableIsNotKept)
+{
+    write("CREATE TABLE NOTAS (TEXTO VARCHAR(10))");
+    write("INSERT INTO NOTAS (TEXTO) VALUES ('a')");
+    const pb::CallRequest req = request("GetCia", {textArg("GRU")});
+    const auto notes = [&] {
+        ReplyPacket packet;
+        Result<std::uint32_t> rows =
+            m_cache.run(*m_reader, "GetCia", req.arguments(), &packet, [&](pb::DataPacket *out) {
+                Result<Statement *> prepared =
+                    m_reader->prepare("SELECT TEXTO FROM COMPANHIA C, NOTAS");
+                if (!prepared)
+                    return Result<std::uint32_t>(prepared.error());
+                (void)out;
+                StatementRun run(**prepared);
+                std::uint32_t count = 0;
+                for (Result<bool> row = run->step(); row && *row; row = run->step())
+                    ++count;
+                return Result<std::uint32_t>(count);
+            });
+        EXPECT_TRUE(rows.ok()) << rows.error().detail;
+        return *rows;
+    };
+    EXPECT_EQ(notes(), 4u);
+    write("INSERT INTO NOTAS (TEXTO) VALUES ('b')");
+    EXPECT_EQ(notes(), 8u);
+    EXPECT_EQ(m_cache.counts().unwatched, 2u);
+    EXPECT_EQ(m_cache.counts().entries, 0u);
+}
+
 // Catches a cache that grows without bound: past its limits the least
 // recently used replies go.
 TEST_P(ReplyCacheTest, StaysWithinItsLimits)
@@ -172,11 +256,13 @@ TEST_P(OldPostgresTest, ADatabaseWithoutTheCounterIsServedUncached)
 {
     if (GetParam() != Backend::PostgreSQL)
         GTEST_SKIP() << "only PostgreSQL keeps a change counter";
-    for (const char *table : {"FILIAL", "COMPANHIA", "CIAFILIAL", "BASE", "CLASSE", "SERVICO",
-                              "PLANOVOO", "PREVISAOPAX", "SERVPLANO"})
-        write(std::string("DROP TRIGGER ALTERA_") + table + " ON " + table);
+    for (std::string_view table : kWatchedTables) {
+        const std::string name(table);
+        write("DROP TRIGGER ALTERA_" + name + " ON " + name);
+    }
     write("DROP FUNCTION CONTA_ALTERACAO()");
     write("DROP TABLE CONTADOR_ALTERACAO");
+    write("DROP TABLE CONTADOR_TABELA");
     std::vector<std::string> notices;
     m_cache.setNotice([&](const std::string &line) { notices.push_back(line); });
 
@@ -191,6 +277,52 @@ TEST_P(OldPostgresTest, ADatabaseWithoutTheCounterIsServedUncached)
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, OldPostgresTest, ::testing::Values(Backend::PostgreSQL),
+                         [](const auto &info) { return backendName(info.param); });
+
+using CoarseChangesTest = ReplyCacheTest;
+
+// Catches a stale reply on a database that cannot tell which table a write
+// went to: a PostgreSQL database with only the one counter (schema version
+// 2), a SQLite file without the per-table triggers, or one whose triggers
+// were dropped while the server ran. Every write outdates every reply.
+TEST_P(CoarseChangesTest, WithoutPerTableCountersEveryWriteOutdatesEverything)
+{
+    std::vector<std::string> notices;
+    m_cache.setNotice([&](const std::string &line) { notices.push_back(line); });
+    const std::vector<std::string> before = services(*m_reader);
+    ASSERT_EQ(before.size(), 3u);
+    if (GetParam() == Backend::PostgreSQL) {
+        // As schema version 2 left it: the one counter.
+        write(R"(CREATE OR REPLACE FUNCTION CONTA_ALTERACAO() RETURNS trigger LANGUAGE plpgsql AS $$
+                 BEGIN
+                     IF current_setting('ate.alteracao_contada', true) IS DISTINCT FROM '1' THEN
+                         UPDATE CONTADOR_ALTERACAO SET NRALTERACAO = NRALTERACAO + 1;
+                         PERFORM set_config('ate.alteracao_contada', '1', true);
+                     END IF;
+                     RETURN NULL;
+                 END $$)");
+        write("DROP TABLE CONTADOR_TABELA");
+    } else {
+        // Dropped after the reader first asked: the schema change is seen.
+        write("DROP TRIGGER ALTERA_SERVPLANO_UPDATE");
+    }
+    write("UPDATE SERVPLANO SET IDSITSERSP = '7' WHERE NRVOO = '3054'");
+    write("UPDATE PLANOVOO SET IDSITABASPV = '9' WHERE CDFILIAL = 'GRU'");
+    EXPECT_EQ(services(*m_reader), std::vector<std::string>(3, "7"));
+    EXPECT_EQ(situations(*m_reader), std::vector<std::string>(7, "9"));
+    write("UPDATE SERVPLANO SET IDSITSERSP = '8' WHERE NRVOO = '3054'");
+    write("UPDATE PLANOVOO SET IDSITABASPV = '1' WHERE CDFILIAL = 'GRU'");
+    EXPECT_EQ(services(*m_reader), std::vector<std::string>(3, "8"));
+    // Unchanged since: kept.
+    EXPECT_EQ(services(*m_reader), std::vector<std::string>(3, "8"));
+    EXPECT_EQ(m_serviceQueries, 3);
+    EXPECT_EQ(m_cache.counts().uncached, 0u);
+    ASSERT_EQ(notices.size(), 1u) << "one log line per database";
+    EXPECT_NE(notices[0].find("every kept reply"), std::string::npos) << notices[0];
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, CoarseChangesTest,
+                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
                          [](const auto &info) { return backendName(info.param); });
 
 pb::CallReply callProcess(int port, const pb::CallRequest &req)

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <array>
+#include <bitset>
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace appserver {
+
+// The tables the remote methods read. Every write to one of them moves that
+// table's change counter, which the reply cache compares before it answers
+// from a kept reply.
+inline constexpr std::array<std::string_view, 9> kWatchedTables = {
+    "FILIAL", "COMPANHIA", "CIAFILIAL", "BASE", "CLASSE", "SERVICO",
+    "PLANOVOO", "PREVISAOPAX", "SERVPLANO"};
+
+// One bit per watched table, in that order, and a last one for "a table
+// that is not watched": what a statement reads or what a write changed.
+inline constexpr std::size_t kUnwatchedTable = kWatchedTables.size();
+using TableSet = std::bitset<kWatchedTables.size() + 1>;
+
+// Every watched table (and the unwatched bit): a change that cannot be told
+// apart by table.
+TableSet allTables();
+
+// The position of a watched table (any case), nullopt for another name.
+std::optional<std::size_t> watchedTableIndex(std::string_view name);
+
+// The tables a query names: every identifier that is a watched table's
+// name, and the unwatched bit when it reads FROM or JOINs a table that is
+// not watched. A column that shares a table's name only makes the set
+// larger, never smaller.
+TableSet tablesNamedIn(std::string_view sql);
+
+} // namespace appserver
