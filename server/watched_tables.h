@@ -12,8 +12,8 @@ namespace appserver {
 // table's change counter, which the reply cache compares before it answers
 // from a kept reply.
 inline constexpr std::array<std::string_view, 9> kWatchedTables = {
-    "FILIAL", "COMPANHIA", "CIAFILIAL", "BASE", "CLASSE", "SERVICO",
-    "PLANOVOO", "PREVISAOPAX", "SERVPLANO"};
+    "FILIAL",  "COMPANHIA", "CIAFILIAL",   "BASE",     "CLASSE",
+    "SERVICO", "PLANOVOO",  "PREVISAOPAX", "SERVPLANO"};
 
 // One bit per watched table, in that order, and a last one for "a table
 // that is not watched": what a statement reads or what a write changed.
