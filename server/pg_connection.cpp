@@ -314,11 +314,23 @@ public:
             }
             m_tableCounters.reset();
         }
-        if (why)
-            *why = m_perTableError;
         Result<Change> change = changeOfTheOneCounter(why);
         if (!change)
             return change.error();
+        // The schema command moves the one counter when it brings the
+        // per-table ones: look for them again.
+        if (*change == Change::Changed) {
+            m_perTableError.clear();
+            Result<std::optional<TableCounters>> counters = readTableCounters();
+            if (!counters)
+                return counters.error();
+            if (*counters) {
+                m_tableCounters = *counters;
+                return Changes{true, true, allTables()};
+            }
+        }
+        if (why && *change != Change::Unknown)
+            *why = m_perTableError;
         switch (*change) {
         case Change::Unchanged:
             return Changes{true, false, {}};
@@ -348,8 +360,8 @@ private:
         return m_session.broken || m_session.timedOut || PQstatus(m_session.conn) != CONNECTION_OK;
     }
 
-    // nullopt (and m_perTableError set, for the connection's life) when this
-    // database keeps no complete per-table counters.
+    // nullopt (and m_perTableError set, until the one counter moves) when
+    // this database keeps no complete per-table counters.
     Result<std::optional<TableCounters>> readTableCounters()
     {
         Result<Statement *> prepared = prepare("SELECT NMTABELA, NRALTERACAO FROM CONTADOR_TABELA");

@@ -180,6 +180,9 @@ const std::vector<Migration> &migrations()
                     END IF;
                     RETURN NULL;
                 END $$)",
+             // Servers reading the database meanwhile look for the
+             // per-table counters when the one counter moves.
+             "UPDATE CONTADOR_ALTERACAO SET NRALTERACAO = NRALTERACAO + 1",
          }},
     };
     return all;

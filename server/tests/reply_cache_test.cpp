@@ -3,6 +3,7 @@
 #include "server/queries.h"
 #include "server/rdm_pos_fdi_plav.h"
 #include "server/reply_cache.h"
+#include "server/schema.h"
 #include "server/sql_time.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
@@ -279,12 +280,51 @@ TEST_P(OldPostgresTest, ADatabaseWithoutTheCounterIsServedUncached)
 INSTANTIATE_TEST_SUITE_P(Databases, OldPostgresTest, ::testing::Values(Backend::PostgreSQL),
                          [](const auto &info) { return backendName(info.param); });
 
-using CoarseChangesTest = ReplyCacheTest;
+// The database as schema version 2 left it: on PostgreSQL the one counter
+// and its trigger function, on SQLite no triggers at all.
+class CoarseChangesTest : public ReplyCacheTest
+{
+protected:
+    void backToVersionTwo()
+    {
+        if (GetParam() == Backend::PostgreSQL) {
+            write(R"(CREATE OR REPLACE FUNCTION CONTA_ALTERACAO() RETURNS trigger
+                     LANGUAGE plpgsql AS $$
+                     BEGIN
+                         IF current_setting('ate.alteracao_contada', true)
+                                IS DISTINCT FROM '1' THEN
+                             UPDATE CONTADOR_ALTERACAO SET NRALTERACAO = NRALTERACAO + 1;
+                             PERFORM set_config('ate.alteracao_contada', '1', true);
+                         END IF;
+                         RETURN NULL;
+                     END $$)");
+        } else {
+            for (std::string_view table : kWatchedTables) {
+                for (const char *what : {"INSERT", "UPDATE", "DELETE"})
+                    write("DROP TRIGGER ALTERA_" + std::string(table) + "_" + what);
+            }
+        }
+        write("DROP TABLE CONTADOR_TABELA");
+        write("DELETE FROM SCHEMA_VERSAO WHERE NRVERSAO = 3");
+    }
+
+    // Whether a write to the flight plans outdates the kept services.
+    bool planWriteOutdatesServices(const char *situation)
+    {
+        services(*m_reader);
+        const int before = m_serviceQueries;
+        write(std::string("UPDATE PLANOVOO SET IDSITABASPV = '") + situation
+              + "' WHERE CDFILIAL = 'GRU'");
+        EXPECT_EQ(situations(*m_reader), std::vector<std::string>(7, situation));
+        services(*m_reader);
+        return m_serviceQueries != before;
+    }
+};
 
 // Catches a stale reply on a database that cannot tell which table a write
 // went to: a PostgreSQL database with only the one counter (schema version
-// 2), a SQLite file without the per-table triggers, or one whose triggers
-// were dropped while the server ran. Every write outdates every reply.
+// 2), a SQLite file without the per-table triggers, or one whose trigger was
+// dropped while the server ran. Every write outdates every reply.
 TEST_P(CoarseChangesTest, WithoutPerTableCountersEveryWriteOutdatesEverything)
 {
     std::vector<std::string> notices;
@@ -292,16 +332,7 @@ TEST_P(CoarseChangesTest, WithoutPerTableCountersEveryWriteOutdatesEverything)
     const std::vector<std::string> before = services(*m_reader);
     ASSERT_EQ(before.size(), 3u);
     if (GetParam() == Backend::PostgreSQL) {
-        // As schema version 2 left it: the one counter.
-        write(R"(CREATE OR REPLACE FUNCTION CONTA_ALTERACAO() RETURNS trigger LANGUAGE plpgsql AS $$
-                 BEGIN
-                     IF current_setting('ate.alteracao_contada', true) IS DISTINCT FROM '1' THEN
-                         UPDATE CONTADOR_ALTERACAO SET NRALTERACAO = NRALTERACAO + 1;
-                         PERFORM set_config('ate.alteracao_contada', '1', true);
-                     END IF;
-                     RETURN NULL;
-                 END $$)");
-        write("DROP TABLE CONTADOR_TABELA");
+        backToVersionTwo();
     } else {
         // Dropped after the reader first asked: the schema change is seen.
         write("DROP TRIGGER ALTERA_SERVPLANO_UPDATE");
@@ -319,6 +350,22 @@ TEST_P(CoarseChangesTest, WithoutPerTableCountersEveryWriteOutdatesEverything)
     EXPECT_EQ(m_cache.counts().uncached, 0u);
     ASSERT_EQ(notices.size(), 1u) << "one log line per database";
     EXPECT_NE(notices[0].find("every kept reply"), std::string::npos) << notices[0];
+}
+
+// Catches an upgrade that fails on a database already at version 2 with
+// its data, or that leaves it unable to tell tables apart; the server that
+// was reading it all along picks the counters up without a restart.
+TEST_P(CoarseChangesTest, TheSchemaCommandBringsTheCountersToAVersionTwoDatabase)
+{
+    backToVersionTwo();
+    EXPECT_TRUE(planWriteOutdatesServices("6"));
+    Status upgraded = migrateSchema(m_db->connection());
+    ASSERT_TRUE(upgraded.ok()) << upgraded.error().detail;
+    EXPECT_EQ(*schemaVersion(m_db->connection()), latestSchemaVersion());
+    EXPECT_EQ(situations(*m_reader).size(), 7u);
+    EXPECT_FALSE(planWriteOutdatesServices("7"));
+    write("UPDATE SERVPLANO SET IDSITSERSP = '5' WHERE NRVOO = '3054'");
+    EXPECT_EQ(services(*m_reader), std::vector<std::string>(3, "5"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, CoarseChangesTest,
