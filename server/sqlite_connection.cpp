@@ -239,16 +239,17 @@ public:
             return Changes{true, m_counted, {}};
         }
         m_lastDataVersion = version;
+        // A read that fails here (a writer holding the file, say) outdates
+        // everything this once; the next move asks again.
         const std::optional<std::int64_t> schema = pragmaValue("PRAGMA schema_version", &failed);
-        const bool schemaMoved = !schema || schema != m_lastSchemaVersion;
+        if (!schema) {
+            m_counters.reset();
+            return Changes{true, true, allTables()};
+        }
+        const bool schemaMoved = schema != m_lastSchemaVersion;
         if (schemaMoved) {
             m_lastSchemaVersion = schema;
-            m_counted = schema && countersInstalled(&m_uncounted);
-        }
-        std::optional<TableCounters> counters;
-        if (m_counted) {
-            counters = readCounters(&m_uncounted);
-            m_counted = counters.has_value();
+            m_counted = countersInstalled(&m_uncounted);
         }
         if (!m_counted) {
             if (why)
@@ -256,8 +257,9 @@ public:
             m_counters.reset();
             return Changes{true, false, allTables()};
         }
+        const std::optional<TableCounters> counters = readCounters(&failed);
         TableSet changed;
-        if (m_counters && !schemaMoved) {
+        if (counters && m_counters && !schemaMoved) {
             for (std::size_t t = 0; t < kWatchedTables.size(); ++t) {
                 if ((*counters)[t] != (*m_counters)[t])
                     changed.set(t);
