@@ -15,7 +15,11 @@ int PacketBuilder::addField(std::string_view name, pb::FieldType type, std::uint
     def->set_type(type);
     def->set_size(size);
     m_types.push_back(type);
-    m_columns.push_back(m_packet->add_columns());
+    pb::Column *column = m_packet->add_columns();
+    m_columns.push_back(column);
+    const bool text = type == pb::FIELD_TYPE_STRING || type == pb::FIELD_TYPE_FIXED_STRING;
+    m_texts.push_back(text ? column->mutable_text() : nullptr);
+    m_lengths.push_back(text ? column->mutable_text_lengths() : nullptr);
     return static_cast<int>(m_types.size()) - 1;
 }
 
@@ -45,9 +49,8 @@ void PacketBuilder::reserveRows(std::size_t rows)
 
 void PacketBuilder::appendText(int column, std::string_view value)
 {
-    pb::Column *c = m_columns[column];
-    c->mutable_text()->append(value.data(), value.size());
-    c->add_text_lengths(static_cast<std::uint32_t>(value.size()));
+    m_texts[column]->append(value.data(), value.size());
+    m_lengths[column]->Add(static_cast<std::uint32_t>(value.size()));
 }
 
 void PacketBuilder::appendNumber(int column, double value)

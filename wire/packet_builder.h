@@ -39,6 +39,10 @@ private:
     pb::DataPacket *m_packet;
     std::vector<pb::FieldType> m_types;
     std::vector<pb::Column *> m_columns;
+    // Each text column's bytes and lengths, looked up once rather than per
+    // cell (null for other types).
+    std::vector<std::string *> m_texts;
+    std::vector<google::protobuf::RepeatedField<std::uint32_t> *> m_lengths;
     std::uint32_t m_rows = 0;
 };
 
