@@ -3,6 +3,7 @@
 #include "server/result.h"
 #include "server/watched_tables.h"
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -154,6 +155,15 @@ protected:
 private:
     TableSet m_tablesRead;
 };
+
+// Each watched table's change counter, in kWatchedTables order.
+using TableCounters = std::array<std::int64_t, kWatchedTables.size()>;
+inline constexpr std::string_view kTableCountersSql =
+    "SELECT NMTABELA, NRALTERACAO FROM CONTADOR_TABELA";
+
+// Runs kTableCountersSql, prepared on `statement`: the counters, nullopt
+// with `missing` naming a table that has no row, or the statement's error.
+Result<std::optional<TableCounters>> readTableCounters(Statement &statement, std::string *missing);
 
 // Whether a connection may change the database. The server only reads; the
 // schema command and the demo-data tool write, and only they may create a

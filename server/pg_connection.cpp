@@ -350,7 +350,6 @@ public:
     }
 
 private:
-    using TableCounters = std::array<std::int64_t, kWatchedTables.size()>;
     enum class Change { Unchanged, Changed, Unknown };
 
     // The session itself failed, rather than the statement: the call fails
@@ -364,40 +363,21 @@ private:
     // this database keeps no complete per-table counters.
     Result<std::optional<TableCounters>> readTableCounters()
     {
-        Result<Statement *> prepared = prepare("SELECT NMTABELA, NRALTERACAO FROM CONTADOR_TABELA");
+        Result<Statement *> prepared = prepare(kTableCountersSql);
         if (!prepared) {
             if (sessionFailed())
                 return prepared.error();
             m_perTableError = prepared.error().detail;
             return std::optional<TableCounters>();
         }
-        StatementRun run(**prepared);
-        TableCounters counters{};
-        TableSet seen;
-        for (;;) {
-            Result<bool> row = run->step();
-            if (!row) {
-                // Dropped since it was prepared, say.
-                if (sessionFailed())
-                    return row.error();
-                m_perTableError = row.error().detail;
-                return std::optional<TableCounters>();
-            }
-            if (!*row)
-                break;
-            if (const std::optional<std::size_t> table = watchedTableIndex(run->text(0))) {
-                counters[*table] = run->integer(1);
-                seen.set(*table);
-            }
+        Result<std::optional<TableCounters>> counters =
+            appserver::readTableCounters(**prepared, &m_perTableError);
+        // Dropped since it was prepared, say.
+        if (!counters && !sessionFailed()) {
+            m_perTableError = counters.error().detail;
+            return std::optional<TableCounters>();
         }
-        for (std::size_t t = 0; t < kWatchedTables.size(); ++t) {
-            if (!seen.test(t)) {
-                m_perTableError =
-                    "CONTADOR_TABELA has no row for " + std::string(kWatchedTables[t]);
-                return std::optional<TableCounters>();
-            }
-        }
-        return std::optional<TableCounters>(counters);
+        return counters;
     }
 
     Result<Change> changeOfTheOneCounter(std::string *why)

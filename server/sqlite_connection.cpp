@@ -292,8 +292,6 @@ private:
     std::string m_path;
     std::optional<FileIdentity> m_identity;
     Bounds m_bounds;
-    using TableCounters = std::array<std::int64_t, kWatchedTables.size()>;
-
     // The first column of a one-row statement of this connection's cache.
     std::optional<std::int64_t> pragmaValue(std::string_view sql, std::string *failed)
     {
@@ -354,34 +352,17 @@ private:
 
     std::optional<TableCounters> readCounters(std::string *why)
     {
-        Result<Statement *> prepared = prepare("SELECT NMTABELA, NRALTERACAO FROM CONTADOR_TABELA");
+        Result<Statement *> prepared = prepare(kTableCountersSql);
         if (!prepared) {
             *why = prepared.error().detail;
             return std::nullopt;
         }
-        StatementRun run(**prepared);
-        TableCounters counters{};
-        TableSet seen;
-        for (;;) {
-            Result<bool> row = run->step();
-            if (!row) {
-                *why = row.error().detail;
-                return std::nullopt;
-            }
-            if (!*row)
-                break;
-            if (const std::optional<std::size_t> table = watchedTableIndex(run->text(0))) {
-                counters[*table] = run->integer(1);
-                seen.set(*table);
-            }
+        Result<std::optional<TableCounters>> counters = readTableCounters(**prepared, why);
+        if (!counters) {
+            *why = counters.error().detail;
+            return std::nullopt;
         }
-        for (std::size_t t = 0; t < kWatchedTables.size(); ++t) {
-            if (!seen.test(t)) {
-                *why = "CONTADOR_TABELA has no row for " + std::string(kWatchedTables[t]);
-                return std::nullopt;
-            }
-        }
-        return counters;
+        return *counters;
     }
 
     std::optional<std::int64_t> m_lastDataVersion;
