@@ -111,9 +111,12 @@ double Field::asFloatAt(int row) const
     case FieldType::FixedString:
         break;
     }
+    // A number held as text came from a database, a packet or a file, never
+    // from the keyboard: it is written the C way ("8.13") whatever the
+    // user's locale, where "8,13" is the Brazilian way of showing it.
     bool ok = false;
     const QString text = column->text(row).trimmed();
-    const double number = text.isEmpty() ? 0.0 : QLocale().toDouble(text, &ok);
+    const double number = text.isEmpty() ? 0.0 : QLocale::c().toDouble(text, &ok);
     if (!ok && !text.isEmpty())
         throw Error(
             QCoreApplication::translate("ClientDataSet", "'%1' não é um valor numérico válido.")

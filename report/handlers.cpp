@@ -12,13 +12,17 @@
 #include "platform/focus_router.h"
 #include "screen/frm_pos_fec_dia_pla_voo.h"
 #include "screen/mask_edit.h"
+#include "screen/message_table.h"
+#include "screen/service_situation.h"
 
+#include "host/messages.h"
 #include "host/params.h"
 #include "host/pesquisa_lista.h"
 #include <QMainWindow>
 
 #include <array>
 #include <cstdlib>
+#include <memory>
 
 namespace Cli_ate25402 {
 namespace {
@@ -76,6 +80,13 @@ void TfrmRelPosFecDiaPV::wireEvents()
     m_focusRouter = new platform::FocusRouter(this);
     m_focusRouter->setOnExit(depVoo, [this] { depVooExit(depVoo); });
 
+    // A service's situation on paper says what the screen's grid says.
+    auto screenTexts = std::make_shared<host::TMessages>();
+    screenTexts->setLines(Cli_ate25400::messageTableLines());
+    rpddPadrao->setFieldText(QStringLiteral("IDSITSERSP"),
+                             [screenTexts](platform::Field &field, QString &text, bool) {
+                                 text = Cli_ate25400::serviceSituationText(field, *screenTexts);
+                             });
     rpddPadrao->setBeforeGetQueryParams([this](host::TParams &params, bool &proceed) {
         rpddPadraoBeforeGetQueryParams(params, proceed);
     });

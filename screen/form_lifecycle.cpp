@@ -69,6 +69,8 @@ void TfrmPosFecDiaPlaVoo::wireEvents()
         [this](platform::ClientDataSet &set) { cdsPlanoVooAfterScroll(set); });
     cdsPrevPax->setAfterScroll(
         [this](platform::ClientDataSet &set) { cdsPrevPaxAfterScroll(set); });
+    cdsServPlano->setAfterScroll(
+        [this](platform::ClientDataSet &set) { cdsServPlanoAfterScroll(set); });
 
     using namespace std::placeholders;
     cdsPlanoVoo->fieldByName(QStringLiteral("IDSITABASPV"))

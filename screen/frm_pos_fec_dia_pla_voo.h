@@ -97,6 +97,7 @@ public:
     // Master-detail chain.
     void cdsPlanoVooAfterScroll(platform::ClientDataSet &dataSet);
     void cdsPrevPaxAfterScroll(platform::ClientDataSet &dataSet);
+    void cdsServPlanoAfterScroll(platform::ClientDataSet &dataSet);
 
     // Status display.
     void cdsPlanoVooIDSITABASPVGetText(platform::Field &sender, QString &text, bool displayText);

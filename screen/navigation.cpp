@@ -8,6 +8,7 @@
 #include "host/net/net_connection.h"
 #include "platform/client_data_set.h"
 #include "platform/field.h"
+#include "platform/grid_column.h"
 #include "screen/mask_edit.h"
 
 namespace Cli_ate25400 {
@@ -45,13 +46,6 @@ void TfrmPosFecDiaPlaVoo::loadServPlano()
 
 void TfrmPosFecDiaPlaVoo::cdsPlanoVooAfterScroll(platform::ClientDataSet &)
 {
-    // The price follows the service row on display before any re-read.
-    const QString nationality = cdsServPlano->fieldByName(QStringLiteral("IDNACCIA")).asString();
-    if (!nationality.isEmpty()) {
-        dbgServPlano->column(PrecoColumn)
-            .setFieldName(nationality == QLatin1String("1") ? QStringLiteral("VRPRURESESP")
-                                                            : QStringLiteral("VRPRUDOLSESP"));
-    }
     if (!boScroll)
         return;
     loadPrevPax();
@@ -62,6 +56,22 @@ void TfrmPosFecDiaPlaVoo::cdsPrevPaxAfterScroll(platform::ClientDataSet &)
     if (!boScroll)
         return;
     loadServPlano();
+}
+
+// The price is shown in the currency of the airline whose services are on
+// display, from the first load on: "1" (a Brazilian airline) in reais, any
+// other nationality in dollars. Every service row of a flight carries its
+// airline's nationality, so the current row speaks for the whole grid.
+void TfrmPosFecDiaPlaVoo::cdsServPlanoAfterScroll(platform::ClientDataSet &)
+{
+    const QString nationality = cdsServPlano->fieldByName(QStringLiteral("IDNACCIA")).asString();
+    if (nationality.isEmpty())
+        return;
+    const QString price = nationality == QLatin1String("1") ? QStringLiteral("VRPRURESESP")
+                                                            : QStringLiteral("VRPRUDOLSESP");
+    platform::GridColumn &column = dbgServPlano->column(PrecoColumn);
+    if (column.fieldName() != price)
+        column.setFieldName(price);
 }
 
 } // namespace Cli_ate25400

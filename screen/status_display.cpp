@@ -8,6 +8,7 @@
 #include "platform/field.h"
 #include "platform/float_format.h"
 #include "screen/painted_rows.h"
+#include "screen/service_situation.h"
 #include "screen/status_colors.h"
 
 #include <QPainter>
@@ -160,16 +161,7 @@ void TfrmPosFecDiaPlaVoo::cdsPlanoVooIDBREAKGERAGetText(platform::Field &sender,
 void TfrmPosFecDiaPlaVoo::cdsServPlanoIDSITSERSPGetText(platform::Field &sender, QString &text,
                                                         bool)
 {
-    const QString situation = sender.asString();
-    if (situation == QLatin1String("3"))
-        text = msg("Sit3");
-    else if (!host::EmptyString(
-                 sender.dataSet().fieldByName(QStringLiteral("NRLANCTONF")).asString()))
-        text = msg("Sit4");
-    else if (situation == QLatin1String("1"))
-        text = msg("Sit1");
-    else if (situation == QLatin1String("2"))
-        text = msg("Sit2");
+    text = serviceSituationText(sender, *msgPadrao);
 }
 
 QString TfrmPosFecDiaPlaVoo::dbgPlanoVooCellText(int row, const platform::GridColumn &column) const

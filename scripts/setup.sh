@@ -15,7 +15,12 @@ packages=(
   fonts-dejavu-core fonts-dejavu-extra fontconfig
   xvfb xauth poppler-utils openssl
   dpkg-dev file clang-format-14
+  locales lintian
 )
+
+# The users' locales: Brazilian Portuguese first, English for the
+# translation. Tests run under both.
+wanted_locales=(pt_BR.UTF-8 en_US.UTF-8)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -24,14 +29,30 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  echo "setup: all packages present"
-  exit 0
-fi
-
-echo "setup: installing ${missing[*]}"
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all packages present"
+else
+  echo "setup: installing ${missing[*]}"
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# `locale -a` spells them pt_BR.utf8.
+have_locales=$(locale -a 2>/dev/null | tr '[:upper:]' '[:lower:]' | sed 's/utf-8/utf8/')
+generate=false
+for l in "${wanted_locales[@]}"; do
+  norm=$(echo "$l" | tr '[:upper:]' '[:lower:]' | sed 's/utf-8/utf8/')
+  if ! grep -qx "$norm" <<<"$have_locales"; then
+    $SUDO sed -i -E "s/^# *($l UTF-8)/\\1/" /etc/locale.gen
+    grep -q "^$l UTF-8" /etc/locale.gen || echo "$l UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    generate=true
+  fi
+done
+if [ "$generate" = true ]; then
+  echo "setup: generating ${wanted_locales[*]}"
+  $SUDO locale-gen >/dev/null
+fi

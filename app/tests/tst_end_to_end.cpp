@@ -16,6 +16,7 @@
 #include <QDate>
 #include <QFile>
 #include <QImage>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
@@ -63,6 +64,9 @@ private slots:
 
 private:
     QStringList flightsInDatabase(QDate day) const;
+    // The day's services of the branch (all airlines, every situation):
+    // their count, then the sums of the five quantities.
+    QList<double> serviceTotalsInDatabase(QDate day) const;
     QProcess::ExitStatus runHost(const QStringList &arguments, int &exitCode, QByteArray &output);
 
     host::testing::DemoServer m_server;
@@ -103,6 +107,34 @@ QStringList EndToEndTest::flightsInDatabase(QDate day) const
     }
     QSqlDatabase::removeDatabase(QStringLiteral("check"));
     return flights;
+}
+
+QList<double> EndToEndTest::serviceTotalsInDatabase(QDate day) const
+{
+    QList<double> totals;
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("totals"));
+        db.setDatabaseName(m_server.serverDatabase());
+        if (db.open()) {
+            QSqlQuery query(db);
+            query.prepare(QStringLiteral(
+                "SELECT COUNT(*), SUM(S.QTSESBYPRSP), SUM(S.QTSESOLICSP), SUM(S.QTSERFATSP), "
+                "SUM(S.QTCORTSERVSP), SUM(S.QTSERVFIXSP) FROM PLANOVOO P JOIN SERVPLANO S "
+                "ON S.CDFILIAL = P.CDFILIAL AND S.DTHRPLAVOOPV = P.DTHRPLAVOOPV "
+                "AND S.CDCIA = P.CDCIA AND S.NRVOO = P.NRVOO AND S.CDTRECHO = P.CDTRECHO "
+                "WHERE P.CDFILIAL = :CDFILIAL AND substr(P.DTHRPLAVOOPV, 1, 10) = :DAY "
+                "AND S.IDSITSERSP IN ('1', '2', '3', '4', '5')"));
+            query.bindValue(QStringLiteral(":CDFILIAL"), kBranch);
+            query.bindValue(QStringLiteral(":DAY"), day.toString(Qt::ISODate));
+            if (query.exec() && query.next()) {
+                for (int c = 0; c < 6; ++c)
+                    totals.append(query.value(c).toDouble());
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("totals"));
+    return totals;
 }
 
 QProcess::ExitStatus EndToEndTest::runHost(const QStringList &arguments, int &exitCode,
@@ -198,7 +230,12 @@ void EndToEndTest::pictureShowsTheScreenAsBrowsed()
         session.mainWindow()->findChild<platform::DBGrid *>(QStringLiteral("dbgServPlano"));
     QVERIFY(plans && services);
     QCOMPARE(plans->currentIndex().row(), 0);
-    QCOMPARE(services->column(7).fieldName(), QStringLiteral("IDNACCIA"));
+    // The services' own airline's currency from the first load.
+    const QString nationality =
+        services->dataSet()->fieldByName(QStringLiteral("IDNACCIA")).asString();
+    QCOMPARE(services->column(7).fieldName(), nationality == QLatin1String("1")
+                                                  ? QStringLiteral("VRPRURESESP")
+                                                  : QStringLiteral("VRPRUDOLSESP"));
     QWidget *focus = QApplication::focusWidget();
 
     app::browseFirstGrid(area);
@@ -248,9 +285,34 @@ void EndToEndTest::screenshotRunFailsWithoutAServer()
 
 // What scripts/run.sh does after the picture: the day's report through the
 // screen's print command and the form's defaults, from the database the
-// server serves (opened read-only), every flight of the screen in it.
+// server serves (opened read-only), every flight of the screen in it, and
+// its totals those of the database to the cent, in the user's locale (a
+// price column whose first value is NULL came back as text, and its values
+// were then read with the user's decimal comma).
 void EndToEndTest::reportRunPrintsTheScreensDay()
 {
+    // The day's first printed service without a price, as the demo data
+    // has now and then: the price column's type then comes from a NULL.
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("first"));
+        db.setDatabaseName(m_server.serverDatabase());
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.prepare(QStringLiteral(
+            "UPDATE SERVPLANO SET VRPRURESESP = NULL, VRPRUDOLSESP = NULL WHERE rowid = ("
+            "SELECT S.rowid FROM PLANOVOO P JOIN SERVPLANO S ON S.CDFILIAL = P.CDFILIAL "
+            "AND S.DTHRPLAVOOPV = P.DTHRPLAVOOPV AND S.CDCIA = P.CDCIA AND S.NRVOO = P.NRVOO "
+            "AND S.CDTRECHO = P.CDTRECHO WHERE P.CDFILIAL = :CDFILIAL "
+            "AND substr(P.DTHRPLAVOOPV, 1, 10) = :DAY ORDER BY COALESCE(P.HRDECOLVOO, ''), "
+            "P.CDCIA, P.NRVOO, P.CDTRECHO, P.DTHRPLAVOOPV, S.NRITEMPLANSP LIMIT 1)")));
+        query.bindValue(QStringLiteral(":CDFILIAL"), kBranch);
+        query.bindValue(QStringLiteral(":DAY"), QDate::currentDate().toString(Qt::ISODate));
+        QVERIFY(query.exec());
+        QCOMPARE(query.numRowsAffected(), 1);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("first"));
+
     const QString pdf = m_server.filePath("reports/ate254.pdf");
     int exitCode = 0;
     QByteArray output;
@@ -282,7 +344,34 @@ void EndToEndTest::reportRunPrintsTheScreensDay()
     expected.sort();
     printed.sort();
     QCOMPARE(printed, expected);
-    QVERIFY(content.contains(QStringLiteral("Total geral")));
+
+    // The report writes its amounts the Brazilian way whatever the locale.
+    const QLocale brazil(QLocale::Portuguese, QLocale::Brazil);
+    static const QRegularExpression grandTotal(QStringLiteral("^\\s*Total geral\\s+(.*)$"));
+    static const QRegularExpression count(QStringLiteral("^\\s*([\\d.]+) registros\\s*$"));
+    QList<double> totals;
+    for (const QString &line : content.split(u'\n')) {
+        if (const QRegularExpressionMatch match = grandTotal.match(line); match.hasMatch()) {
+            const QStringList amounts = match.captured(1).split(u' ', Qt::SkipEmptyParts);
+            for (const QString &amount : amounts) {
+                bool ok = false;
+                totals.append(brazil.toDouble(amount, &ok));
+                QVERIFY2(ok, qPrintable(line));
+            }
+        } else if (const QRegularExpressionMatch match = count.match(line); match.hasMatch()) {
+            totals.prepend(brazil.toDouble(match.captured(1)));
+        }
+    }
+    const QList<double> sql = serviceTotalsInDatabase(QDate::currentDate());
+    QCOMPARE(sql.size(), 6);
+    QVERIFY(sql.at(0) > 0);
+    QCOMPARE(totals.size(), sql.size());
+    for (int i = 0; i < sql.size(); ++i)
+        QVERIFY2(qAbs(totals.at(i) - sql.at(i)) < 0.005,
+                 qPrintable(QStringLiteral("%1: printed %2, database %3")
+                                .arg(i)
+                                .arg(totals.at(i), 0, 'f', 2)
+                                .arg(sql.at(i), 0, 'f', 2)));
 }
 
 QTEST_MAIN(EndToEndTest)

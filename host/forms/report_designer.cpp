@@ -191,6 +191,12 @@ void TReportDesignerDialog::setBeforeGetQueryParams(QueryParamsHandler handler)
     m_beforeGetQueryParams = std::move(handler);
 }
 
+void TReportDesignerDialog::setFieldText(const QString &fieldName,
+                                         platform::Field::GetTextHandler handler)
+{
+    m_fieldTexts.insert(fieldName, std::move(handler));
+}
+
 void TReportDesignerDialog::setRunner(std::shared_ptr<ReportRunner> runner)
 {
     m_runner = runner ? std::move(runner) : std::make_shared<LocalDatabaseReportRunner>();
@@ -238,6 +244,7 @@ void TReportDesignerDialog::execute(const QString &title)
 
     // The runner may be replaced while the preview's loop runs.
     const std::shared_ptr<ReportRunner> runner = m_runner;
+    runner->setFieldTexts(m_fieldTexts);
     std::unique_ptr<QTextDocument> document = runner->run(report, params);
     if (document)
         m_preview(*document, report.title);

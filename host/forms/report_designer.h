@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/field.h"
+
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -74,6 +77,9 @@ public:
     QStringList reportNames() const;
 
     void setBeforeGetQueryParams(QueryParamsHandler handler);
+    // The text that the rows' field of that name shows on paper instead of
+    // its stored value (the form's own rule, the one its screen follows).
+    void setFieldText(const QString &fieldName, platform::Field::GetTextHandler handler);
     void setRunner(std::shared_ptr<ReportRunner> runner);
     ReportRunner &runner() const { return *m_runner; }
     // Replaces the print preview (tests; a host that prints straight away).
@@ -100,6 +106,7 @@ private:
     QString m_code;
     const TMessages *m_messages = nullptr;
     QueryParamsHandler m_beforeGetQueryParams;
+    QHash<QString, platform::Field::GetTextHandler> m_fieldTexts;
     std::shared_ptr<ReportRunner> m_runner;
     Preview m_preview;
     TitlePrompt m_titlePrompt;

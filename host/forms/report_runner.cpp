@@ -4,12 +4,21 @@
 #include "host/forms/report_definition.h"
 #include "platform/abort.h"
 #include "platform/client_data_set.h"
+#include "platform/field.h"
 
 #include <QTextDocument>
 
 namespace host {
 
 ReportRunner::~ReportRunner() = default;
+
+void ReportRunner::applyFieldTexts(platform::ClientDataSet &rows) const
+{
+    for (auto it = m_fieldTexts.cbegin(); it != m_fieldTexts.cend(); ++it) {
+        if (platform::Field *field = rows.findField(it.key()))
+            field->setOnGetText(it.value());
+    }
+}
 
 std::unique_ptr<QTextDocument> LocalDatabaseReportRunner::run(const ReportDefinition &report,
                                                               const TParams &params)
@@ -26,6 +35,7 @@ std::unique_ptr<QTextDocument> LocalDatabaseReportRunner::run(const ReportDefini
         }
     }
     query.Open();
+    applyFieldTexts(*query.Query());
     return buildReportDocument(report, *query.Query(), &params);
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/field.h"
+
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -21,11 +24,25 @@ class TParams;
 class ReportRunner
 {
 public:
+    // The text a field of the report's rows shows instead of its stored
+    // value, by field name (ignoring case): a form's own rule for a code.
+    using FieldTexts = QHash<QString, platform::Field::GetTextHandler>;
+
     virtual ~ReportRunner();
 
     // Throws platform::Error (Portuguese, for the user) when it cannot.
     virtual std::unique_ptr<QTextDocument> run(const ReportDefinition &report,
                                                const TParams &params) = 0;
+
+    // The report designer hands its field texts over before each run.
+    void setFieldTexts(FieldTexts texts) { m_fieldTexts = std::move(texts); }
+
+protected:
+    // Puts the field texts on the rows' fields of those names.
+    void applyFieldTexts(platform::ClientDataSet &rows) const;
+
+private:
+    FieldTexts m_fieldTexts;
 };
 
 // Runs the report's query on the host's local database, every parameter

@@ -46,16 +46,16 @@ const QStringList Fixture = {
 };
 
 QString service(const char *flight, int item, const char *code, const char *situation,
-                const char *quantities, const char *prices)
+                const char *quantities, const char *prices, const char *invoiceEntry = "NULL")
 {
     return QStringLiteral("INSERT INTO SERVPLANO (CDCIA, CDFILIAL, NRVOO, CDTRECHO, DTHRPLAVOOPV, "
                           "NRITEMPLANSP, CDSERVICO, IDSITSERSP, QTSESBYPRSP, QTSESOLICSP, "
-                          "QTSERFATSP, QTCORTSERVSP, QTSERVFIXSP, VRPRURESESP, VRPRUDOLSESP) "
-                          "VALUES (%1, %2, '%3', '%4', %5, %6)")
+                          "QTSERFATSP, QTCORTSERVSP, QTSERVFIXSP, VRPRURESESP, VRPRUDOLSESP, "
+                          "NRLANCTONF) VALUES (%1, %2, '%3', '%4', %5, %6, %7)")
         .arg(QLatin1String(flight))
         .arg(item)
         .arg(QLatin1String(code), QLatin1String(situation), QLatin1String(quantities),
-             QLatin1String(prices));
+             QLatin1String(prices), QLatin1String(invoiceEntry));
 }
 
 QStringList services()
@@ -67,7 +67,8 @@ QStringList services()
         service(gol, 1, "REF", "1", "4, 150, NULL, 0, 2", "12.5, 2.4"),
         service(gol, 2, "BEB", "2", "0, 162, 162, 0, 0", "3.1, 0.6"),
         service(gol, 3, "KIT", "3", "0, 12, 0, 12, 0", "8, 1.5"),
-        service(gol, 4, "GEL", "5", "1, 20, 20, 0, 0", "1234.2, 250"),
+        // Invoiced with an invoice entry: "Cc" on the screen, so on paper.
+        service(gol, 4, "GEL", "5", "1, 20, 20, 0, 0", "1234.2, 250", "'NF123'"),
         service(american, 1, "REF", "2", "7, 180, 180, 0, 0", "250, 48"),
         service(american, 2, "KIT", "4", "0, 10, 0, 10, 1", "30, 5.5"),
         service(tap, 1, "BEB", "3", "0, 30, 0, 30, 0", "11, 2"),
@@ -94,7 +95,7 @@ TestPacket companhiaPacket()
 QStringList contentLines(const QString &text)
 {
     static const QRegularExpression kept(
-        QStringLiteral("^(Filial:|Data do plano|Posição|Serviços|GOL |AAL |TAP |(Pe|At|Ca|Cc|Ft) |"
+        QStringLiteral("^(Filial:|Data do plano|Posição|Serviços|GOL |AAL |TAP |(Pe|At|Ca|Cc|Ft) |Kit |"
                        "Total|\\d+ registros?|Página)"));
     QStringList lines;
     for (const QString &line : text.split(u'\n')) {
@@ -176,7 +177,8 @@ void ReportPdfTest::closingPositionForAListAndSomeSituations_data()
 // Catches flights of another airline, branch or day in the report, a
 // situation left unticked that still prints (or a ticked one missing),
 // services under the wrong flight, totals that do not add up, prices in the
-// wrong currency, and accents lost on the way to the PDF.
+// wrong currency, a service's situation printed otherwise than the screen
+// shows it, and accents lost on the way to the PDF.
 void ReportPdfTest::closingPositionForAListAndSomeSituations()
 {
     OPEN_COMPANY_DATABASE(db);
@@ -200,10 +202,12 @@ void ReportPdfTest::closingPositionForAListAndSomeSituations()
                                      "GOL 1234 Trecho 01 ETD 09:30 Situação do vôo: At",
                                      "Pe Refeição quente 4,00 150,00 0,00 2,00 R$ 12,50",
                                      "Ca Kit lanche 0,00 12,00 0,00 12,00 0,00 R$ 8,00",
-                                     "Ft Gelo (kg) 1,00 20,00 20,00 0,00 0,00 R$ 1.234,20",
+                                     "Cc Gelo (kg) 1,00 20,00 20,00 0,00 0,00 R$ 1.234,20",
                                      "Total do vôo 5,00 182,00 20,00 12,00 2,00",
                                      "AAL 0950 Trecho 02 ETD 14:05 Situação do vôo: Cc",
-                                     "Cc Kit lanche 0,00 10,00 0,00 10,00 1,00 US$ 5,50",
+                                     // Cancelled with charge but no invoice entry:
+                                     // no situation, as on the screen.
+                                     "Kit lanche 0,00 10,00 0,00 10,00 1,00 US$ 5,50",
                                      "Total do vôo 0,00 10,00 0,00 10,00 1,00",
                                      "Total geral 5,00 192,00 20,00 22,00 3,00",
                                      "4 registros",

@@ -124,10 +124,10 @@ void CopyExportTest::copiedServicesAreWhatIsPainted()
     const QString decimals =
         locale == QLatin1String("C") ? QStringLiteral("1234.50") : QStringLiteral("1234,50");
     QVERIFY2(lines.at(1).contains(decimals), qPrintable(lines.at(1)));
-    // The price column still follows the services shown before the move
-    // back (the foreign airline's): dollars.
+    // The price column follows the services on display (the Brazilian
+    // airline's): reais.
     QVERIFY2(
-        lines.at(1).endsWith(QStringLiteral("US$ 2") + decimals.mid(4, 1) + QStringLiteral("40")),
+        lines.at(1).endsWith(QStringLiteral("R$ 12") + decimals.mid(4, 1) + QStringLiteral("50")),
         qPrintable(lines.at(1)));
     QVERIFY(lines.at(5).contains(QStringLiteral("\t\t"))); // "Gelo": empty quantities
     QCOMPARE(m_fixture->server.callCount(), 0);

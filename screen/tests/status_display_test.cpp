@@ -231,25 +231,28 @@ void StatusDisplayTest::quantitiesAndPricesAreFormattedFlushRight()
         QVERIFY(endsAtTheRight(requested, 3));
         QCOMPARE(cellOf(painted, m_form->dbgServPlano, 0, 2).text, QStringLiteral("4.00"));
         QCOMPARE(cellOf(painted, m_form->dbgServPlano, 4, 3).text, QString());
-        // Still on the nationality flag: its stored code, left-aligned.
-        const Cell flag = cellOf(painted, m_form->dbgServPlano, 0, 7);
-        QCOMPARE(flag.text, QStringLiteral("1"));
-        QCOMPARE(flag.x, 2.0);
+        // From the first load on, a Brazilian airline's services in reais,
+        // never the nationality code.
+        const Cell price = cellOf(painted, m_form->dbgServPlano, 0, 7);
+        QCOMPARE(price.text, QStringLiteral("R$ 12.50"));
+        QVERIFY(endsAtTheRight(price, 7));
+        QCOMPARE(cellOf(painted, m_form->dbgServPlano, 4, 7).text, QString());
     }
-    // Leaving a Brazilian airline's services on display binds the reais.
-    clickCell(m_form->dbgPlanoVoo, 2, 0);
-    QCOMPARE(m_form->cdsServPlano->fieldByName("NRVOO").asString(), QStringLiteral("1234"));
-    const PaintRecorder painted(m_form->dbgServPlano);
-    const Cell price = cellOf(painted, m_form->dbgServPlano, 0, 7);
-    QCOMPARE(price.text, QStringLiteral("R$ 12.50"));
-    QVERIFY(endsAtTheRight(price, 7));
-    QCOMPARE(cellOf(painted, m_form->dbgServPlano, 4, 7).text, QString());
-
-    // And a foreign airline's, the dollars.
+    // A foreign airline's services, in dollars as soon as they are shown.
     clickCell(m_form->dbgPlanoVoo, 1, 0);
+    QCOMPARE(m_form->cdsServPlano->fieldByName("NRVOO").asString(), QStringLiteral("0950"));
+    {
+        const PaintRecorder dollars(m_form->dbgServPlano);
+        QCOMPARE(cellOf(dollars, m_form->dbgServPlano, 0, 7).text, QStringLiteral("US$ 9.75"));
+    }
+    // A flight without forecast keeps the services, and their currency.
     clickCell(m_form->dbgPlanoVoo, 2, 0);
-    const PaintRecorder dollars(m_form->dbgServPlano);
-    QCOMPARE(cellOf(dollars, m_form->dbgServPlano, 0, 7).text, QStringLiteral("US$ 9.75"));
+    const PaintRecorder kept(m_form->dbgServPlano);
+    QCOMPARE(cellOf(kept, m_form->dbgServPlano, 0, 7).text, QStringLiteral("US$ 9.75"));
+    // Back to the Brazilian airline: reais again.
+    clickCell(m_form->dbgPlanoVoo, 0, 0);
+    const PaintRecorder reais(m_form->dbgServPlano);
+    QCOMPARE(cellOf(reais, m_form->dbgServPlano, 0, 7).text, QStringLiteral("R$ 12.50"));
 }
 
 // Catches a fixed "." where the user's locale writes a decimal comma.
