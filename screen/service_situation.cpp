@@ -23,8 +23,7 @@ const char *serviceSituationKey(const QString &situation, const QString &invoice
 QString serviceSituationText(const platform::Field &situation, const host::TMessages &messages)
 {
     // A report whose query leaves the invoice entry out shows the bare rule.
-    const platform::Field *invoice =
-        situation.dataSet().findField(QStringLiteral("NRLANCTONF"));
+    const platform::Field *invoice = situation.dataSet().findField(QStringLiteral("NRLANCTONF"));
     const char *key =
         serviceSituationKey(situation.asString(), invoice ? invoice->asString() : QString());
     return key ? messages.Msg(QLatin1String(key)) : QString();

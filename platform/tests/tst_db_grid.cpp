@@ -7,10 +7,10 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QLocale>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QSignalSpy>
-#include <QLocale>
 #include <QTest>
 
 using namespace platform;

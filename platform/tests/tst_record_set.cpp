@@ -2,8 +2,8 @@
 #include "platform/float_format.h"
 #include "platform/tests/test_support.h"
 
-#include <QSignalSpy>
 #include <QLocale>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <limits>

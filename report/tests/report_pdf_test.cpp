@@ -94,9 +94,9 @@ TestPacket companhiaPacket()
 // (their wrapping is the layout's) and the date of issue are left out.
 QStringList contentLines(const QString &text)
 {
-    static const QRegularExpression kept(
-        QStringLiteral("^(Filial:|Data do plano|Posição|Serviços|GOL |AAL |TAP |(Pe|At|Ca|Cc|Ft) |Kit |"
-                       "Total|\\d+ registros?|Página)"));
+    static const QRegularExpression kept(QStringLiteral(
+        "^(Filial:|Data do plano|Posição|Serviços|GOL |AAL |TAP |(Pe|At|Ca|Cc|Ft) |Kit |"
+        "Total|\\d+ registros?|Página)"));
     QStringList lines;
     for (const QString &line : text.split(u'\n')) {
         const QString simple = line.simplified();
