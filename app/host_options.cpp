@@ -6,9 +6,11 @@
 #include "platform/abort.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 
 namespace app {
 
@@ -23,10 +25,23 @@ QString branchCode(const QString &text)
     return code;
 }
 
+QStringList defaultConfigFiles()
+{
+    return {QStringLiteral("/etc/ate25400/host.conf"),
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                + QStringLiteral("/ate25400/host.conf")};
+}
+
 void applyHostOptions(const HostOptions &options, host::Context &context)
 {
-    if (!options.configFile.isEmpty())
+    if (!options.configFile.isEmpty()) {
         context.loadFromSettings(options.configFile);
+    } else {
+        for (const QString &file : defaultConfigFiles()) {
+            if (QFileInfo::exists(file))
+                context.loadFromSettings(file);
+        }
+    }
     const auto assign = [&context](const auto &value, auto setter) {
         if (value)
             (context.*setter)(*value);

@@ -12,12 +12,18 @@ struct ConnectionOptions;
 
 namespace app {
 
+// Read in turn when no --config is given, each that exists overriding the
+// one before: the machine's, which the client package installs
+// (/etc/ate25400/host.conf), then the user's own
+// (~/.config/ate25400/host.conf).
+QStringList defaultConfigFiles();
+
 // What the host application was asked to do, from its command line. Values
 // left unset keep what the configuration file (or the context's default)
 // says.
 struct HostOptions
 {
-    QString configFile;
+    QString configFile; // empty: the default files (defaultConfigFiles())
 
     std::optional<QString> branchCode;
     std::optional<QString> branchName;

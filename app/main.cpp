@@ -4,6 +4,7 @@
 #include "host/message_log.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char **argv)
 {
@@ -19,6 +20,12 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ate-host"));
     QApplication::setApplicationVersion(QStringLiteral(ATE_VERSION));
+    // The product's icon on every window, from the desktop's theme where
+    // the package installed it, else the one built in; the desktop file
+    // ties the windows to the menu entry.
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("ate-host"), QIcon(QStringLiteral(":/ate-host.svg"))));
+    QGuiApplication::setDesktopFileName(QStringLiteral("ate-host"));
     host::installMessageLog();
     app::installTranslations();
     return app::runHost(application, options);

@@ -163,9 +163,15 @@ void Context::loadFromSettings(const QString &path)
     if (settings.contains(QStringLiteral("server/tls")))
         m_useTls = settings.value(QStringLiteral("server/tls")).toBool();
 
+    // The host only reads its local database, whichever file names it.
+    if (settings.contains(QStringLiteral("database/driver"))
+        || settings.contains(QStringLiteral("database/path"))
+        || settings.contains(QStringLiteral("database/conninfo")))
+        m_database.readOnly = true;
     const QString driver = text(QStringLiteral("database/driver"), {}).toLower();
     if (driver == QLatin1String("postgresql") || driver == QLatin1String("qpsql")) {
         m_database = DatabaseSettings::fromLibpq(text(QStringLiteral("database/conninfo"), {}));
+        m_database.readOnly = true;
     } else if (driver.isEmpty() || driver == QLatin1String("sqlite")
                || driver == QLatin1String("qsqlite")) {
         if (!driver.isEmpty())

@@ -20,7 +20,9 @@ const char *const kUsage =
     "                      substituído); \"-\" não gera\n"
     "  --start AAAA-MM-DD  primeiro dia (padrão: hoje menos 15 dias)\n"
     "  --days N            quantidade de dias (padrão 31)\n"
-    "  --seed N            semente (padrão 25400)\n";
+    "  --seed N            semente (padrão 25400)\n"
+    "  --version           mostra a versão\n"
+    "  --help              mostra esta ajuda\n";
 
 void removeSqliteFiles(const std::string &path)
 {
@@ -48,6 +50,15 @@ int runDemoData(const std::vector<std::string> &args)
         if (name == "--help" || name == "-h") {
             std::cout << kUsage;
             return 0;
+        }
+        if (name == "--version") {
+            std::cout << "ate-demodata " ATE_VERSION "\n";
+            return 0;
+        }
+        if (name != "--server-db" && name != "--local-db" && name != "--start" && name != "--days"
+            && name != "--seed") {
+            std::cerr << "Opção desconhecida: " << name << ".\n\n" << kUsage;
+            return 2;
         }
         if (i + 1 >= args.size()) {
             std::cerr << "Falta o valor de " << name << ".\n\n" << kUsage;

@@ -30,6 +30,13 @@ namespace {
 
 const QString kBranch = QStringLiteral("GRU");
 
+// A text of the screen as the user reads it, once the package's language
+// module is installed.
+QString screenText(const char *text)
+{
+    return QCoreApplication::translate("TfrmPosFecDiaPlaVoo", text);
+}
+
 QStringList columnTexts(const QAbstractItemView *grid, const QString &title)
 {
     const QAbstractItemModel *model = grid->model();
@@ -174,12 +181,14 @@ void EndToEndTest::screenShowsTheDaysFlightPlans()
     app::HostSession session(options);
     session.start();
     QCOMPARE(session.mainWindow()->windowTitle(),
-             QStringLiteral("Catering — Filial GRU Guarulhos"));
+             QCoreApplication::translate("app::MainWindow", "Catering — Filial %1 %2")
+                 .arg(QStringLiteral("GRU"), QStringLiteral("Guarulhos")));
     // Opened as a user opens it: from the host's menu.
     auto *menuItem = session.mainWindow()->findChild<QAction *>(QStringLiteral("mnuTelaATE25400"));
     QVERIFY(menuItem);
-    QCOMPARE(menuItem->text(),
-             QStringLiteral("ATE25400 - Posição do Fechamento Diário do Plano de Vôo"));
+    QCOMPARE(menuItem->text(), QStringLiteral("ATE25400 - ")
+                                   + screenText("Posição do Fechamento "
+                                                "Diário do Plano de Vôo"));
     menuItem->trigger();
     app::LoadedPackage *package = session.packages().findScreen(QStringLiteral("ATE25400"));
     QVERIFY(package);
@@ -195,7 +204,7 @@ void EndToEndTest::screenShowsTheDaysFlightPlans()
 
     QStringList expected = flightsInDatabase(QDate::currentDate());
     QVERIFY(expected.size() > 100);
-    QStringList shown = columnTexts(plans, QStringLiteral("Vôo"));
+    QStringList shown = columnTexts(plans, screenText("Vôo"));
     QCOMPARE(shown.size(), expected.size());
     std::sort(expected.begin(), expected.end());
     std::sort(shown.begin(), shown.end());
@@ -244,7 +253,7 @@ void EndToEndTest::pictureShowsTheScreenAsBrowsed()
     QVERIFY2(price == QLatin1String("VRPRURESESP") || price == QLatin1String("VRPRUDOLSESP"),
              qPrintable(price));
     QCOMPARE(services->dataSet()->fieldByName(QStringLiteral("NRVOO")).asString().trimmed(),
-             columnTexts(plans, QStringLiteral("Vôo")).first());
+             columnTexts(plans, screenText("Vôo")).first());
     QCOMPARE(QApplication::focusWidget(), focus);
     session.stop();
 }
@@ -279,7 +288,10 @@ void EndToEndTest::screenshotRunFailsWithoutAServer()
         exitCode, output);
     QCOMPARE(status, QProcess::NormalExit);
     QVERIFY2(exitCode == 1, output.constData());
-    QVERIFY2(output.contains("captura não feita"), output.constData());
+    // The host speaks the user's language on standard error too.
+    const bool english = QLocale().language() == QLocale::English;
+    QVERIFY2(output.contains(english ? "no picture taken" : "captura não feita"),
+             output.constData());
     QVERIFY(!QFile::exists(picture));
 }
 
@@ -348,7 +360,8 @@ void EndToEndTest::reportRunPrintsTheScreensDay()
     // The report writes its amounts the Brazilian way whatever the locale.
     const QLocale brazil(QLocale::Portuguese, QLocale::Brazil);
     static const QRegularExpression grandTotal(QStringLiteral("^\\s*Total geral\\s+(.*)$"));
-    static const QRegularExpression count(QStringLiteral("^\\s*([\\d.]+) registros\\s*$"));
+    // The count is the host's text, in the user's language.
+    static const QRegularExpression count(QStringLiteral("^\\s*(\\d+) (registros|records)\\s*$"));
     QList<double> totals;
     for (const QString &line : content.split(u'\n')) {
         if (const QRegularExpressionMatch match = grandTotal.match(line); match.hasMatch()) {

@@ -1,4 +1,5 @@
 #include "server/demo_data.h"
+#include "server/demo_main.h"
 #include "server/queries.h"
 #include "server/schema.h"
 #include "server/sql_time.h"
@@ -204,3 +205,22 @@ TEST(LocalDatabaseTest, HoldsTheBranches)
 
 } // namespace
 } // namespace appserver::testing
+
+// Catches --version taken for an option missing its value, and an unknown
+// option reported as a missing value rather than by its name.
+TEST(DemoDataCommandLineTest, AnswersVersionAndNamesAnUnknownOption)
+{
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(appserver::demo::runDemoData({"--version"}), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("ate-demodata ", 0), 0u);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(appserver::demo::runDemoData({"--bogus"}), 2);
+    const std::string error = testing::internal::GetCapturedStderr();
+    EXPECT_NE(error.find("Opção desconhecida: --bogus."), std::string::npos) << error;
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(appserver::demo::runDemoData({"--days"}), 2);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Falta o valor de --days."),
+              std::string::npos);
+}
