@@ -38,6 +38,18 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# The port the server started as $server_pid wrote to FILE: the file
+# appears, whole, once the server listens.
+#   wait_for_port FILE SERVER_LOG
+wait_for_port() {
+  for _ in $(seq 1 300); do
+    [ -s "$1" ] && break
+    kill -0 "$server_pid" 2>/dev/null || { cat "$2" >&2; fail "the server died"; }
+    sleep 0.1
+  done
+  [ -s "$1" ] || { cat "$2" >&2; fail "the server wrote no port"; }
+  cat "$1"
+}
 
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/packages" >"$scratch/cpack.log" 2>&1 \
   || { cat "$scratch/cpack.log" >&2; fail "cpack"; }
@@ -78,14 +90,7 @@ printf 'installed-test-token\n' >"$data/token"
 "$root/usr/bin/ate-appserver" --address 127.0.0.1 --port 0 --port-file "$data/port" \
   --database "$data/ate25400.db" --token-file "$data/token" 2>"$scratch/server.log" &
 server_pid=$!
-# The port file appears, whole, once the server listens.
-for _ in $(seq 1 300); do
-  [ -s "$data/port" ] && break
-  kill -0 "$server_pid" 2>/dev/null || { cat "$scratch/server.log" >&2; fail "the server died"; }
-  sleep 0.1
-done
-[ -s "$data/port" ] || { cat "$scratch/server.log" >&2; fail "no port file"; }
-port=$(cat "$data/port")
+port=$(wait_for_port "$data/port" "$scratch/server.log")
 echo "installed server on 127.0.0.1:$port"
 
 shot=$scratch/ate25400.png
@@ -140,13 +145,7 @@ install -d -o ate25400 -g ate25400 "$run"
 runuser -u ate25400 -- /usr/bin/ate-appserver --config /etc/ate25400/appserver.conf \
   --port 0 --port-file "$run/port" 2>"$scratch/installed-server.log" &
 server_pid=$!
-for _ in $(seq 1 300); do
-  [ -s "$run/port" ] && break
-  kill -0 "$server_pid" 2>/dev/null || { cat "$scratch/installed-server.log" >&2; fail "the installed server died"; }
-  sleep 0.1
-done
-[ -s "$run/port" ] || fail "the installed server wrote no port"
-port=$(cat "$run/port")
+port=$(wait_for_port "$run/port" "$scratch/installed-server.log")
 
 # A desk user in group ate25400, with only the port in a settings file of
 # its own: everything else comes from /etc/ate25400/host.conf.
