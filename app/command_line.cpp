@@ -4,6 +4,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include <cstdio>
 
@@ -13,7 +14,8 @@ namespace {
 platform::Error invalidValue(const QString &name, const QString &value, const QString &expected)
 {
     return platform::Error(
-        QStringLiteral("Valor inválido para --%1: \"%2\" (%3).").arg(name, value, expected));
+        QCoreApplication::translate("CommandLine", "Valor inválido para --%1: \"%2\" (%3).")
+            .arg(name, value, expected));
 }
 
 int intValue(const QString &name, const QString &value, int min, int max)
@@ -21,14 +23,17 @@ int intValue(const QString &name, const QString &value, int min, int max)
     bool ok = false;
     const int number = value.trimmed().toInt(&ok);
     if (!ok || number < min || number > max)
-        throw invalidValue(name, value, QStringLiteral("de %1 a %2").arg(min).arg(max));
+        throw invalidValue(
+            name, value,
+            QCoreApplication::translate("CommandLine", "de %1 a %2").arg(min).arg(max));
     return number;
 }
 
 QString nonEmpty(const QString &name, const QString &value)
 {
     if (value.trimmed().isEmpty())
-        throw invalidValue(name, value, QStringLiteral("não pode ficar vazio"));
+        throw invalidValue(name, value,
+                           QCoreApplication::translate("CommandLine", "não pode ficar vazio"));
     return value.trimmed();
 }
 
@@ -38,20 +43,24 @@ const QStringList kValued = {
     "token-file", "root-cert",  "deadline-ms",           "local-db",  "local-pg", "plugins",
     "open",       "screenshot", "screenshot-timeout-ms", "report-pdf"};
 
-// QCommandLineParser words its refusals in English and without the option
-// the user typed; the host says in Portuguese which one is wrong.
+// QCommandLineParser words its refusals without the option the user typed;
+// the host says, in the user's language, which one is wrong.
 platform::Error refusal(const QCommandLineParser &parser, const QStringList &arguments)
 {
     if (!parser.unknownOptionNames().isEmpty())
         return platform::Error(
-            QStringLiteral("Opção desconhecida: --%1.").arg(parser.unknownOptionNames().first()));
+            QCoreApplication::translate("CommandLine", "Opção desconhecida: --%1.")
+                .arg(parser.unknownOptionNames().first()));
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString name = arguments.at(i).mid(2).section(QLatin1Char('='), 0, 0);
         const bool hasValue = arguments.at(i).contains(QLatin1Char('='));
         if (kFlags.contains(name) && hasValue)
-            return platform::Error(QStringLiteral("A opção --%1 não leva valor.").arg(name));
+            return platform::Error(
+                QCoreApplication::translate("CommandLine", "A opção --%1 não leva valor.")
+                    .arg(name));
         if (kValued.contains(name) && !hasValue && i + 1 == arguments.size())
-            return platform::Error(QStringLiteral("Falta o valor de --%1.").arg(name));
+            return platform::Error(
+                QCoreApplication::translate("CommandLine", "Falta o valor de --%1.").arg(name));
     }
     return platform::Error(parser.errorText());
 }
@@ -70,8 +79,9 @@ HostOptions parseHostOptions(const QStringList &arguments)
     if (!parser.parse(QStringList{QStringLiteral("ate-host")} + arguments))
         throw refusal(parser, arguments);
     if (!parser.positionalArguments().isEmpty())
-        throw platform::Error(QStringLiteral("Argumento inesperado: \"%1\".")
-                                  .arg(parser.positionalArguments().first()));
+        throw platform::Error(
+            QCoreApplication::translate("CommandLine", "Argumento inesperado: \"%1\".")
+                .arg(parser.positionalArguments().first()));
 
     HostOptions o;
     const auto set = [&parser](const char *name) { return parser.isSet(QLatin1String(name)); };
@@ -90,7 +100,8 @@ HostOptions parseHostOptions(const QStringList &arguments)
     if (set("branch-name"))
         o.branchName = value("branch-name").trimmed();
     if (set("bound") && set("unbound"))
-        throw platform::Error(QStringLiteral("Use --bound ou --unbound, não os dois."));
+        throw platform::Error(
+            QCoreApplication::translate("CommandLine", "Use --bound ou --unbound, não os dois."));
     if (set("bound") || set("unbound"))
         o.moduleBound = set("bound");
     if (set("server"))
@@ -98,7 +109,8 @@ HostOptions parseHostOptions(const QStringList &arguments)
     if (set("port"))
         o.serverPort = number("port", 1, 65535);
     if (set("token") && set("token-file"))
-        throw platform::Error(QStringLiteral("Use --token ou --token-file, não os dois."));
+        throw platform::Error(QCoreApplication::translate(
+            "CommandLine", "Use --token ou --token-file, não os dois."));
     if (set("token"))
         o.token = value("token").trimmed();
     if (set("token-file"))
@@ -126,24 +138,27 @@ HostOptions parseHostOptions(const QStringList &arguments)
         o.screenshotTimeoutMs = number("screenshot-timeout-ms", 100, 600000);
 
     if (!o.localSqlite.isEmpty() && !o.localPostgres.isEmpty())
-        throw platform::Error(QStringLiteral("Use --local-db ou --local-pg, não os dois."));
+        throw platform::Error(QCoreApplication::translate(
+            "CommandLine", "Use --local-db ou --local-pg, não os dois."));
     if (!o.screenshotFile.isEmpty() && o.openScreen.isEmpty())
-        throw platform::Error(
-            QStringLiteral("--screenshot precisa de --open com a tela a mostrar."));
+        throw platform::Error(QCoreApplication::translate(
+            "CommandLine", "--screenshot precisa de --open com a tela a mostrar."));
     if (!o.reportPdfFile.isEmpty() && o.openScreen.isEmpty())
-        throw platform::Error(
-            QStringLiteral("--report-pdf precisa de --open com a tela do relatório."));
+        throw platform::Error(QCoreApplication::translate(
+            "CommandLine", "--report-pdf precisa de --open com a tela do relatório."));
     if (!o.reportPdfFile.isEmpty() && !o.screenshotFile.isEmpty())
-        throw platform::Error(QStringLiteral("Use --screenshot ou --report-pdf, não os dois."));
+        throw platform::Error(QCoreApplication::translate(
+            "CommandLine", "Use --screenshot ou --report-pdf, não os dois."));
     if (o.maximizeScreen && o.openScreen.isEmpty())
-        throw platform::Error(
-            QStringLiteral("--maximize-screen precisa de --open com a tela a abrir."));
+        throw platform::Error(QCoreApplication::translate(
+            "CommandLine", "--maximize-screen precisa de --open com a tela a abrir."));
     return o;
 }
 
 QString hostUsage()
 {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "CommandLine",
         "Uso: ate-host [opções]\n"
         "  --config ARQUIVO        arquivo INI com as seções [branch], [server] e [database]\n"
         "  --branch CÓDIGO         filial atual (até 4 letras ou dígitos)\n"

@@ -8,14 +8,19 @@
 
 int main(int argc, char **argv)
 {
-    // Read before the application exists: a wrong option, --help and
+    // Read before the host's application exists: a wrong option, --help and
     // --version need no display, and a refusal never waits on a message box.
+    // A core application of its own gives them the user's language.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     app::HostOptions options;
-    if (const std::optional<int> exitCode = app::readCommandLine(arguments, options))
-        return *exitCode;
+    {
+        QCoreApplication commandLine(argc, argv);
+        app::installCommandLineTranslation();
+        if (const std::optional<int> exitCode = app::readCommandLine(arguments, options))
+            return *exitCode;
+    }
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ate-host"));

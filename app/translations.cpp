@@ -62,4 +62,10 @@ QStringList installTranslations(const QLocale &locale)
     return installed;
 }
 
+void installCommandLineTranslation(const QLocale &locale)
+{
+    QStringList installed;
+    install(locale, QStringLiteral("ate_app"), translationFolders(), installed);
+}
+
 } // namespace app

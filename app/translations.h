@@ -17,4 +17,8 @@ QStringList translationFolders();
 // none and the host speaks Portuguese.
 QStringList installTranslations(const QLocale &locale = QLocale());
 
+// Installs the application's own texts only, quietly: what the command
+// line's help and refusals need before the host's application exists.
+void installCommandLineTranslation(const QLocale &locale = QLocale());
+
 } // namespace app

@@ -1,9 +1,15 @@
 # Fails when a text of the sources has no translation in the .ts: gathers
 # the texts from the sources into a copy of the .ts and lists those lupdate
 # leaves unfinished. TARGET names the target whose <TARGET>_lupdate
-# refreshes the .ts.
-#   cmake -DLUPDATE=... -DTS=... -DWORK=... -DSOURCES="dir;file" -DTARGET=... -P CheckTranslation.cmake
+# refreshes the .ts. REPORTS, when given, names report files whose shown
+# texts must be translated too.
+#   cmake -DLUPDATE=... -DTS=... -DWORK=... -DSOURCES="dir;file" -DTARGET=... [-DREPORTS=...] -P CheckTranslation.cmake
 file(MAKE_DIRECTORY ${WORK})
+if(REPORTS)
+  include(${CMAKE_CURRENT_LIST_DIR}/ReportTexts.cmake)
+  ate_write_report_texts(${WORK}/report_texts.cpp ${REPORTS})
+  list(APPEND SOURCES ${WORK}/report_texts.cpp)
+endif()
 set(check ${WORK}/check_en.ts)
 file(COPY_FILE ${TS} ${check})
 execute_process(

@@ -1,7 +1,9 @@
 #include "host/button_flat.h"
 
+#include "host/accessible_button.h"
 #include "platform/abort.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QImage>
 
@@ -26,6 +28,11 @@ QPixmap greyed(const QPixmap &source)
 TButtonFlat::TButtonFlat(QWidget *parent)
     : QToolButton(parent)
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(accessibleFlatButton);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
     setAutoRaise(true);
     setFocusPolicy(Qt::NoFocus);
     setToolButtonStyle(Qt::ToolButtonIconOnly);

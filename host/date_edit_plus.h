@@ -49,6 +49,11 @@ public:
     // date) and the colour of the text.
     QString weekdayText() const;
     QColor textColor() const;
+    // The weekday's smaller font, and the room it has on the right: its
+    // widest name, less what the date itself needs in a narrow edit (the
+    // date is never scrolled out of sight).
+    QFont weekdayFont() const;
+    int weekdayRoom() const;
 
     // Runs on every change of the text, typed or set, through
     // platform::guarded.
@@ -65,11 +70,6 @@ private:
     QDate parsedDate() const;
     void updateLook();
     int weekdayWidth() const;
-    // What the weekday may take: its width, less what the date itself
-    // needs in a narrow edit (the date is never scrolled out of sight).
-    // Settled with the text's look, on each change of text or font.
-    int weekdayRoom() const;
-    QFont weekdayFont() const;
 
     QColor m_validDateColor = Qt::blue;
     QStringList m_weekdayNames;

@@ -2,6 +2,85 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>Relatorios</name>
+    <message>
+        <source>Posição do Fechamento Diário do Plano de Vôo</source>
+        <translation>Daily Closing Position of the Flight Plan</translation>
+    </message>
+    <message>
+        <source>Filial: {:CDFILIAL} - {NMFILIAL}        Data do plano de vôo: {:DTHRPLAVOOPV}</source>
+        <translation>Branch: {:CDFILIAL} - {NMFILIAL}        Flight plan date: {:DTHRPLAVOOPV}</translation>
+    </message>
+    <message>
+        <source>{SGCIA} {NRVOO}    Trecho {CDTRECHO}    ETD {HRETD}    Situação do vôo: {SITVOO}</source>
+        <translation>{SGCIA} {NRVOO}    Leg {CDTRECHO}    ETD {HRETD}    Flight situation: {SITVOO}</translation>
+    </message>
+    <message>
+        <source>Total do vôo</source>
+        <translation>Flight total</translation>
+    </message>
+    <message>
+        <source>Total geral</source>
+        <translation>Grand total</translation>
+    </message>
+    <message>
+        <source>Sit.</source>
+        <translation>St.</translation>
+    </message>
+    <message>
+        <source>Serviço</source>
+        <translation>Service</translation>
+    </message>
+    <message>
+        <source>Qtde Stand-by</source>
+        <translation>Stand-by Qty</translation>
+    </message>
+    <message>
+        <source>Qtde Solic.</source>
+        <translation>Req. Qty</translation>
+    </message>
+    <message>
+        <source>Qtde Fat.</source>
+        <translation>Inv. Qty</translation>
+    </message>
+    <message>
+        <source>Qtde Cort.</source>
+        <translation>Cut Qty</translation>
+    </message>
+    <message>
+        <source>Qtde Fixa</source>
+        <translation>Fixed Qty</translation>
+    </message>
+    <message>
+        <source>Preço unit.</source>
+        <translation>Unit price</translation>
+    </message>
+    <message>
+        <source>Serviços cancelados do dia</source>
+        <translation>Services cancelled on the day</translation>
+    </message>
+    <message>
+        <source>Data do plano de vôo: {:DTHRPLAVOOPV}</source>
+        <translation>Flight plan date: {:DTHRPLAVOOPV}</translation>
+    </message>
+    <message>
+        <source>Filial</source>
+        <translation>Branch</translation>
+    </message>
+    <message>
+        <source>Companhia</source>
+        <translation>Airline</translation>
+    </message>
+    <message>
+        <source>Vôo</source>
+        <translation>Flight</translation>
+    </message>
+    <message>
+        <source>Trecho</source>
+        <translation>Leg</translation>
+    </message>
+</context>
+<context>
     <name>TfrmFiltroCia</name>
     <message>
         <source>Não há companhia cadastrada para a filial informada.</source>

@@ -9,9 +9,16 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 namespace platform {
+namespace {
+
+constexpr QItemSelectionModel::SelectionFlags cursorCommand =
+    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+
+} // namespace
 
 class CellDelegate : public QStyledItemDelegate
 {
@@ -27,8 +34,11 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override
     {
-        if (!m_grid->drawColumnCell(*painter, option, index))
-            QStyledItemDelegate::paint(painter, option, index);
+        QStyleOptionViewItem shown(option);
+        if (m_grid->selectedForTheCursorOnly(index))
+            shown.state &= ~QStyle::State_Selected;
+        if (!m_grid->drawColumnCell(*painter, shown, index))
+            QStyledItemDelegate::paint(painter, shown, index);
     }
 
 private:
@@ -52,6 +62,7 @@ DBGrid::DBGrid(QWidget *parent)
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setItemDelegate(new CellDelegate(this));
     setModel(m_model);
+    m_model->setAccessibleText([this](int row, int column) { return cellText(row, column); });
     adjustLook();
 
     addCopyAndExport();
@@ -102,6 +113,20 @@ int DBGrid::columnCount() const
 GridColumn &DBGrid::column(int index) const
 {
     return m_model->column(index);
+}
+
+void DBGrid::widenToFit(int index, const QStringList &texts)
+{
+    const GridColumn &gridColumn = column(index);
+    QHeaderView *header = horizontalHeader();
+    const int titleMargins =
+        2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    int needed = QFontMetrics(header->font()).horizontalAdvance(gridColumn.title()) + titleMargins;
+    const QFontMetrics cellMetrics(font());
+    for (const QString &text : texts)
+        needed = qMax(needed, cellMetrics.horizontalAdvance(text) + 4);
+    if (needed > columnWidth(index))
+        setColumnWidth(index, needed);
 }
 
 void DBGrid::setOnDrawColumnCell(DrawColumnCell handler)
@@ -178,7 +203,7 @@ void DBGrid::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRi
 void DBGrid::followCursor()
 {
     const ClientDataSet *set = dataSet();
-    if (!set || m_model->link().isFrozen() || m_model->columnCount() == 0)
+    if (!set || m_movingSet || m_model->link().isFrozen() || m_model->columnCount() == 0)
         return;
     const int row = set->recNo();
     if (row < 0 || row >= m_model->rowCount())
@@ -187,11 +212,38 @@ void DBGrid::followCursor()
     const int column =
         qBound(0, current.isValid() ? current.column() : m_lastColumn, m_model->columnCount() - 1);
     const QModelIndex target = m_model->index(row, column);
-    if (target == current && selectionModel()->isSelected(target))
+    const bool selected = m_cursorSelection ? selectionModel()->isRowSelected(row, {})
+                                            : selectionModel()->isSelected(target);
+    if (target == current && selected)
         return;
     m_following = true;
-    selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    m_cursorSelection = true;
+    selectionModel()->setCurrentIndex(target, cursorCommand);
     m_following = false;
+}
+
+// A plain move or click selects the cursor's whole row, so that an
+// assistive tool reads the current row as the table's selection; the grid
+// paints its current cell alone as selected. A selection the user extends
+// (Shift, Ctrl, a drag) is painted and copied as it is.
+QItemSelectionModel::SelectionFlags DBGrid::selectionCommand(const QModelIndex &index,
+                                                             const QEvent *event) const
+{
+    const QItemSelectionModel::SelectionFlags command = QTableView::selectionCommand(index, event);
+    if (command == QItemSelectionModel::ClearAndSelect) {
+        m_cursorSelection = true;
+        return cursorCommand;
+    }
+    if (command
+        & (QItemSelectionModel::Select | QItemSelectionModel::Deselect
+           | QItemSelectionModel::Toggle))
+        m_cursorSelection = false;
+    return command;
+}
+
+bool DBGrid::selectedForTheCursorOnly(const QModelIndex &index) const
+{
+    return m_cursorSelection && index != currentIndex();
 }
 
 void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
@@ -206,7 +258,13 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
         return;
     // The set's after-scroll may fail (an abort, a refused reply): the
     // cursor has moved all the same and the view stays where it is.
+    // The set follows the view here; the view need not follow it back (its
+    // selection is the view's own doing, a Shift-click's range included).
+    m_movingSet = true;
     guarded([&] { set->setRecNo(current.row()); });
+    m_movingSet = false;
+    if (set->recNo() != current.row())
+        followCursor();
 }
 
 bool DBGrid::drawColumnCell(QPainter &painter, const QStyleOptionViewItem &option,

@@ -55,6 +55,9 @@ public:
                           Qt::Alignment titleAlignment = Qt::AlignLeft);
     int columnCount() const;
     GridColumn &column(int index) const; // throws an Error when out of range
+    // Widens a column, never narrows it, until its title and each of the
+    // texts (cells the system itself writes) fit whole in the grid's fonts.
+    void widenToFit(int column, const QStringList &texts = {});
 
     void setOnDrawColumnCell(DrawColumnCell handler);
 
@@ -80,6 +83,8 @@ public:
     static void setExportPathPrompt(ExportPathPrompt prompt);
 
 protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event) const override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -96,6 +101,9 @@ private:
     bool drawColumnCell(QPainter &painter, const QStyleOptionViewItem &option,
                         const QModelIndex &index) const;
     void adjustLook();
+    // True for the cells of the cursor's row but the current one while the
+    // selection is the cursor's row: they are not painted as selected.
+    bool selectedForTheCursorOnly(const QModelIndex &index) const;
 
     GridModel *m_model;
     DrawColumnCell m_onDrawColumnCell;
@@ -103,6 +111,8 @@ private:
     QAction *m_copy;
     QAction *m_export;
     bool m_following = false;
+    bool m_movingSet = false;
+    mutable bool m_cursorSelection = true;
     int m_lastColumn = 0;
     bool m_updatesHeld = false;
     QList<QMetaObject::Connection> m_loopWatch;

@@ -70,8 +70,10 @@ QString DBGrid::cellText(int row, int column) const
 
 void DBGrid::copySelection()
 {
-    QModelIndexList cells =
-        selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList();
+    // The cursor's row stands for its current cell, the one painted selected.
+    QModelIndexList cells = selectionModel() && !m_cursorSelection
+                                ? selectionModel()->selectedIndexes()
+                                : QModelIndexList();
     if (cells.isEmpty() && currentIndex().isValid())
         cells.append(currentIndex());
     const QString text = gridClipboardText(*this, cells);

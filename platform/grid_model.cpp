@@ -183,6 +183,13 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         guardedInPaint([&] { text = field->displayTextAt(index.row()); });
         return text;
     }
+    case Qt::AccessibleTextRole: {
+        if (!m_accessibleText)
+            return {};
+        QString text;
+        guardedInPaint([&] { text = m_accessibleText(index.row(), index.column()); });
+        return text;
+    }
     case Qt::TextAlignmentRole:
         return int(field->alignment());
     default:

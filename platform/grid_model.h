@@ -5,6 +5,8 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
+
 #include <memory>
 #include <vector>
 
@@ -30,6 +32,11 @@ public:
 
     void setDataSource(DataSource *source);
     DataSource *dataSource() const;
+
+    // The text a screen reader reads for a cell: the one the view paints,
+    // when it paints another than the field's display text.
+    using CellText = std::function<QString(int row, int column)>;
+    void setAccessibleText(CellText text) { m_accessibleText = std::move(text); }
     ClientDataSet *dataSet() const;
     DataLink &link() const { return *m_link; }
 
@@ -54,6 +61,7 @@ signals:
     void rowsSettled();
 
 private:
+    CellText m_accessibleText;
     friend class GridColumn;
     void resolveFields();
     void rowsAboutToChange();

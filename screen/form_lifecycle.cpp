@@ -91,6 +91,16 @@ void TfrmPosFecDiaPlaVoo::wireEvents()
     dbgPlanoVoo->setOnCellText(std::bind(&TfrmPosFecDiaPlaVoo::dbgPlanoVooCellText, this, _1, _2));
     dbgServPlano->setOnCellText(
         std::bind(&TfrmPosFecDiaPlaVoo::dbgServPlanoCellText, this, _1, _2));
+
+    // No title and no state the screen writes is cut short, in any language
+    // and with the fonts this desktop has.
+    for (platform::DBGrid *grid : {dbgPlanoVoo, dbgPrevisaoPax, dbgServPlano}) {
+        for (int column = 0; column < grid->columnCount(); ++column) {
+            const bool breakdown = grid->column(column).fieldName() == QLatin1String("IDBREAKGERA");
+            grid->widenToFit(column,
+                             breakdown ? QStringList{msg("N_GER"), msg("GER")} : QStringList());
+        }
+    }
 }
 
 // Bound anew on every show, replacing the binding rather than adding one.

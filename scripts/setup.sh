@@ -13,7 +13,8 @@ packages=(
   libgtest-dev libgmock-dev
   postgresql-15 postgresql-client-15
   fonts-dejavu-core fonts-dejavu-extra fontconfig
-  xvfb xauth poppler-utils openssl
+  xvfb xauth poppler-utils openssl qpdf
+  openbox xdotool dbus dbus-x11 at-spi2-core python3 python3-pyatspi
   dpkg-dev file clang-format-14
   locales lintian
 )

@@ -25,4 +25,17 @@ grep -Eq '^ate-host [0-9]+\.[0-9]+' <<<"$out" || fail "--version printed: $out"
 out=$(run --help 2>&1); code=$?
 [ "$code" -eq 0 ] || fail "--help exited $code: $out"
 grep -q -- "--token-file" <<<"$out" || fail "--help does not list --token-file"
+
+# The help and the refusals in the user's language: Portuguese first, English
+# from the installed translation.
+out=$(LANG=pt_BR.UTF-8 LC_ALL=pt_BR.UTF-8 run --help 2>&1)
+grep -q '^Uso: ate-host \[opções\]' <<<"$out" || fail "pt_BR --help: $out"
+out=$(LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 run --help 2>&1)
+grep -q '^Usage: ate-host \[options\]' <<<"$out" || fail "en_US --help: $out"
+err=$(LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 run --bogus 2>&1 >/dev/null)
+grep -q '^ate-host: Unknown option: --bogus\.' <<<"$err" || fail "en_US --bogus: $err"
+err=$(LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 run --port x 2>&1 >/dev/null)
+grep -q 'Invalid value for --port: "x" (from 1 to 65535)' <<<"$err" || fail "en_US --port x: $err"
+err=$(LANG=pt_BR.UTF-8 LC_ALL=pt_BR.UTF-8 run --bogus 2>&1 >/dev/null)
+grep -q '^ate-host: Opção desconhecida: --bogus\.' <<<"$err" || fail "pt_BR --bogus: $err"
 echo "ok"

@@ -1,6 +1,7 @@
 #include "host/forms/frm_dados_ger_rel.h"
 
 #include "host/button_flat.h"
+#include "host/forms/report_definition.h"
 #include "host/forms/report_designer.h"
 #include "host/forms/toolbar.h"
 #include "host/messages.h"
@@ -154,7 +155,7 @@ void TfrmDadosGerRel::FormClose(QObject *, CloseAction &action)
 
 void TfrmDadosGerRel::sbtImprimirClick(QObject *)
 {
-    rpddPadrao->execute(cbbReportNames->currentText());
+    rpddPadrao->execute(cbbReportNames->currentData().toString());
 }
 
 void TfrmDadosGerRel::sbtFecharClick(QObject *)
@@ -164,24 +165,26 @@ void TfrmDadosGerRel::sbtFecharClick(QObject *)
 
 void TfrmDadosGerRel::loadReportNames()
 {
-    const QString chosen = cbbReportNames->currentText();
+    const QString chosen = cbbReportNames->currentData().toString();
     cbbReportNames->clear();
     // A broken report file should not keep the form from opening: the
     // failure is shown, and the list stays empty until it is mended.
     QStringList names;
     platform::guarded([&] { names = rpddPadrao->reportNames(); });
-    cbbReportNames->addItems(names);
-    const int index = cbbReportNames->findText(chosen);
+    // Shown in the user's language, each keeps the title its file gives.
+    for (const QString &name : names)
+        cbbReportNames->addItem(shownReportText(name), name);
+    const int index = cbbReportNames->findData(chosen);
     cbbReportNames->setCurrentIndex(index >= 0 ? index : (names.isEmpty() ? -1 : 0));
 }
 
 void TfrmDadosGerRel::newReport()
 {
-    const QString title = rpddPadrao->newReport(cbbReportNames->currentText());
+    const QString title = rpddPadrao->newReport(cbbReportNames->currentData().toString());
     if (title.isEmpty())
         return;
     loadReportNames();
-    cbbReportNames->setCurrentIndex(cbbReportNames->findText(title));
+    cbbReportNames->setCurrentIndex(cbbReportNames->findData(title));
 }
 
 } // namespace host

@@ -332,4 +332,25 @@ void writeReportFile(const QString &path, const QList<ReportDefinition> &reports
     }
 }
 
+QString shownReportText(const QString &text)
+{
+    if (text.isEmpty())
+        return text;
+    return QCoreApplication::translate("Relatorios", text.toUtf8().constData());
+}
+
+ReportDefinition shownReport(const ReportDefinition &report)
+{
+    ReportDefinition shown = report;
+    shown.title = shownReportText(report.title);
+    for (QString &line : shown.heading)
+        line = shownReportText(line);
+    shown.group.header = shownReportText(report.group.header);
+    shown.group.footer = shownReportText(report.group.footer);
+    shown.group.grandTotal = shownReportText(report.group.grandTotal);
+    for (ReportColumn &column : shown.columns)
+        column.title = shownReportText(column.title);
+    return shown;
+}
+
 } // namespace host

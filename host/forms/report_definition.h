@@ -47,6 +47,13 @@ struct ReportDefinition
     QStringList parameterNames() const;
 };
 
+// The texts a report shows (its title, heading lines, group lines and
+// column titles) in the user's language, from the translations of the
+// "Relatorios" context; the query and the formats' fields stay. A report is
+// still found by the title its file gives it.
+QString shownReportText(const QString &text);
+ReportDefinition shownReport(const ReportDefinition &report);
+
 // Report files. Every report code (the report form's lblCodRel) has one file
 // "<code>.rel" in the report folder (the name's case does not matter),
 // UTF-8, holding one or more reports:

@@ -90,6 +90,7 @@ void showPreview(QTextDocument &document, const QString &title)
     // them, with a warning, once it is on screen.
     if (QLayout *layout = preview.layout())
         layout->activate();
+    prepareReportPreview(preview);
     preview.exec();
 }
 
@@ -245,9 +246,10 @@ void TReportDesignerDialog::execute(const QString &title)
     // The runner may be replaced while the preview's loop runs.
     const std::shared_ptr<ReportRunner> runner = m_runner;
     runner->setFieldTexts(m_fieldTexts);
-    std::unique_ptr<QTextDocument> document = runner->run(report, params);
+    const ReportDefinition shown = shownReport(report);
+    std::unique_ptr<QTextDocument> document = runner->run(shown, params);
     if (document)
-        m_preview(*document, report.title);
+        m_preview(*document, shown.title);
 }
 
 QString TReportDesignerDialog::newReport(const QString &from)

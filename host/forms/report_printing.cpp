@@ -3,16 +3,24 @@
 #include "platform/abort.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAction>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QScreen>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 
+#include <algorithm>
 #include <memory>
 
 namespace host {
@@ -22,9 +30,14 @@ const char *const TitleProperty = "ateReportTitle";
 const char *const LinesProperty = "ateReportHeading";
 const char *const IssuedProperty = "ateReportIssued";
 
+// Every report is laid out at this resolution, whatever the device's, and
+// drawn scaled to it: the preview, the printer and the PDF so break the
+// pages in the same places.
+constexpr int LayoutDpi = 300;
+
 // The heading laid out for the device, as wide as its page.
 std::unique_ptr<QTextDocument> headingDocument(const ReportPageHeading &heading,
-                                               QPagedPaintDevice &device, qreal width)
+                                               QPaintDevice &device, qreal width)
 {
     auto document = std::make_unique<QTextDocument>();
     document->documentLayout()->setPaintDevice(&device);
@@ -77,27 +90,40 @@ ReportPageHeading pageHeading(const QTextDocument &document)
     return heading;
 }
 
-void printReport(const QTextDocument &source, QPagedPaintDevice &device)
+QPageLayout reportPageLayout()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 12, 15, 12),
+                       QPageLayout::Millimeter);
+}
+
+int printReport(const QTextDocument &source, QPagedPaintDevice &device)
 {
     QPainter painter;
     if (!painter.begin(&device))
         throw platform::Error(QCoreApplication::translate(
             "ReportDesigner", "Não foi possível iniciar a impressão do relatório."));
 
-    const qreal width = device.width();
-    const qreal height = device.height();
+    // The device's printable room in layout units.
+    QBuffer sink;
+    QPdfWriter layoutDevice(&sink);
+    layoutDevice.setResolution(LayoutDpi);
+    const qreal scale = qreal(device.logicalDpiX()) / LayoutDpi;
+    const qreal width = device.width() / scale;
+    const qreal height = device.height() * qreal(LayoutDpi) / device.logicalDpiY();
+    painter.scale(scale, qreal(device.logicalDpiY()) / LayoutDpi);
+
     const std::unique_ptr<QTextDocument> heading =
-        headingDocument(pageHeading(source), device, width);
+        headingDocument(pageHeading(source), layoutDevice, width);
     const qreal headingHeight = heading->size().height();
 
     QFont footFont;
     footFont.setPointSizeF(8);
-    const QFontMetricsF footMetrics(footFont, &device);
+    const QFontMetricsF footMetrics(footFont, &layoutDevice);
     const qreal footHeight = footMetrics.height() * 2;
 
-    // The content laid out anew for the device, in pages of the room left.
+    // The content laid out anew, in pages of the room left.
     std::unique_ptr<QTextDocument> body(source.clone());
-    body->documentLayout()->setPaintDevice(&device);
+    body->documentLayout()->setPaintDevice(&layoutDevice);
     QTextFrameFormat frame = body->rootFrame()->frameFormat();
     frame.setMargin(0);
     body->rootFrame()->setFrameFormat(frame);
@@ -113,7 +139,7 @@ void printReport(const QTextDocument &source, QPagedPaintDevice &device)
         painter.translate(0, headingHeight - page * bodyHeight);
         body->drawContents(&painter, QRectF(0, page * bodyHeight, width, bodyHeight));
         painter.restore();
-        painter.setFont(footFont);
+        painter.setFont(QFont(footFont, &layoutDevice));
         painter.drawText(QRectF(0, height - footHeight, width, footHeight),
                          Qt::AlignRight | Qt::AlignBottom,
                          QCoreApplication::translate("ReportDesigner", "Página %1 de %2")
@@ -121,9 +147,26 @@ void printReport(const QTextDocument &source, QPagedPaintDevice &device)
                              .arg(pages));
     }
     painter.end();
+    return pages;
 }
 
-void exportReportPdf(const QTextDocument &document, const QString &path)
+void prepareReportPreview(QPrintPreviewDialog &preview)
+{
+    preview.printer()->setPageLayout(reportPageLayout());
+    // Two thirds of the screen at least, whatever the toolbar's texts ask.
+    const QScreen *screen = preview.parentWidget() ? preview.parentWidget()->screen()
+                                                   : QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect room = screen->availableGeometry();
+        preview.resize(std::max(preview.width(), room.width() * 3 / 4),
+                       std::max(preview.height(), room.height() * 9 / 10));
+    }
+    // The dialog's own command, so that its toolbar shows the choice.
+    if (QAction *fitWidth = preview.findChild<QAction *>(QStringLiteral("fitWidthAction")))
+        fitWidth->trigger();
+}
+
+int exportReportPdf(const QTextDocument &document, const QString &path)
 {
     {
         QFile probe(path);
@@ -134,12 +177,11 @@ void exportReportPdf(const QTextDocument &document, const QString &path)
         }
     }
     QPdfWriter writer(path);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
-    writer.setResolution(300);
+    writer.setPageLayout(reportPageLayout());
+    writer.setResolution(LayoutDpi);
     writer.setTitle(pageHeading(document).title);
     writer.setCreator(QStringLiteral("ate-host"));
-    printReport(document, writer);
+    return printReport(document, writer);
 }
 
 } // namespace host

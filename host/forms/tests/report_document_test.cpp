@@ -9,7 +9,12 @@
 #include "platform/client_data_set.h"
 #include "platform/field.h"
 
+#include <QAction>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -84,6 +89,7 @@ private slots:
     void malformedGroupsNameTheLine();
     void groupsCarryTheirRowsAndTotals();
     void everyPageHasTheHeadingAndItsNumber();
+    void previewShowsThePagesThePdfHas();
 };
 
 // Catches a heading, group or format dropped on reading or on writing
@@ -219,6 +225,44 @@ void ReportDocumentTest::everyPageHasTheHeadingAndItsNumber()
     QVERIFY_THROWS_EXCEPTION(
         platform::Error,
         host::exportReportPdf(*document, QStringLiteral("/nonexistent/report.pdf")));
+}
+
+// Catches a preview that breaks the pages elsewhere than the PDF export of
+// the same report (another page, another resolution), and one that opens
+// as a strip of toolbar with the page at a few percent.
+void ReportDocumentTest::previewShowsThePagesThePdfHas()
+{
+    const host::ReportDefinition report =
+        host::parseReports(QString::fromUtf8(GroupedReport), QStringLiteral("teste")).first();
+    QList<QVariantList> values;
+    for (int i = 0; i < 400; ++i)
+        values.append({QStringLiteral("%1").arg(1000 + i / 7), "Guarulhos",
+                       QStringLiteral("Serviço %1").arg(i), 1.0, 2.0, "R$ "});
+    const auto set = rows(values);
+    const host::TParams filled = params();
+    const std::unique_ptr<QTextDocument> document =
+        host::buildReportDocument(report, *set, &filled);
+
+    QTemporaryDir dir;
+    const int pdfPages = host::exportReportPdf(*document, dir.filePath(QStringLiteral("r.pdf")));
+    QVERIFY(pdfPages > 5);
+
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(&printer);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&document](QPrinter *target) { host::printReport(*document, *target); });
+    host::prepareReportPreview(preview);
+    auto *pages = preview.findChild<QPrintPreviewWidget *>();
+    QVERIFY(pages);
+    pages->updatePreview();
+    QCOMPARE(pages->pageCount(), pdfPages);
+
+    QCOMPARE(pages->zoomMode(), QPrintPreviewWidget::FitToWidth);
+    QVERIFY(preview.findChild<QAction *>(QStringLiteral("fitWidthAction"))->isChecked());
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    QVERIFY2(preview.width() * 3 >= screen.width() * 2
+                 && preview.height() * 3 >= screen.height() * 2,
+             qPrintable(QStringLiteral("%1 x %2").arg(preview.width()).arg(preview.height())));
 }
 
 QTEST_MAIN(ReportDocumentTest)
