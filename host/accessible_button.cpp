@@ -16,10 +16,7 @@ public:
     {
     }
 
-    QStringList actionNames() const override
-    {
-        return {QAccessibleActionInterface::pressAction()};
-    }
+    QStringList actionNames() const override { return {QAccessibleActionInterface::pressAction()}; }
 
     void doAction(const QString &name) override
     {

@@ -340,11 +340,16 @@ void EndToEndTest::reportRunPrintsTheScreensDay()
     QVERIFY(text.waitForFinished(60000));
     QCOMPARE(text.exitCode(), 0);
     const QString content = QString::fromUtf8(text.readAllStandardOutput());
-    QVERIFY(content.contains(QStringLiteral("Posição do Fechamento Diário do Plano de Vôo")));
+    // The report's own texts in the user's language.
+    const bool english = QLocale().language() == QLocale::English;
+    QVERIFY(content.contains(english
+                                 ? QStringLiteral("Daily Closing Position of the Flight Plan")
+                                 : QStringLiteral("Posição do Fechamento Diário do Plano de Vôo")));
     QVERIFY(
-        content.contains(QStringLiteral("Data do plano de vôo: %1")
+        content.contains((english ? QStringLiteral("Flight plan date: %1")
+                                  : QStringLiteral("Data do plano de vôo: %1"))
                              .arg(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")))));
-    static const QRegularExpression flightLine(QStringLiteral("^\\s*\\S+ (\\S+)\\s+Trecho "));
+    static const QRegularExpression flightLine(QStringLiteral("^\\s*\\S+ (\\S+)\\s+(Trecho|Leg) "));
     QStringList printed;
     for (const QString &line : content.split(u'\n')) {
         const QRegularExpressionMatch match = flightLine.match(line);
@@ -357,24 +362,28 @@ void EndToEndTest::reportRunPrintsTheScreensDay()
     printed.sort();
     QCOMPARE(printed, expected);
 
-    // The report writes its amounts the Brazilian way whatever the locale.
-    const QLocale brazil(QLocale::Portuguese, QLocale::Brazil);
-    static const QRegularExpression grandTotal(QStringLiteral("^\\s*Total geral\\s+(.*)$"));
+    // The amounts as the user writes them.
+    const QLocale user;
+    static const QRegularExpression grandTotal(
+        QStringLiteral("^\\s*(Total geral|Grand total)\\s+(.*)$"));
     // The count is the host's text, in the user's language.
     static const QRegularExpression count(QStringLiteral("^\\s*(\\d+) (registros|records)\\s*$"));
     QList<double> totals;
+    double recordCount = -1;
     for (const QString &line : content.split(u'\n')) {
         if (const QRegularExpressionMatch match = grandTotal.match(line); match.hasMatch()) {
-            const QStringList amounts = match.captured(1).split(u' ', Qt::SkipEmptyParts);
+            const QStringList amounts = match.captured(2).split(u' ', Qt::SkipEmptyParts);
             for (const QString &amount : amounts) {
                 bool ok = false;
-                totals.append(brazil.toDouble(amount, &ok));
+                totals.append(user.toDouble(amount, &ok));
                 QVERIFY2(ok, qPrintable(line));
             }
-        } else if (const QRegularExpressionMatch match = count.match(line); match.hasMatch()) {
-            totals.prepend(brazil.toDouble(match.captured(1)));
+        } else if (const QRegularExpressionMatch match = count.match(line);
+                   match.hasMatch() && recordCount < 0) {
+            recordCount = user.toDouble(match.captured(1));
         }
     }
+    totals.prepend(recordCount);
     const QList<double> sql = serviceTotalsInDatabase(QDate::currentDate());
     QCOMPARE(sql.size(), 6);
     QVERIFY(sql.at(0) > 0);

@@ -94,8 +94,8 @@ ReportDefinition shownReport(const ReportDefinition &report);
 //
 // Formats. A column's format without braces is a number format for the
 // column's own value: "0" or "0.00" (that many decimals), with "," for
-// thousands separators ("#,##0.00"); numbers are written in Brazilian style
-// (1.234,50). Anything else is a text where "{FIELD}" stands for a column
+// thousands separators ("#,##0.00"); numbers are written as the user reads
+// them (1.234,50 in Brazil). Anything else is a text where "{FIELD}" stands for a column
 // of the row, "{FIELD:0.00}" for that column as a number, and (in heading
 // lines) "{:PARAM}" for a query parameter's value; heading lines take
 // columns from the first row. A cell whose number is null stays empty.

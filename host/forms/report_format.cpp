@@ -19,19 +19,14 @@ const QRegularExpression &placeholder()
     return pattern;
 }
 
-const QLocale &brazil()
-{
-    static const QLocale locale(QLocale::Portuguese, QLocale::Brazil);
-    return locale;
-}
-
 } // namespace
 
 QString formatReportNumber(double value, const QString &numberFormat)
 {
     const qsizetype point = numberFormat.indexOf(u'.');
     const int decimals = point < 0 ? 0 : int(numberFormat.size() - point - 1);
-    QLocale locale = brazil();
+    // Amounts as the user reads them, as on the screen.
+    QLocale locale;
     if (!numberFormat.contains(u','))
         locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return locale.toString(value, 'f', decimals);
@@ -118,7 +113,7 @@ QString ReportFormatter::formatTotal(const QString &format, double total) const
         if (!match.captured(3).isEmpty())
             return formatReportNumber(total, match.captured(3));
     }
-    return brazil().toString(total);
+    return QLocale().toString(total);
 }
 
 } // namespace host

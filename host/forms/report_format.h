@@ -40,7 +40,7 @@ private:
     QString m_title;
 };
 
-// A number as a number format writes it, in Brazilian style.
+// A number as a number format writes it, in the user's style.
 QString formatReportNumber(double value, const QString &numberFormat);
 
 } // namespace host

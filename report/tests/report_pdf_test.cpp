@@ -8,6 +8,7 @@
 #include "host/forms/report_designer.h"
 #include "host/net/tests/test_packet.h"
 
+#include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -133,6 +134,9 @@ void ReportPdfTest::initTestCase()
     m_pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     QVERIFY2(!m_pdftotext.isEmpty(), "pdftotext (poppler-utils) is needed");
     QVERIFY(m_dir.isValid());
+    // The amounts as a Brazilian desk reads them; an English desk's are
+    // read back end to end.
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
 }
 
 static void addDrivers()

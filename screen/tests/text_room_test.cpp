@@ -21,7 +21,8 @@ struct Overflow
     void check(const QString &where, const QString &text, int needed, int room)
     {
         if (needed > room)
-            found.append(QStringLiteral("%1 \"%2\": %3 > %4").arg(where, text).arg(needed).arg(room));
+            found.append(
+                QStringLiteral("%1 \"%2\": %3 > %4").arg(where, text).arg(needed).arg(room));
     }
 };
 
@@ -60,7 +61,8 @@ void TextRoomTest::textsFitTheirRoom()
 
     for (platform::DBGrid *grid : {form->dbgPlanoVoo, form->dbgPrevisaoPax, form->dbgServPlano}) {
         QHeaderView *header = grid->horizontalHeader();
-        const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        const int margins =
+            2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
         const QFontMetrics titleMetrics(header->font());
         for (int c = 0; c < grid->columnCount(); ++c) {
             const QString title = grid->model()->headerData(c, Qt::Horizontal).toString();
