@@ -1,10 +1,10 @@
 #include "app/command_line.h"
+#include "app/desktop_identity.h"
 #include "app/host_session.h"
 #include "app/translations.h"
 #include "host/message_log.h"
 
 #include <QApplication>
-#include <QIcon>
 
 int main(int argc, char **argv)
 {
@@ -25,12 +25,7 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ate-host"));
     QApplication::setApplicationVersion(QStringLiteral(ATE_VERSION));
-    // The product's icon on every window, from the desktop's theme where
-    // the package installed it, else the one built in; the desktop file
-    // ties the windows to the menu entry.
-    QApplication::setWindowIcon(
-        QIcon::fromTheme(QStringLiteral("ate-host"), QIcon(QStringLiteral(":/ate-host.svg"))));
-    QGuiApplication::setDesktopFileName(QStringLiteral("ate-host"));
+    app::applyDesktopIdentity();
     host::installMessageLog();
     app::installTranslations();
     return app::runHost(application, options);

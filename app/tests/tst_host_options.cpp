@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/desktop_identity.h"
 #include "app/host_options.h"
 #include "app/main_window.h"
 #include "app/tests/error_message.h"
@@ -7,6 +8,8 @@
 #include "host/net/net_connection.h"
 #include "platform/abort.h"
 
+#include <QApplication>
+#include <QIcon>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -20,6 +23,7 @@ class HostOptionsTest : public QObject
     Q_OBJECT
 
 private slots:
+    void windowsShowTheProductsIcon();
     void cleanup();
 
     void flagsTakeBothSpellings();
@@ -249,6 +253,19 @@ void HostOptionsTest::titleNamesTheBranch()
              QStringLiteral("Catering — Filial GRU Guarulhos"));
     QCOMPARE(app::MainWindow::titleFor("GRU", {}), QStringLiteral("Catering — Filial GRU"));
     QCOMPARE(app::MainWindow::titleFor({}, {}), QStringLiteral("Catering"));
+}
+
+// Catches windows left with the toolkit's default icon, and windows the
+// desktop cannot tie to the menu entry.
+void HostOptionsTest::windowsShowTheProductsIcon()
+{
+    app::applyDesktopIdentity();
+    const QIcon icon = QApplication::windowIcon();
+    QVERIFY(!icon.isNull());
+    QVERIFY(!icon.pixmap(32, 32).isNull());
+    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("ate-host"));
+    app::MainWindow window;
+    QCOMPARE(window.windowIcon().cacheKey(), icon.cacheKey());
 }
 
 QTEST_MAIN(HostOptionsTest)
