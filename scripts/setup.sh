@@ -16,7 +16,7 @@ packages=(
   xvfb xauth poppler-utils openssl qpdf
   openbox xdotool dbus dbus-x11 at-spi2-core python3 python3-pyatspi
   dpkg-dev file clang-format-14
-  locales lintian
+  locales lintian gettext
 )
 
 # The users' locales: Brazilian Portuguese first, English for the

@@ -2,16 +2,18 @@
 
 #include "server/demo_data.h"
 #include "server/sql_time.h"
+#include "server/translation.h"
 
 #include <charconv>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 
 namespace appserver::demo {
 namespace {
 
-const char *const kUsage =
+const char *const kUsage = N_(
     "Uso: ate-demodata [opções]\n"
     "Gera um conjunto de dados de demonstração repetível, com o esquema do banco.\n"
     "  --server-db BANCO   banco do servidor de aplicação: arquivo SQLite (padrão ate25400.db,\n"
@@ -22,7 +24,7 @@ const char *const kUsage =
     "  --days N            quantidade de dias (padrão 31)\n"
     "  --seed N            semente (padrão 25400)\n"
     "  --version           mostra a versão\n"
-    "  --help              mostra esta ajuda\n";
+    "  --help              mostra esta ajuda\n");
 
 void removeSqliteFiles(const std::string &path)
 {
@@ -41,6 +43,7 @@ template<typename T> bool toNumber(const std::string &text, T &out)
 
 int runDemoData(const std::vector<std::string> &args)
 {
+    initTranslation();
     std::string serverDb = "ate25400.db";
     std::string localDb = "ate25400-local.db";
     DemoOptions options;
@@ -48,7 +51,7 @@ int runDemoData(const std::vector<std::string> &args)
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &name = args[i];
         if (name == "--help" || name == "-h") {
-            std::cout << kUsage;
+            std::cout << tr(kUsage);
             return 0;
         }
         if (name == "--version") {
@@ -57,11 +60,11 @@ int runDemoData(const std::vector<std::string> &args)
         }
         if (name != "--server-db" && name != "--local-db" && name != "--start" && name != "--days"
             && name != "--seed") {
-            std::cerr << "Opção desconhecida: " << name << ".\n\n" << kUsage;
+            std::cerr << tr("Opção desconhecida: %1.", {name}) << "\n\n" << tr(kUsage);
             return 2;
         }
         if (i + 1 >= args.size()) {
-            std::cerr << "Falta o valor de " << name << ".\n\n" << kUsage;
+            std::cerr << tr("Falta o valor de %1.", {name}) << "\n\n" << tr(kUsage);
             return 2;
         }
         const std::string &value = args[++i];
@@ -80,11 +83,12 @@ int runDemoData(const std::vector<std::string> &args)
         } else if (name == "--seed") {
             ok = toNumber(value, options.seed);
         } else {
-            std::cerr << "Opção desconhecida: " << name << ".\n\n" << kUsage;
+            std::cerr << tr("Opção desconhecida: %1.", {name}) << "\n\n" << tr(kUsage);
             return 2;
         }
         if (!ok) {
-            std::cerr << "Valor inválido para " << name << ": \"" << value << "\".\n\n" << kUsage;
+            std::cerr << tr("Valor inválido para %1: \"%2\".", {name, value}) << "\n\n"
+                      << tr(kUsage);
             return 2;
         }
     }
@@ -115,12 +119,18 @@ int runDemoData(const std::vector<std::string> &args)
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::cout << "dados de demonstração: " << summary->branches << " filiais, " << summary->airlines
-              << " companhias, " << summary->flightPlans << " planos de vôo, " << summary->forecasts
-              << " previsões, " << summary->services << " serviços; de "
-              << formatSqlDateTime(options.firstDay).substr(0, 10) << " por " << options.days
-              << " dias, semente " << options.seed << " (" << seconds << " s)\n"
-              << "servidor: " << (dbTarget.dialect == Dialect::SQLite ? serverDb : "PostgreSQL")
+    std::ostringstream took;
+    took << seconds;
+    std::cout << tr("dados de demonstração: %1 filiais, %2 companhias, %3 planos de vôo, %4 "
+                    "previsões, %5 serviços; de %6 por %7 dias, semente %8 (%9 s)",
+                    {std::to_string(summary->branches), std::to_string(summary->airlines),
+                     std::to_string(summary->flightPlans), std::to_string(summary->forecasts),
+                     std::to_string(summary->services),
+                     formatSqlDateTime(options.firstDay).substr(0, 10),
+                     std::to_string(options.days), std::to_string(options.seed), took.str()})
+              << "\n"
+              << tr("servidor: %1",
+                    {dbTarget.dialect == Dialect::SQLite ? serverDb : std::string("PostgreSQL")})
               << "\n";
     if (localDb != "-")
         std::cout << "local: " << localDb << "\n";

@@ -1,5 +1,7 @@
 #include "server/server_config.h"
 
+#include "server/translation.h"
+
 #include <algorithm>
 #include <charconv>
 #include <fstream>
@@ -8,7 +10,7 @@
 namespace appserver {
 namespace {
 
-const char *const kUsage =
+const char *const kUsage = N_(
     "Uso: ate-appserver [opções]\n"
     "  --address ENDEREÇO      endereço de escuta (padrão 127.0.0.1)\n"
     "  --port PORTA            porta (padrão 50051; 0 escolhe uma livre)\n"
@@ -36,7 +38,7 @@ const char *const kUsage =
     "  --init-schema           cria ou atualiza o esquema do banco (cria o arquivo SQLite se\n"
     "                          não existir) e termina; sem ela o banco só é lido\n"
     "  --version               mostra a versão\n"
-    "  --help                  mostra esta ajuda\n";
+    "  --help                  mostra esta ajuda\n");
 
 std::string trim(std::string_view text)
 {
@@ -52,8 +54,8 @@ Result<int> toInt(const std::string &name, const std::string &value, int min, in
     int number = 0;
     const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
     if (ec != std::errc() || end != value.data() + value.size() || number < min || number > max) {
-        return Error{"Valor inválido para " + name + ": \"" + value + "\" (de "
-                         + std::to_string(min) + " a " + std::to_string(max) + ").",
+        return Error{tr("Valor inválido para %1: \"%2\" (de %3 a %4).",
+                        {name, value, std::to_string(min), std::to_string(max)}),
                      {}};
     }
     return number;
@@ -81,7 +83,7 @@ Status apply(ServerConfig &config, const std::string &name, const std::string &v
         config.server.port = *port;
     } else if (name == "port-file") {
         if (trim(value).empty())
-            return Error{"O arquivo da porta (--port-file) não pode ser vazio.", {}};
+            return Error{tr("O arquivo da porta (--port-file) não pode ser vazio."), {}};
         config.portFile = value;
     } else if (name == "database") {
         const int busy = config.database.busyTimeoutMs;
@@ -106,7 +108,7 @@ Status apply(ServerConfig &config, const std::string &name, const std::string &v
         else if (value == "all")
             config.logCalls = CallLogLevel::All;
         else
-            return Error{"Valor inválido para log-calls: \"" + value + "\" (off, errors ou all).",
+            return Error{tr("Valor inválido para log-calls: \"%1\" (off, errors ou all).", {value}),
                          {}};
     } else if (name == "log-file") {
         config.logFile = value;
@@ -142,18 +144,18 @@ Status apply(ServerConfig &config, const std::string &name, const std::string &v
     } else if (name == "token") {
         // An empty token would switch the check off without a word.
         if (trim(value).empty())
-            return Error{"O token de acesso (--token) não pode ser vazio.", {}};
+            return Error{tr("O token de acesso (--token) não pode ser vazio."), {}};
         config.token = value;
     } else if (name == "token-file") {
         std::ifstream in(value);
         std::string line;
         if (!in || !std::getline(in, line))
-            return Error{"Não foi possível ler o token de " + value + ".", {}};
+            return Error{tr("Não foi possível ler o token de %1.", {value}), {}};
         config.token = trim(line);
         if (config.token.empty())
-            return Error{"A primeira linha de " + value + " não tem token de acesso.", {}};
+            return Error{tr("A primeira linha de %1 não tem token de acesso.", {value}), {}};
     } else {
-        return Error{"Opção desconhecida: " + name + ".", {}};
+        return Error{tr("Opção desconhecida: %1.", {name}), {}};
     }
     return success();
 }
@@ -162,7 +164,7 @@ Result<std::vector<std::pair<std::string, std::string>>> readConfigFile(const st
 {
     std::ifstream in(path);
     if (!in)
-        return Error{"Não foi possível abrir o arquivo de configuração " + path + ".", {}};
+        return Error{tr("Não foi possível abrir o arquivo de configuração %1.", {path}), {}};
     std::vector<std::pair<std::string, std::string>> entries;
     std::string line;
     int number = 0;
@@ -174,7 +176,7 @@ Result<std::vector<std::pair<std::string, std::string>>> readConfigFile(const st
         const auto equals = text.find('=');
         if (equals == std::string::npos) {
             return Error{
-                path + ", linha " + std::to_string(number) + ": esperado \"nome = valor\".", {}};
+                tr("%1, linha %2: esperado \"nome = valor\".", {path, std::to_string(number)}), {}};
         }
         entries.emplace_back(trim(text.substr(0, equals)), trim(text.substr(equals + 1)));
     }
@@ -185,7 +187,7 @@ Result<std::vector<std::pair<std::string, std::string>>> readConfigFile(const st
 
 std::string serverUsage()
 {
-    return kUsage;
+    return tr(kUsage);
 }
 
 std::string serverVersion()
@@ -221,7 +223,7 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
             continue;
         }
         if (!arg.starts_with("--"))
-            return Error{"Argumento inesperado: " + arg + ".", {}};
+            return Error{tr("Argumento inesperado: %1.", {arg}), {}};
         std::string name = arg.substr(2);
         std::string value;
         const auto equals = name.find('=');
@@ -232,10 +234,10 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
         // Checked before a value is taken: a mistyped flag is named as such,
         // not reported as a flag missing its value.
         if (!takesValue(name))
-            return Error{"Opção desconhecida: --" + name + ".", {}};
+            return Error{tr("Opção desconhecida: %1.", {"--" + name}), {}};
         if (equals == std::string::npos) {
             if (i + 1 >= args.size())
-                return Error{"Falta o valor de --" + name + ".", {}};
+                return Error{tr("Falta o valor de %1.", {"--" + name}), {}};
             value = args[++i];
         }
         if (name == "config")
@@ -257,15 +259,16 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
             return applied.error();
     }
     if (config.server.tlsCertFile.empty() != config.server.tlsKeyFile.empty())
-        return Error{"TLS exige --tls-cert e --tls-key juntos.", {}};
+        return Error{tr("TLS exige --tls-cert e --tls-key juntos."), {}};
     const bool secured = !config.server.tlsCertFile.empty() && !config.token.empty();
     if (!config.initSchema && !secured && !isLoopbackAddress(config.server.address)
         && !config.allowInsecure) {
-        return Error{"Escutar em " + config.server.address
-                         + " (fora da máquina local) exige TLS (--tls-cert e --tls-key) e um token "
-                           "(--token ou --token-file); para aceitar assim mesmo, use "
-                           "--allow-insecure.",
-                     {}};
+        return Error{
+            tr("Escutar em %1 (fora da máquina local) exige TLS (--tls-cert e --tls-key) e "
+               "um token (--token ou --token-file); para aceitar assim mesmo, use "
+               "--allow-insecure.",
+               {config.server.address}),
+            {}};
     }
     return config;
 }

@@ -1,5 +1,7 @@
 #include "server/server_main.h"
 
+#include "server/translation.h"
+
 #include "server/call_handler.h"
 #include "server/grpc_server.h"
 #include "server/rdm_pos_fdi_plav.h"
@@ -97,6 +99,7 @@ int runServer(const std::vector<std::string> &args)
     sigaddset(&signals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
+    initTranslation();
     Result<ServerConfig> config = parseServerConfig(args);
     if (!config) {
         std::cerr << config.error().message << "\n\n" << serverUsage();
