@@ -59,6 +59,22 @@ std::unique_ptr<platform::ClientDataSet> rows(const QList<QVariantList> &values)
     return set;
 }
 
+host::TParams params();
+
+// The grouped report of that many services, so many to a flight.
+std::unique_ptr<QTextDocument> servicesReport(int services, int perFlight)
+{
+    const host::ReportDefinition report =
+        host::parseReports(QString::fromUtf8(GroupedReport), QStringLiteral("teste")).first();
+    QList<QVariantList> values;
+    for (int i = 0; i < services; ++i)
+        values.append({QStringLiteral("%1").arg(1000 + i / perFlight), "Guarulhos",
+                       QStringLiteral("Serviço %1").arg(i), 1.0, 2.0, "R$ "});
+    const auto set = rows(values);
+    const host::TParams filled = params();
+    return host::buildReportDocument(report, *set, &filled);
+}
+
 host::TParams params()
 {
     host::TParams list;
@@ -190,16 +206,7 @@ void ReportDocumentTest::everyPageHasTheHeadingAndItsNumber()
 {
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     QVERIFY2(!pdftotext.isEmpty(), "pdftotext (poppler-utils) is needed");
-    const host::ReportDefinition report =
-        host::parseReports(QString::fromUtf8(GroupedReport), QStringLiteral("teste")).first();
-    QList<QVariantList> values;
-    for (int i = 0; i < 150; ++i)
-        values.append({QStringLiteral("%1").arg(1000 + i / 50), "Guarulhos",
-                       QStringLiteral("Serviço %1").arg(i), 1.0, 2.0, "R$ "});
-    const auto set = rows(values);
-    const host::TParams filled = params();
-    const std::unique_ptr<QTextDocument> document =
-        host::buildReportDocument(report, *set, &filled);
+    const std::unique_ptr<QTextDocument> document = servicesReport(150, 50);
 
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
@@ -232,16 +239,7 @@ void ReportDocumentTest::everyPageHasTheHeadingAndItsNumber()
 // as a strip of toolbar with the page at a few percent.
 void ReportDocumentTest::previewShowsThePagesThePdfHas()
 {
-    const host::ReportDefinition report =
-        host::parseReports(QString::fromUtf8(GroupedReport), QStringLiteral("teste")).first();
-    QList<QVariantList> values;
-    for (int i = 0; i < 400; ++i)
-        values.append({QStringLiteral("%1").arg(1000 + i / 7), "Guarulhos",
-                       QStringLiteral("Serviço %1").arg(i), 1.0, 2.0, "R$ "});
-    const auto set = rows(values);
-    const host::TParams filled = params();
-    const std::unique_ptr<QTextDocument> document =
-        host::buildReportDocument(report, *set, &filled);
+    const std::unique_ptr<QTextDocument> document = servicesReport(400, 7);
 
     QTemporaryDir dir;
     const int pdfPages = host::exportReportPdf(*document, dir.filePath(QStringLiteral("r.pdf")));
