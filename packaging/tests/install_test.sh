@@ -86,6 +86,9 @@ mkdir -p "$data"
   >"$scratch/demodata.log" 2>&1 || { cat "$scratch/demodata.log" >&2; fail "ate-demodata"; }
 printf 'installed-test-token\n' >"$data/token"
 "$root/usr/bin/ate-appserver" --version | grep -q '^ate-appserver ' || fail "ate-appserver --version"
+# Its English messages come with the package.
+LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 "$root/usr/bin/ate-appserver" --help \
+  | grep -q '^Usage: ate-appserver' || fail "the installed server's English help"
 
 "$root/usr/bin/ate-appserver" --address 127.0.0.1 --port 0 --port-file "$data/port" \
   --database "$data/ate25400.db" --token-file "$data/token" 2>"$scratch/server.log" &
