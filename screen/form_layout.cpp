@@ -244,8 +244,9 @@ void TfrmPosFecDiaPlaVoo::buildPositionPanels()
     dbgServPlano->addColumn(QStringLiteral("QTCORTSERVSP"), ScreenText::tr("Qtde Cort."), 65,
                             Right);
     dbgServPlano->addColumn(QStringLiteral("QTSERVFIXSP"), ScreenText::tr("Qtde Fixa"), 65, Right);
-    // Bound to the airline's nationality flag until the first move in the
-    // flight plans picks the price in reais or in dollars.
+    // Designed on the airline's nationality flag; as soon as services are
+    // shown, their airline's nationality picks the price in reais or in
+    // dollars instead.
     dbgServPlano->addColumn(QStringLiteral("IDNACCIA"), ScreenText::tr("Preço"), 65, Right);
 
     // The flight plans and forecast keep their height; the services take
