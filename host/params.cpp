@@ -56,13 +56,6 @@ void TParam::setAsInteger(qint64 value)
     m_value = value;
 }
 
-void TParam::setAsFloat(double value)
-{
-    if (m_type == DataType::Unknown)
-        m_type = DataType::Float;
-    m_value = value;
-}
-
 QString TParam::asString() const
 {
     if (m_value.isNull())

@@ -34,7 +34,6 @@ public:
     void setAsDate(QDate date);
     void setAsDateTime(const QDateTime &dateTime);
     void setAsInteger(qint64 value);
-    void setAsFloat(double value);
 
     QString asString() const;
     QDateTime asDateTime() const; // the zero date-time when null

@@ -35,7 +35,6 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
-    bool hasMarkColumn() const { return m_markColumn; }
     bool isMarked(int row) const;
     void setMarked(int row, bool marked);
     void toggle(int row);

@@ -69,7 +69,6 @@ public:
     QString cellText(int row, int column) const;
     int rowCount() const;
 
-    QAction *copyAction() const { return m_copy; }
     QAction *exportAction() const { return m_export; }
     void copySelection();
     // Asks for a file and writes the grid there; a failure throws

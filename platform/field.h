@@ -61,7 +61,6 @@ public:
     // Replaces the field's text: the handler gets the text empty and fills
     // it; displayText says whether the display or the edit text is asked for.
     void setOnGetText(GetTextHandler handler) { m_onGetText = std::move(handler); }
-    bool hasOnGetText() const { return bool(m_onGetText); }
 
     // Active row.
     bool isNull() const;

@@ -38,8 +38,6 @@ public:
     void setOnExit(QWidget *widget, Handler handler);
 
     // The control of the form that has (or last had) the focus.
-    QWidget *currentControl() const { return m_current; }
-    bool isDispatching() const { return m_dispatching; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

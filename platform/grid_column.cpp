@@ -45,10 +45,4 @@ void GridColumn::setWidth(int width)
     emit m_model->columnWidthChanged(m_index, width);
 }
 
-void GridColumn::setTitleAlignment(Qt::Alignment alignment)
-{
-    m_titleAlignment = alignment;
-    m_model->columnTitleChanged(*this);
-}
-
 } // namespace platform

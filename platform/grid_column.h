@@ -30,7 +30,6 @@ public:
     int width() const { return m_width; }
     void setWidth(int width);
     Qt::Alignment titleAlignment() const { return m_titleAlignment; }
-    void setTitleAlignment(Qt::Alignment alignment);
     // Shown as the title's tooltip (rich text allowed): what the column's
     // codes and colours mean.
     const QString &hint() const { return m_hint; }

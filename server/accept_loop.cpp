@@ -185,7 +185,6 @@ void AcceptLoop::acceptOne(grpc::Server *server)
     }
     if (refuse || connectionsHeld() >= m_maxConnections) {
         ::close(fd);
-        ++m_refused;
         ++m_refusalsSinceLine;
         const auto now = std::chrono::steady_clock::now();
         if (now - m_lastRefusalLine >= std::chrono::seconds(10)) {

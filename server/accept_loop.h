@@ -43,7 +43,6 @@ public:
     std::string peerOf(const std::string &grpcPeer) const;
 
     // Connections closed at once because the cap was reached.
-    int refusedConnections() const { return m_refused.load(); }
 
     // Open-file limit minus a reserve for the database, the log and gRPC.
     static int defaultMaxConnections();
@@ -61,7 +60,6 @@ private:
     int m_port = 0;
     int m_maxConnections = 0;
     std::thread m_thread;
-    std::atomic<int> m_refused{0};
     std::chrono::steady_clock::time_point m_lastRefusalLine{};
     int m_refusalsSinceLine = 0;
 

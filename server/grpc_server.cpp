@@ -266,7 +266,6 @@ public:
     bool acceptFailed = false;
     bool quitting = false;
     std::thread supervisor;
-    std::atomic<int> restarts{0};
 
     std::string address(int listenPort) const
     {
@@ -350,7 +349,6 @@ public:
                 lock.lock();
                 if (next) {
                     listener = std::move(*next);
-                    ++restarts;
                     log->info("listening again on " + address(port));
                     break;
                 }
@@ -424,11 +422,6 @@ int GrpcServer::workerCount() const
 {
     std::lock_guard lock(m_impl->mutex);
     return m_impl->listener ? static_cast<int>(m_impl->listener->workers.size()) : 0;
-}
-
-int GrpcServer::listenerRestarts() const
-{
-    return m_impl->restarts.load();
 }
 
 void GrpcServer::shutdown(std::chrono::milliseconds grace)

@@ -39,7 +39,6 @@ public:
     int port() const;
     int workerCount() const;
     // How often a listener that died (accept failing) was replaced.
-    int listenerRestarts() const;
 
     // Stops accepting calls, lets running ones finish for up to `grace`,
     // then ends the workers. Safe to call more than once.

@@ -23,30 +23,6 @@ int PacketBuilder::addField(std::string_view name, pb::FieldType type, std::uint
     return static_cast<int>(m_types.size()) - 1;
 }
 
-void PacketBuilder::reserveRows(std::size_t rows)
-{
-    for (std::size_t i = 0; i < m_columns.size(); ++i) {
-        pb::Column *c = m_columns[i];
-        switch (m_types[i]) {
-        case pb::FIELD_TYPE_STRING:
-        case pb::FIELD_TYPE_FIXED_STRING:
-            c->mutable_text_lengths()->Reserve(static_cast<int>(rows));
-            break;
-        case pb::FIELD_TYPE_FLOAT:
-            c->mutable_numbers()->Reserve(static_cast<int>(rows));
-            break;
-        case pb::FIELD_TYPE_DATE_TIME:
-            c->mutable_date_times()->Reserve(static_cast<int>(rows));
-            break;
-        case pb::FIELD_TYPE_INTEGER:
-            c->mutable_integers()->Reserve(static_cast<int>(rows));
-            break;
-        default:
-            break;
-        }
-    }
-}
-
 void PacketBuilder::appendText(int column, std::string_view value)
 {
     m_texts[column]->append(value.data(), value.size());

@@ -22,8 +22,6 @@ public:
     int fieldCount() const { return static_cast<int>(m_types.size()); }
     pb::FieldType fieldType(int column) const { return m_types[column]; }
 
-    void reserveRows(std::size_t rows);
-
     void appendText(int column, std::string_view value);
     void appendNumber(int column, double value);
     void appendDateTime(int column, std::int64_t msecs);

@@ -21,7 +21,6 @@ public:
     ~TPrintDialog() override;
 
     QPrinter *printer();
-    bool hasPrinter() const { return bool(m_printer); }
 
     // Shows the print dialog; true when the user chose to print.
     bool execute(QWidget *parent);

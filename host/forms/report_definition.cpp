@@ -297,11 +297,6 @@ QString findReportFile(const QString &folder, const QString &code)
     return {};
 }
 
-QString newReportFilePath(const QString &folder, const QString &code)
-{
-    return QDir(folder).filePath(code + QStringLiteral(".rel"));
-}
-
 QList<ReportDefinition> readReportFile(const QString &path)
 {
     QFile file(path);

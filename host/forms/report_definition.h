@@ -108,8 +108,6 @@ QString reportsText(const QList<ReportDefinition> &reports);
 // The file of a report code in a folder, found without regard to case;
 // empty when there is none.
 QString findReportFile(const QString &folder, const QString &code);
-// The path a new file of that code gets.
-QString newReportFilePath(const QString &folder, const QString &code);
 
 // Throw platform::Error with the reason.
 QList<ReportDefinition> readReportFile(const QString &path);

@@ -171,11 +171,6 @@ QString TReportDesignerDialog::reportFolder() const
     return m_folder.isEmpty() ? defaultReportFolder() : m_folder;
 }
 
-bool TReportDesignerDialog::hasReportFile() const
-{
-    return !findReportFile(reportFolder(), m_code).isEmpty();
-}
-
 QStringList TReportDesignerDialog::reportNames() const
 {
     const QString path = findReportFile(reportFolder(), m_code);

@@ -67,11 +67,9 @@ public:
     void setReportFolder(const QString &folder) { m_folder = folder; }
     QString reportFolder() const;
     void setReportCode(const QString &code) { m_code = code; }
-    QString reportCode() const { return m_code; }
     // The table holding "Arq_Rel_Err", "NovoCaption" and "NovoPrompt".
     void setMessages(const TMessages *messages) { m_messages = messages; }
 
-    bool hasReportFile() const;
     // The titles of the code's reports; empty when it has no file. Throws
     // platform::Error for a file that cannot be read or is malformed.
     QStringList reportNames() const;

@@ -100,7 +100,6 @@ public:
     void setDeadline(int msecs) { m_options.deadlineMs = msecs; }
     int deadline() const { return m_options.deadlineMs; }
     void setTlsEnabled(bool on) { m_options.tls = on; }
-    void setTlsRootCertificates(const QByteArray &pem) { m_options.tlsRootCertificates = pem; }
     // Reads the PEM file now; throws platform::Error when it cannot.
     void setTlsRootCertificateFile(const QString &path);
     void setBearerToken(const QString &token) { m_options.bearerToken = token; }
