@@ -9,10 +9,11 @@
 #include "host/net/net_connection.h"
 #include "host/pesquisa_lista.h"
 #include "platform/abort.h"
-#include "screen/frm_pos_fec_dia_pla_voo.h"
-#include "screen/mask_edit.h"
+#include "screen/cli_ate25400.h"
+#include "screen/closing_position.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 namespace Cli_ate25401 {
 namespace {
@@ -154,15 +155,14 @@ void TfrmFiltroCia::rbtListaClick(QObject *)
 
 void TfrmFiltroCia::btnCiaClick(QObject *)
 {
-    Cli_ate25400::TfrmPosFecDiaPlaVoo &form = openScreen();
+    Cli_ate25400::ClosingPosition &screen = openScreen();
     // Every press starts from the remembered list.
     Cli_ate25400::stLista = ListaFiltro.stCias;
     {
         host::BusyIndicator busy(host::mainWindow(), host::BusyReading);
-        cdsCia->loadPacket(
-            host::CheckResultServ(form.netPosFDiPlav->appServer().invoke(
-                                      QStringLiteral("GetCia"), {form.medCdFilial->text()}),
-                                  true, 0));
+        cdsCia->loadPacket(host::CheckResultServ(
+            screen.connection().appServer().invoke(QStringLiteral("GetCia"), {screen.branch()}),
+            true, 0));
     }
     host::PesquisaLista(dtsCia, QStringLiteral("CDCIA"),
                         msg("Companhia") + QLatin1Char('|') + msg("CIA_NC"), false,
@@ -193,10 +193,10 @@ void TfrmFiltroCia::FormClose(QObject *sender, host::CloseAction &action)
     host::TfrmFiltroPadrao::FormClose(sender, action);
     if (rbtLista->isChecked())
         ListaFiltro.stCias = Cli_ate25400::stLista;
-    if (Cli_ate25400::TfrmPosFecDiaPlaVoo *form = Cli_ate25400::frmPosFecDiaPlaVoo) {
+    if (Cli_ate25400::ClosingPosition *screen = Cli_ate25400::closingPosition()) {
         // Switching a running timer on again would restart its period.
-        if (!form->timAtualizacaoPv->isActive())
-            form->timAtualizacaoPv->start();
+        if (!screen->refreshTimer().isActive())
+            screen->refreshTimer().start();
     }
     action = host::CloseAction::Hide;
 }

@@ -12,7 +12,7 @@
 #include <QString>
 
 namespace Cli_ate25400 {
-class TfrmPosFecDiaPlaVoo;
+class ClosingPosition;
 }
 
 namespace Cli_ate25401 {
@@ -65,6 +65,6 @@ private:
 
 // The closing position screen the dialog works on; throws platform::Error
 // with a message for the user when it is not open.
-Cli_ate25400::TfrmPosFecDiaPlaVoo &openScreen();
+Cli_ate25400::ClosingPosition &openScreen();
 
 } // namespace Cli_ate25401

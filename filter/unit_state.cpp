@@ -6,7 +6,7 @@
 #include "host/forms/create_form.h"
 #include "platform/abort.h"
 #include "platform/screen.h"
-#include "screen/frm_pos_fec_dia_pla_voo.h"
+#include "screen/closing_position.h"
 
 #include <QCoreApplication>
 
@@ -20,14 +20,15 @@ void finalization() { }
 
 // The dialog reads the screen's branch, date and connection and reloads its
 // record sets: without the screen there is nothing to filter.
-Cli_ate25400::TfrmPosFecDiaPlaVoo &openScreen()
+Cli_ate25400::ClosingPosition &openScreen()
 {
-    if (!Cli_ate25400::frmPosFecDiaPlaVoo) {
+    Cli_ate25400::ClosingPosition *screen = Cli_ate25400::closingPosition();
+    if (!screen) {
         throw platform::Error(QCoreApplication::translate(
             "TfrmFiltroCia",
             "A tela de posição do fechamento diário do plano de vôo não está aberta."));
     }
-    return *Cli_ate25400::frmPosFecDiaPlaVoo;
+    return *screen;
 }
 
 void criaFiltroCia()

@@ -9,6 +9,7 @@
 #include "report/cli_ate25402.h"
 #include "report/frm_rel_pos_fec_dia_pv.h"
 #include "screen/cli_ate25400.h"
+#include "screen/closing_position.h"
 #include "screen/frm_pos_fec_dia_pla_voo.h"
 
 #include <QMdiSubWindow>
@@ -63,16 +64,32 @@ template<UnitLife &life, void (*work)()> void unitFinalization()
     });
 }
 
-// The package's own unit: its language before any form can exist; at the
-// end its forms, then its language.
+// The screen opens the filter dialog and the report form, and reads the
+// dialog's remembered airline list, through what the package gives it.
+Cli_ate25400::OpenedForms screensForms()
+{
+    Cli_ate25400::OpenedForms forms;
+    forms.filterDialog = Cli_ate25401::criaFiltroCia;
+    forms.reportForm = Cli_ate25402::CriaRelPosFecDiaPV;
+    forms.rememberedAirlines = []() -> const QString * {
+        return Cli_ate25401::frmFiltroCia ? &Cli_ate25401::frmFiltroCia->ListaFiltro.stCias
+                                          : nullptr;
+    };
+    return forms;
+}
+
+// The package's own unit: its language and its forms' links before any
+// form can exist; at the end its forms, then its language.
 void packageStart()
 {
     LanguageModule::install();
+    Cli_ate25400::setOpenedForms(screensForms());
 }
 
 void packageEnd()
 {
     releaseForms();
+    Cli_ate25400::setOpenedForms({});
     LanguageModule::remove();
 }
 

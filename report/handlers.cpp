@@ -10,8 +10,7 @@
 #include "platform/abort.h"
 #include "platform/client_data_set.h"
 #include "platform/focus_router.h"
-#include "screen/frm_pos_fec_dia_pla_voo.h"
-#include "screen/mask_edit.h"
+#include "screen/closing_position.h"
 #include "screen/message_table.h"
 #include "screen/service_situation.h"
 
@@ -31,13 +30,14 @@ namespace {
 // connection from. The form is opened from that screen; should it have
 // gone meanwhile, the user is told instead of the form reaching a freed
 // object.
-Cli_ate25400::TfrmPosFecDiaPlaVoo &closingScreen()
+Cli_ate25400::ClosingPosition &closingScreen()
 {
-    if (!Cli_ate25400::frmPosFecDiaPlaVoo) {
+    Cli_ate25400::ClosingPosition *screen = Cli_ate25400::closingPosition();
+    if (!screen) {
         throw platform::Error(QStringLiteral(
             "A tela de posição do fechamento diário do plano de vôo não está aberta."));
     }
-    return *Cli_ate25400::frmPosFecDiaPlaVoo;
+    return *screen;
 }
 
 } // namespace
@@ -100,7 +100,7 @@ QString TfrmRelPosFecDiaPV::msg(const char *key) const
 void TfrmRelPosFecDiaPV::FormCreate(QObject *sender)
 {
     host::TfrmDadosGerRel::FormCreate(sender);
-    depVoo->SetDate(closingScreen().depVoo->GetDate());
+    depVoo->SetDate(closingScreen().flightDate());
 }
 
 void TfrmRelPosFecDiaPV::FormActivate(QObject *sender)
@@ -160,7 +160,7 @@ void TfrmRelPosFecDiaPV::btpCiaClick(QObject *)
         // Hidden on every way out, before the picker shows.
         host::BusyIndicator busy(host::mainWindow(), host::BusyReading);
         cdsCompanhia->loadPacket(
-            host::CheckResultServ(closingScreen().netPosFDiPlav->appServer().invoke(
+            host::CheckResultServ(closingScreen().connection().appServer().invoke(
                                       QStringLiteral("GetCompanhia"), {depVoo->GetDate()}),
                                   true, 0));
     }
@@ -209,7 +209,7 @@ void TfrmRelPosFecDiaPV::rpddPadraoBeforeGetQueryParams(host::TParams &params, b
         return host::ExistParam(params, name) ? &params.paramByName(name) : nullptr;
     };
     if (host::TParam *branch = param(QStringLiteral("CDFILIAL")))
-        branch->setAsString(closingScreen().medCdFilial->text());
+        branch->setAsString(closingScreen().branch());
     if (host::TParam *date = param(QStringLiteral("DTHRPLAVOOPV")))
         date->setAsDate(depVoo->GetDate());
     if (host::TParam *airlines = param(QStringLiteral("CDCIA")))

@@ -3,8 +3,6 @@
 
 #include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "filter/cli_ate25401.h"
-
 namespace Cli_ate25400 {
 
 // The dialog switches the timer on again when it closes, confirmed or not;
@@ -14,7 +12,8 @@ void TfrmPosFecDiaPlaVoo::sbtFiltrarClick(QObject *)
 {
     timAtualizacaoPv->stop();
     Vd_DataVoo(true);
-    Cli_ate25401::criaFiltroCia();
+    if (openedForms().filterDialog)
+        openedForms().filterDialog();
 }
 
 } // namespace Cli_ate25400

@@ -7,9 +7,9 @@
 #include "host/application.h"
 #include "host/busy_indicator.h"
 #include "host/functions.h"
+#include "host/mask_edit.h"
 #include "platform/abort.h"
 #include "platform/field.h"
-#include "screen/mask_edit.h"
 
 #include <QMainWindow>
 

@@ -6,7 +6,7 @@
 
 #include "host/forms/design_font.h"
 #include "host/forms/toolbar.h"
-#include "screen/mask_edit.h"
+#include "host/mask_edit.h"
 #include "screen/message_table.h"
 #include "screen/screen_text.h"
 #include "screen/status_colors.h"
@@ -124,7 +124,7 @@ void TfrmPosFecDiaPlaVoo::buildFilterPanel()
     lblFilial = makeLabel(panFiltro, "lblFilial", ScreenText::tr("Filial"), {6, 8, 27, 13});
     lblFilial->adjustSize(); // sized by its caption, as designed
 
-    medCdFilial = new MaskEdit(panFiltro);
+    medCdFilial = new host::MaskEdit(panFiltro);
     medCdFilial->setObjectName(QStringLiteral("medCdFilial"));
     medCdFilial->setGeometry(105, 5, 40, 21);
     // Up to four letters or digits, upper case, blanks shown as spaces; the

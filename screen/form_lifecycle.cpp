@@ -6,11 +6,11 @@
 #include "host/application.h"
 #include "host/busy_indicator.h"
 #include "host/host_context.h"
+#include "host/mask_edit.h"
 #include "host/net/net_connection.h"
 #include "platform/abort.h"
 #include "platform/focus_router.h"
 #include "platform/screen.h"
-#include "screen/mask_edit.h"
 
 #include <QMainWindow>
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "screen/cli_ate25400.h"
+#include "screen/closing_position.h"
 
 #include "host/btn_pesquisa.h"
 #include "host/date_edit_plus.h"
@@ -27,13 +28,12 @@ class FocusRouter;
 } // namespace platform
 
 namespace host {
+class MaskEdit;
 class TADOIBQuery;
 class TNetConnection;
 } // namespace host
 
 namespace Cli_ate25400 {
-
-class MaskEdit;
 
 // The closing position screen: for one branch and one flight-plan date, the
 // flight plans of the day, the passenger forecast of the selected flight per
@@ -41,7 +41,8 @@ class MaskEdit;
 //
 // Components carry the names the other forms of the package use to reach
 // them through frmPosFecDiaPlaVoo; each is also its widget's objectName.
-class CLI_ATE25400_EXPORT TfrmPosFecDiaPlaVoo : public host::TfrmPadraoSimples
+class CLI_ATE25400_EXPORT TfrmPosFecDiaPlaVoo : public host::TfrmPadraoSimples,
+                                                public ClosingPosition
 {
     Q_OBJECT
 
@@ -76,23 +77,17 @@ public:
     void timAtualizacaoPvTimer(QObject *sender);
     void FormKeyDown(QObject *sender, int &key, Qt::KeyboardModifiers shift) override;
 
-    // GetPlanoVoo's first two arguments, the airline list and the
-    // all-airlines flag, each by value or by reference as the caller builds
-    // them.
-    struct AirlineSelection
-    {
-        host::ServerArg list;
-        host::ServerArg flag;
-    };
+    // What the filter dialog and the report form reach (closing_position.cpp).
+    QString branch() const override;
+    QDateTime flightDate() const override;
+    host::TNetConnection &connection() const override;
+    QTimer &refreshTimer() const override;
+
     // An empty list and "T", by value.
     static AirlineSelection allAirlines();
-    // The reading every caller of the screen shares: the flight plans of the
-    // branch and date on display into cdsPlanoVoo, then, withDetails, the
-    // forecast of the current flight into cdsPrevPax and the services of
-    // the current forecast row into cdsServPlano. A failed reply stops it
-    // there (CheckResultServ aborts); the sets loaded before it keep their
-    // new rows.
-    void readPosition(const AirlineSelection &airlines, bool withDetails);
+    // The reading every caller of the screen shares, into cdsPlanoVoo,
+    // cdsPrevPax and cdsServPlano.
+    void readPosition(const AirlineSelection &airlines, bool withDetails) override;
 
     // Master-detail chain.
     void cdsPlanoVooAfterScroll(platform::ClientDataSet &dataSet);
@@ -124,7 +119,7 @@ public:
     // Filter panel.
     QFrame *panFiltro;
     QLabel *lblFilial;
-    MaskEdit *medCdFilial;
+    host::MaskEdit *medCdFilial;
     host::TBtnPesquisa *btnPesqFilial;
     QLineEdit *edtNmFilial;
     QLabel *lblPlaVoo;

@@ -4,12 +4,12 @@
 
 #include "screen/frm_pos_fec_dia_pla_voo.h"
 
+#include "host/mask_edit.h"
 #include "host/net/check_result_serv.h"
 #include "host/net/net_connection.h"
 #include "platform/client_data_set.h"
 #include "platform/field.h"
 #include "platform/grid_column.h"
-#include "screen/mask_edit.h"
 
 namespace Cli_ate25400 {
 namespace {

@@ -2,8 +2,6 @@
 
 #include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "report/cli_ate25402.h"
-
 namespace Cli_ate25400 {
 
 // The refresh timer is left as it is: the screen goes on refreshing while
@@ -12,7 +10,8 @@ namespace Cli_ate25400 {
 void TfrmPosFecDiaPlaVoo::sbtImprimirClick(QObject *)
 {
     depVoo->CheckValidDate();
-    Cli_ate25402::CriaRelPosFecDiaPV();
+    if (openedForms().reportForm)
+        openedForms().reportForm();
 }
 
 } // namespace Cli_ate25400

@@ -6,11 +6,9 @@
 
 #include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "filter/cli_ate25401.h"
-#include "filter/frm_filtro_cia.h"
 #include "host/functions.h"
+#include "host/mask_edit.h"
 #include "platform/data_packet.h"
-#include "screen/mask_edit.h"
 
 namespace Cli_ate25400 {
 
@@ -38,8 +36,9 @@ void TfrmPosFecDiaPlaVoo::sbtVerificarClick(QObject *sender)
         return;
     // The dialog's remembered list once the dialog exists; before it was
     // ever opened, all airlines.
-    if (Cli_ate25401::frmFiltroCia) {
-        stListaCia = Cli_ate25401::frmFiltroCia->ListaFiltro.stCias;
+    const auto &remembered = openedForms().rememberedAirlines;
+    if (const QString *list = remembered ? remembered() : nullptr) {
+        stListaCia = *list;
         if (!host::EmptyString(stListaCia)) {
             readPosition({&stListaCia, QString()}, true);
             return;

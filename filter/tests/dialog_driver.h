@@ -2,8 +2,10 @@
 
 #include "screen/tests/open_screen_test.h"
 
+#include "filter/cli_ate25401.h"
 #include "filter/frm_filtro_cia.h"
 #include "host/tests/modal_driver.h"
+#include "screen/closing_position.h"
 
 #include <QApplication>
 #include <QTest>
@@ -17,6 +19,22 @@ namespace screen_testing {
 class FilterDialogTestBase : public OpenScreenTest
 {
 protected:
+    void linkForms() override
+    {
+        Cli_ate25400::OpenedForms forms;
+        forms.filterDialog = Cli_ate25401::criaFiltroCia;
+        forms.rememberedAirlines = []() -> const QString * {
+            return Cli_ate25401::frmFiltroCia ? &Cli_ate25401::frmFiltroCia->ListaFiltro.stCias
+                                              : nullptr;
+        };
+        Cli_ate25400::setOpenedForms(std::move(forms));
+    }
+    void unlinkForms() override
+    {
+        delete Cli_ate25401::frmFiltroCia;
+        OpenScreenTest::unlinkForms();
+    }
+
     using Steps = std::function<void(Cli_ate25401::TfrmFiltroCia &dialog)>;
 
     // Presses the screen's filter button and runs the steps once the dialog

@@ -51,6 +51,7 @@ void RealServerFilterTest::init()
     local.sqlitePath = m_server.localDatabase();
     host::context().setDatabase(local);
     host::context().setServerPort(m_server.port());
+    linkForms();
     m_form = m_fixture->open();
     QVERIFY(m_form);
 }

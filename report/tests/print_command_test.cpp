@@ -7,7 +7,9 @@
 #include "host/tests/modal_driver.h"
 #include "platform/abort.h"
 #include "platform/screen.h"
+#include "report/cli_ate25402.h"
 #include "report/frm_rel_pos_fec_dia_pv.h"
+#include "screen/closing_position.h"
 #include "screen/tests/open_screen_test.h"
 
 #include <QApplication>
@@ -27,6 +29,14 @@ private slots:
     void printOpensANewModalFormEachTime();
     void invalidDateKeepsTheFormClosed();
     void noFormWithoutTheScreen();
+
+private:
+    void linkForms() override
+    {
+        Cli_ate25400::OpenedForms forms;
+        forms.reportForm = Cli_ate25402::CriaRelPosFecDiaPV;
+        Cli_ate25400::setOpenedForms(std::move(forms));
+    }
 };
 
 // Catches a form reused after its close (its choices kept), a form that is

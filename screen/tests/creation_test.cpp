@@ -6,9 +6,9 @@
 #include "host/busy_indicator.h"
 #include "host/forms/create_form.h"
 #include "host/host_context.h"
+#include "host/mask_edit.h"
 #include "host/net/net_connection.h"
 #include "platform/screen.h"
-#include "screen/mask_edit.h"
 
 #include <QTest>
 

@@ -4,7 +4,7 @@
 #include "screen/tests/open_screen_test.h"
 
 #include "host/busy_indicator.h"
-#include "screen/mask_edit.h"
+#include "host/mask_edit.h"
 
 #include <QApplication>
 #include <QTest>

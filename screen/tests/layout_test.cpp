@@ -6,11 +6,11 @@
 
 #include "host/adoib_query.h"
 #include "host/forms/create_form.h"
+#include "host/mask_edit.h"
 #include "host/net/net_connection.h"
 #include "platform/db_text.h"
 #include "platform/field.h"
 #include "platform/grid_column.h"
-#include "screen/mask_edit.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>

@@ -21,6 +21,7 @@ private slots:
     void init()
     {
         m_fixture = std::make_unique<ScreenFixture>();
+        linkForms();
         m_form = m_fixture->open();
         QVERIFY(m_form);
         // Alive as long as the grids, so that every reload, tick and
@@ -33,11 +34,16 @@ private slots:
     }
     void cleanup()
     {
+        unlinkForms();
         m_form = nullptr;
         m_fixture.reset();
     }
 
 protected:
+    // The forms the screen opens, given and taken back as the package does.
+    virtual void linkForms() { }
+    virtual void unlinkForms() { Cli_ate25400::setOpenedForms({}); }
+
     std::unique_ptr<ScreenFixture> m_fixture;
     Cli_ate25400::TfrmPosFecDiaPlaVoo *m_form = nullptr;
 };

@@ -3,12 +3,12 @@
 
 #include "screen/tests/open_screen_test.h"
 
+#include "host/mask_edit.h"
 #include "platform/client_data_set.h"
 #include "platform/data_link.h"
 #include "platform/db_grid.h"
 #include "platform/field.h"
 #include "platform/grid_model.h"
-#include "screen/mask_edit.h"
 
 #include <QSignalSpy>
 #include <QTest>

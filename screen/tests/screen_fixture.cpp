@@ -1,6 +1,5 @@
 #include "screen/tests/screen_fixture.h"
 
-#include "filter/frm_filtro_cia.h"
 #include "host/application.h"
 #include "host/forms/form_layout_memory.h"
 #include "host/host_context.h"
@@ -289,7 +288,6 @@ ScreenFixture::ScreenFixture()
 
 ScreenFixture::~ScreenFixture()
 {
-    delete Cli_ate25401::frmFiltroCia;
     if (Cli_ate25400::frmPosFecDiaPlaVoo) {
         if (QMdiSubWindow *sub = Cli_ate25400::frmPosFecDiaPlaVoo->subWindow())
             delete sub;

@@ -1,9 +1,9 @@
-#include "screen/mask_edit.h"
+#include "host/mask_edit.h"
 
 #include <QFocusEvent>
 #include <QMouseEvent>
 
-namespace Cli_ate25400 {
+namespace host {
 
 MaskEdit::MaskEdit(QWidget *parent)
     : QLineEdit(parent)
@@ -37,4 +37,4 @@ void MaskEdit::mouseReleaseEvent(QMouseEvent *event)
     keepCursorInText();
 }
 
-} // namespace Cli_ate25400
+} // namespace host

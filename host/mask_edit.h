@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-namespace Cli_ate25400 {
+namespace host {
 
 // A code edit over an input mask. A masked line edit drops blanks anywhere
 // in its text ("A Z " reads "AZ"), so the cursor is never left past the end
@@ -23,4 +23,4 @@ private:
     void keepCursorInText();
 };
 
-} // namespace Cli_ate25400
+} // namespace host
