@@ -7,9 +7,9 @@
 #include "host/application.h"
 #include "host/dialogs.h"
 #include "host/forms/form_layout_memory.h"
-#include "host/forms/report_designer.h"
 #include "host/host_context.h"
 #include "host/net/net_connection.h"
+#include "host/report/report_designer.h"
 #include "platform/abort.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "app/report_pdf_job.h"
 
-#include "host/forms/report_designer.h"
+#include "host/report/report_designer.h"
 #include "platform/abort.h"
 
 #include <QAbstractButton>

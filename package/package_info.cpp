@@ -11,10 +11,10 @@ namespace Pkg_ate25400 {
 namespace {
 
 // The platform's run-time, user-interface, database and print libraries,
-// then the host framework's four.
+// then the host framework's five.
 const char *const kRequiredLibraries[] = {
-    "Qt6Core",      "Qt6Widgets", "Qt6Sql",         "Qt6PrintSupport",
-    "ate_platform", "ate_host",   "ate_host_forms", "ate_host_net",
+    "Qt6Core",  "Qt6Widgets",      "Qt6Sql",         "Qt6PrintSupport", "ate_platform",
+    "ate_host", "ate_host_report", "ate_host_forms", "ate_host_net",
 };
 
 const char *const kMainScreenCaption =

@@ -4,8 +4,8 @@
 
 #include "screen/frm_pos_fec_dia_pla_voo.h"
 
-#include "host/net/net_connection.h"
 #include "host/mask_edit.h"
+#include "host/net/net_connection.h"
 
 namespace Cli_ate25400 {
 namespace {

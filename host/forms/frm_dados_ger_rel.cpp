@@ -1,10 +1,10 @@
 #include "host/forms/frm_dados_ger_rel.h"
 
 #include "host/button_flat.h"
-#include "host/forms/report_definition.h"
-#include "host/forms/report_designer.h"
 #include "host/forms/toolbar.h"
 #include "host/messages.h"
+#include "host/report/report_definition.h"
+#include "host/report/report_designer.h"
 #include "platform/abort.h"
 
 #include <QAction>

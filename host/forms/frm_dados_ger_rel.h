@@ -4,9 +4,9 @@
 // inherited component at once.
 #include "host/button_flat.h"
 #include "host/forms/form_dialog.h"
-#include "host/forms/report_designer.h"
 #include "host/messages.h"
 #include "host/params.h"
+#include "host/report/report_designer.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -3,7 +3,7 @@
 #include "host/application.h"
 #include "host/button_flat.h"
 #include "host/dialogs.h"
-#include "host/forms/format_text.h"
+#include "host/format_text.h"
 #include "host/forms/print_dialogs.h"
 #include "host/forms/toolbar.h"
 #include "host/forms/window_activation.h"

@@ -133,8 +133,9 @@ void PackageUnitsTest::unitTableAndDescription()
     QStringList required;
     for (int i = 0; i < info->requiredCount; ++i)
         required.append(QString::fromLatin1(info->requiredLibraries[i]));
-    QCOMPARE(required, QStringList({"Qt6Core", "Qt6Widgets", "Qt6Sql", "Qt6PrintSupport",
-                                    "ate_platform", "ate_host", "ate_host_forms", "ate_host_net"}));
+    QCOMPARE(required,
+             QStringList({"Qt6Core", "Qt6Widgets", "Qt6Sql", "Qt6PrintSupport", "ate_platform",
+                          "ate_host", "ate_host_report", "ate_host_forms", "ate_host_net"}));
     QCOMPARE(QByteArray(info->mainScreenCode), QByteArray("ATE25400"));
     QVERIFY(info->mainScreenReady);
     QCOMPARE(info->mainScreenReady(), 0);

@@ -3,7 +3,7 @@
 
 #include "screen/tests/screen_fixture.h"
 
-#include "host/forms/report_designer.h"
+#include "host/report/report_designer.h"
 #include "host/tests/modal_driver.h"
 #include "platform/abort.h"
 #include "platform/screen.h"

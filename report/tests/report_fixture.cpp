@@ -1,8 +1,8 @@
 #include "report/tests/report_fixture.h"
 
 #include "host/forms/create_form.h"
-#include "host/forms/report_definition.h"
-#include "host/forms/report_designer.h"
+#include "host/report/report_definition.h"
+#include "host/report/report_designer.h"
 #include "host/tests/fake_dialogs.h"
 
 #include <QApplication>

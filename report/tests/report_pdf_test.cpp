@@ -5,8 +5,8 @@
 #include "report/tests/company_database.h"
 #include "report/tests/report_fixture.h"
 
-#include "host/forms/report_designer.h"
 #include "host/net/tests/test_packet.h"
+#include "host/report/report_designer.h"
 
 #include <QLocale>
 #include <QProcess>

@@ -1,7 +1,7 @@
 #include "host/forms/tests/recording_runner.h"
 
-#include "host/forms/report_definition.h"
 #include "host/params.h"
+#include "host/report/report_definition.h"
 
 #include <QTextDocument>
 

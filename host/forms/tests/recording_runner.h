@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/forms/report_runner.h"
+#include "host/report/report_runner.h"
 
 #include <QStringList>
 #include <QVariantList>

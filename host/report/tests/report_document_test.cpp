@@ -1,10 +1,10 @@
 // Report files with heading, groups and formats, the document they make,
 // and its pages as printed to PDF.
 
-#include "host/forms/report_definition.h"
-#include "host/forms/report_printing.h"
-#include "host/forms/report_runner.h"
 #include "host/params.h"
+#include "host/report/report_definition.h"
+#include "host/report/report_printing.h"
+#include "host/report/report_runner.h"
 #include "platform/abort.h"
 #include "platform/client_data_set.h"
 #include "platform/field.h"

@@ -1,7 +1,7 @@
-#include "host/forms/report_runner.h"
+#include "host/report/report_runner.h"
 
 #include "host/adoib_query.h"
-#include "host/forms/report_definition.h"
+#include "host/report/report_definition.h"
 #include "platform/abort.h"
 #include "platform/client_data_set.h"
 #include "platform/field.h"

@@ -1,4 +1,4 @@
-#include "host/forms/format_text.h"
+#include "host/format_text.h"
 
 namespace host {
 

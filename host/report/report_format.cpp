@@ -1,4 +1,4 @@
-#include "host/forms/report_format.h"
+#include "host/report/report_format.h"
 
 #include "host/params.h"
 #include "platform/abort.h"

@@ -1,4 +1,4 @@
-#include "host/forms/report_printing.h"
+#include "host/report/report_printing.h"
 
 #include "platform/abort.h"
 

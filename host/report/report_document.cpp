@@ -1,10 +1,10 @@
 // The report's document: its tables as report_definition.h describes them.
 
-#include "host/forms/report_runner.h"
+#include "host/report/report_runner.h"
 
-#include "host/forms/report_definition.h"
-#include "host/forms/report_format.h"
-#include "host/forms/report_printing.h"
+#include "host/report/report_definition.h"
+#include "host/report/report_format.h"
+#include "host/report/report_printing.h"
 #include "platform/abort.h"
 #include "platform/client_data_set.h"
 #include "platform/field.h"

@@ -1,13 +1,13 @@
-#include "host/forms/report_designer.h"
+#include "host/report/report_designer.h"
 
 #include "host/application.h"
-#include "host/forms/format_text.h"
-#include "host/forms/report_definition.h"
-#include "host/forms/report_printing.h"
-#include "host/forms/report_runner.h"
+#include "host/format_text.h"
 #include "host/functions.h"
 #include "host/messages.h"
 #include "host/params.h"
+#include "host/report/report_definition.h"
+#include "host/report/report_printing.h"
+#include "host/report/report_runner.h"
 #include "platform/abort.h"
 
 #include <QAction>

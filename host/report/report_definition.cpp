@@ -1,4 +1,4 @@
-#include "host/forms/report_definition.h"
+#include "host/report/report_definition.h"
 
 #include "host/adoib_query.h"
 #include "platform/abort.h"
