@@ -1,6 +1,6 @@
 #pragma once
 
-#include "package/include/ate_package.h"
+#include "host/plugin/ate_package.h"
 
 namespace Pkg_ate25400 {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "host/net/tests/scripted_server.h"
-#include "package/include/ate_package.h"
+#include "host/plugin/ate_package.h"
 
 #include <QLibrary>
 #include <QMainWindow>
