@@ -4,9 +4,9 @@
 // measured in the same run: each round parses a fresh reply (the floor),
 // then converts it as the connection does and loads it (the figure), so
 // both are interleaved and equally warm.
-#include "host/net/tests/test_packet.h"
 #include "host/net/wire_values.h"
 #include "platform/client_data_set.h"
+#include "testing/net/test_packet.h"
 
 #include <QElapsedTimer>
 

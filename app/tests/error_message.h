@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace app_testing {
+namespace app::testing {
 
 // The message of the platform::Error the call throws, empty when it throws
 // none.
@@ -18,4 +18,4 @@ template<typename Call> QString errorMessage(Call &&call)
     return {};
 }
 
-} // namespace app_testing
+} // namespace app::testing

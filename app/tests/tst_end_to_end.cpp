@@ -4,11 +4,11 @@
 #include "app/package_loader.h"
 #include "app/screenshot_job.h"
 #include "host/host_context.h"
-#include "host/net/tests/demo_server.h"
 #include "platform/client_data_set.h"
 #include "platform/db_grid.h"
 #include "platform/field.h"
 #include "platform/grid_column.h"
+#include "testing/server/demo_server.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -3,8 +3,8 @@
 #include "app/main_window.h"
 #include "app/package_loader.h"
 #include "app/translations.h"
-#include "host/net/tests/demo_server.h"
-#include "host/tests/fake_dialogs.h"
+#include "testing/host/fake_dialogs.h"
+#include "testing/server/demo_server.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -104,7 +104,7 @@ void HostOptionsTest::badFlagsAreRefusedWithAReason()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
-    QCOMPARE(app_testing::errorMessage([&] { parseHostOptions(arguments); }), message);
+    QCOMPARE(app::testing::errorMessage([&] { parseHostOptions(arguments); }), message);
 }
 
 // The command line must override the file key by key, leaving the rest.
@@ -176,7 +176,7 @@ void HostOptionsTest::localDatabaseIsOnlyRead()
     const QString missing = dir.filePath("mistyped.db");
     app::applyHostOptions(parseHostOptions({"--local-db", missing}), context);
     QVERIFY(context.database().readOnly);
-    const QString message = app_testing::errorMessage([] { host::localDatabase(); });
+    const QString message = app::testing::errorMessage([] { host::localDatabase(); });
     QVERIFY2(message.startsWith(QStringLiteral("Não foi possível abrir o banco de dados local")),
              qPrintable(message));
     QVERIFY(!QFile::exists(missing));

@@ -58,7 +58,7 @@ void PackageLoaderTest::folderLoadSkipsWhatIsNoPackage()
              QStringLiteral("Posição do Fechamento Diário do Plano de Vôo"));
     QVERIFY(!loader.findScreen("ATE25401"));
 
-    QCOMPARE(app_testing::errorMessage([&] { loader.loadFolder(m_dir.filePath("none")); }),
+    QCOMPARE(app::testing::errorMessage([&] { loader.loadFolder(m_dir.filePath("none")); }),
              "Pasta de pacotes não encontrada: " + m_dir.filePath("none"));
 }
 
@@ -91,7 +91,7 @@ void PackageLoaderTest::samePackageTwiceIsRefused()
 {
     PackageLoader loader;
     loader.load(m_package);
-    QCOMPARE(app_testing::errorMessage([&] { loader.load(m_package); }),
+    QCOMPARE(app::testing::errorMessage([&] { loader.load(m_package); }),
              QStringLiteral("O pacote PKG_ATE25400 já está carregado."));
     QCOMPARE(int(loader.packages().size()), 1);
 }

@@ -6,7 +6,7 @@
 
 #include "host/application.h"
 #include "host/net/net_connection.h"
-#include "host/net/tests/scripted_server.h"
+#include "testing/net/scripted_server.h"
 
 #include <QLabel>
 #include <QLayout>

@@ -1,18 +1,18 @@
 #pragma once
 
-#include "screen/tests/open_screen_test.h"
+#include "testing/screen/open_screen_test.h"
 
 #include "filter/cli_ate25401.h"
 #include "filter/frm_filtro_cia.h"
-#include "host/tests/modal_driver.h"
 #include "screen/closing_position.h"
+#include "testing/host/modal_driver.h"
 
 #include <QApplication>
 #include <QTest>
 
 #include <functional>
 
-namespace screen_testing {
+namespace screen::testing {
 
 // Tests that open the airline filter dialog from an open screen, as the
 // user does, and act on it while it is on screen.
@@ -105,4 +105,4 @@ protected:
     }
 };
 
-} // namespace screen_testing
+} // namespace screen::testing

@@ -11,7 +11,7 @@
 #include <QTableView>
 #include <QTest>
 
-using namespace screen_testing;
+using namespace screen::testing;
 using Cli_ate25401::TfrmFiltroCia;
 using host::testing::Answer;
 using host::testing::ModalDriver;

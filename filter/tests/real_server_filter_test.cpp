@@ -5,12 +5,12 @@
 #include "filter/tests/dialog_driver.h"
 
 #include "host/host_context.h"
-#include "host/net/tests/demo_server.h"
+#include "testing/server/demo_server.h"
 
 #include <QSet>
 #include <QTest>
 
-using namespace screen_testing;
+using namespace screen::testing;
 using Cli_ate25401::TfrmFiltroCia;
 
 class RealServerFilterTest : public FilterDialogTestBase

@@ -10,7 +10,7 @@
 #include <QMenu>
 #include <QTest>
 
-using namespace screen_testing;
+using namespace screen::testing;
 using Cli_ate25401::TfrmFiltroCia;
 using host::testing::Answer;
 

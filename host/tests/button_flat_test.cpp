@@ -1,6 +1,6 @@
 #include "host/button_flat.h"
-#include "host/tests/fake_dialogs.h"
 #include "platform/abort.h"
+#include "testing/host/fake_dialogs.h"
 
 #include <QLineEdit>
 #include <QTest>

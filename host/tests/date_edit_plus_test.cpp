@@ -1,8 +1,8 @@
 #include "host/date_edit_plus.h"
 #include "host/functions.h"
-#include "host/tests/fake_dialogs.h"
 #include "platform/abort.h"
 #include "platform/data_packet.h"
+#include "testing/host/fake_dialogs.h"
 
 #include <QLineEdit>
 #include <QTest>

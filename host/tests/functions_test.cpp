@@ -3,10 +3,10 @@
 #include "host/functions.h"
 #include "host/host_context.h"
 #include "host/messages.h"
-#include "host/tests/fake_dialogs.h"
-#include "host/tests/modal_driver.h"
 #include "platform/abort.h"
 #include "platform/screen.h"
+#include "testing/host/fake_dialogs.h"
+#include "testing/host/modal_driver.h"
 
 #include <QLabel>
 #include <QMainWindow>

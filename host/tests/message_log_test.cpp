@@ -1,10 +1,10 @@
 #include "host/functions.h"
 #include "host/message_log.h"
 #include "host/net/net_connection.h"
-#include "host/net/tests/scripted_server.h"
 #include "host/rotating_log_file.h"
-#include "host/tests/fake_dialogs.h"
 #include "platform/abort.h"
+#include "testing/host/fake_dialogs.h"
+#include "testing/net/scripted_server.h"
 
 #include <QDir>
 #include <QFile>

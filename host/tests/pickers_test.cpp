@@ -2,11 +2,11 @@
 #include "host/list_picker_dialog.h"
 #include "host/pesquisa_lista.h"
 #include "host/record_set_model.h"
-#include "host/tests/fake_dialogs.h"
-#include "host/tests/modal_driver.h"
 #include "platform/abort.h"
 #include "platform/client_data_set.h"
 #include "platform/data_source.h"
+#include "testing/host/fake_dialogs.h"
+#include "testing/host/modal_driver.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

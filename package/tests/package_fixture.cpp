@@ -8,7 +8,7 @@
 using host::testing::Answer;
 using host::testing::TestPacket;
 
-namespace package_testing {
+namespace package::testing {
 
 QString packageFile()
 {
@@ -107,4 +107,4 @@ HostAround::~HostAround()
     host::setMainWindow(nullptr);
 }
 
-} // namespace package_testing
+} // namespace package::testing

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/net/tests/scripted_server.h"
 #include "host/plugin/ate_package.h"
+#include "testing/net/scripted_server.h"
 
 #include <QLibrary>
 #include <QMainWindow>
@@ -9,7 +9,7 @@
 
 class QMdiArea;
 
-namespace package_testing {
+namespace package::testing {
 
 // The plug-in as the build made it.
 QString packageFile();
@@ -68,4 +68,4 @@ private:
     host::testing::ScriptedServer m_server;
 };
 
-} // namespace package_testing
+} // namespace package::testing

@@ -7,8 +7,8 @@
 #include <QMdiSubWindow>
 #include <QTest>
 
-using package_testing::HostAround;
-using package_testing::LoadedPlugin;
+using package::testing::HostAround;
+using package::testing::LoadedPlugin;
 
 namespace {
 

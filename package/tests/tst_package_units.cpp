@@ -2,8 +2,8 @@
 
 #include "host/host_context.h"
 #include "host/net/net_connection.h"
-#include "host/tests/fake_dialogs.h"
-#include "host/tests/modal_driver.h"
+#include "testing/host/fake_dialogs.h"
+#include "testing/host/modal_driver.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -13,8 +13,8 @@
 #include <QTest>
 #include <QTimer>
 
-using package_testing::HostAround;
-using package_testing::LoadedPlugin;
+using package::testing::HostAround;
+using package::testing::LoadedPlugin;
 
 class PackageUnitsTest : public QObject
 {
@@ -80,7 +80,7 @@ void PackageUnitsTest::nothingElseOfThePackageIsExported()
     QVERIFY(!nm.isEmpty());
     QProcess listing;
     listing.start(nm, {QStringLiteral("-D"), QStringLiteral("--defined-only"), QStringLiteral("-C"),
-                       package_testing::packageFile()});
+                       package::testing::packageFile()});
     QVERIFY(listing.waitForFinished(10000));
     QCOMPARE(listing.exitCode(), 0);
     const QStringList lines =

@@ -5,7 +5,7 @@
 #include <QTest>
 #include <QTimer>
 
-namespace platform::test {
+namespace platform::testing {
 
 // Closes modal dialogs with Escape, from a 10 ms polling timer (a dialog
 // runs its own event loop), and notes their titles. The boxes in tests are
@@ -44,4 +44,4 @@ private:
     int m_activationTries = 0;
 };
 
-} // namespace platform::test
+} // namespace platform::testing

@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <QVariantList>
 
-namespace platform::test {
+namespace platform::testing {
 
 inline DataPacket makePacket(const QList<PacketField> &fields, const QList<QVariantList> &rows)
 {
@@ -65,4 +65,4 @@ public:
     QStringList messages;
 };
 
-} // namespace platform::test
+} // namespace platform::testing

@@ -14,7 +14,7 @@
 #include <QTest>
 
 using namespace platform;
-using namespace platform::test;
+using namespace platform::testing;
 
 class DBGridTest : public QObject
 {

@@ -10,7 +10,7 @@
 #include <QTest>
 
 using namespace platform;
-using namespace platform::test;
+using namespace platform::testing;
 
 class FocusRouterTest : public QObject
 {

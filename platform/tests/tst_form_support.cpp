@@ -16,7 +16,7 @@
 #include <QTest>
 
 using namespace platform;
-using namespace platform::test;
+using namespace platform::testing;
 
 class FormSupportTest : public QObject
 {

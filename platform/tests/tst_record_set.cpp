@@ -9,7 +9,7 @@
 #include <limits>
 
 using namespace platform;
-using namespace platform::test;
+using namespace platform::testing;
 
 class RecordSetTest : public QObject
 {

@@ -12,7 +12,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
-namespace report_testing {
+namespace report::testing {
 namespace {
 
 // Statements on the PostgreSQL database itself, outside any schema.
@@ -120,4 +120,4 @@ QString CompanyDatabase::run(const QStringList &statements)
     return {};
 }
 
-} // namespace report_testing
+} // namespace report::testing

@@ -11,7 +11,7 @@ namespace appserver {
 class Connection;
 }
 
-namespace report_testing {
+namespace report::testing {
 
 // A company database of its own for one test, in the application server's
 // schema: a SQLite file in a temporary folder, or a private schema in the
@@ -39,4 +39,4 @@ private:
     host::DatabaseSettings m_settings;
 };
 
-} // namespace report_testing
+} // namespace report::testing

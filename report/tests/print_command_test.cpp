@@ -1,23 +1,23 @@
 // The screen's print command and the form's creator: modal, made anew at
 // every opening, the cursor and the screen's refresh as they should be.
 
-#include "screen/tests/screen_fixture.h"
+#include "testing/screen/screen_fixture.h"
 
 #include "host/report/report_designer.h"
-#include "host/tests/modal_driver.h"
 #include "platform/abort.h"
 #include "platform/screen.h"
 #include "report/cli_ate25402.h"
 #include "report/frm_rel_pos_fec_dia_pv.h"
 #include "screen/closing_position.h"
-#include "screen/tests/open_screen_test.h"
+#include "testing/host/modal_driver.h"
+#include "testing/screen/open_screen_test.h"
 
 #include <QApplication>
 #include <QPointer>
 #include <QTest>
 
 using host::testing::ModalDriver;
-using namespace screen_testing;
+using namespace screen::testing;
 
 class PrintCommandTest : public OpenScreenTest
 {

@@ -5,15 +5,15 @@
 
 #include "host/host_context.h"
 #include "host/net/net_connection.h"
-#include "host/net/tests/demo_server.h"
 #include "platform/client_data_set.h"
 #include "platform/field.h"
+#include "testing/server/demo_server.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
 
-using namespace report_testing;
+using namespace report::testing;
 
 class ReportRealServerTest : public QObject
 {
@@ -32,7 +32,7 @@ private:
 
 void ReportRealServerTest::initTestCase()
 {
-    const QString failure = m_server.start(screen_testing::today(), 25402);
+    const QString failure = m_server.start(screen::testing::today(), 25402);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
@@ -54,7 +54,7 @@ QStringList ReportRealServerTest::airlinesOfTheDay() const
                                          "JOIN COMPANHIA C ON C.CDCIA = P.CDCIA "
                                          "WHERE substr(P.DTHRPLAVOOPV, 1, 10) = ? "
                                          "ORDER BY C.SGCIA, P.CDCIA"));
-            query.addBindValue(screen_testing::today().toString(Qt::ISODate));
+            query.addBindValue(screen::testing::today().toString(Qt::ISODate));
             if (query.exec()) {
                 while (query.next())
                     codes.append(query.value(0).toString());

@@ -3,13 +3,13 @@
 #include "host/forms/create_form.h"
 #include "host/report/report_definition.h"
 #include "host/report/report_designer.h"
-#include "host/tests/fake_dialogs.h"
+#include "testing/host/fake_dialogs.h"
 
 #include <QApplication>
 #include <QTest>
 #include <QTextDocument>
 
-namespace report_testing {
+namespace report::testing {
 
 QString shippedReportFolder()
 {
@@ -54,7 +54,7 @@ void tick(QCheckBox *box)
 
 void ReportFixture::typeDate(const QString &digits)
 {
-    screen_testing::clickInto(m_form->depVoo);
+    screen::testing::clickInto(m_form->depVoo);
     QTest::keyClick(m_form->depVoo, Qt::Key_A, Qt::ControlModifier);
     if (digits.isEmpty())
         QTest::keyClick(m_form->depVoo, Qt::Key_Backspace);
@@ -67,4 +67,4 @@ void ReportFixture::chooseReport(const QString &title)
     m_form->cbbReportNames->setCurrentIndex(m_form->cbbReportNames->findText(title));
 }
 
-} // namespace report_testing
+} // namespace report::testing

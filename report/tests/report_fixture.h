@@ -1,13 +1,13 @@
 #pragma once
 
-#include "host/forms/tests/recording_runner.h"
 #include "host/params.h"
 #include "report/frm_rel_pos_fec_dia_pv.h"
-#include "screen/tests/screen_fixture.h"
+#include "testing/host_report/recording_runner.h"
+#include "testing/screen/screen_fixture.h"
 
 #include <memory>
 
-namespace report_testing {
+namespace report::testing {
 
 using host::testing::RecordingRunner;
 
@@ -29,7 +29,7 @@ public:
     // Chooses a report of the chooser by its title.
     void chooseReport(const QString &title);
 
-    screen_testing::ScreenFixture screen;
+    screen::testing::ScreenFixture screen;
     Cli_ate25400::TfrmPosFecDiaPlaVoo *closingScreen = nullptr;
     std::shared_ptr<RecordingRunner> runner = std::make_shared<RecordingRunner>();
 
@@ -43,4 +43,4 @@ void tick(QCheckBox *box);
 // The shipped report definitions' folder.
 QString shippedReportFolder();
 
-} // namespace report_testing
+} // namespace report::testing

@@ -4,18 +4,18 @@
 #include "report/tests/report_fixture.h"
 
 #include "host/busy_indicator.h"
-#include "host/net/tests/test_packet.h"
 #include "platform/client_data_set.h"
 #include "platform/field.h"
+#include "testing/net/test_packet.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace report_testing;
+using namespace report::testing;
 using host::testing::Answer;
 using host::testing::TestPacket;
-using screen_testing::focusName;
+using screen::testing::focusName;
 
 namespace {
 
@@ -115,7 +115,7 @@ void ReportFormTest::opensOnTheScreensDateWithEverythingChosen()
     QVERIFY(m_form->grbCia->font().bold());
     QVERIFY(!m_form->rbtTCia->font().bold());
 
-    QCOMPARE(m_form->depVoo->GetDate().date(), screen_testing::today());
+    QCOMPARE(m_form->depVoo->GetDate().date(), screen::testing::today());
     QVERIFY(m_form->rbtTCia->isChecked());
     QVERIFY(!m_form->btpCia->isEnabled());
     QVERIFY(m_form->listaRel().isEmpty());
@@ -146,7 +146,7 @@ void ReportFormTest::situationsFollowTheTicks()
     QCOMPARE(runner.title, ReportTitle);
     QCOMPARE(runner.value(QStringLiteral("CDFILIAL")), QVariant(QStringLiteral("GRU")));
     QCOMPARE(runner.value(QStringLiteral("DTHRPLAVOOPV")).toDateTime().date(),
-             screen_testing::today());
+             screen::testing::today());
     QCOMPARE(runner.value(QStringLiteral("CDCIA")), QVariant(QStringLiteral("T")));
     QCOMPARE(situations(runner), codes({1, 2, 3, 4, 5}));
 
@@ -196,8 +196,8 @@ void ReportFormTest::airlineListIsPickedAndKept()
     QTest::mouseClick(m_form->btpCia, Qt::LeftButton);
     QCOMPARE(server.callStrings(),
              QStringList{QStringLiteral("GetCompanhia(%1)")
-                             .arg(screen_testing::wireDate(
-                                 QDateTime(screen_testing::today(), QTime(0, 0), Qt::UTC)))});
+                             .arg(screen::testing::wireDate(
+                                 QDateTime(screen::testing::today(), QTime(0, 0), Qt::UTC)))});
     const auto &pickers = m_fixture->screen.dialogs->pickers();
     QCOMPARE(pickers.size(), 1);
     QCOMPARE(pickers.first().title, QStringLiteral("Companhia"));
@@ -280,7 +280,7 @@ void ReportFormTest::onlyDeclaredParametersAreFilled()
     QCOMPARE(runner.title, CancelledTitle);
     QCOMPARE(runner.names, (QStringList{"DTHRPLAVOOPV", "SIT3"}));
     QCOMPARE(runner.value(QStringLiteral("DTHRPLAVOOPV")).toDateTime().date(),
-             screen_testing::today());
+             screen::testing::today());
     QCOMPARE(runner.value(QStringLiteral("SIT3")), QVariant(qint64(3)));
 }
 
@@ -334,7 +334,7 @@ void ReportFormTest::invalidDateIsReportedByTheDateEdit()
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages.first().text.contains(QStringLiteral("31/02/2024")),
              qPrintable(messages.first().text));
-    QCOMPARE(screen_testing::focusName(), QStringLiteral("depVoo"));
+    QCOMPARE(screen::testing::focusName(), QStringLiteral("depVoo"));
 
     m_fixture->print();
     QCOMPARE(messages.size(), 2);

@@ -5,8 +5,8 @@
 #include "report/tests/company_database.h"
 #include "report/tests/report_fixture.h"
 
-#include "host/net/tests/test_packet.h"
 #include "host/report/report_designer.h"
+#include "testing/net/test_packet.h"
 
 #include <QLocale>
 #include <QProcess>
@@ -15,7 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace report_testing;
+using namespace report::testing;
 using host::testing::Answer;
 using host::testing::TestPacket;
 

@@ -1,7 +1,7 @@
 // The screen without a mouse and with a screen reader: every command in a
 // menu with its key, every control named.
 
-#include "screen/tests/open_screen_test.h"
+#include "testing/screen/open_screen_test.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-using namespace screen_testing;
+using namespace screen::testing;
 
 class AccessibilityTest : public OpenScreenTest
 {

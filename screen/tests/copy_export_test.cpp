@@ -1,8 +1,8 @@
 // Copying the screen's grids into a mail or a spreadsheet: the texts as the
 // supervisor sees them, never another call to the server.
 
-#include "screen/tests/open_screen_test.h"
 #include "screen/tests/paint_recorder.h"
+#include "testing/screen/open_screen_test.h"
 
 #include "platform/db_grid.h"
 #include "platform/grid_export.h"
@@ -16,7 +16,7 @@
 #include <QTest>
 #include <QToolTip>
 
-using namespace screen_testing;
+using namespace screen::testing;
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Creating, showing, activating and closing the closing position screen.
 
-#include "screen/tests/real_boxes.h"
-#include "screen/tests/screen_fixture.h"
+#include "testing/screen/real_boxes.h"
+#include "testing/screen/screen_fixture.h"
 
 #include "host/busy_indicator.h"
 #include "host/forms/create_form.h"
@@ -12,7 +12,7 @@
 
 #include <QTest>
 
-using namespace screen_testing;
+using namespace screen::testing;
 using Cli_ate25400::TfrmPosFecDiaPlaVoo;
 
 namespace {

@@ -1,7 +1,7 @@
 // The filter panel as a user works it: branch code, lookup, date, refresh
 // period; its checks, where the focus is at each message, and the loads.
 
-#include "screen/tests/open_screen_test.h"
+#include "testing/screen/open_screen_test.h"
 
 #include "host/busy_indicator.h"
 #include "host/mask_edit.h"
@@ -9,7 +9,7 @@
 #include <QApplication>
 #include <QTest>
 
-using namespace screen_testing;
+using namespace screen::testing;
 using Cli_ate25400::TfrmPosFecDiaPlaVoo;
 using host::testing::Answer;
 using Message = host::testing::FakeDialogs::Message;

@@ -1,13 +1,13 @@
 // The screen's keys: F12 to the date from anywhere, Alt with Page Up or
 // Page Down between the three grids, and what each key leaves to the grid.
 
-#include "screen/tests/open_screen_test.h"
+#include "testing/screen/open_screen_test.h"
 
 #include "platform/client_data_set.h"
 
 #include <QTest>
 
-using namespace screen_testing;
+using namespace screen::testing;
 
 class KeysTest : public OpenScreenTest
 {

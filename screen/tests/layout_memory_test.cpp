@@ -1,7 +1,7 @@
 // The layout a supervisor arranges (column widths, splitters, the window's
 // place) found again at the next opening of the screen.
 
-#include "screen/tests/open_screen_test.h"
+#include "testing/screen/open_screen_test.h"
 
 #include "host/forms/form_layout_memory.h"
 
@@ -11,7 +11,7 @@
 #include <QSettings>
 #include <QTest>
 
-using namespace screen_testing;
+using namespace screen::testing;
 
 class LayoutMemoryTest : public OpenScreenTest
 {

@@ -2,7 +2,7 @@
 // controls' places and states, the grids' columns and the record sets'
 // fields, the branch query and the message table.
 
-#include "screen/tests/screen_fixture.h"
+#include "testing/screen/screen_fixture.h"
 
 #include "host/adoib_query.h"
 #include "host/forms/create_form.h"
@@ -17,7 +17,7 @@
 #include <QTest>
 #include <QTranslator>
 
-using namespace screen_testing;
+using namespace screen::testing;
 using Cli_ate25400::TfrmPosFecDiaPlaVoo;
 
 namespace {

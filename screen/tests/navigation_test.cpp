@@ -1,14 +1,14 @@
 // Moving in the flight plans and in the forecast reads the rows below anew;
 // the price column follows the airline of the services on display.
 
-#include "screen/tests/open_screen_test.h"
+#include "testing/screen/open_screen_test.h"
 
 #include "platform/db_text.h"
 #include "platform/grid_column.h"
 
 #include <QTest>
 
-using namespace screen_testing;
+using namespace screen::testing;
 using Cli_ate25400::TfrmPosFecDiaPlaVoo;
 using host::testing::Answer;
 

@@ -4,7 +4,7 @@
 #include <QTextItem>
 #include <QWidget>
 
-namespace screen_testing {
+namespace screen::testing {
 
 class PaintRecorder::Engine : public QPaintEngine
 {
@@ -146,4 +146,4 @@ std::optional<PaintRecorder::Step> PaintRecorder::lastTextIn(const QRect &rect) 
     return last;
 }
 
-} // namespace screen_testing
+} // namespace screen::testing

@@ -13,7 +13,7 @@
 
 class QWidget;
 
-namespace screen_testing {
+namespace screen::testing {
 
 // What a widget paints, as a person would read it: each text with where it
 // starts (its baseline, in the widget's coordinates) and its colour, and
@@ -48,4 +48,4 @@ private:
     std::unique_ptr<Device> m_device;
 };
 
-} // namespace screen_testing
+} // namespace screen::testing

@@ -2,17 +2,17 @@
 // packet it sends must fit the screen's record sets, and a day's position
 // must show without a message.
 
-#include "screen/tests/screen_fixture.h"
+#include "testing/screen/screen_fixture.h"
 
 #include "host/host_context.h"
-#include "host/net/tests/demo_server.h"
+#include "testing/server/demo_server.h"
 
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
 
-using namespace screen_testing;
+using namespace screen::testing;
 using Cli_ate25400::TfrmPosFecDiaPlaVoo;
 
 class RealServerTest : public QObject

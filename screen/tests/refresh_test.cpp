@@ -1,7 +1,7 @@
 // The refresh tick and the period: the position read again on the timer,
 // the supervisor's flight kept, and a server that is down shown once.
 
-#include "screen/tests/open_screen_test.h"
+#include "testing/screen/open_screen_test.h"
 
 #include "host/mask_edit.h"
 #include "platform/client_data_set.h"
@@ -13,7 +13,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-using namespace screen_testing;
+using namespace screen::testing;
 using host::testing::Answer;
 
 class RefreshTest : public OpenScreenTest

@@ -2,7 +2,7 @@
 // formats of real painted cells, the selected and focused cell.
 
 #include "screen/tests/paint_recorder.h"
-#include "screen/tests/screen_fixture.h"
+#include "testing/screen/screen_fixture.h"
 
 #include "platform/grid_column.h"
 #include "screen/status_colors.h"
@@ -11,7 +11,7 @@
 #include <QLocale>
 #include <QTest>
 
-using namespace screen_testing;
+using namespace screen::testing;
 using Cli_ate25400::TfrmPosFecDiaPlaVoo;
 namespace Color = Cli_ate25400::StatusColor;
 

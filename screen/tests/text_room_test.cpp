@@ -2,7 +2,7 @@
 // Portuguese and in English: the titles of the grids, the labels, the
 // flights' breakdown state and the weekday inside the date.
 
-#include "screen/tests/open_screen_test.h"
+#include "testing/screen/open_screen_test.h"
 
 #include "host/date_edit_plus.h"
 
@@ -11,7 +11,7 @@
 #include <QStyle>
 #include <QTranslator>
 
-using namespace screen_testing;
+using namespace screen::testing;
 
 namespace {
 

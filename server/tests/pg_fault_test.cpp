@@ -3,8 +3,8 @@
 #include "server/schema.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
-#include "server/tests/pg_cluster.h"
 #include "server/tests/worker_thread.h"
+#include "testing/pg/pg_cluster.h"
 
 #include <gtest/gtest.h>
 

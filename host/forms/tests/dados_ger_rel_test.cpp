@@ -1,15 +1,15 @@
 #include "host/forms/create_form.h"
 #include "host/forms/frm_dados_ger_rel.h"
-#include "host/forms/tests/recording_runner.h"
 #include "host/functions.h"
 #include "host/host_context.h"
 #include "host/local_database.h"
 #include "host/report/report_definition.h"
 #include "host/report/report_printing.h"
 #include "host/report/report_runner.h"
-#include "host/tests/fake_dialogs.h"
-#include "host/tests/modal_driver.h"
 #include "platform/abort.h"
+#include "testing/host/fake_dialogs.h"
+#include "testing/host/modal_driver.h"
+#include "testing/host_report/recording_runner.h"
 
 #include <QFile>
 #include <QPointer>

@@ -4,9 +4,9 @@
 #include "host/forms/frm_filtro_padrao.h"
 #include "host/forms/saved_options.h"
 #include "host/functions.h"
-#include "host/tests/fake_dialogs.h"
-#include "host/tests/modal_driver.h"
 #include "platform/abort.h"
+#include "testing/host/fake_dialogs.h"
+#include "testing/host/modal_driver.h"
 
 #include <QFile>
 #include <QGroupBox>

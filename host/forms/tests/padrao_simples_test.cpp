@@ -4,10 +4,10 @@
 #include "host/forms/create_form.h"
 #include "host/forms/frm_padrao_simples.h"
 #include "host/forms/toolbar.h"
-#include "host/tests/fake_dialogs.h"
-#include "host/tests/modal_driver.h"
 #include "platform/abort.h"
 #include "platform/db_text.h"
+#include "testing/host/fake_dialogs.h"
+#include "testing/host/modal_driver.h"
 
 #include <QAction>
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "host/net/check_result_serv.h"
 #include "host/net/net_connection.h"
-#include "host/net/tests/scripted_server.h"
 #include "platform/abort.h"
+#include "testing/net/scripted_server.h"
 
 #include <gtest/gtest.h>
 

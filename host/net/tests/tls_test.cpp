@@ -1,6 +1,6 @@
 #include "host/net/net_connection.h"
-#include "host/net/tests/scripted_server.h"
 #include "platform/abort.h"
+#include "testing/net/scripted_server.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "host/net/net_connection.h"
-#include "host/net/tests/app_server_process.h"
-#include "server/tests/pg_cluster.h"
+#include "testing/pg/pg_cluster.h"
+#include "testing/server/app_server_process.h"
 
 #include <QTest>
 

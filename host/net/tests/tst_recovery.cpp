@@ -1,5 +1,5 @@
 #include "host/net/net_connection.h"
-#include "host/net/tests/demo_server.h"
+#include "testing/server/demo_server.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -1,7 +1,7 @@
 #include "host/net/net_connection.h"
-#include "host/net/tests/app_server_process.h"
-#include "host/net/tests/demo_server.h"
-#include "server/tests/pg_cluster.h"
+#include "testing/pg/pg_cluster.h"
+#include "testing/server/app_server_process.h"
+#include "testing/server/demo_server.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "host/net/server_arg.h"
-#include "host/net/tests/test_packet.h"
 #include "host/net/wire_values.h"
+#include "testing/net/test_packet.h"
 #include "wire/civil_datetime.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "host/net/tests/scripted_server.h"
-#include "host/tests/fake_dialogs.h"
 #include "screen/frm_pos_fec_dia_pla_voo.h"
+#include "testing/host/fake_dialogs.h"
+#include "testing/net/scripted_server.h"
 
 #include <QDate>
 #include <QHash>
@@ -13,7 +13,7 @@
 
 #include <memory>
 
-namespace screen_testing {
+namespace screen::testing {
 
 using host::testing::TestPacket;
 
@@ -99,4 +99,4 @@ bool pressIn(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt:
 // The objectName of the focused widget.
 QString focusName();
 
-} // namespace screen_testing
+} // namespace screen::testing

@@ -1,4 +1,4 @@
-#include "host/tests/fake_dialogs.h"
+#include "testing/host/fake_dialogs.h"
 
 #include "host/record_set_model.h"
 #include "platform/client_data_set.h"

@@ -1,4 +1,4 @@
-#include "server/tests/pg_cluster.h"
+#include "testing/pg/pg_cluster.h"
 
 #include <signal.h>
 #include <unistd.h>

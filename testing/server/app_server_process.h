@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/tests/pg_cluster.h"
+#include "testing/pg/pg_cluster.h"
 
 #include <QDate>
 #include <QProcess>

@@ -4,7 +4,7 @@
 
 #include <QStringList>
 
-namespace screen_testing {
+namespace screen::testing {
 
 // The host's real message boxes, each answered with OK once it is on
 // screen, so that showing one deactivates the window as it does for a user.
@@ -23,4 +23,4 @@ protected:
     void showMessage(host::MessageKind kind, const QString &text) override;
 };
 
-} // namespace screen_testing
+} // namespace screen::testing

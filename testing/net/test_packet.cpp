@@ -1,4 +1,4 @@
-#include "host/net/tests/test_packet.h"
+#include "testing/net/test_packet.h"
 
 #include "host/net/wire_values.h"
 #include "wire/packet_builder.h"

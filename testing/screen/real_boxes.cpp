@@ -1,12 +1,12 @@
-#include "screen/tests/real_boxes.h"
+#include "testing/screen/real_boxes.h"
 
-#include "host/tests/modal_driver.h"
+#include "testing/host/modal_driver.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QTest>
 
-namespace screen_testing {
+namespace screen::testing {
 
 RealBoxes::RealBoxes()
 {
@@ -35,4 +35,4 @@ void RealBoxes::showMessage(host::MessageKind kind, const QString &text)
         failures.append(driver.failure());
 }
 
-} // namespace screen_testing
+} // namespace screen::testing

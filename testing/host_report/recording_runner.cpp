@@ -1,4 +1,4 @@
-#include "host/forms/tests/recording_runner.h"
+#include "testing/host_report/recording_runner.h"
 
 #include "host/params.h"
 #include "host/report/report_definition.h"

@@ -1,4 +1,4 @@
-#include "host/tests/modal_driver.h"
+#include "testing/host/modal_driver.h"
 
 #include <QApplication>
 #include <QDialog>

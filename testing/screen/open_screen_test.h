@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/db_grid.h"
-#include "screen/tests/screen_fixture.h"
+#include "testing/screen/screen_fixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QObject>
@@ -9,7 +9,7 @@
 
 #include <memory>
 
-namespace screen_testing {
+namespace screen::testing {
 
 // Base of the tests that start from an open screen after its first load,
 // with the server's log emptied.
@@ -48,4 +48,4 @@ protected:
     Cli_ate25400::TfrmPosFecDiaPlaVoo *m_form = nullptr;
 };
 
-} // namespace screen_testing
+} // namespace screen::testing

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/net/tests/test_packet.h"
+#include "testing/net/test_packet.h"
 
 #include "appserver.pb.h"
 

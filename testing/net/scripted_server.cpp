@@ -1,4 +1,4 @@
-#include "host/net/tests/scripted_server.h"
+#include "testing/net/scripted_server.h"
 
 #include "appserver.grpc.pb.h"
 #include "host/net/wire_values.h"

@@ -1,4 +1,4 @@
-#include "screen/tests/screen_fixture.h"
+#include "testing/screen/screen_fixture.h"
 
 #include "host/application.h"
 #include "host/forms/form_layout_memory.h"
@@ -20,7 +20,7 @@
 using host::testing::Answer;
 using host::testing::RecordedCall;
 
-namespace screen_testing {
+namespace screen::testing {
 namespace {
 
 QDateTime civil(QDate date, QTime time = QTime(0, 0))
@@ -387,4 +387,4 @@ QString focusName()
     return focus ? focus->objectName() : QString();
 }
 
-} // namespace screen_testing
+} // namespace screen::testing

@@ -1,6 +1,6 @@
-#include "host/net/tests/app_server_process.h"
+#include "testing/server/app_server_process.h"
 
-#include "host/net/tests/demo_server.h"
+#include "testing/server/demo_server.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "host/net/tests/demo_server.h"
+#include "testing/server/demo_server.h"
 
 #include <QFile>
 #include <QFileInfo>
