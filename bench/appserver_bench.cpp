@@ -9,8 +9,8 @@
 // is received the same way. The latency figures parse every reply. The
 // server logs as it does by default (`--log-calls errors`).
 
-#include "appserver.grpc.pb.h"
 #include "bench/bare_query.h"
+#include "proto/appserver.grpc.pb.h"
 #include "server/call_handler.h"
 #include "server/connection_pool.h"
 #include "server/demo_data.h"

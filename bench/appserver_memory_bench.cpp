@@ -2,7 +2,7 @@
 // 50,000-flight day (or N) read three times from the real ate-appserver
 // process. 1,500,000 flights make a reply of about 80 MB.
 //   ate-appserver-memory-bench [--flights N]
-#include "appserver.grpc.pb.h"
+#include "proto/appserver.grpc.pb.h"
 #include "server/call_handler.h"
 #include "server/demo_data.h"
 #include "server/schema.h"

@@ -15,12 +15,12 @@
 // SQLite always, in a temporary folder; PostgreSQL too when ATE_BENCH_PG
 // names a database (libpq connection string) whose tables may be replaced.
 
-#include "appserver.grpc.pb.h"
 #include "bench/bare_query.h"
 #include "host/dialogs.h"
 #include "host/host_context.h"
 #include "host/net/net_connection.h"
 #include "host/net/wire_values.h"
+#include "proto/appserver.grpc.pb.h"
 #include "screen/cli_ate25400.h"
 #include "screen/frm_pos_fec_dia_pla_voo.h"
 #include "server/demo_data.h"

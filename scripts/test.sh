@@ -12,6 +12,8 @@ bash scripts/setup.sh
 strict=(-DCMAKE_COMPILE_WARNING_AS_ERROR=OFF)
 if [ "$ci" = true ]; then strict=(-DCMAKE_COMPILE_WARNING_AS_ERROR=ON); fi
 if [ "$ci" = true ]; then bash scripts/check_format.sh; fi
+# The folder graph the includes make: no cycle, and as the README says.
+python3 scripts/check_layout.py
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${strict[@]}"
 cmake --build build
 

@@ -2,7 +2,7 @@
 
 #include "server/result.h"
 
-#include "appserver.pb.h"
+#include "proto/appserver.pb.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "server/accept_loop.h"
 
-#include "appserver.grpc.pb.h"
+#include "proto/appserver.grpc.pb.h"
 
 #include <grpcpp/grpcpp.h>
 #include <grpcpp/health_check_service_interface.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "appserver.pb.h"
+#include "proto/appserver.pb.h"
 
 #include <cstdint>
 #include <string_view>

@@ -1,10 +1,10 @@
 #include "host/net/net_connection.h"
 
-#include "appserver.grpc.pb.h"
 #include "host/net/net_log.h"
 #include "host/net/reply_memo.h"
 #include "host/net/wire_values.h"
 #include "platform/abort.h"
+#include "proto/appserver.grpc.pb.h"
 
 #include <grpcpp/grpcpp.h>
 #include <grpcpp/impl/client_unary_call.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "appserver.pb.h"
 #include "platform/data_packet.h"
+#include "proto/appserver.pb.h"
 
 #include <QDateTime>
 #include <QString>

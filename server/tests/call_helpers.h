@@ -1,6 +1,6 @@
 #pragma once
 
-#include "appserver.pb.h"
+#include "proto/appserver.pb.h"
 #include "wire/packet_reader.h"
 
 #include <grpcpp/channel.h>

@@ -1,4 +1,4 @@
-#include "appserver.grpc.pb.h"
+#include "proto/appserver.grpc.pb.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
 #include "server/tests/server_process.h"

@@ -1,4 +1,4 @@
-#include "appserver.grpc.pb.h"
+#include "proto/appserver.grpc.pb.h"
 #include "server/grpc_server.h"
 #include "server/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"

@@ -1,4 +1,4 @@
-#include "appserver.grpc.pb.h"
+#include "proto/appserver.grpc.pb.h"
 #include "server/call_handler.h"
 #include "server/grpc_server.h"
 #include "server/outgoing_reply.h"

@@ -15,7 +15,7 @@
 
 #include <signal.h>
 
-#include "appserver.grpc.pb.h"
+#include "proto/appserver.grpc.pb.h"
 
 namespace appserver::testing {
 namespace {

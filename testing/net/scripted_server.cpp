@@ -1,7 +1,7 @@
 #include "testing/net/scripted_server.h"
 
-#include "appserver.grpc.pb.h"
 #include "host/net/wire_values.h"
+#include "proto/appserver.grpc.pb.h"
 
 #include <grpcpp/grpcpp.h>
 

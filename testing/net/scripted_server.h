@@ -2,7 +2,7 @@
 
 #include "testing/net/test_packet.h"
 
-#include "appserver.pb.h"
+#include "proto/appserver.pb.h"
 
 #include <grpcpp/support/status_code_enum.h>
 
