@@ -11,15 +11,15 @@
 
 #include "bench/bare_query.h"
 #include "proto/appserver.grpc.pb.h"
-#include "server/call_handler.h"
-#include "server/connection_pool.h"
-#include "server/demo_data.h"
-#include "server/grpc_server.h"
-#include "server/queries.h"
-#include "server/rdm_pos_fdi_plav.h"
-#include "server/reply_cache.h"
-#include "server/server_config.h"
-#include "server/sql_time.h"
+#include "server/cache/reply_cache.h"
+#include "server/db/connection_pool.h"
+#include "server/db/sql_time.h"
+#include "server/demo/demo_data.h"
+#include "server/module/queries.h"
+#include "server/module/rdm_pos_fdi_plav.h"
+#include "server/process/server_config.h"
+#include "server/transport/call_handler.h"
+#include "server/transport/grpc_server.h"
 
 #include <grpcpp/grpcpp.h>
 #include <grpcpp/impl/client_unary_call.h>

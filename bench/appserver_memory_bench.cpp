@@ -3,10 +3,10 @@
 // process. 1,500,000 flights make a reply of about 80 MB.
 //   ate-appserver-memory-bench [--flights N]
 #include "proto/appserver.grpc.pb.h"
-#include "server/call_handler.h"
-#include "server/demo_data.h"
-#include "server/schema.h"
-#include "server/sql_time.h"
+#include "server/db/schema.h"
+#include "server/db/sql_time.h"
+#include "server/demo/demo_data.h"
+#include "server/transport/call_handler.h"
 
 #include <grpcpp/grpcpp.h>
 

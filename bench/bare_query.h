@@ -3,7 +3,7 @@
 // The floor the benchmarks print beside the server's calls: a query alone,
 // on a connection of the server's own database code.
 
-#include "server/database.h"
+#include "server/db/database.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -23,9 +23,9 @@
 #include "proto/appserver.grpc.pb.h"
 #include "screen/cli_ate25400.h"
 #include "screen/frm_pos_fec_dia_pla_voo.h"
-#include "server/demo_data.h"
-#include "server/queries.h"
-#include "server/sql_time.h"
+#include "server/db/sql_time.h"
+#include "server/demo/demo_data.h"
+#include "server/module/queries.h"
 #include "testing/server/demo_server.h"
 
 #include "host/application.h"

@@ -1,4 +1,4 @@
-#include "server/demo_main.h"
+#include "server/demo/demo_main.h"
 
 int main(int argc, char **argv)
 {

@@ -1,4 +1,4 @@
-#include "server/server_main.h"
+#include "server/process/server_main.h"
 
 int main(int argc, char **argv)
 {

@@ -2,8 +2,8 @@
 
 #include "host/host_context.h"
 #include "host/local_database.h"
-#include "server/database.h"
-#include "server/schema.h"
+#include "server/db/database.h"
+#include "server/db/schema.h"
 
 #include <QCoreApplication>
 #include <QDir>

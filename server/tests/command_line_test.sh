@@ -33,7 +33,7 @@ grep -q "^The value of --days is missing\.$" <<<"$err" || fail "en_US --days: $e
 pot=$(mktemp)
 trap 'rm -f "$pot"' EXIT
 LC_ALL=en_US.UTF-8 xgettext --from-code=UTF-8 --language=C++ --keyword=tr:1 --keyword=N_ \
-  --no-location -o "$pot" "$src"/server/*.cpp 2>/dev/null || fail "xgettext failed"
+  --no-location -o "$pot" "$src"/server/*.cpp "$src"/server/*/*.cpp 2>/dev/null || fail "xgettext failed"
 LC_ALL=en_US.UTF-8 msgcmp "$src/server/po/en.po" "$pot" \
   || fail "server/po/en.po lacks translations (see above)"
 echo ok

@@ -1,8 +1,8 @@
-#include "server/demo_data.h"
-#include "server/demo_main.h"
-#include "server/queries.h"
-#include "server/schema.h"
-#include "server/sql_time.h"
+#include "server/db/schema.h"
+#include "server/db/sql_time.h"
+#include "server/demo/demo_data.h"
+#include "server/demo/demo_main.h"
+#include "server/module/queries.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/test_database.h"
 

@@ -1,8 +1,8 @@
 #include "proto/appserver.grpc.pb.h"
-#include "server/grpc_server.h"
-#include "server/rdm_pos_fdi_plav.h"
+#include "server/module/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
+#include "server/transport/grpc_server.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "proto/appserver.grpc.pb.h"
-#include "server/call_handler.h"
-#include "server/grpc_server.h"
-#include "server/rdm_pos_fdi_plav.h"
-#include "server/schema.h"
+#include "server/db/schema.h"
+#include "server/module/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
+#include "server/transport/call_handler.h"
+#include "server/transport/grpc_server.h"
 #include "testing/pg/pg_cluster.h"
 
 #include <gtest/gtest.h>

@@ -1,12 +1,12 @@
 #include "proto/appserver.grpc.pb.h"
-#include "server/call_handler.h"
-#include "server/grpc_server.h"
-#include "server/outgoing_reply.h"
-#include "server/queries.h"
-#include "server/rdm_pos_fdi_plav.h"
-#include "server/reply_cache.h"
+#include "server/cache/reply_cache.h"
+#include "server/module/queries.h"
+#include "server/module/rdm_pos_fdi_plav.h"
+#include "server/reply/outgoing_reply.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
+#include "server/transport/call_handler.h"
+#include "server/transport/grpc_server.h"
 
 #include <gtest/gtest.h>
 

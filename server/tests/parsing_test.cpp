@@ -1,7 +1,7 @@
-#include "server/arguments.h"
-#include "server/pg_connection.h"
-#include "server/server_config.h"
-#include "server/sql_time.h"
+#include "server/db/pg_connection.h"
+#include "server/db/sql_time.h"
+#include "server/process/server_config.h"
+#include "server/reply/arguments.h"
 #include "server/tests/test_database.h"
 
 #include <gtest/gtest.h>

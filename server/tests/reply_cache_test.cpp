@@ -1,13 +1,13 @@
-#include "server/call_handler.h"
-#include "server/demo_data.h"
-#include "server/queries.h"
-#include "server/rdm_pos_fdi_plav.h"
-#include "server/reply_cache.h"
-#include "server/schema.h"
-#include "server/sql_time.h"
+#include "server/cache/reply_cache.h"
+#include "server/db/schema.h"
+#include "server/db/sql_time.h"
+#include "server/demo/demo_data.h"
+#include "server/module/queries.h"
+#include "server/module/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
 #include "server/tests/server_process.h"
+#include "server/transport/call_handler.h"
 
 #include <gtest/gtest.h>
 

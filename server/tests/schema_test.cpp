@@ -1,8 +1,8 @@
-#include "server/call_handler.h"
-#include "server/rdm_pos_fdi_plav.h"
-#include "server/schema.h"
+#include "server/db/schema.h"
+#include "server/module/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
+#include "server/transport/call_handler.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "server/tests/test_database.h"
 
-#include "server/schema.h"
+#include "server/db/schema.h"
 #include "wire/civil_datetime.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "server/connection_pool.h"
-#include "server/database.h"
+#include "server/db/connection_pool.h"
+#include "server/db/database.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "server/queries.h"
+#include "server/db/watched_tables.h"
+#include "server/module/queries.h"
 #include "server/tests/fixture.h"
-#include "server/watched_tables.h"
 
 #include <gtest/gtest.h>
 

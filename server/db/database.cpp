@@ -1,0 +1,84 @@
+#include "server/db/database.h"
+
+#include "server/db/pg_connection.h"
+#include "server/db/sqlite_connection.h"
+
+#include <libpq-fe.h>
+
+namespace appserver {
+
+Result<std::optional<TableCounters>> readTableCounters(Statement &statement, std::string *missing)
+{
+    StatementRun run(statement);
+    TableCounters counters{};
+    TableSet seen;
+    for (;;) {
+        Result<bool> row = run->step();
+        if (!row)
+            return row.error();
+        if (!*row)
+            break;
+        if (const std::optional<std::size_t> table = watchedTableIndex(run->text(0))) {
+            counters[*table] = run->integer(1);
+            seen.set(*table);
+        }
+    }
+    for (std::size_t t = 0; t < kWatchedTables.size(); ++t) {
+        if (!seen.test(t)) {
+            *missing = "CONTADOR_TABELA has no row for " + std::string(kWatchedTables[t]);
+            return std::optional<TableCounters>();
+        }
+    }
+    return std::optional<TableCounters>(counters);
+}
+
+namespace {
+
+// libpq decides what a connection string is: any of its keywords or a URI.
+bool isConnectionString(const std::string &text)
+{
+    char *error = nullptr;
+    PQconninfoOption *options = PQconninfoParse(text.c_str(), &error);
+    PQfreemem(error);
+    bool any = false;
+    for (const PQconninfoOption *option = options; option && option->keyword; ++option)
+        any = any || (option->val && *option->val);
+    PQconninfoFree(options);
+    return any;
+}
+
+// "keyword=" at the start: meant for libpq even when libpq refuses the rest,
+// so that the refusal reaches the user as libpq words it instead of as a
+// missing SQLite file.
+bool looksLikeKeywords(std::string_view text)
+{
+    const auto start = text.find_first_not_of(" \t");
+    if (start == std::string_view::npos)
+        return false;
+    const auto end = text.find_first_not_of("abcdefghijklmnopqrstuvwxyz_", start);
+    if (end == start || end == std::string_view::npos)
+        return false;
+    const auto equals = text.find_first_not_of(" \t", end);
+    return equals != std::string_view::npos && text[equals] == '=';
+}
+
+} // namespace
+
+DatabaseTarget DatabaseTarget::parse(std::string_view text, Access access)
+{
+    DatabaseTarget dbTarget;
+    dbTarget.access = access;
+    dbTarget.target = std::string(text);
+    const bool postgres = isConnectionString(dbTarget.target) || looksLikeKeywords(text);
+    dbTarget.dialect = postgres ? Dialect::PostgreSQL : Dialect::SQLite;
+    return dbTarget;
+}
+
+Result<std::unique_ptr<Connection>> openConnection(const DatabaseTarget &dbTarget)
+{
+    if (dbTarget.dialect == Dialect::PostgreSQL)
+        return openPostgres(dbTarget);
+    return openSqlite(dbTarget);
+}
+
+} // namespace appserver

@@ -1,0 +1,499 @@
+#include "server/db/pg_connection.h"
+
+#include "server/db/sql_time.h"
+
+#include <libpq-fe.h>
+
+#include <poll.h>
+
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <map>
+#include <vector>
+
+namespace appserver {
+namespace {
+
+std::string connectionError(PGconn *conn)
+{
+    std::string text = std::string("postgresql: ") + PQerrorMessage(conn);
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+using SteadyClock = std::chrono::steady_clock;
+
+// What a statement shares with its connection: the socket, the running
+// call's deadline, and whether the connection had to be given up.
+struct Session
+{
+    PGconn *conn = nullptr;
+    SteadyClock::time_point deadline = SteadyClock::time_point::max();
+    bool broken = false;
+    bool timedOut = false; // the last statement reached the deadline
+};
+
+Error failure(const Session &session, std::string detail)
+{
+    return session.timedOut ? deadlineError(std::move(detail)) : databaseError(std::move(detail));
+}
+
+// libpq's blocking calls wait for ever on a database that hangs (a
+// statement_timeout cannot help: the hung server would enforce it). Sent
+// asynchronously, a statement is waited for until the call's deadline; a
+// connection that reached it is given up, since its reply may still come.
+PGresult *await(Session &session, bool sent, std::string *error)
+{
+    session.timedOut = false;
+    if (!sent) {
+        *error = connectionError(session.conn);
+        // A connection given up earlier stays given up: its reply may
+        // still come.
+        session.broken = session.broken || PQstatus(session.conn) != CONNECTION_OK;
+        return nullptr;
+    }
+    while (PQisBusy(session.conn)) {
+        const auto left = session.deadline - SteadyClock::now();
+        // Rounded up: a deadline declared reached must have passed, or the
+        // caller, seeing time left, would retry the read on a new connection.
+        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+        if (left <= SteadyClock::duration::zero()) {
+            session.broken = true;
+            session.timedOut = true;
+            *error = "postgresql: no reply before the call's deadline";
+            return nullptr;
+        }
+        pollfd fd{PQsocket(session.conn), POLLIN, 0};
+        const int ready = ::poll(&fd, 1, static_cast<int>(std::min<long long>(ms, 1 << 30)));
+        if (ready < 0 && errno != EINTR) {
+            session.broken = true;
+            *error = "postgresql: poll failed";
+            return nullptr;
+        }
+        if (ready > 0 && !PQconsumeInput(session.conn)) {
+            session.broken = true;
+            *error = connectionError(session.conn);
+            return nullptr;
+        }
+    }
+    PGresult *result = PQgetResult(session.conn);
+    // One statement, one result: the rest only ends the exchange.
+    while (PGresult *extra = PQgetResult(session.conn))
+        PQclear(extra);
+    if (!result) {
+        *error = connectionError(session.conn);
+        session.broken = PQstatus(session.conn) != CONNECTION_OK;
+    } else if (PQstatus(session.conn) != CONNECTION_OK) {
+        session.broken = true;
+    }
+    return result;
+}
+
+std::string resultError(const char *what, PGresult *result, const std::string &error)
+{
+    return std::string(what) + (result ? PQresultErrorMessage(result) : error.c_str());
+}
+
+class PgStatement final : public Statement
+{
+public:
+    PgStatement(Session &session, std::string name, int parameterCount)
+        : m_session(session)
+        , m_name(std::move(name))
+        , m_values(static_cast<std::size_t>(parameterCount))
+        , m_isNull(static_cast<std::size_t>(parameterCount), true)
+    {
+    }
+    ~PgStatement() override { clearResult(); }
+
+    void bindText(int index, std::string_view value) override { set(index, std::string(value)); }
+    void bindNumber(int index, double value) override
+    {
+        char buffer[32];
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+        set(index, std::string(buffer, end));
+    }
+    void bindInteger(int index, std::int64_t value) override { set(index, std::to_string(value)); }
+    void bindDateTime(int index, std::int64_t msecs) override
+    {
+        set(index, formatSqlDateTime(msecs));
+    }
+    void bindNull(int index) override
+    {
+        if (valid(index))
+            m_isNull[static_cast<std::size_t>(index)] = true;
+    }
+
+    Result<bool> step() override
+    {
+        if (!m_result) {
+            std::vector<const char *> values(m_values.size());
+            for (std::size_t i = 0; i < m_values.size(); ++i)
+                values[i] = m_isNull[i] ? nullptr : m_values[i].c_str();
+            std::string error;
+            m_result = await(m_session,
+                             PQsendQueryPrepared(m_session.conn, m_name.c_str(),
+                                                 static_cast<int>(values.size()), values.data(),
+                                                 nullptr, nullptr, 0)
+                                 == 1,
+                             &error);
+            const ExecStatusType status = PQresultStatus(m_result);
+            if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+                std::string detail = resultError("postgresql: ", m_result, error);
+                clearResult();
+                return failure(m_session, std::move(detail));
+            }
+            m_rows = PQntuples(m_result);
+            m_row = -1;
+        }
+        ++m_row;
+        return m_row < m_rows;
+    }
+
+    int columnCount() const override { return m_result ? PQnfields(m_result) : 0; }
+    bool isNull(int column) const override { return PQgetisnull(m_result, m_row, column) != 0; }
+    std::string_view text(int column) const override
+    {
+        return {PQgetvalue(m_result, m_row, column),
+                static_cast<std::size_t>(PQgetlength(m_result, m_row, column))};
+    }
+    double number(int column) const override
+    {
+        // from_chars ignores the process locale, unlike strtod.
+        const std::string_view value = text(column);
+        double number = 0.0;
+        std::from_chars(value.data(), value.data() + value.size(), number);
+        return number;
+    }
+    std::int64_t integer(int column) const override
+    {
+        const std::string_view value = text(column);
+        std::int64_t number = 0;
+        std::from_chars(value.data(), value.data() + value.size(), number);
+        return number;
+    }
+    std::optional<std::int64_t> dateTime(int column) const override
+    {
+        return parseSqlDateTime(text(column));
+    }
+
+    void reset() override
+    {
+        clearResult();
+        std::fill(m_isNull.begin(), m_isNull.end(), true);
+    }
+
+private:
+    bool valid(int index) const { return index >= 0 && index < static_cast<int>(m_values.size()); }
+    void set(int index, std::string value)
+    {
+        if (!valid(index))
+            return;
+        m_values[static_cast<std::size_t>(index)] = std::move(value);
+        m_isNull[static_cast<std::size_t>(index)] = false;
+    }
+    void clearResult()
+    {
+        if (m_result)
+            PQclear(m_result);
+        m_result = nullptr;
+        m_rows = 0;
+        m_row = -1;
+    }
+
+    Session &m_session;
+    std::string m_name;
+    std::vector<std::string> m_values;
+    std::vector<bool> m_isNull;
+    PGresult *m_result = nullptr;
+    int m_rows = 0;
+    int m_row = -1;
+};
+
+class PgConnection final : public Connection
+{
+public:
+    PgConnection(PGconn *conn, std::string target)
+        : m_target(std::move(target))
+    {
+        m_session.conn = conn;
+    }
+    ~PgConnection() override
+    {
+        m_statements.clear();
+        PQfinish(m_session.conn);
+    }
+
+    Dialect dialect() const override { return Dialect::PostgreSQL; }
+
+    Result<Statement *> prepare(std::string_view sql) override
+    {
+        auto found = m_statements.find(sql);
+        if (found != m_statements.end())
+            return noteRead(found->second.get());
+        int count = 0;
+        const std::string text = toPostgresPlaceholders(sql, &count);
+        const std::string name = "ate_" + std::to_string(m_statements.size() + 1);
+        std::string error;
+        PGresult *result = await(
+            m_session,
+            PQsendPrepare(m_session.conn, name.c_str(), text.c_str(), count, nullptr) == 1, &error);
+        const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+        std::string detail =
+            ok ? std::string() : resultError("postgresql prepare: ", result, error);
+        PQclear(result);
+        if (!ok)
+            return failure(m_session, std::move(detail));
+        auto statement = std::make_unique<PgStatement>(m_session, name, count);
+        statement->setTables(tablesNamedIn(sql));
+        Statement *raw = statement.get();
+        m_statements.emplace(std::string(sql), std::move(statement));
+        return noteRead(raw);
+    }
+
+    Status execute(std::string_view sql) override
+    {
+        std::string error;
+        PGresult *result =
+            await(m_session, PQsendQuery(m_session.conn, std::string(sql).c_str()) == 1, &error);
+        const ExecStatusType status = PQresultStatus(result);
+        const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+        std::string detail = ok ? std::string() : resultError("postgresql: ", result, error);
+        PQclear(result);
+        if (!ok)
+            return failure(m_session, std::move(detail));
+        return success();
+    }
+
+    // A database restarted or a connection dropped leaves the socket
+    // readable (an error notice, then its end) while libpq still reports
+    // it fine: read what is there before trusting it.
+    bool isUsable() override
+    {
+        if (m_session.broken || PQstatus(m_session.conn) != CONNECTION_OK)
+            return false;
+        pollfd fd{PQsocket(m_session.conn), POLLIN, 0};
+        if (::poll(&fd, 1, 0) > 0) {
+            if (!PQconsumeInput(m_session.conn))
+                return false;
+            while (PGnotify *notice = PQnotifies(m_session.conn))
+                PQfreemem(notice);
+        }
+        return PQstatus(m_session.conn) == CONNECTION_OK;
+    }
+
+    void setDeadline(SteadyClock::time_point deadline) override { m_session.deadline = deadline; }
+
+    const std::string &identity() const override { return m_target; }
+
+    // The counter the schema's triggers move in every writing statement's
+    // transaction: read in its own snapshot before the call's query, a
+    // commit that came before it always shows. A database from before the
+    // counter existed cannot tell.
+    // Each watched table's counter row, moved by statement-level triggers
+    // once per writing transaction and table. A database made before the
+    // per-table counters has only the one counter every write moves.
+    Result<Changes> changesSinceLastAsked(std::string *why) override
+    {
+        if (m_perTableError.empty()) {
+            Result<std::optional<TableCounters>> counters = readTableCounters();
+            if (!counters)
+                return counters.error();
+            if (*counters) {
+                TableSet changed;
+                for (std::size_t t = 0; t < kWatchedTables.size(); ++t) {
+                    if (!m_tableCounters || (**counters)[t] != (*m_tableCounters)[t])
+                        changed.set(t);
+                }
+                if (!m_tableCounters)
+                    changed = allTables();
+                m_tableCounters = *counters;
+                return Changes{true, true, changed};
+            }
+            m_tableCounters.reset();
+        }
+        Result<Change> change = changeOfTheOneCounter(why);
+        if (!change)
+            return change.error();
+        // The schema command moves the one counter when it brings the
+        // per-table ones: look for them again.
+        if (*change == Change::Changed) {
+            m_perTableError.clear();
+            Result<std::optional<TableCounters>> counters = readTableCounters();
+            if (!counters)
+                return counters.error();
+            if (*counters) {
+                m_tableCounters = *counters;
+                return Changes{true, true, allTables()};
+            }
+        }
+        if (why && *change != Change::Unknown)
+            *why = m_perTableError;
+        switch (*change) {
+        case Change::Unchanged:
+            return Changes{true, false, {}};
+        case Change::Changed:
+            return Changes{true, false, allTables()};
+        case Change::Unknown:
+            break;
+        }
+        return Changes{false, false, allTables()};
+    }
+
+    std::string describe() const override
+    {
+        PGconn *conn = m_session.conn;
+        return std::string("postgresql host=") + PQhost(conn) + " port=" + PQport(conn)
+               + " dbname=" + PQdb(conn) + " user=" + PQuser(conn);
+    }
+
+private:
+    enum class Change { Unchanged, Changed, Unknown };
+
+    // The session itself failed, rather than the statement: the call fails
+    // with it.
+    bool sessionFailed() const
+    {
+        return m_session.broken || m_session.timedOut || PQstatus(m_session.conn) != CONNECTION_OK;
+    }
+
+    // nullopt (and m_perTableError set, until the one counter moves) when
+    // this database keeps no complete per-table counters.
+    Result<std::optional<TableCounters>> readTableCounters()
+    {
+        Result<Statement *> prepared = prepare(kTableCountersSql);
+        if (!prepared) {
+            if (sessionFailed())
+                return prepared.error();
+            m_perTableError = prepared.error().detail;
+            return std::optional<TableCounters>();
+        }
+        Result<std::optional<TableCounters>> counters =
+            appserver::readTableCounters(**prepared, &m_perTableError);
+        // Dropped since it was prepared, say.
+        if (!counters && !sessionFailed()) {
+            m_perTableError = counters.error().detail;
+            return std::optional<TableCounters>();
+        }
+        return counters;
+    }
+
+    Result<Change> changeOfTheOneCounter(std::string *why)
+    {
+        if (!m_counterError.empty()) {
+            if (why)
+                *why = m_counterError;
+            return Change::Unknown;
+        }
+        Result<Statement *> prepared = prepare("SELECT NRALTERACAO FROM CONTADOR_ALTERACAO");
+        if (!prepared) {
+            // A connection that failed fails the call; the call's own query
+            // would only meet the same broken or hung session.
+            if (sessionFailed())
+                return prepared.error();
+            // Asked once per connection: a database without the counter
+            // would otherwise cost a failed round trip per call.
+            m_counterError = prepared.error().detail;
+            if (why)
+                *why = m_counterError;
+            return Change::Unknown;
+        }
+        StatementRun run(**prepared);
+        Result<bool> row = run->step();
+        if (!row) {
+            m_lastCounter.reset();
+            if (sessionFailed())
+                return row.error();
+            m_counterError = row.error().detail;
+            if (why)
+                *why = m_counterError;
+            return Change::Unknown;
+        }
+        if (!*row || run->isNull(0)) {
+            if (why)
+                *why = "CONTADOR_ALTERACAO has no row";
+            m_lastCounter.reset();
+            return Change::Unknown;
+        }
+        const std::int64_t counter = run->integer(0);
+        const bool same = m_lastCounter == counter;
+        m_lastCounter = counter;
+        return same ? Change::Unchanged : Change::Changed;
+    }
+
+    Session m_session;
+    std::string m_target;
+    std::optional<TableCounters> m_tableCounters;
+    std::string m_perTableError;
+    std::optional<std::int64_t> m_lastCounter;
+    std::string m_counterError;
+    std::map<std::string, std::unique_ptr<PgStatement>, std::less<>> m_statements;
+};
+
+} // namespace
+
+std::string toPostgresPlaceholders(std::string_view sql, int *count)
+{
+    std::string out;
+    out.reserve(sql.size() + 16);
+    bool quoted = false;
+    int n = 0;
+    for (const char c : sql) {
+        if (c == '\'')
+            quoted = !quoted;
+        if (c == '?' && !quoted) {
+            out += '$';
+            out += std::to_string(++n);
+        } else {
+            out += c;
+        }
+    }
+    if (count)
+        *count = n;
+    return out;
+}
+
+Result<std::unique_ptr<Connection>> openPostgres(const DatabaseTarget &dbTarget)
+{
+    // A database that hangs must not hold a worker while connecting, and a
+    // peer gone without a word must be noticed: these come first, so the
+    // operator's connection string overrides them.
+    const char *keywords[] = {"connect_timeout",
+                              "keepalives",
+                              "keepalives_idle",
+                              "keepalives_interval",
+                              "keepalives_count",
+                              "dbname",
+                              nullptr};
+    const char *values[] = {"2", "1", "10", "5", "2", dbTarget.target.c_str(), nullptr};
+    PGconn *conn = PQconnectdbParams(keywords, values, 1);
+    if (PQstatus(conn) != CONNECTION_OK) {
+        std::string detail = connectionError(conn);
+        PQfinish(conn);
+        return databaseError(std::move(detail));
+    }
+    // Notices (a restart's "terminating connection" among them) would go
+    // to standard error unformatted; what matters reaches the call's log.
+    PQsetNoticeProcessor(
+        conn, [](void *, const char *) {}, nullptr);
+    auto connection = std::make_unique<PgConnection>(conn, dbTarget.target);
+    connection->setDeadline(SteadyClock::now() + std::chrono::seconds(2));
+    // ISO output is what parseSqlDateTime reads; the statement timeout keeps
+    // a stuck query below the client's deadline.
+    const std::string setup =
+        "SET DateStyle = ISO; SET client_encoding = 'UTF8'; "
+        "SET client_min_messages = warning; SET statement_timeout = "
+        + std::to_string(dbTarget.statementTimeoutMs)
+        + (dbTarget.access == Access::Read ? "; SET default_transaction_read_only = on" : "");
+    Status status = connection->execute(setup);
+    if (!status)
+        return status.error();
+    // Calls set their own deadline; a writer (the schema command, the demo
+    // data) may take as long as it needs.
+    connection->setDeadline(SteadyClock::time_point::max());
+    return std::unique_ptr<Connection>(std::move(connection));
+}
+
+} // namespace appserver

@@ -1,0 +1,443 @@
+#include "server/db/sqlite_connection.h"
+
+#include "server/db/sql_time.h"
+
+#include <sqlite3.h>
+
+#include <sys/stat.h>
+
+#include <array>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+namespace appserver {
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// What the statements share with their connection: the running call's
+// deadline, past which SQLite is told to give up (a heavy statement through
+// the progress handler, a locked file through the busy handler).
+struct Bounds
+{
+    SteadyClock::time_point deadline = SteadyClock::time_point::max();
+    std::chrono::milliseconds busyTimeout{0};
+
+    bool pastDeadline() const { return SteadyClock::now() >= deadline; }
+};
+
+// Called every kProgressSteps virtual-machine steps: non-zero interrupts the
+// statement (SQLITE_INTERRUPT).
+constexpr int kProgressSteps = 1000;
+
+int stopAtDeadline(void *bounds)
+{
+    return static_cast<const Bounds *>(bounds)->pastDeadline() ? 1 : 0;
+}
+
+// As SQLite's own busy timeout, but never waits past the call's deadline.
+int waitWhileBusy(void *data, int attempt)
+{
+    const auto &bounds = *static_cast<const Bounds *>(data);
+    constexpr auto kStep = std::chrono::milliseconds(5);
+    if (attempt * kStep >= bounds.busyTimeout || bounds.pastDeadline())
+        return 0;
+    std::this_thread::sleep_for(
+        std::min<SteadyClock::duration>(kStep, bounds.deadline - SteadyClock::now()));
+    return 1;
+}
+
+// A statement stopped by the deadline says so; anything else is the usual
+// database failure.
+Error failure(int rc, std::string detail, const Bounds &bounds)
+{
+    if ((rc == SQLITE_INTERRUPT || rc == SQLITE_BUSY) && bounds.pastDeadline())
+        return deadlineError(detail + " at the call's deadline");
+    return databaseError(std::move(detail));
+}
+
+class SqliteStatement final : public Statement
+{
+public:
+    SqliteStatement(sqlite3 *db, sqlite3_stmt *stmt, const Bounds &bounds)
+        : m_db(db)
+        , m_stmt(stmt)
+        , m_bounds(bounds)
+    {
+    }
+    ~SqliteStatement() override { sqlite3_finalize(m_stmt); }
+
+    void bindText(int index, std::string_view value) override
+    {
+        sqlite3_bind_text(m_stmt, index + 1, value.data(), static_cast<int>(value.size()),
+                          SQLITE_TRANSIENT);
+    }
+    void bindNumber(int index, double value) override
+    {
+        sqlite3_bind_double(m_stmt, index + 1, value);
+    }
+    void bindInteger(int index, std::int64_t value) override
+    {
+        sqlite3_bind_int64(m_stmt, index + 1, value);
+    }
+    void bindDateTime(int index, std::int64_t msecs) override
+    {
+        bindText(index, formatSqlDateTime(msecs));
+    }
+    void bindNull(int index) override { sqlite3_bind_null(m_stmt, index + 1); }
+
+    Result<bool> step() override
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc == SQLITE_DONE)
+            return false;
+        return failure(rc, std::string("sqlite: ") + sqlite3_errmsg(m_db), m_bounds);
+    }
+
+    int columnCount() const override { return sqlite3_column_count(m_stmt); }
+    bool isNull(int column) const override
+    {
+        return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+    }
+    std::string_view text(int column) const override
+    {
+        const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+        if (!data)
+            return {};
+        return {data, static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, column))};
+    }
+    std::optional<std::string_view> textOrNull(int column) const override
+    {
+        const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+        // Only a null, or no memory for the conversion, gives no pointer.
+        if (!data) {
+            if (sqlite3_column_type(m_stmt, column) == SQLITE_NULL)
+                return std::nullopt;
+            return std::string_view{};
+        }
+        return std::string_view{data,
+                                static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, column))};
+    }
+    double number(int column) const override { return sqlite3_column_double(m_stmt, column); }
+    std::int64_t integer(int column) const override { return sqlite3_column_int64(m_stmt, column); }
+    std::optional<std::int64_t> dateTime(int column) const override
+    {
+        return parseSqlDateTime(text(column));
+    }
+
+    void reset() override
+    {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
+
+private:
+    sqlite3 *m_db;
+    sqlite3_stmt *m_stmt;
+    const Bounds &m_bounds;
+};
+
+// Which file a path names: a file replaced (renamed over) or deleted under
+// a running server changes it, and SQLite would go on reading the old one.
+struct FileIdentity
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity &) const = default;
+};
+
+std::optional<FileIdentity> identityOf(const std::string &path)
+{
+    struct stat info
+    {
+    };
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino};
+}
+
+class SqliteConnection final : public Connection
+{
+public:
+    SqliteConnection(sqlite3 *db, std::string path, std::optional<FileIdentity> identity,
+                     std::chrono::milliseconds busyTimeout)
+        : m_db(db)
+        , m_path(std::move(path))
+        , m_identity(identity)
+    {
+        m_bounds.busyTimeout = busyTimeout;
+        sqlite3_busy_handler(m_db, waitWhileBusy, &m_bounds);
+        sqlite3_progress_handler(m_db, kProgressSteps, stopAtDeadline, &m_bounds);
+    }
+    ~SqliteConnection() override
+    {
+        m_statements.clear();
+        sqlite3_close_v2(m_db);
+    }
+
+    Dialect dialect() const override { return Dialect::SQLite; }
+
+    Result<Statement *> prepare(std::string_view sql) override
+    {
+        auto found = m_statements.find(sql);
+        if (found != m_statements.end())
+            return noteRead(found->second.get());
+        sqlite3_stmt *stmt = nullptr;
+        if (sqlite3_prepare_v3(m_db, sql.data(), static_cast<int>(sql.size()),
+                               SQLITE_PREPARE_PERSISTENT, &stmt, nullptr)
+            != SQLITE_OK) {
+            return databaseError(std::string("sqlite prepare: ") + sqlite3_errmsg(m_db));
+        }
+        auto statement = std::make_unique<SqliteStatement>(m_db, stmt, m_bounds);
+        statement->setTables(tablesNamedIn(sql));
+        Statement *raw = statement.get();
+        m_statements.emplace(std::string(sql), std::move(statement));
+        return noteRead(raw);
+    }
+
+    Status execute(std::string_view sql) override
+    {
+        char *message = nullptr;
+        const std::string text(sql);
+        if (const int rc = sqlite3_exec(m_db, text.c_str(), nullptr, nullptr, &message);
+            rc != SQLITE_OK) {
+            std::string detail = std::string("sqlite: ") + (message ? message : "?");
+            sqlite3_free(message);
+            return failure(rc, std::move(detail), m_bounds);
+        }
+        return success();
+    }
+
+    bool isUsable() override { return identityOf(m_path) == m_identity; }
+
+    void setDeadline(SteadyClock::time_point deadline) override { m_bounds.deadline = deadline; }
+    const std::string &identity() const override { return m_path; }
+
+    // data_version moves only for commits by other connections, which is
+    // all there are: the server opens the file read-only. Its value means
+    // nothing across connections, so only this connection's last one is
+    // compared. When it moved, the tables' change counters (moved by
+    // triggers, whoever writes) tell which tables; a move that no counter
+    // shows, or any change to the schema, outdates them all.
+    Result<Changes> changesSinceLastAsked(std::string *why) override
+    {
+        std::string failed;
+        const std::optional<std::int64_t> version = pragmaValue("PRAGMA data_version", &failed);
+        if (!version) {
+            if (why)
+                *why = failed;
+            m_lastDataVersion.reset();
+            return Changes{false, false, allTables()};
+        }
+        if (m_lastDataVersion == version) {
+            if (why && !m_counted)
+                *why = m_uncounted;
+            return Changes{true, m_counted, {}};
+        }
+        m_lastDataVersion = version;
+        // A read that fails here (a writer holding the file, say) outdates
+        // everything this once; the next move asks again.
+        const std::optional<std::int64_t> schema = pragmaValue("PRAGMA schema_version", &failed);
+        if (!schema) {
+            m_counters.reset();
+            return Changes{true, true, allTables()};
+        }
+        const bool schemaMoved = schema != m_lastSchemaVersion;
+        if (schemaMoved) {
+            m_lastSchemaVersion = schema;
+            m_counted = countersInstalled(&m_uncounted);
+        }
+        if (!m_counted) {
+            if (why)
+                *why = m_uncounted;
+            m_counters.reset();
+            return Changes{true, false, allTables()};
+        }
+        const std::optional<TableCounters> counters = readCounters(&failed);
+        TableSet changed;
+        if (counters && m_counters && !schemaMoved) {
+            for (std::size_t t = 0; t < kWatchedTables.size(); ++t) {
+                if ((*counters)[t] != (*m_counters)[t])
+                    changed.set(t);
+            }
+        }
+        if (changed.none())
+            changed = allTables();
+        m_counters = counters;
+        return Changes{true, true, changed};
+    }
+
+    std::string describe() const override
+    {
+        const char *mode = "?";
+        sqlite3_stmt *stmt = nullptr;
+        std::string journal;
+        if (sqlite3_prepare_v2(m_db, "PRAGMA journal_mode", -1, &stmt, nullptr) == SQLITE_OK
+            && sqlite3_step(stmt) == SQLITE_ROW) {
+            journal = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
+            mode = journal.c_str();
+        }
+        std::string text = "sqlite " + m_path + " (journal " + mode
+                           + (sqlite3_db_readonly(m_db, "main") == 1 ? ", read-only)" : ")");
+        sqlite3_finalize(stmt);
+        return text;
+    }
+
+private:
+    sqlite3 *m_db;
+    std::string m_path;
+    std::optional<FileIdentity> m_identity;
+    Bounds m_bounds;
+    // The first column of a one-row statement of this connection's cache.
+    std::optional<std::int64_t> pragmaValue(std::string_view sql, std::string *failed)
+    {
+        Result<Statement *> prepared = prepare(sql);
+        if (!prepared) {
+            *failed = prepared.error().detail;
+            return std::nullopt;
+        }
+        StatementRun run(**prepared);
+        Result<bool> row = run->step();
+        if (!row || !*row) {
+            *failed = row ? std::string(sql) + " gave no row" : row.error().detail;
+            return std::nullopt;
+        }
+        return run->integer(0);
+    }
+
+    // The counter table with a row per watched table, and the three triggers
+    // per table that move it; `why` says what is missing.
+    bool countersInstalled(std::string *why)
+    {
+        Result<Statement *> prepared =
+            prepare("SELECT name, tbl_name FROM sqlite_master WHERE type = 'trigger'");
+        if (!prepared) {
+            *why = prepared.error().detail;
+            return false;
+        }
+        std::array<int, kWatchedTables.size()> triggers{};
+        {
+            StatementRun run(**prepared);
+            for (;;) {
+                Result<bool> row = run->step();
+                if (!row) {
+                    *why = row.error().detail;
+                    return false;
+                }
+                if (!*row)
+                    break;
+                const std::optional<std::size_t> table = watchedTableIndex(run->text(1));
+                if (!table)
+                    continue;
+                const std::string name(run->text(0));
+                const std::string expected = "ALTERA_" + std::string(kWatchedTables[*table]) + "_";
+                for (const char *what : {"INSERT", "UPDATE", "DELETE"}) {
+                    if (name == expected + what)
+                        ++triggers[*table];
+                }
+            }
+        }
+        for (std::size_t t = 0; t < kWatchedTables.size(); ++t) {
+            if (triggers[t] != 3) {
+                *why = "no change-counting triggers on " + std::string(kWatchedTables[t]);
+                return false;
+            }
+        }
+        return readCounters(why).has_value();
+    }
+
+    std::optional<TableCounters> readCounters(std::string *why)
+    {
+        Result<Statement *> prepared = prepare(kTableCountersSql);
+        if (!prepared) {
+            *why = prepared.error().detail;
+            return std::nullopt;
+        }
+        Result<std::optional<TableCounters>> counters = readTableCounters(**prepared, why);
+        if (!counters) {
+            *why = counters.error().detail;
+            return std::nullopt;
+        }
+        return *counters;
+    }
+
+    std::optional<std::int64_t> m_lastDataVersion;
+    std::optional<std::int64_t> m_lastSchemaVersion;
+    bool m_counted = false;
+    std::string m_uncounted = "no change counters read yet";
+    std::optional<TableCounters> m_counters;
+    std::map<std::string, std::unique_ptr<SqliteStatement>, std::less<>> m_statements;
+};
+
+// A mistyped path or an empty file would otherwise be served as a database
+// without rows: the screen would show an empty day as a success.
+Status checkExistingFile(const std::string &path)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) {
+        return Error{"O banco de dados do servidor de aplicação não existe: " + path + ".",
+                     "sqlite: " + path + " does not exist"};
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        return Error{"O banco de dados do servidor de aplicação não é um arquivo: " + path + ".",
+                     "sqlite: " + path + " is no regular file"};
+    }
+    if (std::filesystem::file_size(path, error) == 0) {
+        return Error{"O banco de dados do servidor de aplicação está vazio: " + path + ".",
+                     "sqlite: " + path + " is empty"};
+    }
+    return success();
+}
+
+} // namespace
+
+Result<std::unique_ptr<Connection>> openSqlite(const DatabaseTarget &dbTarget)
+{
+    std::error_code ignored;
+    const std::string path = std::filesystem::absolute(dbTarget.target, ignored).string();
+    if (dbTarget.access != Access::Create) {
+        if (Status exists = checkExistingFile(path); !exists)
+            return exists.error();
+    }
+    int flags = SQLITE_OPEN_NOMUTEX;
+    if (dbTarget.access == Access::Read)
+        flags |= SQLITE_OPEN_READONLY;
+    else
+        flags |= SQLITE_OPEN_READWRITE;
+    if (dbTarget.access == Access::Create)
+        flags |= SQLITE_OPEN_CREATE;
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string detail =
+            "sqlite open " + path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        return databaseError(std::move(detail));
+    }
+    auto connection = std::make_unique<SqliteConnection>(
+        db, path, identityOf(path), std::chrono::milliseconds(dbTarget.busyTimeoutMs));
+    // Only settings of this connection: the journal mode is the file's own,
+    // and changing it would write to a file the server only reads. No
+    // memory map: SQLite drops the whole map whenever another process
+    // commits, and unmapping interrupts every core the process runs on;
+    // copying the pages the next query reads again costs less.
+    for (const char *pragma : {"PRAGMA mmap_size=0", "PRAGMA cache_size=-65536"}) {
+        Status status = connection->execute(pragma);
+        if (!status)
+            return status.error();
+    }
+    // Reading the schema now turns a file that is no database into a clear
+    // error at open instead of at the first call.
+    if (Status readable = connection->execute("SELECT COUNT(*) FROM sqlite_master"); !readable) {
+        return Error{"O arquivo não é um banco de dados SQLite legível: " + path + ".",
+                     readable.error().detail};
+    }
+    return std::unique_ptr<Connection>(std::move(connection));
+}
+
+} // namespace appserver

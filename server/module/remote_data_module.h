@@ -1,0 +1,33 @@
+#pragma once
+
+#include "server/db/database.h"
+#include "server/reply/arguments.h"
+#include "server/reply/outgoing_reply.h"
+
+#include <functional>
+#include <span>
+#include <string_view>
+
+namespace appserver {
+
+// One late-bound method: checks its arguments, queries, fills the packet (or
+// brings the bytes the reply cache kept) and returns the number of rows.
+struct RemoteMethod
+{
+    std::string_view name;
+    std::function<Result<std::uint32_t>(Connection &, const Arguments &, ReplyPacket *)> run;
+};
+
+// A remote data module as the client names it ("Unit.Module").
+struct RemoteDataModule
+{
+    std::string_view name;
+    std::span<const RemoteMethod> methods;
+
+    const RemoteMethod *find(std::string_view method) const;
+};
+
+// ASCII comparison without regard to case.
+bool sameNameIgnoringCase(std::string_view a, std::string_view b);
+
+} // namespace appserver

@@ -1,0 +1,174 @@
+#include "server/process/server_main.h"
+
+#include "server/common/translation.h"
+
+#include "server/cache/reply_cache.h"
+#include "server/db/schema.h"
+#include "server/module/rdm_pos_fdi_plav.h"
+#include "server/process/server_config.h"
+#include "server/transport/call_handler.h"
+#include "server/transport/grpc_server.h"
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+
+namespace appserver {
+namespace {
+
+// Each connection takes a descriptor, and the default soft limit (often
+// 1024, sometimes 256) is far below what the machine allows.
+std::string raiseOpenFileLimit()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return "open files: unknown limit";
+    if (limit.rlim_cur < limit.rlim_max) {
+        rlimit raised = limit;
+        raised.rlim_cur = limit.rlim_max;
+        if (setrlimit(RLIMIT_NOFILE, &raised) == 0)
+            limit = raised;
+    }
+    return "open files limit " + std::to_string(limit.rlim_cur);
+}
+
+int initSchema(DatabaseTarget dbTarget, CallLog &log)
+{
+    dbTarget.access = Access::Create;
+    Result<std::unique_ptr<Connection>> connection = openConnection(dbTarget);
+    Status migrated = connection ? migrateSchema(**connection) : Status(connection.error());
+    if (!migrated) {
+        log.info("cannot create the schema: " + migrated.error().message + " ("
+                 + migrated.error().detail + ")");
+        return 1;
+    }
+    log.info("schema version " + std::to_string(latestSchemaVersion()) + " ready in "
+             + (*connection)->describe());
+    return 0;
+}
+
+// Opens the database as the workers will, refuses what cannot be served
+// and logs what is served, so that a wrong file shows at start.
+Status checkDatabase(const DatabaseTarget &dbTarget, CallLog &log)
+{
+    Result<std::unique_ptr<Connection>> connection = openConnection(dbTarget);
+    if (!connection)
+        return connection.error();
+    if (Status schema = checkSchema(**connection); !schema)
+        return schema;
+    Result<std::string> rows = tableRowCounts(**connection);
+    if (!rows)
+        return rows.error();
+    Result<int> version = schemaVersion(**connection);
+    if (!version)
+        return version.error();
+    log.info("database " + (*connection)->describe() + ", schema version "
+             + std::to_string(*version) + ", rows " + *rows);
+    replyCache().probe(**connection);
+    return success();
+}
+
+// Written whole under a temporary name and renamed, so that a reader never
+// sees half a number.
+Status writePortFile(const std::string &path, int port)
+{
+    const std::string temporary = path + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << port << "\n";
+        if (!out.flush())
+            return Error{"cannot write the port file " + temporary, {}};
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0)
+        return Error{"cannot rename the port file to " + path, {}};
+    return success();
+}
+
+} // namespace
+
+int runServer(const std::vector<std::string> &args)
+{
+    // Blocked before any thread exists, so every thread inherits the mask
+    // and only sigwait below sees the signals.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    initTranslation();
+    Result<ServerConfig> config = parseServerConfig(args);
+    if (!config) {
+        std::cerr << config.error().message << "\n\n" << serverUsage();
+        return 2;
+    }
+    if (config->help) {
+        std::cout << serverUsage();
+        return 0;
+    }
+    if (config->version) {
+        std::cout << serverVersion();
+        return 0;
+    }
+
+    CallLog log(stderr, config->logCalls);
+    if (!config->logFile.empty()) {
+        if (std::string failed =
+                log.openFile(config->logFile, static_cast<std::uint64_t>(config->logMaxMb) << 20);
+            !failed.empty()) {
+            std::cerr << failed << "\n";
+            return 1;
+        }
+    }
+    log.info(raiseOpenFileLimit());
+    if (config->servesInsecurely() && !config->initSchema) {
+        log.info("warning: serving " + config->server.address + " beyond this machine "
+                 + (config->server.tlsCertFile.empty() ? "without TLS" : "with TLS")
+                 + (config->token.empty() ? " and without a token" : "")
+                 + " (--allow-insecure): anyone on the network can read the flight plans");
+    }
+    if (config->initSchema)
+        return initSchema(config->database, log);
+    ReplyCacheLimits cacheLimits;
+    cacheLimits.enabled = config->replyCache;
+    cacheLimits.maxBytes = static_cast<std::size_t>(config->replyCacheMb) << 20;
+    replyCache().setLimits(cacheLimits);
+    replyCache().setNotice([&log](const std::string &line) { log.info(line); });
+    log.info(replyCache().describe());
+    if (Status ready = checkDatabase(config->database, log); !ready) {
+        log.info("cannot open database: " + ready.error().message + " (" + ready.error().detail
+                 + ")");
+        return 1;
+    }
+
+    ConnectionPool pool(config->database, config->server.threads);
+    CallHandler handler(pool, log, config->token);
+    handler.setMaxReplyBytes(static_cast<std::size_t>(config->maxReplyMb) << 20);
+    handler.addModule(rdmPosFDiPlav());
+    Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(config->server, handler, log);
+    if (!server) {
+        log.info("cannot start: " + server.error().message + " " + server.error().detail);
+        return 1;
+    }
+
+    if (!config->portFile.empty()) {
+        if (Status written = writePortFile(config->portFile, (*server)->port()); !written) {
+            log.info(written.error().message);
+            (*server)->shutdown();
+            return 1;
+        }
+    }
+
+    int received = 0;
+    sigwait(&signals, &received);
+    log.info(std::string("received ") + (received == SIGTERM ? "SIGTERM" : "SIGINT")
+             + ", shutting down");
+    (*server)->shutdown();
+    replyCache().setNotice({});
+    return 0;
+}
+
+} // namespace appserver

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "server/common/result.h"
+#include "server/transport/call_log.h"
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace grpc {
+class Server;
+}
+
+namespace appserver {
+
+// Accepts plain TCP connections on a socket of its own and hands each to a
+// gRPC server. gRPC 1.51 has no limit on connections, and its own listener
+// gives up for good when accept fails for want of descriptors; here the
+// connections held are counted, one above `maxConnections` is closed at
+// once, and a failed accept only drops that one connection (a spare
+// descriptor makes room to accept and close it), so listening never ends.
+class AcceptLoop
+{
+public:
+    ~AcceptLoop();
+
+    // Binds and listens; port 0 takes any free port.
+    static Result<std::unique_ptr<AcceptLoop>> listen(const std::string &address, int port,
+                                                      int maxConnections, CallLog &log);
+
+    int port() const { return m_port; }
+    // Starts accepting for `server`, which must outlive stop().
+    void start(grpc::Server &server);
+    // Stops accepting and closes the listening socket; connections handed
+    // over stay with the server. Safe to call more than once.
+    void stop();
+
+    // gRPC names a peer handed over this way "fd:N": its real address, so
+    // that what is kept per peer (the wrong-token budget) stays per machine.
+    std::string peerOf(const std::string &grpcPeer) const;
+
+    // Connections closed at once because the cap was reached.
+
+    // Open-file limit minus a reserve for the database, the log and gRPC.
+    static int defaultMaxConnections();
+
+private:
+    AcceptLoop() = default;
+    void run(grpc::Server *server);
+    void acceptOne(grpc::Server *server);
+    int connectionsHeld();
+
+    CallLog *m_log = nullptr;
+    int m_listenFd = -1;
+    int m_wakeFds[2] = {-1, -1};
+    int m_spareFd = -1;
+    int m_port = 0;
+    int m_maxConnections = 0;
+    std::thread m_thread;
+    std::chrono::steady_clock::time_point m_lastRefusalLine{};
+    int m_refusalsSinceLine = 0;
+
+    // Descriptor -> socket inode and address of each connection handed
+    // over: a descriptor whose inode changed was closed by gRPC (and reused).
+    struct Held
+    {
+        unsigned long inode = 0;
+        std::string peer;
+    };
+    mutable std::mutex m_mutex;
+    std::map<int, Held> m_held;
+};
+
+} // namespace appserver

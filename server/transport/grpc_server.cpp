@@ -1,0 +1,479 @@
+#include "server/transport/grpc_server.h"
+
+#include "server/transport/accept_loop.h"
+
+#include "proto/appserver.grpc.pb.h"
+
+#include <grpcpp/grpcpp.h>
+#include <grpcpp/health_check_service_interface.h>
+
+#include <grpc/support/log.h>
+
+#include <absl/synchronization/mutex.h>
+
+#include <malloc.h>
+#include <pthread.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace appserver {
+namespace {
+
+// The generated service, its calls answered with the reply's wire bytes
+// rather than a message gRPC would serialise: a packet serialised once (or
+// kept by the reply cache) goes out as it is.
+class AsyncService final : public ate::appserver::v1::AppServer::AsyncService
+{
+public:
+    void requestCallBytes(grpc::ServerContext *context, ate::appserver::v1::CallRequest *request,
+                          grpc::ServerAsyncResponseWriter<grpc::ByteBuffer> *responder,
+                          grpc::ServerCompletionQueue *cq, void *tag)
+    {
+        // Call is the service's only method, so its index is 0, as in the
+        // generated RequestCall.
+        RequestAsyncUnary(0, context, request, responder, cq, cq, tag);
+    }
+};
+
+constexpr std::size_t kLargeReplyBytes = 8u << 20;
+
+Result<std::string> readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return Error{"Arquivo não encontrado: " + path, {}};
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// One call in flight: waits for a request, answers it, then is deleted.
+class PendingCall
+{
+public:
+    PendingCall(AsyncService &service, grpc::ServerCompletionQueue &cq)
+        : m_responder(&m_context)
+    {
+        service.requestCallBytes(&m_context, &m_request, &m_responder, &cq, this);
+    }
+
+    // Runs on the worker that received the call; `done` may run on a
+    // database thread.
+    void answer(CallHandler &handler, const AcceptLoop *acceptor, CallHandler::Done done)
+    {
+        std::string_view authorization;
+        const auto &metadata = m_context.client_metadata();
+        if (auto found = metadata.find("authorization"); found != metadata.end())
+            authorization = std::string_view(found->second.data(), found->second.size());
+        const std::string peer = acceptor ? acceptor->peerOf(m_context.peer()) : m_context.peer();
+        handler.handle(m_request, &m_reply, authorization, peer, m_context.deadline(), &m_record,
+                       std::move(done));
+    }
+
+    // Sends the reply; its completion comes back through the call's queue.
+    void finish(const grpc::Status &status)
+    {
+        m_answered = true;
+        if (status.ok())
+            m_responder.Finish(m_reply.toByteBuffer(), status, this);
+        else
+            m_responder.FinishWithError(status, this);
+    }
+
+    bool answered() const { return m_answered; }
+
+    // Once the reply has gone, or failed to: `sent` is gRPC's word on it.
+    void delivered(bool sent, CallLog &log)
+    {
+        if (!sent && !m_record.failed()) {
+            m_record.outcome = std::chrono::system_clock::now() >= m_context.deadline()
+                                   ? CallRecord::Outcome::DeadlineExceeded
+                                   : CallRecord::Outcome::Cancelled;
+        } else if (!sent && m_record.outcome == CallRecord::Outcome::Failure) {
+            m_record.detail += m_record.detail.empty() ? "" : "; ";
+            m_record.detail += "the client did not get the reply";
+        }
+        log.call(m_record);
+    }
+
+    std::size_t replyBytes() const { return m_record.replyBytes; }
+
+private:
+    grpc::ServerContext m_context;
+    ate::appserver::v1::CallRequest m_request;
+    OutgoingReply m_reply;
+    grpc::ServerAsyncResponseWriter<grpc::ByteBuffer> m_responder;
+    CallRecord m_record;
+    bool m_answered = false;
+};
+
+// Threads that receive calls: enough beyond the database connections that
+// calls needing no database are answered while every connection is held by
+// a database that hangs (a worker runs a call's database work itself when
+// a connection is free).
+int receiverCount(const CallHandler &handler)
+{
+    return handler.databaseConnections()
+           + static_cast<int>(std::max(2u, std::thread::hardware_concurrency()));
+}
+
+} // namespace
+
+namespace {
+
+// One generation of the gRPC server: listener, queues and workers. A new
+// one replaces it when its listener has died.
+class Listener
+{
+public:
+    AsyncService service;
+    // Plain TCP: connections accepted here, counted and handed to `server`.
+    std::unique_ptr<AcceptLoop> acceptor;
+    std::unique_ptr<grpc::Server> server;
+    std::vector<std::unique_ptr<grpc::ServerCompletionQueue>> queues;
+    std::vector<std::thread> workers;
+    CallHandler *handler = nullptr;
+    CallLog *log = nullptr;
+    int port = 0;
+    // A queue must get no new request once the server stops, and no reply
+    // once the queue is shut down (gRPC aborts the process): posting and
+    // these decisions are ordered by this mutex.
+    std::mutex postMutex;
+    std::condition_variable allReplied;
+    bool stopping = false;
+    bool queuesClosed = false;
+    int unanswered = 0; // received, reply not yet posted
+
+    void offerSlot(grpc::ServerCompletionQueue &cq)
+    {
+        std::lock_guard lock(postMutex);
+        if (!stopping)
+            new PendingCall(service, cq);
+    }
+
+    void reply(PendingCall *call, const grpc::Status &status)
+    {
+        bool posted = false;
+        {
+            std::lock_guard lock(postMutex);
+            posted = !queuesClosed;
+            if (posted)
+                call->finish(status);
+        }
+        if (!posted) {
+            // The server stopped while this call ran past its grace.
+            call->delivered(false, *log);
+            delete call;
+        }
+        std::lock_guard lock(postMutex);
+        if (--unanswered == 0)
+            allReplied.notify_all();
+    }
+
+    void work(grpc::ServerCompletionQueue &cq)
+    {
+        // Named for top -H and perf.
+        pthread_setname_np(pthread_self(), "ate-receive");
+        offerSlot(cq);
+        void *tag = nullptr;
+        bool ok = false;
+        while (cq.Next(&tag, &ok)) {
+            auto *call = static_cast<PendingCall *>(tag);
+            if (call->answered()) {
+                call->delivered(ok, *log);
+                const bool large = call->replyBytes() >= kLargeReplyBytes;
+                delete call;
+                // glibc keeps the pages of a large reply for the next one:
+                // without this a few large days kept hundreds of MB.
+                if (large)
+                    malloc_trim(0);
+                continue;
+            }
+            if (!ok) {
+                // Shut down before a request came.
+                delete call;
+                continue;
+            }
+            {
+                std::lock_guard lock(postMutex);
+                ++unanswered;
+            }
+            // Answer first, then offer the next slot: while this worker is
+            // busy, new calls go to an idle worker's queue.
+            call->answer(*handler, acceptor.get(),
+                         [this, call](const grpc::Status &status) { reply(call, status); });
+            offerSlot(cq);
+        }
+    }
+
+    void stop(std::chrono::milliseconds grace)
+    {
+        if (auto *health = server->GetHealthCheckService())
+            health->SetServingStatus(false);
+        {
+            std::lock_guard lock(postMutex);
+            stopping = true;
+        }
+        if (acceptor)
+            acceptor->stop();
+        server->Shutdown(std::chrono::system_clock::now() + grace);
+        {
+            // Database work still running ends by its deadline.
+            std::unique_lock lock(postMutex);
+            allReplied.wait(lock, [this] { return unanswered == 0; });
+            queuesClosed = true;
+        }
+        for (auto &queue : queues)
+            queue->Shutdown();
+        for (auto &worker : workers)
+            worker.join();
+    }
+};
+
+// gRPC 1.51 gives up its listener for good when accept fails for a reason
+// other than "try again" (too many open files, above all) and says so only
+// in its log: the servers of this process hear of it through gRPC's log
+// function, which still prints everything as before.
+std::mutex g_serversMutex;
+std::vector<GrpcServer::Impl *> g_servers;
+std::once_flag g_logHooked;
+
+void noticeAcceptFailure(gpr_log_func_args *args);
+
+} // namespace
+
+class GrpcServer::Impl
+{
+public:
+    ServerOptions options;
+    std::shared_ptr<grpc::ServerCredentials> credentials;
+    CallHandler *handler = nullptr;
+    CallLog *log = nullptr;
+    int port = 0;
+    std::unique_ptr<Listener> listener;
+    std::once_flag stopped;
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool acceptFailed = false;
+    bool quitting = false;
+    std::thread supervisor;
+
+    std::string address(int listenPort) const
+    {
+        return (options.address.find(':') != std::string::npos ? "[" + options.address + "]"
+                                                               : options.address)
+               + ":" + std::to_string(listenPort);
+    }
+
+    Result<std::unique_ptr<Listener>> listen(int listenPort)
+    {
+        auto next = std::make_unique<Listener>();
+        next->handler = handler;
+        next->log = log;
+        grpc::EnableDefaultHealthCheckService(true);
+        grpc::ServerBuilder builder;
+        // Without this a second server would silently share the port.
+        builder.AddChannelArgument(GRPC_ARG_ALLOW_REUSEPORT, 0);
+        // Descriptors are what a flood of connections exhausts: idle
+        // connections are closed, dead peers found by keep-alive pings, and
+        // a connection that never completes its handshake is dropped.
+        builder.AddChannelArgument(GRPC_ARG_MAX_CONNECTION_IDLE_MS, options.idleTimeoutMs);
+        builder.AddChannelArgument(GRPC_ARG_KEEPALIVE_TIME_MS, options.keepAliveMs);
+        builder.AddChannelArgument(GRPC_ARG_KEEPALIVE_TIMEOUT_MS, 20000);
+        builder.AddChannelArgument(GRPC_ARG_KEEPALIVE_PERMIT_WITHOUT_CALLS, 1);
+        builder.AddChannelArgument(GRPC_ARG_HTTP2_MAX_PINGS_WITHOUT_DATA, 0);
+        builder.AddChannelArgument(GRPC_ARG_SERVER_HANDSHAKE_TIMEOUT_MS, 10000);
+        const std::string where = address(listenPort);
+        if (options.tlsCertFile.empty()) {
+            Result<std::unique_ptr<AcceptLoop>> acceptor =
+                AcceptLoop::listen(options.address, listenPort, options.maxConnections, *log);
+            if (!acceptor)
+                return acceptor.error();
+            next->acceptor = std::move(*acceptor);
+            next->port = next->acceptor->port();
+        } else {
+            builder.AddListeningPort(where, credentials, &next->port);
+        }
+        builder.RegisterService(&next->service);
+        // Requests are a few small arguments; a month of flight plans may be
+        // several megabytes.
+        builder.SetMaxReceiveMessageSize(1 << 20);
+        builder.SetMaxSendMessageSize(static_cast<int>(
+            std::min<std::size_t>(handler->maxReplyBytes() + (1u << 20), INT32_MAX)));
+        for (int i = 0; i < receiverCount(*handler); ++i)
+            next->queues.push_back(builder.AddCompletionQueue());
+
+        next->server = builder.BuildAndStart();
+        if (!next->server || next->port == 0) {
+            return Error{"Não foi possível escutar em " + where + ".",
+                         "grpc BuildAndStart failed for " + where};
+        }
+        if (auto *health = next->server->GetHealthCheckService())
+            health->SetServingStatus(true);
+        if (next->acceptor)
+            next->acceptor->start(*next->server);
+        for (auto &queue : next->queues)
+            next->workers.emplace_back([raw = next.get(), cq = queue.get()] { raw->work(*cq); });
+        return next;
+    }
+
+    // Replaces a listener that died: the old server's shutdown closes its
+    // connections, which frees the descriptors a flood took.
+    void supervise()
+    {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            changed.wait(lock, [this] { return acceptFailed || quitting; });
+            if (quitting)
+                return;
+            acceptFailed = false;
+            std::unique_ptr<Listener> dead = std::move(listener);
+            lock.unlock();
+            log->info("accept failed (too many open files?): restarting the listener on port "
+                      + std::to_string(port));
+            dead->stop(std::chrono::milliseconds(1000));
+            dead.reset();
+            lock.lock();
+            while (!quitting) {
+                lock.unlock();
+                Result<std::unique_ptr<Listener>> next = listen(port);
+                lock.lock();
+                if (next) {
+                    listener = std::move(*next);
+                    log->info("listening again on " + address(port));
+                    break;
+                }
+                log->info("cannot listen again yet: " + next.error().detail);
+                changed.wait_for(lock, std::chrono::milliseconds(200), [this] { return quitting; });
+            }
+            acceptFailed = false;
+        }
+    }
+
+    void stop(std::chrono::milliseconds grace)
+    {
+        std::call_once(stopped, [&] {
+            {
+                std::lock_guard registry(g_serversMutex);
+                std::erase(g_servers, this);
+            }
+            {
+                std::lock_guard lock(mutex);
+                quitting = true;
+            }
+            changed.notify_all();
+            if (supervisor.joinable())
+                supervisor.join();
+            if (listener)
+                listener->stop(grace);
+            log->info("server stopped");
+        });
+    }
+};
+
+namespace {
+
+void noticeAcceptFailure(gpr_log_func_args *args)
+{
+    if (args->message && std::strstr(args->message, "Failed accept4")) {
+        std::lock_guard registry(g_serversMutex);
+        for (GrpcServer::Impl *server : g_servers) {
+            {
+                std::lock_guard lock(server->mutex);
+                server->acceptFailed = true;
+            }
+            server->changed.notify_all();
+        }
+    }
+    // gRPC's own line, as its default logger would print it.
+    const char *file = args->file ? std::strrchr(args->file, '/') : nullptr;
+    std::fprintf(stderr, "%s %s:%d] %s\n", gpr_log_severity_string(args->severity),
+                 file ? file + 1 : (args->file ? args->file : "?"), args->line,
+                 args->message ? args->message : "");
+}
+
+} // namespace
+
+GrpcServer::GrpcServer(std::unique_ptr<Impl> impl)
+    : m_impl(std::move(impl))
+{
+}
+
+GrpcServer::~GrpcServer()
+{
+    shutdown();
+}
+
+int GrpcServer::port() const
+{
+    return m_impl->port;
+}
+
+int GrpcServer::workerCount() const
+{
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->listener ? static_cast<int>(m_impl->listener->workers.size()) : 0;
+}
+
+void GrpcServer::shutdown(std::chrono::milliseconds grace)
+{
+    m_impl->stop(grace);
+}
+
+Result<std::unique_ptr<GrpcServer>> GrpcServer::start(const ServerOptions &options,
+                                                      CallHandler &handler, CallLog &log)
+{
+    auto impl = std::make_unique<Impl>();
+    impl->options = options;
+    impl->handler = &handler;
+    impl->log = &log;
+    if (!options.tlsCertFile.empty() || !options.tlsKeyFile.empty()) {
+        Result<std::string> cert = readFile(options.tlsCertFile);
+        if (!cert)
+            return cert.error();
+        Result<std::string> key = readFile(options.tlsKeyFile);
+        if (!key)
+            return key.error();
+        grpc::SslServerCredentialsOptions ssl;
+        ssl.pem_key_cert_pairs.push_back({*key, *cert});
+        impl->credentials = grpc::SslServerCredentials(ssl);
+    } else {
+        impl->credentials = grpc::InsecureServerCredentials();
+    }
+    std::call_once(g_logHooked, [] { gpr_set_log_function(noticeAcceptFailure); });
+    // Debian builds abseil without NDEBUG, so every lock gRPC takes is
+    // checked for deadlock cycles in one graph of the process behind a
+    // spin lock: a debugging aid that cost about a twentieth of each call.
+    absl::SetMutexDeadlockDetectionMode(absl::OnDeadlockCycle::kIgnore);
+    // A database that cannot be opened stops the start.
+    if (Status opened = handler.openConnections(); !opened)
+        return opened.error();
+
+    Result<std::unique_ptr<Listener>> listener = impl->listen(options.port);
+    if (!listener)
+        return listener.error();
+    impl->listener = std::move(*listener);
+    impl->port = impl->listener->port;
+    {
+        std::lock_guard registry(g_serversMutex);
+        g_servers.push_back(impl.get());
+    }
+    impl->supervisor = std::thread([raw = impl.get()] { raw->supervise(); });
+
+    log.info("listening on " + options.address + ":" + std::to_string(impl->port) + " ("
+             + std::to_string(impl->listener->workers.size()) + " threads receiving calls, "
+             + std::to_string(handler.databaseConnections()) + " database connections"
+             + (options.tlsCertFile.empty() ? "" : ", TLS") + ")");
+    return std::unique_ptr<GrpcServer>(new GrpcServer(std::move(impl)));
+}
+
+} // namespace appserver
