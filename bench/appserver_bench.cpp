@@ -368,8 +368,9 @@ int main(int argc, char **argv)
     std::FILE *devNull = std::fopen("/dev/null", "w");
     // The server's own default: a line for each call that did not end well.
     CallLog log(devNull, ServerConfig{}.logCalls);
+    ReplyCache cache;
     CallHandler handler(pool, log);
-    handler.addModule(rdmPosFDiPlav());
+    handler.addModule(rdmPosFDiPlav(cache));
     ServerOptions serverOptions;
     serverOptions.port = 0;
     serverOptions.threads = options.threads;
@@ -490,14 +491,14 @@ int main(int argc, char **argv)
     const double unchangedRefresh =
         throughput(port, kClients, options.seconds, refresh, &refreshCpu);
     const double floorCalls = throughput(port, kClients, options.seconds, {empty}, &floorCpu);
-    ReplyCacheLimits changed = replyCache().limits();
+    ReplyCacheLimits changed = cache.limits();
     const ReplyCacheLimits kept = changed;
     changed.maxEntries = 0;
-    replyCache().setLimits(changed);
+    cache.setLimits(changed);
     const double changedDay = throughput(port, kClients, options.seconds, planoVoo(day2000));
     const Stats changed2000 = measure(n, [&] { call(*stub, planoVoo(day2000)); });
     const Stats changed4000 = measure(n / 2, [&] { call(*stub, planoVoo(day4000)); });
-    replyCache().setLimits(kept);
+    cache.setLimits(kept);
     std::printf("  (floor: empty call %.0f calls/s; changed day, one client: GetPlanoVoo 2,000 "
                 "rows p50 %.3f ms against bare SQL %.3f ms + round trip %.3f ms)\n",
                 floorCalls, changed2000.median, sql2000.median, rtt.median);

@@ -248,10 +248,4 @@ std::string ReplyCache::describe() const
            + ", each checked against changes to the tables it read before every call";
 }
 
-ReplyCache &replyCache()
-{
-    static ReplyCache cache;
-    return cache;
-}
-
 } // namespace appserver

@@ -107,7 +107,4 @@ private:
     std::unordered_map<std::string, bool> m_noticed; // kind and database
 };
 
-// The server's cache, shared by its workers.
-ReplyCache &replyCache();
-
 } // namespace appserver

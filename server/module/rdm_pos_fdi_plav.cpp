@@ -116,27 +116,26 @@ using MethodBody = Result<std::uint32_t> (*)(Connection &, const Arguments &, pb
 // Every method only reads, and its reply depends on nothing but its
 // arguments and the database: a repeated call on an unchanged database is
 // answered from the reply cache.
-template<MethodBody body>
-Result<std::uint32_t> cached(Connection &db, const Arguments &args, ReplyPacket *packet)
+RemoteMethod cached(ReplyCache &cache, std::string_view name, MethodBody body)
 {
-    return replyCache().run(db, args.method(), args.values(), packet,
-                            [&](pb::DataPacket *out) { return body(db, args, out); });
+    return {name, [&cache, body](Connection &db, const Arguments &args, ReplyPacket *packet) {
+                return cache.run(db, args.method(), args.values(), packet,
+                                 [&](pb::DataPacket *out) { return body(db, args, out); });
+            }};
 }
-
-const std::array<RemoteMethod, 5> kMethods = {{
-    {"GetPlanoVoo", cached<getPlanoVoo>},
-    {"GetPrevPax", cached<getPrevPax>},
-    {"GetServPlano", cached<getServPlano>},
-    {"GetCia", cached<getCia>},
-    {"GetCompanhia", cached<getCompanhia>},
-}};
 
 } // namespace
 
-const RemoteDataModule &rdmPosFDiPlav()
+RemoteDataModule rdmPosFDiPlav(ReplyCache &cache)
 {
-    static const RemoteDataModule module{"Ate25400.rdmPosFDiPlav", kMethods};
-    return module;
+    return {"Ate25400.rdmPosFDiPlav",
+            {
+                cached(cache, "GetPlanoVoo", getPlanoVoo),
+                cached(cache, "GetPrevPax", getPrevPax),
+                cached(cache, "GetServPlano", getServPlano),
+                cached(cache, "GetCia", getCia),
+                cached(cache, "GetCompanhia", getCompanhia),
+            }};
 }
 
 } // namespace appserver

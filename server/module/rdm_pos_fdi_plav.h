@@ -4,8 +4,11 @@
 
 namespace appserver {
 
+class ReplyCache;
+
 // "Ate25400.rdmPosFDiPlav": the flight plans of a branch-day, the passenger
-// forecast and services of one flight, and the airline lookups.
-const RemoteDataModule &rdmPosFDiPlav();
+// forecast and services of one flight, and the airline lookups, answered
+// through the cache given, which must outlive the module.
+RemoteDataModule rdmPosFDiPlav(ReplyCache &cache);
 
 } // namespace appserver

@@ -5,8 +5,8 @@
 #include "server/reply/outgoing_reply.h"
 
 #include <functional>
-#include <span>
 #include <string_view>
+#include <vector>
 
 namespace appserver {
 
@@ -22,7 +22,7 @@ struct RemoteMethod
 struct RemoteDataModule
 {
     std::string_view name;
-    std::span<const RemoteMethod> methods;
+    std::vector<RemoteMethod> methods;
 
     const RemoteMethod *find(std::string_view method) const;
 };

@@ -52,7 +52,7 @@ int initSchema(DatabaseTarget dbTarget, CallLog &log)
 
 // Opens the database as the workers will, refuses what cannot be served
 // and logs what is served, so that a wrong file shows at start.
-Status checkDatabase(const DatabaseTarget &dbTarget, CallLog &log)
+Status checkDatabase(const DatabaseTarget &dbTarget, CallLog &log, ReplyCache &cache)
 {
     Result<std::unique_ptr<Connection>> connection = openConnection(dbTarget);
     if (!connection)
@@ -67,7 +67,7 @@ Status checkDatabase(const DatabaseTarget &dbTarget, CallLog &log)
         return version.error();
     log.info("database " + (*connection)->describe() + ", schema version "
              + std::to_string(*version) + ", rows " + *rows);
-    replyCache().probe(**connection);
+    cache.probe(**connection);
     return success();
 }
 
@@ -132,13 +132,14 @@ int runServer(const std::vector<std::string> &args)
     }
     if (config->initSchema)
         return initSchema(config->database, log);
+    // The one reply cache, shared by the workers through the module.
     ReplyCacheLimits cacheLimits;
     cacheLimits.enabled = config->replyCache;
     cacheLimits.maxBytes = static_cast<std::size_t>(config->replyCacheMb) << 20;
-    replyCache().setLimits(cacheLimits);
-    replyCache().setNotice([&log](const std::string &line) { log.info(line); });
-    log.info(replyCache().describe());
-    if (Status ready = checkDatabase(config->database, log); !ready) {
+    ReplyCache cache(cacheLimits);
+    cache.setNotice([&log](const std::string &line) { log.info(line); });
+    log.info(cache.describe());
+    if (Status ready = checkDatabase(config->database, log, cache); !ready) {
         log.info("cannot open database: " + ready.error().message + " (" + ready.error().detail
                  + ")");
         return 1;
@@ -147,7 +148,7 @@ int runServer(const std::vector<std::string> &args)
     ConnectionPool pool(config->database, config->server.threads);
     CallHandler handler(pool, log, config->token);
     handler.setMaxReplyBytes(static_cast<std::size_t>(config->maxReplyMb) << 20);
-    handler.addModule(rdmPosFDiPlav());
+    handler.addModule(rdmPosFDiPlav(cache));
     Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(config->server, handler, log);
     if (!server) {
         log.info("cannot start: " + server.error().message + " " + server.error().detail);
@@ -167,7 +168,6 @@ int runServer(const std::vector<std::string> &args)
     log.info(std::string("received ") + (received == SIGTERM ? "SIGTERM" : "SIGINT")
              + ", shutting down");
     (*server)->shutdown();
-    replyCache().setNotice({});
     return 0;
 }
 

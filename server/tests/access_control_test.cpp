@@ -1,3 +1,4 @@
+#include "server/cache/reply_cache.h"
 #include "server/module/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
@@ -34,7 +35,7 @@ protected:
         m_logFile = std::tmpfile();
         m_log = std::make_unique<CallLog>(m_logFile);
         m_handler = std::make_unique<CallHandler>(*m_pool, *m_log, "s3cret");
-        m_handler->addModule(rdmPosFDiPlav());
+        m_handler->addModule(rdmPosFDiPlav(m_cache));
     }
     void TearDown() override
     {
@@ -51,6 +52,7 @@ protected:
     }
 
     std::unique_ptr<TestDatabase> m_db;
+    ReplyCache m_cache;
     std::unique_ptr<ConnectionPool> m_pool;
     std::FILE *m_logFile = nullptr;
     std::unique_ptr<CallLog> m_log;

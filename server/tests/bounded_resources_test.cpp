@@ -1,4 +1,5 @@
 #include "proto/appserver.grpc.pb.h"
+#include "server/cache/reply_cache.h"
 #include "server/module/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
@@ -75,8 +76,9 @@ TEST(ReplyLimitTest, ALargerReplyIsAPortugueseFailure)
     loadFixture(db->connection());
     ConnectionPool pool(db->databaseTarget());
     CallLog log(stderr);
+    ReplyCache cache;
     CallHandler handler(pool, log);
-    handler.addModule(rdmPosFDiPlav());
+    handler.addModule(rdmPosFDiPlav(cache));
     const pb::CallRequest day =
         request("GetPlanoVoo", {textArg(""), textArg("T"), dateArg(fixtureDay()), textArg("GRU")});
     pb::CallReply reply;
@@ -108,8 +110,9 @@ TEST(CallOutcomeTest, ALockedFileEndsTheCallAtItsDeadline)
     ConnectionPool pool(target);
     std::FILE *logFile = std::tmpfile();
     CallLog log(logFile, CallLogLevel::All);
+    ReplyCache cache;
     CallHandler handler(pool, log);
-    handler.addModule(rdmPosFDiPlav());
+    handler.addModule(rdmPosFDiPlav(cache));
     ServerOptions options;
     options.port = 0;
     Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(options, handler, log);

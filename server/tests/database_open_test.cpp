@@ -1,3 +1,4 @@
+#include "server/cache/reply_cache.h"
 #include "server/module/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
@@ -153,8 +154,9 @@ TEST_F(DatabaseOpenTest, EveryWorkerSeesAReplacedOrDeletedFile)
     target.access = Access::Read;
     ConnectionPool pool(target, 2);
     CallLog log(stderr);
+    ReplyCache cache;
     CallHandler handler(pool, log);
-    handler.addModule(rdmPosFDiPlav());
+    handler.addModule(rdmPosFDiPlav(cache));
     WorkerThread workers[2];
     const auto rowsSeenByEachWorker = [&] {
         std::vector<std::string> seen;

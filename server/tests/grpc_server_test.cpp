@@ -1,4 +1,5 @@
 #include "proto/appserver.grpc.pb.h"
+#include "server/cache/reply_cache.h"
 #include "server/module/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
@@ -73,8 +74,9 @@ protected:
 // health.
 TEST_F(GrpcServerTest, ServesCallsOnLoopback)
 {
+    ReplyCache cache;
     CallHandler handler(*m_pool, m_log);
-    handler.addModule(rdmPosFDiPlav());
+    handler.addModule(rdmPosFDiPlav(cache));
     std::unique_ptr<GrpcServer> server = start(handler);
     ASSERT_TRUE(server);
     EXPECT_GT(server->port(), 0);
@@ -122,8 +124,9 @@ TEST_F(GrpcServerTest, APortInUseIsAnError)
 // message the user can read.
 TEST_F(GrpcServerTest, TokenIsRequiredWhenConfigured)
 {
+    ReplyCache cache;
     CallHandler handler(*m_pool, m_log, "s3cret");
-    handler.addModule(rdmPosFDiPlav());
+    handler.addModule(rdmPosFDiPlav(cache));
     std::unique_ptr<GrpcServer> server = start(handler);
     ASSERT_TRUE(server);
     auto stub = ate::appserver::v1::AppServer::NewStub(channelTo(server->port()));
@@ -146,8 +149,9 @@ TEST_F(GrpcServerTest, ThePeerIsTheClientsAddress)
 {
     std::FILE *logFile = std::tmpfile();
     CallLog log(logFile, CallLogLevel::All);
+    ReplyCache cache;
     CallHandler handler(*m_pool, log, "s3cret");
-    handler.addModule(rdmPosFDiPlav());
+    handler.addModule(rdmPosFDiPlav(cache));
     ServerOptions options;
     options.port = 0;
     Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(options, handler, log);
@@ -173,8 +177,9 @@ TEST_F(GrpcServerTest, ServesOverTls)
         + key + " -out " + cert + " >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0)
         GTEST_SKIP() << "openssl cannot make a test certificate";
+    ReplyCache cache;
     CallHandler handler(*m_pool, m_log);
-    handler.addModule(rdmPosFDiPlav());
+    handler.addModule(rdmPosFDiPlav(cache));
     ServerOptions options;
     options.port = 0;
     options.tlsCertFile = cert;

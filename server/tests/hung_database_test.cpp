@@ -1,4 +1,5 @@
 #include "proto/appserver.grpc.pb.h"
+#include "server/cache/reply_cache.h"
 #include "server/db/schema.h"
 #include "server/module/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
@@ -101,8 +102,9 @@ TEST(HungDatabaseTest, CallsThatNeedNoDatabaseAreAnsweredWhileItHangs)
     }
     ConnectionPool pool(DatabaseTarget::parse(cluster.conninfo()));
     CallLog log(stderr, CallLogLevel::Errors);
+    ReplyCache cache;
     CallHandler handler(pool, log, "s3cret");
-    handler.addModule(rdmPosFDiPlav());
+    handler.addModule(rdmPosFDiPlav(cache));
     ServerOptions options;
     options.port = 0;
     options.threads = 2;

@@ -132,7 +132,7 @@ protected:
         // later one can be answered from the cache.
         m_pool = std::make_unique<ConnectionPool>(m_db->databaseTarget(), 1);
         m_handler = std::make_unique<CallHandler>(*m_pool, m_log);
-        m_handler->addModule(rdmPosFDiPlav());
+        m_handler->addModule(rdmPosFDiPlav(m_cache));
         ServerOptions options;
         options.port = 0;
         Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(options, *m_handler, m_log);
@@ -173,6 +173,7 @@ protected:
     }
 
     std::unique_ptr<TestDatabase> m_db;
+    ReplyCache m_cache;
     std::unique_ptr<ConnectionPool> m_pool;
     CallLog m_log{stderr, CallLogLevel::Errors};
     std::unique_ptr<CallHandler> m_handler;
@@ -193,10 +194,10 @@ pb::CallRequest dayByReference()
 // it.
 TEST_F(ServedReplyTest, AHitSendsExactlyWhatTheMissSent)
 {
-    const ReplyCache::Counts before = replyCache().counts();
+    const ReplyCache::Counts before = m_cache.counts();
     const pb::CallReply miss = call(dayByReference());
     const pb::CallReply hit = call(dayByReference());
-    ASSERT_GT(replyCache().counts().hits, before.hits) << "the second call was not a hit";
+    ASSERT_GT(m_cache.counts().hits, before.hits) << "the second call was not a hit";
     ASSERT_TRUE(miss.has_packet()) << miss.failure().message();
     EXPECT_TRUE(MessageDifferencer::Equals(hit, miss));
     ASSERT_EQ(hit.by_reference_size(), 2);

@@ -1,3 +1,4 @@
+#include "server/cache/reply_cache.h"
 #include "server/db/schema.h"
 #include "server/module/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
@@ -33,7 +34,7 @@ protected:
         loadFixture(**writer);
         m_pool = std::make_unique<ConnectionPool>(DatabaseTarget::parse(m_cluster.conninfo()), 2);
         m_handler = std::make_unique<CallHandler>(*m_pool, m_log);
-        m_handler->addModule(rdmPosFDiPlav());
+        m_handler->addModule(rdmPosFDiPlav(m_cache));
         ASSERT_TRUE(m_handler->openConnections().ok());
     }
 
@@ -61,6 +62,7 @@ protected:
 
     ThrowawayCluster m_cluster;
     CallLog m_log{stderr};
+    ReplyCache m_cache;
     std::unique_ptr<ConnectionPool> m_pool;
     std::unique_ptr<CallHandler> m_handler;
     WorkerThread m_workers[2];

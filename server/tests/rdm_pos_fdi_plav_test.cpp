@@ -1,3 +1,4 @@
+#include "server/cache/reply_cache.h"
 #include "server/module/rdm_pos_fdi_plav.h"
 #include "server/module/record_sets.h"
 #include "server/tests/call_helpers.h"
@@ -26,7 +27,7 @@ protected:
         m_log = std::make_unique<CallLog>(m_logStream);
         m_pool = std::make_unique<ConnectionPool>(m_db->databaseTarget());
         m_handler = std::make_unique<CallHandler>(*m_pool, *m_log);
-        m_handler->addModule(rdmPosFDiPlav());
+        m_handler->addModule(rdmPosFDiPlav(m_cache));
     }
 
     void TearDown() override
@@ -78,6 +79,7 @@ protected:
     char *m_logBuffer = nullptr;
     std::size_t m_logSize = 0;
     std::unique_ptr<CallLog> m_log;
+    ReplyCache m_cache;
     std::unique_ptr<ConnectionPool> m_pool;
     std::unique_ptr<CallHandler> m_handler;
 };

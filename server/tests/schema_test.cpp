@@ -1,3 +1,4 @@
+#include "server/cache/reply_cache.h"
 #include "server/db/schema.h"
 #include "server/module/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
@@ -61,8 +62,9 @@ TEST(SqliteConcurrencyTest, AWriterNeverFailsTheReaders)
 
     CallLog log(stderr);
     ConnectionPool pool(db->databaseTarget());
+    ReplyCache cache;
     CallHandler handler(pool, log);
-    handler.addModule(rdmPosFDiPlav());
+    handler.addModule(rdmPosFDiPlav(cache));
     pb::CallReply reply;
     std::thread reader([&] {
         handler.handle(request("GetPlanoVoo",

@@ -120,9 +120,9 @@ CallHandler::CallHandler(ConnectionPool &pool, CallLog &log, std::string token)
 {
 }
 
-void CallHandler::addModule(const RemoteDataModule &module)
+void CallHandler::addModule(RemoteDataModule module)
 {
-    m_modules.push_back(&module);
+    m_modules.push_back(std::move(module));
 }
 
 Status CallHandler::openConnections()
@@ -148,9 +148,9 @@ bool CallHandler::authorized(std::string_view authorization) const
 Result<const RemoteMethod *> CallHandler::find(const pb::CallRequest &request) const
 {
     const RemoteDataModule *module = nullptr;
-    for (const RemoteDataModule *candidate : m_modules) {
-        if (sameNameIgnoringCase(candidate->name, request.module()))
-            module = candidate;
+    for (const RemoteDataModule &candidate : m_modules) {
+        if (sameNameIgnoringCase(candidate.name, request.module()))
+            module = &candidate;
     }
     if (!module) {
         return Error{"Módulo remoto \"" + std::string(loggableName(request.module()))

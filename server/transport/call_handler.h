@@ -24,7 +24,8 @@ public:
     // An empty token accepts every caller.
     CallHandler(ConnectionPool &pool, CallLog &log, std::string token = {});
 
-    void addModule(const RemoteDataModule &module);
+    // The handler keeps its own copy of the module.
+    void addModule(RemoteDataModule module);
 
     // Opens the pool's connections before serving, so that a database that
     // cannot be opened stops the start.
@@ -82,7 +83,7 @@ private:
     AuthGuard m_guard;
     // Below the client's 64 MiB receive limit.
     std::size_t m_maxReplyBytes = 60u << 20;
-    std::vector<const RemoteDataModule *> m_modules;
+    std::vector<RemoteDataModule> m_modules;
 };
 
 } // namespace appserver
