@@ -7,6 +7,7 @@
 #include "server/db/sql_time.h"
 #include "server/demo/demo_data.h"
 #include "server/transport/call_handler.h"
+#include "testing/process/server_process.h"
 
 #include <grpcpp/grpcpp.h>
 
@@ -98,32 +99,13 @@ int main(int argc, char **argv)
         check((*db)->execute(sql).ok(), "large day");
     }
 
-    int errPipe[2];
-    check(pipe(errPipe) == 0, "pipe");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-    std::string binary = ATE_APPSERVER_PATH;
-    std::vector<std::string> args = {binary, "--database",     path, "--port", "0", "--threads",
-                                     "2",    "--max-reply-mb", "500"};
-    std::vector<char *> argv2;
-    for (auto &a : args)
-        argv2.push_back(a.data());
-    argv2.push_back(nullptr);
-    pid_t pid = 0;
-    check(posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv2.data(), environ) == 0,
+    appserver::testing::ServerProcess server;
+    check(server.start(
+              {"--database", path, "--port", "0", "--threads", "2", "--max-reply-mb", "500"}),
           "spawn");
-    close(errPipe[1]);
-    std::string output;
-    std::smatch match;
-    const std::regex listening("listening on 127\\.0\\.0\\.1:([0-9]+)");
-    char buffer[512];
-    while (!std::regex_search(output, match, listening)) {
-        const ssize_t n = read(errPipe[0], buffer, sizeof buffer);
-        check(n > 0, "server start");
-        output.append(buffer, static_cast<std::size_t>(n));
-    }
-    const int port = std::stoi(match[1].str());
+    const int port = server.waitListening();
+    check(port > 0, "server start");
+    const pid_t pid = server.pid();
 
     grpc::ChannelArguments channelArgs;
     channelArgs.SetMaxReceiveMessageSize(1 << 30);
@@ -154,8 +136,7 @@ int main(int argc, char **argv)
     // A moment for the last call's clean-up on the server's worker.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     std::printf("server RSS at rest after three replies: %s\n", rss(pid).c_str());
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
+    server.stop(SIGTERM);
     std::filesystem::remove_all(folder);
     return 0;
 }

@@ -1,7 +1,7 @@
 #include "proto/appserver.grpc.pb.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
-#include "server/tests/server_process.h"
+#include "testing/process/server_process.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
 #include "server/transport/grpc_server.h"
+#include "testing/process/server_process.h"
 
 #include <gtest/gtest.h>
 
@@ -210,46 +211,13 @@ TEST(ServerExecutableTest, StartsServesAndStopsOnSigterm)
     ASSERT_TRUE(db) << whyNot;
     loadFixture(db->connection());
 
-    int errPipe[2];
-    ASSERT_EQ(pipe(errPipe), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-    posix_spawn_file_actions_addclose(&actions, errPipe[0]);
-    const std::string binary = ATE_APPSERVER_PATH;
-    std::vector<std::string> args = {
-        binary,      "--port", "0",       "--database", db->databaseTarget().target,
-        "--threads", "2",      "--token", "t0k",        "--log-calls",
-        "all"};
-    std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(errPipe[1]);
-
-    std::string output;
-    const auto readUntil = [&](const std::regex &pattern, std::smatch *match) {
-        char buffer[512];
-        pollfd fd{errPipe[0], POLLIN, 0};
-        while (!std::regex_search(output, *match, pattern)) {
-            if (poll(&fd, 1, 10000) <= 0)
-                return false;
-            const ssize_t n = read(errPipe[0], buffer, sizeof buffer);
-            if (n <= 0)
-                return false;
-            output.append(buffer, static_cast<std::size_t>(n));
-        }
-        return true;
-    };
-    std::smatch match;
-    const bool listening = readUntil(std::regex("listening on 127\\.0\\.0\\.1:([0-9]+)"), &match);
-    if (!listening)
-        kill(pid, SIGKILL);
-    ASSERT_TRUE(listening) << output;
-    const int port = std::stoi(match[1].str());
+    ServerProcess server;
+    ASSERT_TRUE(server.start({"--port", "0", "--database", db->databaseTarget().target, "--threads",
+                              "2", "--token", "t0k", "--log-calls", "all"}));
+    const int port = server.waitListening();
+    ASSERT_GT(port, 0) << server.output();
+    EXPECT_TRUE(server.waitFor(std::regex("listening on 127\\.0\\.0\\.1:" + std::to_string(port))))
+        << server.output();
 
     auto stub = ate::appserver::v1::AppServer::NewStub(channelTo(port));
     pb::CallReply reply;
@@ -258,16 +226,11 @@ TEST(ServerExecutableTest, StartsServesAndStopsOnSigterm)
     EXPECT_EQ(reply.packet().row_count(), 4u);
 
     stub.reset();
-    ASSERT_EQ(kill(pid, SIGTERM), 0);
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
-    std::smatch stopped;
-    EXPECT_TRUE(readUntil(std::regex("server stopped"), &stopped)) << output;
-    EXPECT_NE(output.find("GetCompanhia"), std::string::npos) << output;
+    EXPECT_EQ(server.stop(SIGTERM), 0) << server.output();
+    EXPECT_TRUE(server.waitFor(std::regex("server stopped"))) << server.output();
+    EXPECT_NE(server.output().find("GetCompanhia"), std::string::npos) << server.output();
     // The token is a secret: never in the log.
-    EXPECT_EQ(output.find("t0k"), std::string::npos) << output;
-    close(errPipe[0]);
+    EXPECT_EQ(server.output().find("t0k"), std::string::npos) << server.output();
 }
 
 } // namespace

@@ -6,8 +6,8 @@
 #include "server/module/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
-#include "server/tests/server_process.h"
 #include "server/transport/call_handler.h"
+#include "testing/process/server_process.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,10 @@
-#include "server/tests/server_process.h"
+#include "testing/process/server_process.h"
+
+#include <fstream>
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -15,11 +18,30 @@ ServerProcess::~ServerProcess()
         stop(SIGKILL);
     if (m_err >= 0)
         close(m_err);
+    if (m_watch >= 0)
+        close(m_watch);
+    if (!m_folder.empty()) {
+        unlink(m_portFile.c_str());
+        rmdir(m_folder.c_str());
+    }
 }
 
 bool ServerProcess::start(std::vector<std::string> args, int openFileLimit)
 {
+    if (m_folder.empty()) {
+        char folder[] = "/tmp/ate-server-XXXXXX";
+        if (!mkdtemp(folder))
+            return false;
+        m_folder = folder;
+        m_portFile = m_folder + "/port";
+        // The server writes the file under another name and renames it.
+        m_watch = inotify_init1(IN_CLOEXEC);
+        if (m_watch < 0 || inotify_add_watch(m_watch, folder, IN_MOVED_TO | IN_CLOSE_WRITE) < 0)
+            return false;
+    }
+    unlink(m_portFile.c_str());
     args.insert(args.begin(), ATE_APPSERVER_PATH);
+    args.insert(args.end(), {"--port-file", m_portFile});
     std::vector<char *> argv;
     for (std::string &a : args)
         argv.push_back(a.data());
@@ -81,12 +103,35 @@ bool ServerProcess::waitFor(const std::regex &pattern, std::smatch *match)
     }
 }
 
+int ServerProcess::readPortFile() const
+{
+    std::ifstream in(m_portFile);
+    int port = 0;
+    return in >> port ? port : 0;
+}
+
 int ServerProcess::waitListening()
 {
-    std::smatch match;
-    if (!waitFor(std::regex("listening on 127\\.0\\.0\\.1:([0-9]+)"), &match))
-        return 0;
-    return std::stoi(match[1].str());
+    for (;;) {
+        if (const int port = readPortFile()) {
+            // What the server logged before it wrote the file is in the pipe.
+            pollfd err{m_err, POLLIN, 0};
+            while (poll(&err, 1, 0) > 0 && (err.revents & POLLIN) && readMore()) {
+            }
+            return port;
+        }
+        // Either the file appears or the server ends (its pipe closes).
+        pollfd fds[2] = {{m_watch, POLLIN, 0}, {m_err, POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0)
+            return 0;
+        if (fds[0].revents & POLLIN) {
+            char events[4096];
+            if (read(m_watch, events, sizeof events) < 0)
+                return 0;
+        }
+        if ((fds[1].revents & (POLLIN | POLLHUP)) && !readMore())
+            return readPortFile();
+    }
 }
 
 int ServerProcess::reap(bool block)

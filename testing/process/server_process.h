@@ -9,7 +9,9 @@
 namespace appserver::testing {
 
 // The server executable as a child process, its standard error read through
-// a pipe. It dies with the test process however that ends.
+// a pipe. It dies with the test process however that ends. Each run is given
+// "--port-file" in a folder of its own, where the server writes the port it
+// listens on once it does.
 class ServerProcess
 {
 public:
@@ -23,8 +25,8 @@ public:
     // Reads standard error until `pattern` matches what this run wrote
     // since the last match or the process ends; false then.
     bool waitFor(const std::regex &pattern, std::smatch *match = nullptr);
-    // Waits for "listening on 127.0.0.1:PORT" and returns the port, 0 when
-    // the server ended first.
+    // Waits for the port file and returns the port, 0 when the server ended
+    // first.
     int waitListening();
     // Sends the signal and waits for the end; the exit code, or 128 + the
     // signal that ended it.
@@ -32,13 +34,19 @@ public:
     // Waits for the process to end by itself.
     int wait();
     const std::string &output() const { return m_output; }
+    pid_t pid() const { return m_pid; }
 
 private:
     bool readMore();
     int reap(bool block);
 
+    int readPortFile() const;
+
     pid_t m_pid = 0;
     int m_err = -1;
+    std::string m_folder;
+    std::string m_portFile;
+    int m_watch = -1; // inotify, on m_folder
     std::string m_output;
     std::string m_searched;
     std::size_t m_searchFrom = 0;
