@@ -22,6 +22,10 @@ struct CLI_ATE25401_EXPORT TLista
 // once it is gone.
 CLI_ATE25401_EXPORT extern TfrmFiltroCia *frmFiltroCia;
 
+// The airline list the dialog remembers, as the screen reads it when it
+// reloads; null while there is no dialog.
+CLI_ATE25401_EXPORT const QString *rememberedAirlines();
+
 // Makes the dialog on its first call and shows it modally. Needs the closing
 // position screen, whose branch, date, connection and record sets the
 // dialog works on: without it, throws platform::Error with a message for

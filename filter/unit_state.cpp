@@ -31,6 +31,11 @@ Cli_ate25400::ClosingPosition &openScreen()
     return *screen;
 }
 
+const QString *rememberedAirlines()
+{
+    return frmFiltroCia ? &frmFiltroCia->ListaFiltro.stCias : nullptr;
+}
+
 void criaFiltroCia()
 {
     platform::BusyScreenCursor busy;

@@ -71,10 +71,7 @@ Cli_ate25400::OpenedForms screensForms()
     Cli_ate25400::OpenedForms forms;
     forms.filterDialog = Cli_ate25401::criaFiltroCia;
     forms.reportForm = Cli_ate25402::CriaRelPosFecDiaPV;
-    forms.rememberedAirlines = []() -> const QString * {
-        return Cli_ate25401::frmFiltroCia ? &Cli_ate25401::frmFiltroCia->ListaFiltro.stCias
-                                          : nullptr;
-    };
+    forms.rememberedAirlines = Cli_ate25401::rememberedAirlines;
     return forms;
 }
 

@@ -23,10 +23,7 @@ protected:
     {
         Cli_ate25400::OpenedForms forms;
         forms.filterDialog = Cli_ate25401::criaFiltroCia;
-        forms.rememberedAirlines = []() -> const QString * {
-            return Cli_ate25401::frmFiltroCia ? &Cli_ate25401::frmFiltroCia->ListaFiltro.stCias
-                                              : nullptr;
-        };
+        forms.rememberedAirlines = Cli_ate25401::rememberedAirlines;
         Cli_ate25400::setOpenedForms(std::move(forms));
     }
     void unlinkForms() override

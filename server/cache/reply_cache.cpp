@@ -62,14 +62,14 @@ void ReplyCache::setNotice(Notice notice)
 
 Result<std::uint32_t> ReplyCache::run(
     Connection &db, std::string_view method,
-    const google::protobuf::RepeatedPtrField<pb::Argument> &arguments, ReplyPacket *packet,
-    const Query &query)
+    const google::protobuf::RepeatedPtrField<pb::Argument> &arguments, const TableSet &reads,
+    ReplyPacket *packet, const Query &query)
 {
     if (!limits().enabled || !db.reachesDatabase())
         return query(packet->message());
 
     std::string why;
-    Result<Connection::Changes> asked = db.changesSinceLastAsked(&why);
+    Result<Changes> asked = changeFeedOf(db).changesSinceLastAsked(db, &why);
     if (!asked)
         return asked.error();
     if (!asked->known) {
@@ -103,12 +103,11 @@ Result<std::uint32_t> ReplyCache::run(
         return rows;
     }
 
-    db.resetTablesRead();
     Result<std::uint32_t> answered = query(packet->message());
     if (!answered)
         return answered;
     Entry entry;
-    entry.tables = db.tablesRead();
+    entry.tables = reads;
     if (entry.tables.test(kUnwatchedTable)) {
         std::lock_guard lock(m_mutex);
         ++m_counts.unwatched;
@@ -220,7 +219,7 @@ void ReplyCache::probe(Connection &db)
     if (!limits().enabled)
         return;
     std::string why;
-    Result<Connection::Changes> asked = db.changesSinceLastAsked(&why);
+    Result<Changes> asked = changeFeedOf(db).changesSinceLastAsked(db, &why);
     if (!asked)
         return;
     if (!asked->known)

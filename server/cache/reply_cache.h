@@ -1,6 +1,8 @@
 #pragma once
 
+#include "server/changes/change_feed.h"
 #include "server/db/database.h"
+#include "server/db/watched_tables.h"
 #include "server/reply/arguments.h"
 #include "server/reply/outgoing_reply.h"
 
@@ -26,13 +28,13 @@ struct ReplyCacheLimits
 // Keeps the serialised packet of each method call (database, method,
 // arguments) and answers a repeated call with those bytes while the tables
 // it read have not changed.
-// Before every call the connection is asked which tables were written since
-// it last asked; each table written (all of them when the database cannot
-// tell which, or the connection is new) outdates every kept packet that
-// read it. A packet remembers the tables its query's statements named and
-// each table's generation as it was before the query ran, so a write that
-// landed while it ran outdates it too. A query that reads a table without a
-// change counter is never kept.
+// Before every call the connection's change feed is asked which tables were
+// written since it last asked; each table written (all of them when the
+// database cannot tell which, or the connection is new) outdates every kept
+// packet that read it. A packet remembers the tables its query declares it
+// reads and each table's generation as it was before the query ran, so a
+// write that landed while it ran outdates it too. A query that reads a
+// table without a change counter is never kept.
 // Thread-safe; the least recently used packets go first past the limits.
 class ReplyCache
 {
@@ -44,12 +46,13 @@ public:
     void setLimits(ReplyCacheLimits limits);
     ReplyCacheLimits limits() const;
 
-    // `arguments` are the call's raw arguments, compared byte for byte. A
-    // miss runs `query` into the packet's message and keeps the bytes it is
-    // serialised to; a hit gives the packet those bytes.
+    // `arguments` are the call's raw arguments, compared byte for byte;
+    // `reads` the tables the query reads. A miss runs `query` into the
+    // packet's message and keeps the bytes it is serialised to; a hit gives
+    // the packet those bytes.
     Result<std::uint32_t> run(Connection &db, std::string_view method,
                               const google::protobuf::RepeatedPtrField<pb::Argument> &arguments,
-                              ReplyPacket *packet, const Query &query);
+                              const TableSet &reads, ReplyPacket *packet, const Query &query);
 
     struct Counts
     {

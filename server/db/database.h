@@ -1,9 +1,7 @@
 #pragma once
 
 #include "server/common/result.h"
-#include "server/db/watched_tables.h"
 
-#include <array>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -50,13 +48,6 @@ public:
     // Ends the current run and forgets the bindings; the statement can be
     // run again.
     virtual void reset() = 0;
-
-    // The tables its SQL names, worked out once when it is prepared.
-    const TableSet &tables() const { return m_tables; }
-    void setTables(const TableSet &tables) { m_tables = tables; }
-
-private:
-    TableSet m_tables;
 };
 
 // Resets a statement when it goes out of scope, so an early return never
@@ -103,34 +94,6 @@ public:
     // longer usable.
     virtual void setDeadline(std::chrono::steady_clock::time_point deadline) { (void)deadline; }
 
-    // Which tables may have been written by another connection since this
-    // connection last asked: none, some, or all of them when the database
-    // cannot tell which (the first answer of a connection is always all).
-    // Asking consumes the answer, so only the reply cache may ask; it asks
-    // before every read, so a write committed before a call began is always
-    // noticed. Not `known` when this database cannot tell changes at all
-    // (then nothing read through it may be reused); `why` then says so, and
-    // it says why a database that can only tell "something" is not
-    // `perTable`. An error when the connection itself failed while asking:
-    // the call fails with it.
-    struct Changes
-    {
-        bool known = true;
-        bool perTable = true;
-        TableSet tables;
-    };
-    virtual Result<Changes> changesSinceLastAsked(std::string *why)
-    {
-        if (why)
-            *why = "no change detection";
-        return Changes{false, false, allTables()};
-    }
-
-    // The tables named by the statements prepared since the last reset:
-    // what a call read.
-    const TableSet &tablesRead() const { return m_tablesRead; }
-    void resetTablesRead() { m_tablesRead.reset(); }
-
     // Tells databases apart within the process, cheaply: the file's path or
     // the connection string.
     virtual const std::string &identity() const = 0;
@@ -144,26 +107,24 @@ public:
     // and database (never a password).
     virtual std::string describe() const = 0;
 
-protected:
-    // Each prepare hands its statement here, found or new.
-    Statement *noteRead(Statement *statement)
+    // The last statement failed because the session did (broken, dropped,
+    // past the call's deadline), not because of the statement: anything
+    // more on this connection would meet the same.
+    virtual bool sessionFailed() const { return false; }
+
+    // State that a layer above keeps for this connection (what it last saw
+    // of the database): made on first use and dropped with the connection,
+    // so that a connection opened anew starts afresh.
+    struct Companion
     {
-        m_tablesRead |= statement->tables();
-        return statement;
-    }
+        virtual ~Companion() = default;
+    };
+    Companion *companion() const { return m_companion.get(); }
+    void setCompanion(std::unique_ptr<Companion> companion) { m_companion = std::move(companion); }
 
 private:
-    TableSet m_tablesRead;
+    std::unique_ptr<Companion> m_companion;
 };
-
-// Each watched table's change counter, in kWatchedTables order.
-using TableCounters = std::array<std::int64_t, kWatchedTables.size()>;
-inline constexpr std::string_view kTableCountersSql =
-    "SELECT NMTABELA, NRALTERACAO FROM CONTADOR_TABELA";
-
-// Runs kTableCountersSql, prepared on `statement`: the counters, nullopt
-// with `missing` naming a table that has no row, or the statement's error.
-Result<std::optional<TableCounters>> readTableCounters(Statement &statement, std::string *missing);
 
 // Whether a connection may change the database. The server only reads; the
 // schema command and the demo-data tool write, and only they may create a

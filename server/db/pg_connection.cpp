@@ -232,7 +232,7 @@ public:
     {
         auto found = m_statements.find(sql);
         if (found != m_statements.end())
-            return noteRead(found->second.get());
+            return found->second.get();
         int count = 0;
         const std::string text = toPostgresPlaceholders(sql, &count);
         const std::string name = "ate_" + std::to_string(m_statements.size() + 1);
@@ -247,10 +247,9 @@ public:
         if (!ok)
             return failure(m_session, std::move(detail));
         auto statement = std::make_unique<PgStatement>(m_session, name, count);
-        statement->setTables(tablesNamedIn(sql));
         Statement *raw = statement.get();
         m_statements.emplace(std::string(sql), std::move(statement));
-        return noteRead(raw);
+        return raw;
     }
 
     Status execute(std::string_view sql) override
@@ -288,58 +287,9 @@ public:
 
     const std::string &identity() const override { return m_target; }
 
-    // The counter the schema's triggers move in every writing statement's
-    // transaction: read in its own snapshot before the call's query, a
-    // commit that came before it always shows. A database from before the
-    // counter existed cannot tell.
-    // Each watched table's counter row, moved by statement-level triggers
-    // once per writing transaction and table. A database made before the
-    // per-table counters has only the one counter every write moves.
-    Result<Changes> changesSinceLastAsked(std::string *why) override
+    bool sessionFailed() const override
     {
-        if (m_perTableError.empty()) {
-            Result<std::optional<TableCounters>> counters = readTableCounters();
-            if (!counters)
-                return counters.error();
-            if (*counters) {
-                TableSet changed;
-                for (std::size_t t = 0; t < kWatchedTables.size(); ++t) {
-                    if (!m_tableCounters || (**counters)[t] != (*m_tableCounters)[t])
-                        changed.set(t);
-                }
-                if (!m_tableCounters)
-                    changed = allTables();
-                m_tableCounters = *counters;
-                return Changes{true, true, changed};
-            }
-            m_tableCounters.reset();
-        }
-        Result<Change> change = changeOfTheOneCounter(why);
-        if (!change)
-            return change.error();
-        // The schema command moves the one counter when it brings the
-        // per-table ones: look for them again.
-        if (*change == Change::Changed) {
-            m_perTableError.clear();
-            Result<std::optional<TableCounters>> counters = readTableCounters();
-            if (!counters)
-                return counters.error();
-            if (*counters) {
-                m_tableCounters = *counters;
-                return Changes{true, true, allTables()};
-            }
-        }
-        if (why && *change != Change::Unknown)
-            *why = m_perTableError;
-        switch (*change) {
-        case Change::Unchanged:
-            return Changes{true, false, {}};
-        case Change::Changed:
-            return Changes{true, false, allTables()};
-        case Change::Unknown:
-            break;
-        }
-        return Changes{false, false, allTables()};
+        return m_session.broken || m_session.timedOut || PQstatus(m_session.conn) != CONNECTION_OK;
     }
 
     std::string describe() const override
@@ -350,85 +300,8 @@ public:
     }
 
 private:
-    enum class Change { Unchanged, Changed, Unknown };
-
-    // The session itself failed, rather than the statement: the call fails
-    // with it.
-    bool sessionFailed() const
-    {
-        return m_session.broken || m_session.timedOut || PQstatus(m_session.conn) != CONNECTION_OK;
-    }
-
-    // nullopt (and m_perTableError set, until the one counter moves) when
-    // this database keeps no complete per-table counters.
-    Result<std::optional<TableCounters>> readTableCounters()
-    {
-        Result<Statement *> prepared = prepare(kTableCountersSql);
-        if (!prepared) {
-            if (sessionFailed())
-                return prepared.error();
-            m_perTableError = prepared.error().detail;
-            return std::optional<TableCounters>();
-        }
-        Result<std::optional<TableCounters>> counters =
-            appserver::readTableCounters(**prepared, &m_perTableError);
-        // Dropped since it was prepared, say.
-        if (!counters && !sessionFailed()) {
-            m_perTableError = counters.error().detail;
-            return std::optional<TableCounters>();
-        }
-        return counters;
-    }
-
-    Result<Change> changeOfTheOneCounter(std::string *why)
-    {
-        if (!m_counterError.empty()) {
-            if (why)
-                *why = m_counterError;
-            return Change::Unknown;
-        }
-        Result<Statement *> prepared = prepare("SELECT NRALTERACAO FROM CONTADOR_ALTERACAO");
-        if (!prepared) {
-            // A connection that failed fails the call; the call's own query
-            // would only meet the same broken or hung session.
-            if (sessionFailed())
-                return prepared.error();
-            // Asked once per connection: a database without the counter
-            // would otherwise cost a failed round trip per call.
-            m_counterError = prepared.error().detail;
-            if (why)
-                *why = m_counterError;
-            return Change::Unknown;
-        }
-        StatementRun run(**prepared);
-        Result<bool> row = run->step();
-        if (!row) {
-            m_lastCounter.reset();
-            if (sessionFailed())
-                return row.error();
-            m_counterError = row.error().detail;
-            if (why)
-                *why = m_counterError;
-            return Change::Unknown;
-        }
-        if (!*row || run->isNull(0)) {
-            if (why)
-                *why = "CONTADOR_ALTERACAO has no row";
-            m_lastCounter.reset();
-            return Change::Unknown;
-        }
-        const std::int64_t counter = run->integer(0);
-        const bool same = m_lastCounter == counter;
-        m_lastCounter = counter;
-        return same ? Change::Unchanged : Change::Changed;
-    }
-
     Session m_session;
     std::string m_target;
-    std::optional<TableCounters> m_tableCounters;
-    std::string m_perTableError;
-    std::optional<std::int64_t> m_lastCounter;
-    std::string m_counterError;
     std::map<std::string, std::unique_ptr<PgStatement>, std::less<>> m_statements;
 };
 

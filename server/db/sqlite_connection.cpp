@@ -185,7 +185,7 @@ public:
     {
         auto found = m_statements.find(sql);
         if (found != m_statements.end())
-            return noteRead(found->second.get());
+            return found->second.get();
         sqlite3_stmt *stmt = nullptr;
         if (sqlite3_prepare_v3(m_db, sql.data(), static_cast<int>(sql.size()),
                                SQLITE_PREPARE_PERSISTENT, &stmt, nullptr)
@@ -193,10 +193,9 @@ public:
             return databaseError(std::string("sqlite prepare: ") + sqlite3_errmsg(m_db));
         }
         auto statement = std::make_unique<SqliteStatement>(m_db, stmt, m_bounds);
-        statement->setTables(tablesNamedIn(sql));
         Statement *raw = statement.get();
         m_statements.emplace(std::string(sql), std::move(statement));
-        return noteRead(raw);
+        return raw;
     }
 
     Status execute(std::string_view sql) override
@@ -216,60 +215,6 @@ public:
 
     void setDeadline(SteadyClock::time_point deadline) override { m_bounds.deadline = deadline; }
     const std::string &identity() const override { return m_path; }
-
-    // data_version moves only for commits by other connections, which is
-    // all there are: the server opens the file read-only. Its value means
-    // nothing across connections, so only this connection's last one is
-    // compared. When it moved, the tables' change counters (moved by
-    // triggers, whoever writes) tell which tables; a move that no counter
-    // shows, or any change to the schema, outdates them all.
-    Result<Changes> changesSinceLastAsked(std::string *why) override
-    {
-        std::string failed;
-        const std::optional<std::int64_t> version = pragmaValue("PRAGMA data_version", &failed);
-        if (!version) {
-            if (why)
-                *why = failed;
-            m_lastDataVersion.reset();
-            return Changes{false, false, allTables()};
-        }
-        if (m_lastDataVersion == version) {
-            if (why && !m_counted)
-                *why = m_uncounted;
-            return Changes{true, m_counted, {}};
-        }
-        m_lastDataVersion = version;
-        // A read that fails here (a writer holding the file, say) outdates
-        // everything this once; the next move asks again.
-        const std::optional<std::int64_t> schema = pragmaValue("PRAGMA schema_version", &failed);
-        if (!schema) {
-            m_counters.reset();
-            return Changes{true, true, allTables()};
-        }
-        const bool schemaMoved = schema != m_lastSchemaVersion;
-        if (schemaMoved) {
-            m_lastSchemaVersion = schema;
-            m_counted = countersInstalled(&m_uncounted);
-        }
-        if (!m_counted) {
-            if (why)
-                *why = m_uncounted;
-            m_counters.reset();
-            return Changes{true, false, allTables()};
-        }
-        const std::optional<TableCounters> counters = readCounters(&failed);
-        TableSet changed;
-        if (counters && m_counters && !schemaMoved) {
-            for (std::size_t t = 0; t < kWatchedTables.size(); ++t) {
-                if ((*counters)[t] != (*m_counters)[t])
-                    changed.set(t);
-            }
-        }
-        if (changed.none())
-            changed = allTables();
-        m_counters = counters;
-        return Changes{true, true, changed};
-    }
 
     std::string describe() const override
     {
@@ -292,84 +237,6 @@ private:
     std::string m_path;
     std::optional<FileIdentity> m_identity;
     Bounds m_bounds;
-    // The first column of a one-row statement of this connection's cache.
-    std::optional<std::int64_t> pragmaValue(std::string_view sql, std::string *failed)
-    {
-        Result<Statement *> prepared = prepare(sql);
-        if (!prepared) {
-            *failed = prepared.error().detail;
-            return std::nullopt;
-        }
-        StatementRun run(**prepared);
-        Result<bool> row = run->step();
-        if (!row || !*row) {
-            *failed = row ? std::string(sql) + " gave no row" : row.error().detail;
-            return std::nullopt;
-        }
-        return run->integer(0);
-    }
-
-    // The counter table with a row per watched table, and the three triggers
-    // per table that move it; `why` says what is missing.
-    bool countersInstalled(std::string *why)
-    {
-        Result<Statement *> prepared =
-            prepare("SELECT name, tbl_name FROM sqlite_master WHERE type = 'trigger'");
-        if (!prepared) {
-            *why = prepared.error().detail;
-            return false;
-        }
-        std::array<int, kWatchedTables.size()> triggers{};
-        {
-            StatementRun run(**prepared);
-            for (;;) {
-                Result<bool> row = run->step();
-                if (!row) {
-                    *why = row.error().detail;
-                    return false;
-                }
-                if (!*row)
-                    break;
-                const std::optional<std::size_t> table = watchedTableIndex(run->text(1));
-                if (!table)
-                    continue;
-                const std::string name(run->text(0));
-                const std::string expected = "ALTERA_" + std::string(kWatchedTables[*table]) + "_";
-                for (const char *what : {"INSERT", "UPDATE", "DELETE"}) {
-                    if (name == expected + what)
-                        ++triggers[*table];
-                }
-            }
-        }
-        for (std::size_t t = 0; t < kWatchedTables.size(); ++t) {
-            if (triggers[t] != 3) {
-                *why = "no change-counting triggers on " + std::string(kWatchedTables[t]);
-                return false;
-            }
-        }
-        return readCounters(why).has_value();
-    }
-
-    std::optional<TableCounters> readCounters(std::string *why)
-    {
-        Result<Statement *> prepared = prepare(kTableCountersSql);
-        if (!prepared) {
-            *why = prepared.error().detail;
-            return std::nullopt;
-        }
-        Result<std::optional<TableCounters>> counters = readTableCounters(**prepared, why);
-        if (!counters) {
-            *why = counters.error().detail;
-            return std::nullopt;
-        }
-        return *counters;
-    }
-
-    std::optional<std::int64_t> m_lastDataVersion;
-    std::optional<std::int64_t> m_lastSchemaVersion;
-    bool m_counted = false;
-    std::string m_uncounted = "no change counters read yet";
-    std::optional<TableCounters> m_counters;
     std::map<std::string, std::unique_ptr<SqliteStatement>, std::less<>> m_statements;
 };
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <bitset>
 #include <cstddef>
+#include <initializer_list>
 #include <optional>
 #include <string_view>
 
@@ -16,7 +17,7 @@ inline constexpr std::array<std::string_view, 9> kWatchedTables = {
     "SERVICO", "PLANOVOO",  "PREVISAOPAX", "SERVPLANO"};
 
 // One bit per watched table, in that order, and a last one for "a table
-// that is not watched": what a statement reads or what a write changed.
+// that is not watched": what a query reads or what a write changed.
 inline constexpr std::size_t kUnwatchedTable = kWatchedTables.size();
 using TableSet = std::bitset<kWatchedTables.size() + 1>;
 
@@ -27,10 +28,8 @@ TableSet allTables();
 // The position of a watched table (any case), nullopt for another name.
 std::optional<std::size_t> watchedTableIndex(std::string_view name);
 
-// The tables a query names: every identifier that is a watched table's
-// name, and the unwatched bit when it reads FROM or JOINs a table that is
-// not watched. A column that shares a table's name only makes the set
-// larger, never smaller.
-TableSet tablesNamedIn(std::string_view sql);
+// The tables named, and the unwatched bit for a name that is no watched
+// table: what a query declares it reads.
+TableSet tableSet(std::initializer_list<std::string_view> names);
 
 } // namespace appserver

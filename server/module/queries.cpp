@@ -29,6 +29,16 @@ constexpr std::string_view kPostgresPlanoVooSelect =
     "FROM PLANOVOO P "
     "WHERE P.CDFILIAL = ? AND CAST(P.DTHRPLAVOOPV AS DATE) = CAST(? AS DATE)";
 
+} // namespace
+
+const TableSet &planoVooReads()
+{
+    static const TableSet reads = tableSet({"PLANOVOO", "COMPANHIA", "BASE"});
+    return reads;
+}
+
+namespace {
+
 constexpr std::string_view kPlanoVooOrder =
     " ORDER BY COALESCE(P.HRDECOLVOO, ''), P.CDCIA, P.NRVOO, P.CDTRECHO, P.DTHRPLAVOOPV";
 
@@ -48,6 +58,12 @@ const std::string &prevPaxSql()
 
 } // namespace
 
+const TableSet &prevPaxReads()
+{
+    static const TableSet reads = tableSet({"PREVISAOPAX", "CLASSE"});
+    return reads;
+}
+
 const std::string &servPlanoSql()
 {
     static const std::string sql =
@@ -66,16 +82,42 @@ const std::string &servPlanoSql()
     return sql;
 }
 
+const TableSet &servPlanoReads()
+{
+    static const TableSet reads = tableSet({"SERVPLANO", "COMPANHIA", "SERVICO"});
+    return reads;
+}
+
 namespace {
 
 constexpr std::string_view kCiaSql =
     "SELECT 'N', C.CDCIA, C.SGCIA, C.NMCIA FROM CIAFILIAL F "
     "JOIN COMPANHIA C ON C.CDCIA = F.CDCIA WHERE F.CDFILIAL = ? ORDER BY C.SGCIA, C.CDCIA";
 
+} // namespace
+
+const TableSet &ciaReads()
+{
+    static const TableSet reads = tableSet({"CIAFILIAL", "COMPANHIA"});
+    return reads;
+}
+
+namespace {
+
 constexpr std::string_view kCompanhiaSql =
     "SELECT 'N', C.CDCIA, C.SGCIA, C.NMCIA FROM COMPANHIA C WHERE EXISTS ("
     "SELECT 1 FROM PLANOVOO P WHERE P.CDCIA = C.CDCIA "
     "AND P.DTHRPLAVOOPV >= ? AND P.DTHRPLAVOOPV <= ?) ORDER BY C.SGCIA, C.CDCIA";
+
+} // namespace
+
+const TableSet &companhiaReads()
+{
+    static const TableSet reads = tableSet({"COMPANHIA", "PLANOVOO"});
+    return reads;
+}
+
+namespace {
 
 // The day's bounds are both inclusive, so the last day of year 9999 needs no
 // date-time beyond it.
@@ -250,6 +292,18 @@ Result<std::uint32_t> selectCompanhia(Connection &db, std::int64_t date, pb::Dat
     run->bindDateTime(0, day);
     run->bindDateTime(1, lastMsecOfDay(day));
     return fillPacket(*run, ciaFields(), packet);
+}
+
+std::vector<DeclaredQuery> declaredQueries(Dialect dialect)
+{
+    return {
+        {"GetPlanoVoo (todas)", planoVooSql(dialect, 0), planoVooReads()},
+        {"GetPlanoVoo (lista)", planoVooSql(dialect, 3), planoVooReads()},
+        {"GetPrevPax", prevPaxSql(), prevPaxReads()},
+        {"GetServPlano", servPlanoSql(), servPlanoReads()},
+        {"GetCia", std::string(kCiaSql), ciaReads()},
+        {"GetCompanhia", std::string(kCompanhiaSql), companhiaReads()},
+    };
 }
 
 } // namespace appserver

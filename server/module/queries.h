@@ -1,6 +1,7 @@
 #pragma once
 
 #include "server/db/database.h"
+#include "server/db/watched_tables.h"
 #include "server/module/record_sets.h"
 
 #include <cstdint>
@@ -51,6 +52,24 @@ Result<std::uint32_t> fillPacket(Statement &statement, std::span<const FieldDecl
 
 // A packet with the fields and no rows.
 void emptyPacket(std::span<const FieldDecl> fields, pb::DataPacket *packet);
+
+// The tables each query reads, declared beside its SQL text: what the reply
+// cache keeps its reply against.
+const TableSet &planoVooReads();
+const TableSet &prevPaxReads();
+const TableSet &servPlanoReads();
+const TableSet &ciaReads();
+const TableSet &companhiaReads();
+
+// Every statement text the module runs on `dialect`, with the tables it
+// declares.
+struct DeclaredQuery
+{
+    std::string_view method;
+    std::string sql;
+    TableSet reads;
+};
+std::vector<DeclaredQuery> declaredQueries(Dialect dialect);
 
 // The SQL behind selectPlanoVoo, for a list of `listSize` airlines (0: all);
 // lists are padded to a few sizes so that few statements are prepared. It is

@@ -116,10 +116,12 @@ using MethodBody = Result<std::uint32_t> (*)(Connection &, const Arguments &, pb
 // Every method only reads, and its reply depends on nothing but its
 // arguments and the database: a repeated call on an unchanged database is
 // answered from the reply cache.
-RemoteMethod cached(ReplyCache &cache, std::string_view name, MethodBody body)
+RemoteMethod cached(ReplyCache &cache, std::string_view name, MethodBody body,
+                    const TableSet &reads)
 {
-    return {name, [&cache, body](Connection &db, const Arguments &args, ReplyPacket *packet) {
-                return cache.run(db, args.method(), args.values(), packet,
+    return {name,
+            [&cache, body, &reads](Connection &db, const Arguments &args, ReplyPacket *packet) {
+                return cache.run(db, args.method(), args.values(), reads, packet,
                                  [&](pb::DataPacket *out) { return body(db, args, out); });
             }};
 }
@@ -130,11 +132,11 @@ RemoteDataModule rdmPosFDiPlav(ReplyCache &cache)
 {
     return {"Ate25400.rdmPosFDiPlav",
             {
-                cached(cache, "GetPlanoVoo", getPlanoVoo),
-                cached(cache, "GetPrevPax", getPrevPax),
-                cached(cache, "GetServPlano", getServPlano),
-                cached(cache, "GetCia", getCia),
-                cached(cache, "GetCompanhia", getCompanhia),
+                cached(cache, "GetPlanoVoo", getPlanoVoo, planoVooReads()),
+                cached(cache, "GetPrevPax", getPrevPax, prevPaxReads()),
+                cached(cache, "GetServPlano", getServPlano, servPlanoReads()),
+                cached(cache, "GetCia", getCia, ciaReads()),
+                cached(cache, "GetCompanhia", getCompanhia, companhiaReads()),
             }};
 }
 

@@ -67,7 +67,7 @@ protected:
     Result<std::uint32_t> dayThroughCache(Connection &reader, ReplyPacket *packet, Counted counted)
     {
         const pb::CallRequest req = dayRequest();
-        return m_cache.run(reader, "GetPlanoVoo", req.arguments(), packet,
+        return m_cache.run(reader, "GetPlanoVoo", req.arguments(), planoVooReads(), packet,
                            [&](pb::DataPacket *out) {
                                counted();
                                PlanoVooSelection selection;
@@ -93,10 +93,11 @@ protected:
                                      textArg(key.cdtrecho), dateArg(key.dthrplavoopv)});
         ReplyPacket packet;
         Result<std::uint32_t> rows =
-            m_cache.run(reader, "GetServPlano", req.arguments(), &packet, [&](pb::DataPacket *out) {
-                ++m_serviceQueries;
-                return selectServPlano(reader, key, out);
-            });
+            m_cache.run(reader, "GetServPlano", req.arguments(), servPlanoReads(), &packet,
+                        [&](pb::DataPacket *out) {
+                            ++m_serviceQueries;
+                            return selectServPlano(reader, key, out);
+                        });
         EXPECT_TRUE(rows.ok()) << rows.error().detail;
         return texts(sent(packet), field);
     }
@@ -198,18 +199,19 @@ TEST_P(ReplyCacheTest, AReplyFromAnUnwatchedTableIsNotKept)
     const auto notes = [&] {
         ReplyPacket packet;
         Result<std::uint32_t> rows =
-            m_cache.run(*m_reader, "GetCia", req.arguments(), &packet, [&](pb::DataPacket *out) {
-                Result<Statement *> prepared =
-                    m_reader->prepare("SELECT TEXTO FROM COMPANHIA C, NOTAS");
-                if (!prepared)
-                    return Result<std::uint32_t>(prepared.error());
-                (void)out;
-                StatementRun run(**prepared);
-                std::uint32_t count = 0;
-                for (Result<bool> row = run->step(); row && *row; row = run->step())
-                    ++count;
-                return Result<std::uint32_t>(count);
-            });
+            m_cache.run(*m_reader, "GetCia", req.arguments(), tableSet({"COMPANHIA", "NOTAS"}),
+                        &packet, [&](pb::DataPacket *out) {
+                            Result<Statement *> prepared =
+                                m_reader->prepare("SELECT TEXTO FROM COMPANHIA C, NOTAS");
+                            if (!prepared)
+                                return Result<std::uint32_t>(prepared.error());
+                            (void)out;
+                            StatementRun run(**prepared);
+                            std::uint32_t count = 0;
+                            for (Result<bool> row = run->step(); row && *row; row = run->step())
+                                ++count;
+                            return Result<std::uint32_t>(count);
+                        });
         EXPECT_TRUE(rows.ok()) << rows.error().detail;
         return *rows;
     };
@@ -231,7 +233,7 @@ TEST_P(ReplyCacheTest, StaysWithinItsLimits)
         const pb::CallRequest req = request("GetCia", {textArg(branch)});
         ReplyPacket packet;
         ASSERT_TRUE(m_cache
-                        .run(*m_reader, "GetCia", req.arguments(), &packet,
+                        .run(*m_reader, "GetCia", req.arguments(), ciaReads(), &packet,
                              [&](pb::DataPacket *out) { return selectCia(*m_reader, branch, out); })
                         .ok());
     }
