@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/net/app_server.h"
+#include "host/net/endpoints.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -13,6 +14,8 @@
 #include <vector>
 
 namespace host {
+
+class ServerChannel;
 
 // How a connection reaches the server besides host and port.
 struct ConnectionOptions
@@ -82,11 +85,7 @@ public:
     // "host:port" (", "-separated for several) as the messages show it.
     QString serverAddress() const;
 
-    struct Endpoint
-    {
-        QString host;
-        int port = 0;
-    };
+    using Endpoint = host::Endpoint;
     std::vector<Endpoint> endpoints() const;
 
     // Runs each time just before connecting; sets host and port.
@@ -121,16 +120,11 @@ signals:
 
 private:
     friend class AppServer;
-    struct Channel;
 
     void openChannel();
     ServerReply call(const QString &method, const std::vector<ServerArg> &arguments);
     ServerReply callConnected(const QString &method, const std::vector<ServerArg> &arguments);
     void noteOutcome(const ServerReply &reply);
-    // Starts a connection attempt when the channel is not connected and
-    // waits briefly for it; true when the channel is (or looks) connected.
-    // `retryFailed`: also when the channel is waiting out its backoff.
-    bool awaitReconnection(std::chrono::system_clock::time_point deadline, bool retryFailed);
 
     QString m_serverName;
     bool m_throwException = false;
@@ -138,7 +132,7 @@ private:
     int m_port = 0;
     std::function<void(TNetConnection &)> m_beforeConnect;
     ConnectionOptions m_options;
-    std::unique_ptr<Channel> m_channel;
+    std::unique_ptr<ServerChannel> m_channel;
     AppServer m_appServer{*this};
     CallHealth m_health;
 };

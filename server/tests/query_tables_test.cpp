@@ -29,7 +29,8 @@ public:
         m_read.clear();
         sqlite3_stmt *stmt = nullptr;
         EXPECT_EQ(sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK)
-            << sqlite3_errmsg(m_db) << "\n" << sql;
+            << sqlite3_errmsg(m_db) << "\n"
+            << sql;
         sqlite3_finalize(stmt);
         return m_read;
     }

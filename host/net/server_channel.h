@@ -1,0 +1,62 @@
+#pragma once
+
+#include "host/net/endpoints.h"
+#include "host/net/net_connection.h"
+#include "host/net/reply_memo.h"
+#include "proto/appserver.grpc.pb.h"
+
+#include <grpcpp/channel.h>
+#include <grpcpp/generic/generic_stub.h>
+#include <grpcpp/support/byte_buffer.h>
+#include <grpcpp/support/status.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace host {
+
+// The channel to the server (or servers) of one connection and the
+// service's one method, called for its reply's bytes: a reply that repeats
+// the last one to the same request is not decoded again.
+class ServerChannel
+{
+public:
+    // Opens the channel and waits until it is connected, at most the
+    // options' deadline. Throws platform::Error naming `address` when it
+    // cannot.
+    static std::unique_ptr<ServerChannel> open(const std::vector<Endpoint> &list,
+                                               const QString &address,
+                                               const ConnectionOptions &options);
+    ~ServerChannel();
+
+    // Sends `request` and waits for its reply until `deadline`. Every
+    // method of the remote data module only reads, so a call the transport
+    // lost is sent again, on a fresh connection or to another server.
+    grpc::Status call(const ate::appserver::v1::CallRequest &request,
+                      std::chrono::system_clock::time_point deadline, grpc::ByteBuffer *received);
+
+    ReplyMemo &memo() { return m_memo; }
+
+private:
+    ServerChannel() = default;
+
+    // Starts a connection attempt when the channel is not connected and
+    // waits briefly for it; true when the channel is (or looks) connected.
+    // `retryFailed`: also when the channel is waiting out its backoff.
+    bool awaitReconnection(std::chrono::system_clock::time_point deadline, bool retryFailed);
+    grpc::Status callOnce(const ate::appserver::v1::CallRequest &request,
+                          std::chrono::system_clock::time_point deadline,
+                          grpc::ByteBuffer *received);
+
+    std::vector<Endpoint> m_endpoints;
+    QString m_address;
+    std::shared_ptr<grpc::Channel> m_channel;
+    std::unique_ptr<grpc::TemplatedGenericStub<ate::appserver::v1::CallRequest, grpc::ByteBuffer>>
+        m_stub;
+    ReplyMemo m_memo;
+    std::string m_authorization; // metadata value, empty: none
+};
+
+} // namespace host
