@@ -33,7 +33,6 @@ std::optional<pb::CallRequest> encodeCall(const QString &module, const QString &
         }
     }
     return request;
-
 }
 
 QString transportReason(const grpc::Status &status)
@@ -139,6 +138,5 @@ ServerReply decodeReply(const pb::CallRequest &request, const QString &method,
         return ServerReply::success(std::move(decoded.packet));
     return ServerReply::success(platform::DataPacket(reply->packet));
 }
-
 
 } // namespace host

@@ -124,8 +124,8 @@ std::unique_ptr<ServerChannel> ServerChannel::open(const std::vector<Endpoint> &
     std::unique_ptr<ServerChannel> opened(new ServerChannel);
     opened->m_endpoints = list;
     opened->m_address = address;
-    opened->m_channel = grpc::CreateCustomChannel(target, credentialsFor(options),
-                                                  channelArguments(list, options));
+    opened->m_channel =
+        grpc::CreateCustomChannel(target, credentialsFor(options), channelArguments(list, options));
     grpc::Channel &channel = *opened->m_channel;
     const auto deadline = deadlineFromNow(options.deadlineMs);
     for (grpc_connectivity_state state = channel.GetState(true); state != GRPC_CHANNEL_READY;
@@ -141,8 +141,9 @@ std::unique_ptr<ServerChannel> ServerChannel::open(const std::vector<Endpoint> &
             throw refuse(
                 QCoreApplication::translate("TNetConnection", "tempo de conexão esgotado"));
     }
-    opened->m_stub = std::make_unique<
-        grpc::TemplatedGenericStub<pb::CallRequest, grpc::ByteBuffer>>(opened->m_channel);
+    opened->m_stub =
+        std::make_unique<grpc::TemplatedGenericStub<pb::CallRequest, grpc::ByteBuffer>>(
+            opened->m_channel);
     if (!options.bearerToken.isEmpty())
         opened->m_authorization = "Bearer " + options.bearerToken.toStdString();
     return opened;

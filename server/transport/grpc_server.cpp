@@ -1,13 +1,12 @@
 #include "server/transport/grpc_server.h"
 
 #include "server/transport/accept_loop.h"
+#include "server/transport/grpc_accept_failure.h"
 
 #include "proto/appserver.grpc.pb.h"
 
 #include <grpcpp/grpcpp.h>
 #include <grpcpp/health_check_service_interface.h>
-
-#include <grpc/support/log.h>
 
 #include <absl/synchronization/mutex.h>
 
@@ -16,8 +15,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -27,21 +24,11 @@
 namespace appserver {
 namespace {
 
-// The generated service, its calls answered with the reply's wire bytes
-// rather than a message gRPC would serialise: a packet serialised once (or
-// kept by the reply cache) goes out as it is.
-class AsyncService final : public ate::appserver::v1::AppServer::AsyncService
-{
-public:
-    void requestCallBytes(grpc::ServerContext *context, ate::appserver::v1::CallRequest *request,
-                          grpc::ServerAsyncResponseWriter<grpc::ByteBuffer> *responder,
-                          grpc::ServerCompletionQueue *cq, void *tag)
-    {
-        // Call is the service's only method, so its index is 0, as in the
-        // generated RequestCall.
-        RequestAsyncUnary(0, context, request, responder, cq, cq, tag);
-    }
-};
+// The generated service with its method raw: a reply goes out as its wire
+// bytes rather than as a message gRPC would serialise, so a packet
+// serialised once (or kept by the reply cache) goes out as it is.
+using RawService =
+    ate::appserver::v1::AppServer::WithRawMethod_Call<ate::appserver::v1::AppServer::Service>;
 
 constexpr std::size_t kLargeReplyBytes = 8u << 20;
 
@@ -59,10 +46,18 @@ Result<std::string> readFile(const std::string &path)
 class PendingCall
 {
 public:
-    PendingCall(AsyncService &service, grpc::ServerCompletionQueue &cq)
+    PendingCall(RawService &service, grpc::ServerCompletionQueue &cq)
         : m_responder(&m_context)
     {
-        service.requestCallBytes(&m_context, &m_request, &m_responder, &cq, this);
+        service.RequestCall(&m_context, &m_requestBytes, &m_responder, &cq, &cq, this);
+    }
+
+    // The request as it came; false when its bytes are no request.
+    bool readRequest()
+    {
+        return grpc::SerializationTraits<ate::appserver::v1::CallRequest>::Deserialize(
+                   &m_requestBytes, &m_request)
+            .ok();
     }
 
     // Runs on the worker that received the call; `done` may run on a
@@ -108,6 +103,7 @@ public:
 
 private:
     grpc::ServerContext m_context;
+    grpc::ByteBuffer m_requestBytes;
     ate::appserver::v1::CallRequest m_request;
     OutgoingReply m_reply;
     grpc::ServerAsyncResponseWriter<grpc::ByteBuffer> m_responder;
@@ -134,7 +130,7 @@ namespace {
 class Listener
 {
 public:
-    AsyncService service;
+    RawService service;
     // Plain TCP: connections accepted here, counted and handed to `server`.
     std::unique_ptr<AcceptLoop> acceptor;
     std::unique_ptr<grpc::Server> server;
@@ -206,6 +202,11 @@ public:
                 std::lock_guard lock(postMutex);
                 ++unanswered;
             }
+            if (!call->readRequest()) {
+                reply(call, grpc::Status(grpc::StatusCode::INTERNAL, "unreadable request"));
+                offerSlot(cq);
+                continue;
+            }
             // Answer first, then offer the next slot: while this worker is
             // busy, new calls go to an idle worker's queue.
             call->answer(*handler, acceptor.get(),
@@ -238,16 +239,6 @@ public:
     }
 };
 
-// gRPC 1.51 gives up its listener for good when accept fails for a reason
-// other than "try again" (too many open files, above all) and says so only
-// in its log: the servers of this process hear of it through gRPC's log
-// function, which still prints everything as before.
-std::mutex g_serversMutex;
-std::vector<GrpcServer::Impl *> g_servers;
-std::once_flag g_logHooked;
-
-void noticeAcceptFailure(gpr_log_func_args *args);
-
 } // namespace
 
 class GrpcServer::Impl
@@ -266,6 +257,17 @@ public:
     bool acceptFailed = false;
     bool quitting = false;
     std::thread supervisor;
+    std::unique_ptr<AcceptFailureWatch> acceptWatch;
+
+    // gRPC's own listener (TLS) gave up: supervise() replaces it.
+    void noteAcceptFailure()
+    {
+        {
+            std::lock_guard lock(mutex);
+            acceptFailed = true;
+        }
+        changed.notify_all();
+    }
 
     std::string address(int listenPort) const
     {
@@ -362,10 +364,7 @@ public:
     void stop(std::chrono::milliseconds grace)
     {
         std::call_once(stopped, [&] {
-            {
-                std::lock_guard registry(g_serversMutex);
-                std::erase(g_servers, this);
-            }
+            acceptWatch.reset();
             {
                 std::lock_guard lock(mutex);
                 quitting = true;
@@ -379,29 +378,6 @@ public:
         });
     }
 };
-
-namespace {
-
-void noticeAcceptFailure(gpr_log_func_args *args)
-{
-    if (args->message && std::strstr(args->message, "Failed accept4")) {
-        std::lock_guard registry(g_serversMutex);
-        for (GrpcServer::Impl *server : g_servers) {
-            {
-                std::lock_guard lock(server->mutex);
-                server->acceptFailed = true;
-            }
-            server->changed.notify_all();
-        }
-    }
-    // gRPC's own line, as its default logger would print it.
-    const char *file = args->file ? std::strrchr(args->file, '/') : nullptr;
-    std::fprintf(stderr, "%s %s:%d] %s\n", gpr_log_severity_string(args->severity),
-                 file ? file + 1 : (args->file ? args->file : "?"), args->line,
-                 args->message ? args->message : "");
-}
-
-} // namespace
 
 GrpcServer::GrpcServer(std::unique_ptr<Impl> impl)
     : m_impl(std::move(impl))
@@ -449,7 +425,6 @@ Result<std::unique_ptr<GrpcServer>> GrpcServer::start(const ServerOptions &optio
     } else {
         impl->credentials = grpc::InsecureServerCredentials();
     }
-    std::call_once(g_logHooked, [] { gpr_set_log_function(noticeAcceptFailure); });
     // Debian builds abseil without NDEBUG, so every lock gRPC takes is
     // checked for deadlock cycles in one graph of the process behind a
     // spin lock: a debugging aid that cost about a twentieth of each call.
@@ -463,10 +438,8 @@ Result<std::unique_ptr<GrpcServer>> GrpcServer::start(const ServerOptions &optio
         return listener.error();
     impl->listener = std::move(*listener);
     impl->port = impl->listener->port;
-    {
-        std::lock_guard registry(g_serversMutex);
-        g_servers.push_back(impl.get());
-    }
+    impl->acceptWatch =
+        std::make_unique<AcceptFailureWatch>([raw = impl.get()] { raw->noteAcceptFailure(); });
     impl->supervisor = std::thread([raw = impl.get()] { raw->supervise(); });
 
     log.info("listening on " + options.address + ":" + std::to_string(impl->port) + " ("
