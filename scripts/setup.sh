@@ -9,7 +9,7 @@ packages=(
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n qt6-svg-dev
   libgl-dev
   libgrpc++-dev libprotobuf-dev protobuf-compiler protobuf-compiler-grpc
-  libsqlite3-dev libpq-dev
+  libsqlite3-dev libpq-dev libcli11-dev
   libgtest-dev libgmock-dev
   postgresql-15 postgresql-client-15
   fonts-dejavu-core fonts-dejavu-extra fontconfig

@@ -2,6 +2,8 @@
 
 #include "server/common/translation.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <charconv>
 #include <fstream>
@@ -61,16 +63,12 @@ Result<int> toInt(const std::string &name, const std::string &value, int min, in
     return number;
 }
 
-// The options that take a value, on the command line and in the file.
+// The options that take a value, on the command line and in the file, in
+// the order they are applied.
 constexpr std::string_view kValued[] = {
     "address",   "port",     "port-file",  "database",     "threads",        "busy-timeout-ms",
-    "log-calls", "log-file", "log-max-mb", "max-reply-mb", "idle-timeout-s", "tls-cert",
-    "tls-key",   "token",    "token-file", "config",       "max-connections"};
-
-bool takesValue(std::string_view name)
-{
-    return std::find(std::begin(kValued), std::end(kValued), name) != std::end(kValued);
-}
+    "log-calls", "log-file", "log-max-mb", "max-reply-mb", "reply-cache-mb", "idle-timeout-s",
+    "tls-cert",  "tls-key",  "token",      "token-file",   "max-connections"};
 
 Status apply(ServerConfig &config, const std::string &name, const std::string &value)
 {
@@ -160,27 +158,66 @@ Status apply(ServerConfig &config, const std::string &name, const std::string &v
     return success();
 }
 
-Result<std::vector<std::pair<std::string, std::string>>> readConfigFile(const std::string &path)
+// The config file's lines, "name = value" with "#" starting a comment: a
+// value is taken whole, spaces and commas included (a libpq connection
+// string has both), never split into a list.
+std::shared_ptr<CLI::Config> nameValueLines()
 {
-    std::ifstream in(path);
-    if (!in)
-        return Error{tr("Não foi possível abrir o arquivo de configuração %1.", {path}), {}};
-    std::vector<std::pair<std::string, std::string>> entries;
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        const std::string text = trim(line.substr(0, line.find('#')));
-        if (text.empty())
-            continue;
-        const auto equals = text.find('=');
-        if (equals == std::string::npos) {
-            return Error{
-                tr("%1, linha %2: esperado \"nome = valor\".", {path, std::to_string(number)}), {}};
-        }
-        entries.emplace_back(trim(text.substr(0, equals)), trim(text.substr(equals + 1)));
+    auto format = std::make_shared<CLI::ConfigBase>();
+    format->comment('#');
+    format->valueSeparator('=');
+    format->arrayBounds('\x01', '\x01');
+    format->arrayDelimiter('\x01');
+    return format;
+}
+
+// The option a parse error names: its text begins "--name: …".
+std::string optionNamed(const CLI::Error &error)
+{
+    const std::string text = error.what();
+    return text.substr(0, text.find(':'));
+}
+
+Error parseFailure(const CLI::ParseError &error, const std::string &configFile)
+{
+    if (dynamic_cast<const CLI::FileError *>(&error))
+        return Error{tr("Não foi possível abrir o arquivo de configuração %1.", {configFile}), {}};
+    if (dynamic_cast<const CLI::ArgumentMismatch *>(&error))
+        return Error{tr("Falta o valor de %1.", {optionNamed(error)}), {}};
+    if (dynamic_cast<const CLI::ConfigError *>(&error)
+        || (dynamic_cast<const CLI::ConversionError *>(&error) && !configFile.empty()))
+        return Error{
+            tr("Valor inválido no arquivo de configuração %1: %2.", {configFile, error.what()}),
+            {}};
+    return Error{tr("Argumento inesperado: %1.", {error.what()}), {}};
+}
+
+// What the parser left over: an option it does not know, an argument that
+// is no option, or a name of the config file that is no setting.
+Error leftOver(const std::string &argument, const std::vector<std::string> &args)
+{
+    if (argument.starts_with("-"))
+        return Error{tr("Opção desconhecida: %1.", {argument.substr(0, argument.find('='))}), {}};
+    if (std::find(args.begin(), args.end(), argument) != args.end())
+        return Error{tr("Argumento inesperado: %1.", {argument}), {}};
+    return Error{tr("Opção desconhecida: %1.", {argument}), {}};
+}
+
+Status checkAccess(const ServerConfig &config)
+{
+    if (config.server.tlsCertFile.empty() != config.server.tlsKeyFile.empty())
+        return Error{tr("TLS exige --tls-cert e --tls-key juntos."), {}};
+    const bool secured = !config.server.tlsCertFile.empty() && !config.token.empty();
+    if (!config.initSchema && !secured && !isLoopbackAddress(config.server.address)
+        && !config.allowInsecure) {
+        return Error{
+            tr("Escutar em %1 (fora da máquina local) exige TLS (--tls-cert e --tls-key) e "
+               "um token (--token ou --token-file); para aceitar assim mesmo, use "
+               "--allow-insecure.",
+               {config.server.address}),
+            {}};
     }
-    return entries;
+    return success();
 }
 
 } // namespace
@@ -198,78 +235,50 @@ std::string serverVersion()
 Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
 {
     ServerConfig config;
-    std::vector<std::pair<std::string, std::string>> flags;
+    // Flags win over the config file: the parser takes a file's value only
+    // for an option the command line did not give.
+    CLI::App app;
+    app.set_help_flag();
+    app.allow_extras();
+    app.allow_config_extras(CLI::config_extras_mode::capture);
+    app.config_formatter(nameValueLines());
     std::string configFile;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string &arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            config.help = true;
-            continue;
-        }
-        if (arg == "--version") {
-            config.version = true;
-            continue;
-        }
-        if (arg == "--init-schema") {
-            config.initSchema = true;
-            continue;
-        }
-        if (arg == "--allow-insecure") {
-            config.allowInsecure = true;
-            continue;
-        }
-        if (arg == "--no-reply-cache") {
-            config.replyCache = false;
-            continue;
-        }
-        if (!arg.starts_with("--"))
-            return Error{tr("Argumento inesperado: %1.", {arg}), {}};
-        std::string name = arg.substr(2);
-        std::string value;
-        const auto equals = name.find('=');
-        if (equals != std::string::npos) {
-            value = name.substr(equals + 1);
-            name.resize(equals);
-        }
-        // Checked before a value is taken: a mistyped flag is named as such,
-        // not reported as a flag missing its value.
-        if (!takesValue(name))
-            return Error{tr("Opção desconhecida: %1.", {"--" + name}), {}};
-        if (equals == std::string::npos) {
-            if (i + 1 >= args.size())
-                return Error{tr("Falta o valor de %1.", {"--" + name}), {}};
-            value = args[++i];
-        }
-        if (name == "config")
-            configFile = value;
-        else
-            flags.emplace_back(name, value);
+    app.set_config("--config")->each([&configFile](const std::string &path) { configFile = path; });
+    // The file holds settings only, as "name = value" lines: no command
+    // (a stray "init-schema" line must not make a service write its
+    // database), and no switch.
+    bool noReplyCache = false;
+    for (auto [flags, target] : {std::pair{"-h,--help", &config.help},
+                                 {"--version", &config.version},
+                                 {"--init-schema", &config.initSchema},
+                                 {"--allow-insecure", &config.allowInsecure},
+                                 {"--no-reply-cache", &noReplyCache}})
+        app.add_flag(flags, *target)->configurable(false);
+    std::map<std::string_view, std::string> values;
+    for (std::string_view name : kValued) {
+        app.add_option("--" + std::string(name), values[name])
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     }
-    if (!configFile.empty()) {
-        auto entries = readConfigFile(configFile);
-        if (!entries)
-            return entries.error();
-        for (const auto &[name, value] : *entries) {
-            if (Status applied = apply(config, name, value); !applied)
-                return applied.error();
-        }
+
+    std::vector<const char *> argv{"ate-appserver"};
+    for (const std::string &arg : args)
+        argv.push_back(arg.c_str());
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::ParseError &error) {
+        return parseFailure(error, configFile);
     }
-    for (const auto &[name, value] : flags) {
-        if (Status applied = apply(config, name, value); !applied)
+    if (const std::vector<std::string> rest = app.remaining(); !rest.empty())
+        return leftOver(rest.front(), args);
+    config.replyCache = !noReplyCache;
+    for (std::string_view name : kValued) {
+        if (app.count("--" + std::string(name)) == 0)
+            continue;
+        if (Status applied = apply(config, std::string(name), values[name]); !applied)
             return applied.error();
     }
-    if (config.server.tlsCertFile.empty() != config.server.tlsKeyFile.empty())
-        return Error{tr("TLS exige --tls-cert e --tls-key juntos."), {}};
-    const bool secured = !config.server.tlsCertFile.empty() && !config.token.empty();
-    if (!config.initSchema && !secured && !isLoopbackAddress(config.server.address)
-        && !config.allowInsecure) {
-        return Error{
-            tr("Escutar em %1 (fora da máquina local) exige TLS (--tls-cert e --tls-key) e "
-               "um token (--token ou --token-file); para aceitar assim mesmo, use "
-               "--allow-insecure.",
-               {config.server.address}),
-            {}};
-    }
+    if (Status access = checkAccess(config); !access)
+        return access.error();
     return config;
 }
 

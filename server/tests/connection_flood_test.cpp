@@ -88,6 +88,20 @@ TEST(ConnectionFloodTest, ANewClientIsServedAfterTheFloodIsGone)
                   grpc::InsecureChannelCredentials());
 }
 
+// Catches the accept loop outliving its reason: once the gRPC in use caps
+// incoming connections itself, the loop (and its restart of a dead TLS
+// listener) can give way to that setting.
+TEST(ConnectionFloodTest, TheGrpcInUseStillLacksAConnectionCap)
+{
+#ifdef GRPC_ARG_MAX_ALLOWED_INCOMING_CONNECTIONS
+    FAIL() << "gRPC " << grpc::Version()
+           << " caps incoming connections (GRPC_ARG_MAX_ALLOWED_INCOMING_CONNECTIONS): "
+              "server/transport/accept_loop.h can give way to it";
+#else
+    SUCCEED() << "gRPC " << grpc::Version() << " has no cap on incoming connections";
+#endif
+}
+
 // The same over TLS, where gRPC's own listener is used and replaced when
 // it died.
 TEST(ConnectionFloodTest, ANewTlsClientIsServedAfterTheFloodIsGone)

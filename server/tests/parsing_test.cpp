@@ -110,6 +110,34 @@ TEST(ServerConfigTest, FlagsOverrideTheConfigFile)
         EXPECT_EQ(DatabaseTarget::parse(file).dialect, Dialect::SQLite) << file;
 }
 
+// Catches a config file that runs a command (a stray "init-schema" line
+// would make the service write its database at every start), a misspelt
+// setting taken silently, and a documented flag the command line refuses.
+TEST(ServerConfigTest, TheConfigFileHoldsSettingsOnly)
+{
+    const std::string path = ::testing::TempDir() + "/ate-server-commands.conf";
+    const auto parseFile = [&](const char *text) {
+        std::ofstream(path) << text;
+        return parseServerConfig({"--config", path});
+    };
+    for (const char *command : {"init-schema\n", "init-schema = true\n", "help\n"}) {
+        Result<ServerConfig> config = parseFile(command);
+        EXPECT_FALSE(config.ok()) << command;
+    }
+    Result<ServerConfig> misspelt = parseFile("prot = 6000\n");
+    ASSERT_FALSE(misspelt.ok());
+    EXPECT_NE(misspelt.error().message.find("desconhecida: prot"), std::string::npos)
+        << misspelt.error().message;
+    Result<ServerConfig> missing = parseServerConfig({"--config", path + ".absent"});
+    ASSERT_FALSE(missing.ok());
+    EXPECT_NE(missing.error().message.find(".absent"), std::string::npos);
+
+    Result<ServerConfig> cache = parseServerConfig({"--reply-cache-mb", "32", "--port=7001"});
+    ASSERT_TRUE(cache.ok()) << cache.error().message;
+    EXPECT_EQ(cache->replyCacheMb, 32);
+    EXPECT_EQ(cache->server.port, 7001);
+}
+
 // Catches access control switched off by an empty token from any source, and
 // a server exposed to the network in clear text without being asked to.
 TEST(ServerConfigTest, AccessControlFailsClosed)

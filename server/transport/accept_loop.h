@@ -16,9 +16,12 @@ class Server;
 
 namespace appserver {
 
+// A workaround for gRPC 1.51, the version Debian 12 ships: it has no cap on
+// incoming connections (later versions take
+// GRPC_ARG_MAX_ALLOWED_INCOMING_CONNECTIONS), and its own listener gives up
+// for good when accept fails for want of descriptors.
 // Accepts plain TCP connections on a socket of its own and hands each to a
-// gRPC server. gRPC 1.51 has no limit on connections, and its own listener
-// gives up for good when accept fails for want of descriptors; here the
+// gRPC server (AddInsecureChannelFromFd). Here the
 // connections held are counted, one above `maxConnections` is closed at
 // once, and a failed accept only drops that one connection (a spare
 // descriptor makes room to accept and close it), so listening never ends.
