@@ -4,9 +4,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include <QSettings>
 #include <QStandardPaths>
 
 namespace host {
@@ -18,29 +18,13 @@ QString &folderSetting()
     return folder;
 }
 
-QString escaped(const QString &value)
+// A value the INI reader took for a list: a file written before the
+// options went through QSettings kept "AD,G3" unquoted.
+QString asText(const QVariant &value)
 {
-    QString text = value;
-    text.replace(u'\\', QStringLiteral("\\\\"));
-    text.replace(u'\n', QStringLiteral("\\n"));
-    text.replace(u'\r', QStringLiteral("\\r"));
-    return text;
-}
-
-QString unescaped(const QString &text)
-{
-    QString value;
-    value.reserve(text.size());
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c != u'\\' || i + 1 >= text.size()) {
-            value += c;
-            continue;
-        }
-        const QChar next = text.at(++i);
-        value += next == u'n' ? QChar(u'\n') : next == u'r' ? QChar(u'\r') : next;
-    }
-    return value;
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(u',');
+    return value.toString();
 }
 
 } // namespace
@@ -113,33 +97,39 @@ void saveOptions(const QString &formName, const TOptionList &options)
     };
     if (!QDir().mkpath(optionsFolder()))
         fail(QCoreApplication::translate("SavedOptions", "a pasta não pôde ser criada."));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        fail(file.errorString());
-    QByteArray content;
-    for (const QString &line : options.lines())
-        content += escaped(line).toUtf8() + '\n';
-    file.write(content);
-    if (!file.commit())
-        fail(file.errorString());
+    // QSettings writes the whole file anew, through a temporary file:
+    // never half-written.
+    QSettings file(path, QSettings::IniFormat);
+    file.clear();
+    for (const QString &line : options.lines()) {
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals > 0)
+            file.setValue(line.left(equals), line.mid(equals + 1));
+    }
+    file.sync();
+    if (file.status() != QSettings::NoError)
+        fail(QCoreApplication::translate("SavedOptions", "o arquivo não pôde ser gravado."));
 }
 
 std::optional<TOptionList> loadOptions(const QString &formName)
 {
     const QString path = optionsFilePath(formName);
-    QFile file(path);
-    if (!file.exists())
+    if (!QFileInfo::exists(path))
         return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        throw platform::Error(QCoreApplication::translate(
-                                  "SavedOptions", "Não foi possível ler as opções de \"%1\": %2")
-                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
+    QSettings file(path, QSettings::IniFormat);
+    if (file.status() != QSettings::NoError) {
+        throw platform::Error(
+            QCoreApplication::translate("SavedOptions",
+                                        "Não foi possível ler as opções de \"%1\": %2")
+                .arg(QDir::toNativeSeparators(path),
+                     file.status() == QSettings::FormatError
+                         ? QCoreApplication::translate("SavedOptions", "o arquivo está danificado.")
+                         : QCoreApplication::translate("SavedOptions",
+                                                       "o arquivo não pôde ser lido.")));
     }
     QStringList lines;
-    for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n')) {
-        if (!line.isEmpty())
-            lines.append(unescaped(line));
-    }
+    for (const QString &name : file.allKeys())
+        lines.append(name + u'=' + asText(file.value(name)));
     TOptionList options;
     options.setLines(lines);
     return options;

@@ -31,8 +31,9 @@ private:
 };
 
 // The folder where forms keep their saved options, one file per form:
-// "<folder>/<form name>.opc", UTF-8, one "name=value" line per option, a line
-// break or backslash inside a value written as "\n" or "\\". By default
+// "<folder>/<form name>.opc", in QSettings' INI format, one "name=value" line
+// per option (files of the older plain "name=value" lines read the same).
+// By default
 // "opcoes" under the application's configuration folder; a test or the
 // host sets another (an empty path restores the default).
 QString optionsFolder();

@@ -358,6 +358,18 @@
         <source>Não foi possível ler as opções de &quot;%1&quot;: %2</source>
         <translation>Could not read the options from &quot;%1&quot;: %2</translation>
     </message>
+    <message>
+        <source>o arquivo não pôde ser gravado.</source>
+        <translation>the file could not be written.</translation>
+    </message>
+    <message>
+        <source>o arquivo está danificado.</source>
+        <translation>the file is damaged.</translation>
+    </message>
+    <message>
+        <source>o arquivo não pôde ser lido.</source>
+        <translation>the file could not be read.</translation>
+    </message>
 </context>
 <context>
     <name>TADOIBQuery</name>

@@ -8,6 +8,7 @@
 #include "testing/host/fake_dialogs.h"
 #include "testing/host/modal_driver.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QPointer>
@@ -90,6 +91,7 @@ class FiltroPadraoTest : public QObject
 private slots:
     void initTestCase();
     void savedOptionsRoundTrip();
+    void optionsSavedByAnEarlierVersionStillLoad();
     void loadingWithoutSavedOptionsKeepsTheList();
     void savingToAnUnwritableFolderIsReported();
     void closeActionDecides();
@@ -135,6 +137,23 @@ void FiltroPadraoTest::savedOptionsRoundTrip()
     QTest::mouseClick(form->btfLoadOpc, Qt::LeftButton);
     QCOMPARE(form->stLista, QString());
     QCOMPARE(form->savedOptions().lines(), QStringList{QStringLiteral("outra=valor")});
+}
+
+// Catches a user's saved lists lost with the file format: a file of plain
+// "name=value" lines, a list's commas unquoted and a line break written as
+// "\n", reads as it was saved.
+void FiltroPadraoTest::optionsSavedByAnEarlierVersionStillLoad()
+{
+    QFile old(host::optionsFilePath(QStringLiteral("frmGravadoAntes")));
+    QVERIFY(QDir().mkpath(host::optionsFolder()));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("stLista=AD,G3,JJ\nOutra=linha\\nquebrada\n");
+    old.close();
+    const std::optional<host::TOptionList> loaded =
+        host::loadOptions(QStringLiteral("frmGravadoAntes"));
+    QVERIFY(loaded);
+    QCOMPARE(loaded->value(QStringLiteral("stLista")), QStringLiteral("AD,G3,JJ"));
+    QCOMPARE(loaded->value(QStringLiteral("outra")), QStringLiteral("linha\nquebrada"));
 }
 
 // Catches a load that finds nothing saved and still empties the user's
