@@ -1,10 +1,11 @@
 #include "host/message_log.h"
 
-#include "host/rotating_log_file.h"
+#include "logging/rotating_log_file.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -20,7 +21,7 @@ namespace {
 struct Log
 {
     std::mutex mutex;
-    std::unique_ptr<RotatingLogFile> file;
+    std::unique_ptr<logging::RotatingLogFile> file;
     QtMessageHandler previous = nullptr;
 };
 
@@ -77,8 +78,10 @@ void handleMessage(QtMsgType type, const QMessageLogContext &context, const QStr
     if (!writing) {
         writing = true;
         const std::lock_guard lock(l.mutex);
-        if (l.file)
-            l.file->write(formatLine(type, context, message));
+        if (l.file) {
+            const QByteArray line = formatLine(type, context, message);
+            l.file->write(std::string_view(line.constData(), std::size_t(line.size())));
+        }
         previous = l.previous;
         writing = false;
     }
@@ -100,14 +103,15 @@ QString installMessageLog(const MessageLogSettings &settings)
                                                               : QCoreApplication::applicationName())
                + QStringLiteral(".log");
 
-    auto file = std::make_unique<RotatingLogFile>(QDir(folder).filePath(name), settings.maxBytes,
-                                                  settings.keptFiles);
+    auto file = std::make_unique<logging::RotatingLogFile>(
+        QFile::encodeName(QDir(folder).filePath(name)).toStdString(), settings.maxBytes,
+        settings.keptFiles);
     QString path;
     if (file->open()) {
-        path = file->path();
+        path = QFile::decodeName(QByteArray::fromStdString(file->path()));
     } else {
         std::fprintf(stderr, "log: %s; logging to standard error only\n",
-                     qPrintable(file->errorString()));
+                     file->errorString().c_str());
         file.reset();
     }
 

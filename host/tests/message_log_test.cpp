@@ -1,7 +1,7 @@
 #include "host/functions.h"
 #include "host/message_log.h"
 #include "host/net/net_connection.h"
-#include "host/rotating_log_file.h"
+#include "logging/rotating_log_file.h"
 #include "platform/abort.h"
 #include "testing/host/fake_dialogs.h"
 #include "testing/net/scripted_server.h"
@@ -126,10 +126,10 @@ void MessageLogTest::rotationBoundsTheFiles()
     const qint64 limit = 1000;
     const QByteArray line(49, 'x');
     {
-        host::RotatingLogFile file(path, limit, 2);
-        QVERIFY2(file.open(), qPrintable(file.errorString()));
+        logging::RotatingLogFile file(QFile::encodeName(path).toStdString(), limit, 2);
+        QVERIFY2(file.open(), file.errorString().c_str());
         for (int i = 0; i < 200; ++i)
-            file.write(line + QByteArray::number(i % 10));
+            file.write((line + QByteArray::number(i % 10)).toStdString());
         file.write("last line");
     }
     QVERIFY(readAll(path).endsWith(QStringLiteral("last line\n")));
@@ -142,9 +142,9 @@ void MessageLogTest::rotationBoundsTheFiles()
 
     // Reopened by the next run, it goes on from the size it has.
     for (int run = 0; run < 30; ++run) {
-        host::RotatingLogFile file(path, limit, 2);
+        logging::RotatingLogFile file(QFile::encodeName(path).toStdString(), limit, 2);
         QVERIFY(file.open());
-        file.write(line);
+        file.write(line.toStdString());
     }
     QVERIFY(QFileInfo(path).size() <= limit);
     QVERIFY(!QFile::exists(path + QStringLiteral(".3")));

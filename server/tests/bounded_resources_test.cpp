@@ -63,6 +63,11 @@ TEST(CallLogTest, LevelsAndABoundedFile)
     EXPECT_NE(text.find("failure \"Data inválida.\""), std::string::npos) << text;
     EXPECT_EQ(text.find("deadline"), std::string::npos) << text;
     EXPECT_NE(text.find("still logged"), std::string::npos) << text;
+
+    // A mistyped folder is refused, not made.
+    CallLog log(stderr, CallLogLevel::All);
+    EXPECT_NE(log.openFile((folder / "typo" / "server.log").string(), 4096), "");
+    EXPECT_FALSE(fs::exists(folder / "typo"));
     fs::remove_all(folder);
 }
 

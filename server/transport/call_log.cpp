@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
 
 namespace appserver {
 namespace {
@@ -77,26 +78,19 @@ std::string CallLog::formatCall(const CallRecord &record)
     return line;
 }
 
-CallLog::~CallLog()
-{
-    if (m_ownsStream)
-        std::fclose(m_stream);
-}
+CallLog::~CallLog() = default;
 
 std::string CallLog::openFile(const std::string &path, std::uint64_t maxBytes)
 {
-    std::FILE *file = std::fopen(path.c_str(), "a");
-    if (!file)
+    // The operator names the folder: a mistyped one is an error, not a
+    // folder made for it.
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::absolute(path, error).parent_path();
+    auto file = std::make_unique<logging::RotatingLogFile>(path, maxBytes, 1);
+    if (!std::filesystem::is_directory(folder, error) || !file->open())
         return "Não foi possível abrir o arquivo de log " + path + ".";
     std::lock_guard lock(m_mutex);
-    if (m_ownsStream)
-        std::fclose(m_stream);
-    m_stream = file;
-    m_ownsStream = true;
-    m_path = path;
-    m_maxBytes = maxBytes;
-    std::fseek(file, 0, SEEK_END);
-    m_written = static_cast<std::uint64_t>(std::max<long>(0, std::ftell(file)));
+    m_file = std::move(file);
     return {};
 }
 
@@ -115,23 +109,19 @@ void CallLog::info(std::string_view text)
 
 void CallLog::write(const std::string &line)
 {
-    const std::string full = timestamp() + ' ' + line + '\n';
+    const std::string full = timestamp() + ' ' + line;
     std::lock_guard lock(m_mutex);
-    if (m_maxBytes > 0 && m_written + full.size() > m_maxBytes && m_written > 0) {
-        std::fclose(m_stream);
-        std::rename(m_path.c_str(), (m_path + ".1").c_str());
-        m_stream = std::fopen(m_path.c_str(), "w");
-        m_written = 0;
-        if (!m_stream) {
-            // Nowhere else to say it: the log goes on to standard error.
-            m_stream = stderr;
-            m_ownsStream = false;
-            m_maxBytes = 0;
-        }
+    if (m_file) {
+        m_file->write(full);
+        if (m_file->isOpen())
+            return;
+        // Nowhere else to say it: the log goes on to standard error.
+        m_file.reset();
+        m_stream = stderr;
     }
-    std::fwrite(full.data(), 1, full.size(), m_stream);
+    const std::string withEnd = full + '\n';
+    std::fwrite(withEnd.data(), 1, withEnd.size(), m_stream);
     std::fflush(m_stream);
-    m_written += full.size();
 }
 
 } // namespace appserver

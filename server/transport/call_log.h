@@ -1,8 +1,11 @@
 #pragma once
 
+#include "logging/rotating_log_file.h"
+
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -68,10 +71,7 @@ private:
 
     std::FILE *m_stream;
     CallLogLevel m_level;
-    std::string m_path;
-    std::uint64_t m_maxBytes = 0;
-    std::uint64_t m_written = 0;
-    bool m_ownsStream = false;
+    std::unique_ptr<logging::RotatingLogFile> m_file; // null: m_stream
     std::mutex m_mutex;
 };
 
