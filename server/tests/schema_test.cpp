@@ -1,4 +1,5 @@
 #include "server/cache/reply_cache.h"
+#include "server/changes/change_feed.h"
 #include "server/db/schema.h"
 #include "server/module/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
@@ -29,6 +30,24 @@ TEST_P(SchemaTest, MigrationIsRecordedAndRepeatable)
     StatementRun run(**count);
     ASSERT_TRUE(*run->step());
     EXPECT_EQ(run->integer(0), 1);
+}
+
+// Catches a migration file that leaves a watched table without its change
+// counter or its triggers: the reply cache would then throw every kept
+// reply away on any write, or never notice writes to that table.
+TEST_P(SchemaTest, EveryWatchedTableHasItsChangeCounter)
+{
+    Connection &db = m_db->connection();
+    std::string why;
+    Result<Changes> first = changeFeedOf(db).changesSinceLastAsked(db, &why);
+    ASSERT_TRUE(first.ok()) << first.error().detail;
+    EXPECT_TRUE(first->known) << why;
+    EXPECT_TRUE(first->perTable) << why;
+    Result<Statement *> rows = db.prepare("SELECT COUNT(*) FROM CONTADOR_TABELA");
+    ASSERT_TRUE(rows.ok());
+    StatementRun run(**rows);
+    ASSERT_TRUE(*run->step());
+    EXPECT_EQ(run->integer(0), static_cast<std::int64_t>(kWatchedTables.size()));
 }
 
 // Catches a server that starts on a database written by a newer version.
