@@ -34,7 +34,6 @@
 #include <functional>
 #include <iostream>
 #include <mutex>
-#include <mutex>
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
