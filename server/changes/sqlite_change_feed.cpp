@@ -22,9 +22,13 @@ public:
         std::string failed;
         const std::optional<std::int64_t> version = pragmaValue(db, "PRAGMA data_version", &failed);
         if (!version) {
+            m_lastDataVersion.reset();
+            // A file locked by another program: everything is outdated this
+            // once, and the next call asks again.
+            if (db.sessionFailed())
+                return Changes{true, true, allTables()};
             if (why)
                 *why = failed;
-            m_lastDataVersion.reset();
             return Changes{false, false, allTables()};
         }
         if (m_lastDataVersion == version) {
@@ -43,8 +47,19 @@ public:
         }
         const bool schemaMoved = schema != m_lastSchemaVersion;
         if (schemaMoved) {
+            std::string why;
+            const bool counted = countersInstalled(db, &why);
+            // A file locked by another program tells nothing about its
+            // counters: everything is outdated this once, and the next
+            // call looks again.
+            if (!counted && db.sessionFailed()) {
+                m_lastDataVersion.reset();
+                m_counters.reset();
+                return Changes{true, true, allTables()};
+            }
             m_lastSchemaVersion = schema;
-            m_counted = countersInstalled(db, &m_uncounted);
+            m_counted = counted;
+            m_uncounted = why;
         }
         if (!m_counted) {
             if (why)

@@ -108,8 +108,9 @@ public:
     virtual std::string describe() const = 0;
 
     // The last statement failed because the session did (broken, dropped,
-    // past the call's deadline), not because of the statement: anything
-    // more on this connection would meet the same.
+    // past the call's deadline, the file locked by another program), not
+    // because of the statement: anything more on this connection would meet
+    // the same for now.
     virtual bool sessionFailed() const { return false; }
 
     // State that a layer above keeps for this connection (what it last saw
@@ -141,6 +142,8 @@ struct DatabaseTarget
     // waited for, a slow PostgreSQL statement is cancelled.
     int busyTimeoutMs = 2000;
     int statementTimeoutMs = 4000;
+    // A SQLite file that Access::Create makes is made in WAL mode.
+    bool walWhenCreated = false;
 
     // "postgresql://…", "postgres://…" or a libpq "key=value" string name
     // PostgreSQL; anything else is a SQLite file path.

@@ -24,6 +24,8 @@ struct Bounds
 {
     SteadyClock::time_point deadline = SteadyClock::time_point::max();
     std::chrono::milliseconds busyTimeout{0};
+    // The last statement found the file locked by another program.
+    bool locked = false;
 
     bool pastDeadline() const { return SteadyClock::now() >= deadline; }
 };
@@ -49,19 +51,26 @@ int waitWhileBusy(void *data, int attempt)
     return 1;
 }
 
-// A statement stopped by the deadline says so; anything else is the usual
-// database failure.
-Error failure(int rc, std::string detail, const Bounds &bounds)
+// A statement stopped by the deadline says so; a file locked by another
+// program is named as the cause; anything else is the usual database
+// failure.
+Error failure(int rc, std::string detail, Bounds &bounds)
 {
+    bounds.locked = rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
     if ((rc == SQLITE_INTERRUPT || rc == SQLITE_BUSY) && bounds.pastDeadline())
         return deadlineError(detail + " at the call's deadline");
+    if (bounds.locked) {
+        detail += " (another program holds a write transaction on the file; in rollback-journal "
+                  "mode every read waits for it, in WAL mode reads go on: see the server's "
+                  "README)";
+    }
     return databaseError(std::move(detail));
 }
 
 class SqliteStatement final : public Statement
 {
 public:
-    SqliteStatement(sqlite3 *db, sqlite3_stmt *stmt, const Bounds &bounds)
+    SqliteStatement(sqlite3 *db, sqlite3_stmt *stmt, Bounds &bounds)
         : m_db(db)
         , m_stmt(stmt)
         , m_bounds(bounds)
@@ -90,6 +99,7 @@ public:
 
     Result<bool> step() override
     {
+        m_bounds.locked = false;
         const int rc = sqlite3_step(m_stmt);
         if (rc == SQLITE_ROW)
             return true;
@@ -138,7 +148,7 @@ public:
 private:
     sqlite3 *m_db;
     sqlite3_stmt *m_stmt;
-    const Bounds &m_bounds;
+    Bounds &m_bounds;
 };
 
 // Which file a path names: a file replaced (renamed over) or deleted under
@@ -187,10 +197,11 @@ public:
         if (found != m_statements.end())
             return found->second.get();
         sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_prepare_v3(m_db, sql.data(), static_cast<int>(sql.size()),
-                               SQLITE_PREPARE_PERSISTENT, &stmt, nullptr)
-            != SQLITE_OK) {
-            return databaseError(std::string("sqlite prepare: ") + sqlite3_errmsg(m_db));
+        m_bounds.locked = false;
+        if (const int rc = sqlite3_prepare_v3(m_db, sql.data(), static_cast<int>(sql.size()),
+                                              SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+            rc != SQLITE_OK) {
+            return failure(rc, std::string("sqlite prepare: ") + sqlite3_errmsg(m_db), m_bounds);
         }
         auto statement = std::make_unique<SqliteStatement>(m_db, stmt, m_bounds);
         Statement *raw = statement.get();
@@ -202,6 +213,7 @@ public:
     {
         char *message = nullptr;
         const std::string text(sql);
+        m_bounds.locked = false;
         if (const int rc = sqlite3_exec(m_db, text.c_str(), nullptr, nullptr, &message);
             rc != SQLITE_OK) {
             std::string detail = std::string("sqlite: ") + (message ? message : "?");
@@ -215,6 +227,7 @@ public:
 
     void setDeadline(SteadyClock::time_point deadline) override { m_bounds.deadline = deadline; }
     const std::string &identity() const override { return m_path; }
+    bool sessionFailed() const override { return m_bounds.locked; }
 
     std::string describe() const override
     {
@@ -271,6 +284,10 @@ Result<std::unique_ptr<Connection>> openSqlite(const DatabaseTarget &dbTarget)
         if (Status exists = checkExistingFile(path); !exists)
             return exists.error();
     }
+    std::error_code missing;
+    const bool creating = dbTarget.access == Access::Create
+                          && (!std::filesystem::exists(path, missing)
+                              || std::filesystem::file_size(path, missing) == 0);
     int flags = SQLITE_OPEN_NOMUTEX;
     if (dbTarget.access == Access::Read)
         flags |= SQLITE_OPEN_READONLY;
@@ -288,6 +305,13 @@ Result<std::unique_ptr<Connection>> openSqlite(const DatabaseTarget &dbTarget)
     }
     auto connection = std::make_unique<SqliteConnection>(
         db, path, identityOf(path), std::chrono::milliseconds(dbTarget.busyTimeoutMs));
+    // A new file of the server's own is made in WAL mode: readers then never
+    // wait for a writer. A file that exists keeps the mode its owner chose
+    // (WAL does not work on a network file system, say).
+    if (creating && dbTarget.walWhenCreated) {
+        if (Status wal = connection->execute("PRAGMA journal_mode=WAL"); !wal)
+            return wal.error();
+    }
     // Only settings of this connection: the journal mode is the file's own,
     // and changing it would write to a file the server only reads. No
     // memory map: SQLite drops the whole map whenever another process
@@ -305,6 +329,16 @@ Result<std::unique_ptr<Connection>> openSqlite(const DatabaseTarget &dbTarget)
                      readable.error().detail};
     }
     return std::unique_ptr<Connection>(std::move(connection));
+}
+
+std::string sqliteJournalMode(Connection &db)
+{
+    Result<Statement *> prepared = db.prepare("PRAGMA journal_mode");
+    if (!prepared)
+        return "?";
+    StatementRun run(**prepared);
+    Result<bool> row = run->step();
+    return row && *row ? std::string(run->text(0)) : "?";
 }
 
 } // namespace appserver

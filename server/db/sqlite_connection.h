@@ -10,4 +10,8 @@ namespace appserver {
 // Access::Create makes a new file.
 Result<std::unique_ptr<Connection>> openSqlite(const DatabaseTarget &dbTarget);
 
+// The file's journal mode as SQLite names it ("wal", "delete", …); "?" when
+// it cannot be read.
+std::string sqliteJournalMode(Connection &db);
+
 } // namespace appserver

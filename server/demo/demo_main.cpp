@@ -95,6 +95,7 @@ int runDemoData(const std::vector<std::string> &args)
 
     const auto started = std::chrono::steady_clock::now();
     DatabaseTarget dbTarget = DatabaseTarget::parse(serverDb, Access::Create);
+    dbTarget.walWhenCreated = true;
     if (dbTarget.dialect == Dialect::SQLite)
         removeSqliteFiles(serverDb);
     Result<std::unique_ptr<Connection>> server = openConnection(dbTarget);

@@ -4,6 +4,7 @@
 
 #include "server/cache/reply_cache.h"
 #include "server/db/schema.h"
+#include "server/db/sqlite_connection.h"
 #include "server/module/rdm_pos_fdi_plav.h"
 #include "server/process/server_config.h"
 #include "server/transport/call_handler.h"
@@ -38,6 +39,7 @@ std::string raiseOpenFileLimit()
 int initSchema(DatabaseTarget dbTarget, CallLog &log)
 {
     dbTarget.access = Access::Create;
+    dbTarget.walWhenCreated = true;
     Result<std::unique_ptr<Connection>> connection = openConnection(dbTarget);
     Status migrated = connection ? migrateSchema(**connection) : Status(connection.error());
     if (!migrated) {
@@ -67,6 +69,14 @@ Status checkDatabase(const DatabaseTarget &dbTarget, CallLog &log, ReplyCache &c
         return version.error();
     log.info("database " + (*connection)->describe() + ", schema version "
              + std::to_string(*version) + ", rows " + *rows);
+    if (dbTarget.dialect == Dialect::SQLite) {
+        if (const std::string mode = sqliteJournalMode(**connection); mode != "wal") {
+            log.info("the SQLite file is in " + mode
+                     + " journal mode: while another program holds a write transaction on it, "
+                       "every call waits and then fails; switch it to WAL once, with no server "
+                       "running: sqlite3 FILE 'PRAGMA journal_mode=WAL' (see the server's README)");
+        }
+    }
     cache.probe(**connection);
     return success();
 }

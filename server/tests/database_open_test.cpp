@@ -1,4 +1,5 @@
 #include "server/cache/reply_cache.h"
+#include "server/db/sqlite_connection.h"
 #include "server/module/rdm_pos_fdi_plav.h"
 #include "server/tests/call_helpers.h"
 #include "server/tests/fixture.h"
@@ -111,6 +112,59 @@ TEST_F(DatabaseOpenTest, ServesAReadOnlyFileWithoutWritingToIt)
               std::string::npos)
         << server.output();
     EXPECT_NE(server.output().find("rows FILIAL=2 COMPANHIA=4 PLANOVOO="), std::string::npos);
+    // And tells the operator what that journal mode costs.
+    EXPECT_NE(server.output().find("switch it to WAL once"), std::string::npos) << server.output();
+}
+
+// Catches a file made by the project's own tools in rollback-journal mode,
+// where one program holding a write transaction stops every call, and a
+// log that then blames the schema instead of the lock.
+TEST_F(DatabaseOpenTest, AWriterHoldingTheFileStopsNoReadOnAFileTheToolsMade)
+{
+    const fs::path path = m_folder / "tools.db";
+    ServerProcess init;
+    ASSERT_TRUE(init.start({"--database", path.string(), "--init-schema"}));
+    ASSERT_EQ(init.wait(), 0) << init.output();
+    Result<std::unique_ptr<Connection>> writer =
+        openConnection(DatabaseTarget::parse(path.string(), Access::ReadWrite));
+    ASSERT_TRUE(writer.ok());
+    loadFixture(**writer);
+    EXPECT_EQ(sqliteJournalMode(**writer), "wal");
+
+    ServerProcess server;
+    ASSERT_TRUE(
+        server.start({"--port", "0", "--database", path.string(), "--busy-timeout-ms", "200"}));
+    const int port = server.waitListening();
+    ASSERT_GT(port, 0) << server.output();
+    EXPECT_EQ(server.output().find("switch it to WAL"), std::string::npos) << server.output();
+    ASSERT_TRUE((*writer)->execute("BEGIN EXCLUSIVE").ok());
+    ASSERT_TRUE((*writer)->execute("UPDATE COMPANHIA SET SGCIA = 'XX'").ok());
+    for (int call = 0; call < 5; ++call) {
+        pb::CallReply reply;
+        ASSERT_EQ(callGetCia(port, &reply), 0);
+        EXPECT_TRUE(reply.has_packet()) << reply.failure().message() << "\n" << server.output();
+    }
+    ASSERT_TRUE((*writer)->execute("ROLLBACK").ok());
+    EXPECT_EQ(server.stop(SIGTERM), 0);
+
+    // The same writer on a file another program left in rollback-journal
+    // mode: the calls fail, and the log names the lock as the cause.
+    ASSERT_TRUE((*writer)->execute("PRAGMA journal_mode=DELETE").ok());
+    ServerProcess other;
+    ASSERT_TRUE(
+        other.start({"--port", "0", "--database", path.string(), "--busy-timeout-ms", "200"}));
+    const int otherPort = other.waitListening();
+    ASSERT_GT(otherPort, 0) << other.output();
+    ASSERT_TRUE((*writer)->execute("BEGIN EXCLUSIVE").ok());
+    ASSERT_TRUE((*writer)->execute("UPDATE COMPANHIA SET SGCIA = 'XX'").ok());
+    pb::CallReply reply;
+    ASSERT_EQ(callGetCia(otherPort, &reply), 0);
+    EXPECT_TRUE(reply.has_failure());
+    ASSERT_TRUE((*writer)->execute("ROLLBACK").ok());
+    EXPECT_EQ(other.stop(SIGTERM), 0);
+    EXPECT_NE(other.output().find("another program holds a write transaction"), std::string::npos)
+        << other.output();
+    EXPECT_EQ(other.output().find("--init-schema"), std::string::npos) << other.output();
 }
 
 // Catches a schema created behind the operator's back, and a server that

@@ -1,5 +1,6 @@
 #include "server/db/schema.h"
 #include "server/db/sql_time.h"
+#include "server/db/sqlite_connection.h"
 #include "server/demo/demo_data.h"
 #include "server/demo/demo_main.h"
 #include "server/module/queries.h"
@@ -8,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string_view>
@@ -223,4 +227,24 @@ TEST(DemoDataCommandLineTest, AnswersVersionAndNamesAnUnknownOption)
     EXPECT_EQ(appserver::demo::runDemoData({"--days"}), 2);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("Falta o valor de --days."),
               std::string::npos);
+}
+
+// Catches a demo database made in rollback-journal mode, where a writer
+// holding a transaction stops every read of the server.
+TEST(DemoDataCommandLineTest, MakesTheServersFileInWalMode)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder =
+        fs::temp_directory_path() / ("ate-demo-wal-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    const std::string server = (folder / "server.db").string();
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(
+        appserver::demo::runDemoData({"--server-db", server, "--local-db", "-", "--days", "1"}), 0);
+    testing::internal::GetCapturedStdout();
+    auto db = appserver::openConnection(appserver::DatabaseTarget::parse(server));
+    ASSERT_TRUE(db.ok()) << db.error().detail;
+    EXPECT_EQ(appserver::sqliteJournalMode(**db), "wal");
+    (*db).reset();
+    fs::remove_all(folder);
 }
