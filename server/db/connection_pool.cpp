@@ -47,25 +47,27 @@ Status ConnectionPool::open()
     return success();
 }
 
-Result<Connection *> ConnectionPool::Lease::connection()
+Result<Connection *> ConnectionPool::Lease::connection(
+    std::chrono::steady_clock::time_point deadline)
 {
     if (m_slot && m_slot->isUsable())
         return m_slot.get();
     m_slot.reset();
-    Result<std::unique_ptr<Connection>> opened = openConnection(m_pool.m_target);
+    Result<std::unique_ptr<Connection>> opened = openConnection(m_pool.m_target, deadline);
     if (!opened)
         return opened.error();
     m_slot = std::move(*opened);
     return m_slot.get();
 }
 
-void ConnectionPool::submit(Work work)
+void ConnectionPool::submit(Work work, std::chrono::steady_clock::time_point deadline,
+                            Expired expired)
 {
     int slot = -1;
     {
         std::lock_guard lock(m_mutex);
         if (m_free.empty() || !m_waiting.empty()) {
-            m_waiting.push_back(std::move(work));
+            m_waiting.push_back(Waiting{std::move(work), deadline, std::move(expired)});
             m_changed.notify_one();
             return;
         }
@@ -73,6 +75,29 @@ void ConnectionPool::submit(Work work)
         m_free.pop_front();
     }
     runWith(slot, work);
+}
+
+std::optional<ConnectionPool::Waiting> ConnectionPool::takeExpired(
+    std::chrono::steady_clock::time_point now)
+{
+    for (auto it = m_waiting.begin(); it != m_waiting.end(); ++it) {
+        if (it->expired && it->deadline <= now) {
+            Waiting taken = std::move(*it);
+            m_waiting.erase(it);
+            return taken;
+        }
+    }
+    return std::nullopt;
+}
+
+std::chrono::steady_clock::time_point ConnectionPool::nextDeadline() const
+{
+    auto next = std::chrono::steady_clock::time_point::max();
+    for (const Waiting &waiting : m_waiting) {
+        if (waiting.expired)
+            next = std::min(next, waiting.deadline);
+    }
+    return next;
 }
 
 void ConnectionPool::runWith(int slot, Work &work)
@@ -94,18 +119,29 @@ void ConnectionPool::serve()
     pthread_setname_np(pthread_self(), "ate-database");
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] {
-            return (m_quitting && m_waiting.empty()) || (!m_free.empty() && !m_waiting.empty());
-        });
-        if (m_waiting.empty())
+        if (std::optional<Waiting> late = takeExpired(std::chrono::steady_clock::now())) {
+            lock.unlock();
+            late->expired();
+            lock.lock();
+            continue;
+        }
+        if (!m_free.empty() && !m_waiting.empty()) {
+            Work work = std::move(m_waiting.front().work);
+            m_waiting.pop_front();
+            const int slot = m_free.front();
+            m_free.pop_front();
+            lock.unlock();
+            runWith(slot, work);
+            lock.lock();
+            continue;
+        }
+        if (m_quitting && m_waiting.empty())
             return;
-        Work work = std::move(m_waiting.front());
-        m_waiting.pop_front();
-        const int slot = m_free.front();
-        m_free.pop_front();
-        lock.unlock();
-        runWith(slot, work);
-        lock.lock();
+        const auto next = nextDeadline();
+        if (next == std::chrono::steady_clock::time_point::max())
+            m_changed.wait(lock);
+        else
+            m_changed.wait_until(lock, next);
     }
 }
 

@@ -2,11 +2,13 @@
 
 #include "server/db/database.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -47,8 +49,10 @@ public:
     {
     public:
         // Checked before use: one that is no longer usable (the database
-        // restarted, the file was replaced) is opened anew.
-        Result<Connection *> connection();
+        // restarted, the file was replaced) is opened anew, connecting by
+        // `deadline` at the latest.
+        Result<Connection *> connection(std::chrono::steady_clock::time_point deadline =
+                                            std::chrono::steady_clock::time_point::max());
 
     private:
         friend class ConnectionPool;
@@ -61,10 +65,17 @@ public:
         std::unique_ptr<Connection> &m_slot;
     };
     using Work = std::function<void(Lease &)>;
+    using Expired = std::function<void()>;
 
     // Runs `work` now on this thread if a connection is free and no work
-    // waits, otherwise on a pool thread once one is.
-    void submit(Work work);
+    // waits, otherwise on a pool thread once one is. Work still waiting at
+    // `deadline` is dropped and `expired` runs instead, on a pool thread,
+    // without a connection: a call is answered by its deadline even while
+    // every connection hangs.
+    void submit(Work work,
+                std::chrono::steady_clock::time_point deadline =
+                    std::chrono::steady_clock::time_point::max(),
+                Expired expired = {});
 
 private:
     void runWith(int slot, Work &work);
@@ -77,7 +88,17 @@ private:
     // Connections no work holds, taken in turn so that every one is used
     // and checked.
     std::deque<int> m_free;
-    std::deque<Work> m_waiting;
+    struct Waiting
+    {
+        Work work;
+        std::chrono::steady_clock::time_point deadline;
+        Expired expired;
+    };
+    // Takes the first waiting work past its deadline out of the queue.
+    std::optional<Waiting> takeExpired(std::chrono::steady_clock::time_point now);
+    std::chrono::steady_clock::time_point nextDeadline() const;
+
+    std::deque<Waiting> m_waiting;
     bool m_quitting = false;
     std::vector<std::thread> m_threads;
 };

@@ -49,10 +49,11 @@ DatabaseTarget DatabaseTarget::parse(std::string_view text, Access access)
     return dbTarget;
 }
 
-Result<std::unique_ptr<Connection>> openConnection(const DatabaseTarget &dbTarget)
+Result<std::unique_ptr<Connection>> openConnection(const DatabaseTarget &dbTarget,
+                                                   std::chrono::steady_clock::time_point connectBy)
 {
     if (dbTarget.dialect == Dialect::PostgreSQL)
-        return openPostgres(dbTarget);
+        return openPostgres(dbTarget, connectBy);
     return openSqlite(dbTarget);
 }
 

@@ -150,6 +150,10 @@ struct DatabaseTarget
     static DatabaseTarget parse(std::string_view text, Access access = Access::Read);
 };
 
-Result<std::unique_ptr<Connection>> openConnection(const DatabaseTarget &dbTarget);
+// `connectBy`: a call's deadline, by which connecting (PostgreSQL's
+// connection and session set-up included) gives up, with deadlineError.
+Result<std::unique_ptr<Connection>> openConnection(
+    const DatabaseTarget &dbTarget,
+    std::chrono::steady_clock::time_point connectBy = std::chrono::steady_clock::time_point::max());
 
 } // namespace appserver

@@ -6,10 +6,12 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace appserver {
@@ -328,7 +330,74 @@ std::string toPostgresPlaceholders(std::string_view sql, int *count)
     return out;
 }
 
-Result<std::unique_ptr<Connection>> openPostgres(const DatabaseTarget &dbTarget)
+namespace {
+
+// The connect_timeout in force (ours, or the operator's from the connection
+// string), as libpq reads it: whole seconds, at least 2; none for 0.
+std::optional<std::chrono::seconds> connectTimeout(PGconn *conn)
+{
+    std::optional<std::chrono::seconds> timeout;
+    PQconninfoOption *options = PQconninfo(conn);
+    for (const PQconninfoOption *option = options; option && option->keyword; ++option) {
+        if (std::string_view(option->keyword) != "connect_timeout" || !option->val)
+            continue;
+        int seconds = 0;
+        const std::string_view text(option->val);
+        std::from_chars(text.data(), text.data() + text.size(), seconds);
+        if (seconds > 0)
+            timeout = std::chrono::seconds(std::max(seconds, 2));
+    }
+    PQconninfoFree(options);
+    return timeout;
+}
+
+// Connects without blocking past `callDeadline` or the connect timeout,
+// whichever comes first: libpq's blocking connect knows no call deadline.
+// Null with `error` set when it cannot.
+PGconn *connectWithin(const char *const *keywords, const char *const *values,
+                      SteadyClock::time_point callDeadline, std::optional<Error> *error)
+{
+    PGconn *conn = PQconnectStartParams(keywords, values, 1);
+    if (!conn) {
+        *error = databaseError("postgresql: out of memory");
+        return nullptr;
+    }
+    auto limit = callDeadline;
+    if (const std::optional<std::chrono::seconds> timeout = connectTimeout(conn))
+        limit = std::min(limit, SteadyClock::now() + *timeout);
+    // As libpq asks: first wait to write, then as each poll says.
+    PostgresPollingStatusType polling =
+        PQstatus(conn) == CONNECTION_BAD ? PGRES_POLLING_FAILED : PGRES_POLLING_WRITING;
+    while (polling != PGRES_POLLING_OK && polling != PGRES_POLLING_FAILED) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(limit - SteadyClock::now());
+        if (left.count() <= 0) {
+            PQfinish(conn);
+            *error = limit == callDeadline
+                         ? deadlineError("postgresql: not connected by the call's deadline")
+                         : databaseError("postgresql: connect timeout");
+            return nullptr;
+        }
+        pollfd fd{PQsocket(conn),
+                  static_cast<short>(polling == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+        const int ready =
+            ::poll(&fd, 1, static_cast<int>(std::min<std::int64_t>(left.count(), 1000)));
+        if (ready > 0)
+            polling = PQconnectPoll(conn);
+        else if (ready < 0 && errno != EINTR)
+            polling = PGRES_POLLING_FAILED;
+    }
+    if (polling == PGRES_POLLING_FAILED || PQstatus(conn) != CONNECTION_OK) {
+        *error = databaseError(connectionError(conn));
+        PQfinish(conn);
+        return nullptr;
+    }
+    return conn;
+}
+
+} // namespace
+
+Result<std::unique_ptr<Connection>> openPostgres(const DatabaseTarget &dbTarget,
+                                                 SteadyClock::time_point connectBy)
 {
     // A database that hangs must not hold a worker while connecting, and a
     // peer gone without a word must be noticed: these come first, so the
@@ -341,18 +410,16 @@ Result<std::unique_ptr<Connection>> openPostgres(const DatabaseTarget &dbTarget)
                               "dbname",
                               nullptr};
     const char *values[] = {"2", "1", "10", "5", "2", dbTarget.target.c_str(), nullptr};
-    PGconn *conn = PQconnectdbParams(keywords, values, 1);
-    if (PQstatus(conn) != CONNECTION_OK) {
-        std::string detail = connectionError(conn);
-        PQfinish(conn);
-        return databaseError(std::move(detail));
-    }
+    std::optional<Error> failed;
+    PGconn *conn = connectWithin(keywords, values, connectBy, &failed);
+    if (!conn)
+        return *failed;
     // Notices (a restart's "terminating connection" among them) would go
     // to standard error unformatted; what matters reaches the call's log.
     PQsetNoticeProcessor(
         conn, [](void *, const char *) {}, nullptr);
     auto connection = std::make_unique<PgConnection>(conn, dbTarget.target);
-    connection->setDeadline(SteadyClock::now() + std::chrono::seconds(2));
+    connection->setDeadline(std::min(connectBy, SteadyClock::now() + std::chrono::seconds(2)));
     // ISO output is what parseSqlDateTime reads; the statement timeout keeps
     // a stuck query below the client's deadline.
     const std::string setup =

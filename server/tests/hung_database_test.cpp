@@ -51,6 +51,21 @@ public:
         return m_done;
     }
 
+    // Waits for every reply; the failure messages of those the server
+    // answered with one, and "status N" for those gRPC ended.
+    std::vector<std::string> waitForFailures()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_done == static_cast<int>(m_calls.size()); });
+        std::vector<std::string> failures;
+        for (const auto &call : m_calls) {
+            failures.push_back(call->status.ok()
+                                   ? call->reply.failure().message()
+                                   : "status " + std::to_string(call->status.error_code()));
+        }
+        return failures;
+    }
+
     // Waits for every reply; how many were a packet of `rows` rows.
     int waitAll(std::uint32_t rows)
     {
@@ -135,6 +150,48 @@ TEST(HungDatabaseTest, CallsThatNeedNoDatabaseAreAnsweredWhileItHangs)
     // The calls still running must end before what they use is destroyed.
     EXPECT_TRUE(cluster.resume());
     EXPECT_EQ(hung.waitAll(3), 12);
+    (*server)->shutdown();
+}
+
+// Catches a queued call that gets a connection slot just before its
+// deadline and then connects to the hung database for longer than it has
+// left: the client saw "tempo de resposta esgotado" instead of the
+// server's answer.
+TEST(HungDatabaseTest, NoCallWaitsForTheDatabasePastItsDeadline)
+{
+    if (!std::getenv("ATE_TEST_PG"))
+        GTEST_SKIP() << "PostgreSQL cases are off (ATE_TEST_PG is not set)";
+    ThrowawayCluster cluster;
+    const std::string whyNot = cluster.create();
+    ASSERT_TRUE(whyNot.empty()) << whyNot;
+    {
+        auto writer = openConnection(DatabaseTarget::parse(cluster.conninfo(), Access::ReadWrite));
+        ASSERT_TRUE(writer.ok()) << writer.error().detail;
+        ASSERT_TRUE(migrateSchema(**writer).ok());
+        loadFixture(**writer);
+    }
+    ConnectionPool pool(DatabaseTarget::parse(cluster.conninfo()), 2);
+    CallLog log(stderr, CallLogLevel::Errors);
+    ReplyCache cache;
+    CallHandler handler(pool, log, "s3cret");
+    handler.addModule(rdmPosFDiPlav(cache));
+    ServerOptions options;
+    options.port = 0;
+    Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(options, handler, log);
+    ASSERT_TRUE(server.ok()) << server.error().message;
+    auto stub = ate::appserver::v1::AppServer::NewStub(grpc::CreateChannel(
+        "127.0.0.1:" + std::to_string((*server)->port()), grpc::InsecureChannelCredentials()));
+
+    ASSERT_TRUE(cluster.pause());
+    // Deadlines apart: each queued call gets a slot that a hung call gave
+    // up, with a connection to open anew and some time left.
+    CallsInFlight calls;
+    for (int i = 0; i < 8; ++i)
+        calls.start(*stub, request("GetCia", {textArg("GRU")}), 1500ms + i * 400ms);
+    const std::vector<std::string> failures = calls.waitForFailures();
+    EXPECT_TRUE(cluster.resume());
+    for (const std::string &failure : failures)
+        EXPECT_NE(failure.find("não respondeu a tempo"), std::string::npos) << failure;
     (*server)->shutdown();
 }
 

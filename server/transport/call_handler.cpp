@@ -175,7 +175,7 @@ Result<std::uint32_t> CallHandler::runOnDatabase(ConnectionPool::Lease &lease,
     // Work that waited for a connection until its deadline is not started.
     if (std::chrono::steady_clock::now() >= deadline)
         return deadlineError("no database connection free before the call's deadline");
-    Result<Connection *> connection = lease.connection();
+    Result<Connection *> connection = lease.connection(deadline);
     if (!connection)
         return connection.error();
     const Arguments arguments(method.name, request.arguments());
@@ -184,7 +184,7 @@ Result<std::uint32_t> CallHandler::runOnDatabase(ConnectionPool::Lease &lease,
     // Every method only reads: one that failed because its connection broke
     // (the database restarted under it) runs again once on a new one.
     if (!rows && !(*connection)->isUsable() && std::chrono::steady_clock::now() < deadline) {
-        connection = lease.connection();
+        connection = lease.connection(deadline);
         if (!connection)
             return connection.error();
         packet->clear();
@@ -263,13 +263,24 @@ void CallHandler::handle(const pb::CallRequest &request, OutgoingReply *reply,
         return;
     }
     reply->packet().clear();
-    m_pool.submit([this, &request, reply, record, started, method = *method,
-                   dbDeadline = databaseDeadline(deadline),
-                   done = std::move(done)](ConnectionPool::Lease &lease) {
-        Result<std::uint32_t> rows =
-            runOnDatabase(lease, *method, request, &reply->packet(), dbDeadline);
-        done(complete(request, reply, std::move(rows), *record, started));
-    });
+    // One of the two runs: the work with a connection, or the answer at the
+    // deadline when no connection came free by then.
+    auto answer = std::make_shared<Done>(std::move(done));
+    const auto dbDeadline = databaseDeadline(deadline);
+    m_pool.submit(
+        [this, &request, reply, record, started, method = *method, dbDeadline,
+         answer](ConnectionPool::Lease &lease) {
+            Result<std::uint32_t> rows =
+                runOnDatabase(lease, *method, request, &reply->packet(), dbDeadline);
+            (*answer)(complete(request, reply, std::move(rows), *record, started));
+        },
+        dbDeadline,
+        [this, &request, reply, record, started, answer] {
+            (*answer)(complete(request, reply,
+                               deadlineError("no database connection free before the call's "
+                                             "deadline"),
+                               *record, started));
+        });
 }
 
 grpc::Status CallHandler::handle(const pb::CallRequest &request, pb::CallReply *reply,
