@@ -71,20 +71,28 @@ TEST_F(AccessControlTest, TheBearerSchemeIsCaseInsensitive)
             << authorization;
 }
 
-// Catches token guessing at full speed from one machine, a log line per
-// guess, and the right token refused to other machines meanwhile.
+// Catches token guessing at full speed on a connection, a log line per
+// guess, and the right token refused meanwhile to the other desks of the
+// guessing machine (behind NAT they share its address) or to other
+// machines.
 TEST_F(AccessControlTest, RepeatedWrongTokensAreSlowedAndLoggedSparingly)
 {
+    const std::string guesser = "ipv4:10.0.0.7:40000";
     for (int i = 0; i < 50; ++i) {
-        const grpc::Status status =
-            call("Bearer guess" + std::to_string(i), "ipv4:10.0.0.7:" + std::to_string(40000 + i));
+        const grpc::Status status = call("Bearer guess" + std::to_string(i), guesser);
         EXPECT_EQ(status.error_code(), grpc::StatusCode::UNAUTHENTICATED);
+        // A desk of the same machine, on its own connection, between guesses.
+        EXPECT_TRUE(call("Bearer s3cret", "ipv4:10.0.0.7:41000").ok()) << i;
     }
-    // The guessing machine's budget is spent: even the right token waits.
-    const grpc::Status blocked = call("Bearer s3cret", "ipv4:10.0.0.7:41000");
+    // The guessing connection's budget is spent: its guesses are worth
+    // nothing, even the right one.
+    const grpc::Status blocked = call("Bearer s3cret", guesser);
     EXPECT_EQ(blocked.error_code(), grpc::StatusCode::UNAUTHENTICATED);
     EXPECT_EQ(blocked.error_message(), CallHandler::kThrottledMessage);
     EXPECT_TRUE(call("Bearer s3cret", "ipv4:10.0.0.8:41000").ok());
+    // A guesser opening a connection per guess is logged as sparingly.
+    for (int i = 0; i < 50; ++i)
+        (void)call("Bearer guess", "ipv4:10.0.0.7:" + std::to_string(42000 + i));
 
     const std::string log = contentOf(m_logFile);
     std::size_t refusals = 0;
@@ -96,8 +104,9 @@ TEST_F(AccessControlTest, RepeatedWrongTokensAreSlowedAndLoggedSparingly)
     EXPECT_EQ(log.find("s3cret"), std::string::npos) << log;
 }
 
-// Catches a guard that never lets a machine try again, or lets it guess
-// faster than its budget grows back.
+// Catches a guard that never lets a connection try again, lets it guess
+// faster than its budget grows back, or holds back a machine's other
+// connections with it.
 TEST(AuthGuardTest, TheBudgetGrowsBackAtOneFailurePerSecond)
 {
     AuthGuard guard;
@@ -107,7 +116,9 @@ TEST(AuthGuardTest, TheBudgetGrowsBackAtOneFailurePerSecond)
         EXPECT_TRUE(guard.admits(peer, start)) << i;
         (void)guard.refused(peer, start);
     }
-    EXPECT_FALSE(guard.admits("ipv6:[::1]:6000", start));
+    EXPECT_FALSE(guard.admits(peer, start));
+    // Another connection of the same machine keeps its own budget.
+    EXPECT_TRUE(guard.admits("ipv6:[::1]:6000", start));
     EXPECT_TRUE(guard.admits("ipv6:[::2]:6000", start));
     const auto later = start + AuthGuard::kRefill;
     EXPECT_TRUE(guard.admits(peer, later));

@@ -24,41 +24,50 @@ std::string_view AuthGuard::peerHost(std::string_view peer)
     return peer.substr(0, colon);
 }
 
-AuthGuard::PeerState &AuthGuard::stateOf(std::string_view peer, Clock::time_point now)
+AuthGuard::Budget &AuthGuard::budgetOf(std::string_view peer, Clock::time_point now)
 {
-    const std::string key(peerHost(peer));
-    auto found = m_peers.find(key);
-    if (found == m_peers.end()) {
-        if (m_peers.size() >= kMaxPeers) {
-            std::erase_if(m_peers, [&](const auto &entry) {
-                return entry.second.budget + (now - entry.second.updated) / kRefill >= kBurst;
+    const std::string key(peer);
+    auto found = m_connections.find(key);
+    if (found == m_connections.end()) {
+        if (m_connections.size() >= kMaxPeers) {
+            std::erase_if(m_connections, [&](const auto &entry) {
+                return entry.second.left + (now - entry.second.updated) / kRefill >= kBurst;
             });
         }
-        if (m_peers.size() >= kMaxPeers)
-            m_peers.erase(m_peers.begin());
-        found = m_peers.emplace(key, PeerState{kBurst, now, now, 0, false}).first;
+        if (m_connections.size() >= kMaxPeers)
+            m_connections.erase(m_connections.begin());
+        found = m_connections.emplace(key, Budget{kBurst, now}).first;
     }
-    PeerState &state = found->second;
-    const double grown =
-        std::chrono::duration<double>(now - state.updated) / std::chrono::duration<double>(kRefill);
-    state.budget = std::min<double>(kBurst, state.budget + std::max(0.0, grown));
-    state.updated = now;
-    return state;
+    Budget &budget = found->second;
+    const double grown = std::chrono::duration<double>(now - budget.updated)
+                         / std::chrono::duration<double>(kRefill);
+    budget.left = std::min<double>(kBurst, budget.left + std::max(0.0, grown));
+    budget.updated = now;
+    return budget;
+}
+
+AuthGuard::LogState &AuthGuard::logStateOf(std::string_view peer)
+{
+    const std::string key(peerHost(peer));
+    if (m_hosts.size() >= kMaxPeers && m_hosts.find(key) == m_hosts.end())
+        m_hosts.erase(m_hosts.begin());
+    return m_hosts[key];
 }
 
 bool AuthGuard::admits(std::string_view peer, Clock::time_point now)
 {
     std::lock_guard lock(m_mutex);
-    if (m_peers.find(std::string(peerHost(peer))) == m_peers.end())
+    if (m_connections.find(std::string(peer)) == m_connections.end())
         return true;
-    return stateOf(peer, now).budget >= 1.0;
+    return budgetOf(peer, now).left >= 1.0;
 }
 
 int AuthGuard::refused(std::string_view peer, Clock::time_point now)
 {
     std::lock_guard lock(m_mutex);
-    PeerState &state = stateOf(peer, now);
-    state.budget = std::max(0.0, state.budget - 1.0);
+    Budget &budget = budgetOf(peer, now);
+    budget.left = std::max(0.0, budget.left - 1.0);
+    LogState &state = logStateOf(peer);
     ++state.unlogged;
     if (state.everLogged && now - state.logged < kLogInterval)
         return 0;

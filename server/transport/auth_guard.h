@@ -9,12 +9,16 @@
 
 namespace appserver {
 
-// Slows down token guessing: each peer (its address without the port) may
-// fail a few times in a row, then one more time per second. A peer over
-// that budget is refused without its token being looked at, so guesses
-// from one machine run at about one a second however fast they come.
-// Also decides which refusals are logged: a peer's first, then one line
-// per interval with the count of those not logged.
+// Slows down token guessing: each connection (the peer with its port) may
+// fail a few times in a row, then one more time per second. A connection
+// over that budget is refused without its token being looked at, so the
+// guesses it sends are worth nothing. Only the failing connection is
+// held back: the other desks of its machine (behind NAT or on a terminal
+// server they share one address) keep their own connections, and a right
+// token on them is answered whatever the guesser does.
+// Also decides which refusals are logged, per machine (the address without
+// the port): its first, then one line per interval with the count of
+// those not logged.
 class AuthGuard
 {
 public:
@@ -24,7 +28,7 @@ public:
     static constexpr std::chrono::milliseconds kRefill{1000};
     static constexpr std::chrono::seconds kLogInterval{10};
 
-    // False while the peer has spent its budget of failures.
+    // False while the peer's connection has spent its budget of failures.
     bool admits(std::string_view peer, Clock::time_point now);
 
     // Records a refusal. Returns the number of refusals to report in one
@@ -36,18 +40,23 @@ public:
     static std::string_view peerHost(std::string_view peer);
 
 private:
-    struct PeerState
+    struct Budget
     {
-        double budget = kBurst;
+        double left = kBurst;
         Clock::time_point updated;
+    };
+    struct LogState
+    {
         Clock::time_point logged;
         int unlogged = 0;
         bool everLogged = false;
     };
-    PeerState &stateOf(std::string_view peer, Clock::time_point now);
+    Budget &budgetOf(std::string_view peer, Clock::time_point now);
+    LogState &logStateOf(std::string_view peer);
 
     std::mutex m_mutex;
-    std::unordered_map<std::string, PeerState> m_peers;
+    std::unordered_map<std::string, Budget> m_connections;
+    std::unordered_map<std::string, LogState> m_hosts;
 };
 
 } // namespace appserver
