@@ -44,6 +44,18 @@ ReplyCache::ReplyCache(ReplyCacheLimits limits)
 void ReplyCache::setLimits(ReplyCacheLimits limits)
 {
     std::lock_guard lock(m_mutex);
+    // A refusal holds for the limit it was made under.
+    if (limits.maxReplyBytes != m_limits.maxReplyBytes) {
+        for (auto it = m_lru.begin(); it != m_lru.end();) {
+            if (!it->refusal) {
+                ++it;
+                continue;
+            }
+            m_bytes -= it->cost;
+            m_index.erase(it->key);
+            it = m_lru.erase(it);
+        }
+    }
     m_limits = limits;
     evictToLimits();
 }
@@ -85,6 +97,7 @@ Result<std::uint32_t> ReplyCache::run(
 
     std::string key = keyOf(db, method, arguments);
     std::shared_ptr<const std::string> kept;
+    std::optional<Error> refused;
     std::uint32_t rows = 0;
     {
         std::lock_guard lock(m_mutex);
@@ -92,12 +105,15 @@ Result<std::uint32_t> ReplyCache::run(
         if (found != m_index.end() && current(*found->second)) {
             m_lru.splice(m_lru.begin(), m_lru, found->second);
             kept = found->second->packet;
+            refused = found->second->refusal;
             rows = found->second->rows;
             ++m_counts.hits;
         } else {
             ++m_counts.misses;
         }
     }
+    if (refused)
+        return *refused;
     if (kept) {
         packet->setBytes(std::move(kept));
         return rows;
@@ -121,6 +137,17 @@ Result<std::uint32_t> ReplyCache::run(
     entry.rows = *answered;
     // The reply needs these bytes anyway: kept, they cost no copy.
     entry.packet = packet->bytes();
+    const std::size_t limit = limits().maxReplyBytes;
+    if (limit > 0 && entry.packet->size() > limit) {
+        const Error refusal = replyTooLarge(method, entry.packet->size(), limit);
+        packet->clear();
+        entry.packet.reset();
+        entry.refusal = refusal;
+        entry.cost =
+            entry.key.size() + refusal.message.size() + refusal.detail.size() + kEntryOverhead;
+        store(std::move(entry));
+        return refusal;
+    }
     entry.cost = entry.packet->size() + entry.key.size() + kEntryOverhead;
     store(std::move(entry));
     return answered;

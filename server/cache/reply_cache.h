@@ -13,6 +13,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -23,6 +24,9 @@ struct ReplyCacheLimits
     bool enabled = true;
     std::size_t maxEntries = 256;
     std::size_t maxBytes = std::size_t(64) << 20;
+    // A packet above it is refused, and the refusal kept like a reply: a
+    // day too large to send is not read again on every request. 0: none.
+    std::size_t maxReplyBytes = 0;
 };
 
 // Keeps the serialised packet of each method call (database, method,
@@ -88,6 +92,7 @@ private:
         std::uint32_t rows = 0;
         std::size_t cost = 0; // bytes held, key included
         std::shared_ptr<const std::string> packet;
+        std::optional<Error> refusal; // instead of a packet
     };
 
     void store(Entry entry);

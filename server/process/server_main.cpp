@@ -146,6 +146,7 @@ int runServer(const std::vector<std::string> &args)
     ReplyCacheLimits cacheLimits;
     cacheLimits.enabled = config->replyCache;
     cacheLimits.maxBytes = static_cast<std::size_t>(config->replyCacheMb) << 20;
+    cacheLimits.maxReplyBytes = static_cast<std::size_t>(config->maxReplyMb) << 20;
     ReplyCache cache(cacheLimits);
     cache.setNotice([&log](const std::string &line) { log.info(line); });
     log.info(cache.describe());

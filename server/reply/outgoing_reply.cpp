@@ -103,4 +103,27 @@ grpc::ByteBuffer OutgoingReply::toByteBuffer()
     return grpc::ByteBuffer(slices, count);
 }
 
+namespace {
+
+// "654 bytes", "12 KB", "81 MB" (rounded up, so a size above a limit never
+// reads as the limit).
+std::string sizeText(std::size_t bytes)
+{
+    if (bytes < 1024)
+        return std::to_string(bytes) + " bytes";
+    if (bytes < (1u << 20))
+        return std::to_string((bytes + 1023) / 1024) + " KB";
+    return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";
+}
+
+} // namespace
+
+Error replyTooLarge(std::string_view method, std::size_t bytes, std::size_t limit)
+{
+    return Error{"A resposta de " + std::string(method) + " tem " + sizeText(bytes)
+                     + ", acima do limite de " + sizeText(limit)
+                     + " do servidor de aplicação; consulte menos dados de uma vez.",
+                 "reply of " + std::to_string(bytes) + " bytes"};
+}
+
 } // namespace appserver

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "server/common/result.h"
 #include "server/reply/arguments.h"
 
 #include <grpcpp/support/byte_buffer.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace appserver {
 
@@ -30,6 +33,10 @@ private:
     pb::DataPacket m_message;
     std::shared_ptr<const std::string> m_bytes;
 };
+
+// The refusal of a reply of `bytes` to `method`, above the server's
+// `limit`: the user is told to ask for less at once.
+Error replyTooLarge(std::string_view method, std::size_t bytes, std::size_t limit);
 
 // One call's reply as the server sends it: byte for byte a CallReply, with
 // the packet spliced in as its serialised bytes (a length-delimited field

@@ -222,6 +222,32 @@ TEST_P(ReplyCacheTest, AReplyFromAnUnwatchedTableIsNotKept)
     EXPECT_EQ(m_cache.counts().entries, 0u);
 }
 
+// Catches a day too large to send that is read and built again on every
+// request (seconds of a worker and hundreds of MB each time): the refusal
+// is kept like a reply, until a write changes the day.
+TEST_P(ReplyCacheTest, AReplyTooLargeToSendIsBuiltOnceUntilTheDayChanges)
+{
+    ReplyCacheLimits limits;
+    limits.maxReplyBytes = 64;
+    m_cache.setLimits(limits);
+    for (int request = 0; request < 4; ++request) {
+        ReplyPacket packet;
+        Result<std::uint32_t> rows = dayThroughCache(*m_reader, &packet, [&] { ++m_queries; });
+        ASSERT_FALSE(rows.ok());
+        EXPECT_NE(rows.error().message.find("acima do limite de 64 bytes"), std::string::npos)
+            << rows.error().message;
+    }
+    EXPECT_EQ(m_queries, 1);
+    write("UPDATE PLANOVOO SET IDSITABASPV = '9' WHERE CDFILIAL = 'GRU'");
+    ReplyPacket packet;
+    EXPECT_FALSE(dayThroughCache(*m_reader, &packet, [&] { ++m_queries; }).ok());
+    EXPECT_EQ(m_queries, 2);
+    // Within the limit again, the day is answered.
+    limits.maxReplyBytes = 0;
+    m_cache.setLimits(limits);
+    EXPECT_EQ(situations(*m_reader), std::vector<std::string>(7, "9"));
+}
+
 // Catches a cache that grows without bound: past its limits the least
 // recently used replies go.
 TEST_P(ReplyCacheTest, StaysWithinItsLimits)

@@ -20,17 +20,6 @@ bool sameSecret(std::string_view a, std::string_view b)
     return diff == 0;
 }
 
-// "654 bytes", "12 KB", "81 MB" (rounded up, so a size above a limit never
-// reads as the limit).
-std::string sizeText(std::size_t bytes)
-{
-    if (bytes < 1024)
-        return std::to_string(bytes) + " bytes";
-    if (bytes < (1u << 20))
-        return std::to_string((bytes + 1023) / 1024) + " KB";
-    return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";
-}
-
 void echoByReference(const pb::CallRequest &request, OutgoingReply *reply)
 {
     for (const pb::Argument &argument : request.arguments()) {
@@ -204,12 +193,8 @@ grpc::Status CallHandler::complete(const pb::CallRequest &request, OutgoingReply
         // Serialises a packet the cache did not bring, once: the bytes sent
         // are the bytes measured.
         record.replyBytes = reply->byteSize();
-        if (const std::size_t bytes = record.replyBytes; bytes > m_maxReplyBytes) {
-            rows = Error{"A resposta de " + record.method + " tem " + sizeText(bytes)
-                             + ", acima do limite de " + sizeText(m_maxReplyBytes)
-                             + " do servidor de aplicação; consulte menos dados de uma vez.",
-                         "reply of " + std::to_string(bytes) + " bytes"};
-        }
+        if (const std::size_t bytes = record.replyBytes; bytes > m_maxReplyBytes)
+            rows = replyTooLarge(record.method, bytes, m_maxReplyBytes);
     }
     if (!rows) {
         reply->fail(rows.error().message);
