@@ -7,10 +7,13 @@
 #include "server/transport/call_handler.h"
 #include "server/transport/grpc_server.h"
 #include "testing/pg/pg_cluster.h"
+#include "testing/process/server_process.h"
 
 #include <gtest/gtest.h>
 
 #include <grpcpp/grpcpp.h>
+
+#include <signal.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -193,6 +196,47 @@ TEST(HungDatabaseTest, NoCallWaitsForTheDatabasePastItsDeadline)
     for (const std::string &failure : failures)
         EXPECT_NE(failure.find("não respondeu a tempo"), std::string::npos) << failure;
     (*server)->shutdown();
+}
+
+// Catches a SIGTERM that waits for a call stuck on the database (or
+// building a very large reply) for as long as that call takes, instead of
+// ending the process within the 2 s the README promises.
+TEST(HungDatabaseTest, SigtermEndsTheServerWithoutWaitingForAStuckCall)
+{
+    if (!std::getenv("ATE_TEST_PG"))
+        GTEST_SKIP() << "PostgreSQL cases are off (ATE_TEST_PG is not set)";
+    ThrowawayCluster cluster;
+    const std::string whyNot = cluster.create();
+    ASSERT_TRUE(whyNot.empty()) << whyNot;
+    {
+        auto writer = openConnection(DatabaseTarget::parse(cluster.conninfo(), Access::ReadWrite));
+        ASSERT_TRUE(writer.ok()) << writer.error().detail;
+        ASSERT_TRUE(migrateSchema(**writer).ok());
+        loadFixture(**writer);
+    }
+    ServerProcess server;
+    ASSERT_TRUE(server.start(
+        {"--port", "0", "--database", cluster.conninfo(), "--threads", "1", "--token", "s3cret"}));
+    const int port = server.waitListening();
+    ASSERT_GT(port, 0) << server.output();
+    auto stub = ate::appserver::v1::AppServer::NewStub(grpc::CreateChannel(
+        "127.0.0.1:" + std::to_string(port), grpc::InsecureChannelCredentials()));
+
+    ASSERT_TRUE(cluster.pause());
+    // A call the hung database holds for half a minute, then one behind it:
+    // its answer shows that the server has the first.
+    CallsInFlight stuck;
+    stuck.start(*stub, request("GetCia", {textArg("GRU")}), 60s);
+    CallsInFlight behind;
+    behind.start(*stub, request("GetCia", {textArg("POA")}), 1s);
+    EXPECT_EQ(behind.waitForFailures().size(), 1u);
+
+    EXPECT_EQ(server.stop(SIGTERM), 0);
+    EXPECT_NE(server.output().find("server stopped with 1 call(s) still running"),
+              std::string::npos)
+        << server.output();
+    EXPECT_TRUE(cluster.resume());
+    EXPECT_EQ(stuck.waitForFailures().size(), 1u);
 }
 
 } // namespace

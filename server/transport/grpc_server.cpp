@@ -215,7 +215,11 @@ public:
         }
     }
 
-    void stop(std::chrono::milliseconds grace)
+    // Stops, letting calls run for `grace`; 0, or the calls still running
+    // at `giveUpAt`, when it leaves them (and this listener) to the end of
+    // the process.
+    int stop(std::chrono::milliseconds grace, std::chrono::steady_clock::time_point giveUpAt =
+                                                  std::chrono::steady_clock::time_point::max())
     {
         if (auto *health = server->GetHealthCheckService())
             health->SetServingStatus(false);
@@ -227,15 +231,21 @@ public:
             acceptor->stop();
         server->Shutdown(std::chrono::system_clock::now() + grace);
         {
-            // Database work still running ends by its deadline.
+            // Database work still running ends by its deadline; a reply
+            // still being built may take longer.
             std::unique_lock lock(postMutex);
-            allReplied.wait(lock, [this] { return unanswered == 0; });
+            const auto replied = [this] { return unanswered == 0; };
+            if (giveUpAt == std::chrono::steady_clock::time_point::max())
+                allReplied.wait(lock, replied);
+            else if (!allReplied.wait_until(lock, giveUpAt, replied))
+                return unanswered;
             queuesClosed = true;
         }
         for (auto &queue : queues)
             queue->Shutdown();
         for (auto &worker : workers)
             worker.join();
+        return 0;
     }
 };
 
@@ -361,8 +371,9 @@ public:
         }
     }
 
-    void stop(std::chrono::milliseconds grace)
+    int stop(std::chrono::milliseconds grace, std::chrono::steady_clock::time_point giveUpAt)
     {
+        int running = 0;
         std::call_once(stopped, [&] {
             acceptWatch.reset();
             {
@@ -373,9 +384,18 @@ public:
             if (supervisor.joinable())
                 supervisor.join();
             if (listener)
-                listener->stop(grace);
+                running = listener->stop(grace, giveUpAt);
+            if (running > 0) {
+                // Its threads still run those calls: the process ends
+                // without them.
+                (void)listener.release();
+                log->info("server stopped with " + std::to_string(running)
+                          + " call(s) still running");
+                return;
+            }
             log->info("server stopped");
         });
+        return running;
     }
 };
 
@@ -402,7 +422,13 @@ int GrpcServer::workerCount() const
 
 void GrpcServer::shutdown(std::chrono::milliseconds grace)
 {
-    m_impl->stop(grace);
+    (void)m_impl->stop(grace, std::chrono::steady_clock::time_point::max());
+}
+
+int GrpcServer::stopWithin(std::chrono::milliseconds grace,
+                           std::chrono::steady_clock::time_point giveUpAt)
+{
+    return m_impl->stop(grace, giveUpAt);
 }
 
 Result<std::unique_ptr<GrpcServer>> GrpcServer::start(const ServerOptions &options,

@@ -38,11 +38,14 @@ public:
 
     int port() const;
     int workerCount() const;
-    // How often a listener that died (accept failing) was replaced.
 
     // Stops accepting calls, lets running ones finish for up to `grace`,
     // then ends the workers. Safe to call more than once.
     void shutdown(std::chrono::milliseconds grace = std::chrono::milliseconds(2000));
+    // The same, but a call still running at `giveUpAt` (a very large reply
+    // being built, say) is not waited for: returns how many there are, and
+    // the caller must then end the process without destroying the server.
+    int stopWithin(std::chrono::milliseconds grace, std::chrono::steady_clock::time_point giveUpAt);
 
     class Impl;
 
