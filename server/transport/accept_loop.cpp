@@ -70,7 +70,8 @@ int AcceptLoop::defaultMaxConnections()
 }
 
 Result<std::unique_ptr<AcceptLoop>> AcceptLoop::listen(const std::string &address, int port,
-                                                       int maxConnections, CallLog &log)
+                                                       int maxConnections, CallLog &log,
+                                                       std::chrono::milliseconds handshakeTimeout)
 {
     const std::string where =
         (address.find(':') != std::string::npos ? "[" + address + "]" : address) + ":"
@@ -85,6 +86,7 @@ Result<std::unique_ptr<AcceptLoop>> AcceptLoop::listen(const std::string &addres
         return cannotListen(where, gai_strerror(rc));
     std::unique_ptr<AcceptLoop> loop(new AcceptLoop);
     loop->m_log = &log;
+    loop->m_handshakeTimeout = handshakeTimeout;
     loop->m_maxConnections = maxConnections > 0 ? maxConnections : defaultMaxConnections();
     const int fd = ::socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
@@ -147,23 +149,81 @@ int AcceptLoop::connectionsHeld()
     std::lock_guard lock(m_mutex);
     std::erase_if(m_held,
                   [](const auto &entry) { return inodeOf(entry.first) != entry.second.inode; });
-    return static_cast<int>(m_held.size());
+    return static_cast<int>(m_held.size() + m_waiting.size());
 }
 
 void AcceptLoop::run(grpc::Server *server)
 {
-    pollfd fds[2] = {{m_listenFd, POLLIN, 0}, {m_wakeFds[0], POLLIN, 0}};
+    std::vector<pollfd> fds;
     for (;;) {
-        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+        fds.assign({{m_listenFd, POLLIN, 0}, {m_wakeFds[0], POLLIN, 0}});
+        auto wakeAt = std::chrono::steady_clock::time_point::max();
+        for (const Waiting &waiting : m_waiting) {
+            fds.push_back({waiting.fd, POLLIN, 0});
+            wakeAt = std::min(wakeAt, waiting.dropAt);
+        }
+        int timeout = -1;
+        if (wakeAt != std::chrono::steady_clock::time_point::max()) {
+            timeout = static_cast<int>(
+                std::max<std::int64_t>(0, std::chrono::ceil<std::chrono::milliseconds>(
+                                              wakeAt - std::chrono::steady_clock::now())
+                                              .count()));
+        }
+        if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR)
             return;
         if (fds[1].revents != 0)
-            return;
+            break;
+        settleWaiting(server, fds);
         if (fds[0].revents != 0)
-            acceptOne(server);
+            acceptOne();
+    }
+    for (const Waiting &waiting : m_waiting)
+        ::close(waiting.fd);
+    m_waiting.clear();
+}
+
+void AcceptLoop::settleWaiting(grpc::Server *server, const std::vector<pollfd> &polled)
+{
+    const auto now = std::chrono::steady_clock::now();
+    std::vector<Waiting> still;
+    for (std::size_t i = 0; i < m_waiting.size(); ++i) {
+        Waiting &waiting = m_waiting[i];
+        const short events = polled.size() > i + 2 ? polled[i + 2].revents : 0;
+        if (events & POLLIN) {
+            const int on = 1;
+            ::setsockopt(waiting.fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+            {
+                std::lock_guard lock(m_mutex);
+                m_held[waiting.fd] = Held{inodeOf(waiting.fd), waiting.peer};
+            }
+            grpc::AddInsecureChannelFromFd(server, waiting.fd);
+        } else if (events & (POLLHUP | POLLERR)) {
+            ::close(waiting.fd);
+        } else if (now >= waiting.dropAt) {
+            ::close(waiting.fd);
+            noteDropped("silent for the handshake timeout");
+        } else {
+            still.push_back(std::move(waiting));
+        }
+    }
+    m_waiting = std::move(still);
+}
+
+void AcceptLoop::noteDropped(const char *why)
+{
+    ++m_refusalsSinceLine;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastRefusalLine >= std::chrono::seconds(10)) {
+        m_log->info(std::string("connection dropped: ") + why + " ("
+                    + std::to_string(m_refusalsSinceLine)
+                    + " refused or dropped since the last line; at most "
+                    + std::to_string(m_maxConnections) + " connections)");
+        m_lastRefusalLine = now;
+        m_refusalsSinceLine = 0;
     }
 }
 
-void AcceptLoop::acceptOne(grpc::Server *server)
+void AcceptLoop::acceptOne()
 {
     sockaddr_storage address{};
     socklen_t length = sizeof address;
@@ -185,24 +245,11 @@ void AcceptLoop::acceptOne(grpc::Server *server)
     }
     if (refuse || connectionsHeld() >= m_maxConnections) {
         ::close(fd);
-        ++m_refusalsSinceLine;
-        const auto now = std::chrono::steady_clock::now();
-        if (now - m_lastRefusalLine >= std::chrono::seconds(10)) {
-            m_log->info("connection refused: " + std::to_string(m_maxConnections)
-                        + " connections or no descriptors left ("
-                        + std::to_string(m_refusalsSinceLine) + " refused since the last line)");
-            m_lastRefusalLine = now;
-            m_refusalsSinceLine = 0;
-        }
+        noteDropped("refused, the connections or descriptors are all taken");
         return;
     }
-    const int on = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    {
-        std::lock_guard lock(m_mutex);
-        m_held[fd] = Held{inodeOf(fd), peerText(address)};
-    }
-    grpc::AddInsecureChannelFromFd(server, fd);
+    m_waiting.push_back(
+        Waiting{fd, peerText(address), std::chrono::steady_clock::now() + m_handshakeTimeout});
 }
 
 } // namespace appserver

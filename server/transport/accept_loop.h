@@ -3,12 +3,16 @@
 #include "server/common/result.h"
 #include "server/transport/call_log.h"
 
+#include <poll.h>
+
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace grpc {
 class Server;
@@ -30,9 +34,13 @@ class AcceptLoop
 public:
     ~AcceptLoop();
 
-    // Binds and listens; port 0 takes any free port.
+    // Binds and listens; port 0 takes any free port. A connection is held
+    // here until its first bytes (the HTTP/2 preface) come, at most
+    // `handshakeTimeout`, and closed if they do not: gRPC's own handshake
+    // timeout does not reach descriptors handed to it.
     static Result<std::unique_ptr<AcceptLoop>> listen(const std::string &address, int port,
-                                                      int maxConnections, CallLog &log);
+                                                      int maxConnections, CallLog &log,
+                                                      std::chrono::milliseconds handshakeTimeout);
 
     int port() const { return m_port; }
     // Starts accepting for `server`, which must outlive stop().
@@ -45,16 +53,18 @@ public:
     // that what is kept per peer (the wrong-token budget) stays per machine.
     std::string peerOf(const std::string &grpcPeer) const;
 
-    // Connections closed at once because the cap was reached.
-
     // Open-file limit minus a reserve for the database, the log and gRPC.
     static int defaultMaxConnections();
 
 private:
     AcceptLoop() = default;
     void run(grpc::Server *server);
-    void acceptOne(grpc::Server *server);
+    void acceptOne();
+    // Hands the waiting connections that have spoken to gRPC, and closes
+    // those that stayed silent past the handshake timeout.
+    void settleWaiting(grpc::Server *server, const std::vector<pollfd> &polled);
     int connectionsHeld();
+    void noteDropped(const char *why);
 
     CallLog *m_log = nullptr;
     int m_listenFd = -1;
@@ -63,8 +73,19 @@ private:
     int m_port = 0;
     int m_maxConnections = 0;
     std::thread m_thread;
+    std::chrono::milliseconds m_handshakeTimeout{10000};
     std::chrono::steady_clock::time_point m_lastRefusalLine{};
     int m_refusalsSinceLine = 0;
+
+    // Accepted, not yet heard from: descriptor, address, and when it is
+    // dropped.
+    struct Waiting
+    {
+        int fd = -1;
+        std::string peer;
+        std::chrono::steady_clock::time_point dropAt;
+    };
+    std::vector<Waiting> m_waiting; // the loop's thread only
 
     // Descriptor -> socket inode and address of each connection handed
     // over: a descriptor whose inode changed was closed by gRPC (and reused).

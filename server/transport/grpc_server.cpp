@@ -303,11 +303,13 @@ public:
         builder.AddChannelArgument(GRPC_ARG_KEEPALIVE_TIMEOUT_MS, 20000);
         builder.AddChannelArgument(GRPC_ARG_KEEPALIVE_PERMIT_WITHOUT_CALLS, 1);
         builder.AddChannelArgument(GRPC_ARG_HTTP2_MAX_PINGS_WITHOUT_DATA, 0);
-        builder.AddChannelArgument(GRPC_ARG_SERVER_HANDSHAKE_TIMEOUT_MS, 10000);
+        builder.AddChannelArgument(GRPC_ARG_SERVER_HANDSHAKE_TIMEOUT_MS,
+                                   options.handshakeTimeoutMs);
         const std::string where = address(listenPort);
         if (options.tlsCertFile.empty()) {
             Result<std::unique_ptr<AcceptLoop>> acceptor =
-                AcceptLoop::listen(options.address, listenPort, options.maxConnections, *log);
+                AcceptLoop::listen(options.address, listenPort, options.maxConnections, *log,
+                                   std::chrono::milliseconds(options.handshakeTimeoutMs));
             if (!acceptor)
                 return acceptor.error();
             next->acceptor = std::move(*acceptor);

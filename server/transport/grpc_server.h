@@ -16,6 +16,9 @@ struct ServerOptions
     std::string tlsKeyFile;
     int idleTimeoutMs = 5 * 60 * 1000; // an idle connection is closed after it
     int keepAliveMs = 60 * 1000;       // a silent peer is pinged after it
+    // A connection that has not begun its HTTP/2 handshake by then is
+    // closed, on plain TCP as over TLS.
+    int handshakeTimeoutMs = 10 * 1000;
     // Connections held at most (plain TCP only); 0: the open-file limit
     // less a reserve.
     int maxConnections = 0;
