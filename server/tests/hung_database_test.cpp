@@ -93,6 +93,17 @@ private:
     int m_done = 0;
 };
 
+// A cluster of the test's own with the schema and the fixture's rows.
+void createWithFixture(ThrowawayCluster &cluster)
+{
+    const std::string whyNot = cluster.create();
+    ASSERT_TRUE(whyNot.empty()) << whyNot;
+    auto writer = openConnection(DatabaseTarget::parse(cluster.conninfo(), Access::ReadWrite));
+    ASSERT_TRUE(writer.ok()) << writer.error().detail;
+    ASSERT_TRUE(migrateSchema(**writer).ok());
+    loadFixture(**writer);
+}
+
 grpc::Status callNow(Stub &stub, const pb::CallRequest &req, pb::CallReply *reply,
                      const std::string &token)
 {
@@ -110,14 +121,7 @@ TEST(HungDatabaseTest, CallsThatNeedNoDatabaseAreAnsweredWhileItHangs)
     if (!std::getenv("ATE_TEST_PG"))
         GTEST_SKIP() << "PostgreSQL cases are off (ATE_TEST_PG is not set)";
     ThrowawayCluster cluster;
-    const std::string whyNot = cluster.create();
-    ASSERT_TRUE(whyNot.empty()) << whyNot;
-    {
-        auto writer = openConnection(DatabaseTarget::parse(cluster.conninfo(), Access::ReadWrite));
-        ASSERT_TRUE(writer.ok()) << writer.error().detail;
-        ASSERT_TRUE(migrateSchema(**writer).ok());
-        loadFixture(**writer);
-    }
+    ASSERT_NO_FATAL_FAILURE(createWithFixture(cluster));
     ConnectionPool pool(DatabaseTarget::parse(cluster.conninfo()));
     CallLog log(stderr, CallLogLevel::Errors);
     ReplyCache cache;
@@ -165,14 +169,7 @@ TEST(HungDatabaseTest, NoCallWaitsForTheDatabasePastItsDeadline)
     if (!std::getenv("ATE_TEST_PG"))
         GTEST_SKIP() << "PostgreSQL cases are off (ATE_TEST_PG is not set)";
     ThrowawayCluster cluster;
-    const std::string whyNot = cluster.create();
-    ASSERT_TRUE(whyNot.empty()) << whyNot;
-    {
-        auto writer = openConnection(DatabaseTarget::parse(cluster.conninfo(), Access::ReadWrite));
-        ASSERT_TRUE(writer.ok()) << writer.error().detail;
-        ASSERT_TRUE(migrateSchema(**writer).ok());
-        loadFixture(**writer);
-    }
+    ASSERT_NO_FATAL_FAILURE(createWithFixture(cluster));
     ConnectionPool pool(DatabaseTarget::parse(cluster.conninfo()), 2);
     CallLog log(stderr, CallLogLevel::Errors);
     ReplyCache cache;
@@ -206,14 +203,7 @@ TEST(HungDatabaseTest, SigtermEndsTheServerWithoutWaitingForAStuckCall)
     if (!std::getenv("ATE_TEST_PG"))
         GTEST_SKIP() << "PostgreSQL cases are off (ATE_TEST_PG is not set)";
     ThrowawayCluster cluster;
-    const std::string whyNot = cluster.create();
-    ASSERT_TRUE(whyNot.empty()) << whyNot;
-    {
-        auto writer = openConnection(DatabaseTarget::parse(cluster.conninfo(), Access::ReadWrite));
-        ASSERT_TRUE(writer.ok()) << writer.error().detail;
-        ASSERT_TRUE(migrateSchema(**writer).ok());
-        loadFixture(**writer);
-    }
+    ASSERT_NO_FATAL_FAILURE(createWithFixture(cluster));
     ServerProcess server;
     ASSERT_TRUE(server.start(
         {"--port", "0", "--database", cluster.conninfo(), "--threads", "1", "--token", "s3cret"}));
