@@ -1,0 +1,381 @@
+// The real closing position screen against the real application server
+// (ate-appserver, one day of demo data, branch GRU) over a slow link: a
+// loopback proxy that delays each direction, at 50 ms and 200 ms round
+// trip, every figure beside the same figure on the direct link, measured in
+// the same run, round by round:
+//   - a Down key on the flight plans: the time until the new flight's
+//     forecast and services are shown;
+//   - ten Down keys 33 ms apart, as a held key repeats: how long after the
+//     last one the screen has caught up;
+//   - how long the user-interface thread is blocked by the refresh tick and
+//     by F5, on an unchanged day and after a write to one flight;
+//   - the calls of a tick, and what an idle screen costs the server per
+//     hour at its refresh period;
+//   - the bytes of a tick each way, counted by the proxy.
+//
+//   screen_link_bench [--rounds N (8)]
+
+#include "host/application.h"
+#include "host/dialogs.h"
+#include "host/host_context.h"
+#include "host/net/net_connection.h"
+#include "platform/abort.h"
+#include "platform/client_data_set.h"
+#include "platform/field.h"
+#include "platform/screen.h"
+#include "screen/cli_ate25400.h"
+#include "screen/frm_pos_fec_dia_pla_voo.h"
+#include "server/db/database.h"
+#include "testing/net/delay_proxy.h"
+#include "testing/server/demo_server.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSpinBox>
+#include <QTest>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+using Cli_ate25400::TfrmPosFecDiaPlaVoo;
+
+namespace {
+
+void check(bool ok, const std::string &what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "screen_link_bench: %s\n", what.c_str());
+        std::exit(1);
+    }
+}
+
+class NoDialogs : public host::Dialogs
+{
+protected:
+    void showMessage(host::MessageKind, const QString &text) override
+    {
+        check(false, "the screen showed a message: " + text.toStdString());
+    }
+    std::optional<QStringList> showListPicker(const host::ListPickRequest &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<int> showLookup(const host::LookupRequest &) override { return std::nullopt; }
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+double msSince(const QElapsedTimer &clock)
+{
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+struct Link
+{
+    const char *name;
+    int port = 0;
+    std::unique_ptr<host::testing::DelayProxy> proxy;
+    std::vector<double> keyToDetails, heldKeySettle, tickUnchanged, tickWritten, f5Unchanged,
+        f5Written;
+    int heldKeyCalls = 0;
+    int f5Calls = 0;
+};
+
+class Bench
+{
+public:
+    explicit Bench(const QString &serverDatabase)
+        : m_writer(openWriter(serverDatabase))
+    {
+    }
+
+    void openScreen(int port);
+    void closeScreen();
+    void useLink(const Link &link);
+    void round(Link &link, bool heldKey);
+    int callsOfTick();
+    void bytesOfTick(host::testing::DelayProxy &proxy, std::uint64_t *up, std::uint64_t *down);
+    int refreshSeconds() const { return m_form->speAtualiza->value(); }
+
+private:
+    static std::unique_ptr<appserver::Connection> openWriter(const QString &path)
+    {
+        auto db = appserver::openConnection(
+            appserver::DatabaseTarget::parse(path.toStdString(), appserver::Access::ReadWrite));
+        check(db.ok(), "cannot open the server's database to write");
+        return std::move(*db);
+    }
+    void writeOneFlight();
+    int countCalls(const std::function<void()> &work);
+    double timed(const std::function<void()> &work)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        work();
+        return msSince(clock);
+    }
+    void tick()
+    {
+        QMetaObject::invokeMethod(m_form->timAtualizacaoPv, "timeout");
+        QCoreApplication::sendPostedEvents();
+    }
+    void f5()
+    {
+        platform::guarded([this] { m_form->sbtVerificarClick(m_form); });
+        QCoreApplication::sendPostedEvents();
+    }
+    void press(int key) { QTest::keyClick(m_form->dbgPlanoVoo, Qt::Key(key)); }
+    double heldKey(int *calls);
+
+    std::unique_ptr<appserver::Connection> m_writer;
+    QMainWindow m_window;
+    QMdiArea *m_area = nullptr;
+    TfrmPosFecDiaPlaVoo *m_form = nullptr;
+    int m_writes = 0;
+};
+
+void Bench::openScreen(int port)
+{
+    m_area = new QMdiArea;
+    m_window.setCentralWidget(m_area);
+    m_window.resize(1280, 1000);
+    host::setMainWindow(&m_window);
+    m_window.show();
+    m_window.activateWindow();
+    check(QTest::qWaitForWindowActive(&m_window), "window not active");
+    host::context().setServerPort(port);
+    platform::guarded([] { Cli_ate25400::IniProc(); });
+    m_form = Cli_ate25400::frmPosFecDiaPlaVoo;
+    check(m_form && QTest::qWaitFor([&] { return !Cli_ate25400::boPrimVez; }, 20000),
+          "the screen did not finish its first load");
+    m_form->setFormWindowState(Qt::WindowMaximized);
+    // The bench ticks by itself.
+    m_form->timAtualizacaoPv->stop();
+    m_form->dbgPlanoVoo->setFocus();
+    check(m_form->cdsPlanoVoo->recordCount() > 40, "too few flights on the demo day");
+}
+
+void Bench::closeScreen()
+{
+    if (QMdiSubWindow *window = m_form->subWindow())
+        delete window;
+    m_form = nullptr;
+}
+
+// The next call connects to the link's port.
+void Bench::useLink(const Link &link)
+{
+    host::context().setServerPort(link.port);
+    m_form->netPosFDiPlav->disconnect();
+    tick();
+    m_form->timAtualizacaoPv->stop();
+}
+
+int Bench::countCalls(const std::function<void()> &work)
+{
+    int calls = 0;
+    const QMetaObject::Connection counting = QObject::connect(
+        m_form->netPosFDiPlav, &host::TNetConnection::callFinished, [&calls] { ++calls; });
+    work();
+    QObject::disconnect(counting);
+    return calls;
+}
+
+int Bench::callsOfTick()
+{
+    return countCalls([this] { tick(); });
+}
+
+void Bench::bytesOfTick(host::testing::DelayProxy &proxy, std::uint64_t *up, std::uint64_t *down)
+{
+    const std::uint64_t up0 = proxy.bytesToServer(), down0 = proxy.bytesToClient();
+    tick();
+    // The proxy forwards on its own thread; its count settles once the
+    // tick's replies have come, which they have when tick() returns.
+    *up = proxy.bytesToServer() - up0;
+    *down = proxy.bytesToClient() - down0;
+}
+
+// Flips the situation of the selected flight, as a colleague attending it
+// would.
+void Bench::writeOneFlight()
+{
+    const platform::ClientDataSet &set = *m_form->cdsPlanoVoo;
+    auto update = m_writer->prepare(
+        "UPDATE PLANOVOO SET IDSITABASPV = ? WHERE CDFILIAL = ? AND CDCIA = ? AND NRVOO = ? "
+        "AND CDTRECHO = ?");
+    check(update.ok(), "prepare update");
+    appserver::StatementRun run(**update);
+    const auto text = [&](const char *name) {
+        return set.fieldByName(QLatin1String(name)).asString().toStdString();
+    };
+    run->bindText(0, (++m_writes % 2) ? "2" : "1");
+    run->bindText(1, text("CDFILIAL"));
+    run->bindText(2, text("CDCIA"));
+    run->bindText(3, text("NRVOO"));
+    run->bindText(4, text("CDTRECHO"));
+    check(run->step().ok(), "update failed");
+}
+
+// Ten Down keys posted 33 ms apart from another thread, as the window
+// system delivers a held key's repeats whatever the screen is doing: how
+// long after the last one the screen shows the flight it leads to.
+double Bench::heldKey(int *calls)
+{
+    const int from = m_form->cdsPlanoVoo->recNo();
+    QElapsedTimer clock;
+    std::atomic<qint64> lastPostedNs{0};
+    std::atomic<bool> posted{false};
+    QWidget *grid = m_form->dbgPlanoVoo;
+    *calls = countCalls([&] {
+        clock.start();
+        std::thread repeater([&] {
+            for (int i = 0; i < 10; ++i) {
+                const auto at = std::chrono::nanoseconds(std::int64_t(i) * 33'000'000);
+                while (std::chrono::nanoseconds(clock.nsecsElapsed()) < at)
+                    std::this_thread::yield();
+                QCoreApplication::postEvent(
+                    grid, new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier));
+                lastPostedNs = clock.nsecsElapsed();
+            }
+            posted = true;
+        });
+        while (!(posted && m_form->cdsPlanoVoo->recNo() == from + 10))
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        repeater.join();
+    });
+    const double settled = double(clock.nsecsElapsed() - lastPostedNs) / 1e6;
+    // Back where it started, off the clock.
+    for (int i = 0; i < 10; ++i)
+        press(Qt::Key_Up);
+    return settled;
+}
+
+void Bench::round(Link &link, bool withHeldKey)
+{
+    useLink(link);
+    link.keyToDetails.push_back(timed([this] { press(Qt::Key_Down); }));
+    link.keyToDetails.push_back(timed([this] { press(Qt::Key_Up); }));
+    link.tickUnchanged.push_back(timed([this] { tick(); }));
+    writeOneFlight();
+    link.tickWritten.push_back(timed([this] { tick(); }));
+    link.f5Calls = countCalls([&] { link.f5Unchanged.push_back(timed([this] { f5(); })); });
+    writeOneFlight();
+    link.f5Written.push_back(timed([this] { f5(); }));
+    if (withHeldKey)
+        link.heldKeySettle.push_back(heldKey(&link.heldKeyCalls));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int rounds = 8;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--rounds" && i + 1 < argc) {
+            rounds = std::max(1, std::atoi(argv[++i]));
+        } else {
+            std::printf("Usage: screen_link_bench [--rounds N (8)]\n");
+            return arg == "--help" ? 0 : 2;
+        }
+    }
+
+    host::testing::DemoServer server;
+    const QString failure = server.start(QDate::currentDate(), 25400);
+    check(failure.isEmpty(), failure.toStdString());
+    NoDialogs dialogs;
+    host::setDialogs(&dialogs);
+    platform::setScreenSizeOverride(QSize(1280, 1024));
+    host::Context &context = host::context();
+    context.setBranchCode(QStringLiteral("GRU"));
+    context.setBranchName(QStringLiteral("Guarulhos"));
+    context.setModuleBoundToBranch(false);
+    context.setServerHost(QStringLiteral("127.0.0.1"));
+    host::DatabaseSettings local;
+    local.driver = host::DatabaseSettings::Driver::Sqlite;
+    local.sqlitePath = server.localDatabase();
+    context.setDatabase(local);
+    Cli_ate25400::initialization();
+
+    Link links[3] = {{"direct"}, {"50 ms"}, {"200 ms"}};
+    links[0].port = server.port();
+    for (auto [link, oneWayMs] : {std::pair{&links[1], 25}, std::pair{&links[2], 100}}) {
+        link->proxy = std::make_unique<host::testing::DelayProxy>(
+            server.port(), std::chrono::milliseconds(oneWayMs));
+        link->port = link->proxy->port();
+        check(link->port > 0, "the proxy cannot listen");
+    }
+    host::testing::DelayProxy counter(server.port(), std::chrono::microseconds(0));
+    check(counter.port() > 0, "the counting proxy cannot listen");
+
+    Bench bench(server.serverDatabase());
+    bench.openScreen(server.port());
+    // Warm: each link connected and its replies seen once.
+    for (Link &link : links)
+        bench.round(link, false);
+    for (Link &link : links) {
+        link.keyToDetails.clear();
+        link.tickUnchanged.clear();
+        link.tickWritten.clear();
+        link.f5Unchanged.clear();
+        link.f5Written.clear();
+    }
+    for (int r = 0; r < rounds; ++r) {
+        for (Link &link : links)
+            bench.round(link, r < 3);
+    }
+    Link counted{"counted"};
+    counted.port = counter.port();
+    bench.useLink(counted);
+    const int tickCalls = bench.callsOfTick();
+    std::uint64_t up = 0, down = 0;
+    bench.bytesOfTick(counter, &up, &down);
+    const int period = bench.refreshSeconds();
+    bench.closeScreen();
+
+    std::printf("real screen, real ate-appserver, demo day %s, branch GRU; %d rounds, links "
+                "interleaved in each; %ld cores\n\n",
+                qPrintable(QDate::currentDate().toString(Qt::ISODate)), rounds,
+                sysconf(_SC_NPROCESSORS_ONLN));
+    std::printf("| link (round trip) | key to details | held key: settles after the last press "
+                "(calls) | tick unchanged | tick after a write | F5 unchanged (calls) | F5 after "
+                "a write |\n");
+    std::printf("|---|---|---|---|---|---|---|\n");
+    for (Link &link : links) {
+        std::printf("| %s | %.1f ms | %.0f ms (%d) | %.1f ms | %.1f ms | %.1f ms (%d) | %.1f ms "
+                    "|\n",
+                    link.name, median(link.keyToDetails), median(link.heldKeySettle),
+                    link.heldKeyCalls, median(link.tickUnchanged), median(link.tickWritten),
+                    median(link.f5Unchanged), link.f5Calls, median(link.f5Written));
+    }
+    std::printf("\nmedians; every figure blocks the user-interface thread for its whole "
+                "length (the calls are synchronous)\n");
+    std::printf("a tick: %d calls, %llu bytes to the server and %llu bytes back (counted on a "
+                "proxy without delay)\n",
+                tickCalls, static_cast<unsigned long long>(up),
+                static_cast<unsigned long long>(down));
+    std::printf("an idle screen, refreshing every %d s: %d calls per hour to the server\n",
+                period, period > 0 ? tickCalls * 3600 / period : 0);
+    host::setDialogs(nullptr);
+    host::setMainWindow(nullptr);
+    return 0;
+}
