@@ -373,8 +373,8 @@ int main(int argc, char **argv)
                 "proxy without delay)\n",
                 tickCalls, static_cast<unsigned long long>(up),
                 static_cast<unsigned long long>(down));
-    std::printf("an idle screen, refreshing every %d s: %d calls per hour to the server\n",
-                period, period > 0 ? tickCalls * 3600 / period : 0);
+    std::printf("an idle screen, refreshing every %d s: %d calls per hour to the server\n", period,
+                period > 0 ? tickCalls * 3600 / period : 0);
     host::setDialogs(nullptr);
     host::setMainWindow(nullptr);
     return 0;

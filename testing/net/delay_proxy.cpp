@@ -101,7 +101,8 @@ Clock::time_point writeDue(Direction &direction, Pair &pair)
     const auto now = Clock::now();
     while (!direction.queue.empty() && direction.queue.front().due <= now) {
         Chunk &chunk = direction.queue.front();
-        const ssize_t n = ::send(direction.to, chunk.bytes.data(), chunk.bytes.size(), MSG_NOSIGNAL);
+        const ssize_t n =
+            ::send(direction.to, chunk.bytes.data(), chunk.bytes.size(), MSG_NOSIGNAL);
         if (n < 0) {
             // Full: POLLOUT on `to` says when to go on.
             if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
@@ -198,7 +199,8 @@ void DelayProxy::run()
             }
         }
         if (fds[0].revents & POLLIN) {
-            const int client = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            const int client =
+                ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
             if (client >= 0) {
                 const int server = connectToLoopback(m_upstreamPort);
                 if (server < 0) {
