@@ -87,6 +87,11 @@ double msSince(const QElapsedTimer &clock)
 
 struct Link
 {
+    explicit Link(const char *linkName)
+        : name(linkName)
+    {
+    }
+
     const char *name;
     int port = 0;
     std::unique_ptr<host::testing::DelayProxy> proxy;
@@ -316,7 +321,7 @@ int main(int argc, char **argv)
     context.setDatabase(local);
     Cli_ate25400::initialization();
 
-    Link links[3] = {{"direct"}, {"50 ms"}, {"200 ms"}};
+    Link links[3] = {Link("direct"), Link("50 ms"), Link("200 ms")};
     links[0].port = server.port();
     for (auto [link, oneWayMs] : {std::pair{&links[1], 25}, std::pair{&links[2], 100}}) {
         link->proxy = std::make_unique<host::testing::DelayProxy>(
@@ -343,7 +348,7 @@ int main(int argc, char **argv)
         for (Link &link : links)
             bench.round(link, r < 3);
     }
-    Link counted{"counted"};
+    Link counted("counted");
     counted.port = counter.port();
     bench.useLink(counted);
     const int tickCalls = bench.callsOfTick();

@@ -1,6 +1,7 @@
 #include "host/net/check_result_serv.h"
 #include "host/net/net_connection.h"
 #include "platform/abort.h"
+#include "testing/net/delay_proxy.h"
 #include "testing/net/scripted_server.h"
 
 #include <gtest/gtest.h>
@@ -397,6 +398,38 @@ TEST_F(NetConnectionTest, LargeReplyArrives)
     const ServerReply reply = m_connection.appServer().invoke("GetServPlano");
     ASSERT_TRUE(reply.ok()) << reply.message.toStdString();
     EXPECT_EQ(reply.packet.rowCount, 6000);
+}
+
+// Catches a slow-link proxy that loses, reorders or holds back bytes, or
+// does not delay at all: the link benchmarks and the slow-link tests would
+// then measure nothing. A large reply crosses it whole, each call costs at
+// least the round trip, and the bytes are counted each way.
+TEST_F(NetConnectionTest, ADelayingProxyCarriesEveryByteAfterItsRoundTrip)
+{
+    host::testing::DelayProxy proxy(m_server.port(), 20ms);
+    ASSERT_GT(proxy.port(), 0);
+    m_connection.setBeforeConnect([&proxy](TNetConnection &connection) {
+        connection.setPort(proxy.port());
+        connection.SetHost(QStringLiteral("127.0.0.1"));
+    });
+    m_connection.setDeadline(10000);
+    TestPacket big = TestPacket().text("DSOBS", 0);
+    for (int r = 0; r < 3000; ++r)
+        big.row({QString(1000, QLatin1Char('a' + r % 26))});
+    m_server.enqueue("GetServPlano", Answer::packet(big));
+    m_server.setDefault("GetCia", Answer::emptyPacket());
+    m_connection.connect();
+
+    const ServerReply reply = m_connection.appServer().invoke("GetServPlano");
+    ASSERT_TRUE(reply.ok()) << reply.message.toStdString();
+    ASSERT_EQ(reply.packet.rowCount, 3000);
+    EXPECT_GT(proxy.bytesToClient(), 3000u * 1000u);
+    EXPECT_GT(proxy.bytesToServer(), 0u);
+
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(m_connection.appServer().invoke("GetCia", {"0001"}).ok());
+    EXPECT_GE(clock.elapsed(), 40);
 }
 
 // BeforeConnect runs at every connect, so a reconnect picks up the current host and port.
