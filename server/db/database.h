@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace appserver {
 
@@ -112,6 +113,15 @@ public:
     // because of the statement: anything more on this connection would meet
     // the same for now.
     virtual bool sessionFailed() const { return false; }
+
+    // Waits up to `timeout` for notifications on the channels this
+    // connection LISTENs to: their payloads, none when the time ran out; an
+    // error when the session failed. Only PostgreSQL has them.
+    virtual Result<std::vector<std::string>> awaitNotifications(std::chrono::milliseconds timeout)
+    {
+        (void)timeout;
+        return Error{{}, "this database sends no notifications"};
+    }
 
     // State that a layer above keeps for this connection (what it last saw
     // of the database): made on first use and dropped with the connection,

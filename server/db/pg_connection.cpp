@@ -10,6 +10,7 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <vector>
@@ -286,6 +287,36 @@ public:
     }
 
     void setDeadline(SteadyClock::time_point deadline) override { m_session.deadline = deadline; }
+
+    Result<std::vector<std::string>> awaitNotifications(std::chrono::milliseconds timeout) override
+    {
+        std::vector<std::string> payloads;
+        const auto collect = [&] {
+            while (PGnotify *notice = PQnotifies(m_session.conn)) {
+                payloads.emplace_back(notice->extra ? notice->extra : "");
+                PQfreemem(notice);
+            }
+        };
+        collect();
+        if (!payloads.empty())
+            return payloads;
+        if (m_session.broken || PQstatus(m_session.conn) != CONNECTION_OK)
+            return failure(m_session, "postgresql: the connection is closed");
+        pollfd fd{PQsocket(m_session.conn), POLLIN, 0};
+        const int ready = ::poll(&fd, 1, static_cast<int>(timeout.count()));
+        if (ready < 0 && errno != EINTR)
+            return failure(m_session, std::string("postgresql: poll: ") + std::strerror(errno));
+        if (ready > 0 && !PQconsumeInput(m_session.conn)) {
+            m_session.broken = true;
+            return failure(m_session, std::string("postgresql: ") + PQerrorMessage(m_session.conn));
+        }
+        collect();
+        if (PQstatus(m_session.conn) != CONNECTION_OK) {
+            m_session.broken = true;
+            return failure(m_session, "postgresql: the connection was lost");
+        }
+        return payloads;
+    }
 
     const std::string &identity() const override { return m_target; }
 

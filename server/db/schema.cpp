@@ -19,12 +19,14 @@ struct Migration
 };
 
 // A file's statements: each ends with ";" at the end of a line, unless the
-// line is inside a $$-quoted body (a PL/pgSQL function's).
+// line is inside a $$-quoted body (a PL/pgSQL function's) or a SQLite
+// trigger's BEGIN … END, which ends with the line that ends in "END;".
 std::vector<std::string> statementsOf(std::string_view text)
 {
     std::vector<std::string> statements;
     std::string current;
     bool inBody = false;
+    bool inTrigger = false;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
@@ -36,6 +38,17 @@ std::vector<std::string> statementsOf(std::string_view text)
              at = line.find("$$", at + 2))
             inBody = !inBody;
         const std::size_t last = line.find_last_not_of(" \t\r");
+        const std::string_view trimmed = line.substr(first, last + 1 - first);
+        if (!inBody && !inTrigger && trimmed.ends_with("BEGIN")
+            && (current + std::string(trimmed)).starts_with("CREATE TRIGGER"))
+            inTrigger = true;
+        if (inTrigger && (trimmed == "END;" || trimmed.ends_with(" END;")))
+            inTrigger = false;
+        else if (inTrigger) {
+            current += line;
+            current += '\n';
+            continue;
+        }
         if (!inBody && line[last] == ';') {
             current += line.substr(0, last);
             statements.push_back(std::move(current));

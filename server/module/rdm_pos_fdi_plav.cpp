@@ -1,6 +1,7 @@
 #include "server/module/rdm_pos_fdi_plav.h"
 
 #include "server/cache/reply_cache.h"
+#include "server/module/change_scopes.h"
 #include "server/module/queries.h"
 
 #include <array>
@@ -111,19 +112,64 @@ Result<std::uint32_t> getCompanhia(Connection &db, const Arguments &args, pb::Da
     return selectCompanhia(db, *date, packet);
 }
 
+using Scopes = Result<std::vector<std::string>>;
+
+Scopes planoVooScopes(const Arguments &args)
+{
+    Result<std::int64_t> date = args.dateTime(2, "data do plano de vôo");
+    if (!date)
+        return date.error();
+    Result<std::string> branch = args.text(3, "CDFILIAL", kBranchSize);
+    if (!branch)
+        return branch.error();
+    return std::vector<std::string>{dayScope(*branch, *date)};
+}
+
+Scopes prevPaxScopes(const Arguments &args)
+{
+    Result<FlightKey> key = flightKey(args);
+    if (!key)
+        return key.error();
+    return std::vector<std::string>{forecastScope(*key)};
+}
+
+Scopes servPlanoScopes(const Arguments &args)
+{
+    Result<FlightKey> key = flightKey(args);
+    if (!key)
+        return key.error();
+    return std::vector<std::string>{servicesScope(*key)};
+}
+
+// The branch's airlines come from reference tables only.
+Scopes ciaScopes(const Arguments &)
+{
+    return std::vector<std::string>{};
+}
+
+Scopes companhiaScopes(const Arguments &args)
+{
+    Result<std::int64_t> date = args.dateTime(0, "data do plano de vôo");
+    if (!date)
+        return date.error();
+    return std::vector<std::string>{everyBranchDayScope(*date)};
+}
+
 using MethodBody = Result<std::uint32_t> (*)(Connection &, const Arguments &, pb::DataPacket *);
+using MethodScopes = Scopes (*)(const Arguments &);
 
 // Every method only reads, and its reply depends on nothing but its
 // arguments and the database: a repeated call on an unchanged database is
 // answered from the reply cache.
 RemoteMethod cached(ReplyCache &cache, std::string_view name, MethodBody body,
-                    const TableSet &reads)
+                    const TableSet &reads, MethodScopes scopes)
 {
     return {name,
             [&cache, body, &reads](Connection &db, const Arguments &args, ReplyPacket *packet) {
                 return cache.run(db, args.method(), args.values(), reads, packet,
                                  [&](pb::DataPacket *out) { return body(db, args, out); });
-            }};
+            },
+            scopes};
 }
 
 } // namespace
@@ -132,11 +178,11 @@ RemoteDataModule rdmPosFDiPlav(ReplyCache &cache)
 {
     return {"Ate25400.rdmPosFDiPlav",
             {
-                cached(cache, "GetPlanoVoo", getPlanoVoo, planoVooReads()),
-                cached(cache, "GetPrevPax", getPrevPax, prevPaxReads()),
-                cached(cache, "GetServPlano", getServPlano, servPlanoReads()),
-                cached(cache, "GetCia", getCia, ciaReads()),
-                cached(cache, "GetCompanhia", getCompanhia, companhiaReads()),
+                cached(cache, "GetPlanoVoo", getPlanoVoo, planoVooReads(), planoVooScopes),
+                cached(cache, "GetPrevPax", getPrevPax, prevPaxReads(), prevPaxScopes),
+                cached(cache, "GetServPlano", getServPlano, servPlanoReads(), servPlanoScopes),
+                cached(cache, "GetCia", getCia, ciaReads(), ciaScopes),
+                cached(cache, "GetCompanhia", getCompanhia, companhiaReads(), companhiaScopes),
             }};
 }
 

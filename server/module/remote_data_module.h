@@ -16,6 +16,9 @@ struct RemoteMethod
 {
     std::string_view name;
     std::function<Result<std::uint32_t>(Connection &, const Arguments &, ReplyPacket *)> run;
+    // What a reply read, as the change feed names changes: a host keeps a
+    // reply only with them. Unset: the method's replies are not kept.
+    std::function<Result<std::vector<std::string>>(const Arguments &)> scopes;
 };
 
 // A remote data module as the client names it ("Unit.Module").

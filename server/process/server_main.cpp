@@ -5,6 +5,8 @@
 #include "server/cache/reply_cache.h"
 #include "server/db/schema.h"
 #include "server/db/sqlite_connection.h"
+#include "server/feed/change_tail.h"
+#include "server/module/change_scopes.h"
 #include "server/module/rdm_pos_fdi_plav.h"
 #include "server/process/server_config.h"
 #include "server/transport/call_handler.h"
@@ -162,11 +164,18 @@ int runServer(const std::vector<std::string> &args)
     CallHandler handler(pool, log, config->token);
     handler.setMaxReplyBytes(static_cast<std::size_t>(config->maxReplyMb) << 20);
     handler.addModule(rdmPosFDiPlav(cache));
+    // The hosts learn from it what changed, and keep what did not.
+    ChangeTail::Options feedOptions;
+    feedOptions.database = config->database;
+    feedOptions.scopesOf = scopesOfChange;
+    ChangeTail tail(feedOptions, [&log](const std::string &line) { log.info(line); });
+    handler.setChangeTail(&tail);
     Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(config->server, handler, log);
     if (!server) {
         log.info("cannot start: " + server.error().message + " " + server.error().detail);
         return 1;
     }
+    tail.start();
 
     if (!config->portFile.empty()) {
         if (Status written = writePortFile(config->portFile, (*server)->port()); !written) {

@@ -60,6 +60,16 @@ void OutgoingReply::fail(const std::string &message)
     m_rest.mutable_failure()->set_message(message);
 }
 
+void OutgoingReply::setFeed(std::uint64_t generation, const std::string &instance,
+                            std::vector<std::string> scopes)
+{
+    m_rest.set_generation(generation);
+    m_rest.set_instance(instance);
+    m_rest.clear_scopes();
+    for (std::string &scope : scopes)
+        m_rest.add_scopes(std::move(scope));
+}
+
 std::string OutgoingReply::packetHeader()
 {
     std::string header;

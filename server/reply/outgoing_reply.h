@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace appserver {
 
@@ -50,6 +51,10 @@ public:
     void fail(const std::string &message);
     bool failed() const { return m_rest.has_failure(); }
     pb::Value *addByReference() { return m_rest.add_by_reference(); }
+    // The change feed's word on a successful reply: what it read, and the
+    // generation it is at least as new as.
+    void setFeed(std::uint64_t generation, const std::string &instance,
+                 std::vector<std::string> scopes);
 
     // What goes on the wire: the packet's bytes are referred to, not copied.
     grpc::ByteBuffer toByteBuffer();

@@ -84,6 +84,30 @@ protected:
         ASSERT_TRUE(done.ok()) << done.error().detail;
     }
 
+    // Back to before the change log (schema version 4).
+    void dropChangeLog()
+    {
+        const bool sqlite = GetParam() == Backend::SQLite;
+        for (std::string_view watched : kWatchedTables) {
+            const std::string table(watched);
+            const bool keyed =
+                table == "PLANOVOO" || table == "PREVISAOPAX" || table == "SERVPLANO";
+            if (!sqlite && !keyed)
+                continue;
+            for (const char *what : {"INSERT", "UPDATE", "DELETE"})
+                write("DROP TRIGGER REGISTRA_" + table + "_" + what
+                      + (sqlite ? "" : " ON " + table));
+        }
+        write("DROP TABLE REGISTRO_ALTERACAO");
+        if (sqlite) {
+            write("DROP TABLE CONTADOR_ALTERACAO");
+        } else {
+            write("DROP FUNCTION REGISTRA_CHAVES()");
+            write("DROP FUNCTION GERACAO_ALTERACAO(TEXT)");
+        }
+        write("DELETE FROM SCHEMA_VERSAO WHERE NRVERSAO = 4");
+    }
+
     // The detailed flight's services (their situations), through the cache.
     std::vector<std::string> services(Connection &reader, const char *field = "IDSITSERSP")
     {
@@ -289,6 +313,7 @@ TEST_P(OldPostgresTest, ADatabaseWithoutTheCounterIsServedUncached)
         const std::string name(table);
         write("DROP TRIGGER ALTERA_" + name + " ON " + name);
     }
+    dropChangeLog();
     write("DROP FUNCTION CONTA_ALTERACAO()");
     write("DROP TABLE CONTADOR_ALTERACAO");
     write("DROP TABLE CONTADOR_TABELA");
@@ -315,6 +340,7 @@ class CoarseChangesTest : public ReplyCacheTest
 protected:
     void backToVersionTwo()
     {
+        dropChangeLog();
         if (GetParam() == Backend::PostgreSQL) {
             write(R"(CREATE OR REPLACE FUNCTION CONTA_ALTERACAO() RETURNS trigger
                      LANGUAGE plpgsql AS $$

@@ -206,6 +206,54 @@ grpc::Status CallHandler::complete(const pb::CallRequest &request, OutgoingReply
     return grpc::Status::OK;
 }
 
+std::optional<grpc::Status> CallHandler::refusal(std::string_view authorization,
+                                                 std::string_view peer,
+                                                 std::chrono::steady_clock::time_point started,
+                                                 CallRecord &record)
+{
+    if (m_token.empty())
+        return std::nullopt;
+    // A peer that has spent its failures is refused before its token is
+    // even compared.
+    const bool admitted = m_guard.admits(peer, started);
+    if (admitted && authorized(authorization))
+        return std::nullopt;
+    record.outcome = CallRecord::Outcome::Unauthenticated;
+    // Rate-limited: a guessing peer must not fill the log.
+    const int refusals = m_guard.refused(peer, started);
+    record.silent = refusals == 0;
+    if (refusals > 1)
+        record.detail = std::to_string(refusals) + " refusals since the last line";
+    record.duration = std::chrono::steady_clock::now() - started;
+    return grpc::Status(grpc::StatusCode::UNAUTHENTICATED,
+                        std::string(admitted ? kUnauthenticatedMessage : kThrottledMessage));
+}
+
+grpc::Status CallHandler::admitWatcher(std::string_view authorization, std::string_view peer,
+                                       CallRecord *record)
+{
+    record->method = "WatchChanges";
+    record->peer = peer;
+    std::optional<grpc::Status> refused =
+        refusal(authorization, peer, std::chrono::steady_clock::now(), *record);
+    if (refused)
+        return *refused;
+    if (!m_tail)
+        return grpc::Status(grpc::StatusCode::UNIMPLEMENTED, "no change feed");
+    return grpc::Status::OK;
+}
+
+void CallHandler::noteFeed(const RemoteMethod &method, const pb::CallRequest &request,
+                           const FeedPosition &at, OutgoingReply *reply) const
+{
+    if (!at.inStep || !method.scopes || reply->failed())
+        return;
+    Result<std::vector<std::string>> scopes =
+        method.scopes(Arguments(method.name, request.arguments()));
+    if (scopes)
+        reply->setFeed(at.generation, at.instance, std::move(*scopes));
+}
+
 void CallHandler::handle(const pb::CallRequest &request, OutgoingReply *reply,
                          std::string_view authorization, std::string_view peer,
                          std::chrono::system_clock::time_point deadline, CallRecord *record,
@@ -216,22 +264,9 @@ void CallHandler::handle(const pb::CallRequest &request, OutgoingReply *reply,
     record->method = loggableName(request.method());
     record->peer = peer;
 
-    if (!m_token.empty()) {
-        // A peer that has spent its failures is refused before its token
-        // is even compared.
-        const bool admitted = m_guard.admits(peer, started);
-        if (!admitted || !authorized(authorization)) {
-            record->outcome = CallRecord::Outcome::Unauthenticated;
-            // Rate-limited: a guessing peer must not fill the log.
-            const int refusals = m_guard.refused(peer, started);
-            record->silent = refusals == 0;
-            if (refusals > 1)
-                record->detail = std::to_string(refusals) + " refusals since the last line";
-            record->duration = std::chrono::steady_clock::now() - started;
-            done(grpc::Status(grpc::StatusCode::UNAUTHENTICATED,
-                              std::string(admitted ? kUnauthenticatedMessage : kThrottledMessage)));
-            return;
-        }
+    if (std::optional<grpc::Status> refused = refusal(authorization, peer, started, *record)) {
+        done(*refused);
+        return;
     }
 
     Result<const RemoteMethod *> method = find(request);
@@ -240,11 +275,16 @@ void CallHandler::handle(const pb::CallRequest &request, OutgoingReply *reply,
         return;
     }
     record->method = std::string((*method)->name);
+    // Where the feed stood before the database is read: the reply is at
+    // least that new.
+    const FeedPosition before = m_tail ? m_tail->position() : FeedPosition{};
     NoDatabaseYet probe(m_pool.databaseTarget().dialect);
     Result<std::uint32_t> checked = runGuarded(
         **method, probe, Arguments((*method)->name, request.arguments()), &reply->packet());
     if (!probe.needed()) {
-        done(complete(request, reply, std::move(checked), *record, started));
+        grpc::Status status = complete(request, reply, std::move(checked), *record, started);
+        noteFeed(**method, request, before, reply);
+        done(status);
         return;
     }
     reply->packet().clear();
@@ -255,9 +295,12 @@ void CallHandler::handle(const pb::CallRequest &request, OutgoingReply *reply,
     m_pool.submit(
         [this, &request, reply, record, started, method = *method, dbDeadline,
          answer](ConnectionPool::Lease &lease) {
+            const FeedPosition at = m_tail ? m_tail->position() : FeedPosition{};
             Result<std::uint32_t> rows =
                 runOnDatabase(lease, *method, request, &reply->packet(), dbDeadline);
-            (*answer)(complete(request, reply, std::move(rows), *record, started));
+            grpc::Status status = complete(request, reply, std::move(rows), *record, started);
+            noteFeed(*method, request, at, reply);
+            (*answer)(status);
         },
         dbDeadline,
         [this, &request, reply, record, started, answer] {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "server/db/connection_pool.h"
+#include "server/feed/change_tail.h"
 #include "server/module/remote_data_module.h"
 #include "server/reply/outgoing_reply.h"
 #include "server/transport/auth_guard.h"
@@ -9,6 +10,7 @@
 #include <grpcpp/support/status.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,17 @@ public:
                             std::chrono::system_clock::time_point::max(),
                         CallRecord *record = nullptr);
 
+    // With a change feed, a successful reply says what it read and the
+    // generation it is at least as new as, while the feed is in step.
+    void setChangeTail(ChangeTail *tail) { m_tail = tail; }
+    ChangeTail *changeTail() const { return m_tail; }
+
+    // Whether a caller may follow the changes: the same token, and the
+    // same budget of failures, as for a call. OK, or the refusal to send;
+    // `record` gets what the log needs.
+    grpc::Status admitWatcher(std::string_view authorization, std::string_view peer,
+                              CallRecord *record);
+
     // Replies above it are replaced by a failure that says so: the client
     // would refuse them anyway, after the server built and sent them.
     void setMaxReplyBytes(std::size_t bytes) { m_maxReplyBytes = bytes; }
@@ -69,6 +82,12 @@ public:
 
 private:
     bool authorized(std::string_view authorization) const;
+    // The refusal of a caller without the right token, or nullopt.
+    std::optional<grpc::Status> refusal(std::string_view authorization, std::string_view peer,
+                                        std::chrono::steady_clock::time_point started,
+                                        CallRecord &record);
+    void noteFeed(const RemoteMethod &method, const pb::CallRequest &request,
+                  const FeedPosition &at, OutgoingReply *reply) const;
     Result<const RemoteMethod *> find(const pb::CallRequest &request) const;
     Result<std::uint32_t> runOnDatabase(ConnectionPool::Lease &lease, const RemoteMethod &method,
                                         const pb::CallRequest &request, ReplyPacket *packet,
@@ -84,6 +103,7 @@ private:
     // Below the client's 64 MiB receive limit.
     std::size_t m_maxReplyBytes = 60u << 20;
     std::vector<RemoteDataModule> m_modules;
+    ChangeTail *m_tail = nullptr;
 };
 
 } // namespace appserver

@@ -2,6 +2,7 @@
 
 #include "server/transport/accept_loop.h"
 #include "server/transport/grpc_accept_failure.h"
+#include "server/transport/watch_queue.h"
 
 #include "proto/appserver.grpc.pb.h"
 
@@ -24,11 +25,7 @@
 namespace appserver {
 namespace {
 
-// The generated service with its method raw: a reply goes out as its wire
-// bytes rather than as a message gRPC would serialise, so a packet
-// serialised once (or kept by the reply cache) goes out as it is.
-using RawService =
-    ate::appserver::v1::AppServer::WithRawMethod_Call<ate::appserver::v1::AppServer::Service>;
+using RawService = AppServerService;
 
 constexpr std::size_t kLargeReplyBytes = 8u << 20;
 
@@ -43,11 +40,12 @@ Result<std::string> readFile(const std::string &path)
 }
 
 // One call in flight: waits for a request, answers it, then is deleted.
-class PendingCall
+class PendingCall final : public QueueTag
 {
 public:
     PendingCall(RawService &service, grpc::ServerCompletionQueue &cq)
-        : m_responder(&m_context)
+        : QueueTag(Kind::Call)
+        , m_responder(&m_context)
     {
         service.RequestCall(&m_context, &m_requestBytes, &m_responder, &cq, &cq, this);
     }
@@ -135,6 +133,7 @@ public:
     std::unique_ptr<AcceptLoop> acceptor;
     std::unique_ptr<grpc::Server> server;
     std::vector<std::unique_ptr<grpc::ServerCompletionQueue>> queues;
+    std::vector<std::unique_ptr<WatchQueue>> watchQueues; // one per queue
     std::vector<std::thread> workers;
     CallHandler *handler = nullptr;
     CallLog *log = nullptr;
@@ -174,15 +173,26 @@ public:
             allReplied.notify_all();
     }
 
-    void work(grpc::ServerCompletionQueue &cq)
+    void wakeWatchers()
+    {
+        for (auto &watchers : watchQueues)
+            watchers->wake();
+    }
+
+    void work(grpc::ServerCompletionQueue &cq, WatchQueue &watchers)
     {
         // Named for top -H and perf.
         pthread_setname_np(pthread_self(), "ate-receive");
         offerSlot(cq);
+        watchers.start();
         void *tag = nullptr;
         bool ok = false;
         while (cq.Next(&tag, &ok)) {
-            auto *call = static_cast<PendingCall *>(tag);
+            if (static_cast<QueueTag *>(tag)->kind != QueueTag::Kind::Call) {
+                watchers.handle(static_cast<QueueTag *>(tag), ok);
+                continue;
+            }
+            auto *call = static_cast<PendingCall *>(static_cast<QueueTag *>(tag));
             if (call->answered()) {
                 call->delivered(ok, *log);
                 const bool large = call->replyBytes() >= kLargeReplyBytes;
@@ -227,6 +237,10 @@ public:
             std::lock_guard lock(postMutex);
             stopping = true;
         }
+        // The hosts' change streams end now rather than at the grace's
+        // end: they read from the server until they are back.
+        for (auto &watchers : watchQueues)
+            watchers->stop();
         if (acceptor)
             acceptor->stop();
         server->Shutdown(std::chrono::system_clock::now() + grace);
@@ -241,6 +255,8 @@ public:
                 return unanswered;
             queuesClosed = true;
         }
+        for (auto &watchers : watchQueues)
+            watchers->close();
         for (auto &queue : queues)
             queue->Shutdown();
         for (auto &worker : workers)
@@ -335,8 +351,14 @@ public:
             health->SetServingStatus(true);
         if (next->acceptor)
             next->acceptor->start(*next->server);
-        for (auto &queue : next->queues)
-            next->workers.emplace_back([raw = next.get(), cq = queue.get()] { raw->work(*cq); });
+        for (auto &queue : next->queues) {
+            next->watchQueues.push_back(std::make_unique<WatchQueue>(
+                next->service, *queue, *handler, next->acceptor.get(), *log));
+            next->workers.emplace_back(
+                [raw = next.get(), cq = queue.get(), watchers = next->watchQueues.back().get()] {
+                    raw->work(*cq, *watchers);
+                });
+        }
         return next;
     }
 
@@ -373,10 +395,20 @@ public:
         }
     }
 
+    // The feed moved: every stream hears of it.
+    void wakeWatchers()
+    {
+        std::lock_guard lock(mutex);
+        if (listener && !quitting)
+            listener->wakeWatchers();
+    }
+
     int stop(std::chrono::milliseconds grace, std::chrono::steady_clock::time_point giveUpAt)
     {
         int running = 0;
         std::call_once(stopped, [&] {
+            if (ChangeTail *tail = handler->changeTail())
+                tail->setWake(nullptr);
             acceptWatch.reset();
             {
                 std::lock_guard lock(mutex);
@@ -469,6 +501,8 @@ Result<std::unique_ptr<GrpcServer>> GrpcServer::start(const ServerOptions &optio
     impl->acceptWatch =
         std::make_unique<AcceptFailureWatch>([raw = impl.get()] { raw->noteAcceptFailure(); });
     impl->supervisor = std::thread([raw = impl.get()] { raw->supervise(); });
+    if (ChangeTail *tail = handler.changeTail())
+        tail->setWake([raw = impl.get()] { raw->wakeWatchers(); });
 
     log.info("listening on " + options.address + ":" + std::to_string(impl->port) + " ("
              + std::to_string(impl->listener->workers.size()) + " threads receiving calls, "
