@@ -61,7 +61,7 @@ QString transportReason(const grpc::Status &status)
 
 ServerReply decodeReply(const pb::CallRequest &request, const QString &method,
                         const std::vector<ServerArg> &arguments, const grpc::ByteBuffer &received,
-                        ReplyMemo &memo, const QString &address)
+                        ReplyMemo &memo, const QString &address, FeedTag *tag)
 {
     const auto invalid = [&](const QString &why) {
         return ServerReply::failure(
@@ -134,6 +134,12 @@ ServerReply decodeReply(const pb::CallRequest &request, const QString &method,
     }
     for (const auto &[argument, value] : writes)
         argument->writeBack(value);
+    if (tag) {
+        tag->generation = answer.generation();
+        tag->instance = answer.instance();
+        tag->scopes.assign(answer.scopes().begin(), answer.scopes().end());
+        tag->bytes = received.Length();
+    }
     if (reply == &decoded)
         return ServerReply::success(std::move(decoded.packet));
     return ServerReply::success(platform::DataPacket(reply->packet));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/net/held_replies.h"
 #include "host/net/reply_memo.h"
 #include "host/net/server_arg.h"
 #include "host/net/server_reply.h"
@@ -29,9 +30,10 @@ QString transportReason(const grpc::Status &status);
 // or why it is invalid. The values by reference are written back to the
 // caller's arguments only when every one of them fits. `memo` spares the
 // decoding of a reply that repeats the last one. `address` names the
-// server in messages.
+// server in messages. `tag`, when given, gets what the change feed says of
+// a successful reply.
 ServerReply decodeReply(const ate::appserver::v1::CallRequest &request, const QString &method,
                         const std::vector<ServerArg> &arguments, const grpc::ByteBuffer &received,
-                        ReplyMemo &memo, const QString &address);
+                        ReplyMemo &memo, const QString &address, FeedTag *tag = nullptr);
 
 } // namespace host

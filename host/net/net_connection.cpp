@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 
@@ -96,7 +97,16 @@ void TNetConnection::connect()
 
 void TNetConnection::openChannel()
 {
-    m_channel = ServerChannel::open(endpoints(), serverAddress(), m_options);
+    // Queued to this object's thread; dropped if it is gone by then.
+    m_channel = ServerChannel::open(endpoints(), serverAddress(), m_options, [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { emit feedChanged(); }, Qt::QueuedConnection);
+    });
+}
+
+FeedStatus TNetConnection::feedStatus() const
+{
+    return m_channel ? m_channel->held().status() : FeedStatus{};
 }
 
 namespace {
@@ -130,8 +140,8 @@ ServerReply AppServer::invoke(const QString &method, const std::vector<ServerArg
     if (reply.ok())
         qCInfo(lcNet).noquote() << "call" << m_connection.serverName() + QLatin1Char('.') + method
                                 << "on" << m_connection.serverAddress()
-                                << "ok:" << reply.packet.rowCount << "rows in" << clock.elapsed()
-                                << "ms";
+                                << (reply.held ? "held:" : "ok:") << reply.packet.rowCount
+                                << "rows in" << clock.elapsed() << "ms";
     else
         qCInfo(lcNet).noquote()
             << "call" << m_connection.serverName() + QLatin1Char('.') + method << "on"
@@ -181,6 +191,20 @@ ServerReply TNetConnection::callConnected(const QString &method,
         encodeCall(m_serverName, method, arguments, &failed);
     if (!request)
         return failed;
+    // Only replies without values written back are held: those would
+    // have to be written back again.
+    const bool holdable =
+        std::none_of(arguments.begin(), arguments.end(),
+                     [](const ServerArg &argument) { return argument.byReference(); });
+    std::string key;
+    if (holdable) {
+        request->SerializeToString(&key);
+        if (std::optional<platform::DataPacket> packet = m_channel->held().find(key)) {
+            ServerReply reply = ServerReply::success(std::move(*packet));
+            reply.held = true;
+            return reply;
+        }
+    }
     grpc::ByteBuffer received;
     const grpc::Status status = m_channel->call(
         *request,
@@ -192,7 +216,12 @@ ServerReply TNetConnection::callConnected(const QString &method,
             QCoreApplication::translate(
                 "TNetConnection", "Não foi possível comunicar com o servidor de aplicação %1 (%2).")
                 .arg(serverAddress(), transportReason(status)));
-    return decodeReply(*request, method, arguments, received, m_channel->memo(), serverAddress());
+    FeedTag tag;
+    ServerReply reply = decodeReply(*request, method, arguments, received, m_channel->memo(),
+                                    serverAddress(), &tag);
+    if (holdable && reply.ok())
+        m_channel->held().offer(std::move(key), tag, reply.packet);
+    return reply;
 }
 
 } // namespace host

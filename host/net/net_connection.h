@@ -2,6 +2,7 @@
 
 #include "host/net/app_server.h"
 #include "host/net/endpoints.h"
+#include "host/net/held_replies.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -114,9 +115,16 @@ public:
 
     const CallHealth &health() const { return m_health; }
 
+    // Whether the server's change feed vouches for what the connection
+    // holds (Live), does not for now (Waiting), or the server has none or
+    // the connection is closed (Off).
+    FeedStatus feedStatus() const;
+
 signals:
     // After every call, whatever its outcome.
     void callFinished();
+    // The feed said something changed, or went in or out of step.
+    void feedChanged();
 
 private:
     friend class AppServer;

@@ -94,7 +94,8 @@ ServerChannel::~ServerChannel() = default;
 
 std::unique_ptr<ServerChannel> ServerChannel::open(const std::vector<Endpoint> &list,
                                                    const QString &address,
-                                                   const ConnectionOptions &options)
+                                                   const ConnectionOptions &options,
+                                                   std::function<void()> feedChanged)
 {
     const auto refuse = [&address](const QString &reason) {
         return platform::Error(
@@ -146,6 +147,8 @@ std::unique_ptr<ServerChannel> ServerChannel::open(const std::vector<Endpoint> &
             opened->m_channel);
     if (!options.bearerToken.isEmpty())
         opened->m_authorization = "Bearer " + options.bearerToken.toStdString();
+    opened->m_watch = std::make_unique<ChangeWatch>(opened->m_channel, opened->m_authorization,
+                                                    opened->m_held, std::move(feedChanged));
     return opened;
 }
 

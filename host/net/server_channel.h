@@ -1,6 +1,8 @@
 #pragma once
 
+#include "host/net/change_watch.h"
 #include "host/net/endpoints.h"
+#include "host/net/held_replies.h"
 #include "host/net/net_connection.h"
 #include "host/net/reply_memo.h"
 #include "proto/appserver.grpc.pb.h"
@@ -26,9 +28,11 @@ public:
     // Opens the channel and waits until it is connected, at most the
     // options' deadline. Throws platform::Error naming `address` when it
     // cannot.
+    // `feedChanged` runs on the change feed's thread (see ChangeWatch).
     static std::unique_ptr<ServerChannel> open(const std::vector<Endpoint> &list,
                                                const QString &address,
-                                               const ConnectionOptions &options);
+                                               const ConnectionOptions &options,
+                                               std::function<void()> feedChanged = {});
     ~ServerChannel();
 
     // Sends `request` and waits for its reply until `deadline`. Every
@@ -38,6 +42,7 @@ public:
                       std::chrono::system_clock::time_point deadline, grpc::ByteBuffer *received);
 
     ReplyMemo &memo() { return m_memo; }
+    HeldReplies &held() { return m_held; }
 
 private:
     ServerChannel() = default;
@@ -57,6 +62,8 @@ private:
         m_stub;
     ReplyMemo m_memo;
     std::string m_authorization; // metadata value, empty: none
+    HeldReplies m_held;
+    std::unique_ptr<ChangeWatch> m_watch; // ends before what it uses
 };
 
 } // namespace host

@@ -24,6 +24,9 @@ struct ServerReply
     Status status = Status::Ok;
     QString message;             // for the user, in Portuguese; empty when ok
     platform::DataPacket packet; // the rows; empty unless ok
+    // Served from what the connection held, vouched for by the server's
+    // change feed, without a call.
+    bool held = false;
 
     bool ok() const { return status == Status::Ok; }
 

@@ -44,8 +44,7 @@ std::optional<std::vector<std::string>> scopesOfChange(const LoggedChange &chang
                                         everyBranchDayScope(*change.when)};
     if (!change.airline || !change.flight || !change.leg)
         return std::nullopt;
-    const FlightKey key{*change.airline, *change.branch, *change.flight, *change.leg,
-                        *change.when};
+    const FlightKey key{*change.airline, *change.branch, *change.flight, *change.leg, *change.when};
     if (change.table == "PREVISAOPAX")
         return std::vector<std::string>{forecastScope(key)};
     if (change.table == "SERVPLANO")

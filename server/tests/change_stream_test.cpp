@@ -92,21 +92,19 @@ protected:
         ChangeTail::Options options;
         options.database = m_db->databaseTarget();
         options.scopesOf = scopesOfChange;
-        m_tail = std::make_unique<ChangeTail>(options, [](const std::string &line) {
-            std::fprintf(stderr, "%s\n", line.c_str());
-        });
+        m_tail = std::make_unique<ChangeTail>(
+            options, [](const std::string &line) { std::fprintf(stderr, "%s\n", line.c_str()); });
         m_handler->setChangeTail(m_tail.get());
         ServerOptions server;
         server.port = 0;
         server.threads = 2;
-        Result<std::unique_ptr<GrpcServer>> started =
-            GrpcServer::start(server, *m_handler, m_log);
+        Result<std::unique_ptr<GrpcServer>> started = GrpcServer::start(server, *m_handler, m_log);
         ASSERT_TRUE(started.ok()) << started.error().detail;
         m_server = std::move(*started);
         m_tail->start();
         ASSERT_TRUE(m_tail->waitFor(0, std::chrono::seconds(20)));
-        m_stub = ate::appserver::v1::AppServer::NewStub(grpc::CreateChannel("127.0.0.1:" + std::to_string(m_server->port()),
-                                                   grpc::InsecureChannelCredentials()));
+        m_stub = ate::appserver::v1::AppServer::NewStub(grpc::CreateChannel(
+            "127.0.0.1:" + std::to_string(m_server->port()), grpc::InsecureChannelCredentials()));
     }
 
     void TearDown() override

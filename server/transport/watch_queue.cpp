@@ -68,9 +68,9 @@ public:
             return;
         }
         const ChangeTail &tail = *m_queue.m_handler.changeTail();
-        const FeedNotice notice = m_sentOnce ? tail.since(m_instance, m_generation)
-                                             : tail.since(m_request.instance(),
-                                                          m_request.generation());
+        const FeedNotice notice = m_sentOnce
+                                      ? tail.since(m_instance, m_generation)
+                                      : tail.since(m_request.instance(), m_request.generation());
         const bool news = !m_sentOnce || notice.everything || !notice.scopes.empty()
                           || notice.generation != m_generation || notice.inStep != m_inStep
                           || notice.instance != m_instance;
@@ -103,8 +103,8 @@ private:
         const auto &metadata = m_context.client_metadata();
         if (auto found = metadata.find("authorization"); found != metadata.end())
             authorization = std::string_view(found->second.data(), found->second.size());
-        const std::string peer = m_queue.m_acceptor ? m_queue.m_acceptor->peerOf(m_context.peer())
-                                                    : m_context.peer();
+        const std::string peer =
+            m_queue.m_acceptor ? m_queue.m_acceptor->peerOf(m_context.peer()) : m_context.peer();
         CallRecord record;
         const grpc::Status admitted = m_queue.m_handler.admitWatcher(authorization, peer, &record);
         if (!admitted.ok()) {
