@@ -121,7 +121,8 @@ bool ChangeWatch::follow()
         if (next == grpc::CompletionQueue::TIMEOUT) {
             // A silent stream (a stalled link): given up and opened again.
             if (!cancelled
-                && (stopping() || std::chrono::steady_clock::now() - lastHeard > HeldReplies::kStale)) {
+                && (stopping()
+                    || std::chrono::steady_clock::now() - lastHeard > HeldReplies::kStale)) {
                 cancelled = true;
                 m_held.outOfStep();
                 context.TryCancel();

@@ -122,7 +122,8 @@ bool HeldReplies::offer(std::string request, const FeedTag &tag, const platform:
             break;
         }
     }
-    m_entries.push_front(Entry{std::move(request), std::move(scopes), generation, tag.bytes, packet});
+    m_entries.push_front(
+        Entry{std::move(request), std::move(scopes), generation, tag.bytes, packet});
     m_bytes += tag.bytes;
     while (m_entries.size() > kMaxEntries || m_bytes > kMaxBytes) {
         m_bytes -= m_entries.back().bytes;

@@ -117,7 +117,7 @@ private:
     bool m_inStep = false;
     Clock::time_point m_lastNotice;
     FeedStatus m_status;
-    std::deque<Past> m_past; // the latest notices that changed something
+    std::deque<Past> m_past;    // the latest notices that changed something
     std::list<Entry> m_entries; // most recently used first
     std::size_t m_bytes = 0;
 };

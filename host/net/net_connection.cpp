@@ -205,6 +205,7 @@ ServerReply TNetConnection::callConnected(const QString &method,
             return reply;
         }
     }
+    ++m_serverCalls;
     grpc::ByteBuffer received;
     const grpc::Status status = m_channel->call(
         *request,

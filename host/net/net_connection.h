@@ -36,6 +36,10 @@ struct ConnectionOptions
     // Only over TLS or to this machine: a token never crosses the network in
     // clear text.
     QString bearerToken;
+    // Follows the server's change feed and answers a repeated call from
+    // the reply held while the feed vouches for it; off, every call goes
+    // to the server.
+    bool followChanges = true;
 };
 
 // What the calls of a connection have told about its server, for a status
@@ -114,6 +118,9 @@ public:
     AppServer &appServer() { return m_appServer; }
 
     const CallHealth &health() const { return m_health; }
+    // Calls sent to the server so far (not those answered from what the
+    // connection held).
+    int serverCallCount() const { return m_serverCalls; }
 
     // Whether the server's change feed vouches for what the connection
     // holds (Live), does not for now (Waiting), or the server has none or
@@ -143,6 +150,7 @@ private:
     std::unique_ptr<ServerChannel> m_channel;
     AppServer m_appServer{*this};
     CallHealth m_health;
+    int m_serverCalls = 0;
 };
 
 } // namespace host

@@ -147,8 +147,9 @@ std::unique_ptr<ServerChannel> ServerChannel::open(const std::vector<Endpoint> &
             opened->m_channel);
     if (!options.bearerToken.isEmpty())
         opened->m_authorization = "Bearer " + options.bearerToken.toStdString();
-    opened->m_watch = std::make_unique<ChangeWatch>(opened->m_channel, opened->m_authorization,
-                                                    opened->m_held, std::move(feedChanged));
+    if (options.followChanges)
+        opened->m_watch = std::make_unique<ChangeWatch>(opened->m_channel, opened->m_authorization,
+                                                        opened->m_held, std::move(feedChanged));
     return opened;
 }
 

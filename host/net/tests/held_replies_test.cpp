@@ -14,8 +14,7 @@ platform::DataPacket rows(int count)
     return packet;
 }
 
-FeedTag tag(std::uint64_t generation, std::vector<std::string> scopes,
-            std::string instance = "A")
+FeedTag tag(std::uint64_t generation, std::vector<std::string> scopes, std::string instance = "A")
 {
     return FeedTag{generation, std::move(instance), std::move(scopes), 100};
 }

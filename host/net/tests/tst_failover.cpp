@@ -34,6 +34,11 @@ private slots:
         }
 
         TNetConnection connection;
+        // Every call to a server: held replies would spare the calls this
+        // sends round the servers.
+        host::ConnectionOptions options = connection.options();
+        options.followChanges = false;
+        connection.setOptions(options);
         connection.setServerName(QStringLiteral("Ate25400.rdmPosFDiPlav"));
         connection.SetHost(
             QStringLiteral("127.0.0.1:%1, 127.0.0.1:%2").arg(first.port()).arg(second.port()));
