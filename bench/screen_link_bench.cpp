@@ -114,6 +114,8 @@ public:
     void closeScreen();
     void useLink(const Link &link);
     void round(Link &link, bool heldKey);
+    void settle();
+    std::uint64_t prefetchedBytes() const { return m_form->netPosFDiPlav->prefetchedBytes(); }
     int callsOfTick();
     void bytesOfTick(host::testing::DelayProxy &proxy, std::uint64_t *up, std::uint64_t *down);
     int refreshSeconds() const { return m_form->speAtualiza->value(); }
@@ -298,9 +300,21 @@ double Bench::heldKey(int *calls)
     return settled;
 }
 
+// Until the flights around the cursor are read ahead, as they are a few
+// round trips after a load.
+void Bench::settle()
+{
+    host::TNetConnection *connection = m_form->netPosFDiPlav;
+    if (connection->feedStatus().state == host::FeedStatus::State::Off)
+        return;
+    check(QTest::qWaitFor([&] { return connection->prefetchSettled(); }, 20000),
+          "the reading ahead never settled");
+}
+
 void Bench::round(Link &link, bool withHeldKey)
 {
     useLink(link);
+    settle();
     link.keyToDetails.push_back(timed([this] { press(Qt::Key_Down); }));
     link.keyToDetails.push_back(timed([this] { press(Qt::Key_Up); }));
     link.tickUnchanged.push_back(timed([this] { tick(); }));
@@ -386,6 +400,9 @@ int main(int argc, char **argv)
     Link counted("counted");
     counted.port = counter.port();
     bench.useLink(counted);
+    // A load's reading ahead, then a tick once it has settled.
+    bench.settle();
+    const std::uint64_t readAhead = bench.prefetchedBytes();
     const int tickCalls = bench.callsOfTick();
     std::uint64_t up = 0, down = 0;
     bench.bytesOfTick(counter, &up, &down);
@@ -419,6 +436,9 @@ int main(int argc, char **argv)
         "a tick: %d server calls, %llu bytes to the server and %llu bytes back (counted on a "
         "proxy without delay)\n",
         tickCalls, static_cast<unsigned long long>(up), static_cast<unsigned long long>(down));
+    std::printf("reading ahead after a load (the day and the details of 16 flights each side "
+                "of the cursor): %llu bytes back\n",
+                static_cast<unsigned long long>(readAhead));
     std::printf("an idle screen, refreshing every %d s: %d server calls per hour\n", period,
                 period > 0 ? tickCalls * 3600 / period : 0);
     host::setDialogs(nullptr);

@@ -177,6 +177,9 @@ private:
                         const std::vector<host::ServerArg> &arguments);
     void loadPrevPax();
     void loadServPlano();
+    // The day and the details of the flights around the cursor, read in
+    // the background while the server's change feed vouches for them.
+    void prefetchAround();
     QString msg(const char *key) const;
 
     // The timer's tick, never inside another tick (or its error box).
@@ -189,6 +192,8 @@ private:
     // The running (or last) panFiltroExit got past its checks.
     bool m_filterChecksPassed = false;
     QMetaObject::Connection m_speAtualizaChange;
+    // The last day read, as it was asked for.
+    std::vector<host::ServerArg> m_dayArguments;
 };
 
 } // namespace Cli_ate25400

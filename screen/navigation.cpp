@@ -25,6 +25,20 @@ std::vector<host::ServerArg> flightKeys(const platform::ClientDataSet &set)
             set.fieldByName(QStringLiteral("DTHRPLAVOOPV")).asDateTime()};
 }
 
+// The same keys of another row, the cursor left where it is.
+std::vector<host::ServerArg> flightKeysAt(const platform::ClientDataSet &set, int row)
+{
+    const auto text = [&](const char *name) {
+        return set.fieldByName(QLatin1String(name)).asStringAt(row);
+    };
+    return {text("CDCIA"), text("CDFILIAL"), text("NRVOO"), text("CDTRECHO"),
+            set.fieldByName(QStringLiteral("DTHRPLAVOOPV")).asDateTimeAt(row)};
+}
+
+// Flights read ahead on each side of the cursor: a held key's ten moves
+// and more, at about 3 KB of forecast and services a flight.
+constexpr int kPrefetchReach = 16;
+
 } // namespace
 
 void TfrmPosFecDiaPlaVoo::loadFromServer(platform::ClientDataSet &target, const QString &method,
@@ -44,11 +58,35 @@ void TfrmPosFecDiaPlaVoo::loadServPlano()
     loadFromServer(*cdsServPlano, QStringLiteral("GetServPlano"), flightKeys(*cdsPrevPax));
 }
 
+void TfrmPosFecDiaPlaVoo::prefetchAround()
+{
+    std::vector<std::pair<QString, std::vector<host::ServerArg>>> calls;
+    if (!m_dayArguments.empty())
+        calls.emplace_back(QStringLiteral("GetPlanoVoo"), m_dayArguments);
+    const int current = cdsPlanoVoo->recNo();
+    const int rows = cdsPlanoVoo->recordCount();
+    // Nearest first, the next row before the previous one. A flight's
+    // services are asked for with its forecast's keys, which are its own.
+    for (int distance = 0; distance <= kPrefetchReach && current >= 0; ++distance) {
+        for (const int row : {current + distance, current - distance}) {
+            if (row < 0 || row >= rows)
+                continue;
+            std::vector<host::ServerArg> keys = flightKeysAt(*cdsPlanoVoo, row);
+            calls.emplace_back(QStringLiteral("GetPrevPax"), keys);
+            calls.emplace_back(QStringLiteral("GetServPlano"), std::move(keys));
+            if (distance == 0)
+                break;
+        }
+    }
+    netPosFDiPlav->prefetch(calls);
+}
+
 void TfrmPosFecDiaPlaVoo::cdsPlanoVooAfterScroll(platform::ClientDataSet &)
 {
     if (!boScroll)
         return;
     loadPrevPax();
+    prefetchAround();
 }
 
 void TfrmPosFecDiaPlaVoo::cdsPrevPaxAfterScroll(platform::ClientDataSet &)

@@ -19,8 +19,8 @@ TfrmPosFecDiaPlaVoo::AirlineSelection TfrmPosFecDiaPlaVoo::allAirlines()
 
 void TfrmPosFecDiaPlaVoo::readPosition(const AirlineSelection &airlines, bool withDetails)
 {
-    loadFromServer(*cdsPlanoVoo, QStringLiteral("GetPlanoVoo"),
-                   {airlines.list, airlines.flag, depVoo->GetDate(), medCdFilial->text()});
+    m_dayArguments = {airlines.list, airlines.flag, depVoo->GetDate(), medCdFilial->text()};
+    loadFromServer(*cdsPlanoVoo, QStringLiteral("GetPlanoVoo"), m_dayArguments);
     if (!withDetails)
         return;
     loadPrevPax();

@@ -109,6 +109,39 @@ FeedStatus TNetConnection::feedStatus() const
     return m_channel ? m_channel->held().status() : FeedStatus{};
 }
 
+bool TNetConnection::prefetchSettled() const
+{
+    Prefetcher *prefetcher = m_channel ? m_channel->prefetcher() : nullptr;
+    return !prefetcher || prefetcher->settled();
+}
+
+std::uint64_t TNetConnection::prefetchedBytes() const
+{
+    Prefetcher *prefetcher = m_channel ? m_channel->prefetcher() : nullptr;
+    return prefetcher ? prefetcher->bytesReceived() : 0;
+}
+
+void TNetConnection::prefetch(const std::vector<std::pair<QString, std::vector<ServerArg>>> &calls)
+{
+    Prefetcher *prefetcher = m_channel ? m_channel->prefetcher() : nullptr;
+    if (!prefetcher || m_channel->held().status().state == FeedStatus::State::Off)
+        return;
+    std::vector<Prefetcher::Job> jobs;
+    jobs.reserve(calls.size());
+    for (const auto &[method, arguments] : calls) {
+        ServerReply failed;
+        std::optional<ate::appserver::v1::CallRequest> request =
+            encodeCall(m_serverName, method, arguments, &failed);
+        if (!request)
+            continue;
+        Prefetcher::Job job;
+        request->SerializeToString(&job.key);
+        job.request = std::move(*request);
+        jobs.push_back(std::move(job));
+    }
+    prefetcher->setWindow(std::move(jobs));
+}
+
 namespace {
 
 const char *statusName(ServerReply::Status status)
@@ -207,10 +240,16 @@ ServerReply TNetConnection::callConnected(const QString &method,
     }
     ++m_serverCalls;
     grpc::ByteBuffer received;
+    // The background reads wait while the user does.
+    Prefetcher *prefetcher = m_channel->prefetcher();
+    if (prefetcher)
+        prefetcher->userCallStarted();
     const grpc::Status status = m_channel->call(
         *request,
         std::chrono::system_clock::now() + std::chrono::milliseconds(m_options.deadlineMs),
         &received);
+    if (prefetcher)
+        prefetcher->userCallEnded();
     if (!status.ok())
         return ServerReply::failure(
             ServerReply::Status::TransportFailure,

@@ -127,6 +127,16 @@ public:
     // the connection is closed (Off).
     FeedStatus feedStatus() const;
 
+    // Calls the screen is likely to make next, the most likely first: read
+    // in the background and held, while the server's change feed vouches
+    // for them, so that the call itself waits for nothing. Replaces the
+    // last list; does nothing on a closed connection or without a feed.
+    void prefetch(const std::vector<std::pair<QString, std::vector<ServerArg>>> &calls);
+    // Everything asked for is held (or there is nothing to read ahead).
+    bool prefetchSettled() const;
+    // Bytes the background reads received on this channel.
+    std::uint64_t prefetchedBytes() const;
+
 signals:
     // After every call, whatever its outcome.
     void callFinished();

@@ -147,9 +147,19 @@ std::unique_ptr<ServerChannel> ServerChannel::open(const std::vector<Endpoint> &
             opened->m_channel);
     if (!options.bearerToken.isEmpty())
         opened->m_authorization = "Bearer " + options.bearerToken.toStdString();
-    if (options.followChanges)
-        opened->m_watch = std::make_unique<ChangeWatch>(opened->m_channel, opened->m_authorization,
-                                                        opened->m_held, std::move(feedChanged));
+    if (options.followChanges) {
+        opened->m_prefetcher = std::make_unique<Prefetcher>(
+            opened->m_channel, opened->m_authorization, opened->m_held, options.deadlineMs);
+        Prefetcher *prefetcher = opened->m_prefetcher.get();
+        opened->m_watch = std::make_unique<ChangeWatch>(
+            opened->m_channel, opened->m_authorization, opened->m_held,
+            [prefetcher, feedChanged = std::move(feedChanged)] {
+                // What a notice outdated in the window is read again.
+                prefetcher->refresh();
+                if (feedChanged)
+                    feedChanged();
+            });
+    }
     return opened;
 }
 

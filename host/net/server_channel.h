@@ -4,6 +4,7 @@
 #include "host/net/endpoints.h"
 #include "host/net/held_replies.h"
 #include "host/net/net_connection.h"
+#include "host/net/prefetcher.h"
 #include "host/net/reply_memo.h"
 #include "proto/appserver.grpc.pb.h"
 
@@ -43,6 +44,8 @@ public:
 
     ReplyMemo &memo() { return m_memo; }
     HeldReplies &held() { return m_held; }
+    // Null when the connection does not follow the server's changes.
+    Prefetcher *prefetcher() { return m_prefetcher.get(); }
 
 private:
     ServerChannel() = default;
@@ -63,7 +66,9 @@ private:
     ReplyMemo m_memo;
     std::string m_authorization; // metadata value, empty: none
     HeldReplies m_held;
-    std::unique_ptr<ChangeWatch> m_watch; // ends before what it uses
+    // Both end before what they use.
+    std::unique_ptr<Prefetcher> m_prefetcher;
+    std::unique_ptr<ChangeWatch> m_watch;
 };
 
 } // namespace host
