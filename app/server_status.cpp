@@ -48,6 +48,7 @@ ServerStatus::ServerStatus(QStatusBar *bar, QMdiArea *area)
     m_branch = addLabel(bar, "lblStatusFilial", 0);
     m_server = addLabel(bar, "lblStatusServidor", 0);
     m_reading = addLabel(bar, "lblStatusLeitura", 1);
+    m_feed = addLabel(bar, "lblStatusAlteracoes", 0);
     connect(area, &QMdiArea::subWindowActivated, this, &ServerStatus::follow);
     m_tick.setInterval(1000);
     connect(&m_tick, &QTimer::timeout, this, &ServerStatus::refresh);
@@ -71,10 +72,14 @@ void ServerStatus::follow(QMdiSubWindow *window)
         return;
     m_form = window->widget();
     disconnect(m_callFinished);
+    disconnect(m_feedChanged);
     m_connection = m_form ? m_form->findChild<host::TNetConnection *>() : nullptr;
-    if (m_connection)
+    if (m_connection) {
         m_callFinished = connect(m_connection, &host::TNetConnection::callFinished, this,
                                  &ServerStatus::refresh);
+        m_feedChanged =
+            connect(m_connection, &host::TNetConnection::feedChanged, this, &ServerStatus::refresh);
+    }
     refresh();
 }
 
@@ -83,7 +88,27 @@ void ServerStatus::refresh()
     if (!m_connection) {
         m_server->clear();
         m_reading->clear();
+        m_feed->clear();
         return;
+    }
+    const int period = refreshPeriodMs(m_form);
+    const host::FeedStatus feed = m_connection->feedStatus();
+    const QDateTime since = QDateTime::fromMSecsSinceEpoch(
+        std::chrono::duration_cast<std::chrono::milliseconds>(feed.since.time_since_epoch())
+            .count());
+    switch (feed.state) {
+    case host::FeedStatus::State::Live:
+        m_feed->setText(tr("Alterações ao vivo desde %1.").arg(timeOf(since)));
+        break;
+    case host::FeedStatus::State::Waiting:
+        m_feed->setText(
+            tr("Alterações do servidor interrompidas desde %1: atualização a cada %2 s.")
+                .arg(timeOf(since))
+                .arg(period / 1000));
+        break;
+    case host::FeedStatus::State::Off:
+        m_feed->setText(period > 0 ? tr("Atualização a cada %1 s.").arg(period / 1000) : QString());
+        break;
     }
     const host::CallHealth &health = m_connection->health();
     m_server->setText(tr("Servidor %1").arg(m_connection->serverAddress()));
@@ -100,7 +125,6 @@ void ServerStatus::refresh()
         if (!health.lastSuccess.isNull())
             text += tr(" Última leitura com sucesso às %1.").arg(timeOf(health.lastSuccess));
     }
-    const int period = refreshPeriodMs(m_form);
     if (period > 0
         && (health.lastSuccess.isNull() || health.lastSuccess.msecsTo(m_clock()) > 2LL * period))
         text += tr(" Posição desatualizada.");

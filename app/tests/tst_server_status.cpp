@@ -7,6 +7,7 @@
 #include "host/application.h"
 #include "host/net/net_connection.h"
 #include "testing/net/scripted_server.h"
+#include "testing/server/demo_server.h"
 
 #include <QLabel>
 #include <QLayout>
@@ -27,8 +28,15 @@ private slots:
     void cleanup();
     void goodCallThenFailuresThenRecovery();
     void oldPositionIsMarked();
+    void liveChangesAreShown();
 
 private:
+    QString feed() const
+    {
+        return m_window->statusBar()
+            ->findChild<QLabel *>(QStringLiteral("lblStatusAlteracoes"))
+            ->text();
+    }
     QString reading() const
     {
         return m_window->statusBar()
@@ -131,6 +139,33 @@ void ServerStatusTest::oldPositionIsMarked()
     refresh.stop();
     m_window->serverStatus()->refresh();
     QVERIFY(!reading().contains(QStringLiteral("desatualizada")));
+}
+
+// Catches a screen said to be live while the server's changes do not reach
+// it (a server without them, or one that died), or not said to be live
+// when they do.
+void ServerStatusTest::liveChangesAreShown()
+{
+    QTimer refresh(m_form);
+    refresh.setInterval(30000);
+    refresh.start();
+    QVERIFY(call());
+    QTRY_COMPARE(feed(), QStringLiteral("Atualização a cada 30 s."));
+
+    host::testing::DemoServer server;
+    const QString failed = server.start(QDate::currentDate(), 7);
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    m_connection->disconnect();
+    m_connection->setPort(server.port());
+    QVERIFY(call());
+    QTRY_VERIFY2(feed().startsWith(QStringLiteral("Alterações ao vivo desde ")),
+                 qPrintable(feed()));
+    server.kill();
+    QTRY_VERIFY2(feed().startsWith(QStringLiteral("Alterações do servidor interrompidas desde ")),
+                 qPrintable(feed()));
+    QVERIFY(feed().endsWith(QStringLiteral(": atualização a cada 30 s.")));
+    QVERIFY2(server.restart().isEmpty(), "the server did not start again");
+    QTRY_VERIFY_WITH_TIMEOUT(feed().startsWith(QStringLiteral("Alterações ao vivo desde ")), 15000);
 }
 
 QTEST_MAIN(ServerStatusTest)

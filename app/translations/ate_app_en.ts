@@ -296,5 +296,17 @@
         <source> Posição desatualizada.</source>
         <translation> Position out of date.</translation>
     </message>
+    <message>
+        <source>Alterações ao vivo desde %1.</source>
+        <translation>Changes live since %1.</translation>
+    </message>
+    <message>
+        <source>Alterações do servidor interrompidas desde %1: atualização a cada %2 s.</source>
+        <translation>Server changes interrupted since %1: refreshed every %2 s.</translation>
+    </message>
+    <message>
+        <source>Atualização a cada %1 s.</source>
+        <translation>Refreshed every %1 s.</translation>
+    </message>
 </context>
 </TS>

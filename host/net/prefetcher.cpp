@@ -134,7 +134,7 @@ void Prefetcher::run()
                 grpc::ByteBuffer request;
                 bool own = false;
                 if (!grpc::SerializationTraits<pb::CallRequest>::Serialize(job.request, &request,
-                                                                          &own)
+                                                                           &own)
                          .ok()) {
                     delete call;
                     continue;

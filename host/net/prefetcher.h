@@ -34,8 +34,8 @@ public:
 
     static constexpr int kInFlight = 8;
 
-    Prefetcher(std::shared_ptr<grpc::Channel> channel, std::string authorization,
-               HeldReplies &held, int deadlineMs);
+    Prefetcher(std::shared_ptr<grpc::Channel> channel, std::string authorization, HeldReplies &held,
+               int deadlineMs);
     ~Prefetcher();
     Prefetcher(const Prefetcher &) = delete;
     Prefetcher &operator=(const Prefetcher &) = delete;

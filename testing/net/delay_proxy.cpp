@@ -137,6 +137,7 @@ DelayProxy::DelayProxy(int upstreamPort, std::chrono::microseconds oneWay)
 DelayProxy::~DelayProxy()
 {
     if (m_thread.joinable()) {
+        m_stopping = true;
         const char byte = 0;
         (void)!::write(m_wakeFds[1], &byte, 1);
         m_thread.join();
@@ -145,6 +146,13 @@ DelayProxy::~DelayProxy()
         if (fd >= 0)
             ::close(fd);
     }
+}
+
+void DelayProxy::dropConnections()
+{
+    m_drop = true;
+    const char byte = 0;
+    (void)!::write(m_wakeFds[1], &byte, 1);
 }
 
 void DelayProxy::run()
@@ -189,8 +197,18 @@ void DelayProxy::run()
         }
         if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR)
             return;
-        if (fds[1].revents != 0)
-            break;
+        if (fds[1].revents != 0) {
+            char drained[16];
+            while (::read(m_wakeFds[0], drained, sizeof drained) > 0) {
+            }
+            if (m_stopping)
+                break;
+            if (m_drop.exchange(false)) {
+                for (Pair &pair : pairs)
+                    pair.broken = true;
+                continue;
+            }
+        }
         std::size_t at = 2;
         for (Pair &pair : pairs) {
             for (Direction *direction : {&pair.up, &pair.down}) {

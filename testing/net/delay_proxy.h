@@ -23,6 +23,9 @@ public:
     int port() const { return m_port; }
     std::uint64_t bytesToServer() const { return m_toServer.load(); }
     std::uint64_t bytesToClient() const { return m_toClient.load(); }
+    // Closes every connection it carries, as a link that went down; new
+    // ones are carried again.
+    void dropConnections();
 
 private:
     void run();
@@ -34,6 +37,8 @@ private:
     int m_port = 0;
     std::atomic<std::uint64_t> m_toServer{0};
     std::atomic<std::uint64_t> m_toClient{0};
+    std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_drop{false};
     std::thread m_thread;
 };
 

@@ -29,6 +29,7 @@ public:
     QString restart();
 
     int port() const { return m_port; }
+    qint64 pid() const { return m_server.processId(); }
     QString serverDatabase() const { return m_dir.filePath(QStringLiteral("server.db")); }
     QString localDatabase() const { return m_dir.filePath(QStringLiteral("local.db")); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
