@@ -21,8 +21,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -128,10 +128,11 @@ int main(int argc, char **argv)
             stubs.push_back(pb::AppServer::NewStub(
                 grpc::CreateCustomChannel(target, grpc::InsecureChannelCredentials(), arguments)));
         auto stream = std::make_unique<Stream>();
-        stream->reader = stubs.back()->PrepareAsyncWatchChanges(&stream->context,
-                                                                pb::WatchRequest(), &queue);
+        stream->reader =
+            stubs.back()->PrepareAsyncWatchChanges(&stream->context, pb::WatchRequest(), &queue);
         // The start's tag is the stream's address with its low bit set.
-        stream->reader->StartCall(reinterpret_cast<void *>(reinterpret_cast<std::uintptr_t>(stream.get()) | 1));
+        stream->reader->StartCall(
+            reinterpret_cast<void *>(reinterpret_cast<std::uintptr_t>(stream.get()) | 1));
         streams[static_cast<std::size_t>(i)] = std::move(stream);
     }
     std::atomic<int> ended{0};
@@ -160,9 +161,8 @@ int main(int argc, char **argv)
     const auto allHave = [&](int count, std::chrono::seconds timeout) {
         const auto until = Clock::now() + timeout;
         for (;;) {
-            const bool all = std::all_of(streams.begin(), streams.end(), [&](const auto &s) {
-                return s->changes.load() >= count;
-            });
+            const bool all = std::all_of(streams.begin(), streams.end(),
+                                         [&](const auto &s) { return s->changes.load() >= count; });
             if (all || Clock::now() > until)
                 return all;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -177,8 +177,7 @@ int main(int argc, char **argv)
                          + " streams ended; server descriptors "
                          + std::to_string(figuresOf(pid).descriptors));
     }
-    const double connectSeconds =
-        std::chrono::duration<double>(Clock::now() - opened).count();
+    const double connectSeconds = std::chrono::duration<double>(Clock::now() - opened).count();
     const ProcessFigures idleStart = figuresOf(pid);
 
     // The floor: heartbeats only, for as long as the changes will take.
@@ -202,7 +201,8 @@ int main(int argc, char **argv)
               "write failed");
         const auto committed = Clock::now();
         check(allHave(2 + k, std::chrono::seconds(60)), "a change did not reach every screen");
-        fanOut.push_back(std::chrono::duration<double, std::milli>(Clock::now() - committed).count());
+        fanOut.push_back(
+            std::chrono::duration<double, std::milli>(Clock::now() - committed).count());
     }
     const double changesWall = std::chrono::duration<double>(Clock::now() - changesFrom).count();
     const ProcessFigures changeEnd = figuresOf(pid);
@@ -224,8 +224,7 @@ int main(int argc, char **argv)
     std::printf("| a commit reaching the last screen | %.0f ms (median of %d) | SQLite polled "
                 "every 50 ms |\n",
                 median(fanOut), changes);
-    std::printf("\nall screens connected and past their first notice in %.1f s\n",
-                connectSeconds);
+    std::printf("\nall screens connected and past their first notice in %.1f s\n", connectSeconds);
 
     for (auto &stream : streams)
         stream->context.TryCancel();

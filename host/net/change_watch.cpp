@@ -36,6 +36,7 @@ ChangeWatch::ChangeWatch(std::shared_ptr<grpc::Channel> channel, std::string aut
     , m_held(held)
     , m_changed(std::move(changed))
 {
+    m_held.watching();
     m_thread = std::thread([this] { run(); });
 }
 

@@ -173,6 +173,12 @@ void HeldReplies::apply(const FeedNotice &notice)
     setState(FeedStatus::State::Live);
 }
 
+void HeldReplies::watching()
+{
+    std::lock_guard lock(m_mutex);
+    setState(FeedStatus::State::Waiting);
+}
+
 void HeldReplies::outOfStep()
 {
     std::lock_guard lock(m_mutex);

@@ -71,6 +71,7 @@ public:
     bool holds(const std::string &request) const;
 
     // From the feed's thread.
+    void watching(); // the stream is being opened: waiting for its word
     void apply(const FeedNotice &notice);
     void outOfStep();
     // The server has no feed: nothing is ever held.

@@ -387,6 +387,32 @@ TEST_F(NetConnectionTest, RepeatedRequestsGetTheirOwnReplies)
     EXPECT_EQ(airlineOf(m_connection.appServer().invoke("GetServPlano", {"0001"})), "G3");
 }
 
+// Catches a connection that holds replies a server without the change
+// feed (an older one) cannot vouch for: every call still reaches it, in
+// the order made, and the feed shows as off.
+TEST_F(NetConnectionTest, AServerWithoutTheFeedGetsEveryCallInOrder)
+{
+    m_server.setDefault("GetCia", Answer::emptyPacket());
+    m_server.setDefault("GetCompanhia", Answer::emptyPacket());
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(m_connection.appServer().invoke("GetCia", {"GRU"}).ok());
+        ASSERT_TRUE(m_connection.appServer().invoke("GetCompanhia", {"GRU"}).ok());
+    }
+    // The feed's thread learns it at the server's first answer.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (m_connection.feedStatus().state != host::FeedStatus::State::Off
+           && std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
+    EXPECT_EQ(int(m_connection.feedStatus().state), int(host::FeedStatus::State::Off));
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(m_connection.appServer().invoke("GetCia", {"GRU"}).ok());
+    QStringList methods;
+    for (const auto &call : m_server.calls())
+        methods << call.method;
+    EXPECT_EQ(methods, QStringList({"GetCia", "GetCompanhia", "GetCia", "GetCompanhia", "GetCia",
+                                    "GetCompanhia", "GetCia", "GetCia"}));
+}
+
 // A day's reply larger than gRPC's default 4 MiB receive limit still arrives.
 TEST_F(NetConnectionTest, LargeReplyArrives)
 {

@@ -148,9 +148,8 @@ private:
         History history;
         const auto valueOf = [](const ServerReply &reply) {
             const int column = columnOf(reply.packet, "QTSESOLICSP");
-            return reply.packet.rowCount > 0 && column >= 0
-                       ? reply.packet.columns[column].number(0)
-                       : -1.0;
+            return reply.packet.rowCount > 0 && column >= 0 ? reply.packet.columns[column].number(0)
+                                                            : -1.0;
         };
         for (std::size_t i = 0; i < flights.size(); ++i) {
             const ServerReply first = connection.appServer().invoke(QStringLiteral("GetServPlano"),
