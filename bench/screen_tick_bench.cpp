@@ -248,6 +248,7 @@ private:
     Figures scenario(const Database &database, Connection &db, std::int64_t day, int flights,
                      bool written, TickCalls &bare);
     void writeOneFlight(Connection &db);
+    void awaitNotice();
 
     int m_ticks;
     int m_longRun;
@@ -255,6 +256,7 @@ private:
     QMdiArea *m_area = nullptr;
     TfrmPosFecDiaPlaVoo *m_form = nullptr;
     int m_writes = 0;
+    std::unique_ptr<host::TNetConnection> m_bareConnection;
     PaintCounter m_paints;
     std::vector<std::function<void()>> m_targets;
 };
@@ -271,6 +273,19 @@ TfrmPosFecDiaPlaVoo *Bench::openScreen(int port)
         check(QTest::qWaitForWindowActive(&m_window), "window not active");
     }
     host::context().setServerPort(port);
+    // The floor's empty calls go to the server whatever the screen's
+    // connection holds: on its channel when it holds nothing, otherwise on
+    // a connection that does not follow the changes.
+    m_bareConnection.reset();
+    if (host::TNetConnection::defaultOptions().followChanges) {
+        m_bareConnection = std::make_unique<host::TNetConnection>();
+        host::ConnectionOptions options = m_bareConnection->options();
+        options.followChanges = false;
+        m_bareConnection->setOptions(options);
+        m_bareConnection->setServerName(QStringLiteral("Ate25400.rdmPosFDiPlav"));
+        m_bareConnection->SetHost(QStringLiteral("127.0.0.1"));
+        m_bareConnection->setPort(port);
+    }
     platform::guarded([] { Cli_ate25400::IniProc(); });
     m_form = Cli_ate25400::frmPosFecDiaPlaVoo;
     check(m_form && QTest::qWaitFor([&] { return !Cli_ate25400::boPrimVez; }, 10000),
@@ -305,7 +320,8 @@ void Bench::floor(Connection &db, std::int64_t day, double *roundTripsMs, double
 {
     QElapsedTimer clock;
     clock.start();
-    host::AppServer &server = m_form->netPosFDiPlav->appServer();
+    host::AppServer &server =
+        (m_bareConnection ? m_bareConnection.get() : m_form->netPosFDiPlav)->appServer();
     for (int i = 0; i < 8; ++i)
         check(server.invoke(QStringLiteral("GetCia"), {QString()}).ok(), "empty call failed");
     if (roundTripsMs)
@@ -321,6 +337,20 @@ void Bench::floor(Connection &db, std::int64_t day, double *roundTripsMs, double
 
 // Flips the situation of the first flight of the day on display, as a
 // supervisor's colleague attending it would.
+// Until the screen's connection has heard of the write (at once when it
+// follows no changes): the tick after it must show the write.
+void Bench::awaitNotice()
+{
+    host::TNetConnection *connection = m_form->netPosFDiPlav;
+    if (connection->feedStatus().state == host::FeedStatus::State::Off)
+        return;
+    bool heard = false;
+    const QMetaObject::Connection listening = QObject::connect(
+        connection, &host::TNetConnection::feedChanged, [&heard] { heard = true; });
+    check(QTest::qWaitFor([&] { return heard; }, 5000), "the write never reached the screen");
+    QObject::disconnect(listening);
+}
+
 void Bench::writeOneFlight(Connection &db)
 {
     const platform::ClientDataSet &set = *m_form->cdsPlanoVoo;
@@ -371,8 +401,10 @@ Bench::Figures Bench::scenario(const Database &database, Connection &db, std::in
     for (int i = 0; i < m_ticks; ++i) {
         // A write before the bare calls too, so that they meet the same
         // server work as the tick.
-        if (written)
+        if (written) {
             writeOneFlight(db);
+            awaitNotice();
+        }
         clock.start();
         tick();
         ticks.push_back(double(clock.nsecsElapsed()) / 1e6);
@@ -500,12 +532,16 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     int ticks = 500, longRun = 1000;
+    bool followChanges = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if ((arg == "--ticks" || arg == "--long") && i + 1 < argc) {
             (arg == "--ticks" ? ticks : longRun) = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--follow-changes") {
+            followChanges = true;
         } else {
-            std::printf("Usage: screen_tick_bench [--ticks N (500)] [--long N (1000)]\n"
+            std::printf("Usage: screen_tick_bench [--ticks N (500)] [--long N (1000)] "
+                        "[--follow-changes]\n"
                         "PostgreSQL as well when ATE_BENCH_PG names a database whose tables "
                         "may be replaced.\n");
             return arg == "--help" ? 0 : 2;
@@ -534,10 +570,21 @@ int main(int argc, char **argv)
     context.setDatabase(local);
     Cli_ate25400::initialization();
 
+    // Every tick through the server, by default: what it costs when the
+    // day is read (screen_link_bench measures the replies held while the
+    // server's change feed vouches for them). With --follow-changes the
+    // ticks of an unchanged day are answered from what is held.
+    host::ConnectionOptions connectionOptions = host::TNetConnection::defaultOptions();
+    connectionOptions.followChanges = followChanges;
+    host::TNetConnection::setDefaultOptions(connectionOptions);
     std::printf("one tick = 8 calls + loads + locate + repaint of the three grids; floor = 8 "
-                "empty calls on the same channel + the bare GetPlanoVoo SQL; %d ticks each, "
-                "interleaved with the floor, after 20 warm-up ticks; %ld cores\n\n",
-                ticks, sysconf(_SC_NPROCESSORS_ONLN));
+                "empty calls to the same server + the bare GetPlanoVoo SQL; %d ticks each, "
+                "interleaved with the floor, after 20 warm-up ticks; the screen's connection %s; "
+                "%ld cores\n\n",
+                ticks,
+                followChanges ? "follows the server's changes (replies held)"
+                              : "follows no changes (every call to the server)",
+                sysconf(_SC_NPROCESSORS_ONLN));
     Bench bench(ticks, longRun);
     std::vector<Database> databases = {
         {"SQLite", DatabaseTarget::parse(serverDb.toStdString(), Access::Create), serverDb}};
