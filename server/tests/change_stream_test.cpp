@@ -222,6 +222,44 @@ TEST_P(ChangeStreamTest, AHostLearnsWhatChangedAndWhatItMissed)
     EXPECT_TRUE(stranger.next().everything());
 }
 
+// Catches a server without the change feed whose hosts would wait on a
+// stream that never starts, or hold replies it cannot vouch for: the
+// stream is refused at once and the replies carry no generation.
+TEST(ChangeStreamWithoutFeedTest, TheStreamIsRefusedAndRepliesCarryNoGeneration)
+{
+    std::string whyNot;
+    std::unique_ptr<TestDatabase> db = TestDatabase::create(Backend::SQLite, &whyNot);
+    ASSERT_TRUE(db) << whyNot;
+    loadFixture(db->connection());
+    ConnectionPool pool(db->databaseTarget(), 2);
+    CallLog log(stderr);
+    ReplyCache cache;
+    CallHandler handler(pool, log);
+    handler.addModule(rdmPosFDiPlav(cache));
+    ServerOptions options;
+    options.port = 0;
+    Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(options, handler, log);
+    ASSERT_TRUE(server.ok());
+    auto stub = ate::appserver::v1::AppServer::NewStub(grpc::CreateChannel(
+        "127.0.0.1:" + std::to_string((*server)->port()), grpc::InsecureChannelCredentials()));
+
+    grpc::ClientContext context;
+    context.set_deadline(std::chrono::system_clock::now() + std::chrono::seconds(10));
+    auto reader = stub->WatchChanges(&context, pb::WatchRequest());
+    pb::ChangeNotice notice;
+    EXPECT_FALSE(reader->Read(&notice));
+    EXPECT_EQ(reader->Finish().error_code(), grpc::StatusCode::UNIMPLEMENTED);
+
+    grpc::ClientContext callContext;
+    callContext.set_deadline(std::chrono::system_clock::now() + std::chrono::seconds(10));
+    pb::CallReply reply;
+    ASSERT_TRUE(stub->Call(&callContext, request("GetCia", {textArg("GRU")}), &reply).ok());
+    EXPECT_TRUE(reply.has_packet());
+    EXPECT_EQ(reply.generation(), 0u);
+    EXPECT_TRUE(reply.instance().empty());
+    (*server)->shutdown();
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, ChangeStreamTest,
                          ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
                          [](const auto &info) { return backendName(info.param); });

@@ -166,9 +166,11 @@ void WatchQueue::arm(grpc::Alarm &alarm, bool &pending, QueueTag &tag,
 
 void WatchQueue::start()
 {
+    // Without a feed a host still gets its answer (UNIMPLEMENTED, from
+    // admitWatcher) rather than a stream that never starts.
+    offerSlot();
     if (!m_handler.changeTail())
         return;
-    offerSlot();
     std::lock_guard lock(m_mutex);
     arm(m_tickAlarm, m_tickPending, m_tickTag, std::chrono::system_clock::now() + kHeartbeat);
 }
