@@ -1,6 +1,7 @@
 #include "host/net/held_replies.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace host {
 namespace {
@@ -59,8 +60,16 @@ void HeldReplies::setState(FeedStatus::State state)
 
 void HeldReplies::clearLocked()
 {
+    m_index.clear();
     m_entries.clear();
     m_bytes = 0;
+}
+
+HeldReplies::Entries::iterator HeldReplies::erase(Entries::iterator entry)
+{
+    m_index.erase(entry->request);
+    m_bytes -= entry->bytes;
+    return m_entries.erase(entry);
 }
 
 bool HeldReplies::touches(const std::vector<std::string> &sortedChanged,
@@ -76,20 +85,18 @@ std::optional<platform::DataPacket> HeldReplies::find(const std::string &request
     std::lock_guard lock(m_mutex);
     if (!trustedLocked())
         return std::nullopt;
-    for (auto entry = m_entries.begin(); entry != m_entries.end(); ++entry) {
-        if (entry->request != request)
-            continue;
-        m_entries.splice(m_entries.begin(), m_entries, entry);
-        return entry->packet;
-    }
-    return std::nullopt;
+    const auto found = m_index.find(request);
+    if (found == m_index.end())
+        return std::nullopt;
+    // Moving a node keeps its iterator and its string valid.
+    m_entries.splice(m_entries.begin(), m_entries, found->second);
+    return found->second->packet;
 }
 
 bool HeldReplies::holds(const std::string &request) const
 {
     std::lock_guard lock(m_mutex);
-    return std::any_of(m_entries.begin(), m_entries.end(),
-                       [&](const Entry &entry) { return entry.request == request; });
+    return m_index.count(request) > 0;
 }
 
 bool HeldReplies::offer(std::string request, const FeedTag &tag, const platform::DataPacket &packet)
@@ -115,20 +122,14 @@ bool HeldReplies::offer(std::string request, const FeedTag &tag, const platform:
     }
     std::vector<std::string> scopes = tag.scopes;
     std::sort(scopes.begin(), scopes.end());
-    for (auto entry = m_entries.begin(); entry != m_entries.end(); ++entry) {
-        if (entry->request == request) {
-            m_bytes -= entry->bytes;
-            m_entries.erase(entry);
-            break;
-        }
-    }
+    if (const auto held = m_index.find(request); held != m_index.end())
+        erase(held->second);
     m_entries.push_front(
         Entry{std::move(request), std::move(scopes), generation, tag.bytes, packet});
+    m_index.emplace(m_entries.front().request, m_entries.begin());
     m_bytes += tag.bytes;
-    while (m_entries.size() > kMaxEntries || m_bytes > kMaxBytes) {
-        m_bytes -= m_entries.back().bytes;
-        m_entries.pop_back();
-    }
+    while (m_entries.size() > kMaxEntries || m_bytes > kMaxBytes)
+        erase(std::prev(m_entries.end()));
     return true;
 }
 
@@ -155,12 +156,10 @@ void HeldReplies::apply(const FeedNotice &notice)
         m_past.clear();
     } else if (changed) {
         for (auto entry = m_entries.begin(); entry != m_entries.end();) {
-            if (entry->generation < notice.generation && touches(notice.scopes, entry->scopes)) {
-                m_bytes -= entry->bytes;
-                entry = m_entries.erase(entry);
-            } else {
+            if (entry->generation < notice.generation && touches(notice.scopes, entry->scopes))
+                entry = erase(entry);
+            else
                 ++entry;
-            }
         }
     }
     if (changed || notice.generation != m_generation) {

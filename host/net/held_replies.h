@@ -10,6 +10,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace host {
@@ -105,9 +107,12 @@ private:
         std::vector<std::string> scopes;
     };
 
+    using Entries = std::list<Entry>;
+
     bool trustedLocked() const;
     void setState(FeedStatus::State state);
     void clearLocked();
+    Entries::iterator erase(Entries::iterator entry);
     static bool touches(const std::vector<std::string> &sortedChanged,
                         const std::vector<std::string> &read);
 
@@ -118,8 +123,10 @@ private:
     bool m_inStep = false;
     Clock::time_point m_lastNotice;
     FeedStatus m_status;
-    std::deque<Past> m_past;    // the latest notices that changed something
-    std::list<Entry> m_entries; // most recently used first
+    std::deque<Past> m_past; // the latest notices that changed something
+    Entries m_entries;       // most recently used first
+    // Each entry by its request (the view is of the entry's own string).
+    std::unordered_map<std::string_view, Entries::iterator> m_index;
     std::size_t m_bytes = 0;
 };
 

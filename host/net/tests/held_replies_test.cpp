@@ -126,5 +126,37 @@ TEST_F(HeldRepliesTest, AReplyWithoutAGenerationIsNeverHeld)
     EXPECT_FALSE(served("day"));
 }
 
+// Catches a held set that grows without bound over a long day, serves a
+// reply it already dropped, or forgets the newest reply to a request asked
+// again: the cursor moving up and down a busy day offers the same
+// requests over and over.
+TEST_F(HeldRepliesTest, TheLeastRecentlyUsedReplyGivesWayAndARepeatReplacesItsOlderCopy)
+{
+    const auto request = [](std::size_t i) { return "services " + std::to_string(i); };
+    for (std::size_t i = 0; i < HeldReplies::kMaxEntries; ++i)
+        ASSERT_TRUE(m_held.offer(request(i), tag(10, {"S|" + std::to_string(i)}), rows(1)));
+    // The first one used again, then a new one: the second is the oldest.
+    EXPECT_TRUE(served(request(0)));
+    ASSERT_TRUE(m_held.offer("services new", tag(10, {"S|new"}), rows(1)));
+    EXPECT_EQ(m_held.size(), HeldReplies::kMaxEntries);
+    EXPECT_TRUE(served(request(0)));
+    EXPECT_FALSE(served(request(1)));
+    EXPECT_FALSE(m_held.holds(request(1)));
+
+    // A request in the middle asked again: one copy, the new one.
+    ASSERT_TRUE(m_held.offer(request(5), tag(10, {"S|5"}), rows(7)));
+    EXPECT_EQ(m_held.size(), HeldReplies::kMaxEntries);
+    ASSERT_TRUE(m_held.holds(request(5)));
+    EXPECT_EQ(m_held.find(request(5))->rowCount, 7);
+    m_held.apply(notice(11, {"S|5"}));
+    EXPECT_FALSE(m_held.holds(request(5))) << "an older copy survived the notice";
+    EXPECT_EQ(m_held.size(), HeldReplies::kMaxEntries - 1);
+
+    // Offered again after the notice: held anew.
+    ASSERT_TRUE(m_held.offer(request(5), tag(11, {"S|5"}), rows(8)));
+    ASSERT_TRUE(m_held.holds(request(5)));
+    EXPECT_EQ(m_held.find(request(5))->rowCount, 8);
+}
+
 } // namespace
 } // namespace host
