@@ -222,6 +222,23 @@ TEST_P(ChangeStreamTest, AHostLearnsWhatChangedAndWhatItMissed)
     EXPECT_TRUE(stranger.next().everything());
 }
 
+// Catches a server that goes quiet towards an idle host: without a
+// heartbeat the host cannot tell a quiet day from a stalled link, and
+// stops serving what it holds after a few seconds. A stream opened after
+// the first one ended is kept alive the same way.
+TEST_P(ChangeStreamTest, AnIdleStreamHearsAHeartbeat)
+{
+    for (int host = 0; host < 2; ++host) {
+        Watcher watcher(*m_stub, {}, 0);
+        const pb::ChangeNotice first = watcher.next();
+        const pb::ChangeNotice beat = watcher.next();
+        EXPECT_TRUE(beat.in_step());
+        EXPECT_FALSE(beat.everything());
+        EXPECT_TRUE(beat.scopes().empty()) << "nothing was written";
+        EXPECT_EQ(beat.generation(), first.generation());
+    }
+}
+
 // Catches a server without the change feed whose hosts would wait on a
 // stream that never starts, or hold replies it cannot vouch for: the
 // stream is refused at once and the replies carry no generation.

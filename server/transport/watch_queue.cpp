@@ -115,6 +115,7 @@ private:
         }
         m_admitted = true;
         m_queue.m_streams.push_back(this);
+        m_queue.tick();
         offer(false);
     }
 
@@ -169,10 +170,14 @@ void WatchQueue::start()
     // Without a feed a host still gets its answer (UNIMPLEMENTED, from
     // admitWatcher) rather than a stream that never starts.
     offerSlot();
-    if (!m_handler.changeTail())
-        return;
+}
+
+void WatchQueue::tick()
+{
     std::lock_guard lock(m_mutex);
-    arm(m_tickAlarm, m_tickPending, m_tickTag, std::chrono::system_clock::now() + kHeartbeat);
+    if (!m_stopping)
+        arm(m_tickAlarm, m_tickPending, m_tickTag,
+            std::chrono::system_clock::now() + kHeartbeat / 2);
 }
 
 void WatchQueue::offerSlot()
@@ -250,11 +255,13 @@ void WatchQueue::handle(QueueTag *tag, bool ok)
         {
             std::lock_guard lock(m_mutex);
             m_tickPending = false;
-            if (!ok || m_stopping)
+            if (!ok)
                 return;
-            arm(m_tickAlarm, m_tickPending, m_tickTag,
-                std::chrono::system_clock::now() + kHeartbeat / 2);
         }
+        // An idle queue sleeps until its next stream comes.
+        if (m_streams.empty())
+            return;
+        tick();
         offerAll(true);
         return;
     }

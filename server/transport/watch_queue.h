@@ -29,7 +29,7 @@ public:
                const AcceptLoop *acceptor, CallLog &log);
     ~WatchQueue();
 
-    // On the queue's worker: waits for the first stream, and ticks.
+    // On the queue's worker: waits for the first stream.
     void start();
     // On the queue's worker: one of the queue's tags came back.
     void handle(QueueTag *tag, bool ok);
@@ -45,6 +45,8 @@ public:
 private:
     friend class WatchStream;
     void offerSlot();
+    // Heartbeats while the queue has streams.
+    void tick();
     bool stopping();
     void offerAll(bool heartbeat);
     void forget(WatchStream *stream);
