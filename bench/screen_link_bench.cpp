@@ -15,6 +15,7 @@
 //
 //   screen_link_bench [--rounds N (8)]
 
+#include "bench/await_notice.h"
 #include "host/application.h"
 #include "host/dialogs.h"
 #include "host/host_context.h"
@@ -213,17 +214,9 @@ int Bench::countCalls(const std::function<void()> &work)
 // has no change feed (it then reads everything from the server anyway).
 double Bench::awaitNotice()
 {
-    host::TNetConnection *connection = m_form->netPosFDiPlav;
-    if (connection->feedStatus().state == host::FeedStatus::State::Off)
-        return 0;
-    QElapsedTimer clock;
-    clock.start();
-    bool heard = false;
-    const QMetaObject::Connection listening = QObject::connect(
-        connection, &host::TNetConnection::feedChanged, [&heard] { heard = true; });
-    check(QTest::qWaitFor([&] { return heard; }, 5000), "the write never reached the screen");
-    QObject::disconnect(listening);
-    return msSince(clock);
+    const std::optional<double> took = bench::awaitNotice(*m_form->netPosFDiPlav);
+    check(took.has_value(), "the write never reached the screen");
+    return *took;
 }
 
 bool Bench::shows(const std::string &situation) const

@@ -15,6 +15,7 @@
 // SQLite always, in a temporary folder; PostgreSQL too when ATE_BENCH_PG
 // names a database (libpq connection string) whose tables may be replaced.
 
+#include "bench/await_notice.h"
 #include "bench/bare_query.h"
 #include "host/dialogs.h"
 #include "host/host_context.h"
@@ -335,22 +336,16 @@ void Bench::floor(Connection &db, std::int64_t day, double *roundTripsMs, double
         *sqlMs = double(clock.nsecsElapsed()) / 1e6;
 }
 
-// Flips the situation of the first flight of the day on display, as a
-// supervisor's colleague attending it would.
 // Until the screen's connection has heard of the write (at once when it
 // follows no changes): the tick after it must show the write.
 void Bench::awaitNotice()
 {
-    host::TNetConnection *connection = m_form->netPosFDiPlav;
-    if (connection->feedStatus().state == host::FeedStatus::State::Off)
-        return;
-    bool heard = false;
-    const QMetaObject::Connection listening = QObject::connect(
-        connection, &host::TNetConnection::feedChanged, [&heard] { heard = true; });
-    check(QTest::qWaitFor([&] { return heard; }, 5000), "the write never reached the screen");
-    QObject::disconnect(listening);
+    check(bench::awaitNotice(*m_form->netPosFDiPlav).has_value(),
+          "the write never reached the screen");
 }
 
+// Flips the situation of the first flight of the day on display, as a
+// supervisor's colleague attending it would.
 void Bench::writeOneFlight(Connection &db)
 {
     const platform::ClientDataSet &set = *m_form->cdsPlanoVoo;
