@@ -1,6 +1,7 @@
 #include "host/net/call_codec.h"
 
 #include "host/net/wire_values.h"
+#include "proto/appserver.grpc.pb.h"
 
 #include <QCoreApplication>
 
@@ -9,6 +10,24 @@
 namespace host {
 
 namespace pb = ate::appserver::v1;
+
+namespace {
+
+void readFeedTag(const pb::CallReply &answer, std::size_t bytes, FeedTag *tag)
+{
+    tag->generation = answer.generation();
+    tag->instance = answer.instance();
+    tag->scopes.assign(answer.scopes().begin(), answer.scopes().end());
+    tag->bytes = bytes;
+}
+
+} // namespace
+
+const std::string &callMethodPath()
+{
+    static const std::string path = "/" + std::string(pb::AppServer::service_full_name()) + "/Call";
+    return path;
+}
 
 std::optional<pb::CallRequest> encodeCall(const QString &module, const QString &method,
                                           const std::vector<ServerArg> &arguments,
@@ -134,15 +153,24 @@ ServerReply decodeReply(const pb::CallRequest &request, const QString &method,
     }
     for (const auto &[argument, value] : writes)
         argument->writeBack(value);
-    if (tag) {
-        tag->generation = answer.generation();
-        tag->instance = answer.instance();
-        tag->scopes.assign(answer.scopes().begin(), answer.scopes().end());
-        tag->bytes = received.Length();
-    }
+    if (tag)
+        readFeedTag(answer, received.Length(), tag);
     if (reply == &decoded)
         return ServerReply::success(std::move(decoded.packet));
     return ServerReply::success(platform::DataPacket(reply->packet));
+}
+
+std::optional<platform::DataPacket> decodePacket(const grpc::ByteBuffer &received, FeedTag *tag)
+{
+    pb::CallReply answer;
+    if (!answer.ParseFromString(flatten(received)) || !answer.has_packet()
+        || answer.by_reference_size() > 0)
+        return std::nullopt;
+    QString error;
+    std::optional<platform::DataPacket> packet =
+        toDataPacket(std::move(*answer.mutable_packet()), &error);
+    readFeedTag(answer, received.Length(), tag);
+    return packet;
 }
 
 } // namespace host

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace host {
@@ -22,6 +23,9 @@ std::optional<ate::appserver::v1::CallRequest> encodeCall(const QString &module,
                                                           const QString &method,
                                                           const std::vector<ServerArg> &arguments,
                                                           ServerReply *failed);
+
+// The path of the server's one method, for the generic stubs.
+const std::string &callMethodPath();
 
 // The user's reason for a call that the transport failed.
 QString transportReason(const grpc::Status &status);
@@ -35,5 +39,10 @@ QString transportReason(const grpc::Status &status);
 ServerReply decodeReply(const ate::appserver::v1::CallRequest &request, const QString &method,
                         const std::vector<ServerArg> &arguments, const grpc::ByteBuffer &received,
                         ReplyMemo &memo, const QString &address, FeedTag *tag = nullptr);
+
+// The packet of a plain successful reply (no values by reference) and what
+// the change feed says of it, in `tag`; nullopt for anything else. For the
+// replies read ahead, which nobody waits on.
+std::optional<platform::DataPacket> decodePacket(const grpc::ByteBuffer &received, FeedTag *tag);
 
 } // namespace host

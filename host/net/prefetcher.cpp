@@ -1,5 +1,6 @@
 #include "host/net/prefetcher.h"
 
+#include "host/net/call_codec.h"
 #include "host/net/wire_values.h"
 
 #include <grpcpp/generic/generic_stub.h>
@@ -19,34 +20,6 @@ struct Prefetcher::InFlight
     grpc::Status status;
     std::unique_ptr<grpc::ClientAsyncResponseReader<grpc::ByteBuffer>> reader;
 };
-
-namespace {
-
-const std::string &callMethod()
-{
-    static const std::string name = "/" + std::string(pb::AppServer::service_full_name()) + "/Call";
-    return name;
-}
-
-// The packet of a successful reply and what the feed says of it.
-std::optional<platform::DataPacket> packetOf(const grpc::ByteBuffer &received, FeedTag *tag)
-{
-    grpc::ByteBuffer copy(received);
-    pb::CallReply reply;
-    if (!grpc::SerializationTraits<pb::CallReply>::Deserialize(&copy, &reply).ok()
-        || !reply.has_packet() || reply.by_reference_size() > 0)
-        return std::nullopt;
-    QString error;
-    std::optional<platform::DataPacket> packet =
-        toDataPacket(std::move(*reply.mutable_packet()), &error);
-    tag->generation = reply.generation();
-    tag->instance = reply.instance();
-    tag->scopes.assign(reply.scopes().begin(), reply.scopes().end());
-    tag->bytes = received.Length();
-    return packet;
-}
-
-} // namespace
 
 Prefetcher::Prefetcher(std::shared_ptr<grpc::Channel> channel, std::string authorization,
                        HeldReplies &held, int deadlineMs)
@@ -139,7 +112,8 @@ void Prefetcher::run()
                     delete call;
                     continue;
                 }
-                call->reader = stub.PrepareUnaryCall(&call->context, callMethod(), request, &queue);
+                call->reader =
+                    stub.PrepareUnaryCall(&call->context, callMethodPath(), request, &queue);
                 call->reader->StartCall();
                 call->reader->Finish(&call->reply, &call->status, call);
                 m_pending.insert(job.key);
@@ -168,7 +142,7 @@ void Prefetcher::run()
         m_bytes += call->reply.Length();
         lock.unlock();
         FeedTag feed;
-        if (std::optional<platform::DataPacket> packet = packetOf(call->reply, &feed))
+        if (std::optional<platform::DataPacket> packet = decodePacket(call->reply, &feed))
             m_held.offer(call->key, feed, *packet);
         lock.lock();
     }

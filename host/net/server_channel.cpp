@@ -1,5 +1,6 @@
 #include "host/net/server_channel.h"
 
+#include "host/net/call_codec.h"
 #include "host/net/net_log.h"
 #include "platform/abort.h"
 
@@ -50,12 +51,6 @@ constexpr int kCallAttempts = 3;
 std::chrono::system_clock::time_point deadlineFromNow(int msecs)
 {
     return std::chrono::system_clock::now() + std::chrono::milliseconds(msecs);
-}
-
-const std::string &callMethod()
-{
-    static const std::string name = "/" + std::string(pb::AppServer::service_full_name()) + "/Call";
-    return name;
 }
 
 grpc::ChannelArguments channelArguments(const std::vector<Endpoint> &list,
@@ -230,7 +225,7 @@ grpc::Status ServerChannel::callOnce(const pb::CallRequest &request,
     std::condition_variable finished;
     bool done = false;
     grpc::Status status;
-    m_stub->UnaryCall(&context, callMethod(), grpc::StubOptions(), &request, received,
+    m_stub->UnaryCall(&context, callMethodPath(), grpc::StubOptions(), &request, received,
                       [&](grpc::Status outcome) {
                           const std::lock_guard lock(mutex);
                           status = std::move(outcome);
