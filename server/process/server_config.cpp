@@ -36,6 +36,8 @@ const char *const kUsage = N_(
     "  --max-reply-mb N        maior resposta enviada (padrão 60; o cliente aceita até 64)\n"
     "  --reply-cache-mb N      memória das respostas guardadas (padrão 64)\n"
     "  --no-reply-cache        responde sempre do banco, sem guardar respostas\n"
+    "  --no-change-feed        não avisa os hosts do que muda no banco: cada host lê tudo\n"
+    "                          do servidor no seu período\n"
     "  --config ARQUIVO        arquivo com linhas \"nome = valor\" (mesmos nomes)\n"
     "  --init-schema           cria ou atualiza o esquema do banco (cria o arquivo SQLite se\n"
     "                          não existir) e termina; sem ela o banco só é lido\n"
@@ -248,11 +250,13 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
     // (a stray "init-schema" line must not make a service write its
     // database), and no switch.
     bool noReplyCache = false;
+    bool noChangeFeed = false;
     for (auto [flags, target] : {std::pair{"-h,--help", &config.help},
                                  {"--version", &config.version},
                                  {"--init-schema", &config.initSchema},
                                  {"--allow-insecure", &config.allowInsecure},
-                                 {"--no-reply-cache", &noReplyCache}})
+                                 {"--no-reply-cache", &noReplyCache},
+                                 {"--no-change-feed", &noChangeFeed}})
         app.add_flag(flags, *target)->configurable(false);
     std::map<std::string_view, std::string> values;
     for (std::string_view name : kValued) {
@@ -271,6 +275,7 @@ Result<ServerConfig> parseServerConfig(const std::vector<std::string> &args)
     if (const std::vector<std::string> rest = app.remaining(); !rest.empty())
         return leftOver(rest.front(), args);
     config.replyCache = !noReplyCache;
+    config.changeFeed = !noChangeFeed;
     for (std::string_view name : kValued) {
         if (app.count("--" + std::string(name)) == 0)
             continue;

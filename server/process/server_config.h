@@ -22,6 +22,9 @@ struct ServerConfig
     int logMaxMb = 100;
     int maxReplyMb = 60;
     bool replyCache = true;
+    // Tells the hosts what changed (WatchChanges); off, they read on their
+    // period as they did before.
+    bool changeFeed = true;
     int replyCacheMb = 64;
     bool help = false;
     bool version = false;

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <optional>
 
 namespace appserver {
 namespace {
@@ -168,14 +169,20 @@ int runServer(const std::vector<std::string> &args)
     ChangeTail::Options feedOptions;
     feedOptions.database = config->database;
     feedOptions.scopesOf = scopesOfChange;
-    ChangeTail tail(feedOptions, [&log](const std::string &line) { log.info(line); });
-    handler.setChangeTail(&tail);
+    std::optional<ChangeTail> tail;
+    if (config->changeFeed) {
+        tail.emplace(feedOptions, [&log](const std::string &line) { log.info(line); });
+        handler.setChangeTail(&*tail);
+    } else {
+        log.info("change feed off: the hosts read on their own period");
+    }
     Result<std::unique_ptr<GrpcServer>> server = GrpcServer::start(config->server, handler, log);
     if (!server) {
         log.info("cannot start: " + server.error().message + " " + server.error().detail);
         return 1;
     }
-    tail.start();
+    if (tail)
+        tail->start();
 
     if (!config->portFile.empty()) {
         if (Status written = writePortFile(config->portFile, (*server)->port()); !written) {

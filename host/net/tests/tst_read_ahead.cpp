@@ -1,6 +1,7 @@
 #include "host/net/net_connection.h"
 #include "server/db/database.h"
 #include "testing/net/delay_proxy.h"
+#include "testing/server/app_server_process.h"
 #include "testing/server/demo_server.h"
 
 #include <QLoggingCategory>
@@ -149,6 +150,37 @@ private slots:
         QVERIFY(after.held);
         QCOMPARE(firstQuantity(after), written);
         QCOMPARE(connection.serverCallCount(), callsBefore);
+    }
+
+    // Catches a server switched to run without its feed whose hosts still
+    // hold or read ahead what nothing vouches for: each call reaches it,
+    // and nothing is read that the screen did not ask for.
+    void aServerWithoutItsFeedIsAskedEveryCall()
+    {
+        host::testing::AppServerProcess server;
+        const QString failed =
+            server.start(m_server.serverDatabase(), {QStringLiteral("--no-change-feed")});
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        TNetConnection connection;
+        connection.setServerName(QStringLiteral("Ate25400.rdmPosFDiPlav"));
+        connection.SetHost(QStringLiteral("127.0.0.1"));
+        connection.setPort(server.port());
+        connection.connect();
+        const std::vector<ServerArg> day{QString(), QStringLiteral("T"),
+                                         QDateTime(QDate(2026, 12, 11), QTime(0, 0)),
+                                         QStringLiteral("GRU")};
+        QVERIFY(connection.appServer().invoke(QStringLiteral("GetPlanoVoo"), day).ok());
+        QTRY_COMPARE_WITH_TIMEOUT(connection.feedStatus().state, host::FeedStatus::State::Off,
+                                  20000);
+        connection.prefetch({{QStringLiteral("GetPlanoVoo"), day}});
+        for (int call = 0; call < 3; ++call) {
+            const ServerReply reply =
+                connection.appServer().invoke(QStringLiteral("GetPlanoVoo"), day);
+            QVERIFY(reply.ok() && !reply.held);
+        }
+        QCOMPARE(connection.serverCallCount(), 4);
+        QCOMPARE(connection.prefetchedBytes(), std::uint64_t(0));
+        QVERIFY(server.log().contains("change feed off"));
     }
 
     void cleanupTestCase() { m_server.stop(); }
