@@ -25,6 +25,8 @@ void TfrmPosFecDiaPlaVoo::readPosition(const AirlineSelection &airlines, bool wi
         return;
     loadPrevPax();
     loadServPlano();
+    // The first move after a load should not wait on the link either.
+    prefetchAround();
 }
 
 void TfrmPosFecDiaPlaVoo::sbtVerificarClick(QObject *sender)

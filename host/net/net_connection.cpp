@@ -123,8 +123,10 @@ std::uint64_t TNetConnection::prefetchedBytes() const
 
 void TNetConnection::prefetch(const std::vector<std::pair<QString, std::vector<ServerArg>>> &calls)
 {
+    // Kept even while the feed has not said its first word (the first load
+    // comes before it does): the reads wait until it vouches for them.
     Prefetcher *prefetcher = m_channel ? m_channel->prefetcher() : nullptr;
-    if (!prefetcher || m_channel->held().status().state == FeedStatus::State::Off)
+    if (!prefetcher)
         return;
     std::vector<Prefetcher::Job> jobs;
     jobs.reserve(calls.size());

@@ -130,9 +130,11 @@ public:
     // Calls the screen is likely to make next, the most likely first: read
     // in the background and held, while the server's change feed vouches
     // for them, so that the call itself waits for nothing. Replaces the
-    // last list; does nothing on a closed connection or without a feed.
+    // last list; reads nothing until the feed vouches for its replies, and
+    // nothing at all from a server without one.
     void prefetch(const std::vector<std::pair<QString, std::vector<ServerArg>>> &calls);
-    // Everything asked for is held (or there is nothing to read ahead).
+    // Everything asked for is held, or nothing will be read: no list, or a
+    // server without the feed.
     bool prefetchSettled() const;
     // Bytes the background reads received on this channel.
     std::uint64_t prefetchedBytes() const;

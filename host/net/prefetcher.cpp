@@ -53,8 +53,10 @@ void Prefetcher::setWindow(std::vector<Job> jobs)
 bool Prefetcher::settled()
 {
     std::lock_guard lock(m_mutex);
-    return m_pending.empty()
-           && std::all_of(m_window.begin(), m_window.end(),
+    if (!m_pending.empty())
+        return false;
+    return m_held.status().state == FeedStatus::State::Off
+           || std::all_of(m_window.begin(), m_window.end(),
                           [this](const Job &job) { return m_held.holds(job.key); });
 }
 

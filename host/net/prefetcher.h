@@ -51,7 +51,8 @@ public:
     void userCallStarted();
     void userCallEnded();
 
-    // Every request of the window is held and none is under way.
+    // Every request of the window is held and none is under way, or the
+    // server has no feed: nothing will be read.
     bool settled();
 
     // Bytes received so far, for the link benchmark's budget.

@@ -5,9 +5,11 @@
 #include "testing/screen/screen_fixture.h"
 
 #include "host/host_context.h"
+#include "host/net/net_connection.h"
 #include "testing/server/demo_server.h"
 
 #include <QProcess>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -24,6 +26,7 @@ private slots:
     void cleanupTestCase();
     void demoDayShowsEveryFlightWithoutMessage();
     void refreshSurvivesAServerRestart();
+    void movesNearTheCursorWaitForNoCall();
 
 private:
     int flightsOfTheDay(const QString &branch) const;
@@ -137,6 +140,56 @@ void RealServerTest::refreshSurvivesAServerRestart()
     // found it.
     QCOMPARE(fixture.dialogs->texts().size(), 1);
     QCOMPARE(form->cdsPlanoVoo->recNo(), 3);
+}
+
+// Catches a screen whose user waits on the link, key after key, for the
+// details of the flights next to the cursor, including a flight that has
+// no forecast yet: once the server's feed is live, what is next to the
+// cursor is read ahead.
+void RealServerTest::movesNearTheCursorWaitForNoCall()
+{
+    ScreenFixture fixture;
+    TfrmPosFecDiaPlaVoo *form = openOnTheDemo(fixture);
+    QVERIFY(form);
+    QVERIFY(form->cdsPlanoVoo->recordCount() > 4);
+    host::TNetConnection *connection = form->netPosFDiPlav;
+    QTRY_VERIFY_WITH_TIMEOUT(connection->feedStatus().state == host::FeedStatus::State::Live,
+                             20000);
+    // The third flight's forecast is not in yet.
+    QSignalSpy told(connection, &host::TNetConnection::feedChanged);
+    {
+        const auto text = [&](const char *name) {
+            return form->cdsPlanoVoo->fieldByName(QLatin1String(name)).asStringAt(2);
+        };
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("write"));
+        db.setDatabaseName(m_server.serverDatabase());
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("DELETE FROM PREVISAOPAX WHERE CDCIA = ? AND CDFILIAL = ? "
+                                     "AND NRVOO = ? AND CDTRECHO = ? "
+                                     "AND substr(DTHRPLAVOOPV, 1, 10) = ?"));
+        for (const char *key : {"CDCIA", "CDFILIAL", "NRVOO", "CDTRECHO"})
+            query.addBindValue(text(key));
+        query.addBindValue(today().toString(Qt::ISODate));
+        QVERIFY(query.exec());
+        QVERIFY(query.numRowsAffected() > 0);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("write"));
+    // The screen's connection has heard of it.
+    QTRY_VERIFY_WITH_TIMEOUT(told.count() > 0, 20000);
+
+    form->setFormWindowState(Qt::WindowMaximized);
+    clickCell(form->dbgPlanoVoo, 0, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(connection->prefetchSettled(), 20000);
+    const int calls = connection->serverCallCount();
+    for (int row = 1; row <= 4; ++row) {
+        QTest::keyClick(form->dbgPlanoVoo, Qt::Key_Down);
+        QCOMPARE(form->cdsPlanoVoo->recNo(), row);
+        QCOMPARE(form->cdsPrevPax->isEmpty(), row == 2);
+    }
+    QCOMPARE(connection->serverCallCount(), calls);
+    QCOMPARE(fixture.dialogs->texts(), QStringList());
 }
 
 QTEST_MAIN(RealServerTest)
