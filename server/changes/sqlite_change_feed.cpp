@@ -82,18 +82,14 @@ private:
     static std::optional<std::int64_t> pragmaValue(Connection &db, std::string_view sql,
                                                    std::string *failed)
     {
-        Result<Statement *> prepared = db.prepare(sql);
-        if (!prepared) {
-            *failed = prepared.error().detail;
+        Result<std::optional<std::int64_t>> value = queryInteger(db, sql);
+        if (!value) {
+            *failed = value.error().detail;
             return std::nullopt;
         }
-        StatementRun run(**prepared);
-        Result<bool> row = run->step();
-        if (!row || !*row) {
-            *failed = row ? std::string(sql) + " gave no row" : row.error().detail;
-            return std::nullopt;
-        }
-        return run->integer(0);
+        if (!*value)
+            *failed = std::string(sql) + " gave no row";
+        return *value;
     }
 
     // The counter table with a row per watched table, and the three

@@ -49,6 +49,36 @@ DatabaseTarget DatabaseTarget::parse(std::string_view text, Access access)
     return dbTarget;
 }
 
+namespace {
+
+template<typename T, typename Read>
+Result<std::optional<T>> queryValue(Connection &db, std::string_view sql, Read read)
+{
+    Result<Statement *> prepared = db.prepare(sql);
+    if (!prepared)
+        return prepared.error();
+    StatementRun run(**prepared);
+    Result<bool> row = run->step();
+    if (!row)
+        return row.error();
+    if (!*row || run->isNull(0))
+        return std::optional<T>();
+    return std::optional<T>(read(*run));
+}
+
+} // namespace
+
+Result<std::optional<std::int64_t>> queryInteger(Connection &db, std::string_view sql)
+{
+    return queryValue<std::int64_t>(db, sql, [](Statement &run) { return run.integer(0); });
+}
+
+Result<std::optional<std::string>> queryText(Connection &db, std::string_view sql)
+{
+    return queryValue<std::string>(db, sql,
+                                   [](Statement &run) { return std::string(run.text(0)); });
+}
+
 Result<std::unique_ptr<Connection>> openConnection(const DatabaseTarget &dbTarget,
                                                    std::chrono::steady_clock::time_point connectBy)
 {

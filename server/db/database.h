@@ -160,6 +160,11 @@ struct DatabaseTarget
     static DatabaseTarget parse(std::string_view text, Access access = Access::Read);
 };
 
+// The first column of the first row of a one-value query: nullopt when it
+// gives no row or a null; the error when it cannot be prepared or run.
+Result<std::optional<std::int64_t>> queryInteger(Connection &db, std::string_view sql);
+Result<std::optional<std::string>> queryText(Connection &db, std::string_view sql);
+
 // `connectBy`: a call's deadline, by which connecting (PostgreSQL's
 // connection and session set-up included) gives up, with deadlineError.
 Result<std::unique_ptr<Connection>> openConnection(

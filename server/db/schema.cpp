@@ -114,14 +114,10 @@ int latestSchemaVersion()
 // The first column of the first row of a one-number query.
 Result<std::int64_t> count(Connection &connection, const std::string &sql)
 {
-    Result<Statement *> prepared = connection.prepare(sql);
-    if (!prepared)
-        return prepared.error();
-    StatementRun run(**prepared);
-    Result<bool> row = run->step();
-    if (!row)
-        return row.error();
-    return *row ? run->integer(0) : 0;
+    Result<std::optional<std::int64_t>> value = queryInteger(connection, sql);
+    if (!value)
+        return value.error();
+    return value->value_or(0);
 }
 
 Result<bool> hasVersionTable(Connection &connection)

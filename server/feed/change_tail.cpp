@@ -24,24 +24,14 @@ std::string newInstance()
 // other schemas of the same database notify the same channel.
 std::string currentSchema(Connection &db)
 {
-    Result<Statement *> prepared = db.prepare("SELECT current_schema()");
-    if (!prepared)
-        return {};
-    StatementRun run(**prepared);
-    Result<bool> row = run->step();
-    return row && *row && !run->isNull(0) ? std::string(run->text(0)) : std::string();
+    Result<std::optional<std::string>> schema = queryText(db, "SELECT current_schema()");
+    return schema && *schema ? **schema : std::string();
 }
 
 std::optional<std::int64_t> dataVersion(Connection &db)
 {
-    Result<Statement *> prepared = db.prepare("PRAGMA data_version");
-    if (!prepared)
-        return std::nullopt;
-    StatementRun run(**prepared);
-    Result<bool> row = run->step();
-    if (!row || !*row)
-        return std::nullopt;
-    return run->integer(0);
+    Result<std::optional<std::int64_t>> version = queryInteger(db, "PRAGMA data_version");
+    return version ? *version : std::nullopt;
 }
 
 } // namespace
