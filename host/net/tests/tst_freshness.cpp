@@ -1,4 +1,5 @@
 #include "host/net/net_connection.h"
+#include "host/net/tests/demo_flights.h"
 #include "server/db/database.h"
 #include "testing/net/delay_proxy.h"
 #include "testing/pg/pg_cluster.h"
@@ -20,23 +21,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-struct Flight
-{
-    QString airline, branch, number, leg;
-    QDateTime when;
-    std::int64_t msecs = 0;
-
-    std::vector<ServerArg> arguments() const { return {airline, branch, number, leg, when}; }
-};
-
-int columnOf(const platform::DataPacket &packet, const char *name)
-{
-    for (int i = 0; i < packet.fields.size(); ++i) {
-        if (packet.fields[i].name == QLatin1String(name))
-            return i;
-    }
-    return -1;
-}
+using Flight = host::testing::DemoFlight;
+using host::testing::columnOf;
 
 // What one flight's services held, and until when: each value written,
 // with the moment its write had surely committed.
@@ -119,31 +105,11 @@ private:
         host::testing::DelayProxy link(server.port(), std::chrono::milliseconds(25));
         QVERIFY(link.port() > 0);
         TNetConnection connection;
-        connection.setServerName(QStringLiteral("Ate25400.rdmPosFDiPlav"));
-        connection.SetHost(QStringLiteral("127.0.0.1"));
-        connection.setPort(link.port());
-        connection.connect();
-        QTRY_VERIFY_WITH_TIMEOUT(connection.feedStatus().state == host::FeedStatus::State::Live,
-                                 20000);
-
-        const ServerReply day = connection.appServer().invoke(
-            QStringLiteral("GetPlanoVoo"),
-            {QString(), QStringLiteral("T"), QDateTime(QDate(2026, 12, 11), QTime(0, 0)),
-             QStringLiteral("GRU")});
-        QVERIFY2(day.ok(), qPrintable(day.message));
-        QVERIFY(day.packet.rowCount >= 4);
-        std::vector<Flight> flights;
-        for (int row = 0; row < 4; ++row) {
-            const auto text = [&](const char *name) {
-                return day.packet.columns[columnOf(day.packet, name)].text(row);
-            };
-            Flight flight{text("CDCIA"), text("CDFILIAL"), text("NRVOO"), text("CDTRECHO"), {}, 0};
-            const platform::PacketColumn &when =
-                day.packet.columns[columnOf(day.packet, "DTHRPLAVOOPV")];
-            flight.when = when.dateTime(row);
-            flight.msecs = when.integer(row);
-            flights.push_back(flight);
-        }
+        QVERIFY(host::testing::connectLive(connection, link.port()));
+        QString failure;
+        const std::vector<Flight> flights =
+            host::testing::firstDemoFlights(connection, 4, &failure);
+        QVERIFY2(flights.size() == 4, qPrintable(failure));
 
         History history;
         const auto valueOf = [](const ServerReply &reply) {

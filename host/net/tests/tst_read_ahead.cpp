@@ -1,4 +1,5 @@
 #include "host/net/net_connection.h"
+#include "host/net/tests/demo_flights.h"
 #include "server/db/database.h"
 #include "testing/net/delay_proxy.h"
 #include "testing/server/app_server_process.h"
@@ -14,23 +15,8 @@ using host::TNetConnection;
 
 namespace {
 
-int columnOf(const platform::DataPacket &packet, const char *name)
-{
-    for (int i = 0; i < packet.fields.size(); ++i) {
-        if (packet.fields[i].name == QLatin1String(name))
-            return i;
-    }
-    return -1;
-}
-
-struct Flight
-{
-    QString airline, branch, number, leg;
-    QDateTime when;
-    std::int64_t msecs = 0;
-
-    std::vector<ServerArg> arguments() const { return {airline, branch, number, leg, when}; }
-};
+using Flight = host::testing::DemoFlight;
+using host::testing::columnOf;
 
 double firstQuantity(const ServerReply &reply)
 {
@@ -64,29 +50,11 @@ private slots:
         host::testing::DelayProxy link(m_server.port(), std::chrono::milliseconds(25));
         QVERIFY(link.port() > 0);
         TNetConnection connection;
-        connection.setServerName(QStringLiteral("Ate25400.rdmPosFDiPlav"));
-        connection.SetHost(QStringLiteral("127.0.0.1"));
-        connection.setPort(link.port());
-        connection.connect();
-        QTRY_VERIFY_WITH_TIMEOUT(connection.feedStatus().state == host::FeedStatus::State::Live,
-                                 20000);
-
-        const ServerReply day = connection.appServer().invoke(
-            QStringLiteral("GetPlanoVoo"),
-            {QString(), QStringLiteral("T"), QDateTime(QDate(2026, 12, 11), QTime(0, 0)),
-             QStringLiteral("GRU")});
-        QVERIFY2(day.ok(), qPrintable(day.message));
-        QVERIFY(day.packet.rowCount >= 4);
-        std::vector<Flight> flights;
-        for (int row = 0; row < 4; ++row) {
-            const auto text = [&](const char *name) {
-                return day.packet.columns[columnOf(day.packet, name)].text(row);
-            };
-            const platform::PacketColumn &when =
-                day.packet.columns[columnOf(day.packet, "DTHRPLAVOOPV")];
-            flights.push_back({text("CDCIA"), text("CDFILIAL"), text("NRVOO"), text("CDTRECHO"),
-                               when.dateTime(row), when.integer(row)});
-        }
+        QVERIFY(host::testing::connectLive(connection, link.port()));
+        QString failure;
+        const std::vector<Flight> flights =
+            host::testing::firstDemoFlights(connection, 4, &failure);
+        QVERIFY2(flights.size() == 4, qPrintable(failure));
 
         std::vector<std::pair<QString, std::vector<ServerArg>>> window;
         for (const Flight &flight : flights) {
@@ -166,9 +134,7 @@ private slots:
         connection.SetHost(QStringLiteral("127.0.0.1"));
         connection.setPort(server.port());
         connection.connect();
-        const std::vector<ServerArg> day{QString(), QStringLiteral("T"),
-                                         QDateTime(QDate(2026, 12, 11), QTime(0, 0)),
-                                         QStringLiteral("GRU")};
+        const std::vector<ServerArg> day = host::testing::demoDay();
         QVERIFY(connection.appServer().invoke(QStringLiteral("GetPlanoVoo"), day).ok());
         QTRY_COMPARE_WITH_TIMEOUT(connection.feedStatus().state, host::FeedStatus::State::Off,
                                   20000);
