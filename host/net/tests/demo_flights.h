@@ -6,8 +6,8 @@
 #include "host/net/net_connection.h"
 
 #include <QDateTime>
-#include <QTest>
 #include <QString>
+#include <QTest>
 
 #include <cstdint>
 #include <vector>
@@ -69,8 +69,8 @@ inline bool connectLive(TNetConnection &connection, int port)
     connection.SetHost(QStringLiteral("127.0.0.1"));
     connection.setPort(port);
     connection.connect();
-    return QTest::qWaitFor(
-        [&] { return connection.feedStatus().state == FeedStatus::State::Live; }, 20000);
+    return QTest::qWaitFor([&] { return connection.feedStatus().state == FeedStatus::State::Live; },
+                           20000);
 }
 
 } // namespace host::testing
