@@ -255,7 +255,7 @@ void WatchQueue::handle(QueueTag *tag, bool ok)
         {
             std::lock_guard lock(m_mutex);
             m_tickPending = false;
-            if (!ok)
+            if (!ok || m_stopping)
                 return;
         }
         // An idle queue sleeps until its next stream comes.
